@@ -1,0 +1,86 @@
+// The platform's serial communications, reduced to the operations the writer's
+// port needs: open an existing device exclusively, read and write its line
+// settings and time-outs, move one byte per call, close it.
+//
+// One implementation per platform (termios on POSIX, the Win32 comm calls on
+// Windows) plus the simulator's in-process loopback device.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace morvik {
+
+// Line settings, field for field as the Windows DCB record names them.
+struct LineSettings {
+  std::uint32_t BaudRate = 0;
+  std::uint8_t ByteSize = 8;
+  std::uint8_t Parity = 0;    // 0 = no parity
+  std::uint8_t StopBits = 0;  // 0 = one stop bit
+  unsigned fBinary : 1 = 1;
+  unsigned fParity : 1 = 0;
+  unsigned fOutxCtsFlow : 1 = 0;
+  unsigned fOutxDsrFlow : 1 = 0;
+  unsigned fDtrControl : 2 = 0;
+  unsigned fDsrSensitivity : 1 = 0;
+  unsigned fTXContinueOnXoff : 1 = 0;
+  unsigned fOutX : 1 = 0;
+  unsigned fInX : 1 = 0;
+  unsigned fErrorChar : 1 = 0;
+  unsigned fNull : 1 = 0;
+  unsigned fRtsControl : 2 = 0;
+  unsigned fAbortOnError : 1 = 0;
+  std::uint16_t XonLim = 0;
+  std::uint16_t XoffLim = 0;
+  char XonChar = 0x11;
+  char XoffChar = 0x13;
+  char ErrorChar = 0;
+  char EofChar = 0;
+  char EvtChar = 0;
+};
+
+// Time-outs in milliseconds, as the Windows COMMTIMEOUTS record names them.
+struct PortTimeouts {
+  std::uint32_t ReadIntervalTimeout = 0;
+  std::uint32_t ReadTotalTimeoutMultiplier = 0;
+  std::uint32_t ReadTotalTimeoutConstant = 0;
+  std::uint32_t WriteTotalTimeoutMultiplier = 0;
+  std::uint32_t WriteTotalTimeoutConstant = 0;
+};
+
+// An open serial device. Destroying it releases the device.
+class SerialDevice {
+ public:
+  virtual ~SerialDevice() = default;
+  virtual bool GetState(LineSettings& settings) = 0;
+  virtual bool SetState(const LineSettings& settings) = 0;
+  virtual bool GetTimeouts(PortTimeouts& timeouts) = 0;
+  virtual bool SetTimeouts(const PortTimeouts& timeouts) = 0;
+  // One byte, blocking until accepted. True when the call succeeded.
+  virtual bool WriteByte(std::uint8_t byte) = 0;
+  // One byte, ending by the time-outs. True when the call succeeded; count is
+  // then 0 (nothing arrived in time) or 1.
+  virtual bool ReadByte(std::uint8_t& byte, int& count) = 0;
+};
+
+// A device that exists but could not be opened: the operator can fix that.
+struct RefusedDevice {
+  enum class Reason { kPermission, kBusy };
+  std::string device;  // the platform's own name for it, e.g. /dev/ttyUSB0
+  Reason reason;
+};
+
+// Opens devices by their Windows device path ("\\.\COM3").
+class SerialPlatform {
+ public:
+  virtual ~SerialPlatform() = default;
+  // nullptr when the device does not exist or cannot be opened exclusively.
+  virtual std::unique_ptr<SerialDevice> Open(std::string_view devicePath) = 0;
+  // The devices refused since the last call, oldest first; empties the list.
+  virtual std::vector<RefusedDevice> TakeRefusals() { return {}; }
+};
+
+}  // namespace morvik

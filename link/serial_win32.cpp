@@ -1,0 +1,133 @@
+// Serial ports on Windows: the Win32 communications calls, one byte per call.
+#include <windows.h>
+
+#include "link/system_serial.h"
+
+namespace morvik {
+namespace {
+
+class Win32SerialDevice final : public SerialDevice {
+ public:
+  explicit Win32SerialDevice(HANDLE handle) : handle_(handle) {}
+  ~Win32SerialDevice() override { CloseHandle(handle_); }
+
+  bool GetState(LineSettings& s) override {
+    DCB dcb{};
+    dcb.DCBlength = sizeof dcb;
+    if (!GetCommState(handle_, &dcb)) return false;
+    read_ = dcb;
+    s.BaudRate = dcb.BaudRate;
+    s.ByteSize = dcb.ByteSize;
+    s.Parity = dcb.Parity;
+    s.StopBits = dcb.StopBits;
+    s.fBinary = dcb.fBinary;
+    s.fParity = dcb.fParity;
+    s.fOutxCtsFlow = dcb.fOutxCtsFlow;
+    s.fOutxDsrFlow = dcb.fOutxDsrFlow;
+    s.fDtrControl = dcb.fDtrControl;
+    s.fDsrSensitivity = dcb.fDsrSensitivity;
+    s.fTXContinueOnXoff = dcb.fTXContinueOnXoff;
+    s.fOutX = dcb.fOutX;
+    s.fInX = dcb.fInX;
+    s.fErrorChar = dcb.fErrorChar;
+    s.fNull = dcb.fNull;
+    s.fRtsControl = dcb.fRtsControl;
+    s.fAbortOnError = dcb.fAbortOnError;
+    s.XonLim = dcb.XonLim;
+    s.XoffLim = dcb.XoffLim;
+    s.XonChar = dcb.XonChar;
+    s.XoffChar = dcb.XoffChar;
+    s.ErrorChar = dcb.ErrorChar;
+    s.EofChar = dcb.EofChar;
+    s.EvtChar = dcb.EvtChar;
+    return true;
+  }
+
+  // Writes back the record as read, with the fields the caller set; the
+  // reserved bits and every field not named stay as the port reported them.
+  bool SetState(const LineSettings& s) override {
+    DCB dcb = read_;
+    dcb.DCBlength = sizeof dcb;
+    dcb.BaudRate = s.BaudRate;
+    dcb.ByteSize = s.ByteSize;
+    dcb.Parity = s.Parity;
+    dcb.StopBits = s.StopBits;
+    dcb.fBinary = s.fBinary;
+    dcb.fParity = s.fParity;
+    dcb.fOutxCtsFlow = s.fOutxCtsFlow;
+    dcb.fOutxDsrFlow = s.fOutxDsrFlow;
+    dcb.fDtrControl = s.fDtrControl;
+    dcb.fDsrSensitivity = s.fDsrSensitivity;
+    dcb.fTXContinueOnXoff = s.fTXContinueOnXoff;
+    dcb.fOutX = s.fOutX;
+    dcb.fInX = s.fInX;
+    dcb.fErrorChar = s.fErrorChar;
+    dcb.fNull = s.fNull;
+    dcb.fRtsControl = s.fRtsControl;
+    dcb.fAbortOnError = s.fAbortOnError;
+    dcb.XonLim = s.XonLim;
+    dcb.XoffLim = s.XoffLim;
+    dcb.XonChar = s.XonChar;
+    dcb.XoffChar = s.XoffChar;
+    dcb.ErrorChar = s.ErrorChar;
+    dcb.EofChar = s.EofChar;
+    dcb.EvtChar = s.EvtChar;
+    return SetCommState(handle_, &dcb) != 0;
+  }
+
+  bool GetTimeouts(PortTimeouts& t) override {
+    COMMTIMEOUTS ct{};
+    if (!GetCommTimeouts(handle_, &ct)) return false;
+    t.ReadIntervalTimeout = ct.ReadIntervalTimeout;
+    t.ReadTotalTimeoutMultiplier = ct.ReadTotalTimeoutMultiplier;
+    t.ReadTotalTimeoutConstant = ct.ReadTotalTimeoutConstant;
+    t.WriteTotalTimeoutMultiplier = ct.WriteTotalTimeoutMultiplier;
+    t.WriteTotalTimeoutConstant = ct.WriteTotalTimeoutConstant;
+    return true;
+  }
+
+  bool SetTimeouts(const PortTimeouts& t) override {
+    COMMTIMEOUTS ct{};
+    ct.ReadIntervalTimeout = t.ReadIntervalTimeout;
+    ct.ReadTotalTimeoutMultiplier = t.ReadTotalTimeoutMultiplier;
+    ct.ReadTotalTimeoutConstant = t.ReadTotalTimeoutConstant;
+    ct.WriteTotalTimeoutMultiplier = t.WriteTotalTimeoutMultiplier;
+    ct.WriteTotalTimeoutConstant = t.WriteTotalTimeoutConstant;
+    return SetCommTimeouts(handle_, &ct) != 0;
+  }
+
+  bool WriteByte(std::uint8_t byte) override {
+    DWORD written = 0;
+    return WriteFile(handle_, &byte, 1, &written, nullptr) != 0;
+  }
+
+  bool ReadByte(std::uint8_t& byte, int& count) override {
+    DWORD received = 0;
+    if (!ReadFile(handle_, &byte, 1, &received, nullptr)) return false;
+    count = static_cast<int>(received);
+    return true;
+  }
+
+ private:
+  HANDLE handle_;
+  DCB read_{};
+};
+
+class Win32SerialPlatform final : public SerialPlatform {
+ public:
+  std::unique_ptr<SerialDevice> Open(std::string_view devicePath) override {
+    const std::string path(devicePath);
+    HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return nullptr;
+    return std::make_unique<Win32SerialDevice>(handle);
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<SerialPlatform> MakeSystemSerialPlatform() {
+  return std::make_unique<Win32SerialPlatform>();
+}
+
+}  // namespace morvik

@@ -1,0 +1,37 @@
+#include "link/writer_frame.h"
+
+#include <numeric>
+
+namespace morvik {
+
+std::uint8_t FrameSum(Bytes bytes) {
+  unsigned sum = std::accumulate(bytes.begin(), bytes.end(), 0u);
+  return static_cast<std::uint8_t>(sum & 0xFF);
+}
+
+bool CheckFrame(Bytes bytes) {
+  if (bytes.size() < 1 || bytes[0] != kStx) return false;
+  if (bytes.size() < 2 || bytes[1] != 0x00) return false;
+  if (bytes.size() < 4) return false;
+  const std::size_t length = bytes[3];
+  if (bytes.size() < length + kFrameOverhead) return false;
+  if (bytes[4 + length] != kEtx || bytes[6 + length] != kCr) return false;
+  return bytes[5 + length] == FrameSum(bytes.first(5 + length));
+}
+
+bool CheckReply(Bytes bytes) { return CheckFrame(bytes) && bytes[2] == kStatusSuccess; }
+
+std::size_t FrameLength(Bytes bytes) {
+  return CheckFrame(bytes) ? bytes[3] + kFrameOverhead : 0;
+}
+
+std::vector<std::uint8_t> BuildFrame(std::uint8_t command, Bytes payload) {
+  std::vector<std::uint8_t> frame{kStx, 0x00, command, static_cast<std::uint8_t>(payload.size())};
+  frame.insert(frame.end(), payload.begin(), payload.end());
+  frame.push_back(kEtx);
+  frame.push_back(FrameSum(frame));
+  frame.push_back(kCr);
+  return frame;
+}
+
+}  // namespace morvik

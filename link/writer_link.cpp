@@ -1,0 +1,156 @@
+#include "link/writer_link.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "window/control_ids.h"
+
+namespace morvik {
+namespace {
+
+constexpr char kNoWriterText[] =
+    "Morvik ICCard Writerが接続されていません。接続を確認して再試行ボタンを押してください";
+constexpr char kErrorCaption[] = "Error";
+
+constexpr std::uint32_t kWaitBeforeInformation = 500;
+constexpr std::uint32_t kWaitBefore7F = 100;
+
+std::string PortName(int number) { return "COM" + std::to_string(number); }
+
+}  // namespace
+
+std::string VersionReport(Bytes reply) {
+  if (reply.size() < 12) return {};
+  char text[300];
+  std::snprintf(text, sizeof text, "MRVKVer=%02X%02X, MRVKDate=%02X%02X%02X, MRVKCID=%02X%02X",
+                reply[5], reply[6], reply[7], reply[8], reply[9], reply[10], reply[11]);
+  return text;
+}
+
+std::string CustomerIdText(std::span<const std::uint8_t, 2> cid) {
+  char text[8];
+  std::snprintf(text, sizeof text, "%02X%02X", cid[0], cid[1]);
+  return text;
+}
+
+std::array<std::uint8_t, 11> CustomerIdEcho(std::span<const std::uint8_t, 2> cid) {
+  std::array<std::uint8_t, 11> echo = kCustomerIdEcho;
+  echo[6] = cid[0];
+  echo[7] = cid[1];
+  echo[9] = FrameSum(std::span(echo).first(9));
+  return echo;
+}
+
+std::string NoWriterMessage(std::span<const RefusedDevice> refused) {
+  std::string text = kNoWriterText;
+  if (refused.empty()) return text;
+  std::string names;
+  bool permission = false;
+  bool busy = false;
+  for (const RefusedDevice& device : refused) {
+    if (!names.empty()) names += ", ";
+    const bool isPermission = device.reason == RefusedDevice::Reason::kPermission;
+    names += device.device + (isPermission ? "（権限なし）" : "（使用中）");
+    permission = permission || isPermission;
+    busy = busy || !isPermission;
+  }
+  std::string advice;
+  if (permission) advice += "デバイスの所有グループ（dialout など）に参加してください。";
+  if (busy) advice += "ポートを使用中の他のプログラムを終了してください。";
+  return text + "\n\n" + "開けなかったポート: " + names + "。" + advice;
+}
+
+WriterLink::WriterLink(SerialPlatform& platform, WindowServices& window, Clock& clock)
+    : platform_(platform), window_(window), clock_(clock), port_(platform) {}
+
+bool WriterLink::OpenPort(std::string_view portName) {
+  if (port_.Open(portName) && port_.SetState(19200, 8, 0, 0, 0) &&
+      port_.SetTimeouts(200, 200, 0, 0, 0)) {
+    return true;
+  }
+  port_.Close();
+  return false;
+}
+
+bool WriterLink::CollectReply(std::span<std::uint8_t> reply, std::size_t& collected) {
+  const std::size_t limit = std::min(reply.size(), kReplyCollectionLimit);
+  collected = 0;
+  reply[0] = 0;
+  std::uint8_t byte = 0;
+  while (collected < limit && port_.ReadByte(byte)) {
+    reply[collected++] = byte;
+    window_.KeepPainting();
+  }
+  return collected > 0;
+}
+
+int WriterLink::Exchange(Bytes request, std::span<std::uint8_t> reply) {
+  const std::size_t length = FrameLength(request);
+  if (length == 0 || reply.empty()) return -1;
+  for (std::size_t i = 0; i < length; ++i) {
+    if (!port_.WriteByte(request[i])) return -1;
+  }
+  std::size_t collected = 0;
+  CollectReply(reply, collected);
+  const Bytes received = reply.first(collected);
+  if (!CheckReply(received)) return -1;
+  return received[3];
+}
+
+int WriterLink::Handshake() {
+  const std::span<std::uint8_t> reply = replyBuffer_;
+  clock_.Sleep(kWaitBeforeInformation);
+  if (Exchange(kInformationRequest, reply) < 0) {
+    retryMark_ = !retryMark_;
+    return retryMark_ ? 2 : 0;
+  }
+  retryMark_ = false;
+  if (!std::equal(kInformationReplyHead.begin(), kInformationReplyHead.end(), reply.begin())) {
+    return 0;
+  }
+  identity_.Ver = {reply[5], reply[6]};
+  identity_.Date = {reply[7], reply[8], reply[9]};
+  identity_.CID = {reply[10], reply[11]};
+  window_.SetControlText(kIdcReport, VersionReport(reply));
+
+  if (Exchange(CustomerIdEcho(identity_.CID), reply) < 0) return 0;
+  if (Exchange(kF2Request, reply) < 0) return 0;
+  clock_.Sleep(kWaitBefore7F);
+  Exchange(k7FRequest, reply);
+  if (Exchange(k7FRequest, reply) < 0) return 0;
+  return std::equal(kBareSuccessReply.begin(), kBareSuccessReply.end(), reply.begin()) ? 1 : 0;
+}
+
+void WriterLink::ConnectWriter() {
+  port_.Close();
+  for (;;) {
+    platform_.TakeRefusals();
+    int number = 1;
+    while (number <= kComPortCount) {
+      if (OpenPort(PortName(number))) {
+        const int result = Handshake();
+        if (result == 1) {
+          customerIdEntry_ = CustomerIdText(identity_.CID);
+          window_.SetControlText(kIdcCustomerId, customerIdEntry_);
+          return;
+        }
+        port_.Close();
+        if (result == 2) continue;
+      }
+      ++number;
+    }
+    const std::vector<RefusedDevice> refused = platform_.TakeRefusals();
+    if (window_.MessageBox(NoWriterMessage(refused), kErrorCaption, kMbRetryCancelError) ==
+        kIdCancel) {
+      window_.ExitProcess(1);
+      return;
+    }
+  }
+}
+
+std::intptr_t WriterLink::OnConnectRequest(std::uintptr_t, std::intptr_t) {
+  ConnectWriter();
+  return 0;
+}
+
+}  // namespace morvik

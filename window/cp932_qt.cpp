@@ -1,0 +1,35 @@
+// Code page 932 through Qt's converter, which gives the Windows bytes. A fresh
+// encoder per text: its error mark stays set once raised.
+#include <QByteArray>
+#include <QString>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+#include "window/cp932.h"
+
+namespace morvik {
+namespace {
+constexpr const char* kCodePageName = "windows-31j";
+}
+
+std::optional<std::string> EncodeCp932(std::string_view utf8) {
+  QStringDecoder fromUtf8(QStringDecoder::Utf8);
+  const QString text = fromUtf8(QByteArrayView(utf8.data(), static_cast<qsizetype>(utf8.size())));
+  if (fromUtf8.hasError()) return std::nullopt;
+  QStringEncoder toCp932(kCodePageName);
+  if (!toCp932.isValid()) return std::nullopt;
+  const QByteArray bytes = toCp932(text);
+  if (toCp932.hasError()) return std::nullopt;
+  return bytes.toStdString();
+}
+
+std::optional<std::string> DecodeCp932(std::string_view cp932) {
+  QStringDecoder fromCp932(kCodePageName);
+  if (!fromCp932.isValid()) return std::nullopt;
+  const QString text =
+      fromCp932(QByteArrayView(cp932.data(), static_cast<qsizetype>(cp932.size())));
+  if (fromCp932.hasError()) return std::nullopt;
+  return text.toUtf8().toStdString();
+}
+
+}  // namespace morvik
