@@ -1,0 +1,50 @@
+// The operator's entries and choices for one content card, the keyword marks
+// derived from them, and the 256-byte image the card receives.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace morvik {
+
+// Texts are code page 932 bytes. They are strings, not fixed buffers: the
+// keyword blanks may grow a text past the 239 bytes an entry gives.
+struct ContentSettings {
+  std::string url;
+  std::string popup;
+  std::int32_t mailEnabled = 0;
+  std::string mailTo;
+  std::string mailCc;
+  std::string mailTitle;
+  std::string mailBody;
+  std::int32_t urlHasIdm = 0;
+  std::int32_t urlHasCounter = 0;
+  std::int32_t mailHasIdm = 0;
+  std::int32_t mailHasCounter = 0;
+  std::int32_t urlIdmOffset = 0;
+  std::int32_t mailIdmOffset = 0;
+  std::uint8_t volume = 0;
+  std::uint8_t soundType = 0;
+  std::uint8_t ledPattern = 0;
+  std::uint8_t powerMode = 0;
+  std::uint8_t releaseTime = 0;
+  std::uint8_t autoOffTime = 0;
+  std::int32_t initCard = 0;
+};
+
+inline constexpr std::size_t kContentImageSize = 256;
+using ContentImage = std::array<std::uint8_t, kContentImageSize>;
+
+// The values the main window keeps beside ContentSettings for the whole run.
+struct ContentValues {
+  std::array<std::uint8_t, 2> customerId{};  // most significant byte first
+  std::int32_t serviceCid = 0;
+  std::uint8_t readCardMark = 0;
+};
+
+// The window's reset: empty texts, marks 0, volume 3, sound type 0, LED
+// pattern 3. Mode, release time and auto-off time are left as they are.
+void ResetContentSettings(ContentSettings& settings);
+
+}  // namespace morvik
