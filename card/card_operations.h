@@ -5,17 +5,14 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 
+#include "card/block_commands.h"
 #include "content/content_settings.h"
 #include "link/writer_link.h"
 
 namespace morvik {
-
-// The 8-byte IDm of the card on the writer, as the detection reply gives it.
-using CardIdm = std::array<std::uint8_t, 8>;
-inline constexpr int kCardBlocks = 64;
-inline constexpr int kBlockSize = 4;
 
 class CardOperations : public WriterLink {
  public:
@@ -27,9 +24,9 @@ class CardOperations : public WriterLink {
                   const CardIdm& idm);
   bool ReadBlocks(std::span<std::uint8_t> reply, std::uint8_t firstBlock, std::uint8_t blockCount,
                   const CardIdm& idm);
-  // Writes blocks 0-63 in order, stopping at the first failure. True when all
-  // 64 were written; after a failure the operator has been told.
-  bool WriteCardImage(std::span<const std::uint8_t, kContentImageSize> image, const CardIdm& idm);
+  // Writes blocks 0-63 in order and stops at the first failure, with nothing
+  // sent after it. The number of blocks written: 64 for the whole image.
+  int WriteCardImage(std::span<const std::uint8_t, kContentImageSize> image, const CardIdm& idm);
 
   void OnWriteCard();
   void OnClearCard();
@@ -53,6 +50,16 @@ class CardOperations : public WriterLink {
   virtual void ExchangeEntriesFromControls() {}
 
  private:
+  // The UID setting card when its check box is ticked, else the content card;
+  // the number of blocks written (64 also when the build refused the content).
+  int WriteContentOrUidCard(const CardIdm& idm);
+  // A card left partly written is never silent: the operator is told which
+  // block failed and to write again.
+  void ReportPartialWrite(int written);
+  // The number typed for a service card; nullopt (after a message) when refused.
+  std::optional<std::int32_t> ReadTypedNumber();
+  bool ReadDumpRequest(std::span<std::uint8_t> reply, std::uint8_t firstBlock, const CardIdm& idm);
+
   ContentSettings contentSettings_;
   std::int32_t serviceCid_ = 0;
   std::uint8_t readCardMark_ = 0;

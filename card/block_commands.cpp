@@ -1,0 +1,113 @@
+#include "card/block_commands.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "link/writer_frame.h"
+
+namespace morvik {
+namespace {
+
+// Puts the sum over everything before it and the CR behind it.
+template <std::size_t N>
+void SealFrame(std::array<std::uint8_t, N>& frame) {
+  frame[N - 2] = FrameSum(std::span(frame).first(N - 2));
+  frame[N - 1] = kCr;
+}
+
+int HexDigitValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+}  // namespace
+
+std::array<std::uint8_t, kWriteBlockRequestSize> WriteBlockRequest(
+    std::span<const std::uint8_t, kBlockSize> data, std::uint8_t block, const CardIdm& idm) {
+  std::array<std::uint8_t, kWriteBlockRequestSize> frame{
+      kStx, 0x00, kCardCommand, 0x10, kSelectBlockWrite, block, 0x04};
+  std::copy(data.begin(), data.end(), frame.begin() + 7);
+  frame[11] = 0x01;
+  std::copy(idm.begin(), idm.end(), frame.begin() + 12);
+  frame[20] = kEtx;
+  SealFrame(frame);
+  return frame;
+}
+
+std::array<std::uint8_t, kReadBlocksRequestSize> ReadBlocksRequest(std::uint8_t firstBlock,
+                                                                   std::uint8_t blockCount,
+                                                                   const CardIdm& idm) {
+  std::array<std::uint8_t, kReadBlocksRequestSize> frame{
+      kStx, 0x00, kCardCommand, 0x0C, kSelectBlockRead, firstBlock, blockCount, 0x01};
+  std::copy(idm.begin(), idm.end(), frame.begin() + 8);
+  frame[16] = kEtx;
+  SealFrame(frame);
+  return frame;
+}
+
+std::string IdmText(const CardIdm& idm) {
+  std::string text;
+  char digits[3];
+  for (std::uint8_t byte : idm) {
+    std::snprintf(digits, sizeof digits, "%02X", byte);
+    text += digits;
+  }
+  return text;
+}
+
+ContentImage UidSettingCard(std::span<const std::uint8_t, 2> startUid) {
+  ContentImage image{};
+  image[0] = 0x4D;
+  image[1] = 0x76;
+  image[2] = 0xFF;
+  image[3] = 0x03;
+  image[4] = startUid[0];
+  image[5] = startUid[1];
+  return image;
+}
+
+std::optional<std::int32_t> ParseTypedNumber(std::string_view text) {
+  if (text.empty()) return 0;
+  std::size_t at = 0;
+  while (at < text.size() && IsSpace(text[at])) ++at;
+  bool negative = false;
+  if (at < text.size() && (text[at] == '+' || text[at] == '-')) negative = text[at++] == '-';
+  if (at + 1 < text.size() && text[at] == '0' && (text[at + 1] == 'x' || text[at + 1] == 'X') &&
+      at + 2 < text.size() && HexDigitValue(text[at + 2]) >= 0) {
+    at += 2;
+  }
+  std::uint64_t value = 0;
+  std::size_t digits = 0;
+  for (; at < text.size() && HexDigitValue(text[at]) >= 0; ++at, ++digits) {
+    value = value * 16 + static_cast<unsigned>(HexDigitValue(text[at]));
+    if (value > 0xFFFFFFFFu) return std::nullopt;
+  }
+  if (digits == 0) return std::nullopt;
+  const auto bits = static_cast<std::uint32_t>(negative ? (0 - value) : value);
+  return static_cast<std::int32_t>(bits);
+}
+
+std::string CardListing(std::span<const std::uint8_t, kContentImageSize> card) {
+  std::string listing;
+  listing.reserve(16 * 52);
+  char hex[3];
+  for (std::size_t line = 0; line < 16; ++line) {
+    const auto bytes = card.subspan(line * 16, 16);
+    for (std::uint8_t byte : bytes) {
+      std::snprintf(hex, sizeof hex, "%02X", byte);
+      listing += hex;
+    }
+    listing += "  ";
+    for (std::uint8_t byte : bytes) {
+      listing += (byte >= 0x20 && byte <= 0x7E) ? static_cast<char>(byte) : '.';
+    }
+    listing += "\r\n";
+  }
+  return listing;
+}
+
+}  // namespace morvik

@@ -1,0 +1,190 @@
+#include "card/card_operations.h"
+
+#include <algorithm>
+
+#include "content/content_image.h"
+#include "content/terminal_settings.h"
+#include "window/control_ids.h"
+
+namespace morvik {
+namespace {
+
+constexpr char kErrorCaption[] = "Error";
+constexpr char kNoCardText[] =
+    "ICカードを正しく読み取れません。ICカードの位置を確認してください。"
+    "もしくは対応していないICカードである可能性があります。";
+constexpr char kRetryLimitText[] = "Retry Limit Exceed";
+constexpr char kBadNumberText[] =
+    "入力された番号を16進数として読み取れません。8桁以内の16進数を入力してください。";
+
+constexpr int kDetectionPayloadLength = 10;
+constexpr std::size_t kIdmOffsetInDetectionReply = 6;
+constexpr std::size_t kCardCommandReplySize = 256;
+constexpr std::uint8_t kDumpBlocksPerRequest = 4;
+constexpr int kDumpAttempts = 3;
+constexpr std::size_t kDumpDataOffset = 5;
+constexpr std::size_t kDumpBytesPerRequest = kDumpBlocksPerRequest * kBlockSize;
+
+std::string PartialWriteText(int failedBlock) {
+  return "ICカードへの書き込みがブロック" + std::to_string(failedBlock) +
+         "で失敗しました。ICカードは途中までしか書き込まれていません。"
+         "ICカードを置き直して、もう一度書き込んでください。";
+}
+
+std::array<std::uint8_t, 2> HighAndLowByte(std::int32_t number) {
+  const auto bits = static_cast<std::uint32_t>(number);
+  return {static_cast<std::uint8_t>((bits >> 8) & 0xFF), static_cast<std::uint8_t>(bits & 0xFF)};
+}
+
+}  // namespace
+
+CardOperations::CardOperations(SerialPlatform& platform, WindowServices& window, Clock& clock)
+    : WriterLink(platform, window, clock) {}
+
+bool CardOperations::DetectCard(CardIdm& idm) {
+  const std::span<std::uint8_t> reply = sharedReplyBuffer();
+  for (;;) {
+    if (Exchange(kCardDetectionRequest, reply) == kDetectionPayloadLength) {
+      std::copy_n(reply.begin() + kIdmOffsetInDetectionReply, idm.size(), idm.begin());
+      return true;
+    }
+    if (window().MessageBox(kNoCardText, kErrorCaption, kMbRetryCancelError) == kIdCancel) {
+      return false;
+    }
+  }
+}
+
+void CardOperations::OnCheckUid() {
+  CardIdm idm{};
+  window().SetControlText(kIdcUidDisplay, DetectCard(idm) ? IdmText(idm) : std::string());
+}
+
+bool CardOperations::WriteBlock(std::span<const std::uint8_t, kBlockSize> data, std::uint8_t block,
+                                const CardIdm& idm) {
+  std::array<std::uint8_t, kCardCommandReplySize> reply{};
+  return Exchange(WriteBlockRequest(data, block, idm), reply) >= 0;
+}
+
+bool CardOperations::ReadBlocks(std::span<std::uint8_t> reply, std::uint8_t firstBlock,
+                                std::uint8_t blockCount, const CardIdm& idm) {
+  return Exchange(ReadBlocksRequest(firstBlock, blockCount, idm), reply) >= 0;
+}
+
+int CardOperations::WriteCardImage(std::span<const std::uint8_t, kContentImageSize> image,
+                                   const CardIdm& idm) {
+  for (int block = 0; block < kCardBlocks; ++block) {
+    const auto data = image.subspan(static_cast<std::size_t>(block) * kBlockSize).first<kBlockSize>();
+    if (!WriteBlock(data, static_cast<std::uint8_t>(block), idm)) return block;
+    window().ReportProgress(block + 1, kCardBlocks);
+  }
+  return kCardBlocks;
+}
+
+void CardOperations::ReportPartialWrite(int written) {
+  if (written < kCardBlocks) {
+    window().MessageBox(PartialWriteText(written), kErrorCaption, kMbError);
+  }
+}
+
+int CardOperations::WriteContentOrUidCard(const CardIdm& idm) {
+  if (window().GetCheck(kIdcUidCardCheck) != 0) return WriteCardImage(UidSettingCard(startUid_), idm);
+  ContentImage image{};
+  if (!CaptureContentSettings() || !BuildContentImage(contentSettings_, image)) return kCardBlocks;
+  return WriteCardImage(image, idm);
+}
+
+void CardOperations::OnWriteCard() {
+  ExchangeEntriesFromControls();
+  CardIdm idm{};
+  if (!DetectCard(idm)) return;
+  window().BeginWaitCursor();
+  const int written = WriteContentOrUidCard(idm);
+  window().EndWaitCursor();
+  ReportPartialWrite(written);
+}
+
+void CardOperations::OnClearCard() {
+  ExchangeEntriesFromControls();
+  CardIdm idm{};
+  if (!DetectCard(idm)) return;
+  const ContentImage cleared{};
+  window().BeginWaitCursor();
+  const int written = WriteCardImage(cleared, idm);
+  window().EndWaitCursor();
+  ReportPartialWrite(written);
+}
+
+std::optional<std::int32_t> CardOperations::ReadTypedNumber() {
+  const EntryText entry = window().GetEntryText(kIdcServiceCid, kEntryBufferSize);
+  const std::optional<std::int32_t> number =
+      entry.encodable ? ParseTypedNumber(entry.bytes) : std::nullopt;
+  if (!number) window().MessageBox(kBadNumberText, kErrorCaption, kMbError);
+  return number;
+}
+
+void CardOperations::OnCreateWriteCard() {
+  const std::optional<std::int32_t> number = ReadTypedNumber();
+  if (!number) return;
+  serviceCid_ = *number;
+  if (window().GetCheck(kIdcUidCardCheck) != 0) {
+    startUid_ = HighAndLowByte(*number);
+  } else {
+    customerId() = HighAndLowByte(*number);
+  }
+  OnWriteCard();
+}
+
+void CardOperations::OnCreateReadCard() {
+  const std::optional<std::int32_t> number = ReadTypedNumber();
+  if (!number) return;
+  customerId() = HighAndLowByte(*number);
+  serviceCid_ = *number;
+  readCardMark_ = 1;
+  OnWriteCard();
+}
+
+bool CardOperations::ReadDumpRequest(std::span<std::uint8_t> reply, std::uint8_t firstBlock,
+                                     const CardIdm& idm) {
+  // A reply too short to carry the leading byte and all four blocks counts
+  // as a failed attempt: its data would come from beyond the reply's end.
+  constexpr std::size_t kNeededPayload = 1 + kDumpBytesPerRequest;
+  for (int attempt = 0; attempt < kDumpAttempts; ++attempt) {
+    if (ReadBlocks(reply, firstBlock, kDumpBlocksPerRequest, idm) && reply[3] >= kNeededPayload) {
+      return true;
+    }
+  }
+  return false;
+}
+
+void CardOperations::OnDumpCard() {
+  CardIdm idm{};
+  if (!DetectCard(idm)) return;
+  window().BeginWaitCursor();
+  ContentImage dump{};
+  std::array<std::uint8_t, kCardCommandReplySize> reply{};
+  for (int first = 0; first < kCardBlocks; first += kDumpBlocksPerRequest) {
+    if (!ReadDumpRequest(reply, static_cast<std::uint8_t>(first), idm)) {
+      window().MessageBox(kRetryLimitText, kErrorCaption, kMbError);
+      window().EndWaitCursor();
+      return;
+    }
+    std::copy_n(reply.begin() + kDumpDataOffset, kDumpBytesPerRequest,
+                dump.begin() + static_cast<std::ptrdiff_t>(first) * kBlockSize);
+  }
+  window().SetControlText(kIdcReport, CardListing(dump));
+  window().EndWaitCursor();
+}
+
+void CardOperations::OnModeChanged() { ::morvik::OnModeChanged(window()); }
+
+bool CardOperations::CaptureContentSettings() {
+  return ::morvik::CaptureContentSettings(window(), contentSettings_, serviceCid_);
+}
+
+bool CardOperations::BuildContentImage(ContentSettings& settings,
+                                       std::span<std::uint8_t, kContentImageSize> image) {
+  const ContentValues values{customerId(), serviceCid_, readCardMark_};
+  return ::morvik::BuildContentImage(window(), settings, values, image);
+}
+
+}  // namespace morvik

@@ -1,0 +1,154 @@
+#include <gtest/gtest.h>
+
+#include "link/writer_link.h"
+#include "scripted_port.h"
+#include "window/control_ids.h"
+#include "window/headless_window.h"
+
+namespace morvik {
+namespace {
+
+using test::ByteVector;
+
+ByteVector Frame(std::initializer_list<std::uint8_t> bytes) { return ByteVector(bytes); }
+ByteVector Reply(ByteVector payload) { return BuildFrame(kStatusSuccess, payload); }
+
+const ByteVector kBare(kBareSuccessReply.begin(), kBareSuccessReply.end());
+const ByteVector kInfo =
+    Reply({0xF0, 0x02, 0x11, 0x26, 0x12, 0x06, 0x12, 0xAB});  // Ver 0211, Date 261206, CID 12AB
+const ByteVector kSilence;
+
+const ByteVector kInfoRequest(kInformationRequest.begin(), kInformationRequest.end());
+const ByteVector kEchoFor12AB =
+    Frame({0x02, 0x00, 0x4F, 0x04, 0xF1, 0x00, 0x12, 0xAB, 0x03, 0x06, 0x0D});
+
+std::deque<ByteVector> WholeSequence() { return {kInfo, kBare, kBare, kBare, kBare}; }
+
+class ConnectTest : public testing::Test {
+ protected:
+  ConnectTest() : platform(clock), link(platform, window, clock) {}
+  test::FakeClock clock;
+  test::ScriptedPlatform platform;
+  HeadlessWindow window;
+  WriterLink link;
+};
+
+TEST_F(ConnectTest, WriterOnCom1ConnectsWithTheExactStartUpSequence) {
+  platform.port(1).replies = WholeSequence();
+  link.ConnectWriter();
+
+  const std::vector<ByteVector> expected = {
+      kInfoRequest, kEchoFor12AB, ByteVector(kF2Request.begin(), kF2Request.end()),
+      ByteVector(k7FRequest.begin(), k7FRequest.end()),
+      ByteVector(k7FRequest.begin(), k7FRequest.end())};
+  EXPECT_EQ(platform.port(1).requests, expected);
+  EXPECT_EQ(platform.opened, std::vector<std::string>{"\\\\.\\COM1"});
+  EXPECT_EQ(clock.sleeps, (std::vector<std::uint32_t>{500, 100}));
+  EXPECT_EQ(window.text(kIdcCustomerId), "12AB");
+  EXPECT_EQ(link.customerIdEntry(), "12AB");
+  EXPECT_EQ(window.text(kIdcReport), "MRVKVer=0211, MRVKDate=261206, MRVKCID=12AB");
+  EXPECT_TRUE(link.port().IsOpen());
+  EXPECT_TRUE(window.messages().empty());
+  EXPECT_EQ(link.customerId(), (std::array<std::uint8_t, 2>{0x12, 0xAB}));
+}
+
+TEST_F(ConnectTest, UnansweredFirstRequestReopensTheSamePortOnce) {
+  std::deque<ByteVector> replies = WholeSequence();
+  replies.push_front(kSilence);
+  platform.port(1).replies = replies;
+  link.ConnectWriter();
+  EXPECT_EQ(platform.port(1).opens, 2);
+  EXPECT_EQ(clock.sleeps, (std::vector<std::uint32_t>{500, 500, 100}));
+  EXPECT_EQ(window.text(kIdcCustomerId), "12AB");
+}
+
+TEST_F(ConnectTest, SilentPortCostsTwoAttemptsThenTheScanMovesOn) {
+  platform.port(1);  // opens, never answers
+  platform.port(3).replies = WholeSequence();
+  link.ConnectWriter();
+  EXPECT_EQ(platform.port(1).opens, 2);
+  EXPECT_EQ(platform.port(1).requests.size(), 2u);
+  EXPECT_EQ(platform.port(3).opens, 1);
+  EXPECT_EQ(platform.opened.size(), 4u);  // COM1, COM1, COM2 (absent), COM3
+}
+
+TEST_F(ConnectTest, RetryMarkCarriesToTheNextPortWhenAPortCannotBeReopened) {
+  platform.port(1).maxOpens = 1;
+  platform.port(2);
+  platform.port(3).replies = WholeSequence();
+  link.ConnectWriter();
+  EXPECT_EQ(platform.port(1).opens, 1);
+  EXPECT_EQ(platform.port(2).opens, 1);  // passed over after a single silent attempt
+  EXPECT_EQ(platform.port(3).opens, 1);
+  EXPECT_EQ(window.text(kIdcCustomerId), "12AB");
+}
+
+TEST_F(ConnectTest, BadStartUpRepliesPassThePortOverAtOnce) {
+  const struct {
+    const char* what;
+    std::deque<ByteVector> replies;
+  } cases[] = {
+      {"payload of 7", {Reply({0xF0, 0x02, 0x11, 0x26, 0x12, 0x06, 0x12})}},
+      {"payload byte 0 not F0", {Reply({0xF1, 0x02, 0x11, 0x26, 0x12, 0x06, 0x12, 0xAB})}},
+      {"echo unanswered", {kInfo}},
+      {"F2 refused", {kInfo, kBare, Frame({0x02, 0x00, 0x31, 0x00, 0x03, 0x36, 0x0D})}},
+      {"second 7F reply with payload", {kInfo, kBare, kBare, kBare, Reply({0x00})}},
+  };
+  for (const auto& c : cases) {
+    test::FakeClock caseClock;
+    test::ScriptedPlatform casePlatform(caseClock);
+    HeadlessWindow caseWindow;
+    WriterLink caseLink(casePlatform, caseWindow, caseClock);
+    casePlatform.port(1).replies = c.replies;
+    casePlatform.port(2).replies = {Reply({0xF0, 0x01, 0x00, 0x20, 0x01, 0x01, 0x0A, 0xBC}),
+                                    kBare, kBare, kBare, kBare};
+    caseLink.ConnectWriter();
+    EXPECT_EQ(casePlatform.port(1).opens, 1) << c.what;
+    EXPECT_EQ(caseWindow.text(kIdcCustomerId), "0ABC") << c.what;
+  }
+}
+
+TEST_F(ConnectTest, FirstSevenFReplyIsNotLookedAt) {
+  platform.port(1).replies = {kInfo, kBare, kBare,
+                              Frame({0x02, 0x00, 0x31, 0x00, 0x03, 0x36, 0x0D}), kBare};
+  link.ConnectWriter();
+  EXPECT_EQ(window.text(kIdcCustomerId), "12AB");
+}
+
+TEST_F(ConnectTest, NoWriterAsksRetryOrCancelAndCancelEndsWithStatusOne) {
+  window.ScriptAnswers({kIdRetry, kIdCancel});
+  link.ConnectWriter();
+  ASSERT_EQ(window.messages().size(), 2u);
+  const ShownMessage& shown = window.messages()[0];
+  EXPECT_EQ(shown.text,
+            "Morvik ICCard Writerが接続されていません。接続を確認して再試行ボタンを押してください");
+  EXPECT_EQ(shown.caption, "Error");
+  EXPECT_EQ(shown.type, 0x15u);
+  EXPECT_EQ(window.exitStatus(), 1);
+  ASSERT_EQ(platform.opened.size(), 62u);  // each scan COM1..COM31, the second from COM1 again
+  EXPECT_EQ(platform.opened[0], "\\\\.\\COM1");
+  EXPECT_EQ(platform.opened[30], "\\\\.\\COM31");
+  EXPECT_EQ(platform.opened[31], "\\\\.\\COM1");
+  EXPECT_FALSE(link.port().IsOpen());
+}
+
+TEST_F(ConnectTest, RefusedDevicesAreNamedAfterABlankLine) {
+  platform.port(5).refuseOpen = true;
+  link.ConnectWriter();
+  ASSERT_EQ(window.messages().size(), 1u);
+  const std::string& text = window.messages()[0].text;
+  const std::string head =
+      "Morvik ICCard Writerが接続されていません。接続を確認して再試行ボタンを押してください\n\n";
+  ASSERT_EQ(text.substr(0, head.size()), head);
+  const std::string added = text.substr(head.size());
+  EXPECT_NE(added.find("\\\\.\\COM5（使用中）"), std::string::npos) << added;
+  EXPECT_EQ(added.find('\n'), std::string::npos);
+}
+
+TEST(VersionReport, FormatsPayloadBytesOneToSevenInUpperCaseHex) {
+  const ByteVector info = Reply({0xF0, 0xAB, 0x0C, 0x20, 0x26, 0xFF, 0x00, 0x0F});
+  EXPECT_EQ(VersionReport(info), "MRVKVer=AB0C, MRVKDate=2026FF, MRVKCID=000F");
+}
+
+}  // namespace
+}  // namespace morvik
