@@ -10,10 +10,11 @@ std::string_view CutCp932(std::string_view text, std::size_t maxBytes) {
   std::size_t end = 0;
   while (end < text.size()) {
     const std::size_t width = IsCp932LeadByte(static_cast<unsigned char>(text[end])) ? 2 : 1;
-    if (end + width > maxBytes) break;
+    // A lead byte without its trail byte is no whole character either.
+    if (end + width > maxBytes || end + width > text.size()) break;
     end += width;
   }
-  return text.substr(0, end < text.size() ? end : text.size());
+  return text.substr(0, end);
 }
 
 }  // namespace morvik

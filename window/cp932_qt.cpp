@@ -1,5 +1,6 @@
 // Code page 932 through Qt's converter, which gives the Windows bytes. A fresh
-// encoder per text: its error mark stays set once raised.
+// converter per text: its error mark stays set once raised. Stateless, so that
+// a text ending inside a character is an error rather than pending state.
 #include <QByteArray>
 #include <QString>
 #include <QStringDecoder>
@@ -10,13 +11,14 @@
 namespace morvik {
 namespace {
 constexpr const char* kCodePageName = "windows-31j";
-}
+constexpr QStringConverter::Flags kWholeText = QStringConverter::Flag::Stateless;
+}  // namespace
 
 std::optional<std::string> EncodeCp932(std::string_view utf8) {
-  QStringDecoder fromUtf8(QStringDecoder::Utf8);
+  QStringDecoder fromUtf8(QStringDecoder::Utf8, kWholeText);
   const QString text = fromUtf8(QByteArrayView(utf8.data(), static_cast<qsizetype>(utf8.size())));
   if (fromUtf8.hasError()) return std::nullopt;
-  QStringEncoder toCp932(kCodePageName);
+  QStringEncoder toCp932(kCodePageName, kWholeText);
   if (!toCp932.isValid()) return std::nullopt;
   const QByteArray bytes = toCp932(text);
   if (toCp932.hasError()) return std::nullopt;
@@ -24,7 +26,7 @@ std::optional<std::string> EncodeCp932(std::string_view utf8) {
 }
 
 std::optional<std::string> DecodeCp932(std::string_view cp932) {
-  QStringDecoder fromCp932(kCodePageName);
+  QStringDecoder fromCp932(kCodePageName, kWholeText);
   if (!fromCp932.isValid()) return std::nullopt;
   const QString text =
       fromCp932(QByteArrayView(cp932.data(), static_cast<qsizetype>(cp932.size())));
