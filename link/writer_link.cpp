@@ -130,6 +130,7 @@ void WriterLink::ConnectWriter() {
       if (OpenPort(PortName(number))) {
         const int result = Handshake();
         if (result == 1) {
+          connectedPort_ = PortName(number);
           customerIdEntry_ = CustomerIdText(identity_.CID);
           window_.SetControlText(kIdcCustomerId, customerIdEntry_);
           return;

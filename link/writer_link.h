@@ -67,6 +67,8 @@ class WriterLink {
   // The customer ID in force for content: the same two bytes as identity's CID.
   std::array<std::uint8_t, 2>& customerId() { return identity_.CID; }
   const std::string& customerIdEntry() const { return customerIdEntry_; }
+  // The port the writer was found on ("COM3"), empty before.
+  const std::string& connectedPort() const { return connectedPort_; }
   std::span<std::uint8_t, kSharedReplyBufferSize> sharedReplyBuffer() { return replyBuffer_; }
   WindowServices& window() { return window_; }
 
@@ -77,6 +79,7 @@ class WriterLink {
   bool CollectReply(std::span<std::uint8_t> reply, std::size_t& collected);
 
   SerialPlatform& platform_;
+  std::string connectedPort_;
   WindowServices& window_;
   Clock& clock_;
   CSerialCom port_;
