@@ -1,0 +1,234 @@
+// morvik-writer-sim: one simulated card writer on a pseudo-terminal, linked
+// as $MORVIK_PORT_DIR/COMn, until SIGTERM or SIGINT.
+#include <poll.h>
+#include <signal.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "sim/pty_port.h"
+#include "sim/server_options.h"
+#include "sim/writer_model.h"
+
+namespace morvik::sim {
+namespace {
+
+using SteadyClock = std::chrono::steady_clock;
+
+// 10 bits per byte at 19200 baud.
+constexpr std::chrono::nanoseconds kByteTime{10'000'000'000LL / 19200};
+
+volatile sig_atomic_t stopRequested = 0;
+
+void OnStopSignal(int) { stopRequested = 1; }
+
+std::string Hex(std::span<const std::uint8_t> bytes) {
+  std::string text;
+  for (std::uint8_t b : bytes) {
+    char digits[4];
+    std::snprintf(digits, sizeof digits, text.empty() ? "%02X" : " %02X", b);
+    text += digits;
+  }
+  return text;
+}
+
+// The card file holds the 256 bytes of card memory and nothing else.
+bool LoadCardFile(const std::string& path, CardImage& memory, std::string& error) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return true;  // not there yet: the card starts blank
+  const std::vector<char> bytes{std::istreambuf_iterator<char>(in), {}};
+  if (bytes.size() != memory.size()) {
+    error = path + " holds " + std::to_string(bytes.size()) + " bytes, not " +
+            std::to_string(memory.size());
+    return false;
+  }
+  std::copy(bytes.begin(), bytes.end(), memory.begin());
+  return true;
+}
+
+// Written beside and renamed into place, so a reader never sees half a card.
+void SaveCardFile(const std::string& path, const CardImage& memory) {
+  if (path.empty()) return;
+  const std::string temporary = path + ".tmp";
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(memory.data()), static_cast<std::streamsize>(memory.size()));
+    if (!out) {
+      std::fprintf(stderr, "morvik-writer-sim: cannot write %s\n", temporary.c_str());
+      return;
+    }
+  }
+  std::rename(temporary.c_str(), path.c_str());
+}
+
+// Serves the model on its pty: frames in, replies out, optionally at the pace
+// of a real 19200 baud line.
+class WriterServer {
+ public:
+  WriterServer(const ServerOptions& options, WriterModel& model, PtyPort& port)
+      : options_(options), model_(model), port_(port) {}
+
+  void ServeInput() {
+    std::vector<std::uint8_t> input;
+    if (port_.ReadAvailable(input) == PtyPort::IoResult::kGone) {
+      port_.Close();
+      return;
+    }
+    for (std::uint8_t byte : input) {
+      TakeByte(byte);
+      if (!port_.isOpen()) return;
+    }
+  }
+
+ private:
+  void TakeByte(std::uint8_t byte) {
+    // The tool's bytes reach us at once; a real line delivers one per byte time.
+    requestArrived_ = std::max(requestArrived_, SteadyClock::now()) + kByteTime;
+    const std::size_t requestsBefore = model_.requests().size();
+    const std::uint64_t writesBefore = model_.blockWrites();
+    const std::vector<std::uint8_t> reply = model_.Receive(std::span(&byte, 1));
+    if (model_.requests().size() > requestsBefore) Trace('>', model_.requests().back());
+    if (!reply.empty()) SendReply(reply);
+    if (model_.blockWrites() != writesBefore) SaveCardFile(options_.cardFile, model_.slot().memory);
+    if (model_.lineDropped()) {
+      if (options_.trace) std::fprintf(stderr, "line dropped\n");
+      port_.Close();
+    }
+  }
+
+  void SendReply(const std::vector<std::uint8_t>& reply) {
+    Trace('<', reply);
+    if (!options_.pace) {
+      Report(port_.Write(reply));
+      return;
+    }
+    SteadyClock::time_point due = std::max(requestArrived_, SteadyClock::now());
+    for (std::uint8_t byte : reply) {
+      due += kByteTime;
+      std::this_thread::sleep_until(due);
+      if (Report(port_.Write(std::span(&byte, 1))) != PtyPort::IoResult::kDone) return;
+    }
+  }
+
+  PtyPort::IoResult Report(PtyPort::IoResult result) {
+    if (result == PtyPort::IoResult::kToolNotReading && options_.trace) {
+      std::fprintf(stderr, "reply dropped: nobody reads the port\n");
+    }
+    if (result == PtyPort::IoResult::kGone) port_.Close();
+    return result;
+  }
+
+  void Trace(char direction, std::span<const std::uint8_t> bytes) const {
+    if (options_.trace) std::fprintf(stderr, "%c %s\n", direction, Hex(bytes).c_str());
+  }
+
+  const ServerOptions& options_;
+  WriterModel& model_;
+  PtyPort& port_;
+  SteadyClock::time_point requestArrived_{};
+};
+
+// SIGTERM and SIGINT are held back except while waiting in ppoll, so a stop
+// request always ends the wait instead of slipping in between two checks.
+void PrepareSignals(sigset_t& waitMask) {
+  struct sigaction action{};
+  action.sa_handler = OnStopSignal;
+  sigaction(SIGTERM, &action, nullptr);
+  sigaction(SIGINT, &action, nullptr);
+  signal(SIGPIPE, SIG_IGN);
+  sigset_t blocked;
+  sigemptyset(&blocked);
+  sigaddset(&blocked, SIGTERM);
+  sigaddset(&blocked, SIGINT);
+  sigprocmask(SIG_BLOCK, &blocked, &waitMask);
+  sigdelset(&waitMask, SIGTERM);
+  sigdelset(&waitMask, SIGINT);
+}
+
+void DrainSilentPort(PtyPort& port) {
+  std::vector<std::uint8_t> discarded;
+  if (port.ReadAvailable(discarded) == PtyPort::IoResult::kGone) port.Close();
+}
+
+void Serve(WriterServer& server, PtyPort& writerPort,
+           std::vector<std::unique_ptr<PtyPort>>& silentPorts, const sigset_t& waitMask) {
+  std::vector<PtyPort*> ports{&writerPort};
+  for (auto& port : silentPorts) ports.push_back(port.get());
+  while (!stopRequested) {
+    // A closed port has fd -1, which poll passes over.
+    std::vector<pollfd> fds;
+    for (PtyPort* port : ports) fds.push_back({port->masterFd(), POLLIN, 0});
+    if (ppoll(fds.data(), fds.size(), nullptr, &waitMask) < 0) continue;
+    for (std::size_t i = 0; i < fds.size(); ++i) {
+      if (fds[i].revents == 0) continue;
+      if (ports[i] == &writerPort) {
+        server.ServeInput();
+      } else {
+        DrainSilentPort(*ports[i]);
+      }
+    }
+  }
+}
+
+bool CreateSilentPorts(const ServerOptions& options,
+                       std::vector<std::unique_ptr<PtyPort>>& ports, std::string& error) {
+  for (int com : options.silentComs) {
+    std::unique_ptr<PtyPort> port = PtyPort::Create(options.portDir, com, error);
+    if (!port) return false;
+    ports.push_back(std::move(port));
+  }
+  return true;
+}
+
+int Run(int argc, char** argv) {
+  ServerOptions options;
+  std::string error;
+  if (!ParseServerOptions(argc, argv, options, error)) {
+    std::fprintf(stderr, "morvik-writer-sim: %s\n%s", error.c_str(), ServerUsage());
+    return 2;
+  }
+  if (options.help) {
+    std::fputs(ServerUsage(), stdout);
+    return 0;
+  }
+  if (options.portDir.empty()) {
+    std::fprintf(stderr, "morvik-writer-sim: no port directory (--port-dir or MORVIK_PORT_DIR)\n");
+    return 2;
+  }
+
+  WriterModel model(options.identity);
+  model.slot() = CardSlot{!options.noCard, options.idm, {}};
+  if (!options.cardFile.empty() && !LoadCardFile(options.cardFile, model.slot().memory, error)) {
+    std::fprintf(stderr, "morvik-writer-sim: %s\n", error.c_str());
+    return 1;
+  }
+  model.SetFaults(options.faults);
+
+  sigset_t waitMask;
+  PrepareSignals(waitMask);
+
+  std::unique_ptr<PtyPort> writerPort = PtyPort::Create(options.portDir, options.com, error);
+  std::vector<std::unique_ptr<PtyPort>> silentPorts;
+  if (!writerPort || !CreateSilentPorts(options, silentPorts, error)) {
+    std::fprintf(stderr, "morvik-writer-sim: %s\n", error.c_str());
+    return 1;
+  }
+  std::printf("ready COM%d %s\n", options.com, writerPort->slavePath().c_str());
+  std::fflush(stdout);
+
+  WriterServer server(options, model, *writerPort);
+  Serve(server, *writerPort, silentPorts, waitMask);
+  SaveCardFile(options.cardFile, model.slot().memory);
+  return 0;
+}
+
+}  // namespace
+}  // namespace morvik::sim
+
+int main(int argc, char** argv) { return morvik::sim::Run(argc, argv); }

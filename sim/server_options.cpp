@@ -1,0 +1,214 @@
+#include "sim/server_options.h"
+
+#include <charconv>
+#include <cstdlib>
+#include <functional>
+#include <span>
+#include <string_view>
+
+namespace morvik::sim {
+namespace {
+
+constexpr int kHighestCom = 255;
+
+std::optional<int> ParseCount(std::string_view text) {
+  int value = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size() || value < 0) return std::nullopt;
+  return value;
+}
+
+std::optional<std::vector<std::uint8_t>> ParseHexBytes(std::string_view text) {
+  if (text.empty() || text.size() % 2 != 0) return std::nullopt;
+  std::vector<std::uint8_t> bytes(text.size() / 2);
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const char* first = text.data() + 2 * i;
+    const auto [end, ec] = std::from_chars(first, first + 2, bytes[i], 16);
+    if (ec != std::errc() || end != first + 2) return std::nullopt;
+  }
+  return bytes;
+}
+
+bool ParseHexInto(std::string_view text, std::span<std::uint8_t> out) {
+  const std::optional<std::vector<std::uint8_t>> bytes = ParseHexBytes(text);
+  if (!bytes || bytes->size() != out.size()) return false;
+  std::copy(bytes->begin(), bytes->end(), out.begin());
+  return true;
+}
+
+// A request a reply fault is aimed at: its number, or "all".
+std::optional<int> ParseAim(std::string_view text) {
+  if (text == "all") return kEveryRequest;
+  return ParseCount(text);
+}
+
+// "AIM:REST" as used by the faults that need a second value.
+bool SplitAim(std::string_view text, int& aim, std::string_view& rest) {
+  const std::size_t colon = text.find(':');
+  if (colon == std::string_view::npos) return false;
+  const std::optional<int> parsed = ParseAim(text.substr(0, colon));
+  if (!parsed) return false;
+  aim = *parsed;
+  rest = text.substr(colon + 1);
+  return true;
+}
+
+bool SetCount(std::string_view text, int& field) {
+  const std::optional<int> value = ParseCount(text);
+  if (value) field = *value;
+  return value.has_value();
+}
+
+bool SetAim(std::string_view text, int& field) {
+  const std::optional<int> value = ParseAim(text);
+  if (value) field = *value;
+  return value.has_value();
+}
+
+bool SetCom(std::string_view text, int& com) {
+  return SetCount(text, com) && com >= 1 && com <= kHighestCom;
+}
+
+bool SetResizedPayload(std::string_view text, Faults& f) {
+  std::string_view length;
+  int value = 0;
+  if (!SplitAim(text, f.resizedPayloadAt, length) || !SetCount(length, value) || value > 255) {
+    return false;
+  }
+  f.resizedPayloadLength = static_cast<std::size_t>(value);
+  return true;
+}
+
+bool SetTrailing(std::string_view text, Faults& f) {
+  std::string_view hex;
+  if (!SplitAim(text, f.trailingBytesAt, hex)) return false;
+  const std::optional<std::vector<std::uint8_t>> bytes = ParseHexBytes(hex);
+  if (bytes) f.trailingBytes = *bytes;
+  return bytes.has_value();
+}
+
+bool SetSwap(std::string_view text, Faults& f) {
+  const std::size_t colon = text.find(':');
+  return colon != std::string_view::npos &&
+         SetCount(text.substr(0, colon), f.swapCardAfterDetections) &&
+         ParseHexInto(text.substr(colon + 1), f.swapIdm);
+}
+
+bool SetDropAfter(std::string_view text, Faults& f) {
+  const std::optional<int> value = ParseCount(text);
+  if (value) f.dropLineAfterBytes = static_cast<std::size_t>(*value);
+  return value.has_value();
+}
+
+using Setter = std::function<bool(std::string_view, ServerOptions&)>;
+
+struct OptionRule {
+  std::string_view name;
+  bool takesValue;
+  Setter set;
+};
+
+const std::vector<OptionRule>& Rules() {
+  using O = ServerOptions;
+  using V = std::string_view;
+  static const std::vector<OptionRule> rules{
+      {"--help", false, [](V, O& o) { return o.help = true; }},
+      {"--port-dir", true, [](V v, O& o) { return !(o.portDir = v).empty(); }},
+      {"--com", true, [](V v, O& o) { return SetCom(v, o.com); }},
+      {"--silent-com", true,
+       [](V v, O& o) {
+         int com = 0;
+         if (SetCom(v, com)) o.silentComs.push_back(com);
+         return com != 0;
+       }},
+      {"--ver", true, [](V v, O& o) { return ParseHexInto(v, o.identity.ver); }},
+      {"--date", true, [](V v, O& o) { return ParseHexInto(v, o.identity.date); }},
+      {"--cid", true, [](V v, O& o) { return ParseHexInto(v, o.identity.cid); }},
+      {"--idm", true, [](V v, O& o) { return ParseHexInto(v, o.idm); }},
+      {"--no-card", false, [](V, O& o) { return o.noCard = true; }},
+      {"--card-file", true, [](V v, O& o) { return !(o.cardFile = v).empty(); }},
+      {"--pace", false, [](V, O& o) { return o.pace = true; }},
+      {"--trace", false, [](V, O& o) { return o.trace = true; }},
+      {"--silent-info", true, [](V v, O& o) { return SetCount(v, o.faults.silentInformationRequests); }},
+      {"--bad-sum", true, [](V v, O& o) { return SetAim(v, o.faults.badSumAt); }},
+      {"--error-status", true, [](V v, O& o) { return SetAim(v, o.faults.errorStatusAt); }},
+      {"--payload-length", true, [](V v, O& o) { return SetResizedPayload(v, o.faults); }},
+      {"--trailing", true, [](V v, O& o) { return SetTrailing(v, o.faults); }},
+      {"--drop-after", true, [](V v, O& o) { return SetDropAfter(v, o.faults); }},
+      {"--remove-card-after", true, [](V v, O& o) { return SetCount(v, o.faults.removeCardAfterWrites); }},
+      {"--fail-write", true, [](V v, O& o) { return SetCount(v, o.faults.failBlockWriteAt); }},
+      {"--fail-reads", true, [](V v, O& o) { return SetCount(v, o.faults.failReads); }},
+      {"--swap-card", true, [](V v, O& o) { return SetSwap(v, o.faults); }},
+  };
+  return rules;
+}
+
+const OptionRule* FindRule(std::string_view name) {
+  for (const OptionRule& rule : Rules()) {
+    if (rule.name == name) return &rule;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+bool ParseServerOptions(int argc, char** argv, ServerOptions& options, std::string& error) {
+  if (const char* dir = std::getenv("MORVIK_PORT_DIR")) options.portDir = dir;
+  for (int i = 1; i < argc; ++i) {
+    std::string_view arg = argv[i];
+    std::optional<std::string_view> value;
+    if (const std::size_t equals = arg.find('='); equals != std::string_view::npos) {
+      value = arg.substr(equals + 1);
+      arg = arg.substr(0, equals);
+    }
+    const OptionRule* rule = FindRule(arg);
+    if (rule == nullptr) {
+      error = "unknown option " + std::string(arg);
+      return false;
+    }
+    if (rule->takesValue && !value) {
+      if (i + 1 >= argc) {
+        error = std::string(arg) + " needs a value";
+        return false;
+      }
+      value = argv[++i];
+    }
+    if (!rule->set(value.value_or(""), options)) {
+      error = "bad value for " + std::string(arg) + ": " + std::string(value.value_or(""));
+      return false;
+    }
+  }
+  return true;
+}
+
+const char* ServerUsage() {
+  return R"(usage: morvik-writer-sim [options]
+Serves a simulated card writer on a pseudo-terminal linked as DIR/COMn.
+
+  --port-dir DIR          where the COMn links go (default $MORVIK_PORT_DIR)
+  --com N                 the writer's port number (default 1)
+  --silent-com N          also a port that opens but never answers (repeatable)
+  --ver HEX4 --date HEX6 --cid HEX4
+                          the writer's identity (default 0211, 261206, 1234)
+  --idm HEX16             the IDm of the card on the writer
+  --no-card               start with no card on the writer
+  --card-file FILE        load the 256-byte card memory from FILE if it exists,
+                          save it after every block write and at exit
+  --pace                  keep 19200 baud timing in both directions
+  --trace                 print every request (>) and reply (<) on stderr
+Faults (REQ is a request number counted from start, or "all"):
+  --silent-info K         no answer to the first K information requests
+  --bad-sum REQ           wrong checksum in the reply
+  --error-status REQ      error status instead of the answer
+  --payload-length REQ:L  the reply carries L payload bytes
+  --trailing REQ:HEX      extra bytes after the reply
+  --drop-after N          the line dies after N bytes of output
+  --remove-card-after N   the card is taken off after N block writes
+  --fail-write N          the Nth block write fails
+  --fail-reads K          the first K block reads fail
+  --swap-card N:HEX16     after N detections another card lies on the writer
+Prints "ready COMn /dev/pts/N" when it serves; ends on SIGTERM or SIGINT.
+)";
+}
+
+}  // namespace morvik::sim

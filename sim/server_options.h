@@ -1,0 +1,31 @@
+// The command line of morvik-writer-sim.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "sim/writer_model.h"
+
+namespace morvik::sim {
+
+struct ServerOptions {
+  std::string portDir;  // MORVIK_PORT_DIR unless --port-dir
+  int com = 1;
+  Identity identity;
+  Idm idm = kDefaultIdm;
+  bool noCard = false;
+  Faults faults;
+  bool pace = false;
+  bool trace = false;
+  std::string cardFile;
+  std::vector<int> silentComs;
+  bool help = false;
+};
+
+// Fills options from argv; false with a reason in error on a bad command line.
+bool ParseServerOptions(int argc, char** argv, ServerOptions& options, std::string& error);
+
+const char* ServerUsage();
+
+}  // namespace morvik::sim
