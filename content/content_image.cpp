@@ -10,8 +10,7 @@ namespace morvik {
 namespace {
 
 constexpr std::string_view kCaption = "Error";
-constexpr std::string_view kEmptyEntryMessage =
-    "空のURL情報やメールToアドレスは設定できません";
+constexpr std::string_view kEmptyEntryMessage = "空のURL情報やメールToアドレスは設定できません";
 constexpr std::string_view kPopupLimitMessage = "ポップアップの長さは最大40文字（半角）までです";
 constexpr std::string_view kUrlLimitMessage =
     "URLとポップアップを合わせた長さは最大184文字（半角）までです";
@@ -24,7 +23,7 @@ constexpr std::size_t kPopupLimit = 40;
 constexpr std::size_t kUrlLimit = 184;
 constexpr std::size_t kMailLimit = 178;
 constexpr std::size_t kTotalLimit = 210;
-constexpr std::size_t kPopupFullTerminatorBelow = 38;
+constexpr std::size_t kPopupCrOnlyLength = 38;
 
 constexpr std::size_t kUrlSectionStart = 16;
 constexpr std::size_t kUrlTextStart = 24;
@@ -89,18 +88,24 @@ std::uint8_t KeywordFlags(const ContentSettings& settings) {
 
 void WriteHeader(const ContentSettings& settings, const ContentValues& values,
                  std::span<std::uint8_t, 256> image) {
+  const auto [first, second] = values.customerId;
+  const std::array<std::uint8_t, 8> fixed{'M', 'v', 0x00, 0x02, first, second, 0x00, 0x00};
+  std::copy(fixed.begin(), fixed.end(), image.begin());
+  // A read card carries 0xFF in all of bytes 8 to 15 instead of the marks.
+  if (values.readCardMark != 0) {
+    std::fill(image.begin() + 8, image.begin() + 16, 0xFF);
+    return;
+  }
   const bool mail = InMailMode(settings);
   const bool initCard = settings.initCard != 0;
-  const std::array<std::uint8_t, 16> header{
-      'M', 'v', 0x00, 0x02, values.customerId[0], values.customerId[1], 0x00, 0x00,
-      static_cast<std::uint8_t>(mail ? 0x81 : 0x01),
-      initCard ? std::uint8_t{0} : values.customerId[0],
-      initCard ? std::uint8_t{0} : values.customerId[1],
-      KeywordFlags(settings), 0x00, 0x00,
-      static_cast<std::uint8_t>(mail ? 0x01 : 0x00),
-      static_cast<std::uint8_t>(mail ? kUrlTextStart + settings.url.size() : 0)};
-  std::copy(header.begin(), header.end(), image.begin());
-  if (values.readCardMark != 0) std::fill(image.begin() + 8, image.begin() + 16, 0xFF);
+  image[8] = mail ? 0x81 : 0x01;
+  image[9] = initCard ? 0x00 : first;
+  image[10] = initCard ? 0x00 : second;
+  image[11] = KeywordFlags(settings);
+  image[12] = 0x00;
+  image[13] = 0x00;
+  image[14] = mail ? 0x01 : 0x00;
+  image[15] = static_cast<std::uint8_t>(mail ? kUrlTextStart + settings.url.size() : 0);
 }
 
 void WriteUrlSection(const ContentSettings& settings, SectionWriter& out) {
@@ -149,9 +154,9 @@ void WriteTrailer(const ContentSettings& settings, const ContentValues& values,
 
 void AppendPopupTerminator(std::string& popup) {
   if (popup.empty()) return;
-  if (popup.size() < kPopupFullTerminatorBelow) {
+  if (popup.size() < kPopupCrOnlyLength) {
     popup.append("\r\n");
-  } else if (popup.size() == kPopupFullTerminatorBelow) {
+  } else if (popup.size() == kPopupCrOnlyLength) {
     popup.push_back('\r');
   }
 }

@@ -74,7 +74,8 @@ MailKeywords FindMailKeywords(WindowServices& window, ContentSettings& settings)
 // behind a two-byte length.
 std::int32_t MailIdmOffset(const ContentSettings& settings, const MailKeywords& found) {
   const std::size_t addresses = settings.mailTo.size() + settings.mailCc.size();
-  const std::size_t before = found.inTitle ? addresses + 4 : addresses + settings.mailTitle.size() + 6;
+  const std::size_t before =
+      found.inTitle ? addresses + 4 : addresses + settings.mailTitle.size() + 6;
   return static_cast<std::int32_t>(before + found.position);
 }
 
@@ -148,7 +149,8 @@ std::string CustomerIdDigits(const std::array<std::uint8_t, 2>& customerId) {
 void ReplaceCustomerIdKeyword(ContentSettings& settings,
                               const std::array<std::uint8_t, 2>& customerId,
                               std::int32_t serviceCid) {
-  const std::string digits = CustomerIdDigits(serviceCid != 0 ? std::array<std::uint8_t, 2>{} : customerId);
+  const std::string digits =
+      CustomerIdDigits(serviceCid != 0 ? std::array<std::uint8_t, 2>{} : customerId);
   for (std::string* text : {&settings.url, &settings.mailTitle, &settings.mailBody}) {
     OverwriteFirst(*text, kCustomerIdKeyword, digits);
   }

@@ -23,7 +23,7 @@ inline constexpr std::string_view kCustomerIdKeyword = "[CI]";
 enum class KeywordCode { kNone = 0, kIdm = 1, kIdmCounter = 2 };
 
 struct IdmCounterSearch {
-  bool proceed = true;                    // false: the operator chose Cancel
+  bool proceed = true;                     // false: the operator chose Cancel
   std::optional<std::size_t> idmPosition;  // byte offset of the first [IM]
   KeywordCode code = KeywordCode::kNone;
 };

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "content/keywords.h"
@@ -48,12 +49,16 @@ TEST(Keywords, UrlBlanksFlagsAndAdjacencyQuestion) {
     window.SetDefaultAnswer(c.answer);
     ContentSettings settings;
     settings.url = c.url;
-    settings.urlIdmOffset = 99;  // stale marks from an earlier build are reset
+    settings.urlIdmOffset = 99;       // stale marks from an earlier build are reset
+    settings.mailTitle = "[IM][CT]";  // outside mail mode title and body are
+    settings.mailBody = "[CT]";       // neither questioned nor changed
     EXPECT_EQ(ApplyIdmCounterKeywords(window, settings), c.proceeds);
     EXPECT_EQ(settings.url, c.result);
     EXPECT_EQ(settings.urlHasIdm, c.hasIdm);
     EXPECT_EQ(settings.urlHasCounter, c.hasCounter);
     EXPECT_EQ(settings.urlIdmOffset, c.offset);
+    EXPECT_EQ(settings.mailTitle + settings.mailBody, "[IM][CT][CT]");
+    EXPECT_EQ(settings.mailHasIdm, 0);
     ASSERT_EQ(window.messages().size(), c.questions);
     for (const ShownMessage& shown : window.messages()) {
       EXPECT_EQ(shown.text, kAdjacency);
@@ -124,30 +129,18 @@ TEST(Keywords, QuestionsComeInOrderAndCancelStopsAtOnce) {
   }
 }
 
-TEST(Keywords, OutsideMailModeTitleAndBodyAreNotSearched) {
-  HeadlessWindow window;
-  ContentSettings settings;
-  settings.url = "u";
-  settings.mailTitle = "[IM][CT]";
-  settings.mailBody = "[CT]";
-  ASSERT_TRUE(ApplyIdmCounterKeywords(window, settings));
-  EXPECT_TRUE(window.messages().empty());
-  EXPECT_EQ(settings.mailTitle, "[IM][CT]");
-  EXPECT_EQ(settings.mailHasIdm, 0);
-}
-
 TEST(Keywords, CustomerIdReplacesTheFirstKeywordOfUrlTitleAndBody) {
-  const struct { std::int32_t serviceCid; std::string digits; } cases[] = {{0, "0ABC"}, {7, "0000"}};
-  for (const auto& c : cases) {
+  const std::pair<std::int32_t, std::string> cases[] = {{0, "0ABC"}, {7, "0000"}};
+  for (const auto& [serviceCid, digits] : cases) {
     ContentSettings settings;
     settings.url = "u[CI]v[CI]";
     settings.mailTitle = "[CI]";
     settings.mailBody = "b[CI]";
     settings.popup = settings.mailTo = settings.mailCc = "[CI][IM]";
-    ReplaceCustomerIdKeyword(settings, {0x0A, 0xBC}, c.serviceCid);
-    EXPECT_EQ(settings.url, "u" + c.digits + "v[CI]");
-    EXPECT_EQ(settings.mailTitle, c.digits);
-    EXPECT_EQ(settings.mailBody, "b" + c.digits);
+    ReplaceCustomerIdKeyword(settings, {0x0A, 0xBC}, serviceCid);
+    EXPECT_EQ(settings.url, "u" + digits + "v[CI]");
+    EXPECT_EQ(settings.mailTitle, digits);
+    EXPECT_EQ(settings.mailBody, "b" + digits);
     EXPECT_EQ(settings.popup, "[CI][IM]");
     EXPECT_EQ(settings.mailTo, "[CI][IM]");
     EXPECT_EQ(settings.mailCc, "[CI][IM]");
