@@ -1,1 +1,167 @@
+#include "sim/loopback_serial.h"
+
 #include <gtest/gtest.h>
+
+#include "hex_bytes.h"
+#include "link/writer_link.h"
+#include "window/control_ids.h"
+#include "window/headless_window.h"
+
+namespace morvik::sim {
+namespace {
+
+using test::ByteVector;
+using test::Hex;
+
+const ByteVector kInformation = Hex("02 00 4F 02 F0 00 03 46 0D");
+const ByteVector kDetect = Hex("02 00 78 02 01 00 03 80 0D");
+
+class LoopbackTest : public testing::Test {
+ protected:
+  LoopbackTest() : platform(clock), link(platform, window, clock) {}
+
+  int Exchange(const ByteVector& request) { return link.Exchange(request, reply); }
+  ByteVector Reply(int payloadLength) const {
+    return ByteVector(reply.begin(), reply.begin() + payloadLength + 7);
+  }
+
+  VirtualClock clock;
+  LoopbackPlatform platform;
+  HeadlessWindow window;
+  WriterLink link;
+  WriterModel writer;
+  std::array<std::uint8_t, 1024> reply{};
+};
+
+TEST_F(LoopbackTest, ScanPassesOverASilentPortAfterTwoTriesAndConnectsToTheWriter) {
+  writer.identity().cid = {0x12, 0xAB};
+  platform.AddSilentPort(1);
+  platform.AttachWriter(3, writer);
+
+  link.ConnectWriter();
+
+  const std::vector<OpenAttempt> expected{{1, 0, true}, {1, 700, true}, {2, 1400, false},
+                                          {3, 1400, true}};
+  ASSERT_EQ(platform.openLog().size(), expected.size());
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_EQ(platform.openLog()[i].com, expected[i].com) << i;
+    EXPECT_EQ(platform.openLog()[i].atMs, expected[i].atMs) << i;
+    EXPECT_EQ(platform.openLog()[i].opened, expected[i].opened) << i;
+  }
+  EXPECT_EQ(platform.port(1).received, test::Concat(kInformation, kInformation));
+  EXPECT_EQ(window.text(kIdcReport), "MRVKVer=0211, MRVKDate=261206, MRVKCID=12AB");
+  EXPECT_EQ(window.text(kIdcCustomerId), "12AB");
+  EXPECT_EQ(link.identity().CID, (std::array<std::uint8_t, 2>{0x12, 0xAB}));
+  const std::vector<ByteVector> sequence{
+      kInformation, Hex("02 00 4F 04 F1 00 12 AB 03 06 0D"), Hex("02 00 4F 02 F2 00 03 48 0D"),
+      Hex("02 00 7F 01 01 03 86 0D"), Hex("02 00 7F 01 01 03 86 0D")};
+  EXPECT_EQ(writer.requests(), sequence);
+  // 500 ms wait, five exchanges each ending with 200 ms of silence, 100 ms wait.
+  EXPECT_EQ(clock.NowMs(), 1400 + 1600);
+  EXPECT_TRUE(window.messages().empty());
+  EXPECT_TRUE(link.port().IsOpen());
+}
+
+TEST_F(LoopbackTest, OpenPortPutsTheWriterSettingsOnTheDevice) {
+  platform.AttachWriter(1, writer);
+  ASSERT_TRUE(link.OpenPort("COM1"));
+  const LineSettings& s = platform.port(1).state;
+  EXPECT_EQ(s.BaudRate, 19200u);
+  EXPECT_EQ(s.ByteSize, 8);
+  EXPECT_EQ(s.Parity, 0);
+  EXPECT_EQ(s.StopBits, 0);
+  EXPECT_EQ(s.fParity, 0u);
+  EXPECT_EQ(s.fOutxCtsFlow, 0u);
+  EXPECT_EQ(s.fDtrControl, 0u);
+  EXPECT_EQ(s.fRtsControl, 0u);
+  EXPECT_EQ(s.fOutX, 0u);
+  EXPECT_EQ(s.fInX, 0u);
+  EXPECT_EQ(s.XonLim, FreshLineSettings().XonLim);  // left as the port had it
+  const PortTimeouts& t = platform.port(1).timeouts;
+  EXPECT_EQ(t.ReadIntervalTimeout, 200u);
+  EXPECT_EQ(t.ReadTotalTimeoutMultiplier, 200u);
+  EXPECT_EQ(t.ReadTotalTimeoutConstant, 0u);
+  EXPECT_EQ(t.WriteTotalTimeoutMultiplier, 0u);
+  EXPECT_EQ(t.WriteTotalTimeoutConstant, 0u);
+}
+
+TEST_F(LoopbackTest, PortsThatCannotBeOpenedOrConfiguredArePassedOver) {
+  WriterModel unreachable;
+  platform.AddRefusingPort(1, RefusedDevice::Reason::kPermission);
+  platform.AttachWriter(2, unreachable);
+  platform.port(2).failSetState = true;
+  platform.AttachWriter(4, writer);
+
+  link.ConnectWriter();
+
+  EXPECT_EQ(platform.OpenedPorts(), (std::vector<int>{2, 4}));
+  EXPECT_FALSE(platform.port(2).open);
+  EXPECT_TRUE(unreachable.requests().empty());
+  EXPECT_EQ(writer.CountRequests(RequestKind::kInformation), 1);
+}
+
+TEST_F(LoopbackTest, AnOpenPortCannotBeOpenedTwice) {
+  platform.AttachWriter(1, writer);
+  std::unique_ptr<SerialDevice> first = platform.Open("\\\\.\\COM1");
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(platform.Open("\\\\.\\COM1"), nullptr);
+  first.reset();
+  EXPECT_NE(platform.Open("\\\\.\\COM1"), nullptr);
+  EXPECT_EQ(platform.port(1).opens, 2);
+}
+
+TEST_F(LoopbackTest, CardRoundTripThroughTheToolsExchange) {
+  platform.AttachWriter(1, writer);
+  ASSERT_TRUE(link.OpenPort("COM1"));
+  ASSERT_EQ(Exchange(kDetect), 10);
+  EXPECT_EQ(Reply(10), Hex("02 00 30 0A 00 01 01 23 45 67 89 AB CD EF 03 00 0D"));
+  EXPECT_EQ(Exchange(Hex("02 00 78 10 A1 05 04 11 22 33 44 01 01 23 45 67 89 AB CD EF 03 A2 0D")), 0);
+  ASSERT_EQ(Exchange(Hex("02 00 78 0C 23 05 01 01 01 23 45 67 89 AB CD EF 03 73 0D")), 5);
+  EXPECT_EQ(Reply(5), Hex("02 00 30 05 00 11 22 33 44 03 E4 0D"));
+}
+
+TEST_F(LoopbackTest, WireTimeCountsTenBitsPerByteAt19200) {
+  platform.SetWireTime(true);
+  platform.AttachWriter(1, writer);
+  ASSERT_TRUE(link.OpenPort("COM1"));
+  ASSERT_EQ(Exchange(kInformation), 8);
+  // 9 request bytes and 15 reply bytes at 520 us, then 200 ms of silence.
+  EXPECT_EQ(clock.NowUs(), 24 * 520 + 200'000);
+}
+
+TEST_F(LoopbackTest, ADroppedLineFailsWritesAndReads) {
+  platform.AttachWriter(1, writer);
+  ASSERT_TRUE(link.OpenPort("COM1"));
+  platform.port(1).lineDropped = true;
+  EXPECT_EQ(Exchange(kDetect), -1);
+  EXPECT_TRUE(writer.requests().empty());
+  std::uint8_t byte = 0xEE;
+  EXPECT_FALSE(link.port().ReadByte(byte));
+  EXPECT_EQ(clock.NowMs(), 0);
+}
+
+TEST_F(LoopbackTest, AWriterThatFallsSilentLeavesOnlyTheTimeOut) {
+  platform.AttachWriter(1, writer);
+  ASSERT_TRUE(link.OpenPort("COM1"));
+  writer.SetFaults({.dropLineAfterBytes = 4});
+  EXPECT_EQ(Exchange(kDetect), -1);
+  EXPECT_EQ(ByteVector(reply.begin(), reply.begin() + 5), Hex("02 00 30 0A 00"));
+  EXPECT_EQ(Exchange(kDetect), -1);
+  EXPECT_EQ(reply[0], 0);
+  EXPECT_EQ(clock.NowMs(), 400);
+}
+
+TEST_F(LoopbackTest, ReopeningDiscardsBytesLeftInFlight) {
+  platform.AttachWriter(1, writer);
+  std::unique_ptr<SerialDevice> device = platform.Open("\\\\.\\COM1");
+  for (std::uint8_t b : kDetect) device->WriteByte(b);
+  device.reset();
+  device = platform.Open("\\\\.\\COM1");
+  std::uint8_t byte = 0;
+  int count = -1;
+  EXPECT_TRUE(device->ReadByte(byte, count));
+  EXPECT_EQ(count, 0);
+}
+
+}  // namespace
+}  // namespace morvik::sim
