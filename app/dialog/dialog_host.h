@@ -1,0 +1,64 @@
+// What a dialog needs of the toolkit that shows it. The Qt backend builds real
+// widgets; the headless host keeps the same state in memory for the tests.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "app/dialog/message.h"
+#include "app/layout/dialog_template.h"
+#include "window/window_services.h"
+
+namespace morvik {
+
+using IconHandle = int;  // the icon's resource identifier; 0 for none
+
+enum class IconKind { kSmall = 0, kLarge = 1 };  // WM_SETICON's first parameter
+
+struct PixelSize {
+  int width = 0;
+  int height = 0;
+};
+
+class DialogHost {
+ public:
+  virtual ~DialogHost() = default;
+
+  // Controls, message boxes, wait cursor and posted messages of this window.
+  virtual WindowServices& services() = 0;
+
+  // Builds the window and its controls from the template; messages go to sink.
+  virtual void CreateWindow(const DialogTemplate& dialog, MessageSink& sink) = 0;
+  // Shows the window and dispatches its messages until EndModalLoop; returns
+  // at once when EndModalLoop came first.
+  virtual void RunModalLoop() = 0;
+  virtual void EndModalLoop() = 0;
+  virtual void DestroyWindow() = 0;
+
+  // A control's whole text as shown (UTF-8).
+  virtual std::string ControlText(int controlId) = 0;
+  // Focus on the first enabled, visible tab stop in template order.
+  virtual void FocusFirstTabStop() = 0;
+
+  // The system menu; false when the window has none.
+  virtual bool HasSystemMenu() = 0;
+  virtual void AppendSystemMenuSeparator() = 0;
+  virtual void AppendSystemMenuItem(unsigned commandValue, std::string_view text) = 0;
+  // Move, minimise and the other system commands nobody handles.
+  virtual void DefaultSystemCommand(unsigned commandValue) = 0;
+
+  virtual void SetIcon(IconHandle icon, IconKind kind) = 0;
+
+  // Painting of the minimised window.
+  virtual bool IsIconic() = 0;
+  virtual PixelSize IconMetrics() = 0;
+  virtual PixelSize ClientSize() = 0;
+  virtual void EraseIconBackground() = 0;
+  virtual void DrawIcon(IconHandle icon, int x, int y) = 0;
+
+  // A host for a modal box run over this window.
+  virtual std::unique_ptr<DialogHost> CreateModalChild() = 0;
+};
+
+}  // namespace morvik

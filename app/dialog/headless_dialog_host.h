@@ -1,0 +1,121 @@
+// A dialog host without a screen. Control state lives in a HeadlessWindow;
+// the operator's actions are queued and run by the modal loop after any posted
+// message, one at a time, as the real window would receive them. When the
+// queue runs dry the operator closes the window with the close box.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "app/dialog/dialog_host.h"
+#include "window/headless_window.h"
+
+namespace morvik {
+
+struct DrawnIcon {
+  IconHandle icon;
+  int x;
+  int y;
+};
+
+class HeadlessDialogHost final : public DialogHost {
+ public:
+  HeadlessDialogHost() = default;
+
+  WindowServices& services() override { return window_; }
+  void CreateWindow(const DialogTemplate& dialog, MessageSink& sink) override;
+  void RunModalLoop() override;
+  void EndModalLoop() override { running_ = false; }
+  void DestroyWindow() override;
+  std::string ControlText(int controlId) override { return window_.text(controlId); }
+  void FocusFirstTabStop() override;
+  bool HasSystemMenu() override { return hasSystemMenu_; }
+  void AppendSystemMenuSeparator() override { systemMenu_.push_back({0, ""}); }
+  void AppendSystemMenuItem(unsigned commandValue, std::string_view text) override {
+    systemMenu_.push_back({commandValue, std::string(text)});
+  }
+  void DefaultSystemCommand(unsigned commandValue) override {
+    defaultSystemCommands_.push_back(commandValue);
+  }
+  void SetIcon(IconHandle icon, IconKind kind) override { icons_[kind] = icon; }
+  bool IsIconic() override { return iconic_; }
+  PixelSize IconMetrics() override { return iconMetrics_; }
+  PixelSize ClientSize() override { return clientSize_; }
+  void EraseIconBackground() override { ++iconBackgroundErases_; }
+  void DrawIcon(IconHandle icon, int x, int y) override { drawnIcons_.push_back({icon, x, y}); }
+  std::unique_ptr<DialogHost> CreateModalChild() override;
+
+  // The operator's actions, queued in order. Actions on a control the
+  // operator cannot reach (hidden, disabled) do nothing.
+  void Click(int controlId);                  // button or check box
+  void Choose(int listId, int position);      // a list entry
+  void Type(int controlId, std::string text); // replaces an entry's text
+  void Focus(int controlId);
+  void PressEnter();
+  void PressEscape();
+  void CloseBox();
+  void SystemMenu(unsigned commandValue);
+  void MenuCommand(int command);              // only enabled menu items
+  void Then(std::function<void()> inspect);   // runs between the actions
+
+  // Runs every posted message now (as the loop would), for stepping by hand.
+  void DeliverPosted();
+
+  HeadlessWindow& window() { return window_; }
+  bool IsVisible(int controlId) const;
+  bool IsEnabled(int controlId) { return window_.control(controlId).enabled; }
+  int focus() const { return focus_; }
+  bool created() const { return sink_ != nullptr; }
+  void SetHasSystemMenu(bool has) { hasSystemMenu_ = has; }
+  void SetIconic(bool iconic) { iconic_ = iconic; }
+  void SetClientSize(PixelSize size) { clientSize_ = size; }
+  void SetIconMetrics(PixelSize size) { iconMetrics_ = size; }
+
+  struct SystemMenuEntry {
+    unsigned commandValue;  // 0 with empty text: a separator
+    std::string text;
+  };
+  const std::vector<SystemMenuEntry>& systemMenu() const { return systemMenu_; }
+  const std::vector<unsigned>& defaultSystemCommands() const { return defaultSystemCommands_; }
+  IconHandle icon(IconKind kind) const;
+  const std::vector<DrawnIcon>& drawnIcons() const { return drawnIcons_; }
+  int iconBackgroundErases() const { return iconBackgroundErases_; }
+  // Resource identifiers of the templates of every window shown, this one's
+  // and its modal boxes', in order.
+  const std::vector<int>& shownTemplates() const { return root().shownTemplates_; }
+  const std::vector<Message>& dispatched() const { return dispatched_; }
+
+ private:
+  explicit HeadlessDialogHost(HeadlessDialogHost* parent) : parent_(parent) {}
+  const HeadlessDialogHost& root() const { return parent_ ? parent_->root() : *this; }
+  HeadlessDialogHost& root() { return parent_ ? parent_->root() : *this; }
+  void Queue(std::function<void()> action) { input_.push_back(std::move(action)); }
+  bool Reachable(int controlId);
+  const DialogItem* Item(int controlId) const;
+  void Send(const Message& message);
+
+  HeadlessDialogHost* parent_ = nullptr;
+  HeadlessWindow window_;
+  const DialogTemplate* template_ = nullptr;
+  MessageSink* sink_ = nullptr;
+  std::map<int, bool> visible_;
+  std::deque<std::function<void()>> input_;
+  bool running_ = false;
+  int focus_ = 0;
+  bool hasSystemMenu_ = true;
+  bool iconic_ = false;
+  PixelSize clientSize_{577, 593};
+  PixelSize iconMetrics_{32, 32};
+  std::vector<SystemMenuEntry> systemMenu_;
+  std::vector<unsigned> defaultSystemCommands_;
+  std::map<IconKind, IconHandle> icons_;
+  std::vector<DrawnIcon> drawnIcons_;
+  int iconBackgroundErases_ = 0;
+  std::vector<int> shownTemplates_;
+  std::vector<Message> dispatched_;
+};
+
+}  // namespace morvik

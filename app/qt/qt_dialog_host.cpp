@@ -1,0 +1,389 @@
+#include "app/qt/qt_dialog_host.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/dialog/keys.h"
+#include "app/qt/dialog_font.h"
+#include "app/qt/qt_icon.h"
+#include "app/qt/widget_builder.h"
+#include "window/cp932.h"
+
+namespace morvik {
+namespace {
+
+constexpr int kPaintIntervalMs = 50;
+// Posted messages wait for the window's first paint, but never longer.
+constexpr int kFirstPaintWaitMs = 500;
+
+QString FromUtf8(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// A multi-line edit keeps CR LF line ends in its text, as Windows does.
+QString ToDisplayLines(QString text) { return text.replace(QStringLiteral("\r\n"), "\n"); }
+QString ToEditLines(QString text) { return text.replace('\n', QStringLiteral("\r\n")); }
+
+QMessageBox::StandardButtons ButtonsFor(unsigned type) {
+  switch (type & 0x0F) {
+    case kMbOkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
+    case kMbRetryCancel: return QMessageBox::Retry | QMessageBox::Cancel;
+    default: return QMessageBox::Ok;
+  }
+}
+
+void LabelButtons(QMessageBox& box) {
+  if (QAbstractButton* ok = box.button(QMessageBox::Ok)) ok->setText(QStringLiteral("OK"));
+  if (QAbstractButton* cancel = box.button(QMessageBox::Cancel)) cancel->setText("キャンセル");
+  if (QAbstractButton* retry = box.button(QMessageBox::Retry)) retry->setText("再試行(&R)");
+}
+
+int AnswerOf(const QMessageBox& box) {
+  const QAbstractButton* clicked = box.clickedButton();
+  if (clicked == box.button(QMessageBox::Retry)) return kIdRetry;
+  if (clicked == box.button(QMessageBox::Ok)) return kIdOk;
+  if (clicked == box.button(QMessageBox::Cancel)) return kIdCancel;
+  return box.button(QMessageBox::Cancel) ? kIdCancel : kIdOk;
+}
+
+}  // namespace
+
+QtDialogHost::QtDialogHost(QWidget* parent) : parent_(parent) {}
+
+QtDialogHost::~QtDialogHost() { DestroyWindow(); }
+
+void QtDialogHost::CreateWindow(const DialogTemplate& dialog, MessageSink& sink) {
+  template_ = &dialog;
+  sink_ = &sink;
+  ended_ = false;
+  painted_ = false;
+  DialogWidgetEvents& events = *this;
+  dialog_ = std::make_unique<DialogWidget>(parent_, events);
+  dialog_->setWindowTitle(FromUtf8(dialog.title));
+  dialog_->setFont(DialogFont(dialog.fontName, dialog.pointSize));
+  const DialogBaseUnits base = BaseUnitsOf(dialog_->font());
+  int menuHeight = 0;
+  if (dialog.menu) {
+    BuildMenuBar(*dialog.menu);
+    menuHeight = dialog_->findChild<QMenuBar*>()->sizeHint().height();
+  }
+  const int width = HorizontalPixels(dialog.width, base);
+  const int height = VerticalPixels(dialog.height, base);
+  client_ = new QWidget(dialog_.get());
+  client_->setGeometry(0, menuHeight, width, height);
+  for (const DialogItem& item : dialog.items) {
+    const BuiltItem built = BuildItem(item, client_, base);
+    if (item.id == kIdcStatic) continue;
+    controls_[item.id] = built.control;
+    ConnectControl(item, built.control);
+  }
+  if (QMenuBar* bar = dialog_->findChild<QMenuBar*>()) bar->setGeometry(0, 0, width, menuHeight);
+  dialog_->setFixedSize(width, height + menuHeight);
+  systemMenu_ = new QMenu(dialog_.get());
+  systemMenu_->setSeparatorsCollapsible(true);
+}
+
+void QtDialogHost::BuildMenuBar(const MenuTemplate& menu) {
+  auto* bar = new QMenuBar(dialog_.get());
+  for (const MenuPopup& popup : menu.popups) {
+    QMenu* submenu = bar->addMenu(FromUtf8(popup.text));
+    submenu->setSeparatorsCollapsible(false);
+    for (const MenuItem& item : popup.items) {
+      if (item.IsSeparator()) {
+        submenu->addSeparator();
+        continue;
+      }
+      QAction* action = submenu->addAction(FromUtf8(item.text));
+      action->setEnabled(!item.greyed);
+      const int command = item.command;
+      QObject::connect(action, &QAction::triggered, dialog_.get(),
+                       [this, command] { Send(CommandMessage(command, kBnClicked)); });
+    }
+  }
+}
+
+void QtDialogHost::ConnectControl(const DialogItem& item, QWidget* control) {
+  const int id = item.id;
+  if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+    QObject::connect(button, &QAbstractButton::clicked, dialog_.get(),
+                     [this, id] { Send(CommandMessage(id, kBnClicked)); });
+  } else if (auto* list = qobject_cast<QComboBox*>(control)) {
+    listSelection_[id] = -1;
+    QObject::connect(list, &QComboBox::activated, dialog_.get(), [this, id](int index) {
+      listSelection_[id] = index;
+      Send(CommandMessage(id, kCbnSelChange));
+    });
+    // Typing into the field leaves the list without a selection.
+    QObject::connect(list->lineEdit(), &QLineEdit::textEdited, dialog_.get(),
+                     [this, id] { listSelection_[id] = -1; });
+  }
+}
+
+void QtDialogHost::RunModalLoop() {
+  if (ended_ || !dialog_) return;
+  running_ = true;
+  shownFor_.start();
+  SchedulePosted();
+  dialog_->exec();
+  running_ = false;
+}
+
+void QtDialogHost::EndModalLoop() {
+  ended_ = true;
+  if (running_ && dialog_) dialog_->done(0);
+}
+
+void QtDialogHost::DestroyWindow() {
+  posted_.clear();
+  controls_.clear();
+  listSelection_.clear();
+  systemMenu_ = nullptr;
+  client_ = nullptr;
+  dialog_.reset();
+  sink_ = nullptr;
+}
+
+QWidget* QtDialogHost::control(int controlId) const {
+  const auto found = controls_.find(controlId);
+  return found == controls_.end() ? nullptr : found->second.data();
+}
+
+QString QtDialogHost::ControlQText(int controlId) const {
+  QWidget* widget = control(controlId);
+  if (auto* edit = qobject_cast<QLineEdit*>(widget)) return edit->text();
+  if (auto* list = qobject_cast<QComboBox*>(widget)) return list->currentText();
+  if (auto* text = qobject_cast<QPlainTextEdit*>(widget)) return ToEditLines(text->toPlainText());
+  if (auto* button = qobject_cast<QAbstractButton*>(widget)) return button->text();
+  return {};
+}
+
+std::string QtDialogHost::ControlText(int controlId) {
+  return ControlQText(controlId).toStdString();
+}
+
+void QtDialogHost::FocusFirstTabStop() {
+  for (const DialogItem& item : template_->items) {
+    QWidget* widget = control(item.id);
+    if (widget && item.Has(kTabStop) && !item.Has(kHidden) && widget->isEnabled()) {
+      widget->setFocus(Qt::OtherFocusReason);
+      return;
+    }
+  }
+}
+
+void QtDialogHost::AppendSystemMenuSeparator() {
+  if (systemMenu_) systemMenu_->addSeparator();
+}
+
+void QtDialogHost::AppendSystemMenuItem(unsigned commandValue, std::string_view text) {
+  if (!systemMenu_) return;
+  QAction* action = systemMenu_->addAction(FromUtf8(text));
+  QObject::connect(action, &QAction::triggered, dialog_.get(),
+                   [this, commandValue] { Send(SystemCommandMessage(commandValue)); });
+}
+
+void QtDialogHost::DefaultSystemCommand(unsigned commandValue) {
+  if ((commandValue & kSysCommandMask) == kScMinimize && dialog_) dialog_->showMinimized();
+}
+
+void QtDialogHost::SetIcon(IconHandle icon, IconKind) {
+  if (dialog_ && icon != 0) dialog_->setWindowIcon(AppIcon());
+}
+
+bool QtDialogHost::IsIconic() { return dialog_ && dialog_->isMinimized(); }
+
+PixelSize QtDialogHost::ClientSize() {
+  return client_ ? PixelSize{client_->width(), client_->height()} : PixelSize{};
+}
+
+void QtDialogHost::EraseIconBackground() {
+  QPainter painter(dialog_.get());
+  painter.fillRect(dialog_->rect(), dialog_->palette().window());
+}
+
+void QtDialogHost::DrawIcon(IconHandle icon, int x, int y) {
+  if (icon == 0) return;
+  QPainter painter(dialog_.get());
+  painter.drawImage(x, y, ToQImage(DrawAppIcon(32)));
+}
+
+std::unique_ptr<DialogHost> QtDialogHost::CreateModalChild() {
+  return std::make_unique<QtDialogHost>(dialog_.get());
+}
+
+void QtDialogHost::Send(const Message& message) {
+  if (!sink_) return;
+  ++busy_;
+  sink_->Dispatch(message);
+  --busy_;
+  if (busy_ == 0) SchedulePosted();
+}
+
+void QtDialogHost::SchedulePosted() {
+  if (posted_.empty() || !dialog_) return;
+  QTimer::singleShot(0, dialog_.get(), [this] { DeliverPosted(); });
+}
+
+void QtDialogHost::DeliverPosted() {
+  if (busy_ > 0 || !running_ || ended_) return;
+  if (!painted_ && shownFor_.elapsed() < kFirstPaintWaitMs) {
+    QTimer::singleShot(20, dialog_.get(), [this] { DeliverPosted(); });
+    return;
+  }
+  while (!posted_.empty() && running_ && !ended_) {
+    const Message message = posted_.front();
+    posted_.pop_front();
+    Send(message);
+  }
+}
+
+int QtDialogHost::FocusedControlId() const {
+  for (QWidget* widget = QApplication::focusWidget(); widget; widget = widget->parentWidget()) {
+    for (const auto& [id, control] : controls_) {
+      if (control.data() == widget) return id;
+    }
+  }
+  return 0;
+}
+
+void QtDialogHost::OnEnterKey() {
+  if (busy_ > 0) return;
+  const DialogItem* focused = template_->Find(FocusedControlId());
+  const int command = EnterKeyCommand(focused);
+  if (focused && focused->kind == ItemKind::kPushButton) {
+    if (auto* button = qobject_cast<QPushButton*>(control(command))) button->click();
+    return;
+  }
+  Send(CommandMessage(command, kBnClicked));
+}
+
+void QtDialogHost::OnEscapeKey() {
+  if (busy_ == 0) Send(CommandMessage(kEscapeCommand, kBnClicked));
+}
+
+void QtDialogHost::OnCloseBox() {
+  if (busy_ == 0) Send(SystemCommandMessage(kScClose));
+}
+
+void QtDialogHost::OnSystemMenuRequest(const QPoint& globalPosition) {
+  if (busy_ == 0 && systemMenu_ && !systemMenu_->isEmpty()) systemMenu_->exec(globalPosition);
+}
+
+void QtDialogHost::OnPaint() {
+  if (!painted_) {
+    painted_ = true;
+    SchedulePosted();
+  }
+  Send({WM_PAINT, 0, 0});
+}
+
+int QtDialogHost::MessageBox(std::string_view text, std::string_view caption, unsigned type) {
+  QMessageBox box(QMessageBox::Critical, FromUtf8(caption), FromUtf8(text), ButtonsFor(type),
+                  dialog_.get());
+  LabelButtons(box);
+  if (waitCursorDepth_ > 0) QApplication::setOverrideCursor(Qt::ArrowCursor);
+  box.exec();
+  if (waitCursorDepth_ > 0) QApplication::restoreOverrideCursor();
+  return AnswerOf(box);
+}
+
+EntryText QtDialogHost::GetEntryText(int controlId, std::size_t bufferSize) {
+  const std::optional<std::string> bytes = EncodeCp932(ControlQText(controlId).toStdString());
+  if (!bytes) return EntryText{{}, false};
+  const std::size_t limit = bufferSize == 0 ? 0 : bufferSize - 1;
+  return EntryText{std::string(CutCp932(*bytes, limit)), true};
+}
+
+void QtDialogHost::SetControlText(int controlId, std::string_view text) {
+  QWidget* widget = control(controlId);
+  const QString shown = FromUtf8(text);
+  if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+    edit->setText(shown);
+    edit->setCursorPosition(0);
+  } else if (auto* list = qobject_cast<QComboBox*>(widget)) {
+    list->setEditText(shown);
+  } else if (auto* lines = qobject_cast<QPlainTextEdit*>(widget)) {
+    lines->setPlainText(ToDisplayLines(shown));
+  } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+    button->setText(shown);
+  }
+}
+
+int QtDialogHost::GetCheck(int controlId) {
+  auto* box = qobject_cast<QCheckBox*>(control(controlId));
+  return box && box->isChecked() ? 1 : 0;
+}
+
+void QtDialogHost::SetCheck(int controlId, int state) {
+  if (auto* box = qobject_cast<QCheckBox*>(control(controlId))) box->setChecked(state == 1);
+}
+
+void QtDialogHost::InsertListItem(int controlId, int position, std::string_view text) {
+  auto* list = qobject_cast<QComboBox*>(control(controlId));
+  if (!list) return;
+  const QString field = list->currentText();
+  const bool append = position < 0 || position > list->count();
+  list->insertItem(append ? list->count() : position, FromUtf8(text));
+  // Inserting never selects: the field keeps what it showed.
+  if (listSelection_[controlId] < 0) {
+    list->setCurrentIndex(-1);
+    list->setEditText(field);
+  }
+}
+
+void QtDialogHost::SelectListItem(int controlId, int position) {
+  auto* list = qobject_cast<QComboBox*>(control(controlId));
+  if (!list) return;
+  const bool valid = position >= 0 && position < list->count();
+  list->setCurrentIndex(valid ? position : -1);
+  listSelection_[controlId] = valid ? position : -1;
+}
+
+int QtDialogHost::GetListSelection(int controlId) {
+  const auto found = listSelection_.find(controlId);
+  return found == listSelection_.end() ? -1 : found->second;
+}
+
+void QtDialogHost::EnableControl(int controlId, bool enable) {
+  if (QWidget* widget = control(controlId)) widget->setEnabled(enable);
+}
+
+void QtDialogHost::BeginWaitCursor() {
+  ++waitCursorDepth_;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+void QtDialogHost::EndWaitCursor() {
+  if (waitCursorDepth_ == 0) return;
+  --waitCursorDepth_;
+  QApplication::restoreOverrideCursor();
+}
+
+void QtDialogHost::PostMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
+  posted_.push_back({message, wParam, lParam});
+  if (busy_ == 0) SchedulePosted();
+}
+
+void QtDialogHost::ExitProcess(int status) {
+  std::fflush(nullptr);
+  std::_Exit(status);
+}
+
+void QtDialogHost::KeepPainting() {
+  if (sincePainting_.isValid() && sincePainting_.elapsed() < kPaintIntervalMs) return;
+  sincePainting_.start();
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+}  // namespace morvik

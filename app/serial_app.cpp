@@ -1,0 +1,26 @@
+#include "app/serial_app.h"
+
+#include "app/serial_dlg.h"
+
+namespace morvik {
+
+const MessageMap& CSerialApp::ClassMessageMap() {
+  using Map = MessageMapFor<CSerialApp>;
+  static constexpr MessageMapEntry kEntries[] = {
+      Map::Command<&CSerialApp::OnHelp>(kIdHelpCommand),
+  };
+  static const MessageMap map{&CWinApp::ClassMessageMap(), kEntries};
+  return map;
+}
+
+bool CSerialApp::Start() {
+  // Neither window holds an embedded control, so there is nothing to enable
+  // for hosting them.
+  CSerialDlg window(mainHost(), platform_, clock_);
+  SetMainWindow(&window);
+  window.DoModal();
+  SetMainWindow(nullptr);
+  return false;
+}
+
+}  // namespace morvik

@@ -1,0 +1,27 @@
+// The application object: its start operation runs the main window modally
+// and returns false, so that the process ends when the window has closed.
+#pragma once
+
+#include "app/dialog/win_app.h"
+#include "link/clock.h"
+#include "link/serial_device.h"
+
+namespace morvik {
+
+class CSerialApp : public CWinApp {
+ public:
+  // The serial ports and the clock the main window's writer link uses.
+  CSerialApp(SerialPlatform& platform, Clock& clock) : platform_(platform), clock_(clock) {}
+
+  static const MessageMap& ClassMessageMap();
+
+ protected:
+  const MessageMap& GetMessageMap() const override { return ClassMessageMap(); }
+  bool Start() override;
+
+ private:
+  SerialPlatform& platform_;
+  Clock& clock_;
+};
+
+}  // namespace morvik
