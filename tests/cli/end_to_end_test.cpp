@@ -1,0 +1,120 @@
+// The programs as an operator or a script runs them: morvik-card against
+// morvik-writer-sim on real pseudo-terminals, with the real 200 ms time-outs.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "tests/support/process.h"
+
+namespace morvik {
+namespace {
+
+using test::RunCommand;
+using test::Simulator;
+
+const std::string kCard = MORVIK_CARD;
+
+// The content card for URL "abc" and customer ID 12 34, as the listing shows it.
+std::string AbcListing() {
+  std::string listing =
+      "4D760002123400000112340200000000  Mv...4....4.....\n"
+      "000B0102050003006162630000000000  ........abc.....\n";
+  for (int line = 2; line < 15; ++line) listing += std::string(32, '0') + "  ................\n";
+  return listing + "00000000000000008500123400003C00  ...........4..<.\n";
+}
+
+std::string AbcBytes() {
+  std::string bytes(256, '\0');
+  const unsigned char head[] = {0x4D, 0x76, 0x00, 0x02, 0x12, 0x34, 0x00, 0x00, 0x01,
+                                0x12, 0x34, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00, 0x0B,
+                                0x01, 0x02, 0x05, 0x00, 0x03, 0x00, 0x61, 0x62, 0x63};
+  const unsigned char tail[] = {0x85, 0x00, 0x12, 0x34, 0x00, 0x00, 0x3C, 0x00};
+  bytes.replace(0, sizeof head, reinterpret_cast<const char*>(head), sizeof head);
+  bytes.replace(248, sizeof tail, reinterpret_cast<const char*>(tail), sizeof tail);
+  return bytes;
+}
+
+TEST(ImageCommand, PreviewsTheContentCardOffline) {
+  const auto listing = RunCommand({kCard, "image", "--url", "abc", "--cid", "1234"});
+  EXPECT_EQ(listing.status, 0) << listing.err;
+  EXPECT_EQ(listing.out, AbcListing());
+  const auto raw = RunCommand({kCard, "image", "--url", "abc", "--cid", "1234", "--raw"});
+  EXPECT_EQ(raw.status, 0);
+  EXPECT_EQ(raw.out, AbcBytes());
+}
+
+TEST(ImageCommand, RefusalsAndQuestionsEndWithoutOutput) {
+  const auto empty = RunCommand({kCard, "image"});
+  EXPECT_EQ(empty.status, 1);
+  EXPECT_EQ(empty.out, "");
+  EXPECT_NE(empty.err.find("空のURL情報やメールToアドレスは設定できません"), std::string::npos);
+
+  // A lone [CT] asks a question: Cancel without a terminal, OK with --yes.
+  const auto asked = RunCommand({kCard, "image", "--url", "a[CT]"});
+  EXPECT_EQ(asked.status, 1);
+  EXPECT_EQ(asked.out, "");
+  const auto confirmed = RunCommand({kCard, "image", "--url", "a[CT]", "--yes", "--raw"});
+  EXPECT_EQ(confirmed.status, 0);
+  EXPECT_EQ(confirmed.out.substr(24, 5), "a[CT]");
+
+  const auto usage = RunCommand({kCard, "image", "--volume", "9"});
+  EXPECT_EQ(usage.status, 2);
+}
+
+TEST(WriterCommands, ConnectFindsTheWriterBehindASilentPort) {
+  Simulator simulator({"--com", "3", "--silent-com", "1"});
+  ASSERT_TRUE(simulator.ready());
+  const auto connect = RunCommand({kCard, "connect"});
+  EXPECT_EQ(connect.status, 0) << connect.err;
+  EXPECT_EQ(connect.out, "COM3\nMRVKVer=0211, MRVKDate=261206, MRVKCID=1234\n");
+}
+
+TEST(WriterCommands, NoWriterEndsWithStatusOne) {
+  Simulator simulator({"--com", "2"});
+  simulator.Stop();  // the port folder stays, the writer is gone
+  const auto connect = RunCommand({kCard, "connect"});
+  EXPECT_EQ(connect.status, 1);
+  EXPECT_EQ(connect.out, "");
+  EXPECT_NE(connect.err.find("Morvik ICCard Writerが接続されていません"), std::string::npos);
+}
+
+TEST(WriterCommands, WriteThenDumpAndTheCardHoldsTheImage) {
+  const std::string cardFile = std::filesystem::temp_directory_path() / "morvik-e2e-card.bin";
+  std::filesystem::remove(cardFile);
+  {
+    Simulator simulator({"--com", "2", "--card-file", cardFile});
+    ASSERT_TRUE(simulator.ready());
+    const auto write = RunCommand({kCard, "write", "--url", "abc"});
+    EXPECT_EQ(write.status, 0) << write.err;
+    const auto dump = RunCommand({kCard, "dump"});
+    EXPECT_EQ(dump.status, 0) << dump.err;
+    EXPECT_EQ(dump.out, AbcListing());
+    const auto uid = RunCommand({kCard, "uid"});
+    EXPECT_EQ(uid.out, "0123456789ABCDEF\n");
+  }
+  std::ifstream saved(cardFile, std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(saved)), {});
+  EXPECT_EQ(bytes, AbcBytes());
+  std::filesystem::remove(cardFile);
+}
+
+TEST(WriterCommands, NoCardAndFailedWritesEndWithStatusOne) {
+  {
+    Simulator simulator({"--com", "1", "--no-card"});
+    ASSERT_TRUE(simulator.ready());
+    const auto write = RunCommand({kCard, "write", "--url", "abc"});
+    EXPECT_EQ(write.status, 1);
+    EXPECT_NE(write.err.find("ICカードを正しく読み取れません"), std::string::npos);
+  }
+  {
+    Simulator simulator({"--com", "1", "--fail-write", "3"});
+    ASSERT_TRUE(simulator.ready());
+    const auto write = RunCommand({kCard, "write", "--url", "abc"});
+    EXPECT_EQ(write.status, 1);
+    EXPECT_NE(write.err.find("ブロック2"), std::string::npos) << write.err;
+  }
+}
+
+}  // namespace
+}  // namespace morvik

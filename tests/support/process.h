@@ -1,0 +1,118 @@
+// Running the tool's programs from a test: a command to completion with its
+// output, and the writer simulator in the background on a private port folder.
+#pragma once
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace morvik::test {
+
+struct CommandResult {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+inline std::string ReadAll(int fd) {
+  std::string text;
+  char buffer[4096];
+  ssize_t n;
+  while ((n = read(fd, buffer, sizeof buffer)) > 0) text.append(buffer, static_cast<std::size_t>(n));
+  return text;
+}
+
+inline pid_t Spawn(const std::vector<std::string>& args, int outFd, int errFd) {
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_adddup2(&actions, outFd, 1);
+  posix_spawn_file_actions_adddup2(&actions, errFd, 2);
+  std::vector<char*> argv;
+  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+  pid_t pid = -1;
+  if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid = -1;
+  posix_spawn_file_actions_destroy(&actions);
+  return pid;
+}
+
+// Runs to completion; stdout and stderr go through files so that neither pipe fills.
+inline CommandResult RunCommand(const std::vector<std::string>& args) {
+  const std::filesystem::path dir = std::filesystem::temp_directory_path();
+  const std::string outPath = dir / ("morvik-out-" + std::to_string(getpid()));
+  const std::string errPath = dir / ("morvik-err-" + std::to_string(getpid()));
+  const int out = open(outPath.c_str(), O_RDWR | O_CREAT | O_TRUNC, 0600);
+  const int err = open(errPath.c_str(), O_RDWR | O_CREAT | O_TRUNC, 0600);
+  CommandResult result;
+  const pid_t pid = Spawn(args, out, err);
+  int status = 0;
+  if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status)) {
+    result.status = WEXITSTATUS(status);
+  }
+  lseek(out, 0, SEEK_SET);
+  lseek(err, 0, SEEK_SET);
+  result.out = ReadAll(out);
+  result.err = ReadAll(err);
+  close(out);
+  close(err);
+  std::filesystem::remove(outPath);
+  std::filesystem::remove(errPath);
+  return result;
+}
+
+// morvik-writer-sim in the background, on its own port folder, which is also
+// made this process's MORVIK_PORT_DIR. Stopped (and its card saved) on destruction.
+class Simulator {
+ public:
+  explicit Simulator(std::vector<std::string> options) {
+    char pattern[] = "/tmp/morvik-test-ports.XXXXXX";
+    portDir_ = mkdtemp(pattern);
+    setenv("MORVIK_PORT_DIR", portDir_.c_str(), 1);
+    int fds[2];
+    if (pipe(fds) != 0) return;
+    std::vector<std::string> args{MORVIK_WRITER_SIM, "--port-dir", portDir_};
+    args.insert(args.end(), options.begin(), options.end());
+    const int devNull = open("/dev/null", O_WRONLY);
+    pid_ = Spawn(args, fds[1], devNull);
+    close(fds[1]);
+    close(devNull);
+    ready_ = ReadLine(fds[0]).rfind("ready", 0) == 0;
+    close(fds[0]);
+  }
+  ~Simulator() { Stop(); std::filesystem::remove_all(portDir_); }
+
+  bool ready() const { return ready_; }
+  const std::string& portDir() const { return portDir_; }
+  // Ends the simulator as SIGTERM does; it saves its card file first.
+  void Stop() {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGTERM);
+    waitpid(pid_, nullptr, 0);
+    pid_ = -1;
+  }
+
+ private:
+  static std::string ReadLine(int fd) {
+    std::string line;
+    char c;
+    while (read(fd, &c, 1) == 1 && c != '\n') line += c;
+    return line;
+  }
+
+  std::string portDir_;
+  pid_t pid_ = -1;
+  bool ready_ = false;
+};
+
+}  // namespace morvik::test
