@@ -186,6 +186,12 @@ bool CreateSilentPorts(const ServerOptions& options,
   return true;
 }
 
+bool PrepareModel(const ServerOptions& options, WriterModel& model, std::string& error) {
+  model.slot() = CardSlot{!options.noCard, options.idm, {}};
+  model.SetFaults(options.faults);
+  return options.cardFile.empty() || LoadCardFile(options.cardFile, model.slot().memory, error);
+}
+
 int Run(int argc, char** argv) {
   ServerOptions options;
   std::string error;
@@ -203,12 +209,10 @@ int Run(int argc, char** argv) {
   }
 
   WriterModel model(options.identity);
-  model.slot() = CardSlot{!options.noCard, options.idm, {}};
-  if (!options.cardFile.empty() && !LoadCardFile(options.cardFile, model.slot().memory, error)) {
+  if (!PrepareModel(options, model, error)) {
     std::fprintf(stderr, "morvik-writer-sim: %s\n", error.c_str());
     return 1;
   }
-  model.SetFaults(options.faults);
 
   sigset_t waitMask;
   PrepareSignals(waitMask);

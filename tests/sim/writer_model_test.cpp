@@ -89,11 +89,6 @@ INSTANTIATE_TEST_SUITE_P(
       return name;
     });
 
-TEST_F(WriterModelTest, IdentityIsSettable) {
-  model.identity() = Identity{{0xAA, 0xBB}, {0x01, 0x02, 0x03}, {0x12, 0xAB}};
-  EXPECT_EQ(Send(kInformation), Hex("02 00 30 08 F0 AA BB 01 02 03 12 AB 03 55 0D"));
-}
-
 TEST_F(WriterModelTest, BlockWriteChangesOnlyItsBlockAndReadsBack) {
   ASSERT_EQ(Send(kWriteBlock5), kBare);
   CardImage expected = CountingImage();
@@ -145,20 +140,6 @@ TEST_F(WriterModelTest, FramesAreFoundInAnyPiecesAndAmidNoise) {
   }
 }
 
-TEST_F(WriterModelTest, NothingIsAnsweredBeforeTheLastByte) {
-  const ByteVector head(kInformation.begin(), kInformation.end() - 1);
-  EXPECT_TRUE(Send(head).empty());
-  EXPECT_EQ(Send(Hex("0D")), kInformationReply);
-}
-
-TEST_F(WriterModelTest, CountsRequestsByKind) {
-  for (int i = 0; i < 4; ++i) Send(kDetect);
-  Send(kInformation);
-  EXPECT_EQ(model.CountRequests(RequestKind::kDetection), 4);
-  EXPECT_EQ(model.CountRequests(RequestKind::kInformation), 1);
-  EXPECT_EQ(model.CountRequests(RequestKind::kBlockWrite), 0);
-}
-
 TEST_F(WriterModelTest, SilentToTheFirstInformationRequestsOnly) {
   model.SetFaults({.silentInformationRequests = 2});
   EXPECT_TRUE(Send(kInformation).empty());
@@ -187,12 +168,6 @@ TEST_F(WriterModelTest, ReplyFaultsHitTheAimedRequestOnly) {
     EXPECT_EQ(Send(k7F), c.second) << c.what;
     EXPECT_EQ(Send(k7F), kBare) << c.what;
   }
-}
-
-TEST_F(WriterModelTest, ResizedPayloadKeepsItsOwnBytesFirst) {
-  model.SetFaults({.resizedPayloadAt = kEveryRequest, .resizedPayloadLength = 9});
-  EXPECT_EQ(Send(kInformation), Hex("02 00 30 09 F0 02 11 26 12 06 12 34 00 03 C5 0D"));
-  EXPECT_EQ(Send(kDetect), Hex("02 00 30 09 00 01 01 23 45 67 89 AB CD 03 10 0D"));
 }
 
 TEST_F(WriterModelTest, ErrorStatusLeavesTheCardUnwritten) {
@@ -244,14 +219,6 @@ TEST_F(WriterModelTest, SwappedCardAnswersWithItsOwnIdm) {
   EXPECT_EQ(Send(kDetect), Hex("02 00 30 0A 00 01 01 02 03 04 05 06 07 08 03 64 0D"));
   EXPECT_EQ(Send(kWriteBlock5), kWrongCard);
   EXPECT_EQ(model.slot().memory, CardImage{});
-}
-
-TEST_F(WriterModelTest, SettingFaultsRestartsTheirCount) {
-  model.SetFaults({.badSumAt = 1});
-  EXPECT_NE(Send(k7F), kBare);
-  EXPECT_EQ(Send(k7F), kBare);
-  model.SetFaults({.badSumAt = 1});
-  EXPECT_NE(Send(k7F), kBare);
 }
 
 }  // namespace
