@@ -1,0 +1,243 @@
+// The main window with real widgets (offscreen): widgets where the template
+// puts them, the keys, the system menu stand-in, message boxes and entries
+// read as code page 932.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+
+#include "app/layout/resources.h"
+#include "app/qt/dialog_font.h"
+#include "app/qt/qt_dialog_host.h"
+#include "app/serial_dlg.h"
+#include "sim/loopback_serial.h"
+#include "window/control_ids.h"
+
+namespace morvik {
+namespace {
+
+constexpr int kWriterCom = 3;
+
+struct QtRig {
+  QtRig() { platform.AttachWriter(kWriterCom, writer); }
+
+  // Runs the window; once the writer is connected, step runs inside the
+  // modal loop. The window's result is returned.
+  int Run(std::function<void()> step) {
+    auto* poll = new QTimer(qApp);
+    QObject::connect(poll, &QTimer::timeout, [this, poll, step] {
+      if (host.busy() || !host.dialog() || window.customerIdEntry().empty()) return;
+      poll->stop();
+      poll->deleteLater();
+      step();
+    });
+    poll->start(10);
+    return window.DoModal();
+  }
+
+  // Runs action inside the modal box that the next command opens.
+  static void InNextModal(std::function<void(QWidget*)> action) {
+    QTimer::singleShot(50, [action] { action(QApplication::activeModalWidget()); });
+  }
+
+  QWidget* widget(int id) { return host.control(id); }
+  bool portOpen() { return platform.port(kWriterCom).open; }
+
+  sim::VirtualClock clock;
+  sim::LoopbackPlatform platform{clock};
+  sim::WriterModel writer;
+  QtDialogHost host;
+  CSerialDlg window{host, platform, clock};
+};
+
+TEST(QtMainWindow, WidgetsWhereTheTemplatePutsThemInTheirStates) {
+  QtRig rig;
+  rig.Run([&] {
+    const DialogBaseUnits base = BaseUnitsOf(rig.host.dialog()->font());
+    for (const DialogItem& item : MainWindowTemplate().items) {
+      if (item.id == kIdcStatic) continue;
+      QWidget* control = rig.widget(item.id);
+      ASSERT_NE(control, nullptr) << item.id;
+      const PixelRect expected = ToPixels(item.rect, base);
+      QWidget* placed = item.Has(kRaisedBorder) ? control->parentWidget() : control;
+      EXPECT_EQ(placed->x(), expected.x) << item.id;
+      EXPECT_EQ(placed->y(), expected.y) << item.id;
+      EXPECT_EQ(placed->width(), expected.width) << item.id;
+      if (item.kind != ItemKind::kComboBox) {
+        EXPECT_EQ(placed->height(), expected.height) << item.id;
+      }
+      EXPECT_EQ(control->isVisible(), !item.Has(kHidden)) << item.id;
+    }
+    for (const int hidden : {kIdcCheckUid, kIdcDump, kIdcReport, kIdcSoundTypeList}) {
+      EXPECT_FALSE(rig.widget(hidden)->isEnabled()) << hidden;
+    }
+    EXPECT_EQ(qobject_cast<QPushButton*>(rig.widget(kIdcWrite))->text(), "書き込み");
+    EXPECT_EQ(qobject_cast<QLineEdit*>(rig.widget(kIdcCustomerId))->text(), "1234");
+    EXPECT_EQ(QApplication::focusWidget(), rig.widget(kIdcUrl));
+    EXPECT_EQ(rig.host.ClientSize().width, HorizontalPixels(385, base));
+    EXPECT_EQ(rig.host.ClientSize().height, VerticalPixels(365, base));
+    rig.host.dialog()->close();
+  });
+}
+
+int IdOf(QtRig& rig, QWidget* widget) {
+  for (const DialogItem& item : MainWindowTemplate().items) {
+    if (item.id != kIdcStatic && rig.widget(item.id) == widget) return item.id;
+  }
+  return 0;
+}
+
+// The controls Tab visits, starting at the URL entry.
+std::vector<int> TabChain(QtRig& rig) {
+  std::vector<int> chain;
+  QWidget* start = rig.widget(kIdcUrl);
+  QWidget* current = start;
+  start->setFocus(Qt::TabFocusReason);
+  do {
+    if (const int id = IdOf(rig, current)) chain.push_back(id);
+    QTest::keyClick(current, Qt::Key_Tab);
+    current = QApplication::focusWidget();
+    while (current && !IdOf(rig, current) && current->parentWidget()) current = current->parentWidget();
+  } while (current && current != start && chain.size() < 30);
+  return chain;
+}
+
+TEST(QtMainWindow, TabOrderFollowsTheTemplateAndTheEnabledStates) {
+  QtRig rig;
+  rig.Run([&] {
+    EXPECT_EQ(TabChain(rig), (std::vector<int>{1001, 1007, 1016, 1011, 1014, 1000, 1, 1018, 1024}));
+    QTest::mouseClick(rig.widget(kIdcMailCheck), Qt::LeftButton, {}, QPoint(5, 5));
+    rig.host.SelectListItem(kIdcModeList, 3);
+    rig.window.OnModeChanged();
+    EXPECT_EQ(TabChain(rig), (std::vector<int>{1001, 1007, 1016, 1002, 1003, 1004, 1005, 1011,
+                                               1014, 1000, 1, 1018, 1019, 1024}));
+    rig.host.dialog()->close();
+  });
+}
+
+TEST(QtMainWindow, EnterInAnEntryExitsAndClosesThePort) {
+  QtRig rig;
+  const int result = rig.Run([&] { QTest::keyClick(rig.widget(kIdcPopup), Qt::Key_Return); });
+  EXPECT_EQ(result, 1);
+  EXPECT_FALSE(rig.portOpen());
+}
+
+TEST(QtMainWindow, EscapeAndTheCloseBoxCancel) {
+  for (const bool escape : {true, false}) {
+    QtRig rig;
+    const int result = rig.Run([&] {
+      if (escape) {
+        QTest::keyClick(rig.widget(kIdcUrl), Qt::Key_Escape);
+      } else {
+        rig.host.dialog()->close();
+      }
+    });
+    EXPECT_EQ(result, 2) << escape;
+    EXPECT_EQ(rig.window.urlEntry().find("typed"), std::string::npos);
+    EXPECT_FALSE(rig.portOpen()) << escape;
+  }
+}
+
+TEST(QtMainWindow, EnterOnAFocusedButtonPressesIt) {
+  QtRig rig;
+  bool stayed = false;
+  rig.Run([&] {
+    rig.widget(kIdcWrite)->setFocus();
+    QTest::keyClick(rig.widget(kIdcWrite), Qt::Key_Return);
+    stayed = rig.host.dialog()->isVisible();
+    rig.host.dialog()->close();
+  });
+  EXPECT_TRUE(stayed);
+  EXPECT_EQ(rig.writer.slot().memory[0], 0x4D);
+}
+
+TEST(QtMainWindow, SystemMenuStandInOpensTheAboutBox) {
+  QtRig rig;
+  QString aboutTitle;
+  rig.Run([&] {
+    QMenu* menu = rig.host.dialog()->findChild<QMenu*>(QString(), Qt::FindDirectChildrenOnly);
+    ASSERT_NE(menu, nullptr);
+    QAction* about = nullptr;
+    for (QAction* action : menu->actions()) {
+      if (action->text() == "&About Morvik...") about = action;
+    }
+    ASSERT_NE(about, nullptr);
+    QtRig::InNextModal([&](QWidget* box) {
+      aboutTitle = box->windowTitle();
+      QTest::keyClick(box, Qt::Key_Return);
+    });
+    about->trigger();
+    rig.host.dialog()->close();
+  });
+  EXPECT_EQ(aboutTitle, "MOBILE Morvik IC Card Writerについて");
+}
+
+TEST(QtMainWindow, MessageBoxesAnswerWithTheWindowsValues) {
+  struct Case {
+    unsigned type;
+    const char* press;
+    int answer;
+  };
+  const Case cases[] = {{kMbError, "OK", kIdOk},
+                        {kMbQuestion, "キャンセル", kIdCancel},
+                        {kMbQuestion, "OK", kIdOk},
+                        {kMbRetryCancelError, "再試行(&R)", kIdRetry},
+                        {kMbRetryCancelError, "キャンセル", kIdCancel}};
+  QtRig rig;
+  rig.Run([&] {
+    for (const Case& c : cases) {
+      QtRig::InNextModal([&](QWidget* box) {
+        for (QPushButton* button : box->findChildren<QPushButton*>()) {
+          if (button->text() == c.press) button->click();
+        }
+      });
+      EXPECT_EQ(rig.host.MessageBox("テスト", "Error", c.type), c.answer) << c.press;
+    }
+    rig.host.dialog()->close();
+  });
+}
+
+TEST(QtMainWindow, EntriesReadAsCodePage932CutAtACharacter) {
+  QtRig rig;
+  rig.Run([&] {
+    auto* popup = qobject_cast<QLineEdit*>(rig.widget(kIdcPopup));
+    popup->setText("①～－");
+    EXPECT_EQ(rig.host.GetEntryText(kIdcPopup, 240).bytes, "\x87\x40\x81\x60\x81\x7C");
+    popup->setText(QString("aa") + QString(130, QChar(0x3042)));  // 2 + 260 bytes
+    const EntryText cut = rig.host.GetEntryText(kIdcPopup, 240);
+    EXPECT_EQ(cut.bytes.size(), 238u) << "239 would split a character";
+    popup->setText("한국");
+    EXPECT_FALSE(rig.host.GetEntryText(kIdcPopup, 240).encodable);
+    rig.host.dialog()->close();
+  });
+}
+
+TEST(QtMainWindow, TypingIntoAListLeavesItWithoutSelection) {
+  QtRig rig;
+  rig.Run([&] {
+    auto* volume = qobject_cast<QComboBox*>(rig.widget(kIdcVolumeList));
+    EXPECT_EQ(volume->count(), 4);
+    EXPECT_EQ(volume->currentText(), "大");
+    EXPECT_EQ(rig.host.GetListSelection(kIdcVolumeList), 3);
+    QTest::keyClicks(volume->lineEdit(), "x");
+    EXPECT_EQ(rig.host.GetListSelection(kIdcVolumeList), -1);
+    rig.host.dialog()->close();
+  });
+}
+
+}  // namespace
+}  // namespace morvik
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  morvik::ApplyDialogStyle();
+  testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
