@@ -1,5 +1,6 @@
 #include "app/layout/app_icon.h"
 
+#include <array>
 #include <cmath>
 
 namespace morvik {
@@ -8,7 +9,6 @@ namespace {
 constexpr int kBlack = 0;
 constexpr int kOlive = 3;
 constexpr int kNavy = 4;
-constexpr int kTeal = 6;
 constexpr int kGrey = 8;
 constexpr int kYellow = 11;
 constexpr int kBlue = 12;
@@ -23,9 +23,10 @@ struct Box {
 constexpr Box kCard{1, 11, 27, 29};
 constexpr Box kStripe{1, 14, 27, 17};
 constexpr Box kChip{5, 19, 12, 25};
-constexpr double kWaveX = 21;
+constexpr double kWaveX = 20;
 constexpr double kWaveY = 10;
-constexpr double kWaveRadii[] = {4.5, 8, 11.5};
+constexpr std::array<double, 3> kWaveRadii32 = {4.5, 8, 11.5};
+constexpr std::array<double, 3> kWaveRadii16 = {5, 10.5, 0};  // two waves; 0 draws none
 
 bool OnCardEdge(double x, double y, double step) {
   return !Box{kCard.left + step, kCard.top + step, kCard.right - step, kCard.bottom - step}
@@ -43,8 +44,9 @@ int WaveColour(double x, double y, double step) {
   const double dy = kWaveY - y;
   if (dx < 0 || dy < 0) return kTransparent;
   const double distance = std::hypot(dx, dy);
-  for (const double radius : kWaveRadii) {
-    if (std::abs(distance - radius) < 0.75 * step + 0.25) return kBlue;
+  const bool small = step > 1;
+  for (const double radius : small ? kWaveRadii16 : kWaveRadii32) {
+    if (radius > 0 && std::abs(distance - radius) < (small ? 1.1 : 0.75)) return kBlue;
   }
   return kTransparent;
 }
@@ -59,7 +61,7 @@ int CardColour(double x, double y, double step) {
   }
   if (kStripe.Contains(x, y)) return kNavy;
   if (y >= 25 && x >= 15 && x < 24 && static_cast<int>(y) % 2 == 0) return kGrey;
-  return x > 20 ? kTeal : kWhite;
+  return kWhite;
 }
 
 int PixelColour(double x, double y, double step) {
