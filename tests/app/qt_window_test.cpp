@@ -236,6 +236,8 @@ TEST(QtMainWindow, TypingIntoAListLeavesItWithoutSelection) {
 }  // namespace morvik
 
 int main(int argc, char** argv) {
+  // Also when CTest lists the tests, which it does without the test environment.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication application(argc, argv);
   morvik::ApplyDialogStyle();
   testing::InitGoogleTest(&argc, argv);
