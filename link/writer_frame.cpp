@@ -1,5 +1,6 @@
 #include "link/writer_frame.h"
 
+#include <algorithm>
 #include <numeric>
 
 namespace morvik {
@@ -26,11 +27,16 @@ std::size_t FrameLength(Bytes bytes) {
 }
 
 std::vector<std::uint8_t> BuildFrame(std::uint8_t command, Bytes payload) {
-  std::vector<std::uint8_t> frame{kStx, 0x00, command, static_cast<std::uint8_t>(payload.size())};
-  frame.insert(frame.end(), payload.begin(), payload.end());
-  frame.push_back(kEtx);
-  frame.push_back(FrameSum(frame));
-  frame.push_back(kCr);
+  const std::size_t length = payload.size();
+  std::vector<std::uint8_t> frame(length + kFrameOverhead);
+  frame[0] = kStx;
+  frame[1] = 0x00;
+  frame[2] = command;
+  frame[3] = static_cast<std::uint8_t>(length);
+  std::copy(payload.begin(), payload.end(), frame.begin() + 4);
+  frame[4 + length] = kEtx;
+  frame[5 + length] = FrameSum(std::span(frame).first(5 + length));
+  frame[6 + length] = kCr;
   return frame;
 }
 
