@@ -1,4 +1,13 @@
 // Serial ports on Windows: the Win32 communications calls, one byte per call.
+//
+// The device is opened exclusively ("\\.\COMn", no sharing, no overlapped
+// input and output). Line settings are read with GetCommState and written back
+// with SetCommState from that very record, so that every field the caller does
+// not set (reserved bits included) stays as the port reported it. Time-outs are
+// written as a whole record: a one-byte read then ends after the per-byte total.
+// Every failure of a call is the false result; nothing here retries.
+#define WIN32_LEAN_AND_MEAN
+#define NOMINMAX
 #include <windows.h>
 
 #include "link/system_serial.h"
@@ -43,8 +52,8 @@ class Win32SerialDevice final : public SerialDevice {
     return true;
   }
 
-  // Writes back the record as read, with the fields the caller set; the
-  // reserved bits and every field not named stay as the port reported them.
+  // Writes back the record last read by GetState, with the caller's fields;
+  // the reserved bits and every field not named stay as the port reported them.
   bool SetState(const LineSettings& s) override {
     DCB dcb = read_;
     dcb.DCBlength = sizeof dcb;
