@@ -15,7 +15,10 @@ constexpr QStringConverter::Flags kWholeText = QStringConverter::Flag::Stateless
 }  // namespace
 
 std::optional<std::string> EncodeCp932(std::string_view utf8) {
-  QStringDecoder fromUtf8(QStringDecoder::Utf8, kWholeText);
+  // Keep a leading U+FEFF as a character: dropping it would change the text
+  // without a word, and code page 932 has no such character to refuse it with.
+  QStringDecoder fromUtf8(QStringDecoder::Utf8,
+                          kWholeText | QStringConverter::Flag::ConvertInitialBom);
   const QString text = fromUtf8(QByteArrayView(utf8.data(), static_cast<qsizetype>(utf8.size())));
   if (fromUtf8.hasError()) return std::nullopt;
   QStringEncoder toCp932(kCodePageName, kWholeText);
