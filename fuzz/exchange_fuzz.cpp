@@ -1,0 +1,94 @@
+// Exchange on a line whose replies are the fuzzer's bytes: too long, cut by
+// silences, followed by leftovers for the next exchange, or a line that dies.
+// Whatever arrives, the result and the reply buffer must tell the truth about
+// the bytes the tool read.
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+#include "card/block_commands.h"
+#include "fuzz/fuzz_support.h"
+#include "link/writer_link.h"
+#include "window/headless_window.h"
+
+namespace {
+
+using morvik::fuzz::ByteVector;
+using morvik::fuzz::FuzzInput;
+
+constexpr std::uint8_t kUntouched = 0xA5;
+constexpr morvik::CardIdm kIdm{0x01, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD, 0xEF};
+
+ByteVector PickRequest(std::uint8_t choice) {
+  const std::array<std::uint8_t, 4> data{0x11, 0x22, 0x33, 0x44};
+  switch (choice % 7) {
+    case 0: return ByteVector(morvik::kInformationRequest.begin(), morvik::kInformationRequest.end());
+    case 1: return ByteVector(morvik::kF2Request.begin(), morvik::kF2Request.end());
+    case 2: return ByteVector(morvik::k7FRequest.begin(), morvik::k7FRequest.end());
+    case 3: return ByteVector(morvik::kCardDetectionRequest.begin(), morvik::kCardDetectionRequest.end());
+    case 4: {
+      const auto frame = morvik::WriteBlockRequest(data, choice % 64, kIdm);
+      return ByteVector(frame.begin(), frame.end());
+    }
+    case 5: {
+      const auto frame = morvik::ReadBlocksRequest(choice % 64, 4, kIdm);
+      return ByteVector(frame.begin(), frame.end());
+    }
+    default: {
+      // Not a frame: its sum is off by one.
+      ByteVector frame(morvik::kF2Request.begin(), morvik::kF2Request.end());
+      ++frame[7];
+      return frame;
+    }
+  }
+}
+
+// Buffer sizes around the collection limit and far below it.
+std::size_t PickBufferSize(std::uint8_t choice) {
+  constexpr std::array<std::size_t, 8> kSizes{256, 1024, 257, 255, 17, 7, 1, 300};
+  return kSizes[choice % kSizes.size()];
+}
+
+void CheckOneExchange(morvik::WriterLink& link, morvik::fuzz::LineLog& log, FuzzInput& input) {
+  const ByteVector request = PickRequest(input.Byte());
+  std::vector<std::uint8_t> reply(PickBufferSize(input.Byte()), kUntouched);
+  const std::size_t requestsBefore = log.requests.size();
+  const std::size_t failedBefore = log.failedWrites;
+  const std::size_t deliveredBefore = log.delivered.size();
+
+  const int result = link.Exchange(request, reply);
+
+  const std::size_t read = log.delivered.size() - deliveredBefore;
+  const bool sent = log.failedWrites == failedBefore && log.requests.size() > requestsBefore;
+  FUZZ_CHECK(result >= -1 && result <= 255);
+  if (!morvik::CheckFrame(request) || !sent) {
+    // Nothing read, and the caller's buffer untouched, byte 0 included.
+    FUZZ_CHECK(result == -1 && read == 0);
+    FUZZ_CHECK(std::all_of(reply.begin(), reply.end(), [](auto b) { return b == kUntouched; }));
+    return;
+  }
+  FUZZ_CHECK(log.requests.back() == request);
+  FUZZ_CHECK(read <= std::min<std::size_t>(reply.size(), 256));
+  // The buffer holds exactly the bytes read, in the order they came.
+  FUZZ_CHECK(std::equal(reply.begin(), reply.begin() + read, log.delivered.begin() + deliveredBefore));
+  if (read == 0) FUZZ_CHECK(reply[0] == 0);
+  const morvik::Bytes received(reply.data(), read);
+  FUZZ_CHECK((result >= 0) == morvik::CheckReply(received));
+  if (result >= 0) FUZZ_CHECK(result == reply[3] && std::size_t(result) + 7 <= read);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  FuzzInput input(data, size);
+  morvik::fuzz::CountingClock clock;
+  morvik::fuzz::ScriptedPlatform platform(input, clock, 0x01);
+  morvik::HeadlessWindow window;
+  morvik::WriterLink link(platform, window, clock);
+  const int exchanges = 1 + input.Byte() % 4;
+  FUZZ_CHECK(link.OpenPort("COM1"));
+  for (int i = 0; i < exchanges; ++i) CheckOneExchange(link, platform.logs.back(), input);
+  FUZZ_CHECK(window.messages().empty());
+  return 0;
+}
