@@ -2,6 +2,7 @@
 #include <QApplication>
 
 #include "app/qt/dialog_font.h"
+#include "app/qt/painting_clock.h"
 #include "app/qt/qt_dialog_host.h"
 #include "app/qt/qt_icon.h"
 #include "app/serial_app.h"
@@ -15,8 +16,9 @@ int main(int argc, char** argv) {
   QGuiApplication::setDesktopFileName(QStringLiteral("morvik-card-writer"));
 
   const std::unique_ptr<morvik::SerialPlatform> serial = morvik::MakeSystemSerialPlatform();
-  morvik::SystemClock clock;
+  morvik::SystemClock systemClock;
   morvik::QtDialogHost host;
+  morvik::PaintingClock clock(systemClock, host);
   morvik::CSerialApp app(*serial, clock);
   return app.Run(host);
 }

@@ -77,9 +77,11 @@ bool WriterLink::CollectReply(std::span<std::uint8_t> reply, std::size_t& collec
   collected = 0;
   reply[0] = 0;
   std::uint8_t byte = 0;
-  while (collected < limit && port_.ReadByte(byte)) {
+  for (;;) {
+    const bool received = collected < limit && port_.ReadByte(byte);
+    window_.KeepPainting();  // also after a silent read: a scan waits 200 ms per port
+    if (!received) break;
     reply[collected++] = byte;
-    window_.KeepPainting();
   }
   return collected > 0;
 }
