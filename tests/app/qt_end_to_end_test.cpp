@@ -1,0 +1,84 @@
+// The real window against morvik-writer-sim on a pseudo-terminal, driven as
+// an operator drives it: the customer ID shows the writer's, and typing a URL
+// and pressing the write button leaves exactly the expected image on the card.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+#include <fstream>
+#include <iterator>
+
+#include "app/qt/qt_dialog_host.h"
+#include "app/serial_dlg.h"
+#include "link/system_serial.h"
+#include "tests/support/process.h"
+#include "window/control_ids.h"
+
+namespace morvik {
+namespace {
+
+// The content card for URL "abc", customer ID AB CD, every list at its default.
+std::string AbcCardForCidAbcd() {
+  std::string card(256, '\0');
+  const unsigned char head[] = {0x4D, 0x76, 0x00, 0x02, 0xAB, 0xCD, 0x00, 0x00, 0x01,
+                                0xAB, 0xCD, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00, 0x0B,
+                                0x01, 0x02, 0x05, 0x00, 0x03, 0x00, 0x61, 0x62, 0x63};
+  const unsigned char tail[] = {0xB7, 0x00, 0xAB, 0xCD, 0x00, 0x00, 0x3C, 0x00};
+  card.replace(0, sizeof head, reinterpret_cast<const char*>(head), sizeof head);
+  card.replace(248, sizeof tail, reinterpret_cast<const char*>(tail), sizeof tail);
+  return card;
+}
+
+void TypeInto(QWidget* widget, const QString& text) {
+  auto* edit = qobject_cast<QLineEdit*>(widget);
+  ASSERT_NE(edit, nullptr);
+  edit->setFocus();
+  edit->selectAll();
+  QTest::keyClick(edit, Qt::Key_Delete);
+  QTest::keyClicks(edit, text);
+}
+
+TEST(QtWindowOnTheSimulator, WriteButtonPutsTheTypedContentOnTheCard) {
+  const std::string cardFile = std::filesystem::temp_directory_path() / "morvik-window-card.bin";
+  std::filesystem::remove(cardFile);
+  test::Simulator simulator({"--com", "2", "--cid", "ABCD", "--card-file", cardFile});
+  ASSERT_TRUE(simulator.ready());
+
+  const std::unique_ptr<SerialPlatform> serial = MakeSystemSerialPlatform();
+  SystemClock clock;
+  QtDialogHost host;
+  CSerialDlg window(host, *serial, clock);
+  QString shownCid;
+  auto* poll = new QTimer(qApp);
+  QObject::connect(poll, &QTimer::timeout, [&] {
+    if (host.busy() || !host.dialog() || window.customerIdEntry().empty()) return;
+    poll->stop();
+    shownCid = qobject_cast<QLineEdit*>(host.control(kIdcCustomerId))->text();
+    TypeInto(host.control(kIdcUrl), "abc");
+    TypeInto(host.control(kIdcPopup), "");
+    QTest::mouseClick(host.control(kIdcWrite), Qt::LeftButton);
+    host.dialog()->close();
+  });
+  poll->start(20);
+  window.DoModal();
+  delete poll;
+
+  EXPECT_EQ(shownCid, "ABCD");
+  simulator.Stop();  // saves the card
+  std::ifstream saved(cardFile, std::ios::binary);
+  const std::string card((std::istreambuf_iterator<char>(saved)), {});
+  EXPECT_EQ(card, AbcCardForCidAbcd());
+  std::filesystem::remove(cardFile);
+}
+
+}  // namespace
+}  // namespace morvik
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication application(argc, argv);
+  testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
