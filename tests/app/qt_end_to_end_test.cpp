@@ -13,23 +13,14 @@
 #include "app/qt/qt_dialog_host.h"
 #include "app/serial_dlg.h"
 #include "link/system_serial.h"
+#include "tests/support/abc_card.h"
 #include "tests/support/process.h"
 #include "window/control_ids.h"
 
 namespace morvik {
 namespace {
 
-// The content card for URL "abc", customer ID AB CD, every list at its default.
-std::string AbcCardForCidAbcd() {
-  std::string card(256, '\0');
-  const unsigned char head[] = {0x4D, 0x76, 0x00, 0x02, 0xAB, 0xCD, 0x00, 0x00, 0x01,
-                                0xAB, 0xCD, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00, 0x0B,
-                                0x01, 0x02, 0x05, 0x00, 0x03, 0x00, 0x61, 0x62, 0x63};
-  const unsigned char tail[] = {0xB7, 0x00, 0xAB, 0xCD, 0x00, 0x00, 0x3C, 0x00};
-  card.replace(0, sizeof head, reinterpret_cast<const char*>(head), sizeof head);
-  card.replace(248, sizeof tail, reinterpret_cast<const char*>(tail), sizeof tail);
-  return card;
-}
+std::string AbcCardForCidAbcd() { return test::AsString(test::AbcContentCard(0xAB, 0xCD, 0xB7)); }
 
 void TypeInto(QWidget* widget, const QString& text) {
   auto* edit = qobject_cast<QLineEdit*>(widget);

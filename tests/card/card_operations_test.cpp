@@ -8,6 +8,7 @@
 
 #include "content/terminal_settings.h"
 #include "sim/loopback_serial.h"
+#include "tests/support/abc_card.h"
 #include "window/control_ids.h"
 #include "window/headless_window.h"
 
@@ -21,16 +22,7 @@ const char kNoCardText[] =
     "ICカードを正しく読み取れません。ICカードの位置を確認してください。もしくは対応していないICカード"
     "である可能性があります。";
 
-// The content card for the URL "abc" and customer ID 12 34, every list at its default.
-ContentImage AbcContentCard() {
-  ContentImage card{};
-  const V head{0x4D, 0x76, 0x00, 0x02, 0x12, 0x34, 0x00, 0x00, 0x01, 0x12, 0x34, 0x02, 0x00, 0x00,
-               0x00, 0x00, 0x00, 0x0B, 0x01, 0x02, 0x05, 0x00, 0x03, 0x00, 0x61, 0x62, 0x63};
-  const V tail{0x85, 0x00, 0x12, 0x34, 0x00, 0x00, 0x3C, 0x00};
-  std::copy(head.begin(), head.end(), card.begin());
-  std::copy(tail.begin(), tail.end(), card.begin() + 248);
-  return card;
-}
+ContentImage AbcContentCard() { return test::AbcContentCard(0x12, 0x34, 0x85); }
 
 sim::CardImage Filled(std::uint8_t value) {
   sim::CardImage card;

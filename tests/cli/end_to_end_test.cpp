@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "tests/support/abc_card.h"
 #include "tests/support/process.h"
 
 namespace morvik {
@@ -24,16 +25,7 @@ std::string AbcListing() {
   return listing + "00000000000000008500123400003C00  ...........4..<.\n";
 }
 
-std::string AbcBytes() {
-  std::string bytes(256, '\0');
-  const unsigned char head[] = {0x4D, 0x76, 0x00, 0x02, 0x12, 0x34, 0x00, 0x00, 0x01,
-                                0x12, 0x34, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00, 0x0B,
-                                0x01, 0x02, 0x05, 0x00, 0x03, 0x00, 0x61, 0x62, 0x63};
-  const unsigned char tail[] = {0x85, 0x00, 0x12, 0x34, 0x00, 0x00, 0x3C, 0x00};
-  bytes.replace(0, sizeof head, reinterpret_cast<const char*>(head), sizeof head);
-  bytes.replace(248, sizeof tail, reinterpret_cast<const char*>(tail), sizeof tail);
-  return bytes;
-}
+std::string AbcBytes() { return test::AsString(test::AbcContentCard(0x12, 0x34, 0x85)); }
 
 TEST(ImageCommand, PreviewsTheContentCardOffline) {
   const auto listing = RunCommand({kCard, "image", "--url", "abc", "--cid", "1234"});
