@@ -62,44 +62,6 @@ TEST_F(LoopbackTest, ScanPassesOverASilentPortAfterTwoTriesAndConnectsToTheWrite
   EXPECT_TRUE(link.port().IsOpen());
 }
 
-TEST_F(LoopbackTest, OpenPortPutsTheWriterSettingsOnTheDevice) {
-  platform.AttachWriter(1, writer);
-  ASSERT_TRUE(link.OpenPort("COM1"));
-  const LineSettings& s = platform.port(1).state;
-  EXPECT_EQ(s.BaudRate, 19200u);
-  EXPECT_EQ(s.ByteSize, 8);
-  EXPECT_EQ(s.Parity, 0);
-  EXPECT_EQ(s.StopBits, 0);
-  EXPECT_EQ(s.fParity, 0u);
-  EXPECT_EQ(s.fOutxCtsFlow, 0u);
-  EXPECT_EQ(s.fDtrControl, 0u);
-  EXPECT_EQ(s.fRtsControl, 0u);
-  EXPECT_EQ(s.fOutX, 0u);
-  EXPECT_EQ(s.fInX, 0u);
-  EXPECT_EQ(s.XonLim, FreshLineSettings().XonLim);  // left as the port had it
-  const PortTimeouts& t = platform.port(1).timeouts;
-  EXPECT_EQ(t.ReadIntervalTimeout, 200u);
-  EXPECT_EQ(t.ReadTotalTimeoutMultiplier, 200u);
-  EXPECT_EQ(t.ReadTotalTimeoutConstant, 0u);
-  EXPECT_EQ(t.WriteTotalTimeoutMultiplier, 0u);
-  EXPECT_EQ(t.WriteTotalTimeoutConstant, 0u);
-}
-
-TEST_F(LoopbackTest, PortsThatCannotBeOpenedOrConfiguredArePassedOver) {
-  WriterModel unreachable;
-  platform.AddRefusingPort(1, RefusedDevice::Reason::kPermission);
-  platform.AttachWriter(2, unreachable);
-  platform.port(2).failSetState = true;
-  platform.AttachWriter(4, writer);
-
-  link.ConnectWriter();
-
-  EXPECT_EQ(platform.OpenedPorts(), (std::vector<int>{2, 4}));
-  EXPECT_FALSE(platform.port(2).open);
-  EXPECT_TRUE(unreachable.requests().empty());
-  EXPECT_EQ(writer.CountRequests(RequestKind::kInformation), 1);
-}
-
 TEST_F(LoopbackTest, CardRoundTripThroughTheToolsExchange) {
   platform.AttachWriter(1, writer);
   ASSERT_TRUE(link.OpenPort("COM1"));
