@@ -39,8 +39,9 @@ std::vector<ByteVector> Only(const std::vector<ByteVector>& requests, std::uint8
 }
 
 int CountMessages(const morvik::HeadlessWindow& window, std::string_view part) {
-  return static_cast<int>(std::count_if(window.messages().begin(), window.messages().end(),
-                                        [part](const auto& m) { return m.text.find(part) != std::string::npos; }));
+  return static_cast<int>(
+      std::count_if(window.messages().begin(), window.messages().end(),
+                    [part](const auto& m) { return m.text.find(part) != std::string::npos; }));
 }
 
 // The content card for "abc" with these values, built apart from the command.
@@ -78,7 +79,8 @@ void CheckWrites(Command command, morvik::CardOperations& ops, morvik::HeadlessW
                  const morvik::fuzz::LineLog& log) {
   const std::vector<ByteVector> writes = Only(log.requests, morvik::kSelectBlockWrite);
   FUZZ_CHECK(writes.size() <= 64);
-  const morvik::ContentImage image = writes.empty() ? morvik::ContentImage{} : ExpectedImage(command, ops);
+  const morvik::ContentImage image =
+      writes.empty() ? morvik::ContentImage{} : ExpectedImage(command, ops);
   for (std::size_t block = 0; block < writes.size(); ++block) {
     const ByteVector& frame = writes[block];
     FUZZ_CHECK(frame.size() == morvik::kWriteBlockRequestSize && frame[5] == block);
@@ -129,16 +131,20 @@ void CheckDump(morvik::HeadlessWindow& window, const morvik::fuzz::LineLog& log)
 
 void Run(Command command, morvik::CardOperations& ops, morvik::HeadlessWindow& window) {
   switch (command) {
-    case Command::kWrite: return ops.OnWriteCard();
-    case Command::kClear: return ops.OnClearCard();
-    case Command::kDump: return ops.OnDumpCard();
+    case Command::kWrite:
+      return ops.OnWriteCard();
+    case Command::kClear:
+      return ops.OnClearCard();
+    case Command::kDump:
+      return ops.OnDumpCard();
     case Command::kCreateWriteCard:
       window.SetControlText(morvik::kIdcServiceCid, "1A2B");
       return ops.OnCreateWriteCard();
     case Command::kUidCard:
       window.SetCheck(morvik::kIdcUidCardCheck, 1);
       return ops.OnWriteCard();
-    default: return ops.OnCheckUid();
+    default:
+      return ops.OnCheckUid();
   }
 }
 

@@ -29,7 +29,8 @@ constexpr std::array<std::string_view, 5> kLimitMessages{
 };
 
 std::size_t MailBytes(const ContentSettings& s) {
-  return s.mailTo.size() + s.mailCc.size() + s.mailTitle.size() + s.mailBody.size() + s.popup.size();
+  return s.mailTo.size() + s.mailCc.size() + s.mailTitle.size() + s.mailBody.size() +
+         s.popup.size();
 }
 
 bool WithinLimits(const ContentSettings& s) {
@@ -39,7 +40,9 @@ bool WithinLimits(const ContentSettings& s) {
   return s.url.size() <= 184 && MailBytes(s) <= 178 && s.url.size() + MailBytes(s) <= 210;
 }
 
-void Put(ByteVector& out, std::string_view text) { out.insert(out.end(), text.begin(), text.end()); }
+void Put(ByteVector& out, std::string_view text) {
+  out.insert(out.end(), text.begin(), text.end());
+}
 void PutWithLength(ByteVector& out, std::string_view text) {
   out.push_back(static_cast<std::uint8_t>(text.size()));
   out.push_back(0x00);
@@ -61,7 +64,10 @@ ByteVector Sections(const ContentSettings& s, const ContentValues& v) {
   const std::uint8_t u = static_cast<std::uint8_t>(s.url.size());
   const ByteVector marks{static_cast<std::uint8_t>(mail ? 0x81 : 0x01),
                          static_cast<std::uint8_t>(s.initCard ? 0 : c0),
-                         static_cast<std::uint8_t>(s.initCard ? 0 : c1), flags, 0x00, 0x00,
+                         static_cast<std::uint8_t>(s.initCard ? 0 : c1),
+                         flags,
+                         0x00,
+                         0x00,
                          static_cast<std::uint8_t>(mail ? 1 : 0),
                          static_cast<std::uint8_t>(mail ? 24 + u : 0)};
   if (v.readCardMark != 0) {
@@ -70,32 +76,41 @@ ByteVector Sections(const ContentSettings& s, const ContentValues& v) {
     out.insert(out.end(), marks.begin(), marks.end());
   }
   const std::string_view q = mail ? std::string_view() : std::string_view(s.popup);
-  out.insert(out.end(), {Position(s.urlHasIdm, s.urlIdmOffset), static_cast<std::uint8_t>(8 + u + q.size()),
-                         0x01, 0x02, static_cast<std::uint8_t>(2 + u + q.size()), 0x00});
+  out.insert(out.end(),
+             {Position(s.urlHasIdm, s.urlIdmOffset), static_cast<std::uint8_t>(8 + u + q.size()),
+              0x01, 0x02, static_cast<std::uint8_t>(2 + u + q.size()), 0x00});
   PutWithLength(out, s.url);
   Put(out, q);
   if (!mail) return out;
   const std::size_t m = MailBytes(s);
   out.insert(out.end(), {Position(s.mailHasIdm, s.mailIdmOffset), static_cast<std::uint8_t>(14 + m),
                          0x01, 0x03, static_cast<std::uint8_t>(8 + m), 0x00});
-  for (const std::string* text : {&s.mailTo, &s.mailCc, &s.mailTitle, &s.mailBody}) PutWithLength(out, *text);
+  for (const std::string* text : {&s.mailTo, &s.mailCc, &s.mailTitle, &s.mailBody})
+    PutWithLength(out, *text);
   Put(out, s.popup);
   return out;
 }
 
-void CheckImage(const ContentSettings& s, const ContentValues& v, const morvik::ContentImage& image) {
+void CheckImage(const ContentSettings& s, const ContentValues& v,
+                const morvik::ContentImage& image) {
   const ByteVector sections = Sections(s, v);
   FUZZ_CHECK(sections.size() <= 248);  // the sections end by byte 247
   FUZZ_CHECK(std::equal(sections.begin(), sections.end(), image.begin()));
-  FUZZ_CHECK(std::all_of(image.begin() + sections.size(), image.begin() + 248, [](auto b) { return b == 0; }));
+  FUZZ_CHECK(std::all_of(image.begin() + sections.size(), image.begin() + 248,
+                         [](auto b) { return b == 0; }));
   unsigned sum = 0;
   for (std::size_t i : {8, 9, 10, 11, 14, 15}) sum += image[i];
   for (std::size_t i = 16; i < 248; ++i) sum += image[i];
   FUZZ_CHECK(image[248] == (sum & 0xFF));
   const std::array<std::uint8_t, 7> trailer{
-      static_cast<std::uint8_t>((s.powerMode & 7) << 5 | (s.releaseTime & 3) << 3 | (s.autoOffTime & 3)),
-      v.customerId[0], v.customerId[1], 0x00, 0x00,
-      static_cast<std::uint8_t>((s.soundType & 3) << 6 | (s.volume & 3) << 4 | (s.ledPattern & 3) << 2),
+      static_cast<std::uint8_t>((s.powerMode & 7) << 5 | (s.releaseTime & 3) << 3 |
+                                (s.autoOffTime & 3)),
+      v.customerId[0],
+      v.customerId[1],
+      0x00,
+      0x00,
+      static_cast<std::uint8_t>((s.soundType & 3) << 6 | (s.volume & 3) << 4 |
+                                (s.ledPattern & 3) << 2),
       static_cast<std::uint8_t>(s.initCard ? 0x20 : 0x00)};
   FUZZ_CHECK(std::equal(trailer.begin(), trailer.end(), image.begin() + 249));
 }
@@ -137,7 +152,8 @@ void CheckMessages(const morvik::HeadlessWindow& window, bool built, const Conte
     return;
   }
   FUZZ_CHECK(last.type == morvik::kMbError && last.caption == "Error");
-  FUZZ_CHECK(std::find(kLimitMessages.begin(), kLimitMessages.end(), last.text) != kLimitMessages.end());
+  FUZZ_CHECK(std::find(kLimitMessages.begin(), kLimitMessages.end(), last.text) !=
+             kLimitMessages.end());
   FUZZ_CHECK(!WithinLimits(after));
 }
 

@@ -32,7 +32,8 @@ void CheckCutOfAnyBytes(std::string_view bytes, std::size_t limit) {
   const std::string_view cut = morvik::CutCp932(bytes, limit);
   FUZZ_CHECK(cut.size() <= limit && cut.size() <= bytes.size());
   std::size_t at = 0;
-  while (at < cut.size()) at += morvik::IsCp932LeadByte(static_cast<unsigned char>(cut[at])) ? 2 : 1;
+  while (at < cut.size())
+    at += morvik::IsCp932LeadByte(static_cast<unsigned char>(cut[at])) ? 2 : 1;
   FUZZ_CHECK(at == cut.size());
 }
 

@@ -23,10 +23,14 @@ constexpr morvik::CardIdm kIdm{0x01, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD, 0xEF};
 ByteVector PickRequest(std::uint8_t choice) {
   const std::array<std::uint8_t, 4> data{0x11, 0x22, 0x33, 0x44};
   switch (choice % 7) {
-    case 0: return ByteVector(morvik::kInformationRequest.begin(), morvik::kInformationRequest.end());
-    case 1: return ByteVector(morvik::kF2Request.begin(), morvik::kF2Request.end());
-    case 2: return ByteVector(morvik::k7FRequest.begin(), morvik::k7FRequest.end());
-    case 3: return ByteVector(morvik::kCardDetectionRequest.begin(), morvik::kCardDetectionRequest.end());
+    case 0:
+      return ByteVector(morvik::kInformationRequest.begin(), morvik::kInformationRequest.end());
+    case 1:
+      return ByteVector(morvik::kF2Request.begin(), morvik::kF2Request.end());
+    case 2:
+      return ByteVector(morvik::k7FRequest.begin(), morvik::k7FRequest.end());
+    case 3:
+      return ByteVector(morvik::kCardDetectionRequest.begin(), morvik::kCardDetectionRequest.end());
     case 4: {
       const auto frame = morvik::WriteBlockRequest(data, choice % 64, kIdm);
       return ByteVector(frame.begin(), frame.end());
@@ -71,7 +75,8 @@ void CheckOneExchange(morvik::WriterLink& link, morvik::fuzz::LineLog& log, Fuzz
   FUZZ_CHECK(log.requests.back() == request);
   FUZZ_CHECK(read <= std::min<std::size_t>(reply.size(), 256));
   // The buffer holds exactly the bytes read, in the order they came.
-  FUZZ_CHECK(std::equal(reply.begin(), reply.begin() + read, log.delivered.begin() + deliveredBefore));
+  FUZZ_CHECK(
+      std::equal(reply.begin(), reply.begin() + read, log.delivered.begin() + deliveredBefore));
   if (read == 0) FUZZ_CHECK(reply[0] == 0);
   const morvik::Bytes received(reply.data(), read);
   FUZZ_CHECK((result >= 0) == morvik::CheckReply(received));

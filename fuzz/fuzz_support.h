@@ -21,12 +21,12 @@
 
 // A broken invariant: say which, then abort so that the fuzzer (or the corpus
 // replay) reports the input as a crash.
-#define FUZZ_CHECK(condition)                                                          \
-  do {                                                                                 \
-    if (!(condition)) {                                                                \
+#define FUZZ_CHECK(condition)                                                                \
+  do {                                                                                       \
+    if (!(condition)) {                                                                      \
       std::fprintf(stderr, "%s:%d: invariant broken: %s\n", __FILE__, __LINE__, #condition); \
-      std::abort();                                                                    \
-    }                                                                                  \
+      std::abort();                                                                          \
+    }                                                                                        \
   } while (false)
 
 namespace morvik::fuzz {

@@ -53,13 +53,14 @@ struct Entry {
   const char* option;
 };
 const Entry kEntries[] = {
-    {kIdcUrl, "ＵＲＬ情報", "--url"},     {kIdcPopup, "ポップアップ", "--popup"},
-    {kIdcMailTo, "Ｔｏ", "--to"},          {kIdcMailCc, "ｃｃ", "--cc"},
+    {kIdcUrl, "ＵＲＬ情報", "--url"},       {kIdcPopup, "ポップアップ", "--popup"},
+    {kIdcMailTo, "Ｔｏ", "--to"},           {kIdcMailCc, "ｃｃ", "--cc"},
     {kIdcMailTitle, "タイトル", "--title"}, {kIdcMailBody, "本文", "--body"},
 };
 const std::map<int, const char*> kListOptions{
-    {kIdcVolumeList, "--volume"}, {kIdcSoundTypeList, "--sound"},  {kIdcLedPatternList, "--led"},
-    {kIdcModeList, "--mode"},     {kIdcReleaseTimeList, "--release"}, {kIdcAutoOffTimeList, "--autooff"},
+    {kIdcVolumeList, "--volume"},       {kIdcSoundTypeList, "--sound"},
+    {kIdcLedPatternList, "--led"},      {kIdcModeList, "--mode"},
+    {kIdcReleaseTimeList, "--release"}, {kIdcAutoOffTimeList, "--autooff"},
 };
 
 std::string A(std::size_t n) { return std::string(n, 'a'); }
@@ -110,19 +111,23 @@ void AddKeywords(std::vector<Case>& table) {
   const std::string u168 = "http://" + A(161);  // with a keyword: 172 bytes
   table.push_back(WithUrl(Make("[IM] to 184", {{kIdcUrl, u168 + "[IM]"}}, ""), u168 + blanks16));
   table.push_back(Make("[IM] to 185", {{kIdcUrl, u168 + "a[IM]"}}, kUrlLimit));
-  table.push_back(WithUrl(Make("[IM][CT] to 184", {{kIdcUrl, A(164) + "[IM][CT]"}}, ""), A(164) + blanks20));
+  table.push_back(
+      WithUrl(Make("[IM][CT] to 184", {{kIdcUrl, A(164) + "[IM][CT]"}}, ""), A(164) + blanks20));
   table.push_back(Make("[IM][CT] to 185", {{kIdcUrl, A(165) + "[IM][CT]"}}, kUrlLimit));
   // Non-mail: URL and popup (with CR LF) share 184 bytes.
-  table.push_back(WithUrl(Make("[IM] with popup to 184", {{kIdcUrl, A(156) + "[IM]"}, {kIdcPopup, A(10)}}, ""),
-                          A(156) + blanks16));
-  table.push_back(Make("[IM] with popup to 185", {{kIdcUrl, A(156) + "[IM]"}, {kIdcPopup, A(11)}}, kUrlLimit));
+  table.push_back(
+      WithUrl(Make("[IM] with popup to 184", {{kIdcUrl, A(156) + "[IM]"}, {kIdcPopup, A(10)}}, ""),
+              A(156) + blanks16));
+  table.push_back(
+      Make("[IM] with popup to 185", {{kIdcUrl, A(156) + "[IM]"}, {kIdcPopup, A(11)}}, kUrlLimit));
   // Mail: To 4, title 162 with [IM] -> 178; one more byte -> 179.
   table.push_back(Make("title [IM] to 178", {{kIdcMailTitle, A(158) + "[IM]"}}, "", true));
   table.push_back(Make("title [IM] to 179", {{kIdcMailTitle, A(159) + "[IM]"}}, kMailLimit, true));
   // Mail: URL 40, To 4 and body 166 with [IM] -> 210; one more URL byte -> 211.
-  table.push_back(Make("body [IM] to 210", {{kIdcUrl, A(40)}, {kIdcMailBody, A(150) + "[IM]"}}, "", true));
   table.push_back(
-      Make("body [IM] to 211", {{kIdcUrl, A(41)}, {kIdcMailBody, A(150) + "[IM]"}}, kTotalLimit, true));
+      Make("body [IM] to 210", {{kIdcUrl, A(40)}, {kIdcMailBody, A(150) + "[IM]"}}, "", true));
+  table.push_back(Make("body [IM] to 211", {{kIdcUrl, A(41)}, {kIdcMailBody, A(150) + "[IM]"}},
+                       kTotalLimit, true));
   // The keyword itself across the entry's limit: only "[IM" is left, no blanks.
   table.push_back(Make("[IM] across 239", {{kIdcUrl, A(236) + "[IM]"}}, kUrlLimit));
   table.push_back(WithUrl(Make("[IM] at the start", {{kIdcUrl, "[IM]abc"}}, ""), blanks16 + "abc"));
@@ -150,8 +155,8 @@ void AddListsWithoutSelection(std::vector<Case>& table) {
   const struct {
     int id;
     int byte249, byte254;
-  } lists[] = {{kIdcVolumeList, 0x00, 0x3C}, {kIdcSoundTypeList, 0x00, 0xFC},
-               {kIdcLedPatternList, 0x00, 0x3C}, {kIdcModeList, 0xE0, 0x3C},
+  } lists[] = {{kIdcVolumeList, 0x00, 0x3C},      {kIdcSoundTypeList, 0x00, 0xFC},
+               {kIdcLedPatternList, 0x00, 0x3C},  {kIdcModeList, 0xE0, 0x3C},
                {kIdcReleaseTimeList, 0x18, 0x3C}, {kIdcAutoOffTimeList, 0x03, 0x3C}};
   Case all = Make("no selection anywhere", {}, "");
   all.byte249 = 0xFB;

@@ -35,11 +35,11 @@ using sim::RequestKind;
 enum class Operation { kWrite, kClear, kDump };
 enum class Fault {
   kNone,
-  kCardRemoved,   // at: the block whose request finds the card gone
-  kBadSum,        // at: request number, 1 = the detection
+  kCardRemoved,  // at: the block whose request finds the card gone
+  kBadSum,       // at: request number, 1 = the detection
   kErrorStatus,
   kWrongLength,
-  kSilence,       // the line goes dead from this request's reply on
+  kSilence,  // the line goes dead from this request's reply on
   kTrailing,
   kDropMidReply,  // the line dies three bytes into this request's reply
 };
@@ -62,7 +62,8 @@ std::vector<Scenario> AllScenarios() {
   for (Operation operation : {Operation::kWrite, Operation::kClear, Operation::kDump}) {
     table.push_back({operation, Fault::kNone, 0});
     const int step = operation == Operation::kDump ? 4 : 1;
-    for (int block = 0; block < 64; block += step) table.push_back({operation, Fault::kCardRemoved, block});
+    for (int block = 0; block < 64; block += step)
+      table.push_back({operation, Fault::kCardRemoved, block});
     for (Fault fault : {Fault::kBadSum, Fault::kErrorStatus, Fault::kWrongLength, Fault::kSilence,
                         Fault::kTrailing, Fault::kDropMidReply}) {
       for (int request = 1; request <= RequestCount(operation); ++request) {
@@ -75,8 +76,9 @@ std::vector<Scenario> AllScenarios() {
 
 std::string Describe(const Scenario& s) {
   static const char* const kOperations[] = {"write", "clear", "dump"};
-  static const char* const kFaults[] = {"none", "card removed", "bad sum", "error status",
-                                        "wrong length", "silence", "trailing", "drop mid-reply"};
+  static const char* const kFaults[] = {"none",         "card removed",  "bad sum",
+                                        "error status", "wrong length",  "silence",
+                                        "trailing",     "drop mid-reply"};
   return std::string(kOperations[static_cast<int>(s.operation)]) + ", " +
          kFaults[static_cast<int>(s.fault)] + " at " + std::to_string(s.at);
 }
@@ -125,8 +127,10 @@ class WatchedPlatform final : public SerialPlatform {
 // One writer with a card of old content, the tool connected to it.
 struct Rig {
   explicit Rig(const Scenario& s)
-      : loopback(clock), watched(loopback, [this](const V& frame) { Watch(frame); }),
-        ops(watched, window, clock), scenario(s) {
+      : loopback(clock),
+        watched(loopback, [this](const V& frame) { Watch(frame); }),
+        ops(watched, window, clock),
+        scenario(s) {
     loopback.AttachWriter(1, writer);
     ops.ConnectWriter();
     FillSettingsLists(window);
@@ -165,28 +169,40 @@ struct Rig {
   static sim::Faults FaultsFor(const Scenario& s) {
     sim::Faults f;
     switch (s.fault) {
-      case Fault::kBadSum: f.badSumAt = s.at; break;
-      case Fault::kErrorStatus: f.errorStatusAt = s.at; break;
+      case Fault::kBadSum:
+        f.badSumAt = s.at;
+        break;
+      case Fault::kErrorStatus:
+        f.errorStatusAt = s.at;
+        break;
       case Fault::kWrongLength:
         f.resizedPayloadAt = s.at;
         f.resizedPayloadLength = WrongLength(s);
         break;
-      case Fault::kSilence: f.dropLineAfterBytes = BytesBeforeReply(s); break;
+      case Fault::kSilence:
+        f.dropLineAfterBytes = BytesBeforeReply(s);
+        break;
       case Fault::kTrailing:
         f.trailingBytesAt = s.at;
         f.trailingBytes = {0x02, 0x00, 0x34, 0x00, 0x03};
         break;
-      case Fault::kDropMidReply: f.dropLineAfterBytes = BytesBeforeReply(s) + 3; break;
-      default: break;
+      case Fault::kDropMidReply:
+        f.dropLineAfterBytes = BytesBeforeReply(s) + 3;
+        break;
+      default:
+        break;
     }
     return f;
   }
 
   void Run() {
     switch (scenario.operation) {
-      case Operation::kWrite: return ops.OnWriteCard();
-      case Operation::kClear: return ops.OnClearCard();
-      case Operation::kDump: return ops.OnDumpCard();
+      case Operation::kWrite:
+        return ops.OnWriteCard();
+      case Operation::kClear:
+        return ops.OnClearCard();
+      case Operation::kDump:
+        return ops.OnDumpCard();
     }
   }
 
@@ -213,8 +229,9 @@ struct Rig {
     return blocks;
   }
   bool Told(std::string_view part) const {
-    return std::any_of(window.messages().begin(), window.messages().end(),
-                       [part](const ShownMessage& m) { return m.text.find(part) != std::string::npos; });
+    return std::any_of(
+        window.messages().begin(), window.messages().end(),
+        [part](const ShownMessage& m) { return m.text.find(part) != std::string::npos; });
   }
 
   sim::VirtualClock clock;
@@ -269,7 +286,8 @@ TEST(FaultMatrix, EveryFaultEndsInTheWholeImageOrAMessage) {
     SCOPED_TRACE(Describe(scenario));
     Rig rig(scenario);
     rig.Run();
-    const bool told = rig.Told("ブロック") || rig.Told("Retry Limit Exceed") || rig.Told(kNoCardStart);
+    const bool told =
+        rig.Told("ブロック") || rig.Told("Retry Limit Exceed") || rig.Told(kNoCardStart);
     bool whole = false;
     if (scenario.operation == Operation::kDump) {
       ExpectReadsStopAtTheLimit(rig);
@@ -277,7 +295,8 @@ TEST(FaultMatrix, EveryFaultEndsInTheWholeImageOrAMessage) {
       EXPECT_EQ(rig.writer.slot().memory, rig.oldCard);
     } else {
       ExpectWritesStopAtTheFailure(rig);
-      const ContentImage expected = scenario.operation == Operation::kWrite ? written : ContentImage{};
+      const ContentImage expected =
+          scenario.operation == Operation::kWrite ? written : ContentImage{};
       whole = rig.writer.slot().memory == expected;
       if (!whole && !told) ++unreported;
     }

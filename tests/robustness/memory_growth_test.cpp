@@ -2,9 +2,8 @@
 // in-process writer must leave the heap as they found it. The global
 // allocation functions are replaced here to count the bytes in use, which is
 // why this test has an executable of its own.
-#include <malloc.h>
-
 #include <gtest/gtest.h>
+#include <malloc.h>
 
 #include <atomic>
 #include <cstdio>
@@ -76,9 +75,10 @@ TEST(MemoryGrowth, TwoHundredCardsInARowLeaveTheHeapAsItWas) {
   EXPECT_EQ(writer.blockWrites(), 64u * kCards);
   EXPECT_EQ(growth, 0);
   RecordProperty("heap_growth_bytes", static_cast<int>(growth));
-  std::printf("memory: %d cards, heap in use after card %d: %lld bytes, growth to card %d: %lld bytes, "
-              "%lld allocations\n",
-              kCards, kWarmUp, afterWarmUp, kCards, growth, allocations - allocationsBefore);
+  std::printf(
+      "memory: %d cards, heap in use after card %d: %lld bytes, growth to card %d: %lld bytes, "
+      "%lld allocations\n",
+      kCards, kWarmUp, afterWarmUp, kCards, growth, allocations - allocationsBefore);
 }
 
 }  // namespace
