@@ -39,7 +39,7 @@ ContentImage UidSettingCard(std::span<const std::uint8_t, 2> startUid);
 // leading white space, a sign and a 0x prefix accepted, reading stops at the
 // first character that is not a hexadecimal digit. An empty text is 0.
 // nullopt when the text does not begin with a hexadecimal number or holds
-// more digits than 32 bits take: such a text is refused, never guessed at.
+// a number larger than 32 bits hold: such a text is refused, never guessed at.
 std::optional<std::int32_t> ParseTypedNumber(std::string_view text);
 
 // The dump listing: 16 lines of 16 bytes, each "%02X" x16, two spaces, the

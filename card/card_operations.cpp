@@ -15,7 +15,7 @@ constexpr char kNoCardText[] =
     "もしくは対応していないICカードである可能性があります。";
 constexpr char kRetryLimitText[] = "Retry Limit Exceed";
 constexpr char kBadNumberText[] =
-    "入力された番号を16進数として読み取れません。8桁以内の16進数を入力してください。";
+    "入力された番号を16進数として読み取れません。FFFFFFFF以下の16進数を入力してください。";
 
 constexpr int kDetectionPayloadLength = 10;
 constexpr std::size_t kIdmOffsetInDetectionReply = 6;

@@ -12,6 +12,7 @@
 #include "content/content_image.h"
 #include "content/terminal_settings.h"
 #include "link/system_serial.h"
+#include "window/cp932.h"
 #include "window/control_ids.h"
 
 namespace morvik {
@@ -46,9 +47,12 @@ void PrintListing(const std::string& listing) {
 
 int RunImage(const CliOptions& options, TerminalWindow& window) {
   const ContentOptions& content = options.content;
-  const std::optional<std::int32_t> serviceCid = ParseTypedNumber(content.serviceCid.value_or(""));
+  // Read as the window reads its entry: code page 932 bytes, then the number.
+  const std::optional<std::string> typed = EncodeCp932(content.serviceCid.value_or(""));
+  const std::optional<std::int32_t> serviceCid =
+      typed ? ParseTypedNumber(*typed) : std::nullopt;
   if (!serviceCid) {
-    std::cerr << "morvik-card: --service-cid is not a hexadecimal number of at most 8 digits\n";
+    std::cerr << "morvik-card: --service-cid is not a hexadecimal number up to FFFFFFFF\n";
     return kExitUsage;
   }
   PutContentIntoWindow(window, content);
