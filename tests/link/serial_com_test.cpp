@@ -33,18 +33,6 @@ TEST(SerialCom, DevicePathPrefixesEveryPortNumber) {
   EXPECT_EQ(CSerialCom::DevicePath("COM12"), "\\\\.\\COM12");
 }
 
-TEST(SerialCom, SilentReadFailsAfterTheTimeoutAndLeavesThePortOpen) {
-  FakeClock clock;
-  ScriptedPlatform platform(clock);
-  platform.port(1);
-  CSerialCom port(platform);
-  ASSERT_TRUE(port.Open("COM1"));
-  std::uint8_t byte = 0x55;
-  EXPECT_FALSE(port.ReadByte(byte));
-  EXPECT_EQ(byte, 0);
-  EXPECT_TRUE(port.IsOpen());
-}
-
 TEST(OpenPort, PutsTheWritersLineSettingsAndKeepsTheRest) {
   FakeClock clock;
   ScriptedPlatform platform(clock);
