@@ -1,6 +1,6 @@
-// The window templates against the window as it must look: every control's
-// place, text and state, the labels, the menu, the About box; and the
-// conversion of dialog units to pixels.
+// The window templates against the window as it must look: every item's
+// identifier, kind, text and state, representative places, the menu, the About
+// box; and the conversion of dialog units to pixels.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -14,119 +14,69 @@
 namespace morvik {
 namespace {
 
-enum Shown { kShownOn, kShownOff, kHiddenOff_ };
+enum Shown { kOn, kOff, kHiddenOff };  // enabled; shown but disabled; hidden and disabled
+constexpr int S = kIdcStatic;
+using enum ItemKind;
 
-struct ExpectedControl {
-  int order;
+struct Expected {
   int id;
   ItemKind kind;
   const char* text;
-  DialogRect rect;
-  Shown state;
-  bool tabStop;
-};
-
-using enum ItemKind;
-
-// Template order, identifiers, texts, places and states at creation.
-const ExpectedControl kControls[] = {
-    {1, 1001, kEdit, "", {54, 31, 266, 16}, kShownOn, true},
-    {2, 1007, kEdit, "", {55, 60, 169, 16}, kShownOn, true},
-    {3, 1016, kCheckBox,
-     "メール送信（au, Softbank携帯が対象です。ドコモ携帯では、上記URLが送信されます。）",
-     {10, 91, 270, 10}, kShownOn, true},
-    {5, 1002, kEdit, "", {45, 115, 138, 16}, kShownOff, true},
-    {6, 1003, kEdit, "", {214, 115, 138, 16}, kShownOff, true},
-    {7, 1004, kEdit, "", {45, 140, 320, 16}, kShownOff, true},
-    {8, 1005, kEdit, "", {45, 162, 320, 27}, kShownOff, true},
-    {9, 1011, kComboBox, "", {59, 224, 30, 70}, kShownOn, true},
-    {10, 1014, kComboBox, "", {165, 224, 38, 70}, kShownOn, true},
-    {11, 1000, kPushButton, "書き込み", {325, 31, 37, 16}, kShownOn, true},
-    {12, 1, kPushButton, "終了", {323, 294, 43, 21}, kShownOn, true},
-    {13, 1017, kComboBox, "", {155, 324, 36, 70}, kHiddenOff_, true},
-    {14, 1015, kPushButton, "RIDez内容読み出し", {17, 310, 82, 19}, kHiddenOff_, true},
-    {15, 1009, kPushButton, "RIDez UID チェック", {204, 330, 70, 21}, kHiddenOff_, true},
-    {16, 1006, kCheckBox, "初期化カードの作成", {218, 318, 75, 10}, kHiddenOff_, true},
-    {22, 1010, kEdit, "", {279, 333, 93, 20}, kHiddenOff_, true},
-    {23, 1013, kMultiLineEdit, "", {10, 321, 368, 17}, kHiddenOff_, true},
-    {25, 1012, kEdit, "", {346, 12, 32, 12}, kShownOff, false},
-    {34, 1020, kEdit, "", {23, 335, 58, 16}, kHiddenOff_, true},
-    {36, 1021, kPushButton, "書込作成", {87, 336, 54, 17}, kHiddenOff_, true},
-    {37, 1022, kPushButton, "RIDezクリア", {313, 313, 53, 17}, kHiddenOff_, true},
-    {38, 1023, kPushButton, "読出作成", {147, 336, 54, 17}, kHiddenOff_, true},
-    {40, 1018, kComboBox, "", {45, 271, 49, 70}, kShownOn, true},
-    {42, 1019, kComboBox, "", {170, 271, 38, 70}, kShownOn, true},
-    {43, 1024, kComboBox, "", {263, 271, 38, 70}, kShownOn, true},
-    {44, 1008, kCheckBox, "UID設定カードの作成", {220, 321, 79, 10}, kHiddenOff_, true},
-};
-
-struct ExpectedLabel {
-  int order;
-  ItemKind kind;
-  const char* text;
-  DialogRect rect;
   Shown state;
 };
 
-const ExpectedLabel kLabels[] = {
-    {4, kGroupBox, "", {10, 103, 368, 95}, kShownOn},
-    {17, kLabel, "ＵＲＬ情報：", {14, 33, 35, 11}, kShownOn},
-    {18, kLabel, "Ｔｏ：", {6, 115, 27, 16}, kShownOn},
-    {19, kLabel, "ｃｃ：", {196, 115, 13, 16}, kShownOn},
-    {20, kLabel, "タイトル：", {16, 140, 27, 16}, kShownOn},
-    {21, kLabel, "本文：", {16, 162, 27, 16}, kShownOn},
-    {24, kLabel,
-     "キーワードリファレンス    [IM]:IDm  [CT]:カウンタ  [CI]:カスタマーID  [UI]:Morvik端末ID",
-     {113, 200, 242, 9}, kShownOn},
-    {26, kLabel, "CUSTOMER ID", {289, 12, 47, 8}, kShownOff},
-    {27, kLabel, "音設定", {113, 329, 24, 10}, kHiddenOff_},
-    {28, kLabel, "音量", {17, 227, 16, 8}, kShownOn},
-    {29, kLabel, "LED点灯パターン", {103, 227, 51, 8}, kShownOn},
-    {30, kLabel, "音種類", {178, 332, 23, 8}, kHiddenOff_},
-    {31, kLabel, "ポップアップ：", {14, 63, 36, 11}, kShownOn},
-    {32, kLabel, "au, Softbankでのみ表示されます", {236, 64, 99, 9}, kShownOn},
-    {33, kLabel, "使用したCIDを入力してください：", {25, 319, 100, 11}, kHiddenOff_},
-    {35, kLabel, "使用開始後のMorvikを出荷時状態に戻すための特別IC Cardを作成します。",
-     {25, 323, 234, 11}, kHiddenOff_},
-    {39, kLabel, "モード", {19, 274, 18, 8}, kShownOn},
-    {41, kLabel, "省電力一時解除時間", {102, 274, 67, 8}, kShownOn},
-    {45, kLabel, "UID設定カードの作成では開始UIDを入力", {140, 321, 177, 11}, kHiddenOff_},
-    {46, kLabel, "自動オフ時間", {215, 274, 40, 8}, kShownOn},
-    {47, kLabel, "省電力一時解除時間は、モードが、2秒、5秒の時に有効です。", {97, 292, 187, 8},
-     kShownOn},
-    {48, kLabel, "携帯電話の検出後、この指定時間フルと同じ反応速度となります。", {98, 303, 192, 8},
-     kShownOn},
-    {49, kGroupBox, "表示機能", {10, 213, 301, 31}, kShownOn},
-    {50, kGroupBox, "省電力機能", {10, 252, 300, 61}, kShownOn},
+// Every item in template order: identifier, kind, text and state at creation.
+const Expected kItems[] = {
+    {1001, kEdit, "", kOn}, {1007, kEdit, "", kOn},
+    {1016, kCheckBox, "メール送信（au, Softbank携帯が対象です。ドコモ携帯では、上記URLが送信されます。）", kOn},
+    {S, kGroupBox, "", kOn}, {1002, kEdit, "", kOff}, {1003, kEdit, "", kOff},
+    {1004, kEdit, "", kOff}, {1005, kEdit, "", kOff}, {1011, kComboBox, "", kOn},
+    {1014, kComboBox, "", kOn}, {1000, kPushButton, "書き込み", kOn},  // 11
+    {1, kPushButton, "終了", kOn}, {1017, kComboBox, "", kHiddenOff},
+    {1015, kPushButton, "RIDez内容読み出し", kHiddenOff},
+    {1009, kPushButton, "RIDez UID チェック", kHiddenOff},
+    {1006, kCheckBox, "初期化カードの作成", kHiddenOff}, {S, kLabel, "ＵＲＬ情報：", kOn},  // 17
+    {S, kLabel, "Ｔｏ：", kOn}, {S, kLabel, "ｃｃ：", kOn}, {S, kLabel, "タイトル：", kOn},
+    {S, kLabel, "本文：", kOn}, {1010, kEdit, "", kHiddenOff},
+    {1013, kMultiLineEdit, "", kHiddenOff},  // 23
+    {S, kLabel, "キーワードリファレンス    [IM]:IDm  [CT]:カウンタ  [CI]:カスタマーID  [UI]:Morvik端末ID", kOn},
+    {1012, kEdit, "", kOff}, {S, kLabel, "CUSTOMER ID", kOff}, {S, kLabel, "音設定", kHiddenOff},
+    {S, kLabel, "音量", kOn}, {S, kLabel, "LED点灯パターン", kOn},  // 29
+    {S, kLabel, "音種類", kHiddenOff}, {S, kLabel, "ポップアップ：", kOn},
+    {S, kLabel, "au, Softbankでのみ表示されます", kOn},
+    {S, kLabel, "使用したCIDを入力してください：", kHiddenOff}, {1020, kEdit, "", kHiddenOff},  // 34
+    {S, kLabel, "使用開始後のMorvikを出荷時状態に戻すための特別IC Cardを作成します。", kHiddenOff},
+    {1021, kPushButton, "書込作成", kHiddenOff}, {1022, kPushButton, "RIDezクリア", kHiddenOff},
+    {1023, kPushButton, "読出作成", kHiddenOff}, {S, kLabel, "モード", kOn},  // 39
+    {1018, kComboBox, "", kOn}, {S, kLabel, "省電力一時解除時間", kOn},
+    {1019, kComboBox, "", kOn}, {1024, kComboBox, "", kOn},
+    {1008, kCheckBox, "UID設定カードの作成", kHiddenOff},  // 44
+    {S, kLabel, "UID設定カードの作成では開始UIDを入力", kHiddenOff},
+    {S, kLabel, "自動オフ時間", kOn},
+    {S, kLabel, "省電力一時解除時間は、モードが、2秒、5秒の時に有効です。", kOn},
+    {S, kLabel, "携帯電話の検出後、この指定時間フルと同じ反応速度となります。", kOn},
+    {S, kGroupBox, "表示機能", kOn}, {S, kGroupBox, "省電力機能", kOn},  // 50
 };
 
-void ExpectState(const DialogItem& item, Shown state, int order) {
-  EXPECT_EQ(item.Has(kHidden), state == kHiddenOff_) << "order " << order;
-  EXPECT_EQ(item.Has(kDisabled), state != kShownOn) << "order " << order;
-}
-
-TEST(MainWindowTemplate, EveryItemSitsWhereTheWindowNeedsIt) {
-  const DialogTemplate& window = MainWindowTemplate();
-  ASSERT_EQ(window.items.size(), 50u);
-  for (const ExpectedControl& expected : kControls) {
-    const DialogItem& item = window.items[static_cast<std::size_t>(expected.order - 1)];
-    EXPECT_EQ(item.id, expected.id) << "order " << expected.order;
-    EXPECT_EQ(item.kind, expected.kind) << "order " << expected.order;
-    EXPECT_EQ(item.text, expected.text) << "order " << expected.order;
-    EXPECT_EQ(item.rect, expected.rect) << "order " << expected.order;
-    EXPECT_EQ(item.Has(kTabStop), expected.tabStop) << "order " << expected.order;
-    ExpectState(item, expected.state, expected.order);
+TEST(MainWindowTemplate, EveryItemInOrderWithItsTextAndStateAndSomePlaces) {
+  const auto items = MainWindowTemplate().items;
+  ASSERT_EQ(items.size(), std::size(kItems));
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    const Expected& expected = kItems[i];
+    SCOPED_TRACE(testing::Message() << "order " << i + 1);
+    EXPECT_EQ(items[i].id, expected.id);
+    EXPECT_EQ(items[i].kind, expected.kind);
+    EXPECT_EQ(items[i].text, expected.text);
+    EXPECT_EQ(items[i].Has(kHidden), expected.state == kHiddenOff);
+    EXPECT_EQ(items[i].Has(kDisabled), expected.state != kOn);
+    EXPECT_EQ(items[i].Has(kTabStop), expected.id != S && expected.id != kIdcCustomerId);
+    if (items[i].Has(kHidden)) EXPECT_GE(items[i].rect.y, 310) << "below the shown window";
   }
-  for (const ExpectedLabel& expected : kLabels) {
-    const DialogItem& item = window.items[static_cast<std::size_t>(expected.order - 1)];
-    EXPECT_EQ(item.id, kIdcStatic) << "order " << expected.order;
-    EXPECT_EQ(item.kind, expected.kind) << "order " << expected.order;
-    EXPECT_EQ(item.text, expected.text) << "order " << expected.order;
-    EXPECT_EQ(item.rect, expected.rect) << "order " << expected.order;
-    EXPECT_FALSE(item.Has(kTabStop)) << "order " << expected.order;
-    ExpectState(item, expected.state, expected.order);
-  }
-  EXPECT_EQ(std::size(kControls) + std::size(kLabels), window.items.size());
+  const std::pair<int, DialogRect> places[] = {
+      {1, {54, 31, 266, 16}},   {3, {10, 91, 270, 10}},    {4, {10, 103, 368, 95}},
+      {9, {59, 224, 30, 70}},   {12, {323, 294, 43, 21}},  {23, {10, 321, 368, 17}},
+      {24, {113, 200, 242, 9}}, {25, {346, 12, 32, 12}},   {50, {10, 252, 300, 61}}};
+  for (const auto& [order, rect] : places) EXPECT_EQ(items[order - 1].rect, rect) << order;
 }
 
 TEST(MainWindowTemplate, WindowAndStylesOfTheKinds) {
@@ -143,12 +93,8 @@ TEST(MainWindowTemplate, WindowAndStylesOfTheKinds) {
   EXPECT_TRUE(window.Find(kIdcCustomerId)->Has(kNoBorder));
   EXPECT_TRUE(window.Find(kIdcReport)->Has(kVerticalScroll));
   for (const DialogItem& item : window.items) {
-    if (item.kind == ItemKind::kComboBox) {
-      EXPECT_TRUE(item.Has(kSorted)) << item.id;
-    }
-    if (item.kind == ItemKind::kPushButton) {
-      EXPECT_FALSE(item.Has(kDefaultButton)) << item.id;
-    }
+    if (item.kind == kComboBox) EXPECT_TRUE(item.Has(kSorted)) << item.id;
+    if (item.kind == kPushButton) EXPECT_FALSE(item.Has(kDefaultButton)) << item.id;
   }
   // Right-aligned, vertically centred: the mail labels; left and centred: URL and popup.
   for (const int order : {18, 19, 20, 21}) {
@@ -160,16 +106,7 @@ TEST(MainWindowTemplate, WindowAndStylesOfTheKinds) {
   }
 }
 
-TEST(MainWindowTemplate, HiddenServiceControlsLieBelowTheShownWindow) {
-  for (const DialogItem& item : MainWindowTemplate().items) {
-    if (item.Has(kHidden)) {
-      EXPECT_GE(item.rect.y, 310) << item.text;
-      EXPECT_TRUE(item.Has(kDisabled)) << item.text;
-    }
-  }
-}
-
-TEST(MainMenu, FileAndHelpInOrder) {
+TEST(MainMenu, FileAndHelpInOrderAndNoConnectCommand) {
   const MenuTemplate& menu = MainMenu();
   EXPECT_EQ(MainWindowTemplate().menu, &menu);
   EXPECT_EQ(menu.resourceId, 131);
@@ -188,16 +125,10 @@ TEST(MainMenu, FileAndHelpInOrder) {
   EXPECT_EQ(menu.popups[1].items[1].text, "バージョン情報");
   EXPECT_EQ(menu.popups[1].items[1].command, 32776);
   EXPECT_FALSE(menu.popups[1].items[1].greyed);
-}
-
-TEST(MainMenu, NothingCarriesTheConnectCommand) {
-  for (const MenuPopup& popup : MainMenu().popups) {
-    for (const MenuItem& item : popup.items) EXPECT_NE(item.command, kIdmConnect);
-  }
   EXPECT_EQ(MainWindowTemplate().Find(kIdmConnect), nullptr);
 }
 
-TEST(AboutBoxTemplate, ItemsInOrder) {
+TEST(AboutBoxTemplate, ItemsInOrderAndTheSystemMenuString) {
   const DialogTemplate& about = AboutBoxTemplate();
   EXPECT_EQ(about.resourceId, 100);
   EXPECT_EQ(about.title, "MOBILE Morvik IC Card Writerについて");
@@ -218,9 +149,6 @@ TEST(AboutBoxTemplate, ItemsInOrder) {
   EXPECT_EQ(about.items[3].text, "OK");
   EXPECT_EQ(about.items[3].rect, (DialogRect{210, 33, 50, 14}));
   EXPECT_TRUE(about.items[3].Has(kDefaultButton | kTabStop | kGroupStart));
-}
-
-TEST(StringResources, AboutItemAndNothingElse) {
   EXPECT_EQ(LoadStringResource(101), "&About Morvik...");
   EXPECT_EQ(LoadStringResource(102), "");
 }
@@ -237,10 +165,9 @@ TEST_P(MulDivTest, RoundsHalfAwayFromZero) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, MulDivTest,
-                         testing::Values(MulDivCase{385, 6, 4, 578}, MulDivCase{1, 6, 4, 2},
-                                         MulDivCase{3, 5, 4, 4}, MulDivCase{365, 13, 8, 593},
-                                         MulDivCase{-3, 5, 4, -4}, MulDivCase{7, 1, 0, -1},
-                                         MulDivCase{8, 96, 72, 11}));
+                         testing::ValuesIn(std::vector<MulDivCase>{
+                             {385, 6, 4, 578}, {1, 6, 4, 2}, {3, 5, 4, 4}, {365, 13, 8, 593},
+                             {-3, 5, 4, -4}, {7, 1, 0, -1}, {8, 96, 72, 11}}));
 
 TEST(DialogUnits, BaseUnitsAndPixelsAsWindowsComputesThem) {
   // 52 letters 286 pixels wide: average 5.5, rounded up to 6.

@@ -20,8 +20,6 @@
 namespace morvik {
 namespace {
 
-std::string AbcCardForCidAbcd() { return test::AsString(test::AbcContentCard(0xAB, 0xCD, 0xB7)); }
-
 void TypeInto(QWidget* widget, const QString& text) {
   auto* edit = qobject_cast<QLineEdit*>(widget);
   ASSERT_NE(edit, nullptr);
@@ -60,7 +58,7 @@ TEST(QtWindowOnTheSimulator, WriteButtonPutsTheTypedContentOnTheCard) {
   simulator.Stop();  // saves the card
   std::ifstream saved(cardFile, std::ios::binary);
   const std::string card((std::istreambuf_iterator<char>(saved)), {});
-  EXPECT_EQ(card, AbcCardForCidAbcd());
+  EXPECT_EQ(card, test::AsString(test::AbcContentCard(0xAB, 0xCD, 0xB7)));
   std::filesystem::remove(cardFile);
 }
 
