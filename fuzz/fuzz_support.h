@@ -153,6 +153,14 @@ class ScriptedLine final : public SerialDevice {
     return true;
   }
 
+  // What has arrived is everything up to the next silence. On a dead line the
+  // request that was to follow never reaches it, as a failed write.
+  bool DiscardInput() override {
+    while (!queue_.empty() && !queue_.front().silence) queue_.pop_front();
+    if (dead_) ++log_.failedWrites;
+    return !dead_;
+  }
+
   bool ReadByte(std::uint8_t& byte, int& count) override {
     count = 0;
     if (queue_.empty()) {

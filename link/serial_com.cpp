@@ -64,6 +64,8 @@ bool CSerialCom::ReadByte(std::uint8_t& byte) {
   return true;
 }
 
+bool CSerialCom::DiscardInput() { return device_ && device_->DiscardInput(); }
+
 void CSerialCom::Close() { device_.reset(); }
 
 }  // namespace morvik

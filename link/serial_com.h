@@ -29,6 +29,8 @@ class CSerialCom {
   bool WriteByte(std::uint8_t byte);
   // Sets byte to 0 first; true only when exactly one byte arrived in time.
   bool ReadByte(std::uint8_t& byte);
+  // Drops the input that has arrived but was not read.
+  bool DiscardInput();
   void Close();
 
   bool IsOpen() const { return device_ != nullptr; }

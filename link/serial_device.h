@@ -64,6 +64,9 @@ class SerialDevice {
   // One byte, ending by the time-outs. True when the call succeeded; count is
   // then 0 (nothing arrived in time) or 1.
   virtual bool ReadByte(std::uint8_t& byte, int& count) = 0;
+  // Drops every byte that has arrived but was not read yet. True when the call
+  // succeeded.
+  virtual bool DiscardInput() = 0;
 };
 
 // A device that exists but could not be opened: the operator can fix that.

@@ -140,6 +140,8 @@ class PosixSerialDevice final : public SerialDevice {
     return true;
   }
 
+  bool DiscardInput() override { return tcflush(fd_, TCIFLUSH) == 0; }
+
  private:
   static tcflag_t ByteSizeFlag(std::uint8_t size) {
     switch (size) {

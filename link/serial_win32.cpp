@@ -117,6 +117,8 @@ class Win32SerialDevice final : public SerialDevice {
     return true;
   }
 
+  bool DiscardInput() override { return PurgeComm(handle_, PURGE_RXCLEAR) != 0; }
+
  private:
   HANDLE handle_;
   DCB read_{};

@@ -89,6 +89,10 @@ bool WriterLink::CollectReply(std::span<std::uint8_t> reply, std::size_t& collec
 int WriterLink::Exchange(Bytes request, std::span<std::uint8_t> reply) {
   const std::size_t length = FrameLength(request);
   if (length == 0 || reply.empty()) return -1;
+  // Whatever is still waiting belongs to an earlier request (the tail of a
+  // reply longer than the collection limit, say): a reply must come after its
+  // request to count.
+  if (!port_.DiscardInput()) return -1;
   for (std::size_t i = 0; i < length; ++i) {
     if (!port_.WriteByte(request[i])) return -1;
   }

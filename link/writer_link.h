@@ -50,8 +50,9 @@ class WriterLink {
   // Open, 19200 8N1 without flow control, time-outs 200/200/0/0/0. On any
   // failure the port is closed and the result is false.
   bool OpenPort(std::string_view portName);
-  // Sends a valid request frame and collects the reply (up to 256 bytes, ended
-  // by 200 ms of silence). The reply's payload length, or -1.
+  // Discards stale input, sends a valid request frame and collects the reply
+  // (up to 256 bytes, ended by 200 ms of silence). The reply's payload length,
+  // or -1.
   int Exchange(Bytes request, std::span<std::uint8_t> reply);
   // 1: the writer answered the whole start-up sequence; 2: the first request
   // went unanswered for the first time (try this port again); 0: failure.

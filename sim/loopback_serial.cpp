@@ -71,6 +71,14 @@ class LoopbackDevice final : public SerialDevice {
     return true;
   }
 
+  // Bytes still on the line arrive later, as they would on a real port.
+  bool DiscardInput() override {
+    if (port_.lineDropped) return false;
+    const std::int64_t now = platform_.clock().NowUs();
+    std::erase_if(port_.toTool, [now](const InFlightByte& b) { return b.arrivalUs <= now; });
+    return true;
+  }
+
  private:
   // The writer starts answering once the request's last byte has arrived.
   void Transmit(const std::vector<std::uint8_t>& reply, std::int64_t startUs, std::int64_t byteUs) {

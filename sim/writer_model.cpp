@@ -141,7 +141,16 @@ void WriterModel::Answer(std::span<const std::uint8_t> frame, std::vector<std::u
   if (Aimed(faults_.trailingBytesAt)) {
     bytes.insert(bytes.end(), faults_.trailingBytes.begin(), faults_.trailingBytes.end());
   }
+  if (Aimed(faults_.oversizedReplyAt)) AppendStaleReply(reply, bytes);
   Send(bytes, out);
+}
+
+void WriterModel::AppendStaleReply(Reply reply, std::vector<std::uint8_t>& bytes) const {
+  reply.status = 0x30;
+  if (reply.payload.size() > 1) std::fill(reply.payload.begin() + 1, reply.payload.end(), 0xEE);
+  bytes.resize(std::max(bytes.size(), kCollectionLimit), 0x00);
+  const std::vector<std::uint8_t> stale = Encode(reply);
+  bytes.insert(bytes.end(), stale.begin(), stale.end());
 }
 
 WriterModel::Reply WriterModel::Respond(std::span<const std::uint8_t> frame) {

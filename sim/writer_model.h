@@ -39,6 +39,9 @@ struct Identity {
   std::array<std::uint8_t, 2> cid{0x12, 0x34};
 };
 
+// The most reply bytes the tool collects per request.
+inline constexpr std::size_t kCollectionLimit = 256;
+
 inline constexpr Idm kDefaultIdm{0x01, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD, 0xEF};
 
 // The card on the writer. A removed card keeps its memory (it lies beside the
@@ -80,6 +83,10 @@ struct Faults {
   // These bytes follow the reply to the aimed request in the same burst.
   int trailingBytesAt = 0;
   std::vector<std::uint8_t> trailingBytes{};
+  // The reply to the aimed request runs on past the tool's 256-byte collection
+  // and ends in a second, complete success reply of its own (data bytes 0xEE):
+  // a stale reply waiting for the next request.
+  int oversizedReplyAt = 0;
   // After this many bytes of output the line is dead: the reply in progress is
   // cut off and nothing more is heard or said.
   std::optional<std::size_t> dropLineAfterBytes{};
@@ -143,6 +150,8 @@ class WriterModel {
   Reply RespondBlockRead(std::span<const std::uint8_t> payload);
   bool Aimed(int target) const;
   std::vector<std::uint8_t> Encode(const Reply& reply) const;
+  // Pads the reply to the tool's collection limit, then adds a made-up copy.
+  void AppendStaleReply(Reply reply, std::vector<std::uint8_t>& bytes) const;
   void Send(std::span<const std::uint8_t> bytes, std::vector<std::uint8_t>& out);
 
   Identity identity_;

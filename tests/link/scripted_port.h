@@ -41,6 +41,7 @@ struct PortScript {
   int reads = 0;
   int silentReads = 0;
   std::deque<std::uint8_t> pending;  // bytes not yet read by the tool
+  std::size_t discarded = 0;         // bytes dropped by DiscardInput
 };
 
 class ScriptedDevice final : public SerialDevice {
@@ -79,6 +80,12 @@ class ScriptedDevice final : public SerialDevice {
     byte = port_.pending.front();
     port_.pending.pop_front();
     count = 1;
+    return true;
+  }
+
+  bool DiscardInput() override {
+    port_.discarded += port_.pending.size();
+    port_.pending.clear();
     return true;
   }
 

@@ -37,10 +37,13 @@ enum Operation { kWrite, kClear, kDump };
 // kCardRemoved: `at` is the block whose request finds the card gone. Otherwise
 // `at` is the request number, 1 = the detection; kSilence kills the line from
 // that request's reply on, kDropMidReply three bytes into it.
-enum Fault { kNone, kCardRemoved, kBadSum, kErrorStatus, kWrongLength, kSilence, kTrailing, kDrop };
+enum Fault {
+  kNone, kCardRemoved, kBadSum, kErrorStatus, kWrongLength, kSilence, kTrailing, kDrop, kOversized
+};
 const char* const kOperationNames[] = {"write", "clear", "dump"};
 const char* const kFaultNames[] = {"none",         "card removed", "bad sum",  "error status",
-                                   "wrong length", "silence",      "trailing", "drop mid-reply"};
+                                   "wrong length", "silence",      "trailing", "drop mid-reply",
+                                   "oversized reply, then an error"};
 const char kNoCardStart[] = "ICカードを正しく読み取れません";
 
 struct Scenario {
@@ -56,7 +59,7 @@ std::vector<Scenario> AllScenarios() {
     // A dump reads four blocks per request.
     for (int block = 0; block < 64; block += operation == kDump ? 4 : 1)
       table.push_back({operation, kCardRemoved, block});
-    for (Fault fault : {kBadSum, kErrorStatus, kWrongLength, kSilence, kTrailing, kDrop})
+    for (Fault fault : {kBadSum, kErrorStatus, kWrongLength, kSilence, kTrailing, kDrop, kOversized})
       for (int request = 1; request <= (operation == kDump ? 17 : 65); ++request)
         table.push_back({operation, fault, request});
   }
@@ -80,6 +83,10 @@ sim::Faults FaultsFor(const Scenario& s) {
     f.trailingBytesAt = s.at;
     f.trailingBytes = {0x02, 0x00, 0x34, 0x00, 0x03};
   }
+  if (s.fault == kOversized) {
+    f.oversizedReplyAt = s.at;
+    f.errorStatusAt = s.at + 1;
+  }
   return f;
 }
 
@@ -94,6 +101,7 @@ class WatchedDevice final : public SerialDevice {
   bool GetTimeouts(PortTimeouts& t) override { return inner_->GetTimeouts(t); }
   bool SetTimeouts(const PortTimeouts& t) override { return inner_->SetTimeouts(t); }
   bool ReadByte(std::uint8_t& byte, int& count) override { return inner_->ReadByte(byte, count); }
+  bool DiscardInput() override { return inner_->DiscardInput(); }
   bool WriteByte(std::uint8_t byte) override {
     frame_.push_back(byte);
     if (FrameLength(frame_) == frame_.size()) hook_(std::exchange(frame_, {}));
@@ -252,6 +260,9 @@ TEST(FaultMatrixEndToEnd, TheOperatorHearsOfEveryFailure) {
       {{"--drop-after", "203"}, {"write", "--url", "abc"}, 1, "ブロック20で"},
       {{"--fail-reads", "3"}, {"dump"}, 1, "Retry Limit Exceed"},
       {{"--trailing", "8:0200340003"}, {"dump"}, 0, ""},
+      // The reply to block 2 runs past 256 bytes into a stale success reply.
+      {{"--oversized-reply", "9", "--error-status", "10"}, {"write", "--url", "abc"}, 1,
+       "ブロック3で"},
   };
   for (const auto& row : table) {
     SCOPED_TRACE(row.simulator[0]);
