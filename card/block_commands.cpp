@@ -91,6 +91,12 @@ std::optional<std::int32_t> ParseTypedNumber(std::string_view text) {
   return static_cast<std::int32_t>(bits);
 }
 
+std::optional<std::int32_t> ParseCardNumber(std::string_view text) {
+  const std::optional<std::int32_t> number = ParseTypedNumber(text);
+  if (!number || static_cast<std::uint32_t>(*number) > 0xFFFF) return std::nullopt;
+  return number;
+}
+
 std::string CardListing(std::span<const std::uint8_t, kContentImageSize> card) {
   std::string listing;
   listing.reserve(16 * 52);

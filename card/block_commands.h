@@ -42,6 +42,11 @@ ContentImage UidSettingCard(std::span<const std::uint8_t, 2> startUid);
 // a number larger than 32 bits hold: such a text is refused, never guessed at.
 std::optional<std::int32_t> ParseTypedNumber(std::string_view text);
 
+// A typed number the card can hold: it goes to the card as two bytes, so a
+// number above FFFF (also one made by a minus sign) is refused like a text
+// that is no number, rather than cut to its low 16 bits.
+std::optional<std::int32_t> ParseCardNumber(std::string_view text);
+
 // The dump listing: 16 lines of 16 bytes, each "%02X" x16, two spaces, the
 // bytes 0x20-0x7E as characters and every other byte as ".", then CR LF.
 std::string CardListing(std::span<const std::uint8_t, kContentImageSize> card);

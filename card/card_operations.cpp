@@ -15,7 +15,7 @@ constexpr char kNoCardText[] =
     "もしくは対応していないICカードである可能性があります。";
 constexpr char kRetryLimitText[] = "Retry Limit Exceed";
 constexpr char kBadNumberText[] =
-    "入力された番号を16進数として読み取れません。FFFFFFFF以下の16進数を入力してください。";
+    "入力された番号を16進数として読み取れません。FFFF以下の16進数を入力してください。";
 
 constexpr int kDetectionPayloadLength = 10;
 constexpr std::size_t kIdmOffsetInDetectionReply = 6;
@@ -26,9 +26,10 @@ constexpr std::size_t kDumpDataOffset = 5;
 constexpr std::size_t kDumpBytesPerRequest = kDumpBlocksPerRequest * kBlockSize;
 
 std::string PartialWriteText(int failedBlock) {
-  return "ICカードへの書き込みがブロック" + std::to_string(failedBlock) +
-         "で失敗しました。ICカードは途中までしか書き込まれていません。"
-         "ICカードを置き直して、もう一度書き込んでください。";
+  const char* const state = failedBlock == 0 ? "ICカードには何も書き込まれていません。"
+                                             : "ICカードは途中までしか書き込まれていません。";
+  return "ICカードへの書き込みがブロック" + std::to_string(failedBlock) + "で失敗しました。" +
+         state + "ICカードを置き直して、もう一度書き込んでください。";
 }
 
 std::array<std::uint8_t, 2> HighAndLowByte(std::int32_t number) {
@@ -115,9 +116,10 @@ void CardOperations::OnClearCard() {
 }
 
 std::optional<std::int32_t> CardOperations::ReadTypedNumber() {
+  // A character the code page lacks reads as "?", which ends the number as
+  // any other non-hexadecimal character does.
   const EntryText entry = window().GetEntryText(kIdcServiceCid, kEntryBufferSize);
-  const std::optional<std::int32_t> number =
-      entry.encodable ? ParseTypedNumber(entry.bytes) : std::nullopt;
+  const std::optional<std::int32_t> number = ParseCardNumber(entry.bytes);
   if (!number) window().MessageBox(kBadNumberText, kErrorCaption, kMbError);
   return number;
 }

@@ -2,6 +2,8 @@
 
 #include <initializer_list>
 
+#include "window/cp932_bytes.h"
+
 namespace morvik {
 namespace {
 
@@ -32,10 +34,14 @@ bool OperatorAgrees(WindowServices& window, const std::string& question) {
   return window.MessageBox(question, kCaption, kMbQuestion) != kIdCancel;
 }
 
+// The first keyword that starts on a character boundary: the trail byte of a
+// double-byte character ("ー" is 81 5B) is no "[".
 std::optional<std::size_t> Find(std::string_view text, std::string_view keyword) {
-  const std::size_t position = text.find(keyword);
-  if (position == std::string_view::npos) return std::nullopt;
-  return position;
+  for (std::size_t at = 0; at < text.size();) {
+    if (text.substr(at).starts_with(keyword)) return at;
+    at += IsCp932LeadByte(static_cast<unsigned char>(text[at])) ? 2 : 1;
+  }
+  return std::nullopt;
 }
 
 struct MailKeywords {
@@ -80,8 +86,9 @@ std::int32_t MailIdmOffset(const ContentSettings& settings, const MailKeywords& 
 }
 
 void OverwriteFirst(std::string& text, std::string_view keyword, std::string_view digits) {
-  const std::size_t position = text.find(keyword);
-  if (position != std::string::npos) text.replace(position, keyword.size(), digits);
+  if (const std::optional<std::size_t> position = Find(text, keyword)) {
+    text.replace(*position, keyword.size(), digits);
+  }
 }
 
 }  // namespace

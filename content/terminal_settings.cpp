@@ -8,12 +8,12 @@
 namespace morvik {
 
 const std::array<SettingsList, 6> kSettingsLists{{
-    {kIdcVolumeList, {"なし", "小", "中", "大"}, 3},
-    {kIdcSoundTypeList, {"1", "2", "3", "IDm"}, 0},
-    {kIdcLedPatternList, {"消灯", "1", "2", "常時"}, 3},
-    {kIdcModeList, {"ノーマル", "フル", "2秒置き", "5秒置き"}, 0},
-    {kIdcAutoOffTimeList, {"不使用", "60分", "120分", "180分"}, 0},
-    {kIdcReleaseTimeList, {"不使用", "1分", "3分", "10分"}, 0},
+    {kIdcVolumeList, {"なし", "小", "中", "大"}, 3, "音量"},
+    {kIdcSoundTypeList, {"1", "2", "3", "IDm"}, 0, "音種類"},
+    {kIdcLedPatternList, {"消灯", "1", "2", "常時"}, 3, "LED点灯パターン"},
+    {kIdcModeList, {"ノーマル", "フル", "2秒置き", "5秒置き"}, 0, "モード"},
+    {kIdcAutoOffTimeList, {"不使用", "60分", "120分", "180分"}, 0, "自動オフ時間"},
+    {kIdcReleaseTimeList, {"不使用", "1分", "3分", "10分"}, 0, "省電力一時解除時間"},
 }};
 
 namespace {
@@ -25,46 +25,78 @@ struct EntryField {
   int controlId;
   std::string ContentSettings::*field;
   std::string_view label;  // the entry's label in the window
+  bool mail;               // on the card only in mail mode
 };
 
 constexpr std::array<EntryField, 6> kEntryFields{{
-    {kIdcUrl, &ContentSettings::url, "ＵＲＬ情報"},
-    {kIdcPopup, &ContentSettings::popup, "ポップアップ"},
-    {kIdcMailTo, &ContentSettings::mailTo, "Ｔｏ"},
-    {kIdcMailCc, &ContentSettings::mailCc, "ｃｃ"},
-    {kIdcMailTitle, &ContentSettings::mailTitle, "タイトル"},
-    {kIdcMailBody, &ContentSettings::mailBody, "本文"},
+    {kIdcUrl, &ContentSettings::url, "ＵＲＬ情報", false},
+    {kIdcPopup, &ContentSettings::popup, "ポップアップ", false},
+    {kIdcMailTo, &ContentSettings::mailTo, "Ｔｏ", true},
+    {kIdcMailCc, &ContentSettings::mailCc, "ｃｃ", true},
+    {kIdcMailTitle, &ContentSettings::mailTitle, "タイトル", true},
+    {kIdcMailBody, &ContentSettings::mailBody, "本文", true},
 }};
 
-std::string UnencodableMessage(std::string_view label) {
-  return "「" + std::string(label) +
-         "」にICカードに書き込めない文字が含まれています。"
-         "この文字を削除するか、別の文字に置き換えてください";
+constexpr char kErrorCaption[] = "Error";
+
+std::string UnencodableMessage(std::string_view label, const EntryText& entry) {
+  const std::string entryName = "「" + std::string(label) + "」";
+  const std::string what =
+      entry.unmappableAt == 0
+          ? entryName + "にICカードに書き込めない文字が含まれています。"
+          : entryName + "の" + std::to_string(entry.unmappableAt) + "文字目「" +
+                entry.unmappableCharacter + "」はICカードに書き込めない文字です。";
+  return what + "この文字を削除するか、別の文字に置き換えてください";
 }
 
-std::uint8_t ListIndex(WindowServices& window, int controlId) {
-  // A list without a selection reports -1, which the card keeps as 0xFF.
-  return static_cast<std::uint8_t>(window.GetListSelection(controlId) & 0xFF);
+std::string NotAnItemMessage(std::string_view label) {
+  return "「" + std::string(label) + "」に一覧にない値が入力されています。一覧から選んでください";
 }
 
-// The entries in capture order, or the label of the first that holds a
-// character the card cannot take.
-struct CapturedTexts {
-  std::array<std::string, kEntryFields.size()> texts;
-  std::optional<std::string_view> unencodableLabel;
-};
-
-CapturedTexts ReadEntries(WindowServices& window) {
-  CapturedTexts captured;
-  for (std::size_t i = 0; i < kEntryFields.size(); ++i) {
-    EntryText entry = window.GetEntryText(kEntryFields[i].controlId, kEntryBufferSize);
-    if (!entry.encodable) {
-      captured.unencodableLabel = kEntryFields[i].label;
-      return captured;
-    }
-    captured.texts[i] = std::move(entry.bytes);
+// The selected position; text typed into the list's field counts when it is
+// exactly one of the items. nullopt for any other text.
+std::optional<std::uint8_t> ListIndex(WindowServices& window, const SettingsList& list) {
+  const int selection = window.GetListSelection(list.controlId);
+  if (selection >= 0) return static_cast<std::uint8_t>(selection);
+  const std::string typed = window.GetListText(list.controlId);
+  for (std::size_t position = 0; position < list.items.size(); ++position) {
+    if (typed == list.items[position]) return static_cast<std::uint8_t>(position);
   }
-  return captured;
+  return std::nullopt;
+}
+
+// Reads every entry into `settings`; false, after a message, at the first
+// text the card would carry with a character it cannot hold.
+bool ReadEntries(WindowServices& window, ContentSettings& settings) {
+  std::array<std::string, kEntryFields.size()> texts;
+  for (std::size_t i = 0; i < kEntryFields.size(); ++i) {
+    const EntryField& field = kEntryFields[i];
+    EntryText entry = window.GetEntryText(field.controlId, kEntryBufferSize);
+    const bool onCard = !field.mail || settings.mailEnabled != 0;
+    if (!entry.encodable && onCard) {
+      window.MessageBox(UnencodableMessage(field.label, entry), kErrorCaption, kMbError);
+      return false;
+    }
+    texts[i] = std::move(entry.bytes);
+  }
+  for (std::size_t i = 0; i < kEntryFields.size(); ++i) {
+    settings.*kEntryFields[i].field = std::move(texts[i]);
+  }
+  return true;
+}
+
+// The six list positions in the order of kSettingsLists; false, after a
+// message, at the first list whose field holds none of its items.
+bool ReadLists(WindowServices& window, std::array<std::uint8_t, 6>& positions) {
+  for (std::size_t i = 0; i < kSettingsLists.size(); ++i) {
+    const std::optional<std::uint8_t> position = ListIndex(window, kSettingsLists[i]);
+    if (!position) {
+      window.MessageBox(NotAnItemMessage(kSettingsLists[i].label), kErrorCaption, kMbError);
+      return false;
+    }
+    positions[i] = *position;
+  }
+  return true;
 }
 
 }  // namespace
@@ -85,25 +117,21 @@ void OnModeChanged(WindowServices& window) {
   window.EnableControl(kIdcReleaseTimeList, mode != kModeNormal && mode != kModeFull);
 }
 
-// Departure from the Windows original, which silently wrote "?" for a
-// character code page 932 lacks: such an entry is refused with a message that
-// names it, before anything is captured, and the card is left untouched.
+// A character the card cannot hold would reach it as "?", and a typed list
+// value as an undefined setting: both stop the write before anything is
+// captured, with a message that names the entry or list.
 bool CaptureContentSettings(WindowServices& window, ContentSettings& settings,
                             std::int32_t serviceCid) {
-  CapturedTexts captured = ReadEntries(window);
-  if (captured.unencodableLabel) {
-    window.MessageBox(UnencodableMessage(*captured.unencodableLabel), "Error", kMbError);
-    return false;
-  }
-  for (std::size_t i = 0; i < kEntryFields.size(); ++i) {
-    settings.*kEntryFields[i].field = std::move(captured.texts[i]);
-  }
-  settings.volume = ListIndex(window, kIdcVolumeList);
-  settings.soundType = ListIndex(window, kIdcSoundTypeList);
-  settings.ledPattern = ListIndex(window, kIdcLedPatternList);
-  settings.powerMode = ListIndex(window, kIdcModeList);
-  settings.releaseTime = ListIndex(window, kIdcReleaseTimeList);
-  settings.autoOffTime = ListIndex(window, kIdcAutoOffTimeList);
+  std::array<std::uint8_t, 6> positions{};
+  if (!ReadLists(window, positions)) return false;
+  if (!ReadEntries(window, settings)) return false;
+  // In the order of kSettingsLists.
+  settings.volume = positions[0];
+  settings.soundType = positions[1];
+  settings.ledPattern = positions[2];
+  settings.powerMode = positions[3];
+  settings.autoOffTime = positions[4];
+  settings.releaseTime = positions[5];
   settings.initCard = window.GetCheck(kIdcInitCardCheck) != 0 ? 1 : 0;
   if (serviceCid != 0) settings.initCard = 1;
   return true;

@@ -15,6 +15,7 @@ struct SettingsList {
   int controlId;
   std::array<std::string_view, 4> items;  // inserted at positions 0 to 3
   int defaultIndex;
+  std::string_view label;  // the list's label in the window
 };
 
 // The six lists in the order the window fills them: volume, sound type, LED
@@ -31,8 +32,10 @@ void OnModeChanged(WindowServices& window);
 
 // Copies the six entries (code page 932, at most 239 bytes each), the six
 // list selections and the initialisation card check into `settings`. Leaves
-// mailEnabled and the keyword fields alone. False, after a message, when an
-// entry holds a character code page 932 cannot represent.
+// mailEnabled and the keyword fields alone. False, after a message, when a
+// text the card will carry (URL, popup, and in mail mode the mail) holds a
+// character code page 932 cannot represent, or a list's field holds text that
+// is none of its items.
 bool CaptureContentSettings(WindowServices& window, ContentSettings& settings,
                             std::int32_t serviceCid);
 

@@ -1,7 +1,8 @@
-// Code page 932 from arbitrary text: an encodable text comes back unchanged
-// when decoded (no character silently swapped for a look-alike), and a cut at
-// any limit is the longest prefix that still decodes, never half a character.
-// The same holds for an entry read through the headless window.
+// Code page 932 from arbitrary text: a character the code page lacks stands as
+// "?" at the place the conversion names; a text without look-alikes comes back
+// unchanged when decoded, and a cut at any limit is the longest prefix that
+// still decodes, never half a character. An entry read through the headless
+// window is that cut, refused only when the part kept holds such a character.
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -45,17 +46,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string text(reinterpret_cast<const char*>(data + 1), size - 1);
   CheckCutOfAnyBytes(text, limit);
 
+  const morvik::Cp932Text converted = morvik::ConvertToCp932(text);
   const std::optional<std::string> bytes = morvik::EncodeCp932(text);
   morvik::HeadlessWindow window;
   window.SetControlText(1, text);
   const morvik::EntryText entry = window.GetEntryText(1, limit + 1);
-  FUZZ_CHECK(entry.encodable == bytes.has_value());
-  if (!bytes) {
-    FUZZ_CHECK(entry.bytes.empty());
+  FUZZ_CHECK(bytes.has_value() == (converted.validUtf8 && converted.unmappableAt == 0));
+  if (!converted.validUtf8) {
+    FUZZ_CHECK(!entry.encodable && entry.bytes.empty());
     return 0;
   }
-  FUZZ_CHECK(morvik::DecodeCp932(*bytes) == text);
-  CheckCut(*bytes, text, limit);
-  FUZZ_CHECK(entry.bytes == morvik::CutCp932(*bytes, limit));
+  FUZZ_CHECK(entry.bytes == morvik::CutCp932(converted.bytes, limit));
+  const bool keptUnmappable =
+      converted.unmappableAt != 0 && converted.unmappableOffset < entry.bytes.size();
+  FUZZ_CHECK(entry.encodable == !keptUnmappable);
+  if (converted.unmappableAt != 0) FUZZ_CHECK(converted.bytes[converted.unmappableOffset] == '?');
+  if (bytes && morvik::DecodeCp932(*bytes) == text) CheckCut(*bytes, text, limit);
   return 0;
 }

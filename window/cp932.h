@@ -1,5 +1,6 @@
-// Code page 932 as Windows maps it: the bytes the card holds for what the
-// operator typed. Conversion happens once, where an entry is read.
+// Code page 932 as Windows' default conversion maps it: the bytes the card
+// holds for what the operator typed. Conversion happens once, where an entry
+// is read.
 #pragma once
 
 #include <cstddef>
@@ -7,19 +8,37 @@
 #include <string>
 #include <string_view>
 
+#include "window/cp932_bytes.h"
+#include "window/window_services.h"
+
 namespace morvik {
 
-// UTF-8 text to Windows code page 932 bytes (full-width tilde, minus, circled
-// digits and the NEC/IBM rows as Windows maps them). nullopt when the text
-// holds a character code page 932 cannot represent, or is not valid UTF-8.
+// One character's bytes as Windows converts it, best-fit look-alikes included
+// (U+00A5 YEN SIGN becomes 5C); nullopt where Windows would put its default
+// character '?'. One implementation per platform.
+std::optional<std::string> Cp932CharacterBytes(char32_t character);
+
+// A text converted character by character.
+struct Cp932Text {
+  std::string bytes;                 // '?' for each character the code page cannot hold
+  std::size_t unmappableAt = 0;      // 1-based number of the first such character; 0: none
+  std::size_t unmappableOffset = 0;  // where its '?' stands in bytes
+  std::string unmappableCharacter;   // that character, UTF-8
+  bool validUtf8 = true;             // false: bytes is empty
+};
+Cp932Text ConvertToCp932(std::string_view utf8);
+
+// The whole text, or nullopt when it is not valid UTF-8 or holds a character
+// code page 932 cannot represent.
 std::optional<std::string> EncodeCp932(std::string_view utf8);
+
+// An entry read into a buffer of bufferSize bytes: converted, cut at a
+// character boundary, and judged only on the part that is kept.
+EntryText EntryFromUtf8(std::string_view utf8, std::size_t bufferSize);
 
 // Code page 932 bytes back to UTF-8 (for showing card texts); nullopt when the
 // bytes are not valid code page 932.
 std::optional<std::string> DecodeCp932(std::string_view cp932);
-
-// True for a byte that starts a double-byte character.
-bool IsCp932LeadByte(unsigned char byte);
 
 // The longest prefix of at most maxBytes bytes that ends on a character boundary.
 std::string_view CutCp932(std::string_view cp932, std::size_t maxBytes);

@@ -17,10 +17,7 @@ int HeadlessWindow::MessageBox(std::string_view text, std::string_view caption, 
 }
 
 EntryText HeadlessWindow::GetEntryText(int controlId, std::size_t bufferSize) {
-  const std::optional<std::string> bytes = EncodeCp932(controls_[controlId].text);
-  if (!bytes) return EntryText{{}, false};
-  const std::size_t limit = bufferSize == 0 ? 0 : bufferSize - 1;
-  return EntryText{std::string(CutCp932(*bytes, limit)), true};
+  return EntryFromUtf8(controls_[controlId].text, bufferSize);
 }
 
 void HeadlessWindow::SetControlText(int controlId, std::string_view text) {
@@ -47,6 +44,11 @@ void HeadlessWindow::SelectListItem(int controlId, int position) {
 }
 
 int HeadlessWindow::GetListSelection(int controlId) { return controls_[controlId].selection; }
+
+std::string HeadlessWindow::GetListText(int controlId) {
+  const HeadlessControl& list = controls_[controlId];
+  return list.selection >= 0 ? list.items[static_cast<std::size_t>(list.selection)] : list.text;
+}
 
 void HeadlessWindow::EnableControl(int controlId, bool enable) {
   controls_[controlId].enabled = enable;

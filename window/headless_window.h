@@ -45,6 +45,7 @@ class HeadlessWindow : public WindowServices {
   void InsertListItem(int controlId, int position, std::string_view text) override;
   void SelectListItem(int controlId, int position) override;
   int GetListSelection(int controlId) override;
+  std::string GetListText(int controlId) override;
   void EnableControl(int controlId, bool enable) override;
   void BeginWaitCursor() override;
   void EndWaitCursor() override;

@@ -32,8 +32,11 @@ inline constexpr std::size_t kEntryBufferSize = 240;
 
 // An entry's text as the card holds it: code page 932 bytes.
 struct EntryText {
-  std::string bytes;        // cut to fit the buffer, never inside a double-byte character
-  bool encodable = true;    // false: the entry holds a character code page 932 cannot represent
+  std::string bytes;      // cut to fit the buffer, never inside a double-byte character;
+                          // '?' for a character code page 932 cannot represent
+  bool encodable = true;  // false: the part kept holds such a character (or bad UTF-8)
+  std::size_t unmappableAt = 0;     // 1-based number of the first such character
+  std::string unmappableCharacter;  // that character, UTF-8
 };
 
 class WindowServices {
@@ -56,6 +59,8 @@ class WindowServices {
   virtual void SelectListItem(int controlId, int position) = 0;
   // The selected position, or -1 when the list has no selection.
   virtual int GetListSelection(int controlId) = 0;
+  // The text in a list's field (UTF-8): the selected item's, or what was typed.
+  virtual std::string GetListText(int controlId) = 0;
 
   virtual void EnableControl(int controlId, bool enable) = 0;
 

@@ -19,7 +19,9 @@ Commands:
 Content options (image, write); texts are UTF-8:
   --url TEXT  --popup TEXT  --mail  --to TEXT  --cc TEXT  --title TEXT  --body TEXT
   --volume N  --led N  --sound N  --mode N  --release N  --autooff N
-            list positions 0-3, or 255 for a list without selection
+            list positions 0-3 (volume なし/小/中/大, led 消灯/1/2/常時,
+            sound 1/2/3/IDm, mode ノーマル/フル/2秒置き/5秒置き,
+            release 不使用/1分/3分/10分, autooff 不使用/60分/120分/180分)
   --init              make an initialisation card
   --service-cid HEX   the CID a terminal was used with (service cards; 0 = none)
   --read-mark         make a read card
@@ -38,10 +40,6 @@ namespace {
 using Setter = std::function<bool(CliOptions&, const std::string&)>;
 
 bool ParseListPosition(const std::string& text, int& position) {
-  if (text == "255") {
-    position = -1;
-    return true;
-  }
   if (text.size() == 1 && text[0] >= '0' && text[0] <= '3') {
     position = text[0] - '0';
     return true;
@@ -156,7 +154,11 @@ ParseResult ParseCommandLine(const std::vector<std::string>& arguments) {
     if (i + 1 >= arguments.size()) return {std::nullopt, name + " needs a value"};
     const std::string& value = arguments[++i];
     if (!ValueOptions().at(name)(options, value)) {
-      return {std::nullopt, "bad value for " + name + ": " + value};
+      static const std::set<std::string> lists = {"--volume", "--led",     "--sound",
+                                                   "--mode",   "--release", "--autooff"};
+      const bool list = lists.count(name) != 0;
+      return {std::nullopt, "bad value for " + name + ": " + value +
+                                (list ? " (a list position 0-3)" : "")};
     }
   }
   if (options.uidCard && (options.content.readMark || options.content.serviceCid)) {

@@ -13,7 +13,7 @@ namespace morvik {
 struct ContentOptions {
   std::string url, popup, to, cc, title, body;  // UTF-8
   bool mail = false;
-  // List positions 0-3, or -1 for a list without selection (given as 255).
+  // List positions 0-3.
   int volume = 3, led = 3, sound = 0, mode = 0, release = 0, autoOff = 0;
   bool initCard = false;
   std::optional<std::string> serviceCid;  // the number typed for a service card

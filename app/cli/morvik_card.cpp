@@ -48,11 +48,10 @@ void PrintListing(const std::string& listing) {
 int RunImage(const CliOptions& options, TerminalWindow& window) {
   const ContentOptions& content = options.content;
   // Read as the window reads its entry: code page 932 bytes, then the number.
-  const std::optional<std::string> typed = EncodeCp932(content.serviceCid.value_or(""));
-  const std::optional<std::int32_t> serviceCid =
-      typed ? ParseTypedNumber(*typed) : std::nullopt;
+  const EntryText typed = EntryFromUtf8(content.serviceCid.value_or(""), kEntryBufferSize);
+  const std::optional<std::int32_t> serviceCid = ParseCardNumber(typed.bytes);
   if (!serviceCid) {
-    std::cerr << "morvik-card: --service-cid is not a hexadecimal number up to FFFFFFFF\n";
+    std::cerr << "morvik-card: --service-cid is not a hexadecimal number up to FFFF\n";
     return kExitUsage;
   }
   PutContentIntoWindow(window, content);

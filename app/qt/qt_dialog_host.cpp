@@ -299,10 +299,7 @@ int QtDialogHost::MessageBox(std::string_view text, std::string_view caption, un
 }
 
 EntryText QtDialogHost::GetEntryText(int controlId, std::size_t bufferSize) {
-  const std::optional<std::string> bytes = EncodeCp932(ControlQText(controlId).toStdString());
-  if (!bytes) return EntryText{{}, false};
-  const std::size_t limit = bufferSize == 0 ? 0 : bufferSize - 1;
-  return EntryText{std::string(CutCp932(*bytes, limit)), true};
+  return EntryFromUtf8(ControlQText(controlId).toStdString(), bufferSize);
 }
 
 void QtDialogHost::SetControlText(int controlId, std::string_view text) {
@@ -353,6 +350,11 @@ void QtDialogHost::SelectListItem(int controlId, int position) {
 int QtDialogHost::GetListSelection(int controlId) {
   const auto found = listSelection_.find(controlId);
   return found == listSelection_.end() ? -1 : found->second;
+}
+
+std::string QtDialogHost::GetListText(int controlId) {
+  auto* list = qobject_cast<QComboBox*>(control(controlId));
+  return list ? list->currentText().toStdString() : std::string();
 }
 
 void QtDialogHost::EnableControl(int controlId, bool enable) {

@@ -174,12 +174,25 @@ TEST_F(CardTest, CidWriteCardMakesAnInitialisationCardWithTheTypedCid) {
   EXPECT_EQ(window.text(kIdcCustomerId), "1234");  // the field keeps the writer's own CID
 }
 
-TEST_F(CardTest, TypedNumbersBeyondSixteenBitsOrEmpty) {
+// The number goes to the card as two bytes: one above FFFF is refused before
+// any traffic rather than cut to a card for the wrong customer; a character
+// the code page lacks after the digits ends the number like any other.
+TEST_F(CardTest, TypedNumbersBeyondSixteenBitsAreRefusedEmptyIsZero) {
   window.SetControlText(kIdcUrl, "abc");
-  window.SetControlText(kIdcServiceCid, "10000");
+  for (const char* typed : {"10000", "-1", "12345678"}) {
+    window.SetControlText(kIdcServiceCid, typed);
+    writer.ClearRequests();
+    dialog.OnCreateWriteCard();
+    EXPECT_TRUE(writer.requests().empty()) << typed;
+    EXPECT_EQ(dialog.serviceCid(), 0);
+    ASSERT_FALSE(window.messages().empty());
+    EXPECT_EQ(window.messages().back().text,
+              "入力された番号を16進数として読み取れません。FFFF以下の16進数を入力してください。");
+  }
+  window.SetControlText(kIdcServiceCid, "FFFF😀");
   dialog.OnCreateWriteCard();
-  EXPECT_EQ(dialog.serviceCid(), 0x10000);
-  EXPECT_EQ(Card(4, 6), (V{0x00, 0x00}));
+  EXPECT_EQ(dialog.serviceCid(), 0xFFFF);
+  EXPECT_EQ(Card(4, 6), (V{0xFF, 0xFF}));
   EXPECT_EQ(writer.slot().memory[255], 0x20);
 
   window.SetControlText(kIdcServiceCid, "");

@@ -10,7 +10,7 @@ using Args = std::vector<std::string>;
 TEST(CommandLine, ContentOptionsLandInTheirFields) {
   const ParseResult r = ParseCommandLine(
       {"image", "--url", "u", "--popup", "p", "--mail", "--to", "t", "--cc", "c", "--title", "ti",
-       "--body", "b", "--volume", "0", "--led", "255", "--sound", "3", "--mode", "2", "--release",
+       "--body", "b", "--volume", "0", "--led", "1", "--sound", "3", "--mode", "2", "--release",
        "1", "--autooff", "3", "--init", "--cid", "12ab", "--service-cid", "1A2B", "--read-mark",
        "--yes", "--raw"});
   ASSERT_TRUE(r.options) << r.error;
@@ -18,7 +18,7 @@ TEST(CommandLine, ContentOptionsLandInTheirFields) {
   EXPECT_EQ(c.url + c.popup + c.to + c.cc + c.title + c.body, "uptctib");
   EXPECT_TRUE(c.mail && c.initCard && c.readMark);
   EXPECT_EQ((std::array{c.volume, c.led, c.sound, c.mode, c.release, c.autoOff}),
-            (std::array{0, -1, 3, 2, 1, 3}));
+            (std::array{0, 1, 3, 2, 1, 3}));
   EXPECT_EQ(r.options->customerId, (std::array<std::uint8_t, 2>{0x12, 0xAB}));
   EXPECT_EQ(c.serviceCid, "1A2B");
   EXPECT_EQ(r.options->confirm, true);
@@ -40,6 +40,7 @@ TEST(CommandLine, BadCommandLinesAreRefusedWithAReason) {
       {"frobnicate"},
       {"image", "--volume", "4"},
       {"image", "--volume", "-1"},
+      {"image", "--led", "255"},
       {"image", "--led", "x"},
       {"image", "--cid", "12345"},
       {"image", "--cid", "12G"},

@@ -64,7 +64,8 @@ TEST(TerminalSettings, CaptureReadsEntriesListsAndInitCard) {
   window.SelectListItem(kIdcReleaseTimeList, 3);  // "10分", then mode "フル"
   window.SelectListItem(kIdcModeList, 1);
   OnModeChanged(window);
-  window.SelectListItem(kIdcLedPatternList, -1);
+  window.SelectListItem(kIdcLedPatternList, -1);  // typed into the field: one of its items
+  window.SetControlText(kIdcLedPatternList, "2");
   window.SetControlText(kIdcPopup, std::string(250, 'p'));
 
   ContentSettings settings;
@@ -77,7 +78,7 @@ TEST(TerminalSettings, CaptureReadsEntriesListsAndInitCard) {
   EXPECT_EQ(settings.mailEnabled + settings.urlHasIdm, 2);
   EXPECT_EQ(std::vector<int>({settings.volume, settings.soundType, settings.ledPattern,
                               settings.powerMode, settings.releaseTime, settings.autoOffTime}),
-            std::vector<int>({3, 0, 0xFF, 1, 3, 0}));
+            std::vector<int>({3, 0, 2, 1, 3, 0}));
 
   const struct { int check; std::int32_t serviceCid; int initCard; } cases[] = {
       {0, 0, 0}, {1, 0, 1}, {0, 0x1234, 1}, {1, -1, 1}};
@@ -104,24 +105,45 @@ TEST(TerminalSettings, CapturedMailExampleBuildsTheExpectedTrailer) {
   EXPECT_EQ(image[254], 0x3C);
 }
 
-TEST(TerminalSettings, UnencodableEntryIsNamedAndNothingIsCaptured) {
-  const struct { int control; const char* label; } entries[] = {
-      {kIdcUrl, "ＵＲＬ情報"}, {kIdcPopup, "ポップアップ"}, {kIdcMailTo, "Ｔｏ"},
-      {kIdcMailCc, "ｃｃ"},    {kIdcMailTitle, "タイトル"}, {kIdcMailBody, "本文"}};
-  for (const auto& entry : entries) {
+// A text the card will carry with a character it cannot hold, or a list
+// field holding none of its items, stops the capture with a message naming
+// it; the mail entries count only in mail mode.
+TEST(TerminalSettings, RefusalsNameTheEntryOrListAndCaptureNothing) {
+  const struct {
+    int control;
+    const char* typed;
+    int mail;
+    const char* message;  // nullptr: captured
+  } cases[] = {
+      {kIdcUrl, "ab😀", 0, "「ＵＲＬ情報」の3文字目「😀」はICカードに書き込めない文字です。"},
+      {kIdcPopup, "〜", 0, "「ポップアップ」の1文字目「〜」はICカードに書き込めない文字です。"},
+      {kIdcMailTo, "😀", 1, "「Ｔｏ」の1文字目「😀」はICカードに書き込めない文字です。"},
+      {kIdcMailCc, "😀", 1, "「ｃｃ」の1文字目「😀」はICカードに書き込めない文字です。"},
+      {kIdcMailTitle, "T😀", 1, "「タイトル」の2文字目「😀」はICカードに書き込めない文字です。"},
+      {kIdcMailBody, "😀", 1, "「本文」の1文字目「😀」はICカードに書き込めない文字です。"},
+      {kIdcMailTo, "😀", 0, nullptr},
+      {kIdcMailBody, "😀", 0, nullptr},
+      {kIdcUrl, "¥", 0, nullptr},  // Windows writes 5C for it
+      {kIdcVolumeList, "大きい", 0, "「音量」に一覧にない値が入力されています。一覧から選んでください"},
+      {kIdcAutoOffTimeList, "", 0, "「自動オフ時間」に一覧にない値が入力されています。一覧から選んでください"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.typed);
     HeadlessWindow window;
     TypeExampleEntries(window);
-    window.SetControlText(kIdcMailBody, "😀");  // a later bad entry is not reported
-    window.SetControlText(entry.control, "café");
+    window.SelectListItem(c.control, -1);
+    window.SetControlText(c.control, c.typed);
     ContentSettings settings;
     settings.url = "before";
-    EXPECT_FALSE(CaptureContentSettings(window, settings, 0));
+    settings.mailEnabled = c.mail;
+    EXPECT_EQ(CaptureContentSettings(window, settings, 0), c.message == nullptr);
+    if (c.message == nullptr) {
+      EXPECT_TRUE(window.messages().empty());
+      continue;
+    }
     EXPECT_EQ(settings.url, "before");
     ASSERT_EQ(window.messages().size(), 1u);
-    EXPECT_EQ(window.messages()[0].text,
-              std::string("「") + entry.label +
-                  "」にICカードに書き込めない文字が含まれています。"
-                  "この文字を削除するか、別の文字に置き換えてください");
+    EXPECT_TRUE(window.messages()[0].text.starts_with(c.message)) << window.messages()[0].text;
     EXPECT_EQ(window.messages()[0].caption, "Error");
     EXPECT_EQ(window.messages()[0].type, 0x10u);
   }

@@ -1,8 +1,9 @@
 // Entries an operator should not type, through the window's write command on
 // the in-process writer and through `morvik-card image`: characters the card
 // cannot hold, texts whose last character straddles the entry's byte limit,
-// keywords whose blanks cross a length limit, unreadable service numbers,
-// lists without a selection. Every one ends in an image that carries the text
+// keywords whose blanks cross a length limit or that only look like keywords
+// inside a character, unreadable or too large service numbers, lists holding
+// none of their items. Every one ends in an image that carries the text
 // as typed, or in a message that says what is wrong; nothing is cut or
 // replaced without a word.
 #include <gtest/gtest.h>
@@ -52,27 +53,36 @@ const struct {
     {kIdcMailTo, "Ｔｏ", "--to"},           {kIdcMailCc, "ｃｃ", "--cc"},
     {kIdcMailTitle, "タイトル", "--title"}, {kIdcMailBody, "本文", "--body"},
 };
-// Each list, its option, and bytes 249 and 254 of the card when it has no selection.
 const struct {
   int id;
-  const char* option;
-  int byte249, byte254;
+  const char *option, *label;
 } kLists[] = {
-    {kIdcVolumeList, "--volume", 0x00, 0x3C},       {kIdcSoundTypeList, "--sound", 0x00, 0xFC},
-    {kIdcLedPatternList, "--led", 0x00, 0x3C},      {kIdcModeList, "--mode", 0xE0, 0x3C},
-    {kIdcReleaseTimeList, "--release", 0x18, 0x3C}, {kIdcAutoOffTimeList, "--autooff", 0x03, 0x3C}};
+    {kIdcVolumeList, "--volume", "音量"},
+    {kIdcSoundTypeList, "--sound", "音種類"},
+    {kIdcLedPatternList, "--led", "LED点灯パターン"},
+    {kIdcModeList, "--mode", "モード"},
+    {kIdcReleaseTimeList, "--release", "省電力一時解除時間"},
+    {kIdcAutoOffTimeList, "--autooff", "自動オフ時間"}};
 
 std::string A(std::size_t n) { return std::string(n, 'a'); }
 
 std::vector<Case> AllCases() {
   std::vector<Case> table;
-  // An emoji, é, the wave dash and minus sign Windows does not map, an
-  // invisible leading U+FEFF, and UTF-8 cut inside a character; in each entry.
-  for (const char* bad : {"x😀", "é", "〜", "−", "\xEF\xBB\xBFx", "x\xC3"})
+  // An emoji, the wave dash and minus sign Windows does not map, an invisible
+  // leading U+FEFF, each named with its place; UTF-8 cut inside a character.
+  // In each entry, the mail entries in mail mode.
+  const std::pair<const char*, const char*> unencodable[] = {
+      {"x😀", "の2文字目「😀」"}, {"〜", "の1文字目「〜」"}, {"−", "の1文字目「−」"},
+      {"\xEF\xBB\xBFx", "の1文字目「\xEF\xBB\xBF」"}, {"x\xC3", "にICカードに書き込めない文字"}};
+  for (const auto& [bad, told] : unencodable)
     for (const auto& e : kEntries)
       table.push_back({std::string("unencodable in ") + e.option,
                        {{e.id, bad}},
-                       std::string("「") + e.label + "」にICカードに書き込めない文字"});
+                       std::string("「") + e.label + "」" + told,
+                       e.id != kIdcUrl && e.id != kIdcPopup});
+  // What never reaches the card does not stop it; a Windows best fit is taken.
+  table.push_back({"emoji in To, not mail", {{kIdcMailTo, "😀"}}, ""});
+  table.push_back({"best fit", {{kIdcUrl, "café¥"}}, "", false, "cafe\\"});
   // 236 to 239 ASCII bytes and a double-byte character: 238 to 241 bytes, the
   // character across the 239-byte limit for the last two.
   for (std::size_t n = 236; n <= 239; ++n) {
@@ -115,25 +125,19 @@ std::vector<Case> AllCases() {
       {"[CI] at the end", {{kIdcUrl, "abc[CI]"}}, "", false, "abc1234"},
       {"keywords in To", {{kIdcMailTo, "[IM][CI]"}}, "", true},
       {"empty URL", {{kIdcUrl, ""}}, "空のURL情報やメールToアドレスは設定できません"},
+      // "ー" is 81 5B: its trail byte is no "[".
+      {"ー before IM]", {{kIdcUrl, "aーIM]"}}, "", false, "a\x81\x5BIM]"},
+      {"ー before CI]", {{kIdcUrl, "ーCI][CI]"}}, "", false, "\x81\x5B" "CI]1234"},
+      {"ー before IM] then [IM]", {{kIdcUrl, "ーIM][IM]"}}, "", false, "\x81\x5BIM]" + b16},
   };
   table.insert(table.end(), keywords.begin(), keywords.end());
-  for (const char* typed : {"XYZ", "123456789", "１２３", "-", " ", "#12", "1A2B😀"})
+  for (const char* typed : {"XYZ", "123456789", "１２３", "-", " ", "#12", "10000", "-1"})
     table.push_back({std::string("typed ") + typed, {}, kBadNumber, false, {}, typed});
-  // Lists left at -1, one by one and all at once.
-  Case all{"no selection anywhere", {}, "", false, {}, {}, {}, 0xFB, 0xFC};
-  for (const auto& list : kLists) {
-    table.push_back({std::string("no selection ") + list.option,
-                     {},
-                     "",
-                     false,
-                     {},
-                     {},
-                     {{list.id, -1}},
-                     list.byte249,
-                     list.byte254});
-    all.lists[list.id] = -1;
-  }
-  table.push_back(all);
+  // Lists whose field holds none of their items.
+  for (const auto& list : kLists)
+    table.push_back({std::string("no item in ") + list.option, {},
+                     std::string("「") + list.label + "」に一覧にない値", false, {}, {},
+                     {{list.id, -1}}});
   return table;
 }
 
@@ -207,7 +211,9 @@ TEST(BadInput, EveryEntryEndsInAnImageOrAMessage) {
     } else {
       EXPECT_NE(result.status, 0);
       EXPECT_EQ(result.out, "");
-      const std::string told = c.typed ? "--service-cid is not a hexadecimal number" : c.told;
+      const std::string told = c.typed          ? "--service-cid is not a hexadecimal number"
+                               : c.lists.empty() ? c.told
+                                                 : "a list position 0-3";
       EXPECT_NE(result.err.find(told), std::string::npos) << result.err;
     }
 #endif

@@ -56,10 +56,22 @@ TEST(Cp932, EncodesAsWindowsDoesAndAgreesWithIconv) {
   }
 }
 
+// Where Windows' conversion maps a character to a near one, the card holds
+// what a Windows PC would have written; the same table runs in both builds.
+TEST(Cp932, MapsLookAlikesAsWindowsDoes) {
+  const std::pair<const char*, std::string> cases[] = {
+      {"¥100", "\x5C" "100"},          {"café", "cafe"},
+      {"«»", Bytes({0x81, 0xE1, 0x81, 0xE2})}, {"ゔ", Bytes({0x83, 0x94})},
+      {"\x1A\x7F", "\x1A\x7F"},        {"\u0080\uF8F0", Bytes({0x80, 0xA0})},
+  };
+  for (const auto& [utf8, cp932] : cases) EXPECT_EQ(EncodeCp932(utf8), cp932) << utf8;
+}
+
 TEST(Cp932, RefusesWhatTheCodePageLacksAndBrokenInput) {
-  // é, an emoji, the wave dash and minus sign (look-alikes Windows does not
-  // map), UTF-8 cut inside a character, a stray continuation byte.
-  for (const char* text : {"é", "a😀b", "〜", "−", "a\xC3", "a\x80z"}) {
+  // An emoji, the wave dash and minus sign (look-alikes Windows does not
+  // map), a private character only some converters map, UTF-8 cut inside a
+  // character, a stray continuation byte, an encoded surrogate.
+  for (const char* text : {"a😀b", "〜", "−", "\uF86F", "a\xC3", "a\x80z", "\xED\xA0\x80"}) {
     EXPECT_EQ(EncodeCp932(text), std::nullopt) << text;
   }
   EXPECT_EQ(DecodeCp932(Bytes({0x83, 0x7C, 0x87, 0x40, 0x41})), "ポ①A");
@@ -95,8 +107,16 @@ TEST(Cp932, EntryIsReadAsAtMost239BytesNeverSplittingACharacter) {
     window.SetControlText(1001, utf8);
     EXPECT_EQ(window.GetEntryText(1001, kEntryBufferSize).bytes, bytes);
   }
-  window.SetControlText(1001, "abcé");
-  EXPECT_FALSE(window.GetEntryText(1001, kEntryBufferSize).encodable);
+  // The first character the card cannot hold is named by its number; one
+  // past the part kept does not count.
+  window.SetControlText(1001, "ab〜c😀");
+  const EntryText bad = window.GetEntryText(1001, kEntryBufferSize);
+  EXPECT_FALSE(bad.encodable);
+  EXPECT_EQ(bad.unmappableAt, 3u);
+  EXPECT_EQ(bad.unmappableCharacter, "〜");
+  EXPECT_EQ(bad.bytes, "ab?c?");
+  window.SetControlText(1001, std::string(239, 'x') + "😀");
+  EXPECT_TRUE(window.GetEntryText(1001, kEntryBufferSize).encodable);
 }
 
 }  // namespace
