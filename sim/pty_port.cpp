@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 
 namespace morvik::sim {
 namespace {
@@ -29,8 +30,9 @@ bool SetRaw(int fd) {
   return tcsetattr(fd, TCSANOW, &tio) == 0;
 }
 
-// A link left behind by a simulator that did not end cleanly may be replaced;
-// anything else at that path is not ours to remove.
+// A link left behind by a simulator that did not end cleanly (its terminal is
+// gone) may be replaced; a link to a live terminal belongs to a simulator that
+// still serves the port, and anything else at that path is not ours to remove.
 bool ClearStaleLink(const std::string& path, std::string& error) {
   struct stat st{};
   if (lstat(path.c_str(), &st) != 0) return errno == ENOENT || Fail(error, path);
@@ -38,7 +40,18 @@ bool ClearStaleLink(const std::string& path, std::string& error) {
     error = path + " exists and is not a link";
     return false;
   }
+  if (stat(path.c_str(), &st) == 0) {
+    error = path + " is served by another simulator";
+    return false;
+  }
   return unlink(path.c_str()) == 0 || Fail(error, path);
+}
+
+// Our link only: another simulator may have taken the name since.
+bool LinksTo(const std::string& link, const std::string& target) {
+  std::array<char, 256> buffer{};
+  const ssize_t length = readlink(link.c_str(), buffer.data(), buffer.size());
+  return length > 0 && std::string_view(buffer.data(), static_cast<std::size_t>(length)) == target;
 }
 
 }  // namespace
@@ -73,7 +86,7 @@ bool PtyPort::Open(std::string& error) {
 PtyPort::~PtyPort() { Close(); }
 
 void PtyPort::Close() {
-  if (linked_) unlink(linkPath_.c_str());
+  if (linked_ && LinksTo(linkPath_, slavePath_)) unlink(linkPath_.c_str());
   linked_ = false;
   if (slaveFd_ >= 0) ::close(slaveFd_);
   if (masterFd_ >= 0) ::close(masterFd_);

@@ -118,8 +118,9 @@ const std::vector<OptionRule>& Rules() {
       {"--silent-com", true,
        [](V v, O& o) {
          int com = 0;
-         if (SetCom(v, com)) o.silentComs.push_back(com);
-         return com != 0;
+         if (!SetCom(v, com)) return false;
+         o.silentComs.push_back(com);
+         return true;
        }},
       {"--ver", true, [](V v, O& o) { return ParseHexInto(v, o.identity.ver); }},
       {"--date", true, [](V v, O& o) { return ParseHexInto(v, o.identity.date); }},
@@ -134,6 +135,7 @@ const std::vector<OptionRule>& Rules() {
       {"--error-status", true, [](V v, O& o) { return SetAim(v, o.faults.errorStatusAt); }},
       {"--payload-length", true, [](V v, O& o) { return SetResizedPayload(v, o.faults); }},
       {"--trailing", true, [](V v, O& o) { return SetTrailing(v, o.faults); }},
+      {"--oversized-reply", true, [](V v, O& o) { return SetAim(v, o.faults.oversizedReplyAt); }},
       {"--drop-after", true, [](V v, O& o) { return SetDropAfter(v, o.faults); }},
       {"--remove-card-after", true, [](V v, O& o) { return SetCount(v, o.faults.removeCardAfterWrites); }},
       {"--fail-write", true, [](V v, O& o) { return SetCount(v, o.faults.failBlockWriteAt); }},
@@ -202,6 +204,8 @@ Faults (REQ is a request number counted from start, or "all"):
   --error-status REQ      error status instead of the answer
   --payload-length REQ:L  the reply carries L payload bytes
   --trailing REQ:HEX      extra bytes after the reply
+  --oversized-reply REQ   the reply runs past 256 bytes and ends in a
+                          second, made-up success reply
   --drop-after N          the line dies after N bytes of output
   --remove-card-after N   the card is taken off after N block writes
   --fail-write N          the Nth block write fails

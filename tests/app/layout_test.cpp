@@ -70,7 +70,9 @@ TEST(MainWindowTemplate, EveryItemInOrderWithItsTextAndStateAndSomePlaces) {
     EXPECT_EQ(items[i].Has(kHidden), expected.state == kHiddenOff);
     EXPECT_EQ(items[i].Has(kDisabled), expected.state != kOn);
     EXPECT_EQ(items[i].Has(kTabStop), expected.id != S && expected.id != kIdcCustomerId);
-    if (items[i].Has(kHidden)) EXPECT_GE(items[i].rect.y, 310) << "below the shown window";
+    if (items[i].Has(kHidden)) {
+      EXPECT_GE(items[i].rect.y, 310) << "below the shown window";
+    }
   }
   const std::pair<int, DialogRect> places[] = {
       {1, {54, 31, 266, 16}},   {3, {10, 91, 270, 10}},    {4, {10, 103, 368, 95}},
@@ -93,8 +95,12 @@ TEST(MainWindowTemplate, WindowAndStylesOfTheKinds) {
   EXPECT_TRUE(window.Find(kIdcCustomerId)->Has(kNoBorder));
   EXPECT_TRUE(window.Find(kIdcReport)->Has(kVerticalScroll));
   for (const DialogItem& item : window.items) {
-    if (item.kind == kComboBox) EXPECT_TRUE(item.Has(kSorted)) << item.id;
-    if (item.kind == kPushButton) EXPECT_FALSE(item.Has(kDefaultButton)) << item.id;
+    if (item.kind == kComboBox) {
+      EXPECT_TRUE(item.Has(kSorted)) << item.id;
+    }
+    if (item.kind == kPushButton) {
+      EXPECT_FALSE(item.Has(kDefaultButton)) << item.id;
+    }
   }
   // Right-aligned, vertically centred: the mail labels; left and centred: URL and popup.
   for (const int order : {18, 19, 20, 21}) {

@@ -70,11 +70,28 @@ TEST(PtyServer, ServesTheStartUpAndTheCardAndSavesTheCardOnStop) {
             Hex("10 11 12 13 11 22 33 44 18 19 1A 1B"));
 }
 
-TEST(PtyServer, RefusesABadCommandLineWithStatusTwo) {
-  const morvik::test::CommandResult result =
-      morvik::test::RunCommand({MORVIK_WRITER_SIM, "--cid", "12345"});
-  EXPECT_EQ(result.status, 2);
-  EXPECT_EQ(result.out, "");
+// Bad values are refused with status 2, a port another simulator serves with
+// status 1; the refused simulator leaves the other's link in place.
+TEST(PtyServer, RefusesBadValuesAndATakenPort) {
+  morvik::test::Simulator first({"--com", "3"});
+  ASSERT_TRUE(first.ready());
+  const fs::path com3 = fs::path(first.portDir()) / "COM3";
+  const fs::path target = fs::read_symlink(com3);
+  const struct {
+    std::vector<std::string> options;
+    int status;
+  } refused[] = {{{"--cid", "12345"}, 2},
+                 {{"--silent-com", "300"}, 2},
+                 {{"--com", "0"}, 2},
+                 {{"--com", "3"}, 1}};
+  for (const auto& [options, status] : refused) {
+    std::vector<std::string> args{MORVIK_WRITER_SIM, "--port-dir", first.portDir()};
+    args.insert(args.end(), options.begin(), options.end());
+    const morvik::test::CommandResult result = morvik::test::RunCommand(args);
+    EXPECT_EQ(result.status, status) << options[0] << " " << options[1];
+    EXPECT_EQ(result.out, "");
+  }
+  EXPECT_EQ(fs::read_symlink(com3), target);
 }
 
 }  // namespace
