@@ -18,9 +18,9 @@ _morvik_card_help() {
   MORVIK_PORT_DIR=/nonexistent timeout 2 "$program" --help 2>/dev/null </dev/null
 }
 
-# The commands: the first word of each line of the help's "Commands:" block.
+# The commands: the first word of each line of the help's "commands:" block.
 _morvik_card_commands() {
-  awk '/^Commands:/ { inside = 1; next }
+  awk 'tolower($0) ~ /^commands:/ { inside = 1; next }
        inside && /^[[:space:]]*$/ { inside = 0 }
        inside && /^  [a-z]/ { print $1 }'
 }
@@ -43,6 +43,11 @@ _morvik_card() {
     return
   fi
 
+  if [[ ${COMP_WORDS[1]} == help ]]; then  # "morvik-card help COMMAND"
+    ((COMP_CWORD == 2)) &&
+      COMPREPLY=($(compgen -W "$(_morvik_card_help "$program" "" | _morvik_card_commands)" -- "$cur"))
+    return
+  fi
   help=$(_morvik_card_help "$program" "${COMP_WORDS[1]}")
   local prev=${COMP_WORDS[COMP_CWORD - 1]}
   if [[ $prev == --* ]]; then
