@@ -49,8 +49,14 @@ _morvik_card() {
     return
   fi
   help=$(_morvik_card_help "$program" "${COMP_WORDS[1]}")
+  # "--port=CO" reaches here as the words --port, = and CO.
   local prev=${COMP_WORDS[COMP_CWORD - 1]}
-  if [[ $prev == --* ]]; then
+  if [[ $cur == = ]]; then
+    cur=
+  elif [[ $prev == = ]] && ((COMP_CWORD > 2)); then
+    prev=${COMP_WORDS[COMP_CWORD - 2]}
+  fi
+  if [[ $prev =~ ^--[a-z][a-z0-9-]*$ ]]; then
     case $(_morvik_card_value_of "$prev" <<<"$help") in
       "") ;;
       *FILE* | *PATH*) compopt -o filenames 2>/dev/null
