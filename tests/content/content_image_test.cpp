@@ -107,6 +107,15 @@ TEST(ContentImage, KeywordBlanksAreMarkedUnlessAtTheVeryStart) {
   EXPECT_EQ(inTitle.image[27], 14);
   EXPECT_EQ(inTitle.image[27 + 13], 'T');
   EXPECT_EQ(inTitle.image[27 + 14], ' ');
+
+  mail.mailTitle = "T";
+  mail.mailBody = "B[IM][CT]";  // behind To, title and their lengths: 27 + 17
+  const Build inBody = BuildFrom(mail);
+  EXPECT_EQ(inBody.image[11], 0x0E);
+  EXPECT_EQ(inBody.image[27], 17);
+  EXPECT_EQ(inBody.image[27 + 16], 'B');
+  EXPECT_EQ(std::string(inBody.image.begin() + 27 + 17, inBody.image.begin() + 27 + 37),
+            std::string(20, ' '));
 }
 
 TEST(ContentImage, PopupTerminatorKeepsTheTerminatedPopupWithin39Bytes) {

@@ -108,6 +108,18 @@ TEST(Keywords, MailBlanksGoIntoTitleOrBody) {
   }
 }
 
+TEST(Keywords, PopupToAndCcKeepTheirKeywords) {
+  HeadlessWindow window;
+  ContentSettings settings;
+  settings.mailEnabled = 1;
+  settings.url = "u";
+  settings.popup = settings.mailTo = settings.mailCc = "[IM][CT]";
+  ASSERT_TRUE(ApplyIdmCounterKeywords(window, settings));
+  EXPECT_EQ(settings.popup + settings.mailTo + settings.mailCc, "[IM][CT][IM][CT][IM][CT]");
+  EXPECT_EQ(settings.mailHasIdm + settings.urlHasIdm, 0);
+  EXPECT_TRUE(window.messages().empty());
+}
+
 TEST(Keywords, QuestionsComeInOrderAndCancelStopsAtOnce) {
   // URL, title, body, then title-and-body; Cancel at question n shows no more.
   const std::vector<std::string> order = {kAdjacency, kAdjacency, kAdjacency, kTitleAndBody};

@@ -29,7 +29,8 @@ TEST(TerminalSettings, ListsOpenOnTheirDefaultsWithReleaseTimeDisabled) {
   EXPECT_TRUE(window.control(kIdcAutoOffTimeList).enabled);
 
   // Only the interval modes use the release time.
-  const std::pair<int, bool> modes[] = {{1, false}, {2, true}, {3, true}, {0, false}};
+  // A mode list without a selection (-1) is neither of the two others.
+  const std::pair<int, bool> modes[] = {{1, false}, {2, true}, {3, true}, {0, false}, {-1, true}};
   for (const auto& [mode, enabled] : modes) {
     window.SelectListItem(kIdcModeList, mode);
     OnModeChanged(window);

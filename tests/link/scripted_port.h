@@ -31,6 +31,7 @@ struct PortScript {
   bool refuseOpen = false;
   int maxOpens = 1 << 30;  // further opens are refused
   bool failSetState = false;
+  bool failSetTimeouts = false;
   bool failWrites = false;
   std::deque<ByteVector> replies;  // empty vector = silence for that request
   // Written by the device:
@@ -54,7 +55,11 @@ class ScriptedDevice final : public SerialDevice {
     return true;
   }
   bool GetTimeouts(PortTimeouts& t) override { t = port_.timeouts; return true; }
-  bool SetTimeouts(const PortTimeouts& t) override { port_.timeouts = t; return true; }
+  bool SetTimeouts(const PortTimeouts& t) override {
+    if (port_.failSetTimeouts) return false;
+    port_.timeouts = t;
+    return true;
+  }
   bool WriteByte(std::uint8_t byte) override {
     if (port_.failWrites) return false;
     request_.push_back(byte);

@@ -74,12 +74,15 @@ TEST(OpenPort, AnyFailureLeavesThePortClosed) {
   ScriptedPlatform platform(clock);
   HeadlessWindow window;
   platform.port(2).failSetState = true;
+  platform.port(3).failSetTimeouts = true;
   WriterLink link(platform, window, clock);
   EXPECT_FALSE(link.OpenPort("COM9"));  // no such device
   EXPECT_FALSE(link.port().IsOpen());
   EXPECT_FALSE(link.OpenPort("COM2"));  // settings refused
   EXPECT_FALSE(link.port().IsOpen());
   EXPECT_EQ(platform.port(2).opens, 1);
+  EXPECT_FALSE(link.OpenPort("COM3"));  // time-outs refused
+  EXPECT_FALSE(link.port().IsOpen());
 }
 
 }  // namespace
