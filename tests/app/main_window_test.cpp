@@ -335,22 +335,6 @@ TEST(AboutBox, OkEscapeAndCloseBoxEndIt) {
   }
 }
 
-struct CentringCase {
-  PixelSize client;
-  IconOrigin expected;
-};
-
-TEST(MinimisedWindow, IconCentredWithPlusOneThenHalving) {
-  const CentringCase cases[] = {{{33, 33}, {1, 1}},  {{34, 40}, {1, 4}},  {{32, 32}, {0, 0}},
-                                {{31, 35}, {0, 2}},  {{30, 32}, {0, 0}},  {{29, 28}, {-1, -1}},
-                                {{577, 593}, {273, 281}}};
-  for (const CentringCase& c : cases) {
-    const IconOrigin origin = CentredIconOrigin(c.client, {32, 32});
-    EXPECT_EQ(origin.x, c.expected.x) << c.client.width;
-    EXPECT_EQ(origin.y, c.expected.y) << c.client.height;
-  }
-}
-
 TEST(MinimisedWindow, PaintsItsIconOnlyWhenIconic) {
   Rig rig;
   rig.host.Then([&] { rig.window.Dispatch({WM_PAINT, 0, 0}); });
