@@ -136,17 +136,20 @@ TEST_F(CardTest, FailedBlockStopsTheWriteAndTellsTheOperator) {
   const ShownMessage& told = window.messages()[0];
   EXPECT_EQ(told.type, 0x10u);
   EXPECT_EQ(told.caption, "Error");
-  EXPECT_NE(told.text.find("ブロック9"), std::string::npos) << told.text;
+  EXPECT_EQ(told.text,
+            "ICカードへの書き込みがブロック9で失敗しました。ICカードは途中までしか書き込まれて"
+            "いません。ICカードを置き直して、もう一度書き込んでください。");
   EXPECT_EQ(window.waitCursorDepth(), 0);
 }
 
-TEST_F(CardTest, CardRemovedMidWriteIsReported) {
+TEST_F(CardTest, FailedFirstBlockSaysNothingWasWritten) {
   window.SetControlText(kIdcUrl, "abc");
-  Fault([](sim::Faults& f) { f.removeCardAfterWrites = 30; });
+  Fault([](sim::Faults& f) { f.failBlockWriteAt = 1; });
   dialog.OnWriteCard();
-  EXPECT_EQ(WrittenBlocks(), Blocks(31));
   ASSERT_EQ(window.messages().size(), 1u);
-  EXPECT_NE(window.messages()[0].text.find("ブロック30"), std::string::npos);
+  EXPECT_EQ(window.messages()[0].text,
+            "ICカードへの書き込みがブロック0で失敗しました。ICカードには何も書き込まれていません。"
+            "ICカードを置き直して、もう一度書き込んでください。");
 }
 
 TEST_F(CardTest, ClearWritesSixtyFourZeroBlocksInOrder) {
