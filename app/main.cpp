@@ -2,7 +2,7 @@
 #include <QApplication>
 
 #include "app/qt/dialog_font.h"
-#include "app/qt/painting_clock.h"
+#include "app/dialog/painting_clock.h"
 #include "app/qt/qt_dialog_host.h"
 #include "app/qt/qt_icon.h"
 #include "app/serial_app.h"

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/cli/cli_options.h"
+#include "app/cli/console.h"
 #include "app/cli/terminal_window.h"
 #include "card/card_operations.h"
 #include "content/content_image.h"
@@ -140,5 +141,5 @@ int Main(const std::vector<std::string>& arguments) {
 }  // namespace morvik
 
 int main(int argc, char** argv) {
-  return morvik::Main(std::vector<std::string>(argv + 1, argv + argc));
+  return morvik::Main(morvik::ConsoleArguments(argc, argv));
 }

@@ -1,0 +1,25 @@
+// morvik-card-writer.exe: the operator's window on Windows, shown by Windows'
+// own dialog manager.
+#define WIN32_LEAN_AND_MEAN
+#define NOMINMAX
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/dialog/painting_clock.h"
+#include "app/serial_app.h"
+#include "app/win32/win32_dialog_host.h"
+#include "link/system_serial.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  // The manifest asks for version 6 of the common controls; registering them
+  // here makes sure the themed classes exist before the first dialog.
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+
+  const std::unique_ptr<morvik::SerialPlatform> serial = morvik::MakeSystemSerialPlatform();
+  morvik::SystemClock systemClock;
+  morvik::Win32DialogHost host;
+  morvik::PaintingClock clock(systemClock, host);
+  morvik::CSerialApp app(*serial, clock);
+  return app.Run(host);
+}

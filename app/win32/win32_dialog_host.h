@@ -1,0 +1,86 @@
+// A dialog shown by Windows' own dialog manager: the template becomes an
+// in-memory DLGTEMPLATEEX, Windows creates and lays out the controls, and the
+// modal loop hands keys to IsDialogMessage, so Tab, Enter, Escape and the
+// close box behave as in any Windows dialog. Messages reach the dialog's
+// command table through the sink; controls are addressed by identifier.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "app/dialog/dialog_host.h"
+
+struct HWND__;
+struct HDC__;
+
+namespace morvik {
+
+class Win32DialogHost final : public DialogHost, public WindowServices {
+ public:
+  // owner: the window a modal box runs over, or nullptr for the main window.
+  explicit Win32DialogHost(HWND__* owner = nullptr) : owner_(owner) {}
+  ~Win32DialogHost() override { DestroyWindow(); }
+  Win32DialogHost(const Win32DialogHost&) = delete;
+  Win32DialogHost& operator=(const Win32DialogHost&) = delete;
+
+  // DialogHost
+  WindowServices& services() override { return *this; }
+  void CreateWindow(const DialogTemplate& dialog, MessageSink& sink) override;
+  void RunModalLoop() override;
+  void EndModalLoop() override;
+  void DestroyWindow() override;
+  std::string ControlText(int controlId) override;
+  void FocusFirstTabStop() override { focusFirstTabStop_ = true; }
+  bool HasSystemMenu() override;
+  void AppendSystemMenuSeparator() override;
+  void AppendSystemMenuItem(unsigned commandValue, std::string_view text) override;
+  void DefaultSystemCommand(unsigned commandValue) override;
+  void SetIcon(IconHandle icon, IconKind kind) override;
+  bool IsIconic() override;
+  PixelSize IconMetrics() override;
+  PixelSize ClientSize() override;
+  void EraseIconBackground() override;
+  void DrawIcon(IconHandle icon, int x, int y) override;
+  std::unique_ptr<DialogHost> CreateModalChild() override;
+
+  // WindowServices
+  int MessageBox(std::string_view text, std::string_view caption, unsigned type) override;
+  EntryText GetEntryText(int controlId, std::size_t bufferSize) override;
+  void SetControlText(int controlId, std::string_view text) override;
+  int GetCheck(int controlId) override;
+  void SetCheck(int controlId, int state) override;
+  void InsertListItem(int controlId, int position, std::string_view text) override;
+  void SelectListItem(int controlId, int position) override;
+  int GetListSelection(int controlId) override;
+  void EnableControl(int controlId, bool enable) override;
+  void BeginWaitCursor() override;
+  void EndWaitCursor() override;
+  void PostMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override;
+  void ExitProcess(int status) override;
+  void KeepPainting() override;
+
+  // The dialog procedure's work for this window; true when handled.
+  std::intptr_t Handle(unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
+  void Attach(HWND__* window) { window_ = window; }
+
+ private:
+  std::intptr_t Send(unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
+  std::intptr_t HandleSystemCommand(std::uintptr_t wParam, std::intptr_t lParam);
+  std::intptr_t HandlePaint();
+  void AttachMenu(const MenuTemplate& menu);
+  void ShowAndFocus();
+  std::intptr_t SendToControl(int controlId, unsigned message, std::uintptr_t wParam,
+                              std::intptr_t lParam);
+
+  HWND__* owner_;
+  HWND__* window_ = nullptr;
+  MessageSink* sink_ = nullptr;
+  HDC__* paintDc_ = nullptr;
+  bool ended_ = false;
+  bool focusFirstTabStop_ = false;
+  bool defaultSystemCommand_ = false;
+  int waitCursorDepth_ = 0;
+};
+
+}  // namespace morvik
