@@ -1,0 +1,133 @@
+# Shared by scripts/test-windows, scripts/screenshot-windows and
+# scripts/package-windows (sourced, not run): packages, the MinGW-w64 build,
+# a Wine prefix that shows Japanese, an X display and the writer simulator.
+
+windows_packages=(g++-mingw-w64-x86-64-posix wine64 wine googletest
+                  xvfb xauth xdotool imagemagick fonts-vlgothic zip)
+
+install_windows_packages() {
+  local missing=() package
+  for package in "${windows_packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+      missing+=("$package")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "Missing packages: ${missing[*]}" >&2
+    echo "Run as root:  apt-get update && apt-get install -y --no-install-recommends ${missing[*]}" >&2
+    exit 1
+  fi
+  echo "Installing: ${missing[*]}" >&2
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+windows_jobs=$(( $(nproc) < 2 ? $(nproc) : 2 ))
+
+# build_windows DIR BUILD_TYPE [cmake options...] -- [targets...]
+build_windows() {
+  local dir=$1 type=$2 options=() targets=()
+  shift 2
+  while [ $# -gt 0 ] && [ "$1" != -- ]; do options+=("$1"); shift; done
+  [ $# -gt 0 ] && shift
+  targets=("$@")
+  echo "== build $dir" >&2
+  cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="$type" \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" "${options[@]}" >/dev/null
+  ninja -C "$dir" -j"$windows_jobs" "${targets[@]}"
+}
+
+# The Linux simulator, only its target, in the ordinary release tree.
+build_simulator() {
+  echo "== build build/release (morvik-writer-sim)" >&2
+  cmake -S "$root" -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  ninja -C build/release -j"$windows_jobs" morvik-writer-sim
+  sim=$root/build/release/bin/morvik-writer-sim
+}
+
+wine=/usr/lib/wine/wine64
+[ -x "$wine" ] || wine=$(command -v wine || echo wine)
+
+sim_pids=()
+xvfb_pid=
+cleanup_windows() {
+  local pid
+  for pid in "${sim_pids[@]}" $xvfb_pid; do kill "$pid" 2>/dev/null || true; done
+  for pid in "${sim_pids[@]}" $xvfb_pid; do wait "$pid" 2>/dev/null || true; done
+  wineserver -k >/dev/null 2>&1 || true
+  rm -rf "$work"
+}
+
+# A fresh prefix in $work, started outside any test runner with its output in
+# files: Wine's background services would otherwise hold the runner's pipes.
+# One wineserver stays up for the whole run (a new one rewrites com1).
+# "MS UI Gothic", the window's font, is not part of Wine: VL PGothic stands in.
+start_wine() {
+  export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  mkdir -p "$WINEPREFIX"
+  echo "== wine prefix $WINEPREFIX" >&2
+  wineserver -p >/dev/null 2>&1
+  wineboot -i </dev/null >"$work/wineboot.log" 2>&1
+  wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS UI Gothic' /t REG_SZ \
+    /d 'VL PGothic' /f >>"$work/wineboot.log" 2>&1
+  dosdevices=$WINEPREFIX/dosdevices
+}
+
+# An X display of its own for the window; before start_wine, whose desktop
+# process keeps the display it was started with.
+start_display() {
+  local display_file=$work/display
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 50); do [ -s "$display_file" ] && break; sleep 0.1; done
+  export DISPLAY=:$(cat "$display_file")
+}
+
+# start_sim NAME [options...]: a simulator serving COM7 in $work/NAME; sets
+# writer_tty and silent_tty (its COM1, a port that never answers).
+start_sim() {
+  local name=$1 ready=
+  shift
+  mkdir -p "$work/$name"
+  "$sim" --port-dir "$work/$name" --com 7 --silent-com 1 "$@" \
+    >"$work/$name.out" 2>"$work/$name.err" &
+  sim_pids+=($!)
+  for _ in $(seq 50); do grep -q '^ready' "$work/$name.out" 2>/dev/null && break; sleep 0.1; done
+  read -r ready _ writer_tty <"$work/$name.out" || true
+  if [ "${ready:-}" != ready ]; then
+    echo "morvik-writer-sim did not start:" >&2
+    cat "$work/$name.err" >&2
+    exit 1
+  fi
+  silent_tty=$(readlink "$work/$name/COM1")
+}
+
+# map_com N TTY: Wine opens TTY for COMn (read at every open). Wine's own com1
+# (/dev/ttyS0, a real port of this machine) is replaced, so the host's line is
+# never touched. An empty TTY removes the port.
+map_com() {
+  if [ -n "$2" ]; then ln -sfn "$2" "$dosdevices/com$1"; else rm -f "$dosdevices/com$1"; fi
+}
+
+# window_id CAPTION_REGEX SECONDS: the visible window with that title, waited for.
+window_id() {
+  timeout "$2" xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -n 1
+}
+
+# wait_gone CAPTION_REGEX SECONDS: until no visible window has that title.
+wait_gone() {
+  local end=$((SECONDS + $2))
+  while xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; do
+    [ $SECONDS -ge $end ] && return 1
+    sleep 0.1
+  done
+}
+
+# keys WINDOW KEY...: keyboard input to a window (Xvfb has no window manager,
+# so the window is given the focus, not activated).
+keys() {
+  local window=$1
+  shift
+  xdotool windowfocus --sync "$window" key --delay 50 "$@"
+}
