@@ -5,9 +5,11 @@
 windows_packages=(g++-mingw-w64-x86-64-posix wine64 wine googletest
                   xvfb xauth xdotool imagemagick fonts-vlgothic zip)
 
+# install_windows_packages [package...]: those given, or all of the above.
 install_windows_packages() {
-  local missing=() package
-  for package in "${windows_packages[@]}"; do
+  local missing=() package wanted=("$@")
+  [ ${#wanted[@]} -eq 0 ] && wanted=("${windows_packages[@]}")
+  for package in "${wanted[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
       missing+=("$package")
   done
