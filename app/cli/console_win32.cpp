@@ -1,7 +1,6 @@
 #include "app/cli/console.h"
 
 #define WIN32_LEAN_AND_MEAN
-#define NOMINMAX
 #include <windows.h>
 #include <shellapi.h>
 

@@ -1,14 +1,14 @@
 // morvik-card-writer.exe: the operator's window on Windows, shown by Windows'
 // own dialog manager.
-#define WIN32_LEAN_AND_MEAN
-#define NOMINMAX
-#include <windows.h>
-#include <commctrl.h>
-
 #include "app/dialog/painting_clock.h"
 #include "app/serial_app.h"
 #include "app/win32/win32_dialog_host.h"
 #include "link/system_serial.h"
+
+// After our headers: Windows' macros would rename the hosts' methods.
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#include <commctrl.h>
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   // The manifest asks for version 6 of the common controls; registering them

@@ -1,7 +1,7 @@
 #include "app/win32/win32_dialog_host.h"
 
 #define WIN32_LEAN_AND_MEAN
-#define NOMINMAX
+#define UNICODE
 #include <windows.h>
 // Our methods carry the plain names; the A/W macros must not rename them.
 #undef CreateWindow
