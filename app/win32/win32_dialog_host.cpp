@@ -266,11 +266,7 @@ int Win32DialogHost::MessageBox(std::string_view text, std::string_view caption,
 
 // Read as UTF-16, then converted to code page 932 once, by Windows.
 EntryText Win32DialogHost::GetEntryText(int controlId, std::size_t bufferSize) {
-  const std::optional<std::string> bytes =
-      EncodeCp932(Utf8(WindowText(GetDlgItem(window_, controlId))));
-  if (!bytes) return EntryText{{}, false};
-  const std::size_t limit = bufferSize == 0 ? 0 : bufferSize - 1;
-  return EntryText{std::string(CutCp932(*bytes, limit)), true};
+  return EntryFromUtf8(Utf8(WindowText(GetDlgItem(window_, controlId))), bufferSize);
 }
 
 void Win32DialogHost::SetControlText(int controlId, std::string_view text) {
