@@ -53,6 +53,7 @@ class Win32DialogHost final : public DialogHost, public WindowServices {
   void InsertListItem(int controlId, int position, std::string_view text) override;
   void SelectListItem(int controlId, int position) override;
   int GetListSelection(int controlId) override;
+  std::string GetListText(int controlId) override { return ControlText(controlId); }
   void EnableControl(int controlId, bool enable) override;
   void BeginWaitCursor() override;
   void EndWaitCursor() override;
