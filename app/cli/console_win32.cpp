@@ -4,8 +4,28 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <cstdlib>
+
 namespace morvik {
 namespace {
+
+UINT outputCodePage = 0;
+UINT inputCodePage = 0;
+
+// The console belongs to the command prompt too: it gets its code pages back.
+void RestoreCodePages() {
+  SetConsoleOutputCP(outputCodePage);
+  SetConsoleCP(inputCodePage);
+}
+
+void UseUtf8Console() {
+  outputCodePage = GetConsoleOutputCP();
+  inputCodePage = GetConsoleCP();
+  if (outputCodePage == 0) return;  // no console: output goes to a file or a pipe as it is
+  SetConsoleOutputCP(CP_UTF8);
+  SetConsoleCP(CP_UTF8);
+  std::atexit(RestoreCodePages);
+}
 
 std::string Utf8(const wchar_t* wide) {
   const int length = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
@@ -22,8 +42,7 @@ std::string Utf8(const wchar_t* wide) {
 // what it cannot represent: the arguments come from the UTF-16 command line
 // instead. The console shows what the tool prints as UTF-8.
 std::vector<std::string> ConsoleArguments(int, char**) {
-  SetConsoleOutputCP(CP_UTF8);
-  SetConsoleCP(CP_UTF8);
+  UseUtf8Console();
   int count = 0;
   wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
   std::vector<std::string> arguments;
