@@ -85,6 +85,25 @@ std::uint32_t ExtendedStyle(const DialogItem& item) {
   return exStyle;
 }
 
+// The styles and window class Windows creates an item with.
+WindowStyles ItemWindowStyles(const DialogItem& item) {
+  return {StateStyles(item) | KindStyle(item), ExtendedStyle(item)};
+}
+
+std::uint16_t ItemWindowClass(ItemKind kind) {
+  switch (kind) {
+    case ItemKind::kEdit:
+    case ItemKind::kMultiLineEdit: return kEditClass;
+    case ItemKind::kComboBox: return kComboBoxClass;
+    case ItemKind::kLabel:
+    case ItemKind::kIcon: return kStaticClass;
+    case ItemKind::kPushButton:
+    case ItemKind::kCheckBox:
+    case ItemKind::kGroupBox: return kButtonClass;
+  }
+  return kStaticClass;
+}
+
 void WriteHeader(ResourceWriter& out, const DialogTemplate& dialog, WindowStyles window) {
   out.Word(1);             // dlgVer
   out.Word(kOrdinalMark);  // signature of the extended form
@@ -147,24 +166,6 @@ char32_t NextCodePoint(std::string_view text, std::size_t& i) {
 }
 
 }  // namespace
-
-WindowStyles ItemWindowStyles(const DialogItem& item) {
-  return {StateStyles(item) | KindStyle(item), ExtendedStyle(item)};
-}
-
-std::uint16_t ItemWindowClass(ItemKind kind) {
-  switch (kind) {
-    case ItemKind::kEdit:
-    case ItemKind::kMultiLineEdit: return kEditClass;
-    case ItemKind::kComboBox: return kComboBoxClass;
-    case ItemKind::kLabel:
-    case ItemKind::kIcon: return kStaticClass;
-    case ItemKind::kPushButton:
-    case ItemKind::kCheckBox:
-    case ItemKind::kGroupBox: return kButtonClass;
-  }
-  return kStaticClass;
-}
 
 std::vector<std::uint8_t> BuildDialogResource(const DialogTemplate& dialog, WindowStyles window) {
   ResourceWriter out;

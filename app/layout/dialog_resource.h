@@ -61,10 +61,6 @@ struct WindowStyles {
   std::uint32_t exStyle = 0;
 };
 
-// The styles and window class Windows creates an item with.
-WindowStyles ItemWindowStyles(const DialogItem& item);
-std::uint16_t ItemWindowClass(ItemKind kind);
-
 // The whole template; window gives the dialog's own styles (DS_SETFONT is
 // added). The menu is left out: the host attaches it after creation.
 std::vector<std::uint8_t> BuildDialogResource(const DialogTemplate& dialog, WindowStyles window);

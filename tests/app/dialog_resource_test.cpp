@@ -1,6 +1,6 @@
 // The templates as Windows' dialog manager reads them, parsed back field by
-// field; the Windows styles the items' kinds and states become; the icon file
-// the Windows build embeds, which must match the icon as drawn today.
+// field; the icon file the Windows build embeds, which must match the icon as
+// drawn today.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -127,53 +127,6 @@ TEST_P(DialogResource, ParsesBackToTheTemplate) {
 
 INSTANTIATE_TEST_SUITE_P(Templates, DialogResource,
                          testing::Values(&MainWindowTemplate(), &AboutBoxTemplate()));
-
-struct StyleCase {
-  const char* what;
-  bool about;
-  int id;          // or, for items without one, the item's place in the template (from 1)
-  std::uint16_t windowClass;
-  std::uint32_t style;    // bits that must be set besides the state bits
-  std::uint32_t exStyle;  // exactly
-};
-
-const StyleCase kStyleCases[] = {
-    {"URL entry", false, 1001, kEditClass, kEsAutoHScroll, kWsExClientEdge},
-    {"customer ID display", false, 1012, kEditClass, kEsReadOnly, 0},
-    {"report", false, 1013, kEditClass, kEsMultiLine | kEsReadOnly | kWsVScroll, kWsExClientEdge},
-    {"volume list", false, 1011, kComboBoxClass, kCbsDropDown | kCbsSort | kWsVScroll, 0},
-    {"mail check box", false, 1016, kButtonClass, kBsAutoCheckBox, 0},
-    {"Exit button", false, 1, kButtonClass, 0, kWsExDlgModalFrame},
-    {"mail group box", false, -4, kButtonClass, kBsGroupBox, 0},
-    {"To label", false, -18, kStaticClass, kSsRight | kSsCenterImage, 0},
-    {"About icon", true, -1, kStaticClass, kSsIcon, 0},
-    {"About product line", true, -2, kStaticClass, kSsNoPrefix | kWsGroup, 0},
-    {"About OK", true, 1, kButtonClass, kBsDefPushButton | kWsGroup, 0},
-};
-
-class ItemStyles : public testing::TestWithParam<StyleCase> {};
-
-TEST_P(ItemStyles, KindAndStateBecomeWindowsStyles) {
-  const StyleCase& c = GetParam();
-  const DialogTemplate& dialog = c.about ? AboutBoxTemplate() : MainWindowTemplate();
-  const DialogItem& item = c.id < 0 ? dialog.items[static_cast<std::size_t>(-c.id - 1)]
-                                    : *dialog.Find(c.id);
-  const WindowStyles styles = ItemWindowStyles(item);
-  EXPECT_EQ(ItemWindowClass(item.kind), c.windowClass);
-  EXPECT_EQ(styles.style & c.style, c.style);
-  EXPECT_EQ(styles.style & kWsChild, kWsChild);
-  EXPECT_EQ(styles.exStyle, c.exStyle);
-  if (c.style == 0) {
-    EXPECT_EQ(styles.style & kBsDefPushButton, 0u) << "a plain push button";
-  }
-}
-
-INSTANTIATE_TEST_SUITE_P(Items, ItemStyles, testing::ValuesIn(kStyleCases),
-                         [](const auto& info) {
-                           std::string name = info.param.what;
-                           std::erase(name, ' ');
-                           return name;
-                         });
 
 TEST(Utf16FromUtf8, KeepsEveryCharacterAndReplacesBrokenSequences) {
   EXPECT_EQ(Utf16FromUtf8("aポ～"), u"aポ～");
