@@ -7,12 +7,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <tuple>
 #include <utility>
 
 #include "window/cp932.h"
+#include "window/cp932_windows_mappings.h"
 #include "window/headless_window.h"
 
 namespace morvik {
@@ -67,6 +69,24 @@ TEST(Cp932, MapsLookAlikesAsWindowsDoes) {
   for (const auto& [utf8, cp932] : cases) EXPECT_EQ(EncodeCp932(utf8), cp932) << utf8;
 }
 
+// The corrections the Qt converter gets are looked up by bisection: they must
+// stay sorted. In the Windows build every row must be what Windows itself does.
+TEST(Cp932, WindowsMappingsAreSortedAndAgreeWithWindows) {
+  EXPECT_TRUE(std::ranges::is_sorted(kWindowsMappings, {}, &WindowsMapping::character));
+#ifdef _WIN32
+  for (const WindowsMapping& row : kWindowsMappings) {
+    const std::optional<std::string> bytes = Cp932CharacterBytes(row.character);
+    if (row.bytes == kWindowsDefaultCharacter) {
+      EXPECT_EQ(bytes, std::nullopt) << std::hex << static_cast<unsigned>(row.character);
+    } else {
+      const unsigned value = row.bytes;
+      const std::string expected = value < 0x100 ? Bytes({value}) : Bytes({value >> 8, value & 0xFF});
+      EXPECT_EQ(bytes, expected) << std::hex << static_cast<unsigned>(row.character);
+    }
+  }
+#endif
+}
+
 TEST(Cp932, RefusesWhatTheCodePageLacksAndBrokenInput) {
   // An emoji, the wave dash and minus sign (look-alikes Windows does not
   // map), a private character only some converters map, UTF-8 cut inside a
@@ -86,6 +106,7 @@ TEST(Cp932, CutEndsOnACharacterBoundary) {
       {"abc", 0, 0}, {"abc", 2, 2},       {"abc", 10, 3},
       {po + po, 3, 2}, {po + po, 4, 4},   {Bytes({0xB1, 0xB2}), 1, 1},
       {"a\x81", 5, 1},  // a lead byte without its trail byte is no character
+      {Bytes({0xFC, 0x4B}), 1, 0}, {Bytes({0xA0, 0xFD}), 1, 1},  // the last lead byte; single bytes
   };
   for (const auto& [text, maxBytes, length] : cases) {
     EXPECT_EQ(CutCp932(text, maxBytes).size(), length) << maxBytes;
