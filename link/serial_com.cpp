@@ -66,6 +66,15 @@ bool CSerialCom::ReadByte(std::uint8_t& byte) {
 
 bool CSerialCom::DiscardInput() { return device_ && device_->DiscardInput(); }
 
+bool CSerialCom::ReadAvailable(std::span<std::uint8_t> into, std::uint32_t waitMs,
+                               std::size_t& count) {
+  count = 0;
+  if (!device_ || into.empty()) return false;
+  if (device_->ReadAvailable(into, waitMs, count) && count <= into.size()) return true;
+  count = 0;
+  return false;
+}
+
 void CSerialCom::Close() { device_.reset(); }
 
 }  // namespace morvik

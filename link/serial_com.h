@@ -4,7 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <cstddef>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -31,6 +33,9 @@ class CSerialCom {
   bool ReadByte(std::uint8_t& byte);
   // Drops the input that has arrived but was not read.
   bool DiscardInput();
+  // Whatever has arrived, up to into.size() bytes, waiting at most waitMs for
+  // the first one. count: the bytes stored, 0 when nothing came in time.
+  bool ReadAvailable(std::span<std::uint8_t> into, std::uint32_t waitMs, std::size_t& count);
   void Close();
 
   bool IsOpen() const { return device_ != nullptr; }

@@ -1,13 +1,16 @@
 // The platform's serial communications, reduced to the operations the writer's
 // port needs: open an existing device exclusively, read and write its line
-// settings and time-outs, move one byte per call, close it.
+// settings and time-outs, move one byte per call, close it. The fast reply
+// end also reads whatever has arrived in one call.
 //
 // One implementation per platform (termios on POSIX, the Win32 comm calls on
 // Windows) plus the simulator's in-process loopback device.
 #pragma once
 
 #include <cstdint>
+#include <cstddef>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -67,6 +70,17 @@ class SerialDevice {
   // Drops every byte that has arrived but was not read yet. True when the call
   // succeeded.
   virtual bool DiscardInput() = 0;
+  // What has arrived, up to buffer.size() bytes, waiting at most waitMs for
+  // the first one; the port's own time-outs do not apply. True when the call
+  // succeeded; count is then 0 (nothing came in time) or more. A device that
+  // cannot read so fails, and cannot serve the fast reply end.
+  virtual bool ReadAvailable(std::span<std::uint8_t> buffer, std::uint32_t waitMs,
+                             std::size_t& count) {
+    (void)buffer;
+    (void)waitMs;
+    count = 0;
+    return false;
+  }
 };
 
 // A device that exists but could not be opened: the operator can fix that.

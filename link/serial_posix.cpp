@@ -2,8 +2,11 @@
 //
 // The line is put raw at 19200 8N1 without flow control, DTR and RTS dropped
 // where the device has modem lines. A one-byte read with VMIN=0 and VTIME=2
-// gives "a byte as soon as it is there, else nothing after 200 ms".
+// gives "a byte as soon as it is there, else nothing after 200 ms". The fast
+// reply end waits with poll, whose millisecond wait the guard needs (VTIME
+// counts tenths of a second), then takes what is there in one read.
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -141,6 +144,25 @@ class PosixSerialDevice final : public SerialDevice {
   }
 
   bool DiscardInput() override { return tcflush(fd_, TCIFLUSH) == 0; }
+
+  bool ReadAvailable(std::span<std::uint8_t> buffer, std::uint32_t waitMs,
+                     std::size_t& count) override {
+    count = 0;
+    pollfd ready{fd_, POLLIN, 0};
+    int polled;
+    do {
+      polled = ::poll(&ready, 1, static_cast<int>(waitMs));
+    } while (polled < 0 && errno == EINTR);
+    if (polled <= 0) return polled == 0;
+    // With data waiting, this read returns at once with what is there.
+    ssize_t n;
+    do {
+      n = ::read(fd_, buffer.data(), buffer.size());
+    } while (n < 0 && errno == EINTR);
+    if (n < 0) return false;
+    count = static_cast<std::size_t>(n);
+    return true;
+  }
 
  private:
   static tcflag_t ByteSizeFlag(std::uint8_t size) {

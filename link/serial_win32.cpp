@@ -6,9 +6,17 @@
 // not set (reserved bits included) stays as the port reported it. Time-outs are
 // written as a whole record: a one-byte read then ends after the per-byte total.
 // Every failure of a call is the false result; nothing here retries.
+//
+// The fast reply end reads several bytes per ReadFile, with the time-outs
+// MAXDWORD, MAXDWORD, wait: the call returns at once with what is there, or
+// with the first byte to arrive, or with nothing after the wait. Those
+// time-outs are put on the port only for such reads; a one-byte read or a
+// reading of the time-outs puts the caller's own record back first.
 #define WIN32_LEAN_AND_MEAN
 #define NOMINMAX
 #include <windows.h>
+
+#include <optional>
 
 #include "link/system_serial.h"
 
@@ -85,6 +93,7 @@ class Win32SerialDevice final : public SerialDevice {
   }
 
   bool GetTimeouts(PortTimeouts& t) override {
+    if (!RestoreTimeouts()) return false;
     COMMTIMEOUTS ct{};
     if (!GetCommTimeouts(handle_, &ct)) return false;
     t.ReadIntervalTimeout = ct.ReadIntervalTimeout;
@@ -102,7 +111,10 @@ class Win32SerialDevice final : public SerialDevice {
     ct.ReadTotalTimeoutConstant = t.ReadTotalTimeoutConstant;
     ct.WriteTotalTimeoutMultiplier = t.WriteTotalTimeoutMultiplier;
     ct.WriteTotalTimeoutConstant = t.WriteTotalTimeoutConstant;
-    return SetCommTimeouts(handle_, &ct) != 0;
+    if (!SetCommTimeouts(handle_, &ct)) return false;
+    own_ = ct;
+    fastWaitMs_.reset();
+    return true;
   }
 
   bool WriteByte(std::uint8_t byte) override {
@@ -111,6 +123,7 @@ class Win32SerialDevice final : public SerialDevice {
   }
 
   bool ReadByte(std::uint8_t& byte, int& count) override {
+    if (!RestoreTimeouts()) return false;
     DWORD received = 0;
     if (!ReadFile(handle_, &byte, 1, &received, nullptr)) return false;
     count = static_cast<int>(received);
@@ -119,9 +132,37 @@ class Win32SerialDevice final : public SerialDevice {
 
   bool DiscardInput() override { return PurgeComm(handle_, PURGE_RXCLEAR) != 0; }
 
+  bool ReadAvailable(std::span<std::uint8_t> buffer, std::uint32_t waitMs,
+                     std::size_t& count) override {
+    count = 0;
+    if (fastWaitMs_ != waitMs) {
+      COMMTIMEOUTS ct = own_;
+      ct.ReadIntervalTimeout = MAXDWORD;
+      ct.ReadTotalTimeoutMultiplier = MAXDWORD;
+      ct.ReadTotalTimeoutConstant = waitMs;
+      if (!SetCommTimeouts(handle_, &ct)) return false;
+      fastWaitMs_ = waitMs;
+    }
+    DWORD received = 0;
+    if (!ReadFile(handle_, buffer.data(), static_cast<DWORD>(buffer.size()), &received, nullptr)) {
+      return false;
+    }
+    count = received;
+    return true;
+  }
+
  private:
+  bool RestoreTimeouts() {
+    if (!fastWaitMs_) return true;
+    if (!SetCommTimeouts(handle_, &own_)) return false;
+    fastWaitMs_.reset();
+    return true;
+  }
+
   HANDLE handle_;
   DCB read_{};
+  COMMTIMEOUTS own_{};                       // the caller's record, last set
+  std::optional<std::uint32_t> fastWaitMs_;  // set while the fast time-outs are on
 };
 
 class Win32SerialPlatform final : public SerialPlatform {

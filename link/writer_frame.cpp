@@ -26,6 +26,11 @@ std::size_t FrameLength(Bytes bytes) {
   return CheckFrame(bytes) ? bytes[3] + kFrameOverhead : 0;
 }
 
+std::size_t AnnouncedFrameLength(Bytes head) {
+  if (head.size() < 4 || head[0] != kStx || head[1] != 0x00) return 0;
+  return head[3] + kFrameOverhead;
+}
+
 std::vector<std::uint8_t> BuildFrame(std::uint8_t command, Bytes payload) {
   const std::size_t length = payload.size();
   std::vector<std::uint8_t> frame(length + kFrameOverhead);

@@ -30,6 +30,10 @@ bool CheckReply(Bytes bytes);
 // L+7 for a well-formed frame, otherwise 0.
 std::size_t FrameLength(Bytes bytes);
 
+// L+7 once the first four bytes have arrived and begin STX, 0x00; 0 before
+// that or when they do not (such bytes announce no frame).
+std::size_t AnnouncedFrameLength(Bytes head);
+
 // Low 8 bits of the sum of the bytes.
 std::uint8_t FrameSum(Bytes bytes);
 

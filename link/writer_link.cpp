@@ -72,10 +72,14 @@ bool WriterLink::OpenPort(std::string_view portName) {
   return false;
 }
 
-bool WriterLink::CollectReply(std::span<std::uint8_t> reply, std::size_t& collected) {
-  const std::size_t limit = std::min(reply.size(), kReplyCollectionLimit);
-  collected = 0;
+std::size_t WriterLink::CollectReply(std::span<std::uint8_t> reply) {
   reply[0] = 0;
+  return replyEnd_ == ReplyEnd::kSilence ? CollectUntilSilence(reply) : CollectFrameAndGuard(reply);
+}
+
+std::size_t WriterLink::CollectUntilSilence(std::span<std::uint8_t> reply) {
+  const std::size_t limit = std::min(reply.size(), kReplyCollectionLimit);
+  std::size_t collected = 0;
   std::uint8_t byte = 0;
   for (;;) {
     const bool received = collected < limit && port_.ReadByte(byte);
@@ -83,7 +87,24 @@ bool WriterLink::CollectReply(std::span<std::uint8_t> reply, std::size_t& collec
     if (!received) break;
     reply[collected++] = byte;
   }
-  return collected > 0;
+  return collected;
+}
+
+std::size_t WriterLink::CollectFrameAndGuard(std::span<std::uint8_t> reply) {
+  const std::size_t limit = std::min(reply.size(), kReplyCollectionLimit);
+  std::size_t collected = 0;
+  while (collected < limit) {
+    const std::size_t announced = AnnouncedFrameLength(reply.first(collected));
+    const bool frameComplete = announced != 0 && announced == collected;
+    const std::uint32_t waitMs = frameComplete ? kReplyGuardMs : kReplySilenceMs;
+    std::size_t count = 0;
+    const bool received =
+        port_.ReadAvailable(reply.subspan(collected, limit - collected), waitMs, count) && count > 0;
+    window_.KeepPainting();
+    if (!received) break;
+    collected += count;
+  }
+  return collected;
 }
 
 int WriterLink::Exchange(Bytes request, std::span<std::uint8_t> reply) {
@@ -96,9 +117,7 @@ int WriterLink::Exchange(Bytes request, std::span<std::uint8_t> reply) {
   for (std::size_t i = 0; i < length; ++i) {
     if (!port_.WriteByte(request[i])) return -1;
   }
-  std::size_t collected = 0;
-  CollectReply(reply, collected);
-  const Bytes received = reply.first(collected);
+  const Bytes received = reply.first(CollectReply(reply));
   if (!CheckReply(received)) return -1;
   return received[3];
 }

@@ -29,6 +29,29 @@ inline constexpr std::size_t kReplyCollectionLimit = 256;
 inline constexpr std::size_t kSharedReplyBufferSize = 1024;
 inline constexpr int kComPortCount = 31;
 
+// How the link decides that a reply has ended; chosen once per link, before
+// connecting. The window always uses the silence end.
+enum class ReplyEnd {
+  // 200 ms without a byte, read one byte per call.
+  kSilence,
+  // The first byte within 200 ms as above, then the whole frame its length
+  // byte announces, then kReplyGuardMs without a byte. A byte within the guard
+  // (or already read beyond the frame) means the writer is still talking: the
+  // exchange falls back to the silence end.
+  kFrameAndGuard,
+};
+
+// The guard after a complete frame: 5 ms, about 10 byte times at 19200 baud
+// (0.52 ms each). Bytes that follow the CR in the same burst reach the reader
+// within a byte time on a pseudo-terminal, and within the 4-character receive
+// time-out of a UART's FIFO (2.1 ms) plus scheduling on a native port. A
+// USB-serial adapter whose latency timer (commonly 16 ms) splits the burst
+// right after the CR delivers the rest later than any guard worth having (a
+// 16 ms guard costs a second per card): those late bytes meet the discard
+// before the next request, or spoil the next reply's frame, and are reported.
+inline constexpr std::uint32_t kReplyGuardMs = 5;
+inline constexpr std::uint32_t kReplySilenceMs = 200;
+
 // "MRVKVer=%02X%02X, MRVKDate=%02X%02X%02X, MRVKCID=%02X%02X" from payload bytes 1-7
 // of an information reply (the frame from offset 0).
 std::string VersionReport(Bytes informationReply);
@@ -51,7 +74,7 @@ class WriterLink {
   // failure the port is closed and the result is false.
   bool OpenPort(std::string_view portName);
   // Discards stale input, sends a valid request frame and collects the reply
-  // (up to 256 bytes, ended by 200 ms of silence). The reply's payload length,
+  // (up to 256 bytes, ended as replyEnd() says). The reply's payload length,
   // or -1.
   int Exchange(Bytes request, std::span<std::uint8_t> reply);
   // 1: the writer answered the whole start-up sequence; 2: the first request
@@ -62,6 +85,9 @@ class WriterLink {
   void ConnectWriter();
   // Handler of WM_CONNECT_WRITER.
   std::intptr_t OnConnectRequest(std::uintptr_t wParam, std::intptr_t lParam);
+
+  void SetReplyEnd(ReplyEnd end) { replyEnd_ = end; }
+  ReplyEnd replyEnd() const { return replyEnd_; }
 
   CSerialCom& port() { return port_; }
   const WriterIdentity& identity() const { return identity_; }
@@ -77,7 +103,9 @@ class WriterLink {
   std::string customerIdEntry_;
 
  private:
-  bool CollectReply(std::span<std::uint8_t> reply, std::size_t& collected);
+  std::size_t CollectReply(std::span<std::uint8_t> reply);
+  std::size_t CollectUntilSilence(std::span<std::uint8_t> reply);
+  std::size_t CollectFrameAndGuard(std::span<std::uint8_t> reply);
 
   SerialPlatform& platform_;
   std::string connectedPort_;
@@ -87,6 +115,7 @@ class WriterLink {
   WriterIdentity identity_;
   std::array<std::uint8_t, kSharedReplyBufferSize> replyBuffer_{};
   bool retryMark_ = false;
+  ReplyEnd replyEnd_ = ReplyEnd::kSilence;
 };
 
 }  // namespace morvik

@@ -56,18 +56,9 @@ class LoopbackDevice final : public SerialDevice {
   // Returns the next byte once it has arrived within the read time-out;
   // otherwise waits out the time-out and reports nothing.
   bool ReadByte(std::uint8_t& byte, int& count) override {
-    if (port_.lineDropped) return false;
-    VirtualClock& clock = platform_.clock();
-    const std::int64_t deadline = clock.NowUs() + ReadTimeoutUs();
-    if (!port_.toTool.empty() && port_.toTool.front().arrivalUs <= deadline) {
-      clock.AdvanceToUs(port_.toTool.front().arrivalUs);
-      byte = port_.toTool.front().byte;
-      port_.toTool.pop_front();
-      count = 1;
-      return true;
-    }
-    clock.AdvanceToUs(deadline);
-    count = 0;
+    std::size_t taken = 0;
+    if (!Take(std::span(&byte, 1), ReadTimeoutUs(), taken)) return false;
+    count = static_cast<int>(taken);
     return true;
   }
 
@@ -79,15 +70,40 @@ class LoopbackDevice final : public SerialDevice {
     return true;
   }
 
+  bool ReadAvailable(std::span<std::uint8_t> buffer, std::uint32_t waitMs,
+                     std::size_t& count) override {
+    return Take(buffer, std::int64_t{waitMs} * 1000, count);
+  }
+
  private:
   // The writer starts answering once the request's last byte has arrived.
   void Transmit(const std::vector<std::uint8_t>& reply, std::int64_t startUs, std::int64_t byteUs) {
-    std::int64_t at = std::max(startUs, port_.toToolFreeUs);
+    std::int64_t at = std::max(startUs + port_.answerDelayUs, port_.toToolFreeUs);
     for (std::uint8_t b : reply) {
       at += byteUs;
       port_.toTool.push_back({b, at});
     }
     port_.toToolFreeUs = at;
+  }
+
+  // Waits up to waitUs for the first byte, then takes every byte that has
+  // arrived by then, as many as fit.
+  bool Take(std::span<std::uint8_t> buffer, std::int64_t waitUs, std::size_t& count) {
+    count = 0;
+    if (port_.lineDropped) return false;
+    VirtualClock& clock = platform_.clock();
+    const std::int64_t deadline = clock.NowUs() + waitUs;
+    if (port_.toTool.empty() || port_.toTool.front().arrivalUs > deadline) {
+      clock.AdvanceToUs(deadline);
+      return true;
+    }
+    clock.AdvanceToUs(port_.toTool.front().arrivalUs);
+    while (count < buffer.size() && !port_.toTool.empty() &&
+           port_.toTool.front().arrivalUs <= clock.NowUs()) {
+      buffer[count++] = port_.toTool.front().byte;
+      port_.toTool.pop_front();
+    }
+    return true;
   }
 
   // A one-byte read: the per-byte total time-out plus its constant. With no

@@ -60,6 +60,9 @@ struct LoopbackPort {
   bool failSetTimeouts = false;
   // The device itself is gone (adapter unplugged): every write and read fails.
   bool lineDropped = false;
+  // The writer's time to answer: its reply starts this long after the
+  // request's last byte has arrived.
+  std::int64_t answerDelayUs = 0;
 
   LineSettings state = FreshLineSettings();
   PortTimeouts timeouts = FreshTimeouts();

@@ -104,11 +104,13 @@ class WriterServer {
 
   void SendReply(const std::vector<std::uint8_t>& reply) {
     Trace('<', reply);
+    const std::chrono::milliseconds answerTime(options_.latencyMs);
     if (!options_.pace) {
+      std::this_thread::sleep_for(answerTime);
       Report(port_.Write(reply));
       return;
     }
-    SteadyClock::time_point due = std::max(requestArrived_, SteadyClock::now());
+    SteadyClock::time_point due = std::max(requestArrived_, SteadyClock::now()) + answerTime;
     for (std::uint8_t byte : reply) {
       due += kByteTime;
       std::this_thread::sleep_until(due);

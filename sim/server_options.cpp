@@ -129,6 +129,7 @@ const std::vector<OptionRule>& Rules() {
       {"--no-card", false, [](V, O& o) { return o.noCard = true; }},
       {"--card-file", true, [](V v, O& o) { return !(o.cardFile = v).empty(); }},
       {"--pace", false, [](V, O& o) { return o.pace = true; }},
+      {"--latency", true, [](V v, O& o) { return SetCount(v, o.latencyMs); }},
       {"--trace", false, [](V, O& o) { return o.trace = true; }},
       {"--silent-info", true, [](V v, O& o) { return SetCount(v, o.faults.silentInformationRequests); }},
       {"--bad-sum", true, [](V v, O& o) { return SetAim(v, o.faults.badSumAt); }},
@@ -197,6 +198,7 @@ Serves a simulated card writer on a pseudo-terminal linked as DIR/COMn.
   --card-file FILE        load the 256-byte card memory from FILE if it exists,
                           save it after every block write and at exit
   --pace                  keep 19200 baud timing in both directions
+  --latency MS            answer each request MS milliseconds after it arrived
   --trace                 print every request (>) and reply (<) on stderr
 Faults (REQ is a request number counted from start, or "all"):
   --silent-info K         no answer to the first K information requests

@@ -17,6 +17,7 @@ struct ServerOptions {
   bool noCard = false;
   Faults faults;
   bool pace = false;
+  int latencyMs = 0;  // the writer's time to answer each request
   bool trace = false;
   std::string cardFile;
   std::vector<int> silentComs;

@@ -28,6 +28,7 @@ struct CliOptions {
   std::optional<bool> confirm;               // --yes / --no
   bool wait = false;
   bool raw = false;
+  bool fast = false;  // a reply ends with its frame, not with 200 ms of silence
 };
 
 struct ParseResult {

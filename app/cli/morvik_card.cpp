@@ -98,6 +98,7 @@ int RunWithWriter(const CliOptions& options, TerminalWindow& window) {
   const std::unique_ptr<SerialPlatform> platform = MakeSystemSerialPlatform();
   SystemClock clock;
   CardOperations dialog(*platform, window, clock);
+  if (options.fast) dialog.SetReplyEnd(ReplyEnd::kFrameAndGuard);
   dialog.ConnectWriter();  // ends the process with status 1 when no writer answers
   const std::string& command = options.command;
   if (command == "connect") {
