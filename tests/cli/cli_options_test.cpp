@@ -32,6 +32,10 @@ TEST(CommandLine, DefaultsMatchTheWindowsInitialChoices) {
   EXPECT_EQ((std::array{c.volume, c.led, c.sound, c.mode, c.release, c.autoOff}),
             (std::array{3, 3, 0, 0, 0, 0}));
   EXPECT_FALSE(r.options->confirm);
+  EXPECT_FALSE(r.options->fast);
+  for (const char* command : {"connect", "uid", "write", "clear", "dump"}) {
+    EXPECT_TRUE(ParseCommandLine({command, "--fast"}).options->fast) << command;
+  }
 }
 
 TEST(CommandLine, BadCommandLinesAreRefusedWithAReason) {
@@ -47,6 +51,7 @@ TEST(CommandLine, BadCommandLinesAreRefusedWithAReason) {
       {"image", "--url"},
       {"write", "--cid", "1234"},      // the customer ID is the writer's
       {"image", "--wait"},
+      {"image", "--fast"},             // no writer to talk to
       {"connect", "--url", "x"},
       {"dump", "--raw"},
       {"write", "--uid-card", "1", "--read-mark"},

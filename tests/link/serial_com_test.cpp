@@ -22,6 +22,9 @@ TEST(SerialCom, EveryOperationOnAClosedPortFailsAtOnce) {
   EXPECT_FALSE(port.WriteByte(0x02));
   EXPECT_FALSE(port.SetState(19200, 8, 0, 0, 0));
   EXPECT_FALSE(port.SetTimeouts(200, 200, 0, 0, 0));
+  std::size_t count = 9;
+  EXPECT_FALSE(port.ReadAvailable(std::span(&byte, 1), 200, count));
+  EXPECT_EQ(count, 0u);
   port.Close();
   port.Close();
   EXPECT_FALSE(port.IsOpen());

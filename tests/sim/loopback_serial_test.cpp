@@ -17,6 +17,7 @@ using test::Hex;
 
 const ByteVector kInformation = Hex("02 00 4F 02 F0 00 03 46 0D");
 const ByteVector kDetect = Hex("02 00 78 02 01 00 03 80 0D");
+const ByteVector kF2 = Hex("02 00 4F 02 F2 00 03 48 0D");
 
 class LoopbackTest : public testing::Test {
  protected:
@@ -90,6 +91,56 @@ TEST_F(LoopbackTest, EachOpenIsExclusiveAndStartsWithNothingInFlight) {
   EXPECT_EQ(count, 0);
   EXPECT_EQ(platform.port(1).opens, 2);
 }
+
+// Where a reply ends at 19200 baud, in virtual time: the F2 request (9 bytes)
+// goes out from 0 and is answered by a bare success reply (7 bytes), unless the
+// writer misbehaves. A read starts when the request has been handed over.
+struct ReplyEndCase {
+  const char* what;
+  ReplyEnd end;
+  Faults faults;
+  std::int64_t answerDelayUs;
+  int result;
+  std::int64_t endsAtUs;
+  std::size_t leftInPort;
+};
+void PrintTo(const ReplyEndCase& c, std::ostream* out) { *out << c.what; }
+
+constexpr std::int64_t kRepliedUs = 16 * 520;
+const ReplyEndCase kReplyEndCases[] = {
+    {"silence", ReplyEnd::kSilence, {}, 0, 0, kRepliedUs + 200'000, 0},
+    {"frame and guard", ReplyEnd::kFrameAndGuard, {}, 0, 0, kRepliedUs + 5'000, 0},
+    {"bytes after the frame", ReplyEnd::kFrameAndGuard,
+     {.trailingBytesAt = 1, .trailingBytes = Hex("02 00 34 00 03")}, 0, 0,
+     kRepliedUs + 5 * 520 + 200'000, 0},
+    {"bad sum", ReplyEnd::kFrameAndGuard, {.badSumAt = 1}, 0, -1, kRepliedUs + 5'000, 0},
+    {"error status", ReplyEnd::kFrameAndGuard, {.errorStatusAt = 1}, 0, -1, kRepliedUs + 5'000, 0},
+    {"cut short", ReplyEnd::kFrameAndGuard, {.dropLineAfterBytes = 3}, 0, -1,
+     9 * 520 + 3 * 520 + 200'000, 0},
+    {"silent", ReplyEnd::kFrameAndGuard, {.dropLineAfterBytes = 0}, 0, -1, 200'000, 0},
+    {"answer after 190 ms", ReplyEnd::kFrameAndGuard, {}, 190'000, 0,
+     kRepliedUs + 190'000 + 5'000, 0},
+    {"answer after 210 ms", ReplyEnd::kFrameAndGuard, {}, 210'000, -1, 200'000, 7},
+    {"256 bytes at most", ReplyEnd::kFrameAndGuard,
+     {.trailingBytesAt = 1, .trailingBytes = ByteVector(300, 0x55)}, 0, 0, (9 + 256) * 520, 51},
+};
+
+class ReplyEndTest : public LoopbackTest, public testing::WithParamInterface<ReplyEndCase> {};
+
+TEST_P(ReplyEndTest, EndsWithTheWritersLastByteAndNeverLeavesItsTail) {
+  const ReplyEndCase& c = GetParam();
+  platform.SetWireTime(true);
+  platform.AttachWriter(1, writer);
+  platform.port(1).answerDelayUs = c.answerDelayUs;
+  link.SetReplyEnd(c.end);
+  ASSERT_TRUE(link.OpenPort("COM1"));
+  writer.SetFaults(c.faults);
+  EXPECT_EQ(Exchange(kF2), c.result) << c.what;
+  EXPECT_EQ(clock.NowUs(), c.endsAtUs) << c.what;
+  EXPECT_EQ(platform.port(1).toTool.size(), c.leftInPort) << c.what;
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, ReplyEndTest, testing::ValuesIn(kReplyEndCases));
 
 }  // namespace
 }  // namespace morvik::sim
