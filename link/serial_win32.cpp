@@ -8,10 +8,12 @@
 // Every failure of a call is the false result; nothing here retries.
 //
 // The fast reply end reads several bytes per ReadFile, with the time-outs
-// MAXDWORD, MAXDWORD, wait: the call returns at once with what is there, or
-// with the first byte to arrive, or with nothing after the wait. Those
-// time-outs are put on the port only for such reads; a one-byte read or a
-// reading of the time-outs puts the caller's own record back first.
+// interval kGapMs, multiplier 0, constant wait: the call ends when the bytes
+// asked for have come, when the line has paused for kGapMs after a byte, or
+// when the wait is over (with nothing, if nothing came). Wine does not end a
+// call on the first byte under MAXDWORD, MAXDWORD, wait, the other way to ask
+// for this. The time-outs are put on the port only for such reads; a one-byte
+// read or a reading of the time-outs puts the caller's own record back first.
 #define WIN32_LEAN_AND_MEAN
 #define NOMINMAX
 #include <windows.h>
@@ -22,6 +24,8 @@
 
 namespace morvik {
 namespace {
+
+constexpr DWORD kGapMs = 2;
 
 class Win32SerialDevice final : public SerialDevice {
  public:
@@ -137,8 +141,8 @@ class Win32SerialDevice final : public SerialDevice {
     count = 0;
     if (fastWaitMs_ != waitMs) {
       COMMTIMEOUTS ct = own_;
-      ct.ReadIntervalTimeout = MAXDWORD;
-      ct.ReadTotalTimeoutMultiplier = MAXDWORD;
+      ct.ReadIntervalTimeout = kGapMs;
+      ct.ReadTotalTimeoutMultiplier = 0;
       ct.ReadTotalTimeoutConstant = waitMs;
       if (!SetCommTimeouts(handle_, &ct)) return false;
       fastWaitMs_ = waitMs;

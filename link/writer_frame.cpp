@@ -27,7 +27,7 @@ std::size_t FrameLength(Bytes bytes) {
 }
 
 std::size_t AnnouncedFrameLength(Bytes head) {
-  if (head.size() < 4 || head[0] != kStx || head[1] != 0x00) return 0;
+  if (head.size() < kFrameHead || head[0] != kStx || head[1] != 0x00) return 0;
   return head[3] + kFrameOverhead;
 }
 

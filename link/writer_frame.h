@@ -21,6 +21,7 @@ inline constexpr std::uint8_t kEtx = 0x03;
 inline constexpr std::uint8_t kCr = 0x0D;
 inline constexpr std::uint8_t kStatusSuccess = 0x30;
 inline constexpr std::size_t kFrameOverhead = 7;
+inline constexpr std::size_t kFrameHead = 4;  // STX, 0x00, command or status, L
 
 // True when the bytes hold a well-formed frame: STX, 0x00, ETX and CR where the
 // length byte puts them, and a matching sum. Bytes after the CR are ignored.

@@ -17,6 +17,25 @@ constexpr std::uint32_t kWaitBefore7F = 100;
 
 std::string PortName(int number) { return "COM" + std::to_string(number); }
 
+// The next read of a reply under the frame end: how many bytes it asks for
+// (the head, then the rest of the announced frame, so that the read returns
+// with the CR; after that whatever room is left) and how long it waits for
+// the first of them.
+struct FrameRead {
+  std::size_t want;
+  std::uint32_t waitMs;
+};
+
+FrameRead NextFrameRead(Bytes received, std::size_t limit) {
+  const std::size_t have = received.size();
+  const std::size_t room = limit - have;
+  if (have < kFrameHead) return {std::min(kFrameHead - have, room), kReplySilenceMs};
+  const std::size_t announced = AnnouncedFrameLength(received);
+  if (announced > have) return {std::min(announced - have, room), kReplySilenceMs};
+  if (announced == have) return {room, kReplyGuardMs};
+  return {room, kReplySilenceMs};  // no frame announced, or bytes beyond it
+}
+
 }  // namespace
 
 std::string VersionReport(Bytes reply) {
@@ -94,12 +113,10 @@ std::size_t WriterLink::CollectFrameAndGuard(std::span<std::uint8_t> reply) {
   const std::size_t limit = std::min(reply.size(), kReplyCollectionLimit);
   std::size_t collected = 0;
   while (collected < limit) {
-    const std::size_t announced = AnnouncedFrameLength(reply.first(collected));
-    const bool frameComplete = announced != 0 && announced == collected;
-    const std::uint32_t waitMs = frameComplete ? kReplyGuardMs : kReplySilenceMs;
+    const FrameRead next = NextFrameRead(reply.first(collected), limit);
     std::size_t count = 0;
     const bool received =
-        port_.ReadAvailable(reply.subspan(collected, limit - collected), waitMs, count) && count > 0;
+        port_.ReadAvailable(reply.subspan(collected, next.want), next.waitMs, count) && count > 0;
     window_.KeepPainting();
     if (!received) break;
     collected += count;

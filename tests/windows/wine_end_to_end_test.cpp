@@ -85,12 +85,16 @@ TEST(Win32Port, LinkSetsTheLineAndTimeOutsAndAnEmptyReadFails) {
 }
 
 // The scan passes over the silent COM1 and the missing COM2-COM6, finds the
-// writer on COM7; the content card is written and dumped, all silently.
-TEST(WineEndToEnd, ConnectWriteAndDumpOnTheSimulatedWriter) {
+// writer on COM7; the content card is written and dumped, all silently. With
+// either reply end: the fast one reads several bytes per ReadFile.
+class WineEndToEnd : public testing::TestWithParam<ReplyEnd> {};
+
+TEST_P(WineEndToEnd, ConnectWriteAndDumpOnTheSimulatedWriter) {
   const std::unique_ptr<SerialPlatform> platform = MakeSystemSerialPlatform();
   HeadlessWindow window;
   SystemClock clock;
   CardOperations dialog(*platform, window, clock);
+  dialog.SetReplyEnd(GetParam());
 
   dialog.ConnectWriter();
   ASSERT_EQ(dialog.connectedPort(), "COM7");
@@ -116,6 +120,9 @@ TEST(WineEndToEnd, ConnectWriteAndDumpOnTheSimulatedWriter) {
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), test::AsString(expected))
       << "the simulator's card file";
 }
+
+INSTANTIATE_TEST_SUITE_P(ReplyEnds, WineEndToEnd,
+                         testing::Values(ReplyEnd::kSilence, ReplyEnd::kFrameAndGuard));
 
 }  // namespace
 }  // namespace morvik
