@@ -121,7 +121,23 @@ std::size_t WriterLink::CollectFrameAndGuard(std::span<std::uint8_t> reply) {
     if (!received) break;
     collected += count;
   }
+  if (collected == limit) DropUntilSilence();
   return collected;
+}
+
+// A writer still talking when the collection is full says nothing that a
+// later request asked for; the discard before the next request would miss
+// the bytes still on the line, so they are read and dropped here until the
+// line is quiet (at most kMaxDropped bytes, against a line that never is).
+void WriterLink::DropUntilSilence() {
+  constexpr std::size_t kMaxDropped = 4 * kReplyCollectionLimit;
+  std::array<std::uint8_t, 64> dropped{};
+  std::size_t total = 0;
+  std::size_t count = 0;
+  while (total < kMaxDropped && port_.ReadAvailable(dropped, kReplySilenceMs, count) && count > 0) {
+    total += count;
+    window_.KeepPainting();
+  }
 }
 
 int WriterLink::Exchange(Bytes request, std::span<std::uint8_t> reply) {

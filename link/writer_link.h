@@ -106,6 +106,7 @@ class WriterLink {
   std::size_t CollectReply(std::span<std::uint8_t> reply);
   std::size_t CollectUntilSilence(std::span<std::uint8_t> reply);
   std::size_t CollectFrameAndGuard(std::span<std::uint8_t> reply);
+  void DropUntilSilence();
 
   SerialPlatform& platform_;
   std::string connectedPort_;

@@ -278,6 +278,8 @@ TEST(FaultMatrixEndToEnd, TheOperatorHearsOfEveryFailure) {
        "ブロック3で"},
       {{"--bad-sum", "16"}, {"write", "--url", "abc", "--fast"}, 1, "ブロック9で"},
       {{"--trailing", "8:0200340003", "--pace"}, {"dump", "--fast"}, 0, ""},
+      {{"--oversized-reply", "9", "--error-status", "10", "--pace"},
+       {"write", "--url", "abc", "--fast"}, 1, "ブロック3で"},
   };
   for (const auto& row : table) {
     SCOPED_TRACE(row.simulator[0]);

@@ -121,8 +121,9 @@ const ReplyEndCase kReplyEndCases[] = {
     {"answer after 190 ms", ReplyEnd::kFrameAndGuard, {}, 190'000, 0,
      kRepliedUs + 190'000 + 5'000, 0},
     {"answer after 210 ms", ReplyEnd::kFrameAndGuard, {}, 210'000, -1, 200'000, 7},
-    {"256 bytes at most", ReplyEnd::kFrameAndGuard,
-     {.trailingBytesAt = 1, .trailingBytes = ByteVector(300, 0x55)}, 0, 0, (9 + 256) * 520, 51},
+    {"256 bytes kept, the rest dropped", ReplyEnd::kFrameAndGuard,
+     {.trailingBytesAt = 1, .trailingBytes = ByteVector(300, 0x55)}, 0, 0,
+     kRepliedUs + 300 * 520 + 200'000, 0},
 };
 
 class ReplyEndTest : public LoopbackTest, public testing::WithParamInterface<ReplyEndCase> {};
@@ -138,6 +139,7 @@ TEST_P(ReplyEndTest, EndsWithTheWritersLastByteAndNeverLeavesItsTail) {
   EXPECT_EQ(Exchange(kF2), c.result) << c.what;
   EXPECT_EQ(clock.NowUs(), c.endsAtUs) << c.what;
   EXPECT_EQ(platform.port(1).toTool.size(), c.leftInPort) << c.what;
+  EXPECT_EQ(reply[kReplyCollectionLimit], 0) << c.what;
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, ReplyEndTest, testing::ValuesIn(kReplyEndCases));
