@@ -37,7 +37,8 @@ enum class ReplyEnd {
   // The first byte within 200 ms as above, then the whole frame its length
   // byte announces, then kReplyGuardMs without a byte. A byte within the guard
   // (or already read beyond the frame) means the writer is still talking: the
-  // exchange falls back to the silence end.
+  // exchange falls back to the silence end. A collection full at 256 bytes
+  // hears the writer out and drops the rest, so none of it meets a later request.
   kFrameAndGuard,
 };
 
