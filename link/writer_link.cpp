@@ -106,6 +106,7 @@ std::size_t WriterLink::CollectUntilSilence(std::span<std::uint8_t> reply) {
     if (!received) break;
     reply[collected++] = byte;
   }
+  if (collected == limit) DropUntilSilence();
   return collected;
 }
 
@@ -132,12 +133,19 @@ std::size_t WriterLink::CollectFrameAndGuard(std::span<std::uint8_t> reply) {
 void WriterLink::DropUntilSilence() {
   constexpr std::size_t kMaxDropped = 4 * kReplyCollectionLimit;
   std::array<std::uint8_t, 64> dropped{};
-  std::size_t total = 0;
-  std::size_t count = 0;
-  while (total < kMaxDropped && port_.ReadAvailable(dropped, kReplySilenceMs, count) && count > 0) {
-    total += count;
+  for (std::size_t total = 0; total < kMaxDropped;) {
+    const std::size_t count = ReadToDrop(dropped);
     window_.KeepPainting();
+    if (count == 0) return;
+    total += count;
   }
+}
+
+// Read as the reply end reads: one byte per call by default.
+std::size_t WriterLink::ReadToDrop(std::span<std::uint8_t> buffer) {
+  if (replyEnd_ == ReplyEnd::kSilence) return port_.ReadByte(buffer[0]) ? 1 : 0;
+  std::size_t count = 0;
+  return port_.ReadAvailable(buffer, kReplySilenceMs, count) ? count : 0;
 }
 
 int WriterLink::Exchange(Bytes request, std::span<std::uint8_t> reply) {

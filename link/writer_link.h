@@ -32,7 +32,8 @@ inline constexpr int kComPortCount = 31;
 // How the link decides that a reply has ended; chosen once per link, before
 // connecting. The window always uses the silence end.
 enum class ReplyEnd {
-  // 200 ms without a byte, read one byte per call.
+  // 200 ms without a byte, read one byte per call. A collection full at 256
+  // bytes hears the writer out and drops the rest, as below.
   kSilence,
   // The first byte within 200 ms as above, then the whole frame its length
   // byte announces, then kReplyGuardMs without a byte. A byte within the guard
@@ -108,6 +109,7 @@ class WriterLink {
   std::size_t CollectUntilSilence(std::span<std::uint8_t> reply);
   std::size_t CollectFrameAndGuard(std::span<std::uint8_t> reply);
   void DropUntilSilence();
+  std::size_t ReadToDrop(std::span<std::uint8_t> buffer);
 
   SerialPlatform& platform_;
   std::string connectedPort_;

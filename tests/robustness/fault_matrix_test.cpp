@@ -273,8 +273,9 @@ TEST(FaultMatrixEndToEnd, TheOperatorHearsOfEveryFailure) {
       {{"--drop-after", "203"}, {"write", "--url", "abc"}, 1, "ブロック20で"},
       {{"--fail-reads", "3"}, {"dump"}, 1, "Retry Limit Exceed"},
       {{"--trailing", "8:0200340003"}, {"dump"}, 0, ""},
-      // The reply to block 2 runs past 256 bytes into a stale success reply.
-      {{"--oversized-reply", "9", "--error-status", "10"}, {"write", "--url", "abc"}, 1,
+      // The reply to block 2 runs past 256 bytes into a stale success reply,
+      // still on the line when the collection is full.
+      {{"--oversized-reply", "9", "--error-status", "10", "--pace"}, {"write", "--url", "abc"}, 1,
        "ブロック3で"},
       {{"--bad-sum", "16"}, {"write", "--url", "abc", "--fast"}, 1, "ブロック9で"},
       {{"--trailing", "8:0200340003", "--pace"}, {"dump", "--fast"}, 0, ""},
