@@ -220,6 +220,8 @@ TEST(QtMainWindow, TypingIntoAListLeavesItWithoutSelection) {
     EXPECT_EQ(rig.host.GetListSelection(kIdcVolumeList), 3);
     QTest::keyClicks(volume->lineEdit(), "x");
     EXPECT_EQ(rig.host.GetListSelection(kIdcVolumeList), -1);
+    volume->setEditText("中");  // what the capture then compares with the items
+    EXPECT_EQ(rig.host.GetListText(kIdcVolumeList), "中");
     rig.host.dialog()->close();
   });
 }
