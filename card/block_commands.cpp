@@ -97,6 +97,13 @@ std::optional<std::int32_t> ParseCardNumber(std::string_view text) {
   return number;
 }
 
+std::optional<int> FirstDifferingBlock(std::span<const std::uint8_t, kContentImageSize> image,
+                                       std::span<const std::uint8_t, kContentImageSize> card) {
+  const auto [inImage, onCard] = std::mismatch(image.begin(), image.end(), card.begin());
+  if (inImage == image.end()) return std::nullopt;
+  return static_cast<int>((inImage - image.begin()) / kBlockSize);
+}
+
 std::string CardListing(std::span<const std::uint8_t, kContentImageSize> card) {
   std::string listing;
   listing.reserve(16 * 52);

@@ -47,6 +47,11 @@ std::optional<std::int32_t> ParseTypedNumber(std::string_view text);
 // that is no number, rather than cut to its low 16 bits.
 std::optional<std::int32_t> ParseCardNumber(std::string_view text);
 
+// The first block (0-63) where the card differs from the image; nullopt when
+// every byte matches.
+std::optional<int> FirstDifferingBlock(std::span<const std::uint8_t, kContentImageSize> image,
+                                       std::span<const std::uint8_t, kContentImageSize> card);
+
 // The dump listing: 16 lines of 16 bytes, each "%02X" x16, two spaces, the
 // bytes 0x20-0x7E as characters and every other byte as ".", then CR LF.
 std::string CardListing(std::span<const std::uint8_t, kContentImageSize> card);

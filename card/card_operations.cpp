@@ -43,10 +43,9 @@ CardOperations::CardOperations(SerialPlatform& platform, WindowServices& window,
     : WriterLink(platform, window, clock) {}
 
 bool CardOperations::DetectCard(CardIdm& idm) {
-  const std::span<std::uint8_t> reply = sharedReplyBuffer();
   for (;;) {
-    if (Exchange(kCardDetectionRequest, reply) == kDetectionPayloadLength) {
-      std::copy_n(reply.begin() + kIdmOffsetInDetectionReply, idm.size(), idm.begin());
+    if (const std::optional<CardIdm> found = PollCard()) {
+      idm = *found;
       return true;
     }
     if (window().MessageBox(kNoCardText, kErrorCaption, kMbRetryCancelError) == kIdCancel) {
@@ -73,12 +72,40 @@ bool CardOperations::ReadBlocks(std::span<std::uint8_t> reply, std::uint8_t firs
 
 int CardOperations::WriteCardImage(std::span<const std::uint8_t, kContentImageSize> image,
                                    const CardIdm& idm) {
-  for (int block = 0; block < kCardBlocks; ++block) {
+  lastWrite_.emplace();
+  std::copy(image.begin(), image.end(), lastWrite_->image.begin());
+  lastWrite_->idm = idm;
+  for (int& block = lastWrite_->written; block < kCardBlocks; ++block) {
     const auto data = image.subspan(static_cast<std::size_t>(block) * kBlockSize).first<kBlockSize>();
-    if (!WriteBlock(data, static_cast<std::uint8_t>(block), idm)) return block;
+    if (StopRequested() || !WriteBlock(data, static_cast<std::uint8_t>(block), idm)) break;
     window().ReportProgress(block + 1, kCardBlocks);
   }
-  return kCardBlocks;
+  return lastWrite_->written;
+}
+
+VerifyResult CardOperations::VerifyCardImage(std::span<const std::uint8_t, kContentImageSize> image,
+                                             const CardIdm& idm) {
+  ContentImage card{};
+  std::array<std::uint8_t, kCardCommandReplySize> reply{};
+  for (int first = 0; first < kCardBlocks; first += kDumpBlocksPerRequest) {
+    if (StopRequested()) return {VerifyResult::Status::kStopped, first};
+    if (!ReadDumpRequest(reply, static_cast<std::uint8_t>(first), idm)) {
+      return {VerifyResult::Status::kReadFailed, first};
+    }
+    std::copy_n(reply.begin() + kDumpDataOffset, kDumpBytesPerRequest,
+                card.begin() + static_cast<std::ptrdiff_t>(first) * kBlockSize);
+  }
+  const std::optional<int> differing = FirstDifferingBlock(image, card);
+  if (differing) return {VerifyResult::Status::kMismatch, *differing};
+  return {};
+}
+
+std::optional<CardIdm> CardOperations::PollCard() {
+  const std::span<std::uint8_t> reply = sharedReplyBuffer();
+  if (Exchange(kCardDetectionRequest, reply) != kDetectionPayloadLength) return std::nullopt;
+  CardIdm idm{};
+  std::copy_n(reply.begin() + kIdmOffsetInDetectionReply, idm.size(), idm.begin());
+  return idm;
 }
 
 void CardOperations::ReportPartialWrite(int written) {

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 
@@ -13,6 +14,21 @@
 #include "link/writer_link.h"
 
 namespace morvik {
+
+// How reading a card back and comparing it with an image ended. block is the
+// first differing block, or the first block of the read that failed.
+struct VerifyResult {
+  enum class Status { kMatch, kMismatch, kReadFailed, kStopped };
+  Status status = Status::kMatch;
+  int block = 0;
+};
+
+// The image and card of the last WriteCardImage, and how far it got.
+struct LastWrite {
+  ContentImage image{};
+  CardIdm idm{};
+  int written = 0;
+};
 
 class CardOperations : public WriterLink {
  public:
@@ -27,6 +43,17 @@ class CardOperations : public WriterLink {
   // Writes blocks 0-63 in order and stops at the first failure, with nothing
   // sent after it. The number of blocks written: 64 for the whole image.
   int WriteCardImage(std::span<const std::uint8_t, kContentImageSize> image, const CardIdm& idm);
+  // Reads all 64 blocks back, four per request (each request tried up to three
+  // times, as the dump does), and compares them with the image.
+  VerifyResult VerifyCardImage(std::span<const std::uint8_t, kContentImageSize> image,
+                               const CardIdm& idm);
+  // One detection request, no message: the IDm of the card on the writer, if any.
+  std::optional<CardIdm> PollCard();
+  // Asked before every block write and read: true stops the card at once
+  // (an operator's second interrupt). Writes and reads then end early.
+  void SetStopCheck(std::function<bool()> stopNow) { stopNow_ = std::move(stopNow); }
+  bool StopRequested() const { return stopNow_ && stopNow_(); }
+  const std::optional<LastWrite>& lastWrite() const { return lastWrite_; }
 
   void OnWriteCard();
   void OnClearCard();
@@ -64,6 +91,8 @@ class CardOperations : public WriterLink {
   std::int32_t serviceCid_ = 0;
   std::uint8_t readCardMark_ = 0;
   std::array<std::uint8_t, 2> startUid_{};
+  std::function<bool()> stopNow_;
+  std::optional<LastWrite> lastWrite_;
 };
 
 }  // namespace morvik

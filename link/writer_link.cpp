@@ -151,12 +151,19 @@ std::size_t WriterLink::ReadToDrop(std::span<std::uint8_t> buffer) {
 int WriterLink::Exchange(Bytes request, std::span<std::uint8_t> reply) {
   const std::size_t length = FrameLength(request);
   if (length == 0 || reply.empty()) return -1;
+  lastSendFailed_ = false;
   // Whatever is still waiting belongs to an earlier request (the tail of a
   // reply longer than the collection limit, say): a reply must come after its
   // request to count.
-  if (!port_.DiscardInput()) return -1;
+  if (!port_.DiscardInput()) {
+    lastSendFailed_ = true;
+    return -1;
+  }
   for (std::size_t i = 0; i < length; ++i) {
-    if (!port_.WriteByte(request[i])) return -1;
+    if (!port_.WriteByte(request[i])) {
+      lastSendFailed_ = true;
+      return -1;
+    }
   }
   const Bytes received = reply.first(CollectReply(reply));
   if (!CheckReply(received)) return -1;
@@ -187,24 +194,27 @@ int WriterLink::Handshake() {
   return std::equal(kBareSuccessReply.begin(), kBareSuccessReply.end(), reply.begin()) ? 1 : 0;
 }
 
+bool WriterLink::ConnectOnPort(std::string_view portName) {
+  while (OpenPort(portName)) {
+    const int result = Handshake();
+    if (result == 1) {
+      connectedPort_ = std::string(portName);
+      customerIdEntry_ = CustomerIdText(identity_.CID);
+      window_.SetControlText(kIdcCustomerId, customerIdEntry_);
+      return true;
+    }
+    port_.Close();
+    if (result != 2) break;
+  }
+  return false;
+}
+
 void WriterLink::ConnectWriter() {
   port_.Close();
   for (;;) {
     platform_.TakeRefusals();
-    int number = 1;
-    while (number <= kComPortCount) {
-      if (OpenPort(PortName(number))) {
-        const int result = Handshake();
-        if (result == 1) {
-          connectedPort_ = PortName(number);
-          customerIdEntry_ = CustomerIdText(identity_.CID);
-          window_.SetControlText(kIdcCustomerId, customerIdEntry_);
-          return;
-        }
-        port_.Close();
-        if (result == 2) continue;
-      }
-      ++number;
+    for (int number = 1; number <= kComPortCount; ++number) {
+      if (ConnectOnPort(PortName(number))) return;
     }
     const std::vector<RefusedDevice> refused = platform_.TakeRefusals();
     if (window_.MessageBox(NoWriterMessage(refused), kErrorCaption, kMbRetryCancelError) ==

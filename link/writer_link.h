@@ -82,6 +82,9 @@ class WriterLink {
   // 1: the writer answered the whole start-up sequence; 2: the first request
   // went unanswered for the first time (try this port again); 0: failure.
   int Handshake();
+  // Opens this port and runs the start-up sequence on it, once more when the
+  // first request went unanswered. False (port closed) when no writer answers.
+  bool ConnectOnPort(std::string_view portName);
   // Scans COM1-COM31 until a writer answers; asks Retry/Cancel after a full
   // scan; Cancel ends the process with status 1.
   void ConnectWriter();
@@ -92,6 +95,8 @@ class WriterLink {
   ReplyEnd replyEnd() const { return replyEnd_; }
 
   CSerialCom& port() { return port_; }
+  // The last exchange could not even send its request: the line is gone.
+  bool lastSendFailed() const { return lastSendFailed_; }
   const WriterIdentity& identity() const { return identity_; }
   // The customer ID in force for content: the same two bytes as identity's CID.
   std::array<std::uint8_t, 2>& customerId() { return identity_.CID; }
@@ -120,6 +125,7 @@ class WriterLink {
   std::array<std::uint8_t, kSharedReplyBufferSize> replyBuffer_{};
   bool retryMark_ = false;
   ReplyEnd replyEnd_ = ReplyEnd::kSilence;
+  bool lastSendFailed_ = false;
 };
 
 }  // namespace morvik

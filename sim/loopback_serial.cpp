@@ -48,6 +48,7 @@ class LoopbackDevice final : public SerialDevice {
     const std::int64_t byteUs = platform_.ByteTimeUs(port_);
     port_.toWriterFreeUs = std::max(port_.toWriterFreeUs, platform_.clock().NowUs()) + byteUs;
     if (port_.kind == PortKind::kWriter && port_.writer != nullptr) {
+      port_.writer->AdvanceTo(platform_.clock().NowMs());
       Transmit(port_.writer->Receive(std::span(&byte, 1)), port_.toWriterFreeUs, byteUs);
     }
     return true;

@@ -86,16 +86,33 @@ class WriterServer {
     }
   }
 
+  // The operator acts on the time that has passed.
+  void AdvanceModel() {
+    const bool present = model_.slot().present;
+    model_.AdvanceTo(std::chrono::duration_cast<std::chrono::milliseconds>(
+                         SteadyClock::now() - started_).count());
+    if (options_.trace && present != model_.slot().present) {
+      std::fprintf(stderr, "card %d %s\n", model_.cardsPlaced(), present ? "taken off" : "put on");
+    }
+  }
+
+  // With an operator each card has its own file: FILE.1, FILE.2, ...
+  std::string CardFilePath() const {
+    if (options_.cardFile.empty() || !model_.operatorActive()) return options_.cardFile;
+    return options_.cardFile + "." + std::to_string(model_.cardsPlaced());
+  }
+
  private:
   void TakeByte(std::uint8_t byte) {
     // The tool's bytes reach us at once; a real line delivers one per byte time.
     requestArrived_ = std::max(requestArrived_, SteadyClock::now()) + kByteTime;
     const std::size_t requestsBefore = model_.requests().size();
     const std::uint64_t writesBefore = model_.blockWrites();
+    AdvanceModel();
     const std::vector<std::uint8_t> reply = model_.Receive(std::span(&byte, 1));
     if (model_.requests().size() > requestsBefore) Trace('>', model_.requests().back());
     if (!reply.empty()) SendReply(reply);
-    if (model_.blockWrites() != writesBefore) SaveCardFile(options_.cardFile, model_.slot().memory);
+    if (model_.blockWrites() != writesBefore) SaveCardFile(CardFilePath(), model_.slot().memory);
     if (model_.lineDropped()) {
       if (options_.trace) std::fprintf(stderr, "line dropped\n");
       port_.Close();
@@ -134,6 +151,7 @@ class WriterServer {
   WriterModel& model_;
   PtyPort& port_;
   SteadyClock::time_point requestArrived_{};
+  SteadyClock::time_point started_ = SteadyClock::now();
 };
 
 // SIGTERM and SIGINT are held back except while waiting in ppoll, so a stop
@@ -158,7 +176,7 @@ void DrainSilentPort(PtyPort& port) {
   if (port.ReadAvailable(discarded) == PtyPort::IoResult::kGone) port.Close();
 }
 
-void Serve(WriterServer& server, PtyPort& writerPort,
+void Serve(WriterServer& server, const WriterModel& model, PtyPort& writerPort,
            std::vector<std::unique_ptr<PtyPort>>& silentPorts, const sigset_t& waitMask) {
   std::vector<PtyPort*> ports{&writerPort};
   for (auto& port : silentPorts) ports.push_back(port.get());
@@ -166,7 +184,12 @@ void Serve(WriterServer& server, PtyPort& writerPort,
     // A closed port has fd -1, which poll passes over.
     std::vector<pollfd> fds;
     for (PtyPort* port : ports) fds.push_back({port->masterFd(), POLLIN, 0});
-    if (ppoll(fds.data(), fds.size(), nullptr, &waitMask) < 0) continue;
+    // An operator needs the time to pass also while the tool is silent.
+    const timespec tick{0, 20'000'000};
+    const bool ticking = model.operatorActive();
+    const int ready = ppoll(fds.data(), fds.size(), ticking ? &tick : nullptr, &waitMask);
+    if (ticking) server.AdvanceModel();
+    if (ready <= 0) continue;
     for (std::size_t i = 0; i < fds.size(); ++i) {
       if (fds[i].revents == 0) continue;
       if (ports[i] == &writerPort) {
@@ -191,6 +214,12 @@ bool CreateSilentPorts(const ServerOptions& options,
 bool PrepareModel(const ServerOptions& options, WriterModel& model, std::string& error) {
   model.slot() = CardSlot{!options.noCard, options.idm, {}};
   model.SetFaults(options.faults);
+  if (options.operatorPlan.cards > 0) {
+    OperatorPlan plan = options.operatorPlan;
+    plan.firstIdm = options.idm;
+    model.StartOperator(plan, 0);
+    return true;
+  }
   return options.cardFile.empty() || LoadCardFile(options.cardFile, model.slot().memory, error);
 }
 
@@ -229,8 +258,8 @@ int Run(int argc, char** argv) {
   std::fflush(stdout);
 
   WriterServer server(options, model, *writerPort);
-  Serve(server, *writerPort, silentPorts, waitMask);
-  SaveCardFile(options.cardFile, model.slot().memory);
+  Serve(server, model, *writerPort, silentPorts, waitMask);
+  SaveCardFile(server.CardFilePath(), model.slot().memory);
   return 0;
 }
 

@@ -100,6 +100,27 @@ bool SetDropAfter(std::string_view text, Faults& f) {
   return value.has_value();
 }
 
+// "N" or "N:HOLD_MS:GAP_MS".
+bool SetOperator(std::string_view text, OperatorPlan& plan) {
+  const std::size_t first = text.find(':');
+  if (first == std::string_view::npos) return SetCount(text, plan.cards);
+  const std::size_t second = text.find(':', first + 1);
+  int hold = 0;
+  int gap = 0;
+  if (second == std::string_view::npos || !SetCount(text.substr(0, first), plan.cards) ||
+      !SetCount(text.substr(first + 1, second - first - 1), hold) ||
+      !SetCount(text.substr(second + 1), gap)) {
+    return false;
+  }
+  plan.holdMs = hold;
+  plan.gapMs = gap;
+  return true;
+}
+
+bool SetBlock(std::string_view text, int& block) {
+  return SetCount(text, block) && block < static_cast<int>(kBlockCount);
+}
+
 using Setter = std::function<bool(std::string_view, ServerOptions&)>;
 
 struct OptionRule {
@@ -142,6 +163,8 @@ const std::vector<OptionRule>& Rules() {
       {"--fail-write", true, [](V v, O& o) { return SetCount(v, o.faults.failBlockWriteAt); }},
       {"--fail-reads", true, [](V v, O& o) { return SetCount(v, o.faults.failReads); }},
       {"--swap-card", true, [](V v, O& o) { return SetSwap(v, o.faults); }},
+      {"--wrong-byte", true, [](V v, O& o) { return SetBlock(v, o.faults.wrongByteBlock); }},
+      {"--operator", true, [](V v, O& o) { return SetOperator(v, o.operatorPlan); }},
   };
   return rules;
 }
@@ -199,6 +222,11 @@ Serves a simulated card writer on a pseudo-terminal linked as DIR/COMn.
                           save it after every block write and at exit
   --pace                  keep 19200 baud timing in both directions
   --latency MS            answer each request MS milliseconds after it arrived
+  --operator N[:HOLD:GAP] an operator puts N cards on in turn (IDms counting up
+                          from --idm): a card is taken off once block requests
+                          for it have stopped for HOLD ms (default 500), the
+                          next put on GAP ms later (default 1000); with
+                          --card-file, card n is saved as FILE.n
   --trace                 print every request (>) and reply (<) on stderr
 Faults (REQ is a request number counted from start, or "all"):
   --silent-info K         no answer to the first K information requests
@@ -213,6 +241,7 @@ Faults (REQ is a request number counted from start, or "all"):
   --fail-write N          the Nth block write fails
   --fail-reads K          the first K block reads fail
   --swap-card N:HEX16     after N detections another card lies on the writer
+  --wrong-byte BLOCK      the card stores a wrong byte in this block
 Prints "ready COMn /dev/pts/N" when it serves; ends on SIGTERM or SIGINT.
 )";
 }

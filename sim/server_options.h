@@ -16,6 +16,7 @@ struct ServerOptions {
   Idm idm = kDefaultIdm;
   bool noCard = false;
   Faults faults;
+  OperatorPlan operatorPlan;
   bool pace = false;
   int latencyMs = 0;  // the writer's time to answer each request
   bool trace = false;

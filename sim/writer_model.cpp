@@ -60,6 +60,36 @@ RequestKind ClassifyRequest(std::span<const std::uint8_t> frame) {
   return RequestKind::kUnknown;
 }
 
+Idm OperatorCardIdm(const Idm& first, int n) {
+  Idm idm = first;
+  const unsigned low = ((unsigned{idm[6]} << 8) | idm[7]) + static_cast<unsigned>(n - 1);
+  idm[6] = static_cast<std::uint8_t>(low >> 8);
+  idm[7] = static_cast<std::uint8_t>(low);
+  return idm;
+}
+
+void WriterModel::StartOperator(const OperatorPlan& plan, std::int64_t nowMs) {
+  plan_ = plan;
+  nowMs_ = nowMs;
+  cardsPlaced_ = 0;
+  cardTouched_ = false;
+  if (plan_.cards <= 0) return;
+  InsertCard(OperatorCardIdm(plan_.firstIdm, ++cardsPlaced_));
+}
+
+void WriterModel::AdvanceTo(std::int64_t nowMs) {
+  nowMs_ = std::max(nowMs_, nowMs);
+  if (!operatorActive()) return;
+  if (slot_.present && cardTouched_ && nowMs_ - lastBlockRequestMs_ >= plan_.holdMs) {
+    RemoveCard();
+    cardTouched_ = false;
+    removedAtMs_ = nowMs_;
+  }
+  if (!slot_.present && cardsPlaced_ < plan_.cards && nowMs_ - removedAtMs_ >= plan_.gapMs) {
+    InsertCard(OperatorCardIdm(plan_.firstIdm, ++cardsPlaced_));
+  }
+}
+
 void WriterModel::InsertCard(const Idm& idm, const CardImage& memory) {
   slot_ = CardSlot{true, idm, memory};
 }
@@ -129,7 +159,12 @@ bool WriterModel::Aimed(int target) const {
 void WriterModel::Answer(std::span<const std::uint8_t> frame, std::vector<std::uint8_t>& out) {
   ++requestIndex_;
   requests_.emplace_back(frame.begin(), frame.end());
-  if (ClassifyRequest(frame) == RequestKind::kInformation &&
+  const RequestKind kind = ClassifyRequest(frame);
+  if (slot_.present && (kind == RequestKind::kBlockWrite || kind == RequestKind::kBlockRead)) {
+    cardTouched_ = true;
+    lastBlockRequestMs_ = nowMs_;
+  }
+  if (kind == RequestKind::kInformation &&
       ++informationRequests_ <= faults_.silentInformationRequests) {
     return;
   }
@@ -205,6 +240,7 @@ WriterModel::Reply WriterModel::RespondBlockWrite(std::span<const std::uint8_t> 
   if (block >= kBlockCount) return {false, kStatusBadRequest, {}};
 
   std::copy_n(p.begin() + kWriteData, kBlockSize, slot_.memory.begin() + block * kBlockSize);
+  if (static_cast<int>(block) == faults_.wrongByteBlock) slot_.memory[block * kBlockSize] ^= 0x01;
   ++blockWrites_;
   if (++goodBlockWrites_ == faults_.removeCardAfterWrites) RemoveCard();
   return {};

@@ -101,7 +101,23 @@ struct Faults {
   // the writer instead of the one that was there.
   int swapCardAfterDetections = 0;
   Idm swapIdm{};
+  // Writes to this block store their first byte with its lowest bit flipped,
+  // yet are answered as good (-1: none).
+  int wrongByteBlock = -1;
 };
+
+// An operator at the writer: the first card lies on it from the start; once
+// block requests for a card have stopped for holdMs the card is taken off,
+// and after gapMs the next one (a new IDm, blank) is put on; cards in all.
+struct OperatorPlan {
+  int cards = 0;
+  std::int64_t holdMs = 500;
+  std::int64_t gapMs = 1000;
+  Idm firstIdm = kDefaultIdm;
+};
+
+// Card n (1, 2, ...) of an operator: the first IDm with n-1 added to its last two bytes.
+Idm OperatorCardIdm(const Idm& first, int n);
 
 class WriterModel {
  public:
@@ -120,6 +136,14 @@ class WriterModel {
   // Replaces all faults and restarts the counts they are aimed by.
   void SetFaults(const Faults& faults);
   const Faults& faults() const { return faults_; }
+
+  // Hands the writer to an operator from time nowMs on.
+  void StartOperator(const OperatorPlan& plan, std::int64_t nowMs);
+  // Moves the model's time on; the operator acts on it.
+  void AdvanceTo(std::int64_t nowMs);
+  bool operatorActive() const { return plan_.cards > 0; }
+  // Cards the operator has put on so far (the current card's number).
+  int cardsPlaced() const { return cardsPlaced_; }
 
   // Takes bytes from the line; returns what the writer sends back.
   std::vector<std::uint8_t> Receive(std::span<const std::uint8_t> bytes);
@@ -161,6 +185,13 @@ class WriterModel {
   std::vector<std::vector<std::uint8_t>> requests_;
   bool lineDropped_ = false;
   std::uint64_t blockWrites_ = 0;
+
+  OperatorPlan plan_;
+  std::int64_t nowMs_ = 0;
+  int cardsPlaced_ = 0;
+  bool cardTouched_ = false;  // block requests have named the card on the writer
+  std::int64_t lastBlockRequestMs_ = 0;
+  std::int64_t removedAtMs_ = 0;
 
   // Counts since the faults were set.
   int requestIndex_ = 0;

@@ -29,6 +29,7 @@ Content options (image, write); texts are UTF-8:
                       (otherwise asked on the terminal; Cancel without one)
 image:   --cid HEX (customer ID, default 0000)   --raw (the 256 bytes, not a listing)
 write:   --uid-card HEX (write a UID setting card with this start UID)
+         --verify (read the card back; exit status 5 when a block differs)
 uid, write, clear, dump:  --wait (keep detecting until a card answers)
 connect, uid, write, clear, dump:  --fast (a reply ends with its frame and a
           5 ms guard instead of 200 ms of silence; for a writer that answers
@@ -97,6 +98,7 @@ const std::map<std::string, std::function<void(CliOptions&)>>& FlagOptions() {
       {"--wait", [](CliOptions& o) { o.wait = true; }},
       {"--raw", [](CliOptions& o) { o.raw = true; }},
       {"--fast", [](CliOptions& o) { o.fast = true; }},
+      {"--verify", [](CliOptions& o) { o.verify = true; }},
   };
   return flags;
 }
@@ -111,7 +113,7 @@ const std::set<std::string>& AllowedFor(const std::string& command) {
     std::set<std::string> image = content;
     image.insert({"--cid", "--raw"});
     std::set<std::string> write = content;
-    write.insert({"--uid-card", "--wait", "--fast"});
+    write.insert({"--uid-card", "--wait", "--fast", "--verify"});
     return std::map<std::string, std::set<std::string>>{
         {"connect", {"--fast"}}, {"image", image}, {"write", write},
         {"uid", {"--wait", "--fast"}}, {"clear", {"--wait", "--fast"}},

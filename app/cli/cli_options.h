@@ -29,6 +29,7 @@ struct CliOptions {
   bool wait = false;
   bool raw = false;
   bool fast = false;  // a reply ends with its frame, not with 200 ms of silence
+  bool verify = false;  // write: read the card back afterwards
 };
 
 struct ParseResult {

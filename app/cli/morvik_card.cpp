@@ -6,8 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "app/cli/card_image_options.h"
 #include "app/cli/cli_options.h"
 #include "app/cli/console.h"
+#include "app/cli/interrupt.h"
+#include "app/cli/production_commands.h"
 #include "app/cli/terminal_window.h"
 #include "card/card_operations.h"
 #include "content/content_image.h"
@@ -21,21 +24,6 @@ namespace {
 
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
-
-void PutContentIntoWindow(HeadlessWindow& window, const ContentOptions& content) {
-  FillSettingsLists(window);
-  const std::pair<int, const std::string*> texts[] = {
-      {kIdcUrl, &content.url},        {kIdcPopup, &content.popup},
-      {kIdcMailTo, &content.to},      {kIdcMailCc, &content.cc},
-      {kIdcMailTitle, &content.title}, {kIdcMailBody, &content.body}};
-  for (const auto& [id, text] : texts) window.SetControlText(id, *text);
-  const std::pair<int, int> lists[] = {
-      {kIdcVolumeList, content.volume}, {kIdcLedPatternList, content.led},
-      {kIdcSoundTypeList, content.sound}, {kIdcModeList, content.mode},
-      {kIdcReleaseTimeList, content.release}, {kIdcAutoOffTimeList, content.autoOff}};
-  for (const auto& [id, position] : lists) window.SelectListItem(id, position);
-  window.SetCheck(kIdcInitCardCheck, content.initCard ? 1 : 0);
-}
 
 // The listing as the dump shows it, with the line ends of this system.
 void PrintListing(const std::string& listing) {
@@ -99,6 +87,8 @@ int RunWithWriter(const CliOptions& options, TerminalWindow& window) {
   SystemClock clock;
   CardOperations dialog(*platform, window, clock);
   if (options.fast) dialog.SetReplyEnd(ReplyEnd::kFrameAndGuard);
+  InstallInterruptHandlers(true);
+  dialog.SetStopCheck([] { return InterruptCount() >= 2; });
   dialog.ConnectWriter();  // ends the process with status 1 when no writer answers
   const std::string& command = options.command;
   if (command == "connect") {
@@ -118,15 +108,18 @@ int RunWithWriter(const CliOptions& options, TerminalWindow& window) {
     dialog.OnDumpCard();
     if (!window.failed()) PrintListing(window.text(kIdcReport));
   }
-  return window.failed() ? kExitFailure : 0;
+  int status = window.failed() ? kExitFailure : 0;
+  if (status == 0 && options.verify) status = VerifyLastWrite(dialog);
+  return StatusAfterInterrupts(dialog, status);
 }
 
 int Main(const std::vector<std::string>& arguments) {
   if (arguments.empty() || arguments[0] == "--help" || arguments[0] == "-h" ||
       arguments[0] == "help") {
-    std::cout << kUsage;
+    std::cout << kUsage << "\n" << kProductionUsage;
     return arguments.empty() ? kExitUsage : 0;
   }
+  if (IsProductionCommand(arguments[0])) return RunProductionCommand(arguments);
   const ParseResult parsed = ParseCommandLine(arguments);
   if (!parsed.options) {
     std::cerr << "morvik-card: " << parsed.error << "\n" << kUsage;

@@ -7,6 +7,8 @@
 #include <iostream>
 #include <string>
 
+#include "app/cli/interrupt.h"
+
 namespace morvik {
 
 TerminalWindow::TerminalWindow(TerminalAnswers answers)
@@ -58,6 +60,20 @@ void TerminalWindow::ReportProgress(int done, int total) {
   std::fprintf(stderr, "\rblock %d/%d", done, total);
   if (done == total) std::fputc('\n', stderr);
   std::fflush(stderr);
+}
+
+}  // namespace morvik
+
+namespace morvik {
+
+void TerminalWindow::BeginWaitCursor() {
+  HeadlessWindow::BeginWaitCursor();
+  SetCardInProgress(true);
+}
+
+void TerminalWindow::EndWaitCursor() {
+  HeadlessWindow::EndWaitCursor();
+  SetCardInProgress(false);
 }
 
 }  // namespace morvik

@@ -18,6 +18,9 @@ class TerminalWindow : public HeadlessWindow {
   explicit TerminalWindow(TerminalAnswers answers);
   void ExitProcess(int status) override;
   void ReportProgress(int done, int total) override;
+  // The wait cursor brackets the writing or reading of a card.
+  void BeginWaitCursor() override;
+  void EndWaitCursor() override;
 
   // True once an error was shown or a question or retry was answered Cancel:
   // the command did not do what was asked.

@@ -1,0 +1,51 @@
+// What a production run reports: one record per card, a tally per writer, and
+// the exit status they add up to. Pure formatting, no I/O.
+#pragma once
+
+#include <span>
+#include <string>
+
+namespace morvik {
+
+enum class CardResult { kOk, kWriteFailed, kVerifyFailed, kRemoved, kInterrupted };
+
+struct CardRecord {
+  std::string time;  // UTC, "2026-12-07T01:23:45Z"
+  std::string port;
+  std::string idm;
+  CardResult result = CardResult::kOk;
+  int block = 0;  // where it failed or stopped; not shown for ok
+  double seconds = 0;
+};
+
+// "2026-12-07T01:23:45Z COM3 0123456789ABCDEF write failed at block 9 13.2s"
+std::string RecordText(const CardRecord& record);
+// {"time":"...","port":"COM3","idm":"...","result":"write-failed","block":9,"seconds":13.2}
+std::string RecordJson(const CardRecord& record);
+
+struct WriterTally {
+  std::string port;
+  int ok = 0;
+  int writeFailed = 0;
+  int verifyFailed = 0;
+  int removed = 0;
+  int interrupted = 0;
+  std::string problem;  // why the writer stopped early, empty when it did not
+
+  void Count(CardResult result);
+  int cards() const { return ok + writeFailed + verifyFailed + removed + interrupted; }
+};
+
+// "COM3: 10 cards, 9 ok, 1 verify failed" and the same for all writers together.
+std::string TallyText(const WriterTally& tally);
+WriterTally TotalOf(std::span<const WriterTally> tallies);
+
+inline constexpr int kExitCardFailed = 1;
+inline constexpr int kExitVerifyFailed = 5;
+inline constexpr int kExitInterrupted = 130;
+
+// 130 when interrupted; else 0 when every card is ok and no writer had a
+// problem, 5 when verify failures are the only failures, 1 otherwise.
+int BatchExitStatus(std::span<const WriterTally> tallies, bool interrupted);
+
+}  // namespace morvik

@@ -1,0 +1,53 @@
+#include "app/cli/interrupt.h"
+
+#include <atomic>
+#include <csignal>
+#include <cstdlib>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace morvik {
+namespace {
+
+std::atomic<int> interrupts{0};
+std::atomic<bool> cardInProgress{false};
+bool exitWhenIdle = false;
+
+constexpr char kFinishing[] =
+    "\ninterrupted: finishing the cards being written (interrupt again to stop at once)\n";
+constexpr char kStopping[] = "\ninterrupted again: stopping at the next block\n";
+
+// Only what a signal handler may do: atomics, one write, ending the process.
+void Say(const char* text, unsigned length) {
+#ifdef _WIN32
+  _write(2, text, length);
+#else
+  if (write(STDERR_FILENO, text, length) < 0) return;
+#endif
+}
+
+void OnInterrupt(int signalNumber) {
+  std::signal(signalNumber, OnInterrupt);  // some C libraries reset the handler on delivery
+  const int count = interrupts.fetch_add(1) + 1;
+  if (count == 1 && exitWhenIdle && !cardInProgress.load()) std::_Exit(130);
+  if (count == 1) Say(kFinishing, sizeof kFinishing - 1);
+  if (count == 2) Say(kStopping, sizeof kStopping - 1);
+}
+
+}  // namespace
+
+void InstallInterruptHandlers(bool exitIfIdle) {
+  exitWhenIdle = exitIfIdle;
+  std::signal(SIGINT, OnInterrupt);
+  std::signal(SIGTERM, OnInterrupt);
+}
+
+int InterruptCount() { return interrupts.load(); }
+
+void SetCardInProgress(bool inProgress) { cardInProgress.store(inProgress); }
+
+}  // namespace morvik

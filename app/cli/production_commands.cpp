@@ -1,0 +1,222 @@
+#include "app/cli/production_commands.h"
+
+#include <charconv>
+#include <cstdio>
+#include <iostream>
+#include <optional>
+
+#include "app/batch/batch_runner.h"
+#include "app/cli/card_image_options.h"
+#include "app/cli/interrupt.h"
+#include "app/cli/terminal_window.h"
+#include "link/port_names.h"
+#include "link/system_serial.h"
+
+namespace morvik {
+
+const char kProductionUsage[] = R"(Production line:
+  batch     write and read back every new card put on the writer(s), one report line per card
+            content options as write, and
+            --count N          stop after N cards (default: until interrupted)
+            --ports COM3,COM5  these writers (default: the first writer found)
+            --all              every port where a writer answers
+            --no-verify        do not read the cards back
+            --json             report JSON Lines (time, port, idm, result, block, seconds)
+            --log FILE         append JSON Lines to FILE, flushed after every card
+            exit status: 0 all ok, 1 a card failed, 5 only verify failures, 130 interrupted
+  verify    compare the card on the writer with the content options (exit 5 on a mismatch)
+  write --verify   read the card back after writing it
+)";
+
+namespace {
+
+constexpr int kExitUsage = 2;
+
+struct BatchOptions {
+  CliOptions card;
+  std::optional<int> count;
+  std::vector<std::string> ports;
+  bool all = false;
+  bool verify = true;
+  bool json = false;
+  std::string log;
+};
+
+struct BatchParse {
+  std::optional<BatchOptions> options;
+  std::string error;
+};
+
+std::optional<int> PositiveCount(const std::string& text) {
+  int value = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size() || value < 1) return std::nullopt;
+  return value;
+}
+
+bool SplitPorts(const std::string& text, std::vector<std::string>& ports) {
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t comma = text.find(',', start);
+    const std::string port = text.substr(start, comma - start);
+    if (!ComPortNumber(port)) return false;
+    ports.push_back(port);
+    if (comma == std::string::npos) return true;
+    start = comma + 1;
+  }
+}
+
+// Takes the options of batch (or none, for verify) out of the arguments and
+// leaves the content options to the parser write uses.
+BatchParse ParseProductionOptions(const std::vector<std::string>& arguments) {
+  const std::string& command = arguments[0];
+  BatchOptions options;
+  std::vector<std::string> rest{"write"};
+  for (std::size_t i = 1; i < arguments.size(); ++i) {
+    const std::string& name = arguments[i];
+    const bool batch = command == "batch";
+    const bool takesValue = batch && (name == "--count" || name == "--ports" || name == "--log");
+    if (takesValue && i + 1 >= arguments.size()) return {std::nullopt, name + " needs a value"};
+    if (takesValue) {
+      const std::string& value = arguments[++i];
+      const bool good = name == "--count"   ? (options.count = PositiveCount(value)).has_value()
+                        : name == "--ports" ? SplitPorts(value, options.ports)
+                                            : !(options.log = value).empty();
+      if (!good) return {std::nullopt, "bad value for " + name + ": " + value};
+    } else if (batch && name == "--all") {
+      options.all = true;
+    } else if (batch && name == "--no-verify") {
+      options.verify = false;
+    } else if (batch && name == "--json") {
+      options.json = true;
+    } else if ((batch && name == "--wait") || name == "--verify") {
+      return {std::nullopt, command + " does not take " + name};
+    } else {
+      rest.push_back(name);
+    }
+  }
+  if (options.all && !options.ports.empty()) return {std::nullopt, "--all and --ports exclude each other"};
+  ParseResult parsed = ParseCommandLine(rest);
+  if (!parsed.options) {
+    if (parsed.error.starts_with("write ")) parsed.error.replace(0, 5, command);
+    return {std::nullopt, parsed.error};
+  }
+  options.card = *parsed.options;
+  options.card.command = command;
+  return {options, {}};
+}
+
+// Built again for each writer (its customer ID goes into the image) after the
+// operator has answered every question once: this time every answer is OK.
+std::optional<ContentImage> QuietImage(const CliOptions& options, std::array<std::uint8_t, 2> cid) {
+  HeadlessWindow window;
+  window.SetDefaultAnswer(kIdOk);
+  return BuildCardImage(options, cid, window);
+}
+
+std::vector<WriterPlan> PlanWriters(const BatchOptions& options) {
+  std::vector<WriterPlan> plans;
+  for (const std::string& port : options.ports) plans.push_back({{port}, true});
+  if (!options.ports.empty()) return plans;
+  WriterPlan scan{{}, true};
+  for (int com = 1; com <= kComPortCount; ++com) {
+    const std::string port = "COM" + std::to_string(com);
+    if (options.all) plans.push_back({{port}, false});
+    scan.ports.push_back(port);
+  }
+  if (!options.all) plans.push_back(scan);
+  return plans;
+}
+
+int RunBatchCommand(const BatchOptions& options) {
+  std::FILE* log = nullptr;
+  if (!options.log.empty() && (log = std::fopen(options.log.c_str(), "a")) == nullptr) {
+    std::cerr << "morvik-card: cannot open " << options.log << "\n";
+    return kExitCardFailed;
+  }
+  InstallInterruptHandlers(false);
+  CardBudget budget(options.count);
+  RecordPrinter printer(stdout, options.json, log);
+  BatchContext context;
+  context.imageFor = [&options](std::array<std::uint8_t, 2> cid) { return QuietImage(options.card, cid); };
+  context.budget = &budget;
+  context.stopAfterCard = [] { return InterruptCount() >= 1; };
+  context.stopNow = [] { return InterruptCount() >= 2; };
+  context.report = [&printer](const CardRecord& record) { printer.Print(record); };
+  context.verify = options.verify;
+  const std::vector<WriterTally> tallies = RunBatch(PlanWriters(options), context, MakeSystemSerialPlatform);
+  if (log != nullptr) std::fclose(log);
+  for (const WriterTally& tally : tallies) std::cerr << TallyText(tally) << "\n";
+  if (tallies.empty()) std::cerr << "morvik-card: no writer answers\n";
+  std::cerr << TallyText(TotalOf(tallies)) << "\n";
+  return BatchExitStatus(tallies, InterruptCount() > 0);
+}
+
+int RunVerifyCommand(const CliOptions& options, TerminalWindow& window) {
+  const std::unique_ptr<SerialPlatform> platform = MakeSystemSerialPlatform();
+  SystemClock clock;
+  CardOperations card(*platform, window, clock);
+  InstallInterruptHandlers(true);
+  card.SetStopCheck([] { return InterruptCount() >= 1; });
+  card.ConnectWriter();  // ends the process with status 1 when no writer answers
+  CardIdm idm{};
+  if (!card.DetectCard(idm)) return kExitCardFailed;
+  const std::optional<ContentImage> image = QuietImage(options, card.customerId());
+  if (!image) return kExitUsage;
+  SetCardInProgress(true);
+  const VerifyResult result = card.VerifyCardImage(*image, idm);
+  SetCardInProgress(false);
+  if (result.status == VerifyResult::Status::kMatch) {
+    std::cout << IdmText(idm) << " ok\n";
+    return 0;
+  }
+  if (result.status == VerifyResult::Status::kStopped) return kExitInterrupted;
+  const bool mismatch = result.status == VerifyResult::Status::kMismatch;
+  std::cout << IdmText(idm) << (mismatch ? " verify failed at block " : " unreadable at block ")
+            << result.block << "\n";
+  return mismatch ? kExitVerifyFailed : kExitCardFailed;
+}
+
+}  // namespace
+
+bool IsProductionCommand(const std::string& command) { return command == "batch" || command == "verify"; }
+
+int RunProductionCommand(const std::vector<std::string>& arguments) {
+  const BatchParse parsed = ParseProductionOptions(arguments);
+  if (!parsed.options) {
+    std::cerr << "morvik-card: " << parsed.error << "\n" << kProductionUsage;
+    return kExitUsage;
+  }
+  const BatchOptions& options = *parsed.options;
+  // The content is checked, and its questions answered, before any writer is touched.
+  TerminalWindow window(TerminalAnswers{options.card.confirm, options.card.wait});
+  if (!BuildCardImage(options.card, {0, 0}, window)) return kExitUsage;
+  if (options.card.command == "verify") return RunVerifyCommand(options.card, window);
+  return RunBatchCommand(options);
+}
+
+int VerifyLastWrite(CardOperations& card) {
+  const std::optional<LastWrite>& last = card.lastWrite();
+  if (!last || last->written < kCardBlocks) return kExitCardFailed;
+  SetCardInProgress(true);
+  const VerifyResult result = card.VerifyCardImage(last->image, last->idm);
+  SetCardInProgress(false);
+  if (result.status == VerifyResult::Status::kMatch) return 0;
+  if (result.status == VerifyResult::Status::kStopped) return kExitInterrupted;
+  const bool mismatch = result.status == VerifyResult::Status::kMismatch;
+  std::cerr << "morvik-card: " << (mismatch ? "verify failed at block " : "card unreadable at block ")
+            << result.block << "\n";
+  return mismatch ? kExitVerifyFailed : kExitCardFailed;
+}
+
+int StatusAfterInterrupts(const CardOperations& card, int status) {
+  if (InterruptCount() == 0) return status;
+  const std::optional<LastWrite>& last = card.lastWrite();
+  if (last && last->written < kCardBlocks) {
+    std::cerr << "morvik-card: interrupted: card " << IdmText(last->idm) << " stopped at block "
+              << last->written << "\n";
+  }
+  return kExitInterrupted;
+}
+
+}  // namespace morvik
