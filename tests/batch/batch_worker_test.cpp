@@ -1,0 +1,94 @@
+// One writer of a production run on the in-process simulator, in virtual time:
+// which cards get written, how each ends, and what the card holds afterwards.
+#include "app/batch/batch_worker.h"
+
+#include <gtest/gtest.h>
+
+#include "sim/loopback_serial.h"
+
+namespace morvik {
+namespace {
+
+using R = CardResult;
+constexpr int kStoppedBlock = -1;  // the block the writer had reached when stopped
+
+struct Scenario {
+  const char* name;
+  int operatorCards;  // 0: one card that stays on the writer
+  sim::Faults faults;
+  int budget;
+  std::int64_t softStopMs = 600'000;  // first interrupt
+  std::int64_t hardStopMs = 600'000;  // second interrupt
+  std::vector<std::pair<R, int>> expected;
+  std::uint64_t blockWrites;  // 0: the card stopped part way
+};
+
+ContentImage Pattern() {
+  ContentImage image;
+  for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<std::uint8_t>(i * 7 + 1);
+  return image;
+}
+
+class BatchWorkerTest : public testing::TestWithParam<Scenario> {};
+
+TEST_P(BatchWorkerTest, EachCardIsWrittenOnceAndReportedWithWhereItFailed) {
+  const Scenario& s = GetParam();
+  sim::VirtualClock clock;
+  sim::LoopbackPlatform platform(clock);
+  sim::WriterModel writer;
+  platform.AttachWriter(4, writer);
+  writer.SetFaults(s.faults);
+  writer.StartOperator({s.operatorCards, 500, 1000}, 0);
+
+  CardBudget budget(s.budget);
+  std::vector<CardRecord> records;
+  BatchContext context;
+  context.imageFor = [](std::array<std::uint8_t, 2>) { return Pattern(); };
+  context.budget = &budget;
+  context.stopAfterCard = [&] { return clock.NowMs() >= s.softStopMs; };
+  context.stopNow = [&] { return clock.NowMs() >= s.hardStopMs; };
+  context.report = [&](const CardRecord& r) { records.push_back(r); };
+  BatchWorker worker(platform, clock, context);
+  ASSERT_TRUE(worker.Connect({"COM2", "COM4"}));
+  worker.Run();
+
+  ASSERT_EQ(records.size(), s.expected.size());
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    const int block = s.expected[i].second == kStoppedBlock ? static_cast<int>(writer.blockWrites())
+                                                            : s.expected[i].second;
+    EXPECT_EQ(records[i].port, "COM4");
+    EXPECT_EQ(records[i].idm, IdmText(sim::OperatorCardIdm(sim::kDefaultIdm, static_cast<int>(i) + 1)));
+    EXPECT_EQ(records[i].result, s.expected[i].first) << i;
+    if (records[i].result != R::kOk) {
+      EXPECT_EQ(records[i].block, block) << i;
+    }
+  }
+  if (s.blockWrites > 0) {
+    EXPECT_EQ(writer.blockWrites(), s.blockWrites);
+  } else {
+    EXPECT_TRUE(writer.blockWrites() > 0 && writer.blockWrites() < 64);
+  }
+  EXPECT_EQ(worker.tally().cards(), static_cast<int>(records.size()));
+  if (!records.empty() && records.back().result == R::kOk) {
+    EXPECT_EQ(writer.slot().memory, Pattern());
+  }
+}
+
+sim::Faults FailWrite(int n) { return {.failBlockWriteAt = n}; }
+sim::Faults RemoveAfter(int n) { return {.removeCardAfterWrites = n}; }
+sim::Faults WrongByte(int block) { return {.wrongByteBlock = block}; }
+
+INSTANTIATE_TEST_SUITE_P(
+    Loopback, BatchWorkerTest,
+    testing::Values(
+        Scenario{"CardThatStaysIsWrittenOnce", 0, {}, 3, 120'000, 600'000, {{R::kOk, 0}}, 64},
+        Scenario{"RemovalThenANewCard", 3, {}, 3, 600'000, 600'000, {{R::kOk, 0}, {R::kOk, 0}, {R::kOk, 0}}, 192},
+        Scenario{"FailedBlock", 2, FailWrite(10), 2, 600'000, 600'000, {{R::kWriteFailed, 9}, {R::kOk, 0}}, 73},
+        Scenario{"WrongStoredByte", 1, WrongByte(37), 1, 600'000, 600'000, {{R::kVerifyFailed, 37}}, 64},
+        Scenario{"CardTakenAway", 1, RemoveAfter(20), 1, 600'000, 600'000, {{R::kRemoved, 20}}, 20},
+        Scenario{"FirstInterruptFinishesTheCard", 3, {}, 3, 5'000, 600'000, {{R::kOk, 0}}, 64},
+        Scenario{"SecondInterruptStopsAtOnce", 3, {}, 3, 5'000, 5'000, {{R::kInterrupted, kStoppedBlock}}, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace morvik

@@ -1,0 +1,63 @@
+// The report of a production run: each card's line as text and JSON, and the
+// exit status the writers' tallies add up to.
+#include "app/batch/card_record.h"
+
+#include <gtest/gtest.h>
+
+namespace morvik {
+namespace {
+
+struct RecordCase {
+  CardResult result;
+  int block;
+  const char* text;
+  const char* json;
+};
+
+class CardRecordTest : public testing::TestWithParam<RecordCase> {};
+
+TEST_P(CardRecordTest, TextAndJsonLinesCarryTheResultAndItsBlock) {
+  const RecordCase& c = GetParam();
+  const CardRecord record{"2026-12-07T01:23:45Z", "COM3", "0123456789ABCDEF", c.result, c.block, 17.26};
+  EXPECT_EQ(RecordText(record), std::string("2026-12-07T01:23:45Z COM3 0123456789ABCDEF ") + c.text + " 17.3s");
+  EXPECT_EQ(RecordJson(record), std::string(R"({"time":"2026-12-07T01:23:45Z","port":"COM3",)") +
+                                    R"("idm":"0123456789ABCDEF","result":)" + c.json + R"(,"seconds":17.3})");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Results, CardRecordTest,
+    testing::Values(RecordCase{CardResult::kOk, 5, "ok", R"("ok")"},
+                    RecordCase{CardResult::kWriteFailed, 9, "write failed at block 9", R"("write-failed","block":9)"},
+                    RecordCase{CardResult::kVerifyFailed, 63, "verify failed at block 63",
+                               R"("verify-failed","block":63)"},
+                    RecordCase{CardResult::kRemoved, 20, "card removed", R"("removed","block":20)"},
+                    RecordCase{CardResult::kInterrupted, 0, "interrupted at block 0",
+                               R"("interrupted","block":0)"}));
+
+TEST(BatchExitStatus, ZeroOnlyWhenAllOkFiveForVerifyFailuresAloneOneOtherwise) {
+  const auto tally = [](std::vector<CardResult> results, std::string problem = {}) {
+    WriterTally t;
+    t.port = "COM1";
+    for (CardResult r : results) t.Count(r);
+    t.problem = std::move(problem);
+    return t;
+  };
+  using R = CardResult;
+  const struct {
+    std::vector<WriterTally> tallies;
+    bool interrupted;
+    int status;
+  } cases[] = {
+      {{tally({R::kOk, R::kOk}), tally({R::kOk})}, false, 0},
+      {{tally({R::kOk, R::kVerifyFailed}), tally({R::kVerifyFailed})}, false, 5},
+      {{tally({R::kVerifyFailed}), tally({R::kRemoved})}, false, 1},
+      {{tally({R::kOk}), tally({}, "no writer answers")}, false, 1},
+      {{}, false, 1},
+      {{tally({R::kOk})}, true, 130},
+  };
+  for (const auto& c : cases) EXPECT_EQ(BatchExitStatus(c.tallies, c.interrupted), c.status);
+  EXPECT_EQ(TallyText(TotalOf(cases[2].tallies)), "all: 2 cards, 0 ok, 1 verify failed, 1 removed");
+}
+
+}  // namespace
+}  // namespace morvik
