@@ -72,7 +72,8 @@ void WriterTally::Count(CardResult result) {
 }
 
 std::string TallyText(const WriterTally& t) {
-  std::string text = t.port + ": " + std::to_string(t.cards()) + " cards, " + std::to_string(t.ok) + " ok";
+  std::string text = t.port + ": " + std::to_string(t.cards()) + (t.cards() == 1 ? " card, " : " cards, ") +
+                     std::to_string(t.ok) + " ok";
   AddCount(text, t.writeFailed, "write failed");
   AddCount(text, t.verifyFailed, "verify failed");
   AddCount(text, t.removed, "removed");
