@@ -32,21 +32,6 @@ namespace {
 
 constexpr int kExitUsage = 2;
 
-struct BatchOptions {
-  CliOptions card;
-  std::optional<int> count;
-  std::vector<std::string> ports;
-  bool all = false;
-  bool verify = true;
-  bool json = false;
-  std::string log;
-};
-
-struct BatchParse {
-  std::optional<BatchOptions> options;
-  std::string error;
-};
-
 std::optional<int> PositiveCount(const std::string& text) {
   int value = 0;
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -64,46 +49,6 @@ bool SplitPorts(const std::string& text, std::vector<std::string>& ports) {
     if (comma == std::string::npos) return true;
     start = comma + 1;
   }
-}
-
-// Takes the options of batch (or none, for verify) out of the arguments and
-// leaves the content options to the parser write uses.
-BatchParse ParseProductionOptions(const std::vector<std::string>& arguments) {
-  const std::string& command = arguments[0];
-  BatchOptions options;
-  std::vector<std::string> rest{"write"};
-  for (std::size_t i = 1; i < arguments.size(); ++i) {
-    const std::string& name = arguments[i];
-    const bool batch = command == "batch";
-    const bool takesValue = batch && (name == "--count" || name == "--ports" || name == "--log");
-    if (takesValue && i + 1 >= arguments.size()) return {std::nullopt, name + " needs a value"};
-    if (takesValue) {
-      const std::string& value = arguments[++i];
-      const bool good = name == "--count"   ? (options.count = PositiveCount(value)).has_value()
-                        : name == "--ports" ? SplitPorts(value, options.ports)
-                                            : !(options.log = value).empty();
-      if (!good) return {std::nullopt, "bad value for " + name + ": " + value};
-    } else if (batch && name == "--all") {
-      options.all = true;
-    } else if (batch && name == "--no-verify") {
-      options.verify = false;
-    } else if (batch && name == "--json") {
-      options.json = true;
-    } else if ((batch && name == "--wait") || name == "--verify") {
-      return {std::nullopt, command + " does not take " + name};
-    } else {
-      rest.push_back(name);
-    }
-  }
-  if (options.all && !options.ports.empty()) return {std::nullopt, "--all and --ports exclude each other"};
-  ParseResult parsed = ParseCommandLine(rest);
-  if (!parsed.options) {
-    if (parsed.error.starts_with("write ")) parsed.error.replace(0, 5, command);
-    return {std::nullopt, parsed.error};
-  }
-  options.card = *parsed.options;
-  options.card.command = command;
-  return {options, {}};
 }
 
 // Built again for each writer (its customer ID goes into the image) after the
@@ -178,6 +123,44 @@ int RunVerifyCommand(const CliOptions& options, TerminalWindow& window) {
 }
 
 }  // namespace
+
+BatchParse ParseProductionOptions(const std::vector<std::string>& arguments) {
+  const std::string& command = arguments[0];
+  BatchOptions options;
+  std::vector<std::string> rest{"write"};
+  for (std::size_t i = 1; i < arguments.size(); ++i) {
+    const std::string& name = arguments[i];
+    const bool batch = command == "batch";
+    const bool takesValue = batch && (name == "--count" || name == "--ports" || name == "--log");
+    if (takesValue && i + 1 >= arguments.size()) return {std::nullopt, name + " needs a value"};
+    if (takesValue) {
+      const std::string& value = arguments[++i];
+      const bool good = name == "--count"   ? (options.count = PositiveCount(value)).has_value()
+                        : name == "--ports" ? SplitPorts(value, options.ports)
+                                            : !(options.log = value).empty();
+      if (!good) return {std::nullopt, "bad value for " + name + ": " + value};
+    } else if (batch && name == "--all") {
+      options.all = true;
+    } else if (batch && name == "--no-verify") {
+      options.verify = false;
+    } else if (batch && name == "--json") {
+      options.json = true;
+    } else if ((batch && name == "--wait") || name == "--verify") {
+      return {std::nullopt, command + " does not take " + name};
+    } else {
+      rest.push_back(name);
+    }
+  }
+  if (options.all && !options.ports.empty()) return {std::nullopt, "--all and --ports exclude each other"};
+  ParseResult parsed = ParseCommandLine(rest);
+  if (!parsed.options) {
+    if (parsed.error.starts_with("write ")) parsed.error.replace(0, 5, command);
+    return {std::nullopt, parsed.error};
+  }
+  options.card = *parsed.options;
+  options.card.command = command;
+  return {options, {}};
+}
 
 bool IsProductionCommand(const std::string& command) { return command == "batch" || command == "verify"; }
 

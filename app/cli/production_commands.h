@@ -3,12 +3,33 @@
 // --verify and for interrupts.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "app/cli/cli_options.h"
 #include "card/card_operations.h"
 
 namespace morvik {
+
+struct BatchOptions {
+  CliOptions card;  // the content options, as write takes them
+  std::optional<int> count;
+  std::vector<std::string> ports;
+  bool all = false;
+  bool verify = true;
+  bool json = false;
+  std::string log;
+};
+
+struct BatchParse {
+  std::optional<BatchOptions> options;
+  std::string error;
+};
+
+// The options of batch (or, for verify, none of its own) taken out of the
+// arguments; the content options go to the parser write uses.
+BatchParse ParseProductionOptions(const std::vector<std::string>& arguments);
 
 bool IsProductionCommand(const std::string& command);
 // The whole command from its arguments (the command word first) to its exit status.

@@ -85,6 +85,7 @@ INSTANTIATE_TEST_SUITE_P(
         Scenario{"RemovalThenANewCard", 3, {}, 3, 600'000, 600'000, {{R::kOk, 0}, {R::kOk, 0}, {R::kOk, 0}}, 192},
         Scenario{"FailedBlock", 2, FailWrite(10), 2, 600'000, 600'000, {{R::kWriteFailed, 9}, {R::kOk, 0}}, 73},
         Scenario{"WrongStoredByte", 1, WrongByte(37), 1, 600'000, 600'000, {{R::kVerifyFailed, 37}}, 64},
+        Scenario{"UnreadableCard", 1, {.failReads = 3}, 1, 600'000, 600'000, {{R::kVerifyFailed, 0}}, 64},
         Scenario{"CardTakenAway", 1, RemoveAfter(20), 1, 600'000, 600'000, {{R::kRemoved, 20}}, 20},
         Scenario{"FirstInterruptFinishesTheCard", 3, {}, 3, 5'000, 600'000, {{R::kOk, 0}}, 64},
         Scenario{"SecondInterruptStopsAtOnce", 3, {}, 3, 5'000, 5'000, {{R::kInterrupted, kStoppedBlock}}, 0}),
