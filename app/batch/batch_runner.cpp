@@ -34,6 +34,11 @@ void RecordPrinter::Print(CardRecord record) {
   }
 }
 
+void RecordPrinter::Note(const std::string& text) {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  std::fprintf(stderr, "%s\n", text.c_str());
+}
+
 std::vector<WriterTally> RunBatch(const std::vector<WriterPlan>& writers, const BatchContext& context,
                                   const std::function<std::unique_ptr<SerialPlatform>()>& makePlatform) {
   struct Slot {

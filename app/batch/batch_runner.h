@@ -22,6 +22,8 @@ class RecordPrinter {
   RecordPrinter(std::FILE* out, bool json, std::FILE* log) : out_(out), json_(json), log_(log) {}
   // Stamps the record with the current UTC time and prints it.
   void Print(CardRecord record);
+  // A line on stderr, never inside a record line.
+  void Note(const std::string& text);
 
  private:
   std::mutex mutex_;

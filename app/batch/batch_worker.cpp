@@ -20,14 +20,14 @@ bool BatchWorker::Connect(const std::vector<std::string>& ports) {
     tally_.port = port;
     if (card_.ConnectOnPort(port)) return true;
   }
-  tally_.problem = "no writer answers";
+  tally_.problem = "no writer answers";  // said in the tally: with --all most ports have none
   return false;
 }
 
 void BatchWorker::Run() {
   const std::optional<ContentImage> image = context_.imageFor(card_.customerId());
   if (!image) {
-    tally_.problem = "content refused";
+    Problem("content refused");
     return;
   }
   while (const std::optional<CardIdm> idm = WaitForNewCard()) {
@@ -36,7 +36,7 @@ void BatchWorker::Run() {
     const CardRecord record = WriteCard(*idm, *image);
     tally_.Count(record.result);
     context_.report(record);
-    if (card_.lastSendFailed()) tally_.problem = "writer lost";
+    if (card_.lastSendFailed()) Problem("writer lost");
     if (record.result == CardResult::kInterrupted || card_.lastSendFailed()) return;
   }
 }
@@ -46,7 +46,7 @@ std::optional<CardIdm> BatchWorker::WaitForNewCard() {
     if (context_.stopAfterCard() || context_.budget->Exhausted()) return std::nullopt;
     const std::optional<CardIdm> idm = card_.PollCard();
     if (card_.lastSendFailed()) {
-      tally_.problem = "writer lost";
+      Problem("writer lost");
       return std::nullopt;
     }
     if (idm && idm != lastCard_) return idm;
@@ -79,6 +79,15 @@ CardResult BatchWorker::WhyFailed(const CardIdm& idm, CardResult failure) {
   if (card_.StopRequested()) return CardResult::kInterrupted;
   if (card_.lastSendFailed()) return failure;
   return card_.PollCard() == idm ? failure : CardResult::kRemoved;
+}
+
+}  // namespace morvik
+
+namespace morvik {
+
+void BatchWorker::Problem(const std::string& problem) {
+  tally_.problem = problem;
+  if (context_.note) context_.note(tally_.port + ": " + problem);
 }
 
 }  // namespace morvik

@@ -39,6 +39,7 @@ struct BatchContext {
   std::function<bool()> stopAfterCard;  // first interrupt: finish the card, then stop
   std::function<bool()> stopNow;        // second interrupt: stop at the next block
   std::function<void(const CardRecord&)> report;
+  std::function<void(const std::string&)> note;  // a writer's problem, as it happens
   bool verify = true;
   std::uint32_t pollPauseMs = 100;  // between detection requests while no new card lies there
 };
@@ -61,6 +62,7 @@ class BatchWorker {
   // A write or read that did not go through: the operator's stop, the card
   // taken away, or a failure of the card itself.
   CardResult WhyFailed(const CardIdm& idm, CardResult failure);
+  void Problem(const std::string& problem);
 
   Clock& clock_;
   const BatchContext& context_;

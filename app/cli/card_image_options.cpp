@@ -13,7 +13,7 @@ namespace morvik {
 namespace {
 
 constexpr char kBadNumberText[] =
-    "入力された番号を16進数として読み取れません。FFFFFFFF以下の16進数を入力してください。";
+    "入力された番号を16進数として読み取れません。FFFF以下の16進数を入力してください。";
 
 std::array<std::uint8_t, 2> HighAndLowByte(std::int32_t number) {
   const auto bits = static_cast<std::uint32_t>(number);
@@ -22,8 +22,8 @@ std::array<std::uint8_t, 2> HighAndLowByte(std::int32_t number) {
 
 // Read as the window reads its entry: code page 932 bytes, then the number.
 std::optional<std::int32_t> TypedNumber(const std::string& text, HeadlessWindow& window) {
-  const std::optional<std::string> typed = EncodeCp932(text);
-  const std::optional<std::int32_t> number = typed ? ParseTypedNumber(*typed) : std::nullopt;
+  const EntryText typed = EntryFromUtf8(text, kEntryBufferSize);
+  const std::optional<std::int32_t> number = ParseCardNumber(typed.bytes);
   if (!number) window.MessageBox(kBadNumberText, "Error", kMbError);
   return number;
 }

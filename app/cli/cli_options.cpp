@@ -15,8 +15,10 @@ Commands:
   write     write a content card (or, with --uid-card HEX, a UID setting card)
   clear     write 64 zero blocks to the card
   dump      read the whole card and print its listing
+  batch     write and read back every new card put on the writer(s), one line per card
+  verify    compare the card on the writer with the content options
 
-Content options (image, write); texts are UTF-8:
+Content options (image, write, batch, verify); texts are UTF-8:
   --url TEXT  --popup TEXT  --mail  --to TEXT  --cc TEXT  --title TEXT  --body TEXT
   --volume N  --led N  --sound N  --mode N  --release N  --autooff N
             list positions 0-3 (volume なし/小/中/大, led 消灯/1/2/常時,
@@ -30,10 +32,11 @@ Content options (image, write); texts are UTF-8:
 image:   --cid HEX (customer ID, default 0000)   --raw (the 256 bytes, not a listing)
 write:   --uid-card HEX (write a UID setting card with this start UID)
          --verify (read the card back; exit status 5 when a block differs)
-uid, write, clear, dump:  --wait (keep detecting until a card answers)
-connect, uid, write, clear, dump:  --fast (a reply ends with its frame and a
+uid, write, clear, dump, verify:  --wait (keep detecting until a card answers)
+connect, uid, write, clear, dump, batch, verify:  --fast (a reply ends with its frame and a
           5 ms guard instead of 200 ms of silence; for a writer that answers
           each request within 200 ms and sends nothing unasked)
+batch, verify:  morvik-card batch --help
 
 The writer's ports are COM1-COM31; set MORVIK_PORT_DIR to a directory holding
 links named COM1..COM31 to use other devices (the simulator makes them).

@@ -116,7 +116,7 @@ int RunWithWriter(const CliOptions& options, TerminalWindow& window) {
 int Main(const std::vector<std::string>& arguments) {
   if (arguments.empty() || arguments[0] == "--help" || arguments[0] == "-h" ||
       arguments[0] == "help") {
-    std::cout << kUsage << "\n" << kProductionUsage;
+    std::cout << kUsage;
     return arguments.empty() ? kExitUsage : 0;
   }
   if (IsProductionCommand(arguments[0])) return RunProductionCommand(arguments);

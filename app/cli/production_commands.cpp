@@ -14,18 +14,24 @@
 
 namespace morvik {
 
-const char kProductionUsage[] = R"(Production line:
-  batch     write and read back every new card put on the writer(s), one report line per card
-            content options as write, and
-            --count N          stop after N cards (default: until interrupted)
-            --ports COM3,COM5  these writers (default: the first writer found)
-            --all              every port where a writer answers
-            --no-verify        do not read the cards back
-            --json             report JSON Lines (time, port, idm, result, block, seconds)
-            --log FILE         append JSON Lines to FILE, flushed after every card
-            exit status: 0 all ok, 1 a card failed, 5 only verify failures, 130 interrupted
-  verify    compare the card on the writer with the content options (exit 5 on a mismatch)
-  write --verify   read the card back after writing it
+const char kProductionUsage[] = R"(usage: morvik-card batch [content options] [options]
+       morvik-card verify [content options] [--wait]
+
+batch writes the content to every new card put on the writer(s), reads each
+card back and prints one line per card. The content options are those of write
+(morvik-card --help); the content is checked before any writer is touched.
+  --count N          stop after N cards (default: until interrupted)
+  --ports COM3,COM5  these writers (default: the first writer found)
+  --all              every port where a writer answers
+  --no-verify        do not read the cards back
+  --json             JSON Lines: time, port, idm, result, block, seconds
+  --log FILE         append JSON Lines to FILE, flushed after every card
+A card left on a writer is never written twice. Ctrl-C once: every writer
+finishes its card, then the run ends; twice: each stops at the next block.
+Exit status: 0 all ok, 1 a card failed, 5 only verify failures, 130 interrupted.
+
+verify reads the card on the writer and compares it with the content: exit
+status 5 and the first differing block when they differ.
 )";
 
 namespace {
@@ -88,6 +94,7 @@ int RunBatchCommand(const BatchOptions& options) {
   context.stopAfterCard = [] { return InterruptCount() >= 1; };
   context.stopNow = [] { return InterruptCount() >= 2; };
   context.report = [&printer](const CardRecord& record) { printer.Print(record); };
+  context.note = [&printer](const std::string& text) { printer.Note("morvik-card: " + text); };
   context.verify = options.verify;
   const std::vector<WriterTally> tallies = RunBatch(PlanWriters(options), context, MakeSystemSerialPlatform);
   if (log != nullptr) std::fclose(log);
@@ -165,6 +172,10 @@ BatchParse ParseProductionOptions(const std::vector<std::string>& arguments) {
 bool IsProductionCommand(const std::string& command) { return command == "batch" || command == "verify"; }
 
 int RunProductionCommand(const std::vector<std::string>& arguments) {
+  if (arguments.size() == 2 && (arguments[1] == "--help" || arguments[1] == "-h")) {
+    std::cout << kProductionUsage;
+    return 0;
+  }
   const BatchParse parsed = ParseProductionOptions(arguments);
   if (!parsed.options) {
     std::cerr << "morvik-card: " << parsed.error << "\n" << kProductionUsage;

@@ -21,6 +21,7 @@ struct Scenario {
   std::int64_t hardStopMs = 600'000;  // second interrupt
   std::vector<std::pair<R, int>> expected;
   std::uint64_t blockWrites;  // 0: the card stopped part way
+  bool unplugAfterFirstCard = false;
 };
 
 ContentImage Pattern() {
@@ -47,7 +48,10 @@ TEST_P(BatchWorkerTest, EachCardIsWrittenOnceAndReportedWithWhereItFailed) {
   context.budget = &budget;
   context.stopAfterCard = [&] { return clock.NowMs() >= s.softStopMs; };
   context.stopNow = [&] { return clock.NowMs() >= s.hardStopMs; };
-  context.report = [&](const CardRecord& r) { records.push_back(r); };
+  context.report = [&](const CardRecord& r) {
+    records.push_back(r);
+    platform.port(4).lineDropped = s.unplugAfterFirstCard;
+  };
   BatchWorker worker(platform, clock, context);
   ASSERT_TRUE(worker.Connect({"COM2", "COM4"}));
   worker.Run();
@@ -69,6 +73,7 @@ TEST_P(BatchWorkerTest, EachCardIsWrittenOnceAndReportedWithWhereItFailed) {
     EXPECT_TRUE(writer.blockWrites() > 0 && writer.blockWrites() < 64);
   }
   EXPECT_EQ(worker.tally().cards(), static_cast<int>(records.size()));
+  EXPECT_EQ(worker.tally().problem, s.unplugAfterFirstCard ? "writer lost" : "");
   if (!records.empty() && records.back().result == R::kOk) {
     EXPECT_EQ(writer.slot().memory, Pattern());
   }
@@ -87,6 +92,7 @@ INSTANTIATE_TEST_SUITE_P(
         Scenario{"WrongStoredByte", 1, WrongByte(37), 1, 600'000, 600'000, {{R::kVerifyFailed, 37}}, 64},
         Scenario{"UnreadableCard", 1, {.failReads = 3}, 1, 600'000, 600'000, {{R::kVerifyFailed, 0}}, 64},
         Scenario{"CardTakenAway", 1, RemoveAfter(20), 1, 600'000, 600'000, {{R::kRemoved, 20}}, 20},
+        Scenario{"WriterUnplugged", 3, {}, 3, 600'000, 600'000, {{R::kOk, 0}}, 64, true},
         Scenario{"FirstInterruptFinishesTheCard", 3, {}, 3, 5'000, 600'000, {{R::kOk, 0}}, 64},
         Scenario{"SecondInterruptStopsAtOnce", 3, {}, 3, 5'000, 5'000, {{R::kInterrupted, kStoppedBlock}}, 0}),
     [](const auto& info) { return std::string(info.param.name); });
