@@ -30,10 +30,21 @@ void Say(const char* text, unsigned length) {
 #endif
 }
 
+// Windows runs the handler on a thread of its own, where exit may run the
+// clean-ups registered with atexit (the console's code pages); a POSIX
+// handler may only end the process outright.
+[[noreturn]] void EndIdle() {
+#ifdef _WIN32
+  std::exit(130);
+#else
+  std::_Exit(130);
+#endif
+}
+
 void OnInterrupt(int signalNumber) {
   std::signal(signalNumber, OnInterrupt);  // some C libraries reset the handler on delivery
   const int count = interrupts.fetch_add(1) + 1;
-  if (count == 1 && exitWhenIdle && !cardInProgress.load()) std::_Exit(130);
+  if (count == 1 && exitWhenIdle && !cardInProgress.load()) EndIdle();
   if (count == 1) Say(kFinishing, sizeof kFinishing - 1);
   if (count == 2) Say(kStopping, sizeof kStopping - 1);
 }
