@@ -13,6 +13,7 @@ bool CardBudget::Take() {
 BatchWorker::BatchWorker(SerialPlatform& platform, Clock& clock, const BatchContext& context)
     : clock_(clock), context_(context), card_(platform, window_, clock) {
   card_.SetStopCheck(context_.stopNow);
+  if (context_.fast) card_.SetReplyEnd(ReplyEnd::kFrameAndGuard);
 }
 
 bool BatchWorker::Connect(const std::vector<std::string>& ports) {

@@ -41,6 +41,7 @@ struct BatchContext {
   std::function<void(const CardRecord&)> report;
   std::function<void(const std::string&)> note;  // a writer's problem, as it happens
   bool verify = true;
+  bool fast = false;                // replies end with their frame and a short guard
   std::uint32_t pollPauseMs = 100;  // between detection requests while no new card lies there
 };
 

@@ -15,7 +15,7 @@
 namespace morvik {
 
 const char kProductionUsage[] = R"(usage: morvik-card batch [content options] [options]
-       morvik-card verify [content options] [--wait]
+       morvik-card verify [content options] [--wait] [--fast]
 
 batch writes the content to every new card put on the writer(s), reads each
 card back and prints one line per card. The content options are those of write
@@ -25,6 +25,7 @@ card back and prints one line per card. The content options are those of write
   --all              every port where a writer answers
   --no-verify        do not read the cards back
   --json             JSON Lines: time, port, idm, result, block, seconds
+  --fast             replies end with their frame and a 5 ms guard (see morvik-card --help)
   --log FILE         append JSON Lines to FILE, flushed after every card
 A card left on a writer is never written twice. Ctrl-C once: every writer
 finishes its card, then the run ends; twice: each stops at the next block.
@@ -96,6 +97,7 @@ int RunBatchCommand(const BatchOptions& options) {
   context.report = [&printer](const CardRecord& record) { printer.Print(record); };
   context.note = [&printer](const std::string& text) { printer.Note("morvik-card: " + text); };
   context.verify = options.verify;
+  context.fast = options.card.fast;
   const std::vector<WriterTally> tallies = RunBatch(PlanWriters(options), context, MakeSystemSerialPlatform);
   if (log != nullptr) std::fclose(log);
   for (const WriterTally& tally : tallies) std::cerr << TallyText(tally) << "\n";
@@ -108,6 +110,7 @@ int RunVerifyCommand(const CliOptions& options, TerminalWindow& window) {
   const std::unique_ptr<SerialPlatform> platform = MakeSystemSerialPlatform();
   SystemClock clock;
   CardOperations card(*platform, window, clock);
+  if (options.fast) card.SetReplyEnd(ReplyEnd::kFrameAndGuard);
   InstallInterruptHandlers(true);
   card.SetStopCheck([] { return InterruptCount() >= 1; });
   card.ConnectWriter();  // ends the process with status 1 when no writer answers

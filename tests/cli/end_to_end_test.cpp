@@ -111,10 +111,10 @@ TEST(WriterCommands, NoCardAndFailedWritesEndWithStatusOne) {
 TEST(WriterCommands, VerifyNamesTheFirstBlockTheCardStoredWrong) {
   Simulator simulator({"--com", "1", "--wrong-byte", "5"});
   ASSERT_TRUE(simulator.ready());
-  const auto write = RunCommand({kCard, "write", "--url", "abc", "--verify"});
+  const auto write = RunCommand({kCard, "write", "--url", "abc", "--verify", "--fast"});
   EXPECT_EQ(write.status, 5);
   EXPECT_NE(write.err.find("verify failed at block 5"), std::string::npos) << write.err;
-  const auto verify = RunCommand({kCard, "verify", "--url", "abc"});
+  const auto verify = RunCommand({kCard, "verify", "--url", "abc", "--fast"});
   EXPECT_EQ(verify.status, 5);
   EXPECT_EQ(verify.out, "0123456789ABCDEF verify failed at block 5\n");
 }
@@ -128,7 +128,7 @@ TEST(BatchCommand, TwoWritersWriteAndVerifySixCards) {
   setenv("MORVIK_PORT_DIR", first.portDir().c_str(), 1);
   const std::string log = first.portDir() + "/log";
   const auto batch = RunCommand({kCard, "batch", "--count", "6", "--ports", "COM3,COM5", "--json",
-                                 "--url", "abc", "--log", log});
+                                 "--url", "abc", "--log", log, "--fast"});
   EXPECT_EQ(batch.status, 0) << batch.err;
   std::ifstream logged(log);
   const std::string logText((std::istreambuf_iterator<char>(logged)), {});

@@ -20,7 +20,7 @@ TEST_P(ProductionOptionsTest, RefusesWhatTheCommandDoesNotTakeNamingIt) {
 
 INSTANTIATE_TEST_SUITE_P(
     Batch, ProductionOptionsTest,
-    testing::Values(OptionsCase{{"batch", "--url", "a", "--count", "3", "--all", "--no-verify"}, ""},
+    testing::Values(OptionsCase{{"batch", "--url", "a", "--count", "3", "--all", "--no-verify", "--fast"}, ""},
                     OptionsCase{{"batch", "--count", "0"}, "bad value for --count: 0"},
                     OptionsCase{{"batch", "--count", "2x"}, "bad value for --count: 2x"},
                     OptionsCase{{"batch", "--ports", "COM3,,COM5"}, "bad value for --ports: COM3,,COM5"},
@@ -33,7 +33,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ProductionOptions, BatchKeepsItsOwnValuesAndTheContentOptions) {
   const BatchParse parsed =
-      ParseProductionOptions({"batch", "--ports", "COM3,COM15", "--json", "--log", "l", "--url", "u", "--yes"});
+      ParseProductionOptions({"batch", "--ports", "COM3,COM15", "--json", "--log", "l", "--url", "u", "--yes", "--fast"});
   ASSERT_TRUE(parsed.options) << parsed.error;
   const BatchOptions& o = *parsed.options;
   EXPECT_EQ(o.ports, (std::vector<std::string>{"COM3", "COM15"}));
@@ -41,7 +41,7 @@ TEST(ProductionOptions, BatchKeepsItsOwnValuesAndTheContentOptions) {
   EXPECT_EQ(o.log, "l");
   EXPECT_EQ(o.card.command, "batch");
   EXPECT_EQ(o.card.content.url, "u");
-  EXPECT_EQ(o.card.confirm, true);
+  EXPECT_TRUE(o.card.confirm == true && o.card.fast);
 }
 
 }  // namespace
