@@ -269,34 +269,6 @@ TEST_F(CardTest, DumpListsTheWholeCard) {
   EXPECT_EQ(window.waitCursorDepth(), 0);
 }
 
-TEST_F(CardTest, DumpRetriesEachRequestUpToThreeTimes) {
-  Fault([](sim::Faults& f) { f.failReads = 2; });
-  dialog.OnDumpCard();
-  EXPECT_EQ(Count(RequestKind::kBlockRead), 18);
-  EXPECT_TRUE(window.messages().empty());
-  EXPECT_EQ(window.text(kIdcReport).size(), 832u);
-}
-
-TEST_F(CardTest, DumpGivesUpAfterThreeFailedAttemptsAndKeepsTheField) {
-  window.SetControlText(kIdcReport, "earlier text");
-  // Request 1 is the detection, 2-5 the first four reads; the fifth read's
-  // three attempts fail in three different ways (the last with a payload too
-  // short to hold four blocks).
-  Fault([](sim::Faults& f) {
-    f.errorStatusAt = 6;
-    f.badSumAt = 7;
-    f.resizedPayloadAt = 8;
-    f.resizedPayloadLength = 5;
-  });
-  dialog.OnDumpCard();
-  EXPECT_EQ(Count(RequestKind::kBlockRead), 7);
-  ASSERT_EQ(window.messages().size(), 1u);
-  EXPECT_EQ(window.messages()[0].text, "Retry Limit Exceed");
-  EXPECT_EQ(window.messages()[0].type, 0x10u);
-  EXPECT_EQ(window.text(kIdcReport), "earlier text");
-  EXPECT_EQ(window.waitCursorDepth(), 0);
-}
-
 TEST_F(CardTest, DumpCancelledAtDetectionReadsNothing) {
   window.SetControlText(kIdcReport, "earlier text");
   writer.RemoveCard();

@@ -89,33 +89,5 @@ TEST(WriterModel, AnswersEveryRequestKindByteForByte) {
             Hex("02 00 30 11 00 10 11 12 13 11 22 33 44 18 19 1A 1B 1C 1D 1E 1F 03 12 0D"));
 }
 
-TEST(WriterModel, FramesAreFoundInAnyPiecesAndAmidNoise) {
-  const struct {
-    const char* what;
-    std::vector<ByteVector> pieces;
-    ByteVector replies;
-    std::size_t requests;
-  } cases[] = {
-      {"byte by byte",
-       {Hex("02"), Hex("00"), Hex("4F"), Hex("02"), Hex("F0"), Hex("00"), Hex("03"), Hex("46"),
-        Hex("0D")},
-       kInformationReply,
-       1},
-      {"noise first", {Hex("FF 0D 00 02 02"), kF2}, kBare, 1},
-      {"two requests in one piece", {Concat(kF2, kDetect)}, Concat(kBare, kDetectionReply), 2},
-      {"a stray head promising 255 bytes", {Hex("02 00 4F FF 01"), k7F}, kBare, 1},
-      {"split in two", {Hex("02 00 7F 01"), Hex("01 03 86 0D")}, kBare, 1},
-      {"bad sum is ignored", {Hex("02 00 7F 01 01 03 87 0D"), k7F}, kBare, 1},
-      {"bare CR", {Hex("0D 0D 0D")}, {}, 0},
-  };
-  for (const auto& c : cases) {
-    WriterModel fresh;
-    ByteVector replies;
-    for (const ByteVector& piece : c.pieces) replies = Concat(replies, fresh.Receive(piece));
-    EXPECT_EQ(replies, c.replies) << c.what;
-    EXPECT_EQ(fresh.requests().size(), c.requests) << c.what;
-  }
-}
-
 }  // namespace
 }  // namespace morvik::sim
