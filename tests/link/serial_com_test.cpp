@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "link/clock.h"
 #include "link/writer_link.h"
 #include "scripted_port.h"
 #include "window/headless_window.h"
@@ -11,6 +12,14 @@ namespace {
 
 using test::FakeClock;
 using test::ScriptedPlatform;
+
+// The start-up waits the writer needs really pass: at least, never less.
+TEST(SystemClock, SleepWaitsAtLeastTheTimeAsked) {
+  SystemClock clock;
+  const std::int64_t before = clock.NowMs();
+  clock.Sleep(30);
+  EXPECT_GE(clock.NowMs() - before, 30);
+}
 
 TEST(SerialCom, EveryOperationOnAClosedPortFailsAtOnce) {
   FakeClock clock;
