@@ -19,8 +19,6 @@ INFO_REPLY = frame(0x30, b"\xF0\x02\x11\x26\x12\x06\x12\x34")
 SUCCESS = frame(0x30)
 IDM = bytes.fromhex("0123456789ABCDEF")
 DETECTION_REPLY = frame(0x30, b"\x00\x01" + IDM)
-WRITE_REQUEST = frame(0x78, b"\xA1\x05\x04\x11\x22\x33\x44\x01" + IDM)
-READ_REQUEST = frame(0x78, b"\x23\x08\x04\x01" + IDM)
 
 
 def read_reply(first):
@@ -43,15 +41,6 @@ def save(target, name, data):
         f.write(data)
 
 
-def frames():
-    for name, data in [("info-request", INFO_REQUEST), ("info-reply", INFO_REPLY),
-                       ("success", SUCCESS), ("detection-reply", DETECTION_REPLY),
-                       ("write-request", WRITE_REQUEST), ("read-request", READ_REQUEST),
-                       ("read-reply", read_reply(0)), ("trailing", SUCCESS + b"\x02\x00\x30"),
-                       ("error-status", frame(0x34))]:
-        save("frame", name, data)
-
-
 def exchanges():
     # count-1, then per exchange: request choice, buffer choice, the line's step.
     save("exchange", "info", b"\x00\x00\x00" + step(INFO_REPLY))
@@ -60,13 +49,6 @@ def exchanges():
     save("exchange", "silence-inside", b"\x00\x04\x00" + step(SUCCESS + SUCCESS, control=0x08))
     save("exchange", "line-dies", b"\x01\x05\x00" + step(read_reply(8), control=0x01) + b"\x05\x00")
     save("exchange", "write-fails", b"\x00\x02\x00" + step(SUCCESS, control=0x02))
-
-
-def startup():
-    sequence = step(INFO_REPLY) + step(SUCCESS) * 4
-    save("startup", "writer-on-com1", b"\x01\x00" + sequence)
-    save("startup", "silent-then-writer", b"\x03\x01" + step(b"") * 2 + sequence)
-    save("startup", "no-writer", b"\x00\x01")
 
 
 def card_commands():
@@ -97,12 +79,6 @@ def content_images():
     content("lone-counter", answers=0x01, texts=("a[CT]", "", "", "", "", ""))
 
 
-def typed_numbers():
-    for i, value in enumerate(["", "1A2B", "  0x1A2B", "-1", "FFFFFFFF", "123456789",
-                               "00000000000001", "G12", "0x", "+ff"]):
-        save("typed_number", str(i), value.encode())
-
-
 def cp932():
     for i, (limit, value) in enumerate([(239, "ポップアップサンプル"), (3, "～－①∥￢＼㈱"),
                                         (2, "ｱ髙"), (10, "a😀b"), (5, "abc[IM]"), (238, "a" * 237 + "あ")]):
@@ -110,10 +86,7 @@ def cp932():
 
 
 if __name__ == "__main__":
-    frames()
     exchanges()
-    startup()
     card_commands()
     content_images()
-    typed_numbers()
     cp932()

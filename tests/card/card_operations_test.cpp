@@ -107,22 +107,6 @@ TEST_F(CardTest, ContentWriteLeavesTheImageOnTheCardSilently) {
   EXPECT_EQ(window.waitCursorDepth(), 0);
 }
 
-TEST_F(CardTest, RefusedBuildSendsNoWriteRequest) {
-  dialog.OnWriteCard();  // empty URL
-  EXPECT_EQ(Count(RequestKind::kBlockWrite), 0);
-  ASSERT_EQ(window.messages().size(), 1u);
-  EXPECT_EQ(window.messages()[0].text, "空のURL情報やメールToアドレスは設定できません");
-  EXPECT_EQ(window.messages()[0].type, 0x10u);
-}
-
-TEST_F(CardTest, UnencodableEntryWritesNothing) {
-  window.SetControlText(kIdcUrl, "abc\xF0\x9F\x98\x80");  // an emoji
-  dialog.OnWriteCard();
-  EXPECT_EQ(Count(RequestKind::kBlockWrite), 0);
-  ASSERT_EQ(window.messages().size(), 1u);
-  EXPECT_EQ(window.messages()[0].type, 0x10u);
-}
-
 TEST_F(CardTest, FailedBlockStopsTheWriteAndTellsTheOperator) {
   writer.slot().memory = Filled(0xEE);
   window.SetControlText(kIdcUrl, "abc");

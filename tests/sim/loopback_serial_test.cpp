@@ -1,4 +1,4 @@
-// The scan and the reply ends on the loopback's virtual time and wire timing.
+// The reply ends on the loopback's wire timing, in virtual time.
 #include "sim/loopback_serial.h"
 
 #include <gtest/gtest.h>
@@ -13,8 +13,6 @@ namespace {
 using test::ByteVector;
 using test::Hex;
 
-const ByteVector kInformation = Hex("02 00 4F 02 F0 00 03 46 0D");
-const ByteVector kDetect = Hex("02 00 78 02 01 00 03 80 0D");
 const ByteVector kF2 = Hex("02 00 4F 02 F2 00 03 48 0D");
 
 class LoopbackTest : public testing::Test {
@@ -29,24 +27,6 @@ class LoopbackTest : public testing::Test {
   WriterModel writer;
   std::array<std::uint8_t, 1024> reply{};
 };
-
-// A silent port takes the bytes and costs its time-outs on the virtual clock only.
-TEST_F(LoopbackTest, ScanOverASilentPortRunsOnVirtualTime) {
-  platform.AddSilentPort(1);
-  platform.AttachWriter(3, writer);
-  link.ConnectWriter();
-  const std::vector<OpenAttempt> expected{
-      {1, 0, true}, {1, 700, true}, {2, 1400, false}, {3, 1400, true}};
-  ASSERT_EQ(platform.openLog().size(), expected.size());
-  for (std::size_t i = 0; i < expected.size(); ++i) {
-    EXPECT_EQ(platform.openLog()[i].com, expected[i].com) << i;
-    EXPECT_EQ(platform.openLog()[i].atMs, expected[i].atMs) << i;
-    EXPECT_EQ(platform.openLog()[i].opened, expected[i].opened) << i;
-  }
-  EXPECT_EQ(platform.port(1).received, test::Concat(kInformation, kInformation));
-  // 500 ms wait, five exchanges each ending with 200 ms of silence, 100 ms wait.
-  EXPECT_EQ(clock.NowMs(), 1400 + 1600);
-}
 
 // Where a reply ends at 19200 baud, in virtual time: the F2 request (9 bytes)
 // goes out from 0 and is answered by a bare success reply (7 bytes), unless the
@@ -77,6 +57,9 @@ const ReplyEndCase kReplyEndCases[] = {
     {"answer after 190 ms", ReplyEnd::kFrameAndGuard, {}, 190'000, 0,
      kRepliedUs + 190'000 + 5'000, 0},
     {"answer after 210 ms", ReplyEnd::kFrameAndGuard, {}, 210'000, -1, 200'000, 7},
+    {"256 bytes kept, the rest dropped, by silence", ReplyEnd::kSilence,
+     {.trailingBytesAt = 1, .trailingBytes = ByteVector(300, 0x55)}, 0, 0,
+     kRepliedUs + 300 * 520 + 200'000, 0},
     {"256 bytes kept, the rest dropped", ReplyEnd::kFrameAndGuard,
      {.trailingBytesAt = 1, .trailingBytes = ByteVector(300, 0x55)}, 0, 0,
      kRepliedUs + 300 * 520 + 200'000, 0},
