@@ -114,11 +114,16 @@ void CardOperations::ReportPartialWrite(int written) {
   }
 }
 
-int CardOperations::WriteContentOrUidCard(const CardIdm& idm) {
-  if (window().GetCheck(kIdcUidCardCheck) != 0) return WriteCardImage(UidSettingCard(startUid_), idm);
+std::optional<ContentImage> CardOperations::ComposeCardImage() {
+  if (window().GetCheck(kIdcUidCardCheck) != 0) return UidSettingCard(startUid_);
   ContentImage image{};
-  if (!CaptureContentSettings() || !BuildContentImage(contentSettings_, image)) return kCardBlocks;
-  return WriteCardImage(image, idm);
+  if (!CaptureContentSettings() || !BuildContentImage(contentSettings_, image)) return std::nullopt;
+  return image;
+}
+
+int CardOperations::WriteContentOrUidCard(const CardIdm& idm) {
+  const std::optional<ContentImage> image = ComposeCardImage();
+  return image ? WriteCardImage(*image, idm) : kCardBlocks;
 }
 
 void CardOperations::OnWriteCard() {
@@ -133,11 +138,14 @@ void CardOperations::OnWriteCard() {
 
 void CardOperations::OnClearCard() {
   ExchangeEntriesFromControls();
+  WriteWholeImage(ContentImage{});
+}
+
+void CardOperations::WriteWholeImage(std::span<const std::uint8_t, kContentImageSize> image) {
   CardIdm idm{};
   if (!DetectCard(idm)) return;
-  const ContentImage cleared{};
   window().BeginWaitCursor();
-  const int written = WriteCardImage(cleared, idm);
+  const int written = WriteCardImage(image, idm);
   window().EndWaitCursor();
   ReportPartialWrite(written);
 }
@@ -151,25 +159,25 @@ std::optional<std::int32_t> CardOperations::ReadTypedNumber() {
   return number;
 }
 
-void CardOperations::OnCreateWriteCard() {
+bool CardOperations::TakeTypedNumber(bool readCard) {
   const std::optional<std::int32_t> number = ReadTypedNumber();
-  if (!number) return;
+  if (!number) return false;
   serviceCid_ = *number;
-  if (window().GetCheck(kIdcUidCardCheck) != 0) {
+  if (!readCard && window().GetCheck(kIdcUidCardCheck) != 0) {
     startUid_ = HighAndLowByte(*number);
   } else {
     customerId() = HighAndLowByte(*number);
   }
-  OnWriteCard();
+  if (readCard) readCardMark_ = 1;
+  return true;
+}
+
+void CardOperations::OnCreateWriteCard() {
+  if (TakeTypedNumber(false)) OnWriteCard();
 }
 
 void CardOperations::OnCreateReadCard() {
-  const std::optional<std::int32_t> number = ReadTypedNumber();
-  if (!number) return;
-  customerId() = HighAndLowByte(*number);
-  serviceCid_ = *number;
-  readCardMark_ = 1;
-  OnWriteCard();
+  if (TakeTypedNumber(true)) OnWriteCard();
 }
 
 bool CardOperations::ReadDumpRequest(std::span<std::uint8_t> reply, std::uint8_t firstBlock,
@@ -185,23 +193,28 @@ bool CardOperations::ReadDumpRequest(std::span<std::uint8_t> reply, std::uint8_t
   return false;
 }
 
-void CardOperations::OnDumpCard() {
-  CardIdm idm{};
-  if (!DetectCard(idm)) return;
+bool CardOperations::ReadCard(ContentImage& card, CardIdm& idm) {
+  if (!DetectCard(idm)) return false;
   window().BeginWaitCursor();
-  ContentImage dump{};
   std::array<std::uint8_t, kCardCommandReplySize> reply{};
   for (int first = 0; first < kCardBlocks; first += kDumpBlocksPerRequest) {
     if (!ReadDumpRequest(reply, static_cast<std::uint8_t>(first), idm)) {
       window().MessageBox(kRetryLimitText, kErrorCaption, kMbError);
       window().EndWaitCursor();
-      return;
+      return false;
     }
     std::copy_n(reply.begin() + kDumpDataOffset, kDumpBytesPerRequest,
-                dump.begin() + static_cast<std::ptrdiff_t>(first) * kBlockSize);
+                card.begin() + static_cast<std::ptrdiff_t>(first) * kBlockSize);
+    window().ReportProgress(first + kDumpBlocksPerRequest, kCardBlocks);
   }
-  window().SetControlText(kIdcReport, CardListing(dump));
   window().EndWaitCursor();
+  return true;
+}
+
+void CardOperations::OnDumpCard() {
+  ContentImage dump{};
+  CardIdm idm{};
+  if (ReadCard(dump, idm)) window().SetControlText(kIdcReport, CardListing(dump));
 }
 
 void CardOperations::OnModeChanged() { ::morvik::OnModeChanged(window()); }

@@ -57,6 +57,11 @@ class CardOperations : public WriterLink {
 
   void OnWriteCard();
   void OnClearCard();
+  // Detects the card and writes the given 256 bytes to it, as the clear does.
+  void WriteWholeImage(std::span<const std::uint8_t, kContentImageSize> image);
+  // Detects the card and reads its 64 blocks; false (after a message, or the
+  // operator's Cancel at the detection) when the card could not be read.
+  bool ReadCard(ContentImage& card, CardIdm& idm);
   void OnCreateWriteCard();
   void OnCreateReadCard();
   void OnDumpCard();
@@ -70,6 +75,15 @@ class CardOperations : public WriterLink {
   std::int32_t& serviceCid() { return serviceCid_; }
   std::uint8_t& readCardMark() { return readCardMark_; }
   std::array<std::uint8_t, 2>& startUid() { return startUid_; }
+  // What a CID button takes from the typed number before it writes: the
+  // service CID, and the customer ID (the start UID while the UID setting
+  // card is ticked, unless readCard) and the read card mark (readCard).
+  // False, after a message, when the number is refused.
+  bool TakeTypedNumber(bool readCard);
+  // The image the write button writes: the UID setting card while its check
+  // box is ticked, else the content built from the window; nullopt when the
+  // build refused (after its message or a Cancel).
+  std::optional<ContentImage> ComposeCardImage();
 
  protected:
   // The window's data exchange from the controls, run first by the write and

@@ -88,6 +88,7 @@ struct RefusedDevice {
   enum class Reason { kPermission, kBusy };
   std::string device;  // the platform's own name for it, e.g. /dev/ttyUSB0
   Reason reason;
+  std::string group = {};  // kPermission: the device's owner group, when known
 };
 
 // Opens devices by their Windows device path ("\\.\COM3").
@@ -98,6 +99,9 @@ class SerialPlatform {
   virtual std::unique_ptr<SerialDevice> Open(std::string_view devicePath) = 0;
   // The devices refused since the last call, oldest first; empties the list.
   virtual std::vector<RefusedDevice> TakeRefusals() { return {}; }
+  // The platform's name for the device a path maps to when something is
+  // there (a device, or a link even when it leads nowhere); empty otherwise.
+  virtual std::string DeviceName(std::string_view /*devicePath*/) { return {}; }
 };
 
 }  // namespace morvik

@@ -7,6 +7,8 @@
 // counts tenths of a second), then takes what is there in one read.
 #include <fcntl.h>
 #include <poll.h>
+#include <grp.h>
+#include <sys/stat.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -221,10 +223,25 @@ class PosixSerialPlatform final : public SerialPlatform {
 
   std::vector<RefusedDevice> TakeRefusals() override { return std::exchange(refusals_, {}); }
 
+  std::string DeviceName(std::string_view devicePath) override {
+    const std::optional<std::string> device =
+        PosixDeviceForPath(devicePath, std::getenv("MORVIK_PORT_DIR"));
+    struct stat entry {};
+    return device && lstat(device->c_str(), &entry) == 0 ? *device : std::string();
+  }
+
  private:
+  // The group whose members may open the device: the one to join.
+  static std::string OwnerGroup(const std::string& device) {
+    struct stat entry {};
+    if (stat(device.c_str(), &entry) != 0) return {};
+    const group* owner = getgrgid(entry.st_gid);
+    return owner != nullptr ? owner->gr_name : std::to_string(entry.st_gid);
+  }
+
   void NoteRefusal(const std::string& device, int error) {
     if (error == EACCES || error == EPERM) {
-      refusals_.push_back({device, RefusedDevice::Reason::kPermission});
+      refusals_.push_back({device, RefusedDevice::Reason::kPermission, OwnerGroup(device)});
     } else if (error == EBUSY || error == EAGAIN || error == EWOULDBLOCK) {
       refusals_.push_back({device, RefusedDevice::Reason::kBusy});
     }

@@ -18,6 +18,7 @@
 #define NOMINMAX
 #include <windows.h>
 
+#include <array>
 #include <optional>
 
 #include "link/system_serial.h"
@@ -177,6 +178,16 @@ class Win32SerialPlatform final : public SerialPlatform {
                                 OPEN_EXISTING, 0, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return nullptr;
     return std::make_unique<Win32SerialDevice>(handle);
+  }
+
+  // The kernel device behind the port name ("\Device\Serial0"), empty when
+  // the name maps to nothing.
+  std::string DeviceName(std::string_view devicePath) override {
+    const std::string name(devicePath.substr(devicePath.rfind('\\') + 1));
+    std::array<char, 512> target{};
+    return QueryDosDeviceA(name.c_str(), target.data(), static_cast<DWORD>(target.size())) != 0
+               ? std::string(target.data())
+               : std::string();
   }
 };
 

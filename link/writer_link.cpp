@@ -36,6 +36,16 @@ FrameRead NextFrameRead(Bytes received, std::size_t limit) {
   return {room, kReplySilenceMs};  // no frame announced, or bytes beyond it
 }
 
+// The owner groups of the refused devices, or "dialout など" when none is known.
+std::string OwnerGroups(std::span<const RefusedDevice> refused) {
+  std::string groups;
+  for (const RefusedDevice& device : refused) {
+    if (device.group.empty() || groups.find(device.group) != std::string::npos) continue;
+    groups += (groups.empty() ? "" : ", ") + device.group;
+  }
+  return groups.empty() ? "dialout など" : groups;
+}
+
 }  // namespace
 
 std::string VersionReport(Bytes reply) {
@@ -74,7 +84,7 @@ std::string NoWriterMessage(std::span<const RefusedDevice> refused) {
     busy = busy || !isPermission;
   }
   std::string advice;
-  if (permission) advice += "デバイスの所有グループ（dialout など）に参加してください。";
+  if (permission) advice += "デバイスの所有グループ（" + OwnerGroups(refused) + "）に参加してください。";
   if (busy) advice += "ポートを使用中の他のプログラムを終了してください。";
   return text + "\n\n" + "開けなかったポート: " + names + "。" + advice;
 }
@@ -85,6 +95,7 @@ WriterLink::WriterLink(SerialPlatform& platform, WindowServices& window, Clock& 
 bool WriterLink::OpenPort(std::string_view portName) {
   if (port_.Open(portName) && port_.SetState(19200, 8, 0, 0, 0) &&
       port_.SetTimeouts(200, 200, 0, 0, 0)) {
+    openPortName_ = portName;
     return true;
   }
   port_.Close();
@@ -165,7 +176,9 @@ int WriterLink::Exchange(Bytes request, std::span<std::uint8_t> reply) {
       return -1;
     }
   }
+  if (observer_ != nullptr) observer_->OnSent(openPortName_, request.first(length));
   const Bytes received = reply.first(CollectReply(reply));
+  if (observer_ != nullptr) observer_->OnReceived(openPortName_, received);
   if (!CheckReply(received)) return -1;
   return received[3];
 }
@@ -213,7 +226,7 @@ void WriterLink::ConnectWriter() {
   port_.Close();
   for (;;) {
     platform_.TakeRefusals();
-    for (int number = 1; number <= kComPortCount; ++number) {
+    for (int number = scanFirst_; number <= scanLast_; ++number) {
       if (ConnectOnPort(PortName(number))) return;
     }
     const std::vector<RefusedDevice> refused = platform_.TakeRefusals();

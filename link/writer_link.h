@@ -65,6 +65,15 @@ std::array<std::uint8_t, 11> CustomerIdEcho(std::span<const std::uint8_t, 2> cid
 // devices that exist but could not be opened, and what to do about them.
 std::string NoWriterMessage(std::span<const RefusedDevice> refused);
 
+// Sees every frame the exchange moves (for a trace). A reply is empty when
+// nothing arrived before the silence that ends it.
+class ExchangeObserver {
+ public:
+  virtual ~ExchangeObserver() = default;
+  virtual void OnSent(std::string_view port, Bytes request) = 0;
+  virtual void OnReceived(std::string_view port, Bytes reply) = 0;
+};
+
 class WriterLink {
  public:
   WriterLink(SerialPlatform& platform, WindowServices& window, Clock& clock);
@@ -88,6 +97,11 @@ class WriterLink {
   // Scans COM1-COM31 until a writer answers; asks Retry/Cancel after a full
   // scan; Cancel ends the process with status 1.
   void ConnectWriter();
+  // Narrows the scan of ConnectWriter to COMfirst..COMlast (1..31 by default).
+  void LimitScan(int first, int last) {
+    scanFirst_ = first;
+    scanLast_ = last;
+  }
   // Handler of WM_CONNECT_WRITER.
   std::intptr_t OnConnectRequest(std::uintptr_t wParam, std::intptr_t lParam);
 
@@ -105,6 +119,7 @@ class WriterLink {
   const std::string& connectedPort() const { return connectedPort_; }
   std::span<std::uint8_t, kSharedReplyBufferSize> sharedReplyBuffer() { return replyBuffer_; }
   WindowServices& window() { return window_; }
+  void SetExchangeObserver(ExchangeObserver* observer) { observer_ = observer; }
 
  protected:
   std::string customerIdEntry_;
@@ -126,6 +141,10 @@ class WriterLink {
   bool retryMark_ = false;
   ReplyEnd replyEnd_ = ReplyEnd::kSilence;
   bool lastSendFailed_ = false;
+  int scanFirst_ = 1;
+  int scanLast_ = kComPortCount;
+  std::string openPortName_;
+  ExchangeObserver* observer_ = nullptr;
 };
 
 }  // namespace morvik

@@ -1,143 +1,282 @@
 #include "app/cli/cli_options.h"
 
+#include <algorithm>
 #include <functional>
-#include <map>
-#include <set>
+
+#include "content/terminal_settings.h"
+#include "link/port_names.h"
+#include "window/control_ids.h"
 
 namespace morvik {
-
-const char kUsage[] = R"(usage: morvik-card COMMAND [options]
-
-Commands:
-  connect   find the card writer on COM1-COM31 and print its port and version report
-  image     compose a content image offline and print it as a card listing
-  uid       detect the card and print its IDm (16 hexadecimal digits)
-  write     write a content card (or, with --uid-card HEX, a UID setting card)
-  clear     write 64 zero blocks to the card
-  dump      read the whole card and print its listing
-  batch     write and read back every new card put on the writer(s), one line per card
-  verify    compare the card on the writer with the content options
-
-Content options (image, write, batch, verify); texts are UTF-8:
-  --url TEXT  --popup TEXT  --mail  --to TEXT  --cc TEXT  --title TEXT  --body TEXT
-  --volume N  --led N  --sound N  --mode N  --release N  --autooff N
-            list positions 0-3 (volume なし/小/中/大, led 消灯/1/2/常時,
-            sound 1/2/3/IDm, mode ノーマル/フル/2秒置き/5秒置き,
-            release 不使用/1分/3分/10分, autooff 不使用/60分/120分/180分)
-  --init              make an initialisation card
-  --service-cid HEX   the CID a terminal was used with (service cards; 0 = none)
-  --read-mark         make a read card
-  --yes | --no        answer OK or Cancel to every keyword question
-                      (otherwise asked on the terminal; Cancel without one)
-image:   --cid HEX (customer ID, default 0000)   --raw (the 256 bytes, not a listing)
-write:   --uid-card HEX (write a UID setting card with this start UID)
-         --verify (read the card back; exit status 5 when a block differs)
-uid, write, clear, dump, verify:  --wait (keep detecting until a card answers)
-connect, uid, write, clear, dump, batch, verify:  --fast (a reply ends with its frame and a
-          5 ms guard instead of 200 ms of silence; for a writer that answers
-          each request within 200 ms and sends nothing unasked)
-batch, verify:  morvik-card batch --help
-
-The writer's ports are COM1-COM31; set MORVIK_PORT_DIR to a directory holding
-links named COM1..COM31 to use other devices (the simulator makes them).
-)";
-
 namespace {
 
-using Setter = std::function<bool(CliOptions&, const std::string&)>;
+constexpr std::string_view kToolVersion = MORVIK_TOOL_VERSION;  // the package's version
+constexpr std::string_view kSystemVersion = "2.11";             // the card system's
 
-bool ParseListPosition(const std::string& text, int& position) {
-  if (text.size() == 1 && text[0] >= '0' && text[0] <= '3') {
-    position = text[0] - '0';
-    return true;
-  }
-  return false;
-}
+// Sets a value from the text given; false when the text is out of range.
+using Setter = std::function<bool(CliOptions&, std::string_view)>;
+
+enum class Takes { kNothing, kValue, kOptionalValue };
+
+struct OptionSpec {
+  std::string_view name;
+  Takes takes;
+  std::string_view argument;  // as the help shows it
+  std::string help;
+  Setter set;
+};
 
 Setter Text(std::string ContentOptions::*field) {
-  return [field](CliOptions& o, const std::string& v) { return (o.content.*field = v, true); };
+  return [field](CliOptions& o, std::string_view v) { return (o.content.*field = v, true); };
 }
 
+Setter Flag(bool CliOptions::*field) {
+  return [field](CliOptions& o, std::string_view) { return (o.*field = true, true); };
+}
+
+Setter ContentFlag(bool ContentOptions::*field) {
+  return [field](CliOptions& o, std::string_view) { return (o.content.*field = true, true); };
+}
+
+Setter Optional(std::optional<std::string> CliOptions::*field) {
+  return [field](CliOptions& o, std::string_view v) { return (o.*field = std::string(v), true); };
+}
+
+std::optional<int> Decimal(std::string_view text, int max) {
+  if (text.empty() || text.size() > 6) return std::nullopt;
+  int value = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+  }
+  return value <= max ? std::optional(value) : std::nullopt;
+}
+
+// A list position 0-3.
 Setter List(int ContentOptions::*field) {
-  return [field](CliOptions& o, const std::string& v) {
-    return ParseListPosition(v, o.content.*field);
+  return [field](CliOptions& o, std::string_view v) {
+    const std::optional<int> position = Decimal(v, 3);
+    if (position) o.content.*field = *position;
+    return position.has_value();
   };
 }
 
-const std::map<std::string, Setter>& ValueOptions() {
-  static const std::map<std::string, Setter> options = {
-      {"--url", Text(&ContentOptions::url)},
-      {"--popup", Text(&ContentOptions::popup)},
-      {"--to", Text(&ContentOptions::to)},
-      {"--cc", Text(&ContentOptions::cc)},
-      {"--title", Text(&ContentOptions::title)},
-      {"--body", Text(&ContentOptions::body)},
-      {"--volume", List(&ContentOptions::volume)},
-      {"--led", List(&ContentOptions::led)},
-      {"--sound", List(&ContentOptions::sound)},
-      {"--mode", List(&ContentOptions::mode)},
-      {"--release", List(&ContentOptions::release)},
-      {"--autooff", List(&ContentOptions::autoOff)},
-      {"--service-cid",
-       [](CliOptions& o, const std::string& v) { return (o.content.serviceCid = v, true); }},
-      {"--cid",
-       [](CliOptions& o, const std::string& v) {
+std::string ListHelp(std::string_view label, int controlId) {
+  for (const SettingsList& list : kSettingsLists) {
+    if (list.controlId != controlId) continue;
+    std::string items;
+    for (const std::string_view item : list.items)
+      items += (items.empty() ? "" : "/") + std::string(item);
+    return std::string(label) + ": 0-3 = " + items + " (default " +
+           std::to_string(list.defaultIndex) + ")";
+  }
+  return std::string(label);
+}
+
+const std::vector<OptionSpec>& Options() {
+  static const std::vector<OptionSpec> options = {
+      {"--url", Takes::kValue, "TEXT", "the URL, up to 184 bytes with the popup (keywords above)",
+       Text(&ContentOptions::url)},
+      {"--popup", Takes::kValue, "TEXT", "the popup text, up to 40 bytes",
+       Text(&ContentOptions::popup)},
+      {"--mail", Takes::kNothing, "", "add a mail (needs --to)",
+       ContentFlag(&ContentOptions::mail)},
+      {"--to", Takes::kValue, "TEXT", "mail To address (with --mail)", Text(&ContentOptions::to)},
+      {"--cc", Takes::kValue, "TEXT", "mail cc address (with --mail)", Text(&ContentOptions::cc)},
+      {"--title", Takes::kValue, "TEXT", "mail title (with --mail; keywords above)",
+       Text(&ContentOptions::title)},
+      {"--body", Takes::kValue, "TEXT", "mail body (with --mail; keywords above)",
+       Text(&ContentOptions::body)},
+      {"--volume", Takes::kValue, "N", ListHelp("volume", kIdcVolumeList),
+       List(&ContentOptions::volume)},
+      {"--led", Takes::kValue, "N", ListHelp("LED pattern", kIdcLedPatternList),
+       List(&ContentOptions::led)},
+      {"--sound", Takes::kValue, "N", ListHelp("sound type", kIdcSoundTypeList),
+       List(&ContentOptions::sound)},
+      {"--mode", Takes::kValue, "N", ListHelp("mode", kIdcModeList), List(&ContentOptions::mode)},
+      {"--release", Takes::kValue, "N", ListHelp("release time", kIdcReleaseTimeList),
+       List(&ContentOptions::release)},
+      {"--autooff", Takes::kValue, "N", ListHelp("auto-off time", kIdcAutoOffTimeList),
+       List(&ContentOptions::autoOff)},
+      {"--init", Takes::kNothing, "", "make an initialisation card",
+       ContentFlag(&ContentOptions::initCard)},
+      {"--service-cid", Takes::kValue, "HEX", "make an initialisation card for CID 0-FFFF",
+       [](CliOptions& o, std::string_view v) {
+         return (o.content.serviceCid = std::string(v), true);
+       }},
+      {"--read-mark", Takes::kNothing, "", "make a read card (customer ID: --service-cid, or 0)",
+       ContentFlag(&ContentOptions::readMark)},
+      {"--uid-card", Takes::kValue, "HEX", "make a UID setting card with this start UID, 0-FFFF",
+       [](CliOptions& o, std::string_view v) { return (o.uidCard = std::string(v), true); }},
+      {"--cid", Takes::kValue, "HEX", "the customer ID to compose with, 0-FFFF (default 0000)",
+       [](CliOptions& o, std::string_view v) {
          const auto cid = ParseCustomerId(v);
          if (cid) o.customerId = *cid;
          return cid.has_value();
        }},
-      {"--uid-card", [](CliOptions& o, const std::string& v) { return (o.uidCard = v, true); }},
+      {"--yes", Takes::kNothing, "", "answer OK to every question",
+       [](CliOptions& o, std::string_view) { return (o.confirm = true, true); }},
+      {"--no", Takes::kNothing, "", "answer Cancel to every question",
+       [](CliOptions& o, std::string_view) { return (o.confirm = false, true); }},
+      {"--format", Takes::kValue, "FMT", "listing, hex, raw (the 256 bytes) or json",
+       [](CliOptions& o, std::string_view v) {
+         o.format = v;
+         return v == "listing" || v == "hex" || v == "raw" || v == "json";
+       }},
+      {"--out", Takes::kValue, "FILE", "write to FILE (raw unless --format says otherwise)",
+       Optional(&CliOptions::out)},
+      {"--image", Takes::kValue, "FILE", "write exactly the 256 bytes of FILE",
+       Optional(&CliOptions::image)},
+      {"--port", Takes::kValue, "COMn", "use this port only, no scan (COM1-COM31)",
+       [](CliOptions& o, std::string_view v) {
+         const std::optional<int> number = ComPortNumber(v);
+         if (number && *number <= 31) o.port = *number;
+         return number && *number <= 31;
+       }},
+      {"--trace", Takes::kNothing, "", "show every frame on stderr", Flag(&CliOptions::trace)},
+      {"--fast", Takes::kNothing, "", "a reply ends with its frame and 5 ms, not 200 ms of silence",
+       Flag(&CliOptions::fast)},
+      {"--verify", Takes::kNothing, "", "read the card back; status 5 when a block differs",
+       Flag(&CliOptions::verify)},
+      {"--wait", Takes::kOptionalValue, "[=SECONDS]",
+       "wait for the writer and the card (up to SECONDS; then status 4)",
+       [](CliOptions& o, std::string_view v) {
+         o.wait = true;
+         if (v.empty()) return true;
+         o.waitSeconds = Decimal(v, 86400);
+         return o.waitSeconds.has_value();
+       }},
   };
   return options;
 }
 
-const std::map<std::string, std::function<void(CliOptions&)>>& FlagOptions() {
-  static const std::map<std::string, std::function<void(CliOptions&)>> flags = {
-      {"--mail", [](CliOptions& o) { o.content.mail = true; }},
-      {"--init", [](CliOptions& o) { o.content.initCard = true; }},
-      {"--read-mark", [](CliOptions& o) { o.content.readMark = true; }},
-      {"--yes", [](CliOptions& o) { o.confirm = true; }},
-      {"--no", [](CliOptions& o) { o.confirm = false; }},
-      {"--wait", [](CliOptions& o) { o.wait = true; }},
-      {"--raw", [](CliOptions& o) { o.raw = true; }},
-      {"--fast", [](CliOptions& o) { o.fast = true; }},
-      {"--verify", [](CliOptions& o) { o.verify = true; }},
-  };
-  return flags;
+const OptionSpec* FindOption(std::string_view name) {
+  for (const OptionSpec& option : Options()) {
+    if (option.name == name) return &option;
+  }
+  return nullptr;
 }
 
-// Which options each command takes.
-const std::set<std::string>& AllowedFor(const std::string& command) {
-  static const std::set<std::string> content = {
-      "--url",  "--popup", "--mail",    "--to",      "--cc",   "--title",       "--body",
-      "--volume", "--led", "--sound",   "--mode",    "--release", "--autooff", "--init",
-      "--service-cid", "--read-mark", "--yes", "--no"};
-  static const std::map<std::string, std::set<std::string>> allowed = [] {
-    std::set<std::string> image = content;
-    image.insert({"--cid", "--raw"});
-    std::set<std::string> write = content;
-    write.insert({"--uid-card", "--wait", "--fast", "--verify"});
-    return std::map<std::string, std::set<std::string>>{
-        {"connect", {"--fast"}}, {"image", image}, {"write", write},
-        {"uid", {"--wait", "--fast"}}, {"clear", {"--wait", "--fast"}},
-        {"dump", {"--wait", "--fast"}}};
-  }();
-  static const std::set<std::string> none;
-  const auto found = allowed.find(command);
-  return found == allowed.end() ? none : found->second;
+const CommandSpec* FindCommand(std::span<const CommandSpec> commands, std::string_view name) {
+  for (const CommandSpec& command : commands) {
+    if (command.name == name) return &command;
+  }
+  return nullptr;
 }
 
-bool IsCommand(const std::string& word) {
-  return word == "connect" || word == "image" || word == "uid" || word == "write" ||
-         word == "clear" || word == "dump";
+bool Accepts(const CommandSpec& command, std::string_view option) {
+  return std::find(command.options.begin(), command.options.end(), option) != command.options.end();
+}
+
+ParseResult UsageError(std::string_view command, const std::string& message) {
+  const std::string help =
+      command.empty() ? "morvik-card --help" : "morvik-card " + std::string(command) + " --help";
+  return {std::nullopt, "morvik-card: " + message + " (see " + help + ")\n", ExitCode::kUsage};
+}
+
+// Options that mean nothing in the company they are given in.
+std::optional<std::string> FindPointlessOption(const CliOptions& o) {
+  const bool given[] = {o.given.contains("--to"), o.given.contains("--cc"),
+                        o.given.contains("--title"), o.given.contains("--body")};
+  if (!o.content.mail && std::find(std::begin(given), std::end(given), true) != std::end(given)) {
+    return "--to, --cc, --title and --body need --mail";
+  }
+  if (o.uidCard && o.uidCard->empty()) return "--uid-card needs a start UID";
+  if (o.uidCard && (o.content.readMark || o.content.serviceCid)) {
+    return "--uid-card takes neither --read-mark nor --service-cid";
+  }
+  const std::vector<std::string_view> content = ContentOptionNames();
+  if (o.image && std::any_of(content.begin(), content.end(),
+                             [&](std::string_view name) { return o.given.contains(name); })) {
+    return "--image takes no content options";
+  }
+  return std::nullopt;
+}
+
+struct NameAndValue {
+  std::string_view name;
+  std::optional<std::string_view> value;
+};
+
+NameAndValue SplitOption(std::string_view argument) {
+  const std::size_t equals = argument.find('=');
+  if (equals == std::string_view::npos) return {argument, std::nullopt};
+  return {argument.substr(0, equals), argument.substr(equals + 1)};
+}
+
+ParseResult ParseCommandOptions(const CommandSpec& command,
+                                const std::vector<std::string>& arguments) {
+  CliOptions options;
+  options.command = command.name;
+  if (command.ownOptions) {
+    if (arguments.size() == 2 && (arguments[1] == "--help" || arguments[1] == "-h")) {
+      return {std::nullopt, CommandHelp(command), ExitCode::kOk};
+    }
+    options.arguments = arguments;
+    return {options, {}, ExitCode::kOk};
+  }
+  for (std::size_t i = 1; i < arguments.size(); ++i) {
+    const auto [name, inlineValue] = SplitOption(arguments[i]);
+    if (name == "--help" || name == "-h")
+      return {std::nullopt, CommandHelp(command), ExitCode::kOk};
+    if (!name.starts_with("-") || name == "-") {
+      if (command.operand.empty() || options.operand) {
+        return UsageError(command.name, "unexpected argument: " + arguments[i]);
+      }
+      options.operand = arguments[i];
+      continue;
+    }
+    const OptionSpec* option = FindOption(name);
+    if (option == nullptr || !Accepts(command, name)) {
+      return UsageError(command.name,
+                        std::string(command.name) + " does not take " + std::string(name));
+    }
+    std::string_view value;
+    if (option->takes == Takes::kValue) {
+      if (!inlineValue && i + 1 >= arguments.size()) {
+        return UsageError(command.name, std::string(name) + " needs a value");
+      }
+      value = inlineValue ? *inlineValue : std::string_view(arguments[++i]);
+    } else if (inlineValue) {
+      if (option->takes == Takes::kNothing) {
+        return UsageError(command.name, std::string(name) + " takes no value");
+      }
+      value = *inlineValue;
+    }
+    if (!option->set(options, value)) {
+      const std::string_view range = option->argument == "N" ? " (a list position 0-3)" : "";
+      return UsageError(command.name, "bad value for " + std::string(name) + ": " +
+                                          std::string(value) + std::string(range));
+    }
+    options.given.insert(std::string(name));
+  }
+  if (!command.operand.empty() && !options.operand) {
+    return UsageError(command.name,
+                      std::string(command.name) + " needs " + std::string(command.operand));
+  }
+  if (const std::optional<std::string> pointless = FindPointlessOption(options)) {
+    return UsageError(command.name, *pointless);
+  }
+  return {options, {}, ExitCode::kOk};
 }
 
 }  // namespace
 
-std::optional<std::array<std::uint8_t, 2>> ParseCustomerId(const std::string& text) {
+std::vector<std::string_view> ContentOptionNames() {
+  return {"--url",       "--popup",    "--mail",    "--to",   "--cc",
+          "--title",     "--body",     "--volume",  "--led",  "--sound",
+          "--mode",      "--release",  "--autooff", "--init", "--service-cid",
+          "--read-mark", "--uid-card", "--yes",     "--no"};
+}
+
+std::vector<std::string_view> WriterOptionNames() {
+  return {"--port", "--trace", "--wait", "--fast"};
+}
+
+std::optional<std::array<std::uint8_t, 2>> ParseCustomerId(std::string_view text) {
   if (text.empty() || text.size() > 4) return std::nullopt;
   unsigned value = 0;
-  for (char c : text) {
+  for (const char c : text) {
     const bool digit = c >= '0' && c <= '9';
     const bool lower = c >= 'a' && c <= 'f';
     const bool upper = c >= 'A' && c <= 'F';
@@ -148,33 +287,70 @@ std::optional<std::array<std::uint8_t, 2>> ParseCustomerId(const std::string& te
                                      static_cast<std::uint8_t>(value & 0xFF)};
 }
 
-ParseResult ParseCommandLine(const std::vector<std::string>& arguments) {
-  if (arguments.empty()) return {std::nullopt, "no command given"};
-  CliOptions options;
-  options.command = arguments[0];
-  if (!IsCommand(options.command)) return {std::nullopt, "unknown command: " + options.command};
-  const std::set<std::string>& allowed = AllowedFor(options.command);
-  for (std::size_t i = 1; i < arguments.size(); ++i) {
-    const std::string& name = arguments[i];
-    if (!allowed.count(name)) return {std::nullopt, options.command + " does not take " + name};
-    if (const auto flag = FlagOptions().find(name); flag != FlagOptions().end()) {
-      flag->second(options);
-      continue;
-    }
-    if (i + 1 >= arguments.size()) return {std::nullopt, name + " needs a value"};
-    const std::string& value = arguments[++i];
-    if (!ValueOptions().at(name)(options, value)) {
-      static const std::set<std::string> lists = {"--volume", "--led",     "--sound",
-                                                   "--mode",   "--release", "--autooff"};
-      const bool list = lists.count(name) != 0;
-      return {std::nullopt, "bad value for " + name + ": " + value +
-                                (list ? " (a list position 0-3)" : "")};
-    }
+std::string UsageText(std::span<const CommandSpec> commands) {
+  std::string text =
+      "usage: morvik-card COMMAND [options]\n"
+      "       morvik-card COMMAND --help    (or: morvik-card help COMMAND)\n"
+      "       morvik-card --version\n\ncommands:\n";
+  for (const CommandSpec& command : commands) {
+    std::string name(command.name);
+    name.resize(std::max<std::size_t>(name.size() + 1, 9), ' ');
+    text += "  " + name + std::string(command.summary) + "\n";
   }
-  if (options.uidCard && (options.content.readMark || options.content.serviceCid)) {
-    return {std::nullopt, "--uid-card takes neither --read-mark nor --service-cid"};
+  return text +
+         "\nOptions are written --name VALUE or --name=VALUE; texts are UTF-8.\n"
+         "The writer is looked for on COM1-COM31; MORVIK_PORT_DIR may name a folder\n"
+         "of links COM1..COM31 to other devices (the simulator makes them).\n"
+         "\nexit status:\n"
+         "  0    done\n"
+         "  1    the card operation failed\n"
+         "  2    usage or bad input (texts, limits, a question answered Cancel)\n"
+         "  3    no writer found\n"
+         "  4    no card on the writer, or the wait ended\n"
+         "  5    the card does not hold what was written\n"
+         "  130  interrupted\n";
+}
+
+std::string CommandHelp(const CommandSpec& command) {
+  if (command.ownOptions) return std::string(command.help);
+  std::string text = "usage: morvik-card " + std::string(command.name) +
+                     (command.options.empty() ? "" : " [options]") +
+                     (command.operand.empty() ? "" : " " + std::string(command.operand)) + "\n" +
+                     std::string(command.help) + "\n";
+  if (!command.options.empty()) text += "\noptions:\n";
+  for (const std::string_view name : command.options) {
+    const OptionSpec* option = FindOption(name);
+    if (option == nullptr) continue;
+    std::string head =
+        "  " + std::string(option->name) +
+        (option->argument.empty() || option->takes == Takes::kOptionalValue ? "" : " ") +
+        std::string(option->argument);
+    head.resize(std::max<std::size_t>(head.size() + 2, 22), ' ');
+    text += head + option->help + "\n";
   }
-  return {options, {}};
+  return text;
+}
+
+ParseResult ParseCommandLine(const std::vector<std::string>& arguments,
+                             std::span<const CommandSpec> commands) {
+  if (arguments.empty()) return {std::nullopt, UsageText(commands), ExitCode::kUsage};
+  const std::string& first = arguments[0];
+  if (first == "--help" || first == "-h") return {std::nullopt, UsageText(commands), ExitCode::kOk};
+  if (first == "--version") {
+    return {std::nullopt,
+            "morvik-card " + std::string(kToolVersion) + " (MOBILE Morvik IC Card Writer " +
+                std::string(kSystemVersion) + ")\n",
+            ExitCode::kOk};
+  }
+  if (first == "help") {
+    if (arguments.size() == 1) return {std::nullopt, UsageText(commands), ExitCode::kOk};
+    const CommandSpec* command = FindCommand(commands, arguments[1]);
+    if (command == nullptr) return UsageError({}, "unknown command: " + arguments[1]);
+    return {std::nullopt, CommandHelp(*command), ExitCode::kOk};
+  }
+  const CommandSpec* command = FindCommand(commands, first);
+  if (command == nullptr) return UsageError({}, "unknown command: " + first);
+  return ParseCommandOptions(*command, arguments);
 }
 
 }  // namespace morvik

@@ -1,13 +1,28 @@
-// The command line of morvik-card, parsed into plain values.
+// The command line of morvik-card: the exit statuses, the options every
+// command shares, the command table's row type, and the parser that turns
+// arguments into plain values against that table.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <set>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace morvik {
+
+enum class ExitCode : int {
+  kOk = 0,
+  kCardFailed = 1,      // the card operation failed
+  kUsage = 2,           // usage or bad input: texts, limits, refused questions
+  kNoWriter = 3,        // no writer found
+  kNoCard = 4,          // no card on the writer, or the operator's wait ended
+  kVerifyMismatch = 5,  // the card does not hold what was written
+  kInterrupted = 130,   // SIGINT or SIGTERM
+};
 
 // The operator's entries and choices, as the window would hold them.
 struct ContentOptions {
@@ -24,24 +39,53 @@ struct CliOptions {
   std::string command;
   ContentOptions content;
   std::array<std::uint8_t, 2> customerId{};  // image only
-  std::optional<std::string> uidCard;        // write only: the start UID
+  std::optional<std::string> uidCard;        // the start UID typed for a UID setting card
   std::optional<bool> confirm;               // --yes / --no
   bool wait = false;
-  bool raw = false;
-  bool fast = false;  // a reply ends with its frame, not with 200 ms of silence
+  std::optional<int> waitSeconds;  // --wait=SECONDS
+  std::optional<int> port;         // --port COMn: n
+  bool trace = false;
+  bool fast = false;    // a reply ends with its frame, not with 200 ms of silence
   bool verify = false;  // write: read the card back afterwards
+  std::vector<std::string> arguments;  // all of them, for a command that parses its own
+  std::string format;  // listing, hex, raw, json; empty: the default
+  std::optional<std::string> out, image, operand;
+  std::set<std::string, std::less<>> given;  // the option names used
 };
 
+class CliSession;
+using CommandHandler = ExitCode (*)(const CliOptions& options, CliSession& session);
+
+// One row of the command table.
+struct CommandSpec {
+  std::string_view name;
+  std::string_view operand;  // e.g. "FILE|-" when the command takes one
+  std::string_view summary;  // one line for the overview
+  std::string_view help;     // what it does, for COMMAND --help
+  std::vector<std::string_view> options;
+  CommandHandler handler;
+  bool ownOptions = false;  // the handler parses the arguments; help is its whole text
+};
+
+// Either options to run, or a text to print (help and version on stdout with
+// status 0, a usage error on stderr with status 2).
 struct ParseResult {
   std::optional<CliOptions> options;
-  std::string error;  // set when options is empty
+  std::string text;
+  ExitCode status = ExitCode::kOk;
 };
 
-ParseResult ParseCommandLine(const std::vector<std::string>& arguments);
+ParseResult ParseCommandLine(const std::vector<std::string>& arguments,
+                             std::span<const CommandSpec> commands);
+
+std::string UsageText(std::span<const CommandSpec> commands);
+std::string CommandHelp(const CommandSpec& command);
 
 // "%02X%02X"-style customer ID: one to four hexadecimal digits.
-std::optional<std::array<std::uint8_t, 2>> ParseCustomerId(const std::string& text);
+std::optional<std::array<std::uint8_t, 2>> ParseCustomerId(std::string_view text);
 
-extern const char kUsage[];
+// The option groups command rows are made of.
+std::vector<std::string_view> ContentOptionNames();
+std::vector<std::string_view> WriterOptionNames();
 
 }  // namespace morvik

@@ -66,6 +66,15 @@ std::optional<ContentImage> QuietImage(const CliOptions& options, std::array<std
   return BuildCardImage(options, cid, window);
 }
 
+// The write parser's usage error as this command's: "batch does not take --raw".
+std::string AsOwnError(std::string text, const std::string& command) {
+  constexpr std::string_view kPrefix = "morvik-card: write";
+  if (text.starts_with(kPrefix)) text.replace(0, kPrefix.size(), command);
+  if (const std::size_t see = text.find(" (see "); see != std::string::npos) text.resize(see);
+  while (!text.empty() && text.back() == '\n') text.pop_back();
+  return text.starts_with("morvik-card: ") ? text.substr(13) : text;
+}
+
 std::vector<WriterPlan> PlanWriters(const BatchOptions& options) {
   std::vector<WriterPlan> plans;
   for (const std::string& port : options.ports) plans.push_back({{port}, true});
@@ -113,9 +122,10 @@ int RunVerifyCommand(const CliOptions& options, TerminalWindow& window) {
   if (options.fast) card.SetReplyEnd(ReplyEnd::kFrameAndGuard);
   InstallInterruptHandlers(true);
   card.SetStopCheck([] { return InterruptCount() >= 1; });
-  card.ConnectWriter();  // ends the process with status 1 when no writer answers
+  card.ConnectWriter();
+  if (card.connectedPort().empty()) return static_cast<int>(ExitCode::kNoWriter);
   CardIdm idm{};
-  if (!card.DetectCard(idm)) return kExitCardFailed;
+  if (!card.DetectCard(idm)) return static_cast<int>(ExitCode::kNoCard);
   const std::optional<ContentImage> image = QuietImage(options, card.customerId());
   if (!image) return kExitUsage;
   SetCardInProgress(true);
@@ -162,11 +172,8 @@ BatchParse ParseProductionOptions(const std::vector<std::string>& arguments) {
     }
   }
   if (options.all && !options.ports.empty()) return {std::nullopt, "--all and --ports exclude each other"};
-  ParseResult parsed = ParseCommandLine(rest);
-  if (!parsed.options) {
-    if (parsed.error.starts_with("write ")) parsed.error.replace(0, 5, command);
-    return {std::nullopt, parsed.error};
-  }
+  const ParseResult parsed = ParseCommandLine(rest, Commands());
+  if (!parsed.options) return {std::nullopt, AsOwnError(parsed.text, command)};
   options.card = *parsed.options;
   options.card.command = command;
   return {options, {}};
@@ -174,21 +181,22 @@ BatchParse ParseProductionOptions(const std::vector<std::string>& arguments) {
 
 bool IsProductionCommand(const std::string& command) { return command == "batch" || command == "verify"; }
 
-int RunProductionCommand(const std::vector<std::string>& arguments) {
-  if (arguments.size() == 2 && (arguments[1] == "--help" || arguments[1] == "-h")) {
-    std::cout << kProductionUsage;
-    return 0;
-  }
+int RunProductionCommand(const std::vector<std::string>& arguments, CliEnvironment& environment) {
   const BatchParse parsed = ParseProductionOptions(arguments);
   if (!parsed.options) {
-    std::cerr << "morvik-card: " << parsed.error << "\n" << kProductionUsage;
+    environment.err << "morvik-card: " << parsed.error << " (see morvik-card " << arguments[0]
+                    << " --help)\n";
     return kExitUsage;
   }
   const BatchOptions& options = *parsed.options;
+  const CliOptions& card = options.card;
   // The content is checked, and its questions answered, before any writer is touched.
-  TerminalWindow window(TerminalAnswers{options.card.confirm, options.card.wait});
-  if (!BuildCardImage(options.card, {0, 0}, window)) return kExitUsage;
-  if (options.card.command == "verify") return RunVerifyCommand(options.card, window);
+  TerminalWindow window(TerminalAnswers{card.confirm, card.wait, card.waitSeconds},
+                        environment.clock,
+                        TerminalStreams{environment.err, environment.in, environment.inIsTerminal,
+                                        environment.errIsTerminal});
+  if (!BuildCardImage(card, {0, 0}, window)) return kExitUsage;
+  if (card.command == "verify") return RunVerifyCommand(card, window);
   return RunBatchCommand(options);
 }
 

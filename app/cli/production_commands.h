@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/cli/cli_commands.h"
 #include "app/cli/cli_options.h"
 #include "card/card_operations.h"
 
@@ -32,8 +33,9 @@ struct BatchParse {
 BatchParse ParseProductionOptions(const std::vector<std::string>& arguments);
 
 bool IsProductionCommand(const std::string& command);
-// The whole command from its arguments (the command word first) to its exit status.
-int RunProductionCommand(const std::vector<std::string>& arguments);
+// The whole command from its arguments (the command word first) to its exit
+// status; questions and messages go through the environment's terminal.
+int RunProductionCommand(const std::vector<std::string>& arguments, CliEnvironment& environment);
 
 // Reads back the card the last write completed: 0 when it holds the image,
 // 5 when a block differs, 1 when it cannot be read.

@@ -1,5 +1,5 @@
-// The programs as an operator or a script runs them: morvik-card against
-// morvik-writer-sim on real pseudo-terminals, with the real 200 ms time-outs.
+// morvik-card as an operator or a script runs it: against morvik-writer-sim on
+// real pseudo-terminals, with the real 200 ms time-outs.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -16,96 +16,43 @@ using test::Simulator;
 
 const std::string kCard = MORVIK_CARD;
 
-// The content card for URL "abc" and customer ID 12 34, as the listing shows it.
-std::string AbcListing() {
-  std::string listing =
-      "4D760002123400000112340200000000  Mv...4....4.....\n"
-      "000B0102050003006162630000000000  ........abc.....\n";
-  for (int line = 2; line < 15; ++line) listing += std::string(32, '0') + "  ................\n";
-  return listing + "00000000000000008500123400003C00  ...........4..<.\n";
-}
-
 std::string AbcBytes() { return test::AsString(test::AbcContentCard(0x12, 0x34, 0x85)); }
 
-TEST(ImageCommand, PreviewsTheContentCardOffline) {
-  const auto listing = RunCommand({kCard, "image", "--url", "abc", "--cid", "1234"});
-  EXPECT_EQ(listing.status, 0) << listing.err;
-  EXPECT_EQ(listing.out, AbcListing());
-  const auto raw = RunCommand({kCard, "image", "--url", "abc", "--cid", "1234", "--raw"});
-  EXPECT_EQ(raw.status, 0);
-  EXPECT_EQ(raw.out, AbcBytes());
+std::string FileBytes(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(file)), {});
 }
 
-TEST(ImageCommand, RefusalsAndQuestionsEndWithoutOutput) {
-  const auto empty = RunCommand({kCard, "image"});
-  EXPECT_EQ(empty.status, 1);
-  EXPECT_EQ(empty.out, "");
-  EXPECT_NE(empty.err.find("空のURL情報やメールToアドレスは設定できません"), std::string::npos);
-
-  // A lone [CT] asks a question: Cancel without a terminal, OK with --yes.
-  const auto asked = RunCommand({kCard, "image", "--url", "a[CT]"});
-  EXPECT_EQ(asked.status, 1);
-  EXPECT_EQ(asked.out, "");
-  const auto confirmed = RunCommand({kCard, "image", "--url", "a[CT]", "--yes", "--raw"});
-  EXPECT_EQ(confirmed.status, 0);
-  EXPECT_EQ(confirmed.out.substr(24, 5), "a[CT]");
-
-  const auto usage = RunCommand({kCard, "image", "--volume", "9"});
-  EXPECT_EQ(usage.status, 2);
-}
-
-TEST(WriterCommands, ConnectFindsTheWriterBehindASilentPort) {
-  Simulator simulator({"--com", "3", "--silent-com", "1"});
+TEST(EndToEnd, PortsTraceAndAnImageThroughTheCardAndBack) {
+  test::Simulator simulator({"--com", "2", "--silent-com", "1"});
   ASSERT_TRUE(simulator.ready());
-  const auto connect = RunCommand({kCard, "connect"});
-  EXPECT_EQ(connect.status, 0) << connect.err;
-  EXPECT_EQ(connect.out, "COM3\nMRVKVer=0211, MRVKDate=261206, MRVKCID=1234\n");
-}
+  const std::string dir = simulator.portDir();
 
-TEST(WriterCommands, NoWriterEndsWithStatusOne) {
-  Simulator simulator({"--com", "2"});
-  simulator.Stop();  // the port folder stays, the writer is gone
-  const auto connect = RunCommand({kCard, "connect"});
-  EXPECT_EQ(connect.status, 1);
-  EXPECT_EQ(connect.out, "");
-  EXPECT_NE(connect.err.find("Morvik ICCard Writerが接続されていません"), std::string::npos);
-}
+  const auto ports = RunCommand({kCard, "ports"});
+  EXPECT_EQ(ports.status, 0) << ports.err;
+  EXPECT_EQ(ports.out, "COM1  " + dir + "/COM1  no answer\nCOM2  " + dir +
+                           "/COM2  writer MRVKVer=0211, MRVKDate=261206, MRVKCID=1234\n");
 
-TEST(WriterCommands, WriteThenDumpAndTheCardHoldsTheImage) {
-  const std::string cardFile = std::filesystem::temp_directory_path() / "morvik-e2e-card.bin";
-  std::filesystem::remove(cardFile);
-  {
-    Simulator simulator({"--com", "2", "--card-file", cardFile});
-    ASSERT_TRUE(simulator.ready());
-    const auto write = RunCommand({kCard, "write", "--url", "abc"});
-    EXPECT_EQ(write.status, 0) << write.err;
-    const auto dump = RunCommand({kCard, "dump"});
-    EXPECT_EQ(dump.status, 0) << dump.err;
-    EXPECT_EQ(dump.out, AbcListing());
-    const auto uid = RunCommand({kCard, "uid"});
-    EXPECT_EQ(uid.out, "0123456789ABCDEF\n");
-  }
-  std::ifstream saved(cardFile, std::ios::binary);
-  const std::string bytes((std::istreambuf_iterator<char>(saved)), {});
-  EXPECT_EQ(bytes, AbcBytes());
-  std::filesystem::remove(cardFile);
-}
+  const auto image = RunCommand({kCard, "image", "--url", "http://example.com/ようこそ", "--cid",
+                                 "1234", "--out", dir + "/typed.bin"});
+  ASSERT_EQ(image.status, 0) << image.err;
+  const auto write = RunCommand({kCard, "write", "--image", dir + "/typed.bin", "--trace"});
+  EXPECT_EQ(write.status, 0) << write.err;
+  // The start-up frames on COM2, after the silent COM1's two unanswered tries.
+  EXPECT_NE(write.err.find(" COM1 < (time-out"), std::string::npos) << write.err;
+  EXPECT_NE(write.err.find(" COM2 > 02 00 4F 02 F0 00 03 46 0D\n"), std::string::npos);
+  EXPECT_NE(write.err.find(" COM2 < 02 00 30 08 F0 02 11 26 12 06 12 34 03 C4 0D\n"),
+            std::string::npos);
+  EXPECT_NE(write.err.find(" COM2 > 02 00 7F 01 01 03 86 0D\n"), std::string::npos);
 
-TEST(WriterCommands, NoCardAndFailedWritesEndWithStatusOne) {
-  {
-    Simulator simulator({"--com", "1", "--no-card"});
-    ASSERT_TRUE(simulator.ready());
-    const auto write = RunCommand({kCard, "write", "--url", "abc"});
-    EXPECT_EQ(write.status, 1);
-    EXPECT_NE(write.err.find("ICカードを正しく読み取れません"), std::string::npos);
-  }
-  {
-    Simulator simulator({"--com", "1", "--fail-write", "3"});
-    ASSERT_TRUE(simulator.ready());
-    const auto write = RunCommand({kCard, "write", "--url", "abc"});
-    EXPECT_EQ(write.status, 1);
-    EXPECT_NE(write.err.find("ブロック2"), std::string::npos) << write.err;
-  }
+  const auto dump =
+      RunCommand({kCard, "dump", "--port", "COM2", "--format", "raw", "--out", dir + "/dump.bin"});
+  EXPECT_EQ(dump.status, 0) << dump.err;
+  EXPECT_EQ(FileBytes(dir + "/dump.bin"), FileBytes(dir + "/typed.bin"));
+  const auto decode = RunCommand({kCard, "decode", dir + "/dump.bin"});
+  EXPECT_EQ(decode.status, 0) << decode.err;
+  EXPECT_NE(decode.out.find("URL:           http://example.com/ようこそ\n"), std::string::npos)
+      << decode.out;
 }
 
 TEST(WriterCommands, VerifyNamesTheFirstBlockTheCardStoredWrong) {

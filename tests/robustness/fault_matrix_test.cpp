@@ -268,7 +268,7 @@ TEST(FaultMatrixEndToEnd, TheOperatorHearsOfEveryFailure) {
     std::string told;
   } table[] = {
       {{"--bad-sum", "16"}, {"write", "--url", "abc"}, 1, "ブロック9で"},
-      {{"--error-status", "9"}, {"clear"}, 1, "ブロック2で"},
+      {{"--error-status", "9"}, {"clear", "--yes"}, 1, "ブロック2で"},
       // 15 + 4 x 7 bytes of start-up, 17 of detection, 20 block replies, 3 more.
       {{"--drop-after", "203"}, {"write", "--url", "abc"}, 1, "ブロック20で"},
       {{"--fail-reads", "3"}, {"dump"}, 1, "Retry Limit Exceed"},

@@ -1,0 +1,97 @@
+#include "app/cli/card_description.h"
+
+#include <cstdio>
+
+#include "content/terminal_settings.h"
+#include "window/control_ids.h"
+#include "window/cp932.h"
+
+namespace morvik {
+namespace {
+
+std::string KindText(CardKind kind) {
+  switch (kind) {
+    case CardKind::kBlank:
+      return "blank";
+    case CardKind::kContent:
+      return "content card";
+    case CardKind::kInitialisation:
+      return "initialisation card";
+    case CardKind::kRead:
+      return "read card";
+    case CardKind::kUidSetting:
+      return "UID setting card";
+    case CardKind::kUnknown:
+      break;
+  }
+  return "not a card this tool writes";
+}
+
+std::string Hex4(std::array<std::uint8_t, 2> bytes) {
+  char text[8];
+  std::snprintf(text, sizeof text, "%02X%02X", bytes[0], bytes[1]);
+  return text;
+}
+
+// Card texts are code page 932; a popup's line terminator is not shown.
+std::string Shown(std::string text, bool popup = false) {
+  while (popup && !text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  const std::optional<std::string> utf8 = DecodeCp932(text);
+  return utf8 ? *utf8 : "(not code page 932 text)";
+}
+
+std::string BlankText(const KeywordBlank& blank) {
+  return "image byte " + std::to_string(blank.imageOffset) +
+         (blank.counter ? ", 20 blanks for [IM][CT]" : ", 16 blanks for [IM]");
+}
+
+std::string SettingText(int controlId, std::uint8_t position) {
+  for (const SettingsList& list : kSettingsLists) {
+    if (list.controlId != controlId) continue;
+    if (position < list.items.size()) {
+      return std::to_string(position) + " " + std::string(list.items[position]);
+    }
+  }
+  return std::to_string(position) + " (not in the list)";
+}
+
+void AddContent(const DecodedCard& card, CardFields& fields) {
+  fields.emplace_back("customer ID", Hex4(card.customerId));
+  fields.emplace_back("URL", Shown(card.url));
+  fields.emplace_back("popup", Shown(card.popup, true));
+  if (card.mail) {
+    fields.emplace_back("mail To", Shown(card.mailTo));
+    fields.emplace_back("mail cc", Shown(card.mailCc));
+    fields.emplace_back("mail title", Shown(card.mailTitle));
+    fields.emplace_back("mail body", Shown(card.mailBody));
+  }
+  if (card.urlBlank) fields.emplace_back("URL blanks", BlankText(*card.urlBlank));
+  if (card.mailBlank) fields.emplace_back("mail blanks", BlankText(*card.mailBlank));
+  const std::pair<const char*, std::pair<int, std::uint8_t>> settings[] = {
+      {"volume", {kIdcVolumeList, card.volume}},
+      {"LED pattern", {kIdcLedPatternList, card.ledPattern}},
+      {"sound type", {kIdcSoundTypeList, card.soundType}},
+      {"mode", {kIdcModeList, card.powerMode}},
+      {"release time", {kIdcReleaseTimeList, card.releaseTime}},
+      {"auto-off time", {kIdcAutoOffTimeList, card.autoOffTime}}};
+  for (const auto& [name, setting] : settings) {
+    fields.emplace_back(name, SettingText(setting.first, setting.second));
+  }
+  fields.emplace_back("check byte", card.checkByteRight ? "right" : "wrong");
+  if (!card.sectionsWhole)
+    fields.emplace_back("sections", "lengths reach past the content: texts cut");
+}
+
+}  // namespace
+
+CardFields DescribeCard(const DecodedCard& card) {
+  CardFields fields{{"kind", KindText(card.kind)}};
+  if (card.kind == CardKind::kUidSetting) fields.emplace_back("start UID", Hex4(card.startUid));
+  if (card.kind == CardKind::kContent || card.kind == CardKind::kInitialisation ||
+      card.kind == CardKind::kRead) {
+    AddContent(card, fields);
+  }
+  return fields;
+}
+
+}  // namespace morvik

@@ -1,0 +1,407 @@
+#include "app/cli/cli_commands.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+
+#include "app/cli/card_description.h"
+#include "app/cli/interrupt.h"
+#include "app/cli/production_commands.h"
+#include "card/block_commands.h"
+#include "card/card_formats.h"
+#include "content/card_decode.h"
+#include "content/content_image.h"
+#include "content/terminal_settings.h"
+#include "link/serial_com.h"
+#include "window/control_ids.h"
+
+namespace morvik {
+
+// One line per frame on stderr: seconds since start, port, direction, bytes.
+class CliSession::FrameTrace final : public ExchangeObserver {
+ public:
+  FrameTrace(Clock& clock, std::ostream& err) : clock_(clock), err_(err), startMs_(clock.NowMs()) {}
+
+  void OnSent(std::string_view port, Bytes request) override { Line(port, '>', request, {}); }
+  void OnReceived(std::string_view port, Bytes reply) override {
+    if (reply.empty()) return Line(port, '<', reply, "(time-out: nothing within 200 ms)");
+    Line(port, '<', reply, CheckFrame(reply) ? "" : "(not a whole frame)");
+  }
+
+ private:
+  void Line(std::string_view port, char direction, Bytes bytes, std::string_view note) {
+    char head[48];
+    std::snprintf(head, sizeof head, "%.3f ",
+                  static_cast<double>(clock_.NowMs() - startMs_) / 1000);
+    err_ << head << port << ' ' << direction;
+    for (const std::uint8_t byte : bytes) {
+      char hex[4];
+      std::snprintf(hex, sizeof hex, " %02X", byte);
+      err_ << hex;
+    }
+    if (!note.empty()) err_ << ' ' << note;
+    err_ << '\n' << std::flush;
+  }
+
+  Clock& clock_;
+  std::ostream& err_;
+  std::int64_t startMs_;
+};
+
+CliSession::CliSession(CliEnvironment& environment, const CliOptions& cliOptions)
+    : env(environment),
+      options(cliOptions),
+      window(TerminalAnswers{cliOptions.confirm, cliOptions.wait, cliOptions.waitSeconds},
+             environment.clock,
+             TerminalStreams{environment.err, environment.in, environment.inIsTerminal,
+                             environment.errIsTerminal}),
+      operations(environment.platform, window, environment.clock) {}
+
+void CliSession::StartTrace() {
+  trace_ = std::make_unique<FrameTrace>(env.clock, env.err);
+  operations.SetExchangeObserver(trace_.get());
+}
+
+bool CliSession::Connect() {
+  if (options.trace) StartTrace();
+  if (options.port) operations.LimitScan(*options.port, *options.port);
+  if (options.fast) operations.SetReplyEnd(ReplyEnd::kFrameAndGuard);
+  // Ctrl-C while no card is in progress ends at once; a second one stops a
+  // card at the next block (the write then says where).
+  InstallInterruptHandlers(true);
+  operations.SetStopCheck([] { return InterruptCount() >= 2; });
+  operations.ConnectWriter();  // the window's answers decide how long it looks
+  return !operations.connectedPort().empty();
+}
+
+ExitCode CliSession::Status(ExitCode whenDone) const {
+  switch (window.outcome()) {
+    case Outcome::kDone:
+      return whenDone;
+    case Outcome::kFailed:
+      return ExitCode::kCardFailed;
+    case Outcome::kRefused:
+      return ExitCode::kUsage;
+    case Outcome::kNoWriter:
+      return ExitCode::kNoWriter;
+    case Outcome::kNoCard:
+    case Outcome::kWaitEnded:
+      return ExitCode::kNoCard;
+  }
+  return ExitCode::kCardFailed;
+}
+
+void CliSession::UsageError(const std::string& message) {
+  env.err << "morvik-card: " << message << " (see morvik-card " << options.command << " --help)\n";
+}
+
+namespace {
+
+using ImageBytes = std::span<const std::uint8_t, kContentImageSize>;
+
+// The entries as the operator would type them into the window.
+void PutEntries(HeadlessWindow& window, const CliOptions& options) {
+  const ContentOptions& content = options.content;
+  FillSettingsLists(window);
+  const std::pair<int, const std::string*> texts[] = {
+      {kIdcUrl, &content.url},   {kIdcPopup, &content.popup},     {kIdcMailTo, &content.to},
+      {kIdcMailCc, &content.cc}, {kIdcMailTitle, &content.title}, {kIdcMailBody, &content.body}};
+  for (const auto& [id, text] : texts) window.SetControlText(id, *text);
+  const std::pair<int, int> lists[] = {
+      {kIdcVolumeList, content.volume},       {kIdcLedPatternList, content.led},
+      {kIdcSoundTypeList, content.sound},     {kIdcModeList, content.mode},
+      {kIdcReleaseTimeList, content.release}, {kIdcAutoOffTimeList, content.autoOff}};
+  for (const auto& [id, position] : lists) window.SelectListItem(id, position);
+  window.SetCheck(kIdcInitCardCheck, content.initCard ? 1 : 0);
+  window.SetCheck(kIdcUidCardCheck, options.uidCard ? 1 : 0);
+  window.SetControlText(kIdcServiceCid, options.uidCard.value_or(content.serviceCid.value_or("")));
+}
+
+void PrepareOperations(CardOperations& operations, const CliOptions& options) {
+  ResetContentSettings(operations.contentSettings());
+  operations.contentSettings().mailEnabled = options.content.mail ? 1 : 0;
+}
+
+// The card `write` puts on a card with these options, composed offline as the
+// service card buttons and the write button compose it (entries already put).
+std::optional<ContentImage> ComposeCard(CardOperations& operations, const CliOptions& options,
+                                        std::array<std::uint8_t, 2> customerId) {
+  PrepareOperations(operations, options);
+  operations.customerId() = customerId;
+  const bool typed = options.uidCard || options.content.serviceCid || options.content.readMark;
+  if (typed && !operations.TakeTypedNumber(options.content.readMark)) return std::nullopt;
+  return operations.ComposeCardImage();
+}
+
+std::optional<std::string> ReadInput(const std::string& path, std::istream& in) {
+  if (path == "-") return std::string(std::istreambuf_iterator<char>(in), {});
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return std::nullopt;
+  return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// The 256 bytes themselves, or 512 hexadecimal digits with any white space.
+std::optional<ContentImage> CardFromText(std::string_view text) {
+  ContentImage image{};
+  if (text.size() == image.size()) {
+    std::copy(text.begin(), text.end(), image.begin());
+    return image;
+  }
+  std::size_t digits = 0;
+  for (const char c : text) {
+    if (c == ' ' || c == '\n' || c == '\r' || c == '\t') continue;
+    if (HexValue(c) < 0 || digits >= 2 * image.size()) return std::nullopt;
+    image[digits / 2] = static_cast<std::uint8_t>(image[digits / 2] * 16 + HexValue(c));
+    ++digits;
+  }
+  if (digits != 2 * image.size()) return std::nullopt;
+  return image;
+}
+
+std::string Formatted(std::string_view format, ImageBytes card, std::string_view idm) {
+  if (format == "raw") return std::string(card.begin(), card.end());
+  if (format == "hex") return HexLines(card);
+  if (format == "json") return CardJson(idm, card, DescribeCard(DecodeCard(card)));
+  std::string listing;
+  for (const char c : CardListing(card)) {
+    if (c != '\r') listing += c;
+  }
+  return listing;
+}
+
+// The card on stdout (a listing by default) or in --out (raw by default).
+ExitCode Emit(CliSession& session, ImageBytes card, std::string_view idm) {
+  const CliOptions& options = session.options;
+  if (!options.out) {
+    session.env.out << Formatted(options.format.empty() ? "listing" : options.format, card, idm);
+    return ExitCode::kOk;
+  }
+  std::ofstream file(*options.out, std::ios::binary);
+  file << Formatted(options.format.empty() ? "raw" : options.format, card, idm);
+  if (file.flush()) return ExitCode::kOk;
+  session.env.err << "morvik-card: cannot write " << *options.out << "\n";
+  return ExitCode::kCardFailed;
+}
+
+ExitCode RunConnect(const CliOptions&, CliSession& session) {
+  if (!session.Connect()) return session.Status(ExitCode::kNoWriter);
+  session.env.out << session.operations.connectedPort() << "\n"
+                  << session.window.text(kIdcReport) << "\n";
+  return ExitCode::kOk;
+}
+
+std::string PortState(CliSession& session, const std::string& port) {
+  WriterLink& link = session.operations;
+  session.env.platform.TakeRefusals();
+  if (!link.OpenPort(port)) {
+    const std::vector<RefusedDevice> refused = session.env.platform.TakeRefusals();
+    if (refused.empty()) return "absent";
+    if (refused[0].reason == RefusedDevice::Reason::kBusy) return "busy";
+    return "no permission (join the group " +
+           (refused[0].group.empty() ? std::string("that owns the device") : refused[0].group) +
+           ")";
+  }
+  int result = link.Handshake();
+  if (result == 2) {
+    link.port().Close();
+    result = link.OpenPort(port) ? link.Handshake() : 0;
+  }
+  link.port().Close();
+  return result == 1 ? "writer " + session.window.text(kIdcReport) : "no answer";
+}
+
+ExitCode RunPorts(const CliOptions& options, CliSession& session) {
+  if (options.trace) session.StartTrace();
+  for (int number = 1; number <= kComPortCount; ++number) {
+    const std::string port = "COM" + std::to_string(number);
+    const std::string device = session.env.platform.DeviceName(CSerialCom::DevicePath(port));
+    if (device.empty()) continue;
+    session.env.out << port << "  " << device << "  " << PortState(session, port) << "\n"
+                    << std::flush;
+  }
+  return ExitCode::kOk;
+}
+
+ExitCode RunImage(const CliOptions& options, CliSession& session) {
+  PutEntries(session.window, options);
+  const std::optional<ContentImage> image =
+      ComposeCard(session.operations, options, options.customerId);
+  if (!image) return ExitCode::kUsage;
+  return Emit(session, *image, {});
+}
+
+ExitCode RunDecode(const CliOptions& options, CliSession& session) {
+  const std::optional<std::string> text = ReadInput(*options.operand, session.env.in);
+  const std::optional<ContentImage> card = text ? CardFromText(*text) : std::nullopt;
+  if (!card) {
+    session.UsageError(*options.operand + " is not a card image (256 bytes or 512 hex digits)");
+    return ExitCode::kUsage;
+  }
+  for (const auto& [name, value] : DescribeCard(DecodeCard(*card))) {
+    std::string label = name + ":";
+    label.resize(std::max<std::size_t>(label.size() + 1, 15), ' ');
+    session.env.out << label << value << "\n";
+  }
+  return ExitCode::kOk;
+}
+
+ExitCode RunUid(const CliOptions&, CliSession& session) {
+  if (!session.Connect()) return session.Status(ExitCode::kNoWriter);
+  CardIdm idm{};
+  if (!session.operations.DetectCard(idm)) return session.Status(ExitCode::kNoCard);
+  session.env.out << IdmText(idm) << "\n";
+  return ExitCode::kOk;
+}
+
+ExitCode WriteImageFile(const CliOptions& options, CliSession& session) {
+  const std::optional<std::string> bytes = ReadInput(*options.image, session.env.in);
+  if (!bytes || bytes->size() != kContentImageSize) {
+    session.UsageError(*options.image +
+                       (bytes ? " holds " + std::to_string(bytes->size()) + " bytes, not 256"
+                              : " cannot be read"));
+    return ExitCode::kUsage;
+  }
+  ContentImage image{};
+  std::copy(bytes->begin(), bytes->end(), image.begin());
+  if (!session.Connect()) return session.Status(ExitCode::kNoWriter);
+  session.operations.WriteWholeImage(image);
+  return session.Status();
+}
+
+ExitCode RunWrite(const CliOptions& options, CliSession& session) {
+  if (options.image) return WriteImageFile(options, session);
+  PutEntries(session.window, options);
+  {
+    // Checked before any port is touched: the same messages and questions.
+    CardOperations offline(session.env.platform, session.window, session.env.clock);
+    if (!ComposeCard(offline, options, {})) return ExitCode::kUsage;
+  }
+  if (!session.Connect()) return session.Status(ExitCode::kNoWriter);
+  CardOperations& operations = session.operations;
+  PrepareOperations(operations, options);
+  if (options.content.readMark) {
+    operations.OnCreateReadCard();
+  } else if (options.uidCard || options.content.serviceCid) {
+    operations.OnCreateWriteCard();
+  } else {
+    operations.OnWriteCard();
+  }
+  const ExitCode status = session.Status();
+  if (status != ExitCode::kOk || !options.verify) return status;
+  return static_cast<ExitCode>(VerifyLastWrite(operations));
+}
+
+ExitCode RunClear(const CliOptions& options, CliSession& session) {
+  if (options.confirm != true) {
+    session.UsageError("clear erases the card: give --yes");
+    return ExitCode::kUsage;
+  }
+  if (!session.Connect()) return session.Status(ExitCode::kNoWriter);
+  session.operations.OnClearCard();
+  return session.Status();
+}
+
+ExitCode RunProduction(const CliOptions& options, CliSession& session) {
+  return static_cast<ExitCode>(RunProductionCommand(options.arguments, session.env));
+}
+
+ExitCode RunDump(const CliOptions&, CliSession& session) {
+  if (!session.Connect()) return session.Status(ExitCode::kNoWriter);
+  session.window.SetProgressVerb("読み出し");
+  ContentImage card{};
+  CardIdm idm{};
+  if (!session.operations.ReadCard(card, idm)) return session.Status(ExitCode::kCardFailed);
+  return Emit(session, card, IdmText(idm));
+}
+
+std::vector<std::string_view> Joined(std::initializer_list<std::vector<std::string_view>> groups) {
+  std::vector<std::string_view> names;
+  for (const auto& group : groups) names.insert(names.end(), group.begin(), group.end());
+  return names;
+}
+
+}  // namespace
+
+// The keywords the texts may carry, for the help of the commands that compose.
+#define KEYWORD_HELP                                                                   \
+  "Keywords in --url, --title and --body: [IM] the card's IDm, [CT] a counter right\n" \
+  "after [IM], [CI] the customer ID, [UI] the terminal's ID (left as typed)."
+
+std::span<const CommandSpec> Commands() {
+  static const std::vector<std::string_view> writer = WriterOptionNames();
+  static const std::vector<std::string_view> content = ContentOptionNames();
+  static const std::vector<CommandSpec> commands = {
+      {"connect", "", "find the writer; print its port and version report",
+       "Looks for the card writer on COM1-COM31 (or on --port only), runs its start-up\n"
+       "sequence and prints the port and the writer's version report.",
+       writer, RunConnect},
+      {"ports",
+       "",
+       "list the ports COM1-COM31 and what answers on each",
+       "One line for each port that maps to a device: the port, the device and its state:\n"
+       "absent, no permission (with the group to join), busy, no answer, or writer with\n"
+       "its version report.",
+       {"--trace"},
+       RunPorts},
+      {"image", "", "compose a card offline and print it (no writer needed)",
+       "Composes exactly the card write puts on a card with the same options and prints\n"
+       "it. Card kinds: content card; initialisation card (--init, or --service-cid N,\n"
+       "which is then its customer ID); read card (--read-mark, customer ID from\n"
+       "--service-cid); UID setting card (--uid-card N). A content card carries the\n"
+       "writer's customer ID: give it with --cid.\n" KEYWORD_HELP,
+       Joined({content, {"--cid", "--format", "--out"}}), RunImage},
+      {"decode",
+       "FILE|-",
+       "say what a card image means",
+       "Reads a card image (the 256 bytes, or 512 hexadecimal digits) from FILE or from\n"
+       "standard input (-) and prints what it means: the kind, customer ID, URL, popup,\n"
+       "mail, keyword blanks, each setting with its item text, and the check byte.",
+       {},
+       RunDecode},
+      {"uid", "", "print the IDm of the card on the writer",
+       "Detects the card on the writer and prints its IDm (16 hexadecimal digits).", writer,
+       RunUid},
+      {"write", "", "write a card composed from the options, or --image FILE",
+       "Writes a card: the one image shows for the same options, or with --image exactly\n"
+       "the 256 bytes of FILE. The content is checked before the writer is looked "
+       "for.\n" KEYWORD_HELP,
+       Joined({content, {"--image", "--verify"}, writer}), RunWrite},
+      {"clear", "", "erase the card on the writer (64 zero blocks); needs --yes",
+       "Writes 64 zero blocks to the card on the writer. It erases the card: --yes is needed.",
+       Joined({{"--yes"}, writer}), RunClear},
+      {"dump", "", "read the whole card and print it",
+       "Reads the card's 64 blocks and prints them. json: the IDm, the 256 bytes as 512\n"
+       "hexadecimal digits (\"image\") and the decoded fields (\"decoded\").",
+       Joined({{"--format", "--out"}, writer}), RunDump},
+      {"batch", "", "write and read back every new card put on the writer(s), one line per card",
+       kProductionUsage, {}, RunProduction, true},
+      {"verify", "", "compare the card on the writer with the content options", kProductionUsage,
+       {}, RunProduction, true},
+  };
+  return commands;
+}
+
+int RunCli(const std::vector<std::string>& arguments, CliEnvironment& environment) {
+  const ParseResult parsed = ParseCommandLine(arguments, Commands());
+  if (!parsed.options) {
+    (parsed.status == ExitCode::kOk ? environment.out : environment.err) << parsed.text;
+    return static_cast<int>(parsed.status);
+  }
+  for (const CommandSpec& command : Commands()) {
+    if (command.name != parsed.options->command) continue;
+    CliSession session(environment, *parsed.options);
+    const ExitCode status = command.handler(*parsed.options, session);
+    return StatusAfterInterrupts(session.operations, static_cast<int>(status));
+  }
+  return static_cast<int>(ExitCode::kUsage);
+}
+
+}  // namespace morvik

@@ -1,0 +1,60 @@
+// morvik-card's commands: the command table and the session a command runs in.
+#pragma once
+
+#include <iosfwd>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "app/cli/cli_options.h"
+#include "app/cli/terminal_window.h"
+#include "card/card_operations.h"
+#include "link/clock.h"
+#include "link/serial_device.h"
+
+namespace morvik {
+
+// What a run of the tool talks to: the ports, the time, the standard streams.
+struct CliEnvironment {
+  SerialPlatform& platform;
+  Clock& clock;
+  std::ostream& out;
+  std::ostream& err;
+  std::istream& in;
+  bool inIsTerminal = false;
+  bool errIsTerminal = false;
+};
+
+// One command's run: the terminal window and the card operations on it.
+class CliSession {
+ public:
+  CliSession(CliEnvironment& environment, const CliOptions& options);
+  CliSession(const CliSession&) = delete;
+  CliSession& operator=(const CliSession&) = delete;
+
+  // Finds the writer (on --port only, with --trace frames shown); false when
+  // none answered.
+  bool Connect();
+  // The status the window's outcome gives, or `whenDone` when nothing failed.
+  ExitCode Status(ExitCode whenDone = ExitCode::kOk) const;
+  void UsageError(const std::string& message);
+  // Shows every frame on stderr from now on.
+  void StartTrace();
+
+  CliEnvironment& env;
+  const CliOptions& options;
+  TerminalWindow window;
+  CardOperations operations;
+
+ private:
+  class FrameTrace;
+  std::unique_ptr<ExchangeObserver> trace_;
+};
+
+std::span<const CommandSpec> Commands();
+
+// Runs the tool on the arguments after the program name; the exit status.
+int RunCli(const std::vector<std::string>& arguments, CliEnvironment& environment);
+
+}  // namespace morvik

@@ -1,0 +1,42 @@
+// What a 256-byte card image means: the inverse of the content image builder,
+// also recognising the service cards. Pure: bytes in, fields out.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "content/content_settings.h"
+
+namespace morvik {
+
+enum class CardKind { kBlank, kContent, kInitialisation, kRead, kUidSetting, kUnknown };
+
+// Where the terminal fills in the IDm (and the counter, with 20 blanks instead of 16).
+struct KeywordBlank {
+  std::size_t imageOffset;  // the first blank's byte in the image
+  bool counter;
+};
+
+struct DecodedCard {
+  CardKind kind = CardKind::kUnknown;
+  std::array<std::uint8_t, 2> customerId{};  // bytes 4-5
+  std::array<std::uint8_t, 2> startUid{};    // UID setting card only
+  bool mail = false;
+  // Code page 932 bytes as the card holds them; the popup with its terminator.
+  std::string url, popup, mailTo, mailCc, mailTitle, mailBody;
+  std::optional<KeywordBlank> urlBlank, mailBlank;
+  // List positions as stored: volume, sound type, LED pattern, mode (0-7),
+  // release time, auto-off time.
+  std::uint8_t volume = 0, soundType = 0, ledPattern = 0, powerMode = 0, releaseTime = 0,
+               autoOffTime = 0;
+  bool checkByteRight = false;
+  // False when a length points past the sections' room: the texts are cut.
+  bool sectionsWhole = true;
+};
+
+DecodedCard DecodeCard(std::span<const std::uint8_t, kContentImageSize> image);
+
+}  // namespace morvik

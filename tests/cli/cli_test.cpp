@@ -1,0 +1,181 @@
+// morvik-card run in-process against the loopback writer on virtual time:
+// every way a command ends, with its exit status and what it says.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "app/cli/cli_commands.h"
+#include "sim/loopback_serial.h"
+
+namespace morvik {
+namespace {
+
+enum class Setup { kWriter, kNoWriter, kNoCard, kFailingWrite, kFailingReads, kNoPermission };
+
+struct RunResult {
+  int status;
+  std::string out, err;
+  bool portsTouched;
+};
+
+class Bench {
+ public:
+  explicit Bench(Setup setup, bool terminal = false) : platform_(clock_), terminal_(terminal) {
+    if (setup == Setup::kNoPermission)
+      platform_.AddRefusingPort(4, RefusedDevice::Reason::kPermission);
+    if (setup == Setup::kNoWriter || setup == Setup::kNoPermission) return;
+    platform_.AttachWriter(2, writer_);
+    if (setup == Setup::kNoCard) writer_.RemoveCard();
+    sim::Faults faults;
+    faults.failBlockWriteAt = setup == Setup::kFailingWrite ? 3 : 0;
+    faults.failReads = setup == Setup::kFailingReads ? 3 : 0;
+    writer_.SetFaults(faults);
+  }
+
+  RunResult operator()(const std::vector<std::string>& args, const std::string& input = {}) {
+    std::ostringstream out, err;
+    std::istringstream in(input);
+    CliEnvironment environment{platform_, clock_, out, err, in, false, terminal_};
+    const int status = RunCli(args, environment);
+    return {status, out.str(), err.str(), !platform_.openLog().empty()};
+  }
+  const sim::CardImage& card() const { return writer_.slot().memory; }
+
+ private:
+  sim::VirtualClock clock_;
+  sim::LoopbackPlatform platform_;
+  sim::WriterModel writer_;
+  bool terminal_;
+};
+
+struct ExitCase {
+  const char* name;
+  Setup setup;
+  std::vector<std::string> args;
+  int status;
+  std::string inOut, inErr;
+};
+
+class ExitStatus : public testing::TestWithParam<ExitCase> {};
+
+TEST_P(ExitStatus, ToldAndEndedAsTheCaseSays) {
+  const ExitCase& c = GetParam();
+  const RunResult run = Bench(c.setup)(c.args, "4D76000200050000" + std::string(496, '0'));
+  EXPECT_EQ(run.status, c.status) << run.err;
+  EXPECT_NE(run.out.find(c.inOut), std::string::npos) << run.out;
+  EXPECT_NE(run.err.find(c.inErr), std::string::npos) << run.err;
+  // Nothing the tool can refuse by itself waits for a port.
+  if (c.status == 2) {
+    EXPECT_FALSE(run.portsTouched);
+  }
+  if (c.status == 2 && c.inOut.empty()) {
+    EXPECT_EQ(run.out, "");
+  }
+}
+
+const std::string kAbcLine0 = "4D760002123400000112340200000000  Mv...4....4.....\n";
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Cli, ExitStatus, testing::ValuesIn(std::vector<ExitCase>{
+    {"Bare", Setup::kWriter, {}, 2, "", "usage: morvik-card COMMAND"},
+    {"Version", Setup::kWriter, {"--version"}, 0, "(MOBILE Morvik IC Card Writer 2.11)\n", ""},
+    {"HelpOfACommand", Setup::kWriter, {"help", "clear"}, 0, "--wait[=SECONDS]", ""},
+    {"CommandHelp", Setup::kWriter, {"image", "--help"}, 0, "0-3 = なし/小/中/大", ""},
+    {"UnknownCommand", Setup::kWriter, {"frobnicate"}, 2, "", "(see morvik-card --help)\n"},
+    {"ListOutOfRange", Setup::kWriter, {"image", "--led=255"}, 2, "",
+     "--led: 255 (a list position 0-3)"},
+    {"OptionOfAnotherCommand", Setup::kWriter, {"write", "--cid", "1234"}, 2, "", "does not take"},
+    {"MailTextWithoutMail", Setup::kWriter, {"write", "--url", "a", "--to", "t"}, 2, "", "--mail"},
+    {"EmptyUidCard", Setup::kWriter, {"write", "--uid-card="}, 2, "", "--uid-card"},
+    {"ClearWithoutYes", Setup::kWriter, {"clear"}, 2, "", "--yes"},
+    {"EmptyUrl", Setup::kWriter, {"write"}, 2, "", "空のURL情報"},
+    {"UnencodableText", Setup::kNoWriter, {"write", "--url", "😀"}, 2, "", "ＵＲＬ情報"},
+    {"QuestionAnsweredNo", Setup::kWriter, {"write", "--url", "a[CT]", "--no"}, 2, "", "[CT]"},
+    {"BadServiceNumber", Setup::kWriter, {"write", "--url", "a", "--service-cid", "10000"}, 2, "",
+     "FFFF"},
+    {"ImageFileMissing", Setup::kWriter, {"write", "--image", "/nonexistent"}, 2, "",
+     "cannot be read"},
+    {"Preview", Setup::kNoWriter, {"image", "--url", "abc", "--cid", "1234"}, 0, kAbcLine0, ""},
+    {"ServicePreview", Setup::kNoWriter,
+     {"image", "--url", "abc", "--service-cid", "1A2B", "--format", "hex"}, 0,
+     "4D 76 00 02 1A 2B 00 00 01 00 00 02", ""},
+    {"UidPreview", Setup::kNoWriter, {"image", "--uid-card", "1A2B", "--format=hex"}, 0,
+     "4D 76 FF 03 1A 2B 00 00", ""},
+    {"JsonEscapes", Setup::kNoWriter, {"image", "--url", "a\"\\b", "--format=json"}, 0,
+     "\"URL\": \"a\\\"\\\\b\", \"popup\": \"\"", ""},
+    {"DecodeHexInput", Setup::kNoWriter, {"decode", "-"}, 0, "customer ID:   0005\n", ""},
+    {"Connect", Setup::kWriter, {"connect"}, 0,
+     "COM2\nMRVKVer=0211, MRVKDate=261206, MRVKCID=1234\n", ""},
+    {"FastConnect", Setup::kWriter, {"connect", "--fast"}, 0, "COM2\n", ""},
+    {"Trace", Setup::kWriter, {"connect", "--trace"}, 0, "",
+     "0.500 COM2 > 02 00 4F 02 F0 00 03 46 0D\n"},
+    {"NoWriter", Setup::kNoWriter, {"connect"}, 3, "", "もう一度実行するか、--wait"},
+    {"WriterOnAnotherPort", Setup::kWriter, {"uid", "--port", "COM3"}, 3, "", "Writer"},
+    {"RefusedPortNamedFirst", Setup::kNoPermission, {"dump"}, 3, "",
+     "Error: 開けなかったポート: COM4（権限なし）。デバイスの所有グループ（dialout など）"},
+    {"WriterWaitEnds", Setup::kNoWriter, {"connect", "--wait=3"}, 4, "",
+     "Writerを接続してください…（最大3秒）\n待ち時間"},
+    {"NoCard", Setup::kNoCard, {"uid"}, 4, "", "Error: ICカードを正しく読み取れません"},
+    {"CardWaitEnds", Setup::kNoCard, {"write", "--url", "a", "--wait=2"}, 4, "",
+     "ICカードを書き込み機に置いてください…（最大2秒）\n待ち時間が過ぎました\n"},
+    {"Uid", Setup::kWriter, {"uid"}, 0, "0123456789ABCDEF\n", ""},
+    {"WriteFails", Setup::kFailingWrite, {"write", "--url", "abc"}, 1, "", "ブロック2で失敗"},
+    {"DumpFails", Setup::kFailingReads, {"dump"}, 1, "", "Retry Limit Exceed"},
+    {"DumpJson", Setup::kWriter, {"dump", "--format", "json"}, 0,
+     "{\"idm\": \"0123456789ABCDEF\", \"image\": \"0000", ""},
+    {"Clear", Setup::kWriter, {"clear", "--yes"}, 0, "", ""},
+}), [](const auto& info) { return info.param.name; });
+// clang-format on
+
+// What `image` shows is what `write` puts on the card with the same options.
+class PreviewIsTheCard : public testing::TestWithParam<std::vector<std::string>> {};
+
+TEST_P(PreviewIsTheCard, ByteForByte) {
+  Bench bench(Setup::kWriter);
+  std::vector<std::string> write = {"write", "--yes"};
+  write.insert(write.end(), GetParam().begin(), GetParam().end());
+  ASSERT_EQ(bench(write).status, 0);
+  std::vector<std::string> image = {"image", "--yes", "--cid", "1234", "--format", "raw"};
+  image.insert(image.end(), GetParam().begin(), GetParam().end());
+  const RunResult preview = bench(image);
+  EXPECT_EQ(preview.out, std::string(bench.card().begin(), bench.card().end()));
+}
+
+// clang-format off
+using Options = std::vector<std::string>;
+INSTANTIATE_TEST_SUITE_P(Cli, PreviewIsTheCard, testing::ValuesIn(std::vector<Options>{
+    {"--url", "abc[CI]", "--popup", "ポップ", "--volume", "1"},
+    {"--url", "a[IM][CT]", "--mail", "--to", "t", "--body", "[CI]", "--init"},
+    {"--url", "abc[CI]", "--service-cid", "1A2B"},
+    {"--url", "abc", "--read-mark", "--service-cid", "5"},
+    {"--uid-card", "BEEF"},
+}));
+// clang-format on
+
+// On a terminal the progress line counts blocks from 0, as the messages do,
+// and is ended before a message begins.
+TEST(Progress, CountsAsTheMessagesAndEndsBeforeThem) {
+  const RunResult write = Bench(Setup::kFailingWrite, true)({"write", "--url", "abc"});
+  EXPECT_NE(write.err.find("\r書き込み: ブロック 1 / 63\nError: ICカードへの書き込みがブロック2で"),
+            std::string::npos)
+      << write.err;
+  const RunResult dump = Bench(Setup::kWriter, true)({"dump", "--out", "/dev/null"});
+  EXPECT_NE(dump.err.find("\r読み出し: ブロック 59 / 63\r読み出し: ブロック 63 / 63\n"),
+            std::string::npos);
+}
+
+TEST(Readme, ShowsTheHelpAsTheToolPrintsIt) {
+  std::ifstream readme(MORVIK_SOURCE_DIR "/README.md");
+  const std::string text((std::istreambuf_iterator<char>(readme)), {});
+  const RunResult help = Bench(Setup::kNoWriter)({"--help"});
+  std::string indented;
+  std::istringstream lines(help.out);
+  for (std::string line; std::getline(lines, line);)
+    indented += (line.empty() ? "" : "    ") + line + "\n";
+  EXPECT_NE(text.find(indented), std::string::npos) << indented;
+}
+
+}  // namespace
+}  // namespace morvik
