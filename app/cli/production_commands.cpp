@@ -115,30 +115,27 @@ int RunBatchCommand(const BatchOptions& options) {
   return BatchExitStatus(tallies, InterruptCount() > 0);
 }
 
-int RunVerifyCommand(const CliOptions& options, TerminalWindow& window) {
-  const std::unique_ptr<SerialPlatform> platform = MakeSystemSerialPlatform();
-  SystemClock clock;
-  CardOperations card(*platform, window, clock);
-  if (options.fast) card.SetReplyEnd(ReplyEnd::kFrameAndGuard);
-  InstallInterruptHandlers(true);
+// On the writer the session finds (--port, --trace, --fast and --wait as for
+// every command that talks to the writer).
+int RunVerifyCommand(CliSession& session) {
+  CardOperations& card = session.operations;
+  if (!session.Connect()) return static_cast<int>(session.Status(ExitCode::kNoWriter));
   card.SetStopCheck([] { return InterruptCount() >= 1; });
-  card.ConnectWriter();
-  if (card.connectedPort().empty()) return static_cast<int>(ExitCode::kNoWriter);
   CardIdm idm{};
-  if (!card.DetectCard(idm)) return static_cast<int>(ExitCode::kNoCard);
-  const std::optional<ContentImage> image = QuietImage(options, card.customerId());
+  if (!card.DetectCard(idm)) return static_cast<int>(session.Status(ExitCode::kNoCard));
+  const std::optional<ContentImage> image = QuietImage(session.options, card.customerId());
   if (!image) return kExitUsage;
   SetCardInProgress(true);
   const VerifyResult result = card.VerifyCardImage(*image, idm);
   SetCardInProgress(false);
   if (result.status == VerifyResult::Status::kMatch) {
-    std::cout << IdmText(idm) << " ok\n";
+    session.env.out << IdmText(idm) << " ok\n";
     return 0;
   }
   if (result.status == VerifyResult::Status::kStopped) return kExitInterrupted;
   const bool mismatch = result.status == VerifyResult::Status::kMismatch;
-  std::cout << IdmText(idm) << (mismatch ? " verify failed at block " : " unreadable at block ")
-            << result.block << "\n";
+  session.env.out << IdmText(idm) << (mismatch ? " verify failed at block " : " unreadable at block ")
+                  << result.block << "\n";
   return mismatch ? kExitVerifyFailed : kExitCardFailed;
 }
 
@@ -196,7 +193,10 @@ int RunProductionCommand(const std::vector<std::string>& arguments, CliEnvironme
                         TerminalStreams{environment.err, environment.in, environment.inIsTerminal,
                                         environment.errIsTerminal});
   if (!BuildCardImage(card, {0, 0}, window)) return kExitUsage;
-  if (card.command == "verify") return RunVerifyCommand(card, window);
+  if (card.command == "verify") {
+    CliSession session(environment, card);
+    return RunVerifyCommand(session);
+  }
   return RunBatchCommand(options);
 }
 

@@ -125,6 +125,11 @@ INSTANTIATE_TEST_SUITE_P(Cli, ExitStatus, testing::ValuesIn(std::vector<ExitCase
     {"DumpFails", Setup::kFailingReads, {"dump"}, 1, "", "Retry Limit Exceed"},
     {"DumpJson", Setup::kWriter, {"dump", "--format", "json"}, 0,
      "{\"idm\": \"0123456789ABCDEF\", \"image\": \"0000", ""},
+    {"WriteAndVerify", Setup::kWriter, {"write", "--url", "abc", "--verify", "--fast"}, 0, "", ""},
+    {"VerifyMismatch", Setup::kWriter, {"verify", "--url", "abc", "--trace"}, 5,
+     "0123456789ABCDEF verify failed at block 0\n", " COM2 > "},
+    {"VerifyNoWriter", Setup::kNoWriter, {"verify", "--url", "abc"}, 3, "", "--wait"},
+    {"VerifyNoCard", Setup::kNoCard, {"verify", "--url", "abc", "--port=COM2"}, 4, "", "ICカード"},
     {"Clear", Setup::kWriter, {"clear", "--yes"}, 0, "", ""},
 }), [](const auto& info) { return info.param.name; });
 // clang-format on
