@@ -1,4 +1,5 @@
-// The card image the write options describe, built as the window builds it.
+// The card image the write options describe, composed as the window composes
+// it: the entries put into the window, then the card operations' own steps.
 #pragma once
 
 #include <array>
@@ -6,19 +7,28 @@
 #include <optional>
 
 #include "app/cli/cli_options.h"
+#include "card/card_operations.h"
 #include "content/content_settings.h"
 #include "window/headless_window.h"
 
 namespace morvik {
 
-// The entries, lists and check box of the window, as the options give them.
-void PutContentIntoWindow(HeadlessWindow& window, const ContentOptions& content);
+// The entries, lists, check boxes and service number of the window, as the
+// options give them.
+void PutContentIntoWindow(HeadlessWindow& window, const CliOptions& options);
 
-// The image write would put on a card of a writer with this customer ID: a
-// UID setting card, or the content card (the service number, when given,
-// standing in for the customer ID as the service buttons do). nullopt when
-// the content is refused or a keyword question answered Cancel; the window
-// has shown why.
+// The content record as the window's reset leaves it, with the mail flag the
+// options give: what every content build starts from.
+void ResetContent(CardOperations& operations, const CliOptions& options);
+
+// The card write puts on a card of a writer with this customer ID, composed by
+// `operations` as the service card buttons and the write button compose it
+// (the entries already in its window). nullopt when the number or the content
+// is refused or a question answered Cancel; the window has shown why.
+std::optional<ContentImage> ComposeCard(CardOperations& operations, const CliOptions& options,
+                                        std::array<std::uint8_t, 2> customerId);
+
+// The same on `window` alone, without a port: the entries are put first.
 std::optional<ContentImage> BuildCardImage(const CliOptions& options,
                                            std::array<std::uint8_t, 2> customerId,
                                            HeadlessWindow& window);

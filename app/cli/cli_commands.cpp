@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "app/cli/card_description.h"
+#include "app/cli/card_image_options.h"
 #include "app/cli/interrupt.h"
 #include "app/cli/production_commands.h"
 #include "card/block_commands.h"
@@ -99,40 +100,6 @@ void CliSession::UsageError(const std::string& message) {
 namespace {
 
 using ImageBytes = std::span<const std::uint8_t, kContentImageSize>;
-
-// The entries as the operator would type them into the window.
-void PutEntries(HeadlessWindow& window, const CliOptions& options) {
-  const ContentOptions& content = options.content;
-  FillSettingsLists(window);
-  const std::pair<int, const std::string*> texts[] = {
-      {kIdcUrl, &content.url},   {kIdcPopup, &content.popup},     {kIdcMailTo, &content.to},
-      {kIdcMailCc, &content.cc}, {kIdcMailTitle, &content.title}, {kIdcMailBody, &content.body}};
-  for (const auto& [id, text] : texts) window.SetControlText(id, *text);
-  const std::pair<int, int> lists[] = {
-      {kIdcVolumeList, content.volume},       {kIdcLedPatternList, content.led},
-      {kIdcSoundTypeList, content.sound},     {kIdcModeList, content.mode},
-      {kIdcReleaseTimeList, content.release}, {kIdcAutoOffTimeList, content.autoOff}};
-  for (const auto& [id, position] : lists) window.SelectListItem(id, position);
-  window.SetCheck(kIdcInitCardCheck, content.initCard ? 1 : 0);
-  window.SetCheck(kIdcUidCardCheck, options.uidCard ? 1 : 0);
-  window.SetControlText(kIdcServiceCid, options.uidCard.value_or(content.serviceCid.value_or("")));
-}
-
-void PrepareOperations(CardOperations& operations, const CliOptions& options) {
-  ResetContentSettings(operations.contentSettings());
-  operations.contentSettings().mailEnabled = options.content.mail ? 1 : 0;
-}
-
-// The card `write` puts on a card with these options, composed offline as the
-// service card buttons and the write button compose it (entries already put).
-std::optional<ContentImage> ComposeCard(CardOperations& operations, const CliOptions& options,
-                                        std::array<std::uint8_t, 2> customerId) {
-  PrepareOperations(operations, options);
-  operations.customerId() = customerId;
-  const bool typed = options.uidCard || options.content.serviceCid || options.content.readMark;
-  if (typed && !operations.TakeTypedNumber(options.content.readMark)) return std::nullopt;
-  return operations.ComposeCardImage();
-}
 
 std::optional<std::string> ReadInput(const std::string& path, std::istream& in) {
   if (path == "-") return std::string(std::istreambuf_iterator<char>(in), {});
@@ -231,7 +198,7 @@ ExitCode RunPorts(const CliOptions& options, CliSession& session) {
 }
 
 ExitCode RunImage(const CliOptions& options, CliSession& session) {
-  PutEntries(session.window, options);
+  PutContentIntoWindow(session.window, options);
   const std::optional<ContentImage> image =
       ComposeCard(session.operations, options, options.customerId);
   if (!image) return ExitCode::kUsage;
@@ -278,7 +245,7 @@ ExitCode WriteImageFile(const CliOptions& options, CliSession& session) {
 
 ExitCode RunWrite(const CliOptions& options, CliSession& session) {
   if (options.image) return WriteImageFile(options, session);
-  PutEntries(session.window, options);
+  PutContentIntoWindow(session.window, options);
   {
     // Checked before any port is touched: the same messages and questions.
     CardOperations offline(session.env.platform, session.window, session.env.clock);
@@ -286,7 +253,7 @@ ExitCode RunWrite(const CliOptions& options, CliSession& session) {
   }
   if (!session.Connect()) return session.Status(ExitCode::kNoWriter);
   CardOperations& operations = session.operations;
-  PrepareOperations(operations, options);
+  ResetContent(operations, options);
   if (options.content.readMark) {
     operations.OnCreateReadCard();
   } else if (options.uidCard || options.content.serviceCid) {
@@ -381,10 +348,20 @@ std::span<const CommandSpec> Commands() {
        "Reads the card's 64 blocks and prints them. json: the IDm, the 256 bytes as 512\n"
        "hexadecimal digits (\"image\") and the decoded fields (\"decoded\").",
        Joined({{"--format", "--out"}, writer}), RunDump},
-      {"batch", "", "write and read back every new card put on the writer(s), one line per card",
-       kProductionUsage, {}, RunProduction, true},
-      {"verify", "", "compare the card on the writer with the content options", kProductionUsage,
-       {}, RunProduction, true},
+      {"batch",
+       "",
+       "write and read back every new card put on the writer(s), one line per card",
+       kProductionUsage,
+       {},
+       RunProduction,
+       true},
+      {"verify",
+       "",
+       "compare the card on the writer with the content options",
+       kProductionUsage,
+       {},
+       RunProduction,
+       true},
   };
   return commands;
 }

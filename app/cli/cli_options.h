@@ -45,10 +45,10 @@ struct CliOptions {
   std::optional<int> waitSeconds;  // --wait=SECONDS
   std::optional<int> port;         // --port COMn: n
   bool trace = false;
-  bool fast = false;    // a reply ends with its frame, not with 200 ms of silence
-  bool verify = false;  // write: read the card back afterwards
+  bool fast = false;                   // a reply ends with its frame, not with 200 ms of silence
+  bool verify = false;                 // write: read the card back afterwards
   std::vector<std::string> arguments;  // all of them, for a command that parses its own
-  std::string format;  // listing, hex, raw, json; empty: the default
+  std::string format;                  // listing, hex, raw, json; empty: the default
   std::optional<std::string> out, image, operand;
   std::set<std::string, std::less<>> given;  // the option names used
 };

@@ -37,7 +37,7 @@ status 5 and the first differing block when they differ.
 
 namespace {
 
-constexpr int kExitUsage = 2;
+constexpr int kExitUsage = static_cast<int>(ExitCode::kUsage);
 
 std::optional<int> PositiveCount(const std::string& text) {
   int value = 0;
