@@ -15,7 +15,7 @@
 namespace morvik {
 
 const char kProductionUsage[] = R"(usage: morvik-card batch [content options] [options]
-       morvik-card verify [content options] [--wait] [--fast]
+       morvik-card verify [content options] [--port COMn] [--trace] [--wait[=SECONDS]] [--fast]
 
 batch writes the content to every new card put on the writer(s), reads each
 card back and prints one line per card. The content options are those of write
