@@ -190,6 +190,12 @@ std::unique_ptr<SerialDevice> LoopbackPlatform::Open(std::string_view devicePath
   return std::make_unique<LoopbackDevice>(*this, *port);
 }
 
+std::string LoopbackPlatform::DeviceName(std::string_view devicePath) {
+  const auto found = ports_.find(ComNumber(devicePath));
+  if (found == ports_.end() || found->second.kind == PortKind::kAbsent) return {};
+  return "loopback COM" + std::to_string(found->first);
+}
+
 std::vector<RefusedDevice> LoopbackPlatform::TakeRefusals() { return std::exchange(refusals_, {}); }
 
 }  // namespace morvik::sim

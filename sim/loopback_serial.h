@@ -100,6 +100,8 @@ class LoopbackPlatform final : public SerialPlatform {
   // Devices hold a reference to the platform: it must outlive them.
   std::unique_ptr<SerialDevice> Open(std::string_view devicePath) override;
   std::vector<RefusedDevice> TakeRefusals() override;
+  // "loopback COMn" for every port that is not absent.
+  std::string DeviceName(std::string_view devicePath) override;
 
   // Used by the devices.
   VirtualClock& clock() { return clock_; }
