@@ -111,11 +111,6 @@ TEST(MainWindowStart, SystemMenuIconsAndAttachedLists) {
   EXPECT_EQ(rig.host.systemMenu()[1].text, "&About Morvik...");
   EXPECT_EQ(rig.host.icon(IconKind::kLarge), 128);
   EXPECT_EQ(rig.host.icon(IconKind::kSmall), 128);
-
-  Rig withoutMenu;
-  withoutMenu.host.SetHasSystemMenu(false);
-  withoutMenu.window.DoModal();
-  EXPECT_TRUE(withoutMenu.host.systemMenu().empty());
 }
 
 TEST(MainWindowStart, NoWriterAndCancelEndsTheProcessWithStatusOne) {

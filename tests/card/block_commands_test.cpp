@@ -64,14 +64,5 @@ TEST(CardListing, LinesShowHexThenPrintableCharacters) {
   for (int line = 2; line < 16; ++line) EXPECT_EQ(listing.substr(line * 52, 52), zeroLine);
 }
 
-TEST(UidSettingCard, MagicMarkAndStartUidThenZeros) {
-  const std::array<std::uint8_t, 2> uid{0x1A, 0x2B};
-  const ContentImage card = UidSettingCard(uid);
-  EXPECT_EQ(V(card.begin(), card.begin() + 6), (V{0x4D, 0x76, 0xFF, 0x03, 0x1A, 0x2B}));
-  EXPECT_TRUE(std::all_of(card.begin() + 6, card.end(), [](auto b) { return b == 0; }));
-}
-
-TEST(IdmText, SixteenUpperCaseDigits) { EXPECT_EQ(IdmText(kIdm), "0123456789ABCDEF"); }
-
 }  // namespace
 }  // namespace morvik

@@ -145,10 +145,5 @@ TEST_F(ConnectTest, RefusedDevicesAreNamedAfterABlankLine) {
   EXPECT_EQ(added.find('\n'), std::string::npos);
 }
 
-TEST(VersionReport, FormatsPayloadBytesOneToSevenInUpperCaseHex) {
-  const ByteVector info = Reply({0xF0, 0xAB, 0x0C, 0x20, 0x26, 0xFF, 0x00, 0x0F});
-  EXPECT_EQ(VersionReport(info), "MRVKVer=AB0C, MRVKDate=2026FF, MRVKCID=000F");
-}
-
 }  // namespace
 }  // namespace morvik

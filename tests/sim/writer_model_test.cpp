@@ -10,7 +10,6 @@ namespace morvik::sim {
 namespace {
 
 using test::ByteVector;
-using test::Concat;
 using test::Hex;
 
 // Requests, with the IDm 01 23 45 67 89 AB CD EF where they name a card.
@@ -33,7 +32,6 @@ const ByteVector kBare = Hex("02 00 30 00 03 35 0D");
 const ByteVector kNoCard = Hex("02 00 31 00 03 36 0D");
 const ByteVector kWrongCard = Hex("02 00 32 00 03 37 0D");
 const ByteVector kBadRequest = Hex("02 00 33 00 03 38 0D");
-const ByteVector kCardFailure = Hex("02 00 34 00 03 39 0D");
 const ByteVector kInformationReply = Hex("02 00 30 08 F0 02 11 26 12 06 12 34 03 C4 0D");
 const ByteVector kDetectionReply = Hex("02 00 30 0A 00 01 01 23 45 67 89 AB CD EF 03 00 0D");
 const ByteVector kRead4To7Reply =
