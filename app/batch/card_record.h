@@ -5,6 +5,8 @@
 #include <span>
 #include <string>
 
+#include "app/exit_code.h"
+
 namespace morvik {
 
 enum class CardResult { kOk, kWriteFailed, kVerifyFailed, kRemoved, kInterrupted };
@@ -39,10 +41,6 @@ struct WriterTally {
 // "COM3: 10 cards, 9 ok, 1 verify failed" and the same for all writers together.
 std::string TallyText(const WriterTally& tally);
 WriterTally TotalOf(std::span<const WriterTally> tallies);
-
-inline constexpr int kExitCardFailed = 1;
-inline constexpr int kExitVerifyFailed = 5;
-inline constexpr int kExitInterrupted = 130;
 
 // 130 when interrupted; else 0 when every card is ok and no writer had a
 // problem, 5 when verify failures are the only failures, 1 otherwise.

@@ -12,17 +12,9 @@
 #include <string_view>
 #include <vector>
 
-namespace morvik {
+#include "app/exit_code.h"
 
-enum class ExitCode : int {
-  kOk = 0,
-  kCardFailed = 1,      // the card operation failed
-  kUsage = 2,           // usage or bad input: texts, limits, refused questions
-  kNoWriter = 3,        // no writer found
-  kNoCard = 4,          // no card on the writer, or the operator's wait ended
-  kVerifyMismatch = 5,  // the card does not hold what was written
-  kInterrupted = 130,   // SIGINT or SIGTERM
-};
+namespace morvik {
 
 // The operator's entries and choices, as the window would hold them.
 struct ContentOptions {

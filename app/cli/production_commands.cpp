@@ -37,8 +37,6 @@ status 5 and the first differing block when they differ.
 
 namespace {
 
-constexpr int kExitUsage = static_cast<int>(ExitCode::kUsage);
-
 std::optional<int> PositiveCount(const std::string& text) {
   int value = 0;
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -93,7 +91,7 @@ int RunBatchCommand(const BatchOptions& options) {
   std::FILE* log = nullptr;
   if (!options.log.empty() && (log = std::fopen(options.log.c_str(), "a")) == nullptr) {
     std::cerr << "morvik-card: cannot open " << options.log << "\n";
-    return kExitCardFailed;
+    return Status(ExitCode::kCardFailed);
   }
   InstallInterruptHandlers(false);
   CardBudget budget(options.count);
@@ -124,7 +122,7 @@ int RunVerifyCommand(CliSession& session) {
   CardIdm idm{};
   if (!card.DetectCard(idm)) return static_cast<int>(session.Status(ExitCode::kNoCard));
   const std::optional<ContentImage> image = QuietImage(session.options, card.customerId());
-  if (!image) return kExitUsage;
+  if (!image) return Status(ExitCode::kUsage);
   SetCardInProgress(true);
   const VerifyResult result = card.VerifyCardImage(*image, idm);
   SetCardInProgress(false);
@@ -132,11 +130,11 @@ int RunVerifyCommand(CliSession& session) {
     session.env.out << IdmText(idm) << " ok\n";
     return 0;
   }
-  if (result.status == VerifyResult::Status::kStopped) return kExitInterrupted;
+  if (result.status == VerifyResult::Status::kStopped) return Status(ExitCode::kInterrupted);
   const bool mismatch = result.status == VerifyResult::Status::kMismatch;
   session.env.out << IdmText(idm) << (mismatch ? " verify failed at block " : " unreadable at block ")
                   << result.block << "\n";
-  return mismatch ? kExitVerifyFailed : kExitCardFailed;
+  return mismatch ? Status(ExitCode::kVerifyMismatch) : Status(ExitCode::kCardFailed);
 }
 
 }  // namespace
@@ -183,7 +181,7 @@ int RunProductionCommand(const std::vector<std::string>& arguments, CliEnvironme
   if (!parsed.options) {
     environment.err << "morvik-card: " << parsed.error << " (see morvik-card " << arguments[0]
                     << " --help)\n";
-    return kExitUsage;
+    return Status(ExitCode::kUsage);
   }
   const BatchOptions& options = *parsed.options;
   const CliOptions& card = options.card;
@@ -192,7 +190,7 @@ int RunProductionCommand(const std::vector<std::string>& arguments, CliEnvironme
                         environment.clock,
                         TerminalStreams{environment.err, environment.in, environment.inIsTerminal,
                                         environment.errIsTerminal});
-  if (!BuildCardImage(card, {0, 0}, window)) return kExitUsage;
+  if (!BuildCardImage(card, {0, 0}, window)) return Status(ExitCode::kUsage);
   if (card.command == "verify") {
     CliSession session(environment, card);
     return RunVerifyCommand(session);
@@ -202,16 +200,16 @@ int RunProductionCommand(const std::vector<std::string>& arguments, CliEnvironme
 
 int VerifyLastWrite(CardOperations& card) {
   const std::optional<LastWrite>& last = card.lastWrite();
-  if (!last || last->written < kCardBlocks) return kExitCardFailed;
+  if (!last || last->written < kCardBlocks) return Status(ExitCode::kCardFailed);
   SetCardInProgress(true);
   const VerifyResult result = card.VerifyCardImage(last->image, last->idm);
   SetCardInProgress(false);
   if (result.status == VerifyResult::Status::kMatch) return 0;
-  if (result.status == VerifyResult::Status::kStopped) return kExitInterrupted;
+  if (result.status == VerifyResult::Status::kStopped) return Status(ExitCode::kInterrupted);
   const bool mismatch = result.status == VerifyResult::Status::kMismatch;
   std::cerr << "morvik-card: " << (mismatch ? "verify failed at block " : "card unreadable at block ")
             << result.block << "\n";
-  return mismatch ? kExitVerifyFailed : kExitCardFailed;
+  return mismatch ? Status(ExitCode::kVerifyMismatch) : Status(ExitCode::kCardFailed);
 }
 
 int StatusAfterInterrupts(const CardOperations& card, int status) {
@@ -221,7 +219,7 @@ int StatusAfterInterrupts(const CardOperations& card, int status) {
     std::cerr << "morvik-card: interrupted: card " << IdmText(last->idm) << " stopped at block "
               << last->written << "\n";
   }
-  return kExitInterrupted;
+  return Status(ExitCode::kInterrupted);
 }
 
 }  // namespace morvik
