@@ -8,6 +8,7 @@ namespace {
 // The fixed devices know COM1-COM31 only; a port directory replaces them, and
 // no name reaches outside it.
 TEST(PortNames, FixedDevicesOrThePortDirectory) {
+  EXPECT_EQ(PosixDeviceForPath("\\\\.\\COM20", nullptr), "/dev/ttyACM9");
   EXPECT_EQ(PosixDeviceForPath("\\\\.\\COM31", nullptr), "/dev/ttyS10");
   EXPECT_EQ(PosixDeviceForPath("\\\\.\\COM3", "/tmp/ports"), "/tmp/ports/COM3");
   EXPECT_EQ(PosixDeviceForPath("\\\\.\\COM3", ""), "/dev/ttyUSB2");
