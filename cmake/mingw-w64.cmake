@@ -19,11 +19,12 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
-# Tests and test discovery run the executables through Wine.
+# Tests and test discovery run the executables through Wine, by way of
+# wine-run, which starts again a program Wine failed to start.
 find_program(MORVIK_WINE NAMES wine64 PATHS /usr/lib/wine NO_DEFAULT_PATH)
 if(NOT MORVIK_WINE)
   find_program(MORVIK_WINE NAMES wine64 wine)
 endif()
 if(MORVIK_WINE)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${MORVIK_WINE})
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run ${MORVIK_WINE})
 endif()
