@@ -40,12 +40,18 @@ build_windows() {
   ninja -C "$dir" -j"$windows_jobs" "${targets[@]}"
 }
 
-# The Linux simulator, only its target, in the ordinary release tree.
+# The Linux simulator, only its target: in the package's tree when scripts/test
+# has made it, else in the ordinary release tree.
 build_simulator() {
-  echo "== build build/release (morvik-writer-sim)" >&2
-  cmake -S "$root" -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-  ninja -C build/release -j"$windows_jobs" morvik-writer-sim
-  sim=$root/build/release/bin/morvik-writer-sim
+  local tree=build/release
+  if [ -f build/package/build.ninja ]; then
+    tree=build/package
+  else
+    cmake -S "$root" -B "$tree" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  fi
+  echo "== build $tree (morvik-writer-sim)" >&2
+  ninja -C "$tree" -j"$windows_jobs" morvik-writer-sim
+  sim=$root/$tree/bin/morvik-writer-sim
 }
 
 wine=/usr/lib/wine/wine64
