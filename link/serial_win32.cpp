@@ -20,6 +20,9 @@
 
 #include <array>
 #include <optional>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "link/system_serial.h"
 
@@ -176,9 +179,14 @@ class Win32SerialPlatform final : public SerialPlatform {
     const std::string path(devicePath);
     HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                 OPEN_EXISTING, 0, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return nullptr;
+    if (handle == INVALID_HANDLE_VALUE) {
+      NoteRefusal(devicePath, GetLastError());
+      return nullptr;
+    }
     return std::make_unique<Win32SerialDevice>(handle);
   }
+
+  std::vector<RefusedDevice> TakeRefusals() override { return std::exchange(refusals_, {}); }
 
   // The kernel device behind the port name ("\Device\Serial0"), empty when
   // the name maps to nothing.
@@ -189,6 +197,18 @@ class Win32SerialPlatform final : public SerialPlatform {
                ? std::string(target.data())
                : std::string();
   }
+
+ private:
+  // A port that another program holds fails with access denied (a sharing
+  // violation under Wine); one that does not exist, with file not found.
+  void NoteRefusal(std::string_view devicePath, DWORD error) {
+    if (error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION) {
+      const std::string port(devicePath.substr(devicePath.rfind('\\') + 1));
+      refusals_.push_back({port, RefusedDevice::Reason::kBusy});
+    }
+  }
+
+  std::vector<RefusedDevice> refusals_;
 };
 
 }  // namespace
