@@ -155,7 +155,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto command = static_cast<Command>(input.Byte() % static_cast<int>(Command::kCount));
   const int detectionRetries = input.Byte() % (kMaxDetectionRetries + 1);
   morvik::fuzz::CountingClock clock;
-  morvik::fuzz::ScriptedPlatform platform(input, clock, 0x01);
+  morvik::fuzz::ScriptedPlatform platform(input, clock);
   morvik::HeadlessWindow window;
   int asked = 0;
   window.SetAnswerer([&](const morvik::ShownMessage& shown) {

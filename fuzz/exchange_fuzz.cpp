@@ -90,7 +90,7 @@ void CheckOneExchange(morvik::WriterLink& link, morvik::fuzz::LineLog& log, Fuzz
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FuzzInput input(data, size);
   morvik::fuzz::CountingClock clock;
-  morvik::fuzz::ScriptedPlatform platform(input, clock, 0x01);
+  morvik::fuzz::ScriptedPlatform platform(input, clock);
   morvik::HeadlessWindow window;
   morvik::WriterLink link(platform, window, clock);
   const int exchanges = 1 + input.Byte() % 4;

@@ -61,13 +61,6 @@ class FuzzInput {
     const ByteVector bytes = Chunk();
     return std::string(bytes.begin(), bytes.end());
   }
-  // Everything not yet read.
-  ByteVector Rest() {
-    ByteVector bytes(data_ + std::min(at_, size_), data_ + size_);
-    at_ = size_;
-    return bytes;
-  }
-
  private:
   const std::uint8_t* data_;
   std::size_t size_;
@@ -78,7 +71,6 @@ class CountingClock final : public Clock {
  public:
   void Sleep(std::uint32_t milliseconds) override { now_ += milliseconds; }
   std::int64_t NowMs() override { return now_; }
-  void Advance(std::int64_t milliseconds) { now_ += milliseconds; }
 
  private:
   std::int64_t now_ = 0;
@@ -111,7 +103,6 @@ inline LineStep ReadLineStep(FuzzInput& input) {
 struct LineLog {
   std::vector<ByteVector> requests;  // every whole request frame, in order
   ByteVector delivered;              // every byte the tool read, in order
-  std::size_t silentReads = 0;
   std::size_t failedWrites = 0;
 };
 
@@ -166,15 +157,13 @@ class ScriptedLine final : public SerialDevice {
     if (queue_.empty()) {
       if (deadAfterQueue_) dead_ = true;
       if (dead_) return false;
-      ++log_.silentReads;
-      clock_.Advance(200);
+      clock_.Sleep(200);
       return true;
     }
     const Event event = queue_.front();
     queue_.pop_front();
     if (event.silence) {
-      ++log_.silentReads;
-      clock_.Advance(200);
+      clock_.Sleep(200);
       return true;
     }
     byte = event.byte;
@@ -211,36 +200,24 @@ class ScriptedLine final : public SerialDevice {
   bool deadAfterQueue_ = false;
 };
 
-// Ports COM1-COM8 that exist as the mask says (bit 0 for COM1); each open
-// gives a fresh line that answers from the same input.
+// One port, COM1; each open gives a fresh line that answers from the same
+// input.
 class ScriptedPlatform final : public SerialPlatform {
  public:
-  ScriptedPlatform(FuzzInput& input, CountingClock& clock, std::uint8_t presentMask)
-      : input_(input), clock_(clock), presentMask_(presentMask) {}
+  ScriptedPlatform(FuzzInput& input, CountingClock& clock) : input_(input), clock_(clock) {}
 
   std::unique_ptr<SerialDevice> Open(std::string_view devicePath) override {
-    const int com = ComNumber(devicePath);
-    if (com < 1 || com > 8 || (presentMask_ & (1u << (com - 1))) == 0) return nullptr;
+    if (devicePath != "\\\\.\\COM1") return nullptr;
     logs.emplace_back();
-    openedComs.push_back(com);
     return std::make_unique<ScriptedLine>(input_, clock_, logs.back());
   }
 
   // One log per open, in order; a deque so that open lines keep their log.
   std::deque<LineLog> logs;
-  std::vector<int> openedComs;
 
  private:
-  static int ComNumber(std::string_view path) {
-    constexpr std::string_view kPrefix = "\\\\.\\COM";
-    if (!path.starts_with(kPrefix) || path.size() != kPrefix.size() + 1) return 0;
-    const char digit = path.back();
-    return digit >= '1' && digit <= '9' ? digit - '0' : 0;
-  }
-
   FuzzInput& input_;
   CountingClock& clock_;
-  std::uint8_t presentMask_;
 };
 
 }  // namespace morvik::fuzz
