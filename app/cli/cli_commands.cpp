@@ -187,6 +187,7 @@ std::string PortState(CliSession& session, const std::string& port) {
 
 ExitCode RunPorts(const CliOptions& options, CliSession& session) {
   if (options.trace) session.StartTrace();
+  if (options.fast) session.operations.SetReplyEnd(ReplyEnd::kFrameAndGuard);
   for (int number = 1; number <= kComPortCount; ++number) {
     const std::string port = "COM" + std::to_string(number);
     const std::string device = session.env.platform.DeviceName(CSerialCom::DevicePath(port));
@@ -316,7 +317,7 @@ std::span<const CommandSpec> Commands() {
        "One line for each port that maps to a device: the port, the device and its state:\n"
        "absent, no permission (with the group to join), busy, no answer, or writer with\n"
        "its version report.",
-       {"--trace"},
+       {"--trace", "--fast"},
        RunPorts},
       {"image", "", "compose a card offline and print it (no writer needed)",
        "Composes exactly the card write puts on a card with the same options and prints\n"

@@ -132,7 +132,7 @@ INSTANTIATE_TEST_SUITE_P(Cli, ExitStatus, testing::ValuesIn(std::vector<ExitCase
     {"VerifyNoCard", Setup::kNoCard, {"verify", "--url", "abc", "--port=COM2"}, 4, "", "ICカード"},
     {"Ports", Setup::kNoPermission, {"ports"}, 0,
      "COM4  loopback COM4  no permission (join the group that owns the device)\n", ""},
-    {"PortsWriter", Setup::kWriter, {"ports"}, 0,
+    {"PortsWriter", Setup::kWriter, {"ports", "--fast"}, 0,
      "COM2  loopback COM2  writer MRVKVer=0211, MRVKDate=261206, MRVKCID=1234\n", ""},
     {"Clear", Setup::kWriter, {"clear", "--yes"}, 0, "", ""},
 }), [](const auto& info) { return info.param.name; });
