@@ -68,7 +68,6 @@ class HeadlessDialogHost final : public DialogHost {
   bool IsVisible(int controlId) const;
   bool IsEnabled(int controlId) { return window_.control(controlId).enabled; }
   int focus() const { return focus_; }
-  bool created() const { return sink_ != nullptr; }
   void SetHasSystemMenu(bool has) { hasSystemMenu_ = has; }
   void SetIconic(bool iconic) { iconic_ = iconic; }
   void SetClientSize(PixelSize size) { clientSize_ = size; }
