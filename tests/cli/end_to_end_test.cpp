@@ -33,8 +33,13 @@ TEST(EndToEnd, PortsTraceAndAnImageThroughTheCardAndBack) {
   EXPECT_EQ(ports.out, "COM1  " + dir + "/COM1  no answer\nCOM2  " + dir +
                            "/COM2  writer MRVKVer=0211, MRVKDate=261206, MRVKCID=1234\n");
 
-  const auto image = RunCommand({kCard, "image", "--url", "http://example.com/ようこそ", "--cid",
-                                 "1234", "--out", dir + "/typed.bin"});
+  // A question with no terminal to answer it is refused, not asked.
+  const auto asked = RunCommand({kCard, "image", "--url", "a[CT]"});
+  EXPECT_EQ(asked.status, 2);
+  EXPECT_EQ(asked.err.find("[o/c]"), std::string::npos) << asked.err;
+
+  const auto image = RunCommand({kCard, "image", "--url", "http://example.com/ようこそ", "--popup",
+                                 "ポップ", "--cid", "1234", "--out", dir + "/typed.bin"});
   ASSERT_EQ(image.status, 0) << image.err;
   const auto write = RunCommand({kCard, "write", "--image", dir + "/typed.bin", "--trace"});
   EXPECT_EQ(write.status, 0) << write.err;
@@ -51,7 +56,8 @@ TEST(EndToEnd, PortsTraceAndAnImageThroughTheCardAndBack) {
   EXPECT_EQ(FileBytes(dir + "/dump.bin"), FileBytes(dir + "/typed.bin"));
   const auto decode = RunCommand({kCard, "decode", dir + "/dump.bin"});
   EXPECT_EQ(decode.status, 0) << decode.err;
-  EXPECT_NE(decode.out.find("URL:           http://example.com/ようこそ\n"), std::string::npos)
+  EXPECT_NE(decode.out.find("URL:           http://example.com/ようこそ\npopup:         ポップ\n"),
+            std::string::npos)
       << decode.out;
 }
 
