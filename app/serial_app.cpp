@@ -17,9 +17,8 @@ bool CSerialApp::Start() {
   // Neither window holds an embedded control, so there is nothing to enable
   // for hosting them.
   CSerialDlg window(mainHost(), platform_, clock_);
-  SetMainWindow(&window);
+  SetMainWindow(&window);  // until Run ends
   window.DoModal();
-  SetMainWindow(nullptr);
   return false;
 }
 
