@@ -8,6 +8,7 @@
 
 #include "app/about_dlg.h"
 #include "app/dialog/headless_dialog_host.h"
+#include "app/dialog/painting_clock.h"
 #include "app/serial_app.h"
 #include "app/serial_dlg.h"
 #include "sim/loopback_serial.h"
@@ -140,6 +141,20 @@ TEST(MainWindowStart, ApplicationRunsTheWindowAndEnds) {
   EXPECT_EQ(host.shownTemplates(), std::vector<int>{103});
   EXPECT_FALSE(platform.port(kWriterCom).open);
   EXPECT_EQ(app.mainWindow(), nullptr);
+}
+
+// The start-up waits 500 ms per port: waits are cut into 50 ms slices with the
+// window painted after each, so that a scan never freezes it.
+TEST(PaintingClock, PaintsAfterEverySliceOfAWait) {
+  struct CountingWindow : HeadlessWindow {
+    int paints = 0;
+    void KeepPainting() override { ++paints; }
+  } window;
+  sim::VirtualClock inner;
+  PaintingClock clock(inner, window);
+  clock.Sleep(120);
+  EXPECT_EQ(inner.NowMs(), 120);
+  EXPECT_EQ(window.paints, 3);
 }
 
 struct CommandCase {
