@@ -2,11 +2,14 @@
 // every way a command ends, with its exit status and what it says.
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 
 #include "app/cli/cli_commands.h"
+#include "app/cli/interrupt.h"
 #include "sim/loopback_serial.h"
 
 namespace morvik {
@@ -174,6 +177,22 @@ TEST(Progress, CountsAsTheMessagesAndEndsBeforeThem) {
   EXPECT_NE(dump.err.find("\r読み出し: ブロック 59 / 63\r読み出し: ブロック 63 / 63\n"),
             std::string::npos);
 }
+
+#ifndef _WIN32
+// A first interrupt ends an idle tool at once; during a card it asks to finish
+// the card, and a second one to stop at the next block.
+TEST(InterruptDeathTest, EndsAnIdleToolAndLetsACardFinish) {
+  const auto interrupt = [](bool cardInProgress, int times) {
+    InstallInterruptHandlers(true);
+    SetCardInProgress(cardInProgress);
+    for (int i = 0; i < times; ++i) std::raise(SIGINT);
+    std::exit(InterruptCount());
+  };
+  EXPECT_EXIT(interrupt(false, 1), testing::ExitedWithCode(130), "");
+  EXPECT_EXIT(interrupt(true, 1), testing::ExitedWithCode(1), "finishing the cards");
+  EXPECT_EXIT(interrupt(true, 2), testing::ExitedWithCode(2), "stopping at the next block");
+}
+#endif
 
 TEST(Readme, ShowsTheHelpAsTheToolPrintsIt) {
   std::ifstream readme(MORVIK_SOURCE_DIR "/README.md");
