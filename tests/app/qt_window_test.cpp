@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -83,6 +84,9 @@ TEST(QtMainWindow, WidgetsWhereTheTemplatePutsThemInTheirStates) {
     EXPECT_EQ(QApplication::focusWidget(), rig.widget(kIdcUrl));
     EXPECT_EQ(rig.host.ClientSize().width, HorizontalPixels(385, base));
     EXPECT_EQ(rig.host.ClientSize().height, VerticalPixels(365, base));
+    const QWidget* dialog = rig.host.dialog();
+    EXPECT_EQ(dialog->height(), VerticalPixels(365, base) + dialog->findChild<QMenuBar*>()->height());
+    EXPECT_EQ(dialog->font().pixelSize(), 11);  // 8 points at the offscreen screen's 96 dpi
     rig.host.dialog()->close();
   });
 }

@@ -40,7 +40,7 @@ class Bench {
   RunResult operator()(const std::vector<std::string>& args, const std::string& input = {}) {
     std::ostringstream out, err;
     std::istringstream in(input);
-    CliEnvironment environment{platform_, clock_, out, err, in, false, terminal_};
+    CliEnvironment environment{platform_, clock_, out, err, in, terminal_, terminal_};
     const int status = RunCli(args, environment);
     return {status, out.str(), err.str(), !platform_.openLog().empty()};
   }
@@ -176,6 +176,15 @@ TEST(Progress, CountsAsTheMessagesAndEndsBeforeThem) {
   const RunResult dump = Bench(Setup::kWriter, true)({"dump", "--out", "/dev/null"});
   EXPECT_NE(dump.err.find("\r読み出し: ブロック 59 / 63\r読み出し: ブロック 63 / 63\n"),
             std::string::npos);
+}
+
+// On a terminal a question is asked, and only an "o" answer goes on.
+TEST(Question, AskedOnATerminalAndOnlyOGoesOn) {
+  for (const auto& [answer, status] : {std::pair{"o\n", 0}, {"c\n", 2}, {"", 2}}) {
+    const RunResult run = Bench(Setup::kWriter, true)({"write", "--url", "a[CT]"}, answer);
+    EXPECT_EQ(run.status, status) << answer;
+    EXPECT_NE(run.err.find("[o/c]: "), std::string::npos) << run.err;
+  }
 }
 
 #ifndef _WIN32
