@@ -101,6 +101,8 @@ TEST(CardDecode, ServiceBlankAndDamagedCards) {
   const DecodedCard uidCard = DecodeCard(image);
   EXPECT_EQ(uidCard.kind, CardKind::kUidSetting);
   EXPECT_EQ(uidCard.startUid, (std::array<std::uint8_t, 2>{0x1A, 0x2B}));
+  image[3] = 0x02;  // Mv FF 02 is no card this tool writes
+  EXPECT_EQ(DecodeCard(image).kind, CardKind::kUnknown);
   image[0] = 'X';
   EXPECT_EQ(DecodeCard(image).kind, CardKind::kUnknown);
   // Lengths that point past the sections' room are cut there, never read past.
