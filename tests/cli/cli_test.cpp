@@ -85,7 +85,7 @@ INSTANTIATE_TEST_SUITE_P(Cli, ExitStatus, testing::ValuesIn(std::vector<ExitCase
     {"Bare", Setup::kWriter, {}, 2, "", "usage: morvik-card COMMAND"},
     {"Version", Setup::kWriter, {"--version"}, 0, "(MOBILE Morvik IC Card Writer 2.11)\n", ""},
     {"HelpOfACommand", Setup::kWriter, {"help", "clear"}, 0, "--wait[=SECONDS]", ""},
-    {"CommandHelp", Setup::kWriter, {"image", "--help"}, 0, "0-3 = なし/小/中/大", ""},
+    {"CommandHelp", Setup::kWriter, {"image", "--help"}, 0, "\n  --volume N          volume: 0-3 = なし/小/中/大", ""},
     {"UnknownCommand", Setup::kWriter, {"frobnicate"}, 2, "", "(see morvik-card --help)\n"},
     {"ListOutOfRange", Setup::kWriter, {"image", "--led=255"}, 2, "",
      "--led: 255 (a list position 0-3)"},
