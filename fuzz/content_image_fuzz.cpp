@@ -118,7 +118,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::uint8_t flags = input.Byte();
   ContentValues values;
   values.customerId = {input.Byte(), input.Byte()};
-  values.serviceCid = static_cast<std::int32_t>(input.Long());
+  const std::uint32_t serviceLow = input.Word();
+  values.serviceCid = static_cast<std::int32_t>(serviceLow | std::uint32_t{input.Word()} << 16);
   values.readCardMark = flags & 0x04 ? 1 : 0;
   ContentSettings settings;
   settings.mailEnabled = flags & 0x01;

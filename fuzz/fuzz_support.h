@@ -45,10 +45,6 @@ class FuzzInput {
     const std::uint16_t low = Byte();
     return static_cast<std::uint16_t>(low | (Byte() << 8));
   }
-  std::uint32_t Long() {
-    const std::uint32_t low = Word();
-    return low | (std::uint32_t{Word()} << 16);
-  }
   // A 16-bit length (little end first), cut to what is left, then that many bytes.
   ByteVector Chunk() {
     const std::size_t wanted = Word();

@@ -103,7 +103,7 @@ TEST(MainWindowStart, ConnectStartsOnlyOnceTheWindowIsInitialised) {
   EXPECT_FALSE(rig.portOpen());
 }
 
-TEST(MainWindowStart, SystemMenuIconsAndAttachedLists) {
+TEST(MainWindowStart, SystemMenuAndIcons) {
   Rig rig;
   rig.window.DoModal();
   ASSERT_EQ(rig.host.systemMenu().size(), 2u);

@@ -18,9 +18,4 @@ inline ByteVector Hex(std::string_view text) {
   return bytes;
 }
 
-inline ByteVector Concat(ByteVector a, const ByteVector& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
-}
-
 }  // namespace morvik::sim::test
