@@ -8,7 +8,6 @@ namespace morvik {
 namespace {
 
 constexpr std::size_t kUrlSection = 16;
-constexpr std::size_t kUrlText = 24;
 constexpr std::uint8_t kInitMark = 0x20;
 constexpr std::uint8_t kCounterFlag = 0x40;
 constexpr std::uint8_t kMailCounterFlag = 0x04;
