@@ -173,6 +173,11 @@ class Win32SerialDevice final : public SerialDevice {
   std::optional<std::uint32_t> fastWaitMs_;  // set while the fast time-outs are on
 };
 
+// "COM3" of "\\.\COM3": the part after the last backslash.
+std::string PortName(std::string_view devicePath) {
+  return std::string(devicePath.substr(devicePath.rfind('\\') + 1));
+}
+
 class Win32SerialPlatform final : public SerialPlatform {
  public:
   std::unique_ptr<SerialDevice> Open(std::string_view devicePath) override {
@@ -191,7 +196,7 @@ class Win32SerialPlatform final : public SerialPlatform {
   // The kernel device behind the port name ("\Device\Serial0"), empty when
   // the name maps to nothing.
   std::string DeviceName(std::string_view devicePath) override {
-    const std::string name(devicePath.substr(devicePath.rfind('\\') + 1));
+    const std::string name = PortName(devicePath);
     std::array<char, 512> target{};
     return QueryDosDeviceA(name.c_str(), target.data(), static_cast<DWORD>(target.size())) != 0
                ? std::string(target.data())
@@ -203,8 +208,7 @@ class Win32SerialPlatform final : public SerialPlatform {
   // violation under Wine); one that does not exist, with file not found.
   void NoteRefusal(std::string_view devicePath, DWORD error) {
     if (error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION) {
-      const std::string port(devicePath.substr(devicePath.rfind('\\') + 1));
-      refusals_.push_back({port, RefusedDevice::Reason::kBusy});
+      refusals_.push_back({PortName(devicePath), RefusedDevice::Reason::kBusy});
     }
   }
 
