@@ -8,8 +8,8 @@
 #include <iterator>
 #include <sstream>
 
-#include "app/cli/cli_commands.h"
-#include "app/cli/interrupt.h"
+#include "cli/cli_commands.h"
+#include "cli/interrupt.h"
 #include "sim/loopback_serial.h"
 
 namespace morvik {

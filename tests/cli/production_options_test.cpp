@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/cli/production_commands.h"
+#include "cli/production_commands.h"
 
 namespace morvik {
 namespace {

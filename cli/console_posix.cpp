@@ -1,4 +1,4 @@
-#include "app/cli/console.h"
+#include "cli/console.h"
 
 namespace morvik {
 

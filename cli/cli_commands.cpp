@@ -1,14 +1,14 @@
-#include "app/cli/cli_commands.h"
+#include "cli/cli_commands.h"
 
 #include <cstdio>
 #include <fstream>
 #include <iostream>
 #include <iterator>
 
-#include "app/cli/card_description.h"
-#include "app/cli/card_image_options.h"
-#include "app/cli/interrupt.h"
-#include "app/cli/production_commands.h"
+#include "cli/card_description.h"
+#include "cli/card_image_options.h"
+#include "cli/interrupt.h"
+#include "cli/production_commands.h"
 #include "card/block_commands.h"
 #include "card/card_formats.h"
 #include "content/card_decode.h"

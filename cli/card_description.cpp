@@ -1,4 +1,4 @@
-#include "app/cli/card_description.h"
+#include "cli/card_description.h"
 
 #include <cstdio>
 

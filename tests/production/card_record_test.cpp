@@ -1,6 +1,6 @@
 // The report of a production run: each card's line as text and JSON, and the
 // exit status the writers' tallies add up to.
-#include "app/batch/card_record.h"
+#include "production/card_record.h"
 
 #include <gtest/gtest.h>
 

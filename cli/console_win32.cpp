@@ -1,4 +1,4 @@
-#include "app/cli/console.h"
+#include "cli/console.h"
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>

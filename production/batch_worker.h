@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/batch/card_record.h"
+#include "production/card_record.h"
 #include "card/card_operations.h"
 #include "window/headless_window.h"
 

@@ -5,7 +5,7 @@
 #include <span>
 #include <string>
 
-#include "app/exit_code.h"
+#include "cli/exit_code.h"
 
 namespace morvik {
 

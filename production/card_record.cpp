@@ -1,4 +1,4 @@
-#include "app/batch/card_record.h"
+#include "production/card_record.h"
 
 #include <cstdio>
 

@@ -1,9 +1,9 @@
-#include "app/cli/terminal_window.h"
+#include "cli/terminal_window.h"
 
 #include <iostream>
 #include <string>
 
-#include "app/cli/interrupt.h"
+#include "cli/interrupt.h"
 
 namespace morvik {
 namespace {

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/cli/cli_commands.h"
-#include "app/cli/cli_options.h"
+#include "cli/cli_commands.h"
+#include "cli/cli_options.h"
 #include "card/card_operations.h"
 
 namespace morvik {

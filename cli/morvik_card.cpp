@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/cli/cli_commands.h"
-#include "app/cli/console.h"
+#include "cli/cli_commands.h"
+#include "cli/console.h"
 #include "link/system_serial.h"
 
 int main(int argc, char** argv) {

@@ -1,4 +1,4 @@
-#include "app/cli/card_image_options.h"
+#include "cli/card_image_options.h"
 
 #include <memory>
 #include <string>

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/exit_code.h"
+#include "cli/exit_code.h"
 
 namespace morvik {
 

@@ -1,4 +1,4 @@
-#include "app/batch/batch_runner.h"
+#include "production/batch_runner.h"
 
 #include <chrono>
 #include <optional>

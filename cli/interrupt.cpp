@@ -1,4 +1,4 @@
-#include "app/cli/interrupt.h"
+#include "cli/interrupt.h"
 
 #include <atomic>
 #include <csignal>

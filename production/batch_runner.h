@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/batch/batch_worker.h"
+#include "production/batch_worker.h"
 #include "link/serial_device.h"
 
 namespace morvik {

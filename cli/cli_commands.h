@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/cli/cli_options.h"
-#include "app/cli/terminal_window.h"
+#include "cli/cli_options.h"
+#include "cli/terminal_window.h"
 #include "card/card_operations.h"
 #include "link/clock.h"
 #include "link/serial_device.h"

@@ -1,4 +1,4 @@
-#include "app/batch/batch_worker.h"
+#include "production/batch_worker.h"
 
 namespace morvik {
 

@@ -1,14 +1,14 @@
-#include "app/cli/production_commands.h"
+#include "cli/production_commands.h"
 
 #include <charconv>
 #include <cstdio>
 #include <iostream>
 #include <optional>
 
-#include "app/batch/batch_runner.h"
-#include "app/cli/card_image_options.h"
-#include "app/cli/interrupt.h"
-#include "app/cli/terminal_window.h"
+#include "production/batch_runner.h"
+#include "cli/card_image_options.h"
+#include "cli/interrupt.h"
+#include "cli/terminal_window.h"
 #include "link/port_names.h"
 #include "link/system_serial.h"
 

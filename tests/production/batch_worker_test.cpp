@@ -1,6 +1,6 @@
 // One writer of a production run on the in-process simulator, in virtual time:
 // which cards get written, how each ends, and what the card holds afterwards.
-#include "app/batch/batch_worker.h"
+#include "production/batch_worker.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "app/cli/cli_options.h"
+#include "cli/cli_options.h"
 #include "card/card_operations.h"
 #include "content/content_settings.h"
 #include "window/headless_window.h"
