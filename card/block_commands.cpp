@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "link/number_text.h"
 #include "link/writer_frame.h"
 
 namespace morvik {
@@ -14,15 +15,6 @@ void SealFrame(std::array<std::uint8_t, N>& frame) {
   frame[N - 2] = FrameSum(std::span(frame).first(N - 2));
   frame[N - 1] = kCr;
 }
-
-int HexDigitValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 }  // namespace
 
@@ -72,23 +64,9 @@ ContentImage UidSettingCard(std::span<const std::uint8_t, 2> startUid) {
 
 std::optional<std::int32_t> ParseTypedNumber(std::string_view text) {
   if (text.empty()) return 0;
-  std::size_t at = 0;
-  while (at < text.size() && IsSpace(text[at])) ++at;
-  bool negative = false;
-  if (at < text.size() && (text[at] == '+' || text[at] == '-')) negative = text[at++] == '-';
-  if (at + 1 < text.size() && text[at] == '0' && (text[at + 1] == 'x' || text[at + 1] == 'X') &&
-      at + 2 < text.size() && HexDigitValue(text[at + 2]) >= 0) {
-    at += 2;
-  }
-  std::uint64_t value = 0;
-  std::size_t digits = 0;
-  for (; at < text.size() && HexDigitValue(text[at]) >= 0; ++at, ++digits) {
-    value = value * 16 + static_cast<unsigned>(HexDigitValue(text[at]));
-    if (value > 0xFFFFFFFFu) return std::nullopt;
-  }
-  if (digits == 0) return std::nullopt;
-  const auto bits = static_cast<std::uint32_t>(negative ? (0 - value) : value);
-  return static_cast<std::int32_t>(bits);
+  const std::optional<std::uint32_t> bits = ScanHexNumber(text);
+  if (!bits) return std::nullopt;
+  return static_cast<std::int32_t>(*bits);
 }
 
 std::optional<std::int32_t> ParseCardNumber(std::string_view text) {

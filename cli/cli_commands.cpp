@@ -14,6 +14,7 @@
 #include "content/card_decode.h"
 #include "content/content_image.h"
 #include "content/terminal_settings.h"
+#include "link/number_text.h"
 #include "link/serial_com.h"
 #include "window/control_ids.h"
 
@@ -108,13 +109,6 @@ std::optional<std::string> ReadInput(const std::string& path, std::istream& in) 
   return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 // The 256 bytes themselves, or 512 hexadecimal digits with any white space.
 std::optional<ContentImage> CardFromText(std::string_view text) {
   ContentImage image{};
@@ -125,8 +119,9 @@ std::optional<ContentImage> CardFromText(std::string_view text) {
   std::size_t digits = 0;
   for (const char c : text) {
     if (c == ' ' || c == '\n' || c == '\r' || c == '\t') continue;
-    if (HexValue(c) < 0 || digits >= 2 * image.size()) return std::nullopt;
-    image[digits / 2] = static_cast<std::uint8_t>(image[digits / 2] * 16 + HexValue(c));
+    const int digit = HexDigitValue(c);
+    if (digit < 0 || digits >= 2 * image.size()) return std::nullopt;
+    image[digits / 2] = static_cast<std::uint8_t>(image[digits / 2] * 16 + digit);
     ++digits;
   }
   if (digits != 2 * image.size()) return std::nullopt;
@@ -176,13 +171,9 @@ std::string PortState(CliSession& session, const std::string& port) {
            (refused[0].group.empty() ? std::string("that owns the device") : refused[0].group) +
            ")";
   }
-  int result = link.Handshake();
-  if (result == 2) {
-    link.port().Close();
-    result = link.OpenPort(port) ? link.Handshake() : 0;
-  }
+  const bool answered = link.HandshakeOpenPort(port);
   link.port().Close();
-  return result == 1 ? "writer " + session.window.text(kIdcReport) : "no answer";
+  return answered ? "writer " + session.window.text(kIdcReport) : "no answer";
 }
 
 ExitCode RunPorts(const CliOptions& options, CliSession& session) {
@@ -264,7 +255,7 @@ ExitCode RunWrite(const CliOptions& options, CliSession& session) {
   }
   const ExitCode status = session.Status();
   if (status != ExitCode::kOk || !options.verify) return status;
-  return static_cast<ExitCode>(VerifyLastWrite(operations));
+  return VerifyLastWrite(operations, session.env.err);
 }
 
 ExitCode RunClear(const CliOptions& options, CliSession& session) {
@@ -275,10 +266,6 @@ ExitCode RunClear(const CliOptions& options, CliSession& session) {
   if (!session.Connect()) return session.Status(ExitCode::kNoWriter);
   session.operations.OnClearCard();
   return session.Status();
-}
-
-ExitCode RunProduction(const CliOptions& options, CliSession& session) {
-  return static_cast<ExitCode>(RunProductionCommand(options.arguments, session.env));
 }
 
 ExitCode RunDump(const CliOptions&, CliSession& session) {
@@ -349,37 +336,36 @@ std::span<const CommandSpec> Commands() {
        "Reads the card's 64 blocks and prints them. json: the IDm, the 256 bytes as 512\n"
        "hexadecimal digits (\"image\") and the decoded fields (\"decoded\").",
        Joined({{"--format", "--out"}, writer}), RunDump},
-      {"batch",
-       "",
+      {"batch", "",
        "write and read back every new card put on the writer(s), one line per card",
-       kProductionUsage,
-       {},
-       RunProduction,
-       true},
-      {"verify",
-       "",
-       "compare the card on the writer with the content options",
-       kProductionUsage,
-       {},
-       RunProduction,
-       true},
+       "Writes the content to every new card put on the writer(s), reads each card back\n"
+       "and prints one line per card. The content is checked, and its questions\n"
+       "answered, before any writer is touched. A card left on a writer is never\n"
+       "written twice. Ctrl-C once: every writer finishes its card, then the run ends;\n"
+       "twice: each stops at the next block. Exit status: 0 all ok, 1 a card failed,\n"
+       "5 only verify failures, 130 interrupted.\n" KEYWORD_HELP,
+       Joined({content, ProductionOptionNames()}), RunBatch},
+      {"verify", "", "compare the card on the writer with the content options",
+       "Reads the card on the writer and compares it with the card the content options\n"
+       "compose: prints the IDm and ok, or the first differing block (exit status 5).",
+       Joined({content, writer}), RunVerify},
   };
   return commands;
 }
 
-int RunCli(const std::vector<std::string>& arguments, CliEnvironment& environment) {
+ExitCode RunCli(const std::vector<std::string>& arguments, CliEnvironment& environment) {
   const ParseResult parsed = ParseCommandLine(arguments, Commands());
   if (!parsed.options) {
     (parsed.status == ExitCode::kOk ? environment.out : environment.err) << parsed.text;
-    return static_cast<int>(parsed.status);
+    return parsed.status;
   }
   for (const CommandSpec& command : Commands()) {
     if (command.name != parsed.options->command) continue;
     CliSession session(environment, *parsed.options);
     const ExitCode status = command.handler(*parsed.options, session);
-    return StatusAfterInterrupts(session.operations, static_cast<int>(status));
+    return StatusAfterInterrupts(session.operations, status, environment.err);
   }
-  return static_cast<int>(ExitCode::kUsage);
+  return ExitCode::kUsage;
 }
 
 }  // namespace morvik

@@ -55,6 +55,6 @@ class CliSession {
 std::span<const CommandSpec> Commands();
 
 // Runs the tool on the arguments after the program name; the exit status.
-int RunCli(const std::vector<std::string>& arguments, CliEnvironment& environment);
+ExitCode RunCli(const std::vector<std::string>& arguments, CliEnvironment& environment);
 
 }  // namespace morvik

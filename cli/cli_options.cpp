@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <functional>
 
+#include "cli/option_rules.h"
 #include "content/terminal_settings.h"
+#include "link/number_text.h"
 #include "link/port_names.h"
 #include "window/control_ids.h"
 
@@ -24,6 +26,7 @@ struct OptionSpec {
   std::string_view argument;  // as the help shows it
   std::string help;
   Setter set;
+  std::string_view range = {};  // said after a refused value
 };
 
 Setter Text(std::string ContentOptions::*field) {
@@ -42,15 +45,26 @@ Setter Optional(std::optional<std::string> CliOptions::*field) {
   return [field](CliOptions& o, std::string_view v) { return (o.*field = std::string(v), true); };
 }
 
-std::optional<int> Decimal(std::string_view text, int max) {
-  if (text.empty() || text.size() > 6) return std::nullopt;
-  int value = 0;
-  for (const char c : text) {
-    if (c < '0' || c > '9') return std::nullopt;
-    value = value * 10 + (c - '0');
-  }
-  return value <= max ? std::optional(value) : std::nullopt;
+std::optional<int> Decimal(std::string_view text, std::uint32_t max) {
+  const std::optional<std::uint32_t> value = ParseDecimal(text, max);
+  if (!value) return std::nullopt;
+  return static_cast<int>(*value);
 }
+
+// "COM3,COM5": every name a port COM1-COM31.
+bool SetPorts(std::vector<std::string>& ports, std::string_view text) {
+  ports.clear();
+  for (std::size_t start = 0;;) {
+    const std::size_t comma = text.find(',', start);
+    const std::string_view port = text.substr(start, comma - start);
+    if (!ComPortNumber(port)) return false;
+    ports.emplace_back(port);
+    if (comma == std::string_view::npos) return true;
+    start = comma + 1;
+  }
+}
+
+constexpr std::string_view kListRange = " (a list position 0-3)";
 
 // A list position 0-3.
 Setter List(int ContentOptions::*field) {
@@ -88,16 +102,16 @@ const std::vector<OptionSpec>& Options() {
       {"--body", Takes::kValue, "TEXT", "mail body (with --mail; keywords above)",
        Text(&ContentOptions::body)},
       {"--volume", Takes::kValue, "N", ListHelp("volume", kIdcVolumeList),
-       List(&ContentOptions::volume)},
+       List(&ContentOptions::volume), kListRange},
       {"--led", Takes::kValue, "N", ListHelp("LED pattern", kIdcLedPatternList),
-       List(&ContentOptions::led)},
+       List(&ContentOptions::led), kListRange},
       {"--sound", Takes::kValue, "N", ListHelp("sound type", kIdcSoundTypeList),
-       List(&ContentOptions::sound)},
-      {"--mode", Takes::kValue, "N", ListHelp("mode", kIdcModeList), List(&ContentOptions::mode)},
+       List(&ContentOptions::sound), kListRange},
+      {"--mode", Takes::kValue, "N", ListHelp("mode", kIdcModeList), List(&ContentOptions::mode), kListRange},
       {"--release", Takes::kValue, "N", ListHelp("release time", kIdcReleaseTimeList),
-       List(&ContentOptions::release)},
+       List(&ContentOptions::release), kListRange},
       {"--autooff", Takes::kValue, "N", ListHelp("auto-off time", kIdcAutoOffTimeList),
-       List(&ContentOptions::autoOff)},
+       List(&ContentOptions::autoOff), kListRange},
       {"--init", Takes::kNothing, "", "make an initialisation card",
        ContentFlag(&ContentOptions::initCard)},
       {"--service-cid", Takes::kValue, "HEX", "make an initialisation card for CID 0-FFFF",
@@ -138,6 +152,21 @@ const std::vector<OptionSpec>& Options() {
        Flag(&CliOptions::fast)},
       {"--verify", Takes::kNothing, "", "read the card back; status 5 when a block differs",
        Flag(&CliOptions::verify)},
+      {"--count", Takes::kValue, "N", "stop after N cards (default: until interrupted)",
+       [](CliOptions& o, std::string_view v) {
+         o.production.count = Decimal(v, 0x7FFFFFFF);
+         return o.production.count.value_or(0) >= 1;
+       }},
+      {"--ports", Takes::kValue, "COM3,COM5", "these writers (default: the first writer found)",
+       [](CliOptions& o, std::string_view v) { return SetPorts(o.production.ports, v); }},
+      {"--all", Takes::kNothing, "", "every port where a writer answers",
+       [](CliOptions& o, std::string_view) { return (o.production.all = true); }},
+      {"--no-verify", Takes::kNothing, "", "do not read the cards back",
+       [](CliOptions& o, std::string_view) { return !(o.production.verify = false); }},
+      {"--json", Takes::kNothing, "", "JSON Lines: time, port, idm, result, block, seconds",
+       [](CliOptions& o, std::string_view) { return (o.production.json = true); }},
+      {"--log", Takes::kValue, "FILE", "append JSON Lines to FILE, flushed after every card",
+       [](CliOptions& o, std::string_view v) { return !(o.production.log = v).empty(); }},
       {"--wait", Takes::kOptionalValue, "[=SECONDS]",
        "wait for the writer and the card (up to SECONDS; then status 4)",
        [](CliOptions& o, std::string_view v) {
@@ -174,25 +203,6 @@ ParseResult UsageError(std::string_view command, const std::string& message) {
   return {std::nullopt, "morvik-card: " + message + " (see " + help + ")\n", ExitCode::kUsage};
 }
 
-// Options that mean nothing in the company they are given in.
-std::optional<std::string> FindPointlessOption(const CliOptions& o) {
-  const bool given[] = {o.given.contains("--to"), o.given.contains("--cc"),
-                        o.given.contains("--title"), o.given.contains("--body")};
-  if (!o.content.mail && std::find(std::begin(given), std::end(given), true) != std::end(given)) {
-    return "--to, --cc, --title and --body need --mail";
-  }
-  if (o.uidCard && o.uidCard->empty()) return "--uid-card needs a start UID";
-  if (o.uidCard && (o.content.readMark || o.content.serviceCid)) {
-    return "--uid-card takes neither --read-mark nor --service-cid";
-  }
-  const std::vector<std::string_view> content = ContentOptionNames();
-  if (o.image && std::any_of(content.begin(), content.end(),
-                             [&](std::string_view name) { return o.given.contains(name); })) {
-    return "--image takes no content options";
-  }
-  return std::nullopt;
-}
-
 struct NameAndValue {
   std::string_view name;
   std::optional<std::string_view> value;
@@ -208,13 +218,6 @@ ParseResult ParseCommandOptions(const CommandSpec& command,
                                 const std::vector<std::string>& arguments) {
   CliOptions options;
   options.command = command.name;
-  if (command.ownOptions) {
-    if (arguments.size() == 2 && (arguments[1] == "--help" || arguments[1] == "-h")) {
-      return {std::nullopt, CommandHelp(command), ExitCode::kOk};
-    }
-    options.arguments = arguments;
-    return {options, {}, ExitCode::kOk};
-  }
   for (std::size_t i = 1; i < arguments.size(); ++i) {
     const auto [name, inlineValue] = SplitOption(arguments[i]);
     if (name == "--help" || name == "-h")
@@ -244,9 +247,8 @@ ParseResult ParseCommandOptions(const CommandSpec& command,
       value = *inlineValue;
     }
     if (!option->set(options, value)) {
-      const std::string_view range = option->argument == "N" ? " (a list position 0-3)" : "";
       return UsageError(command.name, "bad value for " + std::string(name) + ": " +
-                                          std::string(value) + std::string(range));
+                                          std::string(value) + std::string(option->range));
     }
     options.given.insert(std::string(name));
   }
@@ -254,8 +256,8 @@ ParseResult ParseCommandOptions(const CommandSpec& command,
     return UsageError(command.name,
                       std::string(command.name) + " needs " + std::string(command.operand));
   }
-  if (const std::optional<std::string> pointless = FindPointlessOption(options)) {
-    return UsageError(command.name, *pointless);
+  if (const std::optional<std::string> broken = BrokenOptionRule(options)) {
+    return UsageError(command.name, *broken);
   }
   return {options, {}, ExitCode::kOk};
 }
@@ -273,18 +275,25 @@ std::vector<std::string_view> WriterOptionNames() {
   return {"--port", "--trace", "--wait", "--fast"};
 }
 
+std::vector<std::string_view> ProductionOptionNames() {
+  return {"--count", "--ports", "--all", "--no-verify", "--json", "--log", "--fast"};
+}
+
 std::optional<std::array<std::uint8_t, 2>> ParseCustomerId(std::string_view text) {
-  if (text.empty() || text.size() > 4) return std::nullopt;
-  unsigned value = 0;
-  for (const char c : text) {
-    const bool digit = c >= '0' && c <= '9';
-    const bool lower = c >= 'a' && c <= 'f';
-    const bool upper = c >= 'A' && c <= 'F';
-    if (!digit && !lower && !upper) return std::nullopt;
-    value = value * 16 + static_cast<unsigned>(digit ? c - '0' : (lower ? c - 'a' : c - 'A') + 10);
+  const std::optional<std::uint32_t> value = ParseHexDigits(text, 4);
+  if (!value) return std::nullopt;
+  return std::array<std::uint8_t, 2>{static_cast<std::uint8_t>(*value >> 8),
+                                     static_cast<std::uint8_t>(*value & 0xFF)};
+}
+
+std::string ExitStatusHelp() {
+  std::string text = "\nexit status:\n";
+  for (const ExitStatusMeaning& row : kExitStatuses) {
+    std::string number = std::to_string(Status(row.code));
+    number.resize(5, ' ');
+    text += "  " + number + std::string(row.meaning) + "\n";
   }
-  return std::array<std::uint8_t, 2>{static_cast<std::uint8_t>(value >> 8),
-                                     static_cast<std::uint8_t>(value & 0xFF)};
+  return text;
 }
 
 std::string UsageText(std::span<const CommandSpec> commands) {
@@ -300,19 +309,11 @@ std::string UsageText(std::span<const CommandSpec> commands) {
   return text +
          "\nOptions are written --name VALUE or --name=VALUE; texts are UTF-8.\n"
          "The writer is looked for on COM1-COM31; MORVIK_PORT_DIR may name a folder\n"
-         "of links COM1..COM31 to other devices (the simulator makes them).\n"
-         "\nexit status:\n"
-         "  0    done\n"
-         "  1    the card operation failed\n"
-         "  2    usage or bad input (texts, limits, a question answered Cancel)\n"
-         "  3    no writer found\n"
-         "  4    no card on the writer, or the wait ended\n"
-         "  5    the card does not hold what was written\n"
-         "  130  interrupted\n";
+         "of links COM1..COM31 to other devices (the simulator makes them).\n" +
+         ExitStatusHelp();
 }
 
 std::string CommandHelp(const CommandSpec& command) {
-  if (command.ownOptions) return std::string(command.help);
   std::string text = "usage: morvik-card " + std::string(command.name) +
                      (command.options.empty() ? "" : " [options]") +
                      (command.operand.empty() ? "" : " " + std::string(command.operand)) + "\n" +

@@ -1,6 +1,6 @@
-// The command line of morvik-card: the exit statuses, the options every
-// command shares, the command table's row type, and the parser that turns
-// arguments into plain values against that table.
+// The command line of morvik-card: the options every command draws on, the
+// command table's row type, and the one parser that turns arguments into
+// plain values against that table.
 #pragma once
 
 #include <array>
@@ -27,6 +27,16 @@ struct ContentOptions {
   bool readMark = false;
 };
 
+// What a production run takes beyond the content.
+struct ProductionOptions {
+  std::optional<int> count;        // cards this run may start; none: until interrupted
+  std::vector<std::string> ports;  // the writers, "COM3"...; none: the first found
+  bool all = false;                // every port where a writer answers
+  bool verify = true;              // read every card back
+  bool json = false;               // records as JSON Lines
+  std::string log;                 // JSON Lines appended here too, when named
+};
+
 struct CliOptions {
   std::string command;
   ContentOptions content;
@@ -39,7 +49,7 @@ struct CliOptions {
   bool trace = false;
   bool fast = false;                   // a reply ends with its frame, not with 200 ms of silence
   bool verify = false;                 // write: read the card back afterwards
-  std::vector<std::string> arguments;  // all of them, for a command that parses its own
+  ProductionOptions production;        // batch
   std::string format;                  // listing, hex, raw, json; empty: the default
   std::optional<std::string> out, image, operand;
   std::set<std::string, std::less<>> given;  // the option names used
@@ -56,7 +66,6 @@ struct CommandSpec {
   std::string_view help;     // what it does, for COMMAND --help
   std::vector<std::string_view> options;
   CommandHandler handler;
-  bool ownOptions = false;  // the handler parses the arguments; help is its whole text
 };
 
 // Either options to run, or a text to print (help and version on stdout with
@@ -71,6 +80,8 @@ ParseResult ParseCommandLine(const std::vector<std::string>& arguments,
                              std::span<const CommandSpec> commands);
 
 std::string UsageText(std::span<const CommandSpec> commands);
+// "exit status:" and one line for each status, as every help shows them.
+std::string ExitStatusHelp();
 std::string CommandHelp(const CommandSpec& command);
 
 // "%02X%02X"-style customer ID: one to four hexadecimal digits.
@@ -79,5 +90,6 @@ std::optional<std::array<std::uint8_t, 2>> ParseCustomerId(std::string_view text
 // The option groups command rows are made of.
 std::vector<std::string_view> ContentOptionNames();
 std::vector<std::string_view> WriterOptionNames();
+std::vector<std::string_view> ProductionOptionNames();
 
 }  // namespace morvik

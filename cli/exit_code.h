@@ -1,6 +1,9 @@
 // The exit statuses of morvik-card, one list for every command and the
-// production line. The window keeps its own: status 1 when no writer answers.
+// production line, with the words the help (and README) gives each. The
+// window keeps its own: status 1 when no writer answers.
 #pragma once
+
+#include <string_view>
 
 namespace morvik {
 
@@ -14,6 +17,22 @@ enum class ExitCode : int {
   kInterrupted = 130,   // SIGINT or SIGTERM
 };
 
+struct ExitStatusMeaning {
+  ExitCode code;
+  std::string_view meaning;
+};
+
+inline constexpr ExitStatusMeaning kExitStatuses[] = {
+    {ExitCode::kOk, "done"},
+    {ExitCode::kCardFailed, "the card operation failed"},
+    {ExitCode::kUsage, "usage or bad input (texts, limits, a question answered Cancel)"},
+    {ExitCode::kNoWriter, "no writer found"},
+    {ExitCode::kNoCard, "no card on the writer, or the wait ended"},
+    {ExitCode::kVerifyMismatch, "the card does not hold what was written"},
+    {ExitCode::kInterrupted, "interrupted"},
+};
+
+// The number the process ends with.
 constexpr int Status(ExitCode code) { return static_cast<int>(code); }
 
 }  // namespace morvik

@@ -17,5 +17,5 @@ int main(int argc, char** argv) {
   morvik::SystemClock clock;
   morvik::CliEnvironment environment{*platform, clock, std::cout, std::cerr, std::cin,
                                      isatty(STDIN_FILENO) != 0, isatty(STDERR_FILENO) != 0};
-  return morvik::RunCli(arguments, environment);
+  return morvik::Status(morvik::RunCli(arguments, environment));
 }

@@ -1,5 +1,7 @@
 #include "link/port_names.h"
 
+#include "link/number_text.h"
+
 namespace morvik {
 namespace {
 
@@ -20,15 +22,10 @@ constexpr TableRange kPortTable[] = {
 }  // namespace
 
 std::optional<int> ComPortNumber(std::string_view name) {
-  if (!name.starts_with("COM")) return std::nullopt;
-  const std::string_view digits = name.substr(3);
-  if (digits.empty() || digits.size() > 6 || digits[0] == '0') return std::nullopt;
-  int number = 0;
-  for (char c : digits) {
-    if (c < '0' || c > '9') return std::nullopt;
-    number = number * 10 + (c - '0');
-  }
-  return number;
+  if (!name.starts_with("COM") || name.substr(3).starts_with('0')) return std::nullopt;
+  const std::optional<std::uint32_t> number = ParseDecimal(name.substr(3), 999999);
+  if (!number) return std::nullopt;
+  return static_cast<int>(*number);
 }
 
 std::optional<std::string> PosixDeviceForPath(std::string_view devicePath, const char* portDir) {

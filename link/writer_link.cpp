@@ -183,43 +183,48 @@ int WriterLink::Exchange(Bytes request, std::span<std::uint8_t> reply) {
   return received[3];
 }
 
-int WriterLink::Handshake() {
+HandshakeResult WriterLink::Handshake() {
   const std::span<std::uint8_t> reply = replyBuffer_;
   clock_.Sleep(kWaitBeforeInformation);
   if (Exchange(kInformationRequest, reply) < 0) {
     retryMark_ = !retryMark_;
-    return retryMark_ ? 2 : 0;
+    return retryMark_ ? HandshakeResult::kFirstTimeUnanswered : HandshakeResult::kFailed;
   }
   retryMark_ = false;
   if (!std::equal(kInformationReplyHead.begin(), kInformationReplyHead.end(), reply.begin())) {
-    return 0;
+    return HandshakeResult::kFailed;
   }
   identity_.Ver = {reply[5], reply[6]};
   identity_.Date = {reply[7], reply[8], reply[9]};
   identity_.CID = {reply[10], reply[11]};
   window_.SetControlText(kIdcReport, VersionReport(reply));
 
-  if (Exchange(CustomerIdEcho(identity_.CID), reply) < 0) return 0;
-  if (Exchange(kF2Request, reply) < 0) return 0;
+  if (Exchange(CustomerIdEcho(identity_.CID), reply) < 0) return HandshakeResult::kFailed;
+  if (Exchange(kF2Request, reply) < 0) return HandshakeResult::kFailed;
   clock_.Sleep(kWaitBefore7F);
   Exchange(k7FRequest, reply);
-  if (Exchange(k7FRequest, reply) < 0) return 0;
-  return std::equal(kBareSuccessReply.begin(), kBareSuccessReply.end(), reply.begin()) ? 1 : 0;
+  if (Exchange(k7FRequest, reply) < 0) return HandshakeResult::kFailed;
+  return std::equal(kBareSuccessReply.begin(), kBareSuccessReply.end(), reply.begin())
+             ? HandshakeResult::kAnswered
+             : HandshakeResult::kFailed;
+}
+
+bool WriterLink::HandshakeOpenPort(std::string_view portName) {
+  HandshakeResult result = Handshake();
+  if (result == HandshakeResult::kFirstTimeUnanswered) {
+    port_.Close();
+    result = OpenPort(portName) ? Handshake() : HandshakeResult::kFailed;
+  }
+  if (result != HandshakeResult::kAnswered) port_.Close();
+  return result == HandshakeResult::kAnswered;
 }
 
 bool WriterLink::ConnectOnPort(std::string_view portName) {
-  while (OpenPort(portName)) {
-    const int result = Handshake();
-    if (result == 1) {
-      connectedPort_ = std::string(portName);
-      customerIdEntry_ = CustomerIdText(identity_.CID);
-      window_.SetControlText(kIdcCustomerId, customerIdEntry_);
-      return true;
-    }
-    port_.Close();
-    if (result != 2) break;
-  }
-  return false;
+  if (!OpenPort(portName) || !HandshakeOpenPort(portName)) return false;
+  connectedPort_ = std::string(portName);
+  customerIdEntry_ = CustomerIdText(identity_.CID);
+  window_.SetControlText(kIdcCustomerId, customerIdEntry_);
+  return true;
 }
 
 void WriterLink::ConnectWriter() {

@@ -65,6 +65,13 @@ std::array<std::uint8_t, 11> CustomerIdEcho(std::span<const std::uint8_t, 2> cid
 // devices that exist but could not be opened, and what to do about them.
 std::string NoWriterMessage(std::span<const RefusedDevice> refused);
 
+// How the writer's start-up sequence ended.
+enum class HandshakeResult {
+  kAnswered,             // the writer answered the whole sequence
+  kFirstTimeUnanswered,  // the first request went unanswered for the first time: try again
+  kFailed,
+};
+
 // Sees every frame the exchange moves (for a trace). A reply is empty when
 // nothing arrived before the silence that ends it.
 class ExchangeObserver {
@@ -88,11 +95,14 @@ class WriterLink {
   // (up to 256 bytes, ended as replyEnd() says). The reply's payload length,
   // or -1.
   int Exchange(Bytes request, std::span<std::uint8_t> reply);
-  // 1: the writer answered the whole start-up sequence; 2: the first request
-  // went unanswered for the first time (try this port again); 0: failure.
-  int Handshake();
-  // Opens this port and runs the start-up sequence on it, once more when the
-  // first request went unanswered. False (port closed) when no writer answers.
+  // The start-up sequence on the open port.
+  HandshakeResult Handshake();
+  // The start-up sequence on this port, already open, run once more on a
+  // fresh open when its first request went unanswered. True when the writer
+  // answered; otherwise the port is closed.
+  bool HandshakeOpenPort(std::string_view portName);
+  // Opens this port and hand-shakes on it as above. False (port closed) when
+  // no writer answers.
   bool ConnectOnPort(std::string_view portName);
   // Scans COM1-COM31 until a writer answers; asks Retry/Cancel after a full
   // scan; Cancel ends the process with status 1.

@@ -1,12 +1,10 @@
 // A production run on one or several writers: one thread per writer, each
-// with its own worker; the records of all of them go to one printer that
-// writes whole lines, so lines never interleave.
+// with its own worker; the records of all of them go to the one sink the
+// caller gives in the context.
 #pragma once
 
-#include <cstdio>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -14,26 +12,6 @@
 #include "link/serial_device.h"
 
 namespace morvik {
-
-// Card records as text or JSON Lines on one stream, and as JSON Lines in a
-// log that is flushed after every card.
-class RecordPrinter {
- public:
-  RecordPrinter(std::FILE* out, bool json, std::FILE* log) : out_(out), json_(json), log_(log) {}
-  // Stamps the record with the current UTC time and prints it.
-  void Print(CardRecord record);
-  // A line on stderr, never inside a record line.
-  void Note(const std::string& text);
-
- private:
-  std::mutex mutex_;
-  std::FILE* out_;
-  bool json_;
-  std::FILE* log_;
-};
-
-// "2026-12-07T01:23:45Z"
-std::string UtcTimeText();
 
 struct WriterPlan {
   std::vector<std::string> ports;  // connect to the first of these that answers

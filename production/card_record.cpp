@@ -95,13 +95,4 @@ WriterTally TotalOf(std::span<const WriterTally> tallies) {
   return total;
 }
 
-int BatchExitStatus(std::span<const WriterTally> tallies, bool interrupted) {
-  if (interrupted) return Status(ExitCode::kInterrupted);
-  const WriterTally total = TotalOf(tallies);
-  bool problem = tallies.empty();
-  for (const WriterTally& t : tallies) problem = problem || !t.problem.empty();
-  if (problem || total.writeFailed + total.removed + total.interrupted > 0) return Status(ExitCode::kCardFailed);
-  return total.verifyFailed > 0 ? Status(ExitCode::kVerifyMismatch) : 0;
-}
-
 }  // namespace morvik

@@ -5,7 +5,6 @@
 #include <span>
 #include <string>
 
-#include "cli/exit_code.h"
 
 namespace morvik {
 
@@ -41,9 +40,5 @@ struct WriterTally {
 // "COM3: 10 cards, 9 ok, 1 verify failed" and the same for all writers together.
 std::string TallyText(const WriterTally& tally);
 WriterTally TotalOf(std::span<const WriterTally> tallies);
-
-// 130 when interrupted; else 0 when every card is ok and no writer had a
-// problem, 5 when verify failures are the only failures, 1 otherwise.
-int BatchExitStatus(std::span<const WriterTally> tallies, bool interrupted);
 
 }  // namespace morvik

@@ -1,10 +1,11 @@
 #include "sim/server_options.h"
 
-#include <charconv>
 #include <cstdlib>
 #include <functional>
 #include <span>
 #include <string_view>
+
+#include "link/number_text.h"
 
 namespace morvik::sim {
 namespace {
@@ -12,28 +13,16 @@ namespace {
 constexpr int kHighestCom = 255;
 
 std::optional<int> ParseCount(std::string_view text) {
-  int value = 0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (ec != std::errc() || end != text.data() + text.size() || value < 0) return std::nullopt;
-  return value;
+  const std::optional<std::uint32_t> value = ParseDecimal(text, 0x7FFFFFFF);
+  if (!value) return std::nullopt;
+  return static_cast<int>(*value);
 }
 
-std::optional<std::vector<std::uint8_t>> ParseHexBytes(std::string_view text) {
-  if (text.empty() || text.size() % 2 != 0) return std::nullopt;
+// An even number of hexadecimal digits, at least two.
+std::optional<std::vector<std::uint8_t>> HexByteString(std::string_view text) {
   std::vector<std::uint8_t> bytes(text.size() / 2);
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    const char* first = text.data() + 2 * i;
-    const auto [end, ec] = std::from_chars(first, first + 2, bytes[i], 16);
-    if (ec != std::errc() || end != first + 2) return std::nullopt;
-  }
+  if (bytes.empty() || !ParseHexBytes(text, bytes)) return std::nullopt;
   return bytes;
-}
-
-bool ParseHexInto(std::string_view text, std::span<std::uint8_t> out) {
-  const std::optional<std::vector<std::uint8_t>> bytes = ParseHexBytes(text);
-  if (!bytes || bytes->size() != out.size()) return false;
-  std::copy(bytes->begin(), bytes->end(), out.begin());
-  return true;
 }
 
 // A request a reply fault is aimed at: its number, or "all".
@@ -82,7 +71,7 @@ bool SetResizedPayload(std::string_view text, Faults& f) {
 bool SetTrailing(std::string_view text, Faults& f) {
   std::string_view hex;
   if (!SplitAim(text, f.trailingBytesAt, hex)) return false;
-  const std::optional<std::vector<std::uint8_t>> bytes = ParseHexBytes(hex);
+  const std::optional<std::vector<std::uint8_t>> bytes = HexByteString(hex);
   if (bytes) f.trailingBytes = *bytes;
   return bytes.has_value();
 }
@@ -91,7 +80,7 @@ bool SetSwap(std::string_view text, Faults& f) {
   const std::size_t colon = text.find(':');
   return colon != std::string_view::npos &&
          SetCount(text.substr(0, colon), f.swapCardAfterDetections) &&
-         ParseHexInto(text.substr(colon + 1), f.swapIdm);
+         ParseHexBytes(text.substr(colon + 1), f.swapIdm);
 }
 
 bool SetDropAfter(std::string_view text, Faults& f) {
@@ -143,10 +132,10 @@ const std::vector<OptionRule>& Rules() {
          o.silentComs.push_back(com);
          return true;
        }},
-      {"--ver", true, [](V v, O& o) { return ParseHexInto(v, o.identity.ver); }},
-      {"--date", true, [](V v, O& o) { return ParseHexInto(v, o.identity.date); }},
-      {"--cid", true, [](V v, O& o) { return ParseHexInto(v, o.identity.cid); }},
-      {"--idm", true, [](V v, O& o) { return ParseHexInto(v, o.idm); }},
+      {"--ver", true, [](V v, O& o) { return ParseHexBytes(v, o.identity.ver); }},
+      {"--date", true, [](V v, O& o) { return ParseHexBytes(v, o.identity.date); }},
+      {"--cid", true, [](V v, O& o) { return ParseHexBytes(v, o.identity.cid); }},
+      {"--idm", true, [](V v, O& o) { return ParseHexBytes(v, o.idm); }},
       {"--no-card", false, [](V, O& o) { return o.noCard = true; }},
       {"--card-file", true, [](V v, O& o) { return !(o.cardFile = v).empty(); }},
       {"--pace", false, [](V, O& o) { return o.pace = true; }},

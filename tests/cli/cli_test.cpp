@@ -41,7 +41,7 @@ class Bench {
     std::ostringstream out, err;
     std::istringstream in(input);
     CliEnvironment environment{platform_, clock_, out, err, in, terminal_, terminal_};
-    const int status = RunCli(args, environment);
+    const int status = Status(RunCli(args, environment));
     return {status, out.str(), err.str(), !platform_.openLog().empty()};
   }
   const sim::CardImage& card() const { return writer_.slot().memory; }

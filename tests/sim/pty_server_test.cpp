@@ -45,7 +45,7 @@ TEST(PtyServer, ServesTheStartUpAndTheCardAndSavesTheCardOnStop) {
   link.port().Close();
 
   ASSERT_TRUE(link.OpenPort("COM3"));
-  ASSERT_EQ(link.Handshake(), 1);
+  ASSERT_EQ(link.Handshake(), HandshakeResult::kAnswered);
   EXPECT_EQ(window.text(kIdcReport), "MRVKVer=0211, MRVKDate=261206, MRVKCID=12AB");
   // Closed and opened again, the port still serves the card.
   link.port().Close();

@@ -1,0 +1,31 @@
+// The rules between options, beside the option table: which options need or
+// exclude which others. The parser checks them once, after every option is
+// read and before any command runs, so a broken rule never reaches a port.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cli/cli_options.h"
+
+namespace morvik {
+
+struct OptionRule {
+  enum class Kind {
+    kNeedsOneOf,  // any option of `when` given needs one of `others` too
+    kExcludes,    // any option of `when` given refuses every option of `others`
+  };
+  std::vector<std::string_view> when;
+  Kind kind;
+  std::vector<std::string_view> others;
+  std::string_view message;
+};
+
+const std::vector<OptionRule>& OptionRules();
+
+// The message of the first rule the given options break, if any.
+std::optional<std::string> BrokenOptionRule(const CliOptions& options);
+
+}  // namespace morvik

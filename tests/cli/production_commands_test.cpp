@@ -1,0 +1,77 @@
+#include <gtest/gtest.h>
+
+#include "cli/cli_commands.h"
+#include "cli/production_commands.h"
+
+namespace morvik {
+namespace {
+
+struct OptionsCase {
+  std::vector<std::string> arguments;
+  std::string error;  // empty: accepted
+};
+
+class ProductionOptionsTest : public testing::TestWithParam<OptionsCase> {};
+
+TEST_P(ProductionOptionsTest, RefusesWhatTheCommandDoesNotTakeNamingIt) {
+  const ParseResult parsed = ParseCommandLine(GetParam().arguments, Commands());
+  const std::string& error = GetParam().error;
+  EXPECT_EQ(parsed.options.has_value(), error.empty()) << parsed.text;
+  if (!error.empty()) {
+    EXPECT_EQ(parsed.text, "morvik-card: " + error + " (see morvik-card " + GetParam().arguments[0] +
+                               " --help)\n");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Batch, ProductionOptionsTest,
+    testing::Values(OptionsCase{{"batch", "--url", "a", "--count", "3", "--all", "--no-verify", "--fast"}, ""},
+                    OptionsCase{{"batch", "--count", "0"}, "bad value for --count: 0"},
+                    OptionsCase{{"batch", "--count", "2x"}, "bad value for --count: 2x"},
+                    OptionsCase{{"batch", "--ports", "COM3,,COM5"}, "bad value for --ports: COM3,,COM5"},
+                    OptionsCase{{"batch", "--ports", "COM3", "--all"}, "--all and --ports exclude each other"},
+                    OptionsCase{{"batch", "--log"}, "--log needs a value"},
+                    OptionsCase{{"batch", "--wait"}, "batch does not take --wait"},
+                    OptionsCase{{"batch", "--raw"}, "batch does not take --raw"},
+                    OptionsCase{{"verify", "--url", "a", "--wait"}, ""},
+                    OptionsCase{{"verify", "--json"}, "verify does not take --json"}));
+
+TEST(ProductionOptions, BatchKeepsItsOwnValuesAndTheContentOptions) {
+  const ParseResult parsed = ParseCommandLine(
+      {"batch", "--ports", "COM3,COM15", "--json", "--log", "l", "--url", "u", "--yes", "--fast"}, Commands());
+  ASSERT_TRUE(parsed.options) << parsed.text;
+  const CliOptions& o = *parsed.options;
+  EXPECT_EQ(o.production.ports, (std::vector<std::string>{"COM3", "COM15"}));
+  EXPECT_TRUE(o.production.json && o.production.verify && !o.production.all && !o.production.count);
+  EXPECT_EQ(o.production.log, "l");
+  EXPECT_EQ(o.command, "batch");
+  EXPECT_EQ(o.content.url, "u");
+  EXPECT_TRUE(o.confirm == true && o.fast);
+}
+
+TEST(BatchExitStatus, ZeroOnlyWhenAllOkFiveForVerifyFailuresAloneOneOtherwise) {
+  const auto tally = [](std::vector<CardResult> results, std::string problem = {}) {
+    WriterTally t;
+    t.port = "COM1";
+    for (CardResult r : results) t.Count(r);
+    t.problem = std::move(problem);
+    return t;
+  };
+  using R = CardResult;
+  const struct {
+    std::vector<WriterTally> tallies;
+    bool interrupted;
+    ExitCode status;
+  } cases[] = {
+      {{tally({R::kOk, R::kOk}), tally({R::kOk})}, false, ExitCode::kOk},
+      {{tally({R::kOk, R::kVerifyFailed}), tally({R::kVerifyFailed})}, false, ExitCode::kVerifyMismatch},
+      {{tally({R::kVerifyFailed}), tally({R::kRemoved})}, false, ExitCode::kCardFailed},
+      {{tally({R::kOk}), tally({}, "no writer answers")}, false, ExitCode::kCardFailed},
+      {{}, false, ExitCode::kCardFailed},
+      {{tally({R::kOk})}, true, ExitCode::kInterrupted},
+  };
+  for (const auto& c : cases) EXPECT_EQ(BatchExitStatus(c.tallies, c.interrupted), c.status);
+}
+
+}  // namespace
+}  // namespace morvik
