@@ -1,6 +1,8 @@
 #include "app/serial_app.h"
 
+#include "app/dialog/painting_clock.h"
 #include "app/serial_dlg.h"
+#include "link/system_serial.h"
 
 namespace morvik {
 
@@ -20,6 +22,14 @@ bool CSerialApp::Start() {
   SetMainWindow(&window);  // until Run ends
   window.DoModal();
   return false;
+}
+
+int RunMainWindow(DialogHost& host) {
+  const std::unique_ptr<SerialPlatform> serial = MakeSystemSerialPlatform();
+  SystemClock systemClock;
+  PaintingClock clock(systemClock, host.services());
+  CSerialApp app(*serial, clock);
+  return app.Run(host);
 }
 
 }  // namespace morvik

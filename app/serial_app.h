@@ -24,4 +24,9 @@ class CSerialApp : public CWinApp {
   Clock& clock_;
 };
 
+// The window program on this host: the system's serial ports, a clock that
+// keeps the window painted while it waits, and the application object run to
+// its end. The process's exit status.
+int RunMainWindow(DialogHost& host);
+
 }  // namespace morvik

@@ -1,9 +1,7 @@
 // morvik-card-writer.exe: the operator's window on Windows, shown by Windows'
 // own dialog manager.
-#include "app/dialog/painting_clock.h"
 #include "app/serial_app.h"
 #include "app/win32/win32_dialog_host.h"
-#include "link/system_serial.h"
 
 // After our headers: Windows' macros would rename the hosts' methods.
 #define WIN32_LEAN_AND_MEAN
@@ -16,10 +14,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
 
-  const std::unique_ptr<morvik::SerialPlatform> serial = morvik::MakeSystemSerialPlatform();
-  morvik::SystemClock systemClock;
   morvik::Win32DialogHost host;
-  morvik::PaintingClock clock(systemClock, host);
-  morvik::CSerialApp app(*serial, clock);
-  return app.Run(host);
+  return morvik::RunMainWindow(host);
 }
