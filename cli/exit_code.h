@@ -14,6 +14,7 @@ enum class ExitCode : int {
   kNoWriter = 3,        // no writer found
   kNoCard = 4,          // no card on the writer, or the operator's wait ended
   kVerifyMismatch = 5,  // the card does not hold what was written
+  kOutputLost = 6,      // stdout, --out or --log could not be written: a result went unrecorded
   kInterrupted = 130,   // SIGINT or SIGTERM
 };
 
@@ -29,6 +30,7 @@ inline constexpr ExitStatusMeaning kExitStatuses[] = {
     {ExitCode::kNoWriter, "no writer found"},
     {ExitCode::kNoCard, "no card on the writer, or the wait ended"},
     {ExitCode::kVerifyMismatch, "the card does not hold what was written"},
+    {ExitCode::kOutputLost, "an output (standard output, --out, --log) could not be written"},
     {ExitCode::kInterrupted, "interrupted"},
 };
 

@@ -22,7 +22,9 @@ constexpr TableRange kPortTable[] = {
 }  // namespace
 
 std::optional<int> ComPortNumber(std::string_view name) {
-  if (!name.starts_with("COM") || name.substr(3).starts_with('0')) return std::nullopt;
+  const bool com = name.size() >= 3 && (name[0] == 'C' || name[0] == 'c') &&
+                   (name[1] == 'O' || name[1] == 'o') && (name[2] == 'M' || name[2] == 'm');
+  if (!com || name.substr(3).starts_with('0')) return std::nullopt;
   const std::optional<std::uint32_t> number = ParseDecimal(name.substr(3), 999999);
   if (!number) return std::nullopt;
   return static_cast<int>(*number);
@@ -34,7 +36,7 @@ std::optional<std::string> PosixDeviceForPath(std::string_view devicePath, const
   const std::optional<int> number = ComPortNumber(portName);
   if (!number) return std::nullopt;
   if (portDir != nullptr && *portDir != '\0') {
-    return std::string(portDir) + "/" + std::string(portName);
+    return std::string(portDir) + "/COM" + std::to_string(*number);
   }
   for (const TableRange& range : kPortTable) {
     if (*number >= range.first && *number <= range.last) {

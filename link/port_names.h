@@ -12,7 +12,8 @@
 
 namespace morvik {
 
-// The port number of "COMn" (n >= 1, decimal, no leading zero), else nullopt.
+// The port number of "COMn" (n >= 1, decimal, no leading zero; "com" in any
+// case, as Windows takes it), else nullopt.
 std::optional<int> ComPortNumber(std::string_view portName);
 
 // The POSIX device for a Windows device path "\\.\COMn"; nullopt when the path
