@@ -1,12 +1,13 @@
 #include "cli/cli_commands.h"
 
 #include <cstdio>
-#include <fstream>
+#include <cerrno>
 #include <iostream>
 #include <iterator>
 
 #include "cli/card_description.h"
 #include "cli/card_image_options.h"
+#include "cli/image_file.h"
 #include "cli/interrupt.h"
 #include "cli/production_commands.h"
 #include "card/block_commands.h"
@@ -102,32 +103,6 @@ namespace {
 
 using ImageBytes = std::span<const std::uint8_t, kContentImageSize>;
 
-std::optional<std::string> ReadInput(const std::string& path, std::istream& in) {
-  if (path == "-") return std::string(std::istreambuf_iterator<char>(in), {});
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return std::nullopt;
-  return std::string(std::istreambuf_iterator<char>(file), {});
-}
-
-// The 256 bytes themselves, or 512 hexadecimal digits with any white space.
-std::optional<ContentImage> CardFromText(std::string_view text) {
-  ContentImage image{};
-  if (text.size() == image.size()) {
-    std::copy(text.begin(), text.end(), image.begin());
-    return image;
-  }
-  std::size_t digits = 0;
-  for (const char c : text) {
-    if (c == ' ' || c == '\n' || c == '\r' || c == '\t') continue;
-    const int digit = HexDigitValue(c);
-    if (digit < 0 || digits >= 2 * image.size()) return std::nullopt;
-    image[digits / 2] = static_cast<std::uint8_t>(image[digits / 2] * 16 + digit);
-    ++digits;
-  }
-  if (digits != 2 * image.size()) return std::nullopt;
-  return image;
-}
-
 std::string Formatted(std::string_view format, ImageBytes card, std::string_view idm) {
   if (format == "raw") return std::string(card.begin(), card.end());
   if (format == "hex") return HexLines(card);
@@ -139,18 +114,47 @@ std::string Formatted(std::string_view format, ImageBytes card, std::string_view
   return listing;
 }
 
+bool ToStandardOutput(const CliOptions& options) { return !options.out || *options.out == "-"; }
+
+std::string_view FormatOf(const CliOptions& options) {
+  if (!options.format.empty()) return options.format;
+  return options.out ? "raw" : "listing";
+}
+
+// Raw bytes would garble a terminal: refused before any port is opened.
+bool RefuseRawToTerminal(CliSession& session) {
+  const CliOptions& options = session.options;
+  if (FormatOf(options) != "raw" || !ToStandardOutput(options) || !session.env.outIsTerminal) {
+    return false;
+  }
+  session.UsageError("the raw card bytes would go to the terminal: name a file with --out");
+  return true;
+}
+
+// Every byte written, flushed and the file closed; else the file and the reason on err.
+bool WriteWholeFile(const std::string& path, std::string_view bytes, std::ostream& err) {
+  errno = 0;
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  bool written = file != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  written = file != nullptr && std::fflush(file) == 0 && written;
+  int reason = errno;
+  if (file != nullptr && std::fclose(file) != 0 && written) {
+    written = false;
+    reason = errno;
+  }
+  if (!written) err << "morvik-card: " << path << ": " << SystemReason(reason) << "\n";
+  return written;
+}
+
 // The card on stdout (a listing by default) or in --out (raw by default).
 ExitCode Emit(CliSession& session, ImageBytes card, std::string_view idm) {
   const CliOptions& options = session.options;
-  if (!options.out) {
-    session.env.out << Formatted(options.format.empty() ? "listing" : options.format, card, idm);
+  const std::string text = Formatted(FormatOf(options), card, idm);
+  if (ToStandardOutput(options)) {
+    session.env.out << text;
     return ExitCode::kOk;
   }
-  std::ofstream file(*options.out, std::ios::binary);
-  file << Formatted(options.format.empty() ? "raw" : options.format, card, idm);
-  if (file.flush()) return ExitCode::kOk;
-  session.env.err << "morvik-card: cannot write " << *options.out << "\n";
-  return ExitCode::kCardFailed;
+  return WriteWholeFile(*options.out, text, session.env.err) ? ExitCode::kOk : ExitCode::kOutputLost;
 }
 
 ExitCode RunConnect(const CliOptions&, CliSession& session) {
@@ -190,6 +194,7 @@ ExitCode RunPorts(const CliOptions& options, CliSession& session) {
 }
 
 ExitCode RunImage(const CliOptions& options, CliSession& session) {
+  if (RefuseRawToTerminal(session)) return ExitCode::kUsage;
   PutContentIntoWindow(session.window, options);
   const std::optional<ContentImage> image =
       ComposeCard(session.operations, options, options.customerId);
@@ -197,19 +202,24 @@ ExitCode RunImage(const CliOptions& options, CliSession& session) {
   return Emit(session, *image, {});
 }
 
+// One line naming the file and the reason; nothing else is done.
+std::optional<ContentImage> ReadImageOrSay(const std::string& path, CliSession& session) {
+  const ImageRead read = ReadCardImageFile(path, session.env.in);
+  if (!read.image) session.env.err << "morvik-card: " << read.error << "\n";
+  return read.image;
+}
+
 ExitCode RunDecode(const CliOptions& options, CliSession& session) {
-  const std::optional<std::string> text = ReadInput(*options.operand, session.env.in);
-  const std::optional<ContentImage> card = text ? CardFromText(*text) : std::nullopt;
-  if (!card) {
-    session.UsageError(*options.operand + " is not a card image (256 bytes or 512 hex digits)");
-    return ExitCode::kUsage;
-  }
-  for (const auto& [name, value] : DescribeCard(DecodeCard(*card))) {
+  const std::optional<ContentImage> card = ReadImageOrSay(*options.operand, session);
+  if (!card) return ExitCode::kUsage;
+  const DecodedCard decoded = DecodeCard(*card);
+  for (const auto& [name, value] : DescribeCard(decoded)) {
     std::string label = name + ":";
     label.resize(std::max<std::size_t>(label.size() + 1, 15), ' ');
     session.env.out << label << value << "\n";
   }
-  return ExitCode::kOk;
+  return IsDamaged(decoded) || decoded.kind == CardKind::kUnknown ? ExitCode::kCardFailed
+                                                                   : ExitCode::kOk;
 }
 
 ExitCode RunUid(const CliOptions&, CliSession& session) {
@@ -220,18 +230,39 @@ ExitCode RunUid(const CliOptions&, CliSession& session) {
   return ExitCode::kOk;
 }
 
+// Why the image should not go to a card as it is, or nothing: a damaged
+// image or one of no kind this tool writes needs --force, an all-zero image
+// (a clear) needs --yes.
+std::optional<std::string> ImageRefusal(const CliOptions& options, const DecodedCard& decoded) {
+  if (decoded.kind == CardKind::kBlank && options.confirm != true) {
+    return "all zero: writing it clears the card; give --yes";
+  }
+  if (options.given.contains("--force")) return std::nullopt;
+  if (decoded.kind == CardKind::kUnknown) return "not a card this tool writes; --force writes it anyway";
+  if (IsDamaged(decoded)) return "damaged (" + DamageText(decoded) + "); --force writes it anyway";
+  return std::nullopt;
+}
+
+// A content card of another customer's on this writer is the operator's call.
+bool CustomerAgrees(CliSession& session, const DecodedCard& decoded) {
+  const std::array<std::uint8_t, 2> writer = session.operations.customerId();
+  if (decoded.kind != CardKind::kContent || decoded.customerId == writer) return true;
+  const std::string question = "the image carries customer ID " + CustomerIdText(decoded.customerId) +
+                               ", the writer " + CustomerIdText(writer) + ": write it anyway?";
+  return session.window.MessageBox(question, "morvik-card", kMbOkCancel) == kIdOk;
+}
+
 ExitCode WriteImageFile(const CliOptions& options, CliSession& session) {
-  const std::optional<std::string> bytes = ReadInput(*options.image, session.env.in);
-  if (!bytes || bytes->size() != kContentImageSize) {
-    session.UsageError(*options.image +
-                       (bytes ? " holds " + std::to_string(bytes->size()) + " bytes, not 256"
-                              : " cannot be read"));
+  const std::optional<ContentImage> image = ReadImageOrSay(*options.image, session);
+  if (!image) return ExitCode::kUsage;
+  const DecodedCard decoded = DecodeCard(*image);
+  if (const std::optional<std::string> refusal = ImageRefusal(options, decoded)) {
+    session.env.err << "morvik-card: " << *options.image << ": " << *refusal << "\n";
     return ExitCode::kUsage;
   }
-  ContentImage image{};
-  std::copy(bytes->begin(), bytes->end(), image.begin());
   if (!session.Connect()) return session.Status(ExitCode::kNoWriter);
-  session.operations.WriteWholeImage(image);
+  if (!CustomerAgrees(session, decoded)) return ExitCode::kUsage;
+  session.operations.WriteWholeImage(*image);
   return session.Status();
 }
 
@@ -269,6 +300,7 @@ ExitCode RunClear(const CliOptions& options, CliSession& session) {
 }
 
 ExitCode RunDump(const CliOptions&, CliSession& session) {
+  if (RefuseRawToTerminal(session)) return ExitCode::kUsage;
   if (!session.Connect()) return session.Status(ExitCode::kNoWriter);
   session.window.SetProgressVerb("読み出し");
   ContentImage card{};
@@ -328,7 +360,7 @@ std::span<const CommandSpec> Commands() {
        "Writes a card: the one image shows for the same options, or with --image exactly\n"
        "the 256 bytes of FILE. The content is checked before the writer is looked "
        "for.\n" KEYWORD_HELP,
-       Joined({content, {"--image", "--verify"}, writer}), RunWrite},
+       Joined({content, {"--image", "--force", "--verify"}, writer}), RunWrite},
       {"clear", "", "erase the card on the writer (64 zero blocks); needs --yes",
        "Writes 64 zero blocks to the card on the writer. It erases the card: --yes is needed.",
        Joined({{"--yes"}, writer}), RunClear},
@@ -353,8 +385,9 @@ std::span<const CommandSpec> Commands() {
   return commands;
 }
 
-ExitCode RunCli(const std::vector<std::string>& arguments, CliEnvironment& environment) {
-  const ParseResult parsed = ParseCommandLine(arguments, Commands());
+namespace {
+
+ExitCode RunParsed(const ParseResult& parsed, CliEnvironment& environment) {
   if (!parsed.options) {
     (parsed.status == ExitCode::kOk ? environment.out : environment.err) << parsed.text;
     return parsed.status;
@@ -366,6 +399,22 @@ ExitCode RunCli(const std::vector<std::string>& arguments, CliEnvironment& envir
     return StatusAfterInterrupts(session.operations, status, environment.err);
   }
   return ExitCode::kUsage;
+}
+
+}  // namespace
+
+bool FlushStandardOutput(std::ostream& out, std::ostream& err) {
+  errno = 0;
+  if (out.flush()) return true;
+  const int reason = errno;
+  err << "morvik-card: standard output: "
+      << (reason != 0 ? SystemReason(reason) : std::string("cannot be written")) << "\n";
+  return false;
+}
+
+ExitCode RunCli(const std::vector<std::string>& arguments, CliEnvironment& environment) {
+  const ExitCode status = RunParsed(ParseCommandLine(arguments, Commands()), environment);
+  return FlushStandardOutput(environment.out, environment.err) ? status : ExitCode::kOutputLost;
 }
 
 }  // namespace morvik

@@ -24,6 +24,7 @@ struct CliEnvironment {
   std::istream& in;
   bool inIsTerminal = false;
   bool errIsTerminal = false;
+  bool outIsTerminal = false;
 };
 
 // One command's run: the terminal window and the card operations on it.
@@ -53,6 +54,10 @@ class CliSession {
 };
 
 std::span<const CommandSpec> Commands();
+
+// Flushes what the command wrote to out; false, after saying why on err,
+// when any of it did not arrive.
+bool FlushStandardOutput(std::ostream& out, std::ostream& err);
 
 // Runs the tool on the arguments after the program name; the exit status.
 ExitCode RunCli(const std::vector<std::string>& arguments, CliEnvironment& environment);

@@ -150,6 +150,8 @@ const std::vector<OptionSpec>& Options() {
       {"--trace", Takes::kNothing, "", "show every frame on stderr", Flag(&CliOptions::trace)},
       {"--fast", Takes::kNothing, "", "a reply ends with its frame and 5 ms, not 200 ms of silence",
        Flag(&CliOptions::fast)},
+      {"--force", Takes::kNothing, "", "write an image that is damaged or of no kind this tool writes",
+       [](CliOptions&, std::string_view) { return true; }},
       {"--verify", Takes::kNothing, "", "read the card back; status 5 when a block differs",
        Flag(&CliOptions::verify)},
       {"--count", Takes::kValue, "N", "stop after N cards (default: until interrupted)",
@@ -214,43 +216,87 @@ NameAndValue SplitOption(std::string_view argument) {
   return {argument.substr(0, equals), argument.substr(equals + 1)};
 }
 
+// Edits (insertions, deletions, substitutions) between a and b.
+std::size_t EditDistance(std::string_view a, std::string_view b) {
+  std::vector<std::size_t> row(b.size() + 1);
+  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    std::size_t diagonal = row[0];
+    row[0] = i;
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      const std::size_t above = row[j];
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
+}
+
+// " (did you mean --url?)" for the closest name within two edits, else nothing.
+std::string Suggestion(std::string_view typed, const std::vector<std::string_view>& names) {
+  std::string_view best;
+  std::size_t bestDistance = 3;
+  for (const std::string_view name : names) {
+    const std::size_t distance = EditDistance(typed, name);
+    if (distance < bestDistance) {
+      best = name;
+      bestDistance = distance;
+    }
+  }
+  return best.empty() ? "" : " (did you mean " + std::string(best) + "?)";
+}
+
+// Takes the option at arguments[i] (and its value, which may be the next
+// argument); the usage error when it cannot.
+std::optional<std::string> TakeOption(const CommandSpec& command,
+                                      const std::vector<std::string>& arguments, std::size_t& i,
+                                      CliOptions& options) {
+  const auto [name, inlineValue] = SplitOption(arguments[i]);
+  const OptionSpec* option = FindOption(name);
+  if (option == nullptr || !Accepts(command, name)) {
+    return std::string(command.name) + " does not take " + std::string(name) +
+           (option == nullptr ? Suggestion(name, command.options) : "");
+  }
+  if (options.given.contains(name)) return std::string(name) + " given twice";
+  std::string_view value;
+  if (option->takes == Takes::kValue) {
+    if (!inlineValue && i + 1 >= arguments.size()) return std::string(name) + " needs a value";
+    value = inlineValue ? *inlineValue : std::string_view(arguments[++i]);
+  } else if (inlineValue) {
+    if (option->takes == Takes::kNothing) return std::string(name) + " takes no value";
+    value = *inlineValue;
+  }
+  if (!option->set(options, value)) {
+    return "bad value for " + std::string(name) + ": " + std::string(value) +
+           std::string(option->range);
+  }
+  options.given.insert(std::string(name));
+  return std::nullopt;
+}
+
+bool IsHelp(std::string_view argument) {
+  return argument == "--help" || argument == "-h" || argument.starts_with("--help=");
+}
+
 ParseResult ParseCommandOptions(const CommandSpec& command,
                                 const std::vector<std::string>& arguments) {
   CliOptions options;
   options.command = command.name;
+  bool optionsEnded = false;  // after "--" every argument is an operand
   for (std::size_t i = 1; i < arguments.size(); ++i) {
-    const auto [name, inlineValue] = SplitOption(arguments[i]);
-    if (name == "--help" || name == "-h")
+    const std::string& argument = arguments[i];
+    if (!optionsEnded && argument == "--") {
+      optionsEnded = true;
+    } else if (!optionsEnded && IsHelp(argument)) {
       return {std::nullopt, CommandHelp(command), ExitCode::kOk};
-    if (!name.starts_with("-") || name == "-") {
+    } else if (optionsEnded || !argument.starts_with("-") || argument == "-") {
       if (command.operand.empty() || options.operand) {
-        return UsageError(command.name, "unexpected argument: " + arguments[i]);
+        return UsageError(command.name, "unexpected argument: " + argument);
       }
-      options.operand = arguments[i];
-      continue;
+      options.operand = argument;
+    } else if (const std::optional<std::string> error = TakeOption(command, arguments, i, options)) {
+      return UsageError(command.name, *error);
     }
-    const OptionSpec* option = FindOption(name);
-    if (option == nullptr || !Accepts(command, name)) {
-      return UsageError(command.name,
-                        std::string(command.name) + " does not take " + std::string(name));
-    }
-    std::string_view value;
-    if (option->takes == Takes::kValue) {
-      if (!inlineValue && i + 1 >= arguments.size()) {
-        return UsageError(command.name, std::string(name) + " needs a value");
-      }
-      value = inlineValue ? *inlineValue : std::string_view(arguments[++i]);
-    } else if (inlineValue) {
-      if (option->takes == Takes::kNothing) {
-        return UsageError(command.name, std::string(name) + " takes no value");
-      }
-      value = *inlineValue;
-    }
-    if (!option->set(options, value)) {
-      return UsageError(command.name, "bad value for " + std::string(name) + ": " +
-                                          std::string(value) + std::string(option->range));
-    }
-    options.given.insert(std::string(name));
   }
   if (!command.operand.empty() && !options.operand) {
     return UsageError(command.name,
@@ -260,6 +306,12 @@ ParseResult ParseCommandOptions(const CommandSpec& command,
     return UsageError(command.name, *broken);
   }
   return {options, {}, ExitCode::kOk};
+}
+
+std::string UnknownCommand(std::string_view typed, std::span<const CommandSpec> commands) {
+  std::vector<std::string_view> names;
+  for (const CommandSpec& command : commands) names.push_back(command.name);
+  return "unknown command: " + std::string(typed) + Suggestion(typed, names);
 }
 
 }  // namespace
@@ -346,11 +398,11 @@ ParseResult ParseCommandLine(const std::vector<std::string>& arguments,
   if (first == "help") {
     if (arguments.size() == 1) return {std::nullopt, UsageText(commands), ExitCode::kOk};
     const CommandSpec* command = FindCommand(commands, arguments[1]);
-    if (command == nullptr) return UsageError({}, "unknown command: " + arguments[1]);
+    if (command == nullptr) return UsageError({}, UnknownCommand(arguments[1], commands));
     return {std::nullopt, CommandHelp(*command), ExitCode::kOk};
   }
   const CommandSpec* command = FindCommand(commands, first);
-  if (command == nullptr) return UsageError({}, "unknown command: " + first);
+  if (command == nullptr) return UsageError({}, UnknownCommand(first, commands));
   return ParseCommandOptions(*command, arguments);
 }
 

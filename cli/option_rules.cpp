@@ -1,33 +1,70 @@
 #include "cli/option_rules.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace morvik {
 namespace {
 
 using Kind = OptionRule::Kind;
 
-bool AnyGiven(const CliOptions& options, const std::vector<std::string_view>& names) {
-  return std::any_of(names.begin(), names.end(),
-                     [&](std::string_view name) { return options.given.contains(name); });
+std::optional<std::string_view> FirstGiven(const CliOptions& options,
+                                           const std::vector<std::string_view>& names) {
+  for (const std::string_view name : names) {
+    if (options.given.contains(name)) return name;
+  }
+  return std::nullopt;
 }
 
-bool Broken(const OptionRule& rule, const CliOptions& options) {
-  if (!AnyGiven(options, rule.when)) return false;
-  const bool othersGiven = AnyGiven(options, rule.others);
-  return rule.kind == Kind::kNeedsOneOf ? !othersGiven : othersGiven;
+std::string Said(std::string_view message, std::string_view when, std::string_view other) {
+  std::string text(message);
+  for (const auto& [mark, name] : {std::pair{std::string_view("{when}"), when}, {"{other}", other}}) {
+    if (const std::size_t at = text.find(mark); at != std::string::npos) text.replace(at, mark.size(), name);
+  }
+  return text;
+}
+
+std::optional<std::string> Broken(const OptionRule& rule, const CliOptions& options) {
+  const std::optional<std::string_view> when = FirstGiven(options, rule.when);
+  if (!when) return std::nullopt;
+  const std::optional<std::string_view> other = FirstGiven(options, rule.others);
+  if (rule.kind == Kind::kNeedsOneOf && !other) return Said(rule.message, *when, rule.others[0]);
+  if (rule.kind == Kind::kExcludes && other) return Said(rule.message, *when, *other);
+  return std::nullopt;
+}
+
+std::vector<std::string_view> ContentOptionsButAnswers() {
+  std::vector<std::string_view> names = ContentOptionNames();
+  std::erase_if(names, [](std::string_view name) { return name == "--yes" || name == "--no"; });
+  return names;
+}
+
+std::optional<std::string> ControlCharacterInTexts(const CliOptions& options) {
+  const ContentOptions& c = options.content;
+  const std::pair<std::string_view, const std::string*> texts[] = {
+      {"--url", &c.url},     {"--popup", &c.popup}, {"--to", &c.to},
+      {"--cc", &c.cc},       {"--title", &c.title}, {"--body", &c.body}};
+  for (const auto& [option, text] : texts) {
+    if (std::optional<std::string> found = ControlCharacterIn(option, *text)) return found;
+  }
+  return std::nullopt;
 }
 
 }  // namespace
 
 const std::vector<OptionRule>& OptionRules() {
   static const std::vector<OptionRule> rules = {
-      {{"--to", "--cc", "--title", "--body"}, Kind::kNeedsOneOf, {"--mail"},
-       "--to, --cc, --title and --body need --mail"},
-      {{"--uid-card"}, Kind::kExcludes, {"--read-mark", "--service-cid"},
-       "--uid-card takes neither --read-mark nor --service-cid"},
-      {{"--image"}, Kind::kExcludes, ContentOptionNames(), "--image takes no content options"},
-      {{"--all"}, Kind::kExcludes, {"--ports"}, "--all and --ports exclude each other"},
+      {{"--to", "--cc", "--title", "--body"}, Kind::kNeedsOneOf, {"--mail"}, "{when} needs {other}"},
+      {{"--yes"}, Kind::kExcludes, {"--no"}, "{when} and {other} exclude each other"},
+      {{"--all"}, Kind::kExcludes, {"--ports"}, "{when} and {other} exclude each other"},
+      {{"--uid-card"},
+       Kind::kExcludes,
+       {"--init", "--service-cid", "--read-mark", "--url", "--popup", "--mail", "--to", "--cc",
+        "--title", "--body", "--volume", "--led", "--sound", "--mode", "--release", "--autooff",
+        "--cid"},
+       "{other} does not go with {when}: a UID setting card carries its start UID only"},
+      {{"--image"}, Kind::kExcludes, ContentOptionsButAnswers(),
+       "{other} does not go with {when}: the card gets the file's bytes as they are"},
   };
   return rules;
 }
@@ -35,7 +72,21 @@ const std::vector<OptionRule>& OptionRules() {
 std::optional<std::string> BrokenOptionRule(const CliOptions& options) {
   if (options.uidCard && options.uidCard->empty()) return "--uid-card needs a start UID";
   for (const OptionRule& rule : OptionRules()) {
-    if (Broken(rule, options)) return std::string(rule.message);
+    if (std::optional<std::string> broken = Broken(rule, options)) return broken;
+  }
+  return ControlCharacterInTexts(options);
+}
+
+std::optional<std::string> ControlCharacterIn(std::string_view option, std::string_view text) {
+  std::size_t character = 0;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte & 0xC0) != 0x80) ++character;  // a UTF-8 character's first byte
+    if (byte >= 0x20 && byte != 0x7F) continue;
+    char code[8];
+    std::snprintf(code, sizeof code, "0x%02X", byte);
+    return std::string(option) + ": a control character (" + code + ") at character " +
+           std::to_string(character) + ": the entry holds one line of text";
   }
   return std::nullopt;
 }

@@ -131,4 +131,16 @@ DecodedCard DecodeCard(std::span<const std::uint8_t, kContentImageSize> image) {
   return card;
 }
 
+bool IsDamaged(const DecodedCard& card) {
+  const bool carriesContent = card.kind == CardKind::kContent ||
+                              card.kind == CardKind::kInitialisation || card.kind == CardKind::kRead;
+  return carriesContent && (!card.checkByteRight || !card.sectionsWhole);
+}
+
+std::string DamageText(const DecodedCard& card) {
+  std::string text = card.checkByteRight ? "" : "check byte wrong";
+  if (!card.sectionsWhole) text += std::string(text.empty() ? "" : ", ") + "sections cut";
+  return text;
+}
+
 }  // namespace morvik

@@ -39,4 +39,10 @@ struct DecodedCard {
 
 DecodedCard DecodeCard(std::span<const std::uint8_t, kContentImageSize> image);
 
+// A card of a kind this system writes whose check byte is wrong or whose
+// sections run past their room: the terminal would not read it as written.
+bool IsDamaged(const DecodedCard& card);
+// What is wrong with a damaged card: "check byte wrong", "sections cut" or both.
+std::string DamageText(const DecodedCard& card);
+
 }  // namespace morvik

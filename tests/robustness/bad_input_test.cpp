@@ -211,7 +211,7 @@ TEST(BadInput, EveryEntryEndsInAnImageOrAMessage) {
     if (!c.mail && mailTexts) {
       // The tool refuses mail texts that would not reach the card.
       EXPECT_EQ(result.status, 2);
-      EXPECT_NE(result.err.find("need --mail"), std::string::npos) << result.err;
+      EXPECT_NE(result.err.find("needs --mail"), std::string::npos) << result.err;
     } else if (c.told.empty()) {
       EXPECT_EQ(result.status, 0) << result.err;
       EXPECT_EQ(result.out, std::string(card->begin(), card->end()));
