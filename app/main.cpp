@@ -13,6 +13,12 @@ int main(int argc, char** argv) {
   QApplication::setWindowIcon(morvik::AppIcon());
   QGuiApplication::setDesktopFileName(QStringLiteral("morvik-card-writer"));
 
-  morvik::QtDialogHost host;
-  return morvik::RunMainWindow(host);
+  // What escapes is a fault of ours: the process ends with the status the
+  // window gives a failure, not with an abort.
+  try {
+    morvik::QtDialogHost host;
+    return morvik::RunMainWindow(host);
+  } catch (...) {
+    return 1;
+  }
 }

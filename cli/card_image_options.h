@@ -5,6 +5,8 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <string_view>
 
 #include "cli/cli_options.h"
 #include "card/card_operations.h"
@@ -16,6 +18,11 @@ namespace morvik {
 // The entries, lists, check boxes and service number of the window, as the
 // options give them.
 void PutContentIntoWindow(HeadlessWindow& window, const CliOptions& options);
+
+// The option(s) a message of the content checks speaks of ("--url"), empty
+// when it speaks of none: the window's texts name the entry's label, the
+// terminal names the option.
+std::string OptionsSpokenOf(std::string_view message, const CliOptions& options);
 
 // The content record as the window's reset leaves it, with the mail flag the
 // options give: what every content build starts from.

@@ -52,14 +52,18 @@ class CliSession::FrameTrace final : public ExchangeObserver {
   std::int64_t startMs_;
 };
 
-CliSession::CliSession(CliEnvironment& environment, const CliOptions& cliOptions)
+CliSession::CliSession(CliEnvironment& environment, const CliOptions& cliOptions, bool writesCards)
     : env(environment),
       options(cliOptions),
       window(TerminalAnswers{cliOptions.confirm, cliOptions.wait, cliOptions.waitSeconds},
              environment.clock,
              TerminalStreams{environment.err, environment.in, environment.inIsTerminal,
                              environment.errIsTerminal}),
-      operations(environment.platform, window, environment.clock) {}
+      operations(environment.platform, window, environment.clock),
+      writesCards_(writesCards) {
+  window.SetSubjectOf(
+      [&options = options](std::string_view text) { return OptionsSpokenOf(text, options); });
+}
 
 void CliSession::StartTrace() {
   trace_ = std::make_unique<FrameTrace>(env.clock, env.err);
@@ -70,9 +74,10 @@ bool CliSession::Connect() {
   if (options.trace) StartTrace();
   if (options.port) operations.LimitScan(*options.port, *options.port);
   if (options.fast) operations.SetReplyEnd(ReplyEnd::kFrameAndGuard);
-  // Ctrl-C while no card is in progress ends at once; a second one stops a
-  // card at the next block (the write then says where).
-  InstallInterruptHandlers(true);
+  // A command that only reads ends at the first Ctrl-C. One that writes ends
+  // at once while no card is in progress; otherwise the card finishes, and a
+  // second Ctrl-C stops it at the next block (the write then says where).
+  InstallInterruptHandlers(writesCards_ ? InterruptMode::kEndWhenIdle : InterruptMode::kEndAtOnce);
   operations.SetStopCheck([] { return InterruptCount() >= 2; });
   operations.ConnectWriter();  // the window's answers decide how long it looks
   return !operations.connectedPort().empty();
@@ -360,10 +365,10 @@ std::span<const CommandSpec> Commands() {
        "Writes a card: the one image shows for the same options, or with --image exactly\n"
        "the 256 bytes of FILE. The content is checked before the writer is looked "
        "for.\n" KEYWORD_HELP,
-       Joined({content, {"--image", "--force", "--verify"}, writer}), RunWrite},
+       Joined({content, {"--image", "--force", "--verify"}, writer}), RunWrite, true},
       {"clear", "", "erase the card on the writer (64 zero blocks); needs --yes",
        "Writes 64 zero blocks to the card on the writer. It erases the card: --yes is needed.",
-       Joined({{"--yes"}, writer}), RunClear},
+       Joined({{"--yes"}, writer}), RunClear, true},
       {"dump", "", "read the whole card and print it",
        "Reads the card's 64 blocks and prints them. json: the IDm, the 256 bytes as 512\n"
        "hexadecimal digits (\"image\") and the decoded fields (\"decoded\").",
@@ -394,9 +399,10 @@ ExitCode RunParsed(const ParseResult& parsed, CliEnvironment& environment) {
   }
   for (const CommandSpec& command : Commands()) {
     if (command.name != parsed.options->command) continue;
-    CliSession session(environment, *parsed.options);
+    CliSession session(environment, *parsed.options, command.writesCards);
     const ExitCode status = command.handler(*parsed.options, session);
-    return StatusAfterInterrupts(session.operations, status, environment.err);
+    const bool stopTold = session.window.outcome() == Outcome::kFailed;
+    return StatusAfterInterrupts(session.operations, status, stopTold, environment.err);
   }
   return ExitCode::kUsage;
 }

@@ -30,7 +30,8 @@ struct CliEnvironment {
 // One command's run: the terminal window and the card operations on it.
 class CliSession {
  public:
-  CliSession(CliEnvironment& environment, const CliOptions& options);
+  // writesCards: the command writes cards (interrupts let a card finish).
+  CliSession(CliEnvironment& environment, const CliOptions& options, bool writesCards = false);
   CliSession(const CliSession&) = delete;
   CliSession& operator=(const CliSession&) = delete;
 
@@ -51,6 +52,7 @@ class CliSession {
  private:
   class FrameTrace;
   std::unique_ptr<ExchangeObserver> trace_;
+  bool writesCards_;
 };
 
 std::span<const CommandSpec> Commands();

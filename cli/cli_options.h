@@ -66,6 +66,7 @@ struct CommandSpec {
   std::string_view help;     // what it does, for COMMAND --help
   std::vector<std::string_view> options;
   CommandHandler handler;
+  bool writesCards = false;  // an interrupt lets the card in progress finish
 };
 
 // Either options to run, or a text to print (help and version on stdout with

@@ -15,7 +15,7 @@ namespace {
 
 std::atomic<int> interrupts{0};
 std::atomic<bool> cardInProgress{false};
-bool exitWhenIdle = false;
+InterruptMode mode = InterruptMode::kCount;
 
 constexpr char kFinishing[] =
     "\ninterrupted: finishing the cards being written (interrupt again to stop at once)\n";
@@ -44,15 +44,16 @@ void Say(const char* text, unsigned length) {
 void OnInterrupt(int signalNumber) {
   std::signal(signalNumber, OnInterrupt);  // some C libraries reset the handler on delivery
   const int count = interrupts.fetch_add(1) + 1;
-  if (count == 1 && exitWhenIdle && !cardInProgress.load()) EndIdle();
+  if (count == 1 && mode == InterruptMode::kEndAtOnce) EndIdle();
+  if (count == 1 && mode == InterruptMode::kEndWhenIdle && !cardInProgress.load()) EndIdle();
   if (count == 1) Say(kFinishing, sizeof kFinishing - 1);
   if (count == 2) Say(kStopping, sizeof kStopping - 1);
 }
 
 }  // namespace
 
-void InstallInterruptHandlers(bool exitIfIdle) {
-  exitWhenIdle = exitIfIdle;
+void InstallInterruptHandlers(InterruptMode interruptMode) {
+  mode = interruptMode;
   std::signal(SIGINT, OnInterrupt);
   std::signal(SIGTERM, OnInterrupt);
 }

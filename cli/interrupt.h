@@ -5,9 +5,14 @@
 
 namespace morvik {
 
-// Counts SIGINT and SIGTERM from now on. With exitWhenIdle, a first interrupt
-// while no card is in progress ends the process at once with status 130.
-void InstallInterruptHandlers(bool exitWhenIdle);
+enum class InterruptMode {
+  kEndAtOnce,    // a command that only reads: the first interrupt ends it with 130
+  kEndWhenIdle,  // a write: at once while no card is in progress, else the card finishes
+  kCount,        // a production run: interrupts are counted, the run decides
+};
+
+// Counts SIGINT and SIGTERM from now on, and acts on them as the mode says.
+void InstallInterruptHandlers(InterruptMode mode);
 // 0 until the first interrupt, then how many arrived.
 int InterruptCount();
 // Brackets the writing or reading of one card.

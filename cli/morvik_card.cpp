@@ -3,6 +3,8 @@
 // terminal backend of the window services.
 #include <unistd.h>
 
+#include <cstdio>
+#include <exception>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -11,11 +13,29 @@
 #include "cli/console.h"
 #include "link/system_serial.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+int Run(int argc, char** argv) {
   const std::vector<std::string> arguments = morvik::ConsoleArguments(argc, argv);
   const std::unique_ptr<morvik::SerialPlatform> platform = morvik::MakeSystemSerialPlatform();
   morvik::SystemClock clock;
   morvik::CliEnvironment environment{*platform, clock, std::cout, std::cerr, std::cin,
-                                     isatty(STDIN_FILENO) != 0, isatty(STDERR_FILENO) != 0};
+                                     isatty(STDIN_FILENO) != 0, isatty(STDERR_FILENO) != 0,
+                                     isatty(STDOUT_FILENO) != 0};
   return morvik::Status(morvik::RunCli(arguments, environment));
+}
+
+}  // namespace
+
+// Failures are results all the way up; what still escapes is a fault of ours,
+// said in one line rather than as an abort.
+int main(int argc, char** argv) {
+  try {
+    return Run(argc, argv);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "morvik-card: unexpected failure: %s\n", error.what());
+  } catch (...) {
+    std::fprintf(stderr, "morvik-card: unexpected failure\n");
+  }
+  return morvik::Status(morvik::ExitCode::kCardFailed);
 }

@@ -43,7 +43,7 @@ ExitCode RunProductionLine(const CliOptions& options) {
     std::cerr << "morvik-card: cannot open " << production.log << "\n";
     return ExitCode::kCardFailed;
   }
-  InstallInterruptHandlers(false);
+  InstallInterruptHandlers(InterruptMode::kCount);
   CardBudget budget(production.count);
   RecordPrinter printer(stdout, production.json, log);
   BatchContext context;
@@ -124,10 +124,13 @@ ExitCode VerifyLastWrite(CardOperations& card, std::ostream& err) {
   return status;
 }
 
-ExitCode StatusAfterInterrupts(const CardOperations& card, ExitCode status, std::ostream& err) {
+ExitCode StatusAfterInterrupts(const CardOperations& card, ExitCode status, bool stopTold,
+                               std::ostream& err) {
   if (InterruptCount() == 0) return status;
   const std::optional<LastWrite>& last = card.lastWrite();
-  if (last && last->written < kCardBlocks) {
+  if (last && last->written == kCardBlocks) {
+    err << "morvik-card: interrupted: card " << IdmText(last->idm) << " is complete\n";
+  } else if (last && !stopTold) {
     err << "morvik-card: interrupted: card " << IdmText(last->idm) << " stopped at block "
         << last->written << "\n";
   }

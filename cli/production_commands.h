@@ -21,8 +21,10 @@ ExitCode VerifyStatus(VerifyResult::Status status);
 // Reads back the card the last write completed: a failure is told on err.
 ExitCode VerifyLastWrite(CardOperations& card, std::ostream& err);
 // A card command's status once interrupts are counted: 130 after an
-// interrupt, naming the card and block when the write stopped early.
-ExitCode StatusAfterInterrupts(const CardOperations& card, ExitCode status, std::ostream& err);
+// interrupt, saying whether the last card written is complete or where it
+// stopped (unless stopTold: the window has said so already).
+ExitCode StatusAfterInterrupts(const CardOperations& card, ExitCode status, bool stopTold,
+                               std::ostream& err);
 // Interrupted when interrupted; else done when every card is ok and no writer
 // had a problem, the verify mismatch when verify failures are the only
 // failures, the card failure otherwise.

@@ -41,15 +41,20 @@ int TerminalWindow::Answer(const ShownMessage& shown) {
   const unsigned buttons = shown.type & 0x0F;
   if (buttons == kMbRetryCancel) return AnswerRetry(shown);
   if (buttons == kMbOkCancel) return AnswerQuestion(shown);
-  Say(shown.caption + ": " + TerminalText(shown.text));
+  Say(Headed(shown));
   Note(Outcome::kFailed);
   return kIdOk;
+}
+
+std::string TerminalWindow::Headed(const ShownMessage& shown) const {
+  const std::string subject = subjectOf_ ? subjectOf_(shown.text) : std::string();
+  return (subject.empty() ? shown.caption : subject) + ": " + TerminalText(shown.text);
 }
 
 int TerminalWindow::AnswerRetry(const ShownMessage& shown) {
   const bool writer = SpeaksOfWriter(shown.text);
   if (!answers_.wait) {
-    Say(shown.caption + ": " + TerminalText(shown.text));
+    Say(Headed(shown));
     Note(writer ? Outcome::kNoWriter : Outcome::kNoCard);
     return kIdCancel;
   }
@@ -72,7 +77,7 @@ int TerminalWindow::AnswerRetry(const ShownMessage& shown) {
 
 int TerminalWindow::AnswerQuestion(const ShownMessage& shown) {
   if (const auto found = answered_.find(shown.text); found != answered_.end()) return found->second;
-  Say(shown.caption + ": " + TerminalText(shown.text));
+  Say(Headed(shown));
   const int answer = answers_.confirm ? (*answers_.confirm ? kIdOk : kIdCancel) : AskAtTerminal();
   answered_[shown.text] = answer;
   if (answer == kIdCancel) Note(Outcome::kRefused);
@@ -80,18 +85,23 @@ int TerminalWindow::AnswerQuestion(const ShownMessage& shown) {
 }
 
 int TerminalWindow::AskAtTerminal() {
-  if (!streams_.inIsTerminal) return kIdCancel;
+  if (!streams_.inIsTerminal) {
+    Say("no terminal to answer at: taken as Cancel (answer with --yes or --no)");
+    return kIdCancel;
+  }
   streams_.err << "OK で続行、Cancel で中止 [o/c]: " << std::flush;
   std::string line;
-  if (!std::getline(streams_.in, line)) return kIdCancel;
-  return (!line.empty() && (line[0] == 'o' || line[0] == 'O' || line[0] == 'y')) ? kIdOk
-                                                                                 : kIdCancel;
+  if (!std::getline(streams_.in, line) || line.empty()) {
+    Say("no answer: taken as Cancel");
+    return kIdCancel;
+  }
+  return (line[0] == 'o' || line[0] == 'O' || line[0] == 'y') ? kIdOk : kIdCancel;
 }
 
 void TerminalWindow::Say(const std::string& line) {
   if (progressOpen_) streams_.err << "\n";
   progressOpen_ = false;
-  streams_.err << line << "\n" << std::flush;
+  streams_.err << "morvik-card: " << line << "\n" << std::flush;
 }
 
 void TerminalWindow::Note(Outcome outcome) {

@@ -4,10 +4,12 @@
 // shown on stderr when it is a terminal. It also keeps how the command ended.
 #pragma once
 
+#include <functional>
 #include <iosfwd>
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "link/clock.h"
 #include "window/headless_window.h"
@@ -38,6 +40,11 @@ class TerminalWindow : public HeadlessWindow {
   void BeginWaitCursor() override;
   void EndWaitCursor() override;
 
+  // Names what a message speaks of ("--url") before its text; empty: the
+  // message's caption is shown instead.
+  void SetSubjectOf(std::function<std::string(std::string_view)> subjectOf) {
+    subjectOf_ = std::move(subjectOf);
+  }
   // The word the progress line begins with ("書き込み", "読み出し").
   void SetProgressVerb(std::string verb) { progressVerb_ = std::move(verb); }
   // The first way the command failed, kDone while nothing did.
@@ -49,6 +56,8 @@ class TerminalWindow : public HeadlessWindow {
   int AnswerQuestion(const ShownMessage& shown);
   int AskAtTerminal();
   void Say(const std::string& line);
+  // "--url: text", or "Caption: text" when the message names no option.
+  std::string Headed(const ShownMessage& shown) const;
   void Note(Outcome outcome);
 
   TerminalAnswers answers_;
@@ -60,6 +69,7 @@ class TerminalWindow : public HeadlessWindow {
   std::optional<std::int64_t> waitStartMs_;
   std::string progressVerb_ = "書き込み";
   bool progressOpen_ = false;
+  std::function<std::string(std::string_view)> subjectOf_;
 };
 
 }  // namespace morvik

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <exception>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -266,4 +267,14 @@ int Run(int argc, char** argv) {
 }  // namespace
 }  // namespace morvik::sim
 
-int main(int argc, char** argv) { return morvik::sim::Run(argc, argv); }
+// What escapes is a fault of ours: one line, not an abort.
+int main(int argc, char** argv) {
+  try {
+    return morvik::sim::Run(argc, argv);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "morvik-writer-sim: unexpected failure: %s\n", error.what());
+  } catch (...) {
+    std::fprintf(stderr, "morvik-writer-sim: unexpected failure\n");
+  }
+  return 1;
+}

@@ -14,6 +14,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
 
-  morvik::Win32DialogHost host;
-  return morvik::RunMainWindow(host);
+  // What escapes is a fault of ours: the process ends with the status the
+  // window gives a failure, not with an abort.
+  try {
+    morvik::Win32DialogHost host;
+    return morvik::RunMainWindow(host);
+  } catch (...) {
+    return 1;
+  }
 }

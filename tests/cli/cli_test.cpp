@@ -120,10 +120,10 @@ INSTANTIATE_TEST_SUITE_P(Cli, ExitStatus, testing::ValuesIn(std::vector<ExitCase
     {"RefusedPortNamedFirst", Setup::kNoPermission, {"dump"}, 3, "",
      "Error: 開けなかったポート: COM4（権限なし）。デバイスの所有グループ（dialout など）"},
     {"WriterWaitEnds", Setup::kNoWriter, {"connect", "--wait=3"}, 4, "",
-     "Writerを接続してください…（最大3秒）\n待ち時間"},
+     "Writerを接続してください…（最大3秒）\nmorvik-card: 待ち時間"},
     {"NoCard", Setup::kNoCard, {"uid"}, 4, "", "Error: ICカードを正しく読み取れません"},
     {"CardWaitEnds", Setup::kNoCard, {"write", "--url", "a", "--wait=2"}, 4, "",
-     "ICカードを書き込み機に置いてください…（最大2秒）\n待ち時間が過ぎました\n"},
+     "ICカードを書き込み機に置いてください…（最大2秒）\nmorvik-card: 待ち時間が過ぎました\n"},
     {"Uid", Setup::kWriter, {"uid"}, 0, "0123456789ABCDEF\n", ""},
     {"WriteFails", Setup::kFailingWrite, {"write", "--url", "abc"}, 1, "", "ブロック2で失敗"},
     {"DumpFails", Setup::kFailingReads, {"dump"}, 1, "", "Retry Limit Exceed"},
@@ -179,7 +179,7 @@ INSTANTIATE_TEST_SUITE_P(Cli, PreviewIsTheCard, testing::ValuesIn(std::vector<Op
 // and is ended before a message begins.
 TEST(Progress, CountsAsTheMessagesAndEndsBeforeThem) {
   const RunResult write = Bench(Setup::kFailingWrite, true)({"write", "--url", "abc"});
-  EXPECT_NE(write.err.find("\r書き込み: ブロック 1 / 63\nError: ICカードへの書き込みがブロック2で"),
+  EXPECT_NE(write.err.find("\r書き込み: ブロック 1 / 63\nmorvik-card: Error: ICカードへの書き込みがブロック2で"),
             std::string::npos)
       << write.err;
   const RunResult dump = Bench(Setup::kWriter, true)({"dump", "--out", "/dev/null"});
@@ -200,8 +200,8 @@ TEST(Question, AskedOnATerminalAndOnlyOGoesOn) {
 // A first interrupt ends an idle tool at once; during a card it asks to finish
 // the card, and a second one to stop at the next block.
 TEST(InterruptDeathTest, EndsAnIdleToolAndLetsACardFinish) {
-  const auto interrupt = [](bool cardInProgress, int times) {
-    InstallInterruptHandlers(true);
+  const auto interrupt = [](bool cardInProgress, int times, InterruptMode mode = InterruptMode::kEndWhenIdle) {
+    InstallInterruptHandlers(mode);
     SetCardInProgress(cardInProgress);
     for (int i = 0; i < times; ++i) std::raise(SIGINT);
     std::exit(InterruptCount());
@@ -209,6 +209,8 @@ TEST(InterruptDeathTest, EndsAnIdleToolAndLetsACardFinish) {
   EXPECT_EXIT(interrupt(false, 1), testing::ExitedWithCode(130), "");
   EXPECT_EXIT(interrupt(true, 1), testing::ExitedWithCode(1), "finishing the cards");
   EXPECT_EXIT(interrupt(true, 2), testing::ExitedWithCode(2), "stopping at the next block");
+  // A command that only reads leaves nothing half done: it ends at once.
+  EXPECT_EXIT(interrupt(true, 1, InterruptMode::kEndAtOnce), testing::ExitedWithCode(130), "");
 }
 #endif
 
