@@ -1,7 +1,10 @@
 #include "cli/cli_commands.h"
 
 #include <cstdio>
+#include <algorithm>
 #include <cerrno>
+#include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <iterator>
 
@@ -188,12 +191,24 @@ std::string PortState(CliSession& session, const std::string& port) {
 ExitCode RunPorts(const CliOptions& options, CliSession& session) {
   if (options.trace) session.StartTrace();
   if (options.fast) session.operations.SetReplyEnd(ReplyEnd::kFrameAndGuard);
+  // The devices are named first, so the columns line up while each port's
+  // state is printed as soon as it is known.
+  std::vector<std::pair<std::string, std::string>> rows;
+  std::size_t portWidth = 0;
+  std::size_t deviceWidth = 0;
   for (int number = 1; number <= kComPortCount; ++number) {
-    const std::string port = "COM" + std::to_string(number);
-    const std::string device = session.env.platform.DeviceName(CSerialCom::DevicePath(port));
+    std::string port = "COM" + std::to_string(number);
+    std::string device = session.env.platform.DeviceName(CSerialCom::DevicePath(port));
     if (device.empty()) continue;
-    session.env.out << port << "  " << device << "  " << PortState(session, port) << "\n"
-                    << std::flush;
+    portWidth = std::max(portWidth, port.size());
+    deviceWidth = std::max(deviceWidth, device.size());
+    rows.emplace_back(std::move(port), std::move(device));
+  }
+  for (auto& [port, device] : rows) {
+    const std::string state = PortState(session, port);
+    port.resize(portWidth, ' ');
+    device.resize(deviceWidth, ' ');
+    session.env.out << port << "  " << device << "  " << state << "\n" << std::flush;
   }
   return ExitCode::kOk;
 }
@@ -392,6 +407,26 @@ std::span<const CommandSpec> Commands() {
 
 namespace {
 
+// Every port would look absent with a folder of port links that is not there.
+std::optional<std::string> PortDirectoryProblem() {
+#ifdef _WIN32
+  return std::nullopt;
+#else
+  const char* directory = std::getenv("MORVIK_PORT_DIR");
+  if (directory == nullptr || *directory == '\0') return std::nullopt;
+  std::error_code error;
+  if (std::filesystem::is_directory(directory, error)) return std::nullopt;
+  return "MORVIK_PORT_DIR=" + std::string(directory) + ": " +
+         (error ? error.message() : std::string("not a folder"));
+#endif
+}
+
+// The commands that open ports are those that take --fast.
+bool OpensPorts(const CommandSpec& command) {
+  return std::find(command.options.begin(), command.options.end(), "--fast") !=
+         command.options.end();
+}
+
 ExitCode RunParsed(const ParseResult& parsed, CliEnvironment& environment) {
   if (!parsed.options) {
     (parsed.status == ExitCode::kOk ? environment.out : environment.err) << parsed.text;
@@ -399,6 +434,12 @@ ExitCode RunParsed(const ParseResult& parsed, CliEnvironment& environment) {
   }
   for (const CommandSpec& command : Commands()) {
     if (command.name != parsed.options->command) continue;
+    const std::optional<std::string> problem =
+        OpensPorts(command) ? PortDirectoryProblem() : std::nullopt;
+    if (problem) {
+      environment.err << "morvik-card: " << *problem << "\n";
+      return ExitCode::kUsage;
+    }
     CliSession session(environment, *parsed.options, command.writesCards);
     const ExitCode status = command.handler(*parsed.options, session);
     const bool stopTold = session.window.outcome() == Outcome::kFailed;
