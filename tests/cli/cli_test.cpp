@@ -8,51 +8,16 @@
 #include <iterator>
 #include <sstream>
 
-#include "cli/cli_commands.h"
+#include "tests/cli/cli_bench.h"
 #include "card/card_formats.h"
 #include "cli/interrupt.h"
-#include "sim/loopback_serial.h"
 
 namespace morvik {
 namespace {
 
-enum class Setup { kWriter, kNoWriter, kNoCard, kFailingWrite, kFailingReads, kNoPermission };
-
-struct RunResult {
-  int status;
-  std::string out, err;
-  bool portsTouched;
-};
-
-class Bench {
- public:
-  explicit Bench(Setup setup, bool terminal = false) : platform_(clock_), terminal_(terminal) {
-    if (setup == Setup::kNoPermission)
-      platform_.AddRefusingPort(4, RefusedDevice::Reason::kPermission);
-    if (setup == Setup::kNoWriter || setup == Setup::kNoPermission) return;
-    platform_.AttachWriter(2, writer_);
-    if (setup == Setup::kNoCard) writer_.RemoveCard();
-    sim::Faults faults;
-    faults.failBlockWriteAt = setup == Setup::kFailingWrite ? 3 : 0;
-    faults.failReads = setup == Setup::kFailingReads ? 3 : 0;
-    writer_.SetFaults(faults);
-  }
-
-  RunResult operator()(const std::vector<std::string>& args, const std::string& input = {}) {
-    std::ostringstream out, err;
-    std::istringstream in(input);
-    CliEnvironment environment{platform_, clock_, out, err, in, terminal_, terminal_};
-    const int status = Status(RunCli(args, environment));
-    return {status, out.str(), err.str(), !platform_.openLog().empty()};
-  }
-  const sim::CardImage& card() const { return writer_.slot().memory; }
-
- private:
-  sim::VirtualClock clock_;
-  sim::LoopbackPlatform platform_;
-  sim::WriterModel writer_;
-  bool terminal_;
-};
+using test::Bench;
+using test::RunResult;
+using test::Setup;
 
 struct ExitCase {
   const char* name;

@@ -1,0 +1,170 @@
+// The tool's bad input, in-process on virtual time: files that are no card
+// image (a folder, nothing, a device, a pipe, too much), outputs that take
+// nothing, options that contradict each other or the card kind, texts a
+// one-line entry cannot hold, images that should not go to a card as they
+// are. Each ends with its status and one line that says what is wrong, and
+// what the tool can refuse by itself opens no port. No exception escapes.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
+#include "tests/cli/cli_bench.h"
+#include "tests/support/abc_card.h"
+
+namespace morvik {
+namespace {
+
+using test::Bench;
+using test::RunResult;
+using test::Setup;
+
+struct BadInputCase {
+  const char* name;
+  std::vector<std::string> args;  // {folder}, {card}... stand for the files below
+  int status;
+  std::string inErr;
+  bool fullOutput = false;  // standard output takes nothing
+  bool terminal = false;    // standard streams are a terminal
+};
+
+// The files rows name, made once in a folder of their own.
+class Files {
+ public:
+  Files() : root_(std::filesystem::path(testing::TempDir()) / "morvik-bad-input") {
+    std::filesystem::remove_all(root_);
+    std::filesystem::create_directories(root_ / "folder");
+    names_["{folder}"] = (root_ / "folder").string();
+    names_["{missing}"] = (root_ / "missing").string();
+    Write("{big}", std::string(70000, 'A'));
+    Write("{card}", test::AsString(test::AbcContentCard(0x12, 0x34, 0x85)));
+    Write("{other}", test::AsString(test::AbcContentCard(0xAB, 0xCD, 0xB7)));
+    Write("{damaged}", test::AsString(test::AbcContentCard(0x12, 0x34, 0x86)));
+    Write("{foreign}", std::string(256, 'x'));
+    Write("{blank}", std::string(256, '\0'));
+#ifndef _WIN32
+    names_["{fifo}"] = (root_ / "fifo").string();
+    mkfifo(names_["{fifo}"].c_str(), 0600);
+#endif
+  }
+
+  std::string Expand(std::string text) const {
+    for (const auto& [mark, path] : names_) {
+      for (std::size_t at; (at = text.find(mark)) != std::string::npos;) text.replace(at, mark.size(), path);
+    }
+    return text;
+  }
+
+ private:
+  void Write(const std::string& mark, const std::string& bytes) {
+    names_[mark] = (root_ / mark.substr(1, mark.size() - 2)).string();
+    std::ofstream(names_[mark], std::ios::binary) << bytes;
+  }
+
+  std::filesystem::path root_;
+  std::map<std::string, std::string> names_;
+};
+
+const Files& TheFiles() {
+  static const Files files;
+  return files;
+}
+
+class BadInput : public testing::TestWithParam<BadInputCase> {};
+
+TEST_P(BadInput, EndsWithItsStatusAndOneClearLine) {
+  const BadInputCase& c = GetParam();
+  std::vector<std::string> args;
+  for (const std::string& arg : c.args) args.push_back(TheFiles().Expand(arg));
+  Bench bench(Setup::kWriter, c.terminal);
+  RunResult run{};
+  EXPECT_NO_THROW(run = c.fullOutput ? bench.WithFullOutput(args) : bench(args));
+  EXPECT_EQ(run.status, c.status) << run.err;
+  EXPECT_NE(run.err.find(TheFiles().Expand(c.inErr)), std::string::npos) << run.err;
+  if (c.status == 2) {
+    EXPECT_FALSE(run.portsTouched);
+  }
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Cli, BadInput, testing::ValuesIn(std::vector<BadInputCase>{
+    {"DecodeFolder", {"decode", "{folder}"}, 2, "morvik-card: {folder}: Is a directory\n"},
+    {"WriteFolder", {"write", "--image", "{folder}"}, 2, "{folder}: Is a directory"},
+    {"DecodeMissing", {"decode", "{missing}"}, 2, "{missing}: No such file or directory"},
+    {"DecodeTooLarge", {"decode", "{big}"}, 2, "{big}: larger than 65536 bytes"},
+    {"ImageOutToFolder", {"image", "--url", "abc", "--out", "{folder}"}, 6, "{folder}: Is a directory"},
+    {"ImageOutNowhere", {"image", "--url", "abc", "--out", "{missing}/x"}, 6, "No such file or directory"},
+    {"ImageStdoutFull", {"image", "--url", "abc"}, 6, "morvik-card: standard output", true},
+    {"DecodeStdoutFull", {"decode", "{card}"}, 6, "standard output", true},
+    {"RawToTerminal", {"image", "--url", "abc", "--format", "raw"}, 2, "name a file with --out", false, true},
+    {"InitWithUidCard", {"write", "--init", "--uid-card", "12"}, 2, "--init does not go with --uid-card"},
+    {"UrlWithUidCard", {"write", "--url", "abc", "--uid-card", "5"}, 2, "--url does not go with --uid-card"},
+    {"CidWithUidCard", {"image", "--uid-card", "5", "--cid", "12"}, 2, "--cid does not go with --uid-card"},
+    {"OptionTwice", {"write", "--url", "a", "--url", "b"}, 2, "--url given twice"},
+    {"YesAndNo", {"write", "--url", "a", "--yes", "--no"}, 2, "--yes and --no exclude each other"},
+    {"LineEndInUrl", {"write", "--url", "ab\nc"}, 2, "--url: a control character (0x0A) at character 3"},
+    {"TabInBody", {"image", "--url", "a", "--mail", "--to", "t", "--body", "ボ\tx"}, 2,
+     "--body: a control character (0x09) at character 2"},
+    {"ContentWithImage", {"write", "--image", "{card}", "--popup", "p"}, 2, "--popup does not go with --image"},
+    {"DamagedImage", {"write", "--image", "{damaged}"}, 2, "{damaged}: damaged (check byte wrong); --force"},
+    {"ForeignImage", {"write", "--image", "{foreign}"}, 2, "not a card this tool writes; --force"},
+    {"BlankImage", {"write", "--image", "{blank}"}, 2, "{blank}: all zero: writing it clears the card; give --yes"},
+    {"DecodeDamaged", {"decode", "{damaged}"}, 1, ""},
+    {"CommandTypo", {"wirte"}, 2, "unknown command: wirte (did you mean write?)"},
+    {"OptionTypo", {"write", "--ulr", "a"}, 2, "write does not take --ulr (did you mean --url?)"},
+    {"EmptyUrlNamed", {"write", "--url", ""}, 2, "morvik-card: --url: 空のURL情報"},
+    {"PopupTooLongNamed", {"image", "--url", "a", "--popup", std::string(41, 'p')}, 2, "morvik-card: --popup: ポップアップの長さ"},
+    {"QuestionWithoutTerminal", {"image", "--url", "a[CT]"}, 2, "answer with --yes or --no"},
+#ifndef _WIN32
+    {"DecodeDevice", {"decode", "/dev/zero"}, 2, "/dev/zero: not a regular file"},
+    {"WriteDevice", {"write", "--image", "/dev/zero"}, 2, "/dev/zero: not a regular file"},
+    {"DecodePipe", {"decode", "{fifo}"}, 2, "{fifo}: not a regular file"},
+    {"ImageOutFull", {"image", "--url", "abc", "--out", "/dev/full"}, 6, "/dev/full: No space left on device"},
+#endif
+}), [](const auto& info) { return info.param.name; });
+// clang-format on
+
+// What may go to a card as it is goes: --yes answers the clear and a
+// question about another customer's ID, --force takes a damaged image, and
+// -- lets a file name begin with a dash.
+TEST(ImageFile, GoesToTheCardWhenTheOptionsSaySo) {
+  Bench bench(Setup::kWriter);
+  for (const std::vector<std::string> args : {
+           std::vector<std::string>{"write", "--image", "{blank}", "--yes"},
+           {"write", "--image", "{other}", "--yes"},
+           {"write", "--image", "{damaged}", "--force"},
+           {"decode", "--", "{card}"},
+       }) {
+    std::vector<std::string> expanded;
+    for (const std::string& arg : args) expanded.push_back(TheFiles().Expand(arg));
+    const RunResult run = bench(expanded);
+    EXPECT_EQ(run.status, 0) << args[2] << ": " << run.err;
+  }
+  // Another customer's card is asked about once the writer's ID is known.
+  const RunResult refused = bench({"write", "--image", TheFiles().Expand("{other}"), "--no"});
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_NE(refused.err.find("customer ID ABCD, the writer 1234: write it anyway?"), std::string::npos)
+      << refused.err;
+}
+
+TEST(PortDirectory, ThatIsNoFolderIsSaidBeforeAnyPort) {
+#ifndef _WIN32
+  setenv("MORVIK_PORT_DIR", "/nonexistent-folder", 1);
+  const RunResult run = Bench(Setup::kWriter)({"connect"});
+  unsetenv("MORVIK_PORT_DIR");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("MORVIK_PORT_DIR=/nonexistent-folder: No such file"), std::string::npos)
+      << run.err;
+  EXPECT_FALSE(run.portsTouched);
+#endif
+}
+
+}  // namespace
+}  // namespace morvik

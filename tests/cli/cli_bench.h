@@ -1,0 +1,70 @@
+// morvik-card run in-process against the loopback writer on virtual time, for
+// the tool's tests: the status, what it printed and whether it touched a port.
+#pragma once
+
+#include <sstream>
+#include <streambuf>
+#include <string>
+#include <vector>
+
+#include "cli/cli_commands.h"
+#include "sim/loopback_serial.h"
+
+namespace morvik::test {
+
+enum class Setup { kWriter, kNoWriter, kNoCard, kFailingWrite, kFailingReads, kNoPermission };
+
+struct RunResult {
+  int status;
+  std::string out, err;
+  bool portsTouched;
+};
+
+class Bench {
+ public:
+  explicit Bench(Setup setup, bool terminal = false) : platform_(clock_), terminal_(terminal) {
+    if (setup == Setup::kNoPermission)
+      platform_.AddRefusingPort(4, RefusedDevice::Reason::kPermission);
+    if (setup == Setup::kNoWriter || setup == Setup::kNoPermission) return;
+    platform_.AttachWriter(2, writer_);
+    if (setup == Setup::kNoCard) writer_.RemoveCard();
+    sim::Faults faults;
+    faults.failBlockWriteAt = setup == Setup::kFailingWrite ? 3 : 0;
+    faults.failReads = setup == Setup::kFailingReads ? 3 : 0;
+    writer_.SetFaults(faults);
+  }
+
+  RunResult operator()(const std::vector<std::string>& args, const std::string& input = {}) {
+    std::ostringstream out;
+    return Run(args, input, out);
+  }
+  // With standard output that takes nothing: every write to it fails.
+  RunResult WithFullOutput(const std::vector<std::string>& args) {
+    FullBuffer full;
+    std::ostream out(&full);
+    return Run(args, {}, out);
+  }
+  const sim::CardImage& card() const { return writer_.slot().memory; }
+
+ private:
+  class FullBuffer final : public std::streambuf {
+    int_type overflow(int_type) override { return traits_type::eof(); }
+  };
+
+  RunResult Run(const std::vector<std::string>& args, const std::string& input, std::ostream& out) {
+    std::ostringstream err;
+    std::istringstream in(input);
+    CliEnvironment environment{platform_, clock_, out, err, in, terminal_, terminal_, terminal_};
+    const int status = Status(RunCli(args, environment));
+    const std::ostringstream* text = dynamic_cast<const std::ostringstream*>(&out);
+    return {status, text != nullptr ? text->str() : std::string(), err.str(),
+            !platform_.openLog().empty()};
+  }
+
+  sim::VirtualClock clock_;
+  sim::LoopbackPlatform platform_;
+  sim::WriterModel writer_;
+  bool terminal_;
+};
+
+}  // namespace morvik::test
