@@ -85,8 +85,31 @@ def cp932():
         save("cp932", str(i), bytes([limit]) + value.encode())
 
 
+def card_decodes():
+    abc = bytearray(256)
+    abc[0:27] = bytes([0x4D, 0x76, 0x00, 0x02, 0x12, 0x34, 0x00, 0x00, 0x01, 0x12, 0x34, 0x02, 0x00,
+                       0x00, 0x00, 0x00, 0x00, 0x0B, 0x01, 0x02, 0x05, 0x00, 0x03, 0x00]) + b"abc"
+    abc[248:256] = bytes([0x85, 0x00, 0x12, 0x34, 0x00, 0x00, 0x3C, 0x00])
+    save("card_decode", "content", bytes(abc))
+    save("card_decode", "content-hex", " ".join("%02X" % b for b in abc).encode())
+    save("card_decode", "uid", b"Mv\xFF\x03\x1A\x2B" + bytes(250))
+    save("card_decode", "blank", bytes(256))
+
+
+def cli_arguments():
+    for i, arguments in enumerate([["image", "--url", "abc", "--cid", "1234"],
+                                   ["image", "--uid-card", "1A2B", "--format=hex"],
+                                   ["write", "--url", "a[CT]", "--no"],
+                                   ["decode", "-"], ["connect", "--wait=1"],
+                                   ["write", "--image", "/dev/null", "--yes"],
+                                   ["help", "verify"], ["image", "--url=x", "--mail", "--to", "t"]]):
+        save("cli_arguments", str(i), b"\0".join(a.encode() for a in arguments))
+
+
 if __name__ == "__main__":
     exchanges()
     card_commands()
     content_images()
     cp932()
+    card_decodes()
+    cli_arguments()

@@ -6,10 +6,14 @@ set(MORVIK_FUZZ_TARGETS
   card_commands
   content_image
   cp932
+  card_decode
+  cli_arguments
 )
 set(MORVIK_FUZZ_LIBS_exchange card link headless_window)
 set(MORVIK_FUZZ_LIBS_card_commands card content link headless_window)
 set(MORVIK_FUZZ_LIBS_content_image content headless_window)
 set(MORVIK_FUZZ_LIBS_cp932 headless_window cp932)
+set(MORVIK_FUZZ_LIBS_card_decode cli content)
+set(MORVIK_FUZZ_LIBS_cli_arguments cli sim)
 
 set(MORVIK_FUZZ_DIR ${CMAKE_CURRENT_LIST_DIR})
