@@ -68,6 +68,12 @@ std::optional<KeywordBlank> BlankAt(std::size_t section, std::uint8_t position, 
   return KeywordBlank{section + position, counter};
 }
 
+// A blank the terminal would fill past the sections' room is no blank of a
+// card this system wrote: the card counts as damaged instead.
+bool InTheRoom(const std::optional<KeywordBlank>& blank) {
+  return !blank || blank->imageOffset + (blank->counter ? 20 : 16) <= kCheckByte;
+}
+
 void DecodeSections(std::span<const std::uint8_t, kContentImageSize> image, DecodedCard& card) {
   // A read card's header carries FF instead of the keyword flags.
   const bool flagsKnown = card.kind != CardKind::kRead;
@@ -80,11 +86,12 @@ void DecodeSections(std::span<const std::uint8_t, kContentImageSize> image, Deco
       urlSectionLength - std::min<std::size_t>(urlSectionLength, 8 + card.url.size());
   card.popup = url.Text(popupLength);
   card.urlBlank = BlankAt(kUrlSection, urlPosition, flagsKnown && (image[11] & kCounterFlag) != 0);
+  bool whole = url.whole() && InTheRoom(card.urlBlank);
+  if (!InTheRoom(card.urlBlank)) card.urlBlank.reset();
 
   const std::size_t mailSection = url.at();
   card.mail = mailSection + 3 < kCheckByte && image[mailSection + 2] == 0x01 &&
               image[mailSection + 3] == 0x03;
-  bool whole = url.whole();
   if (card.mail) {
     SectionReader mail(image, mailSection);
     const std::uint8_t mailPosition = mail.Byte();
@@ -102,7 +109,8 @@ void DecodeSections(std::span<const std::uint8_t, kContentImageSize> image, Deco
     card.popup = mail.Text(textsLength - std::min(textsLength, used));
     card.mailBlank =
         BlankAt(mailSection, mailPosition, flagsKnown && (image[11] & kMailCounterFlag) != 0);
-    whole = whole && mail.whole();
+    whole = whole && mail.whole() && InTheRoom(card.mailBlank);
+    if (!InTheRoom(card.mailBlank)) card.mailBlank.reset();
   }
   card.sectionsWhole = whole;
 }
