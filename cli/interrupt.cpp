@@ -18,8 +18,9 @@ std::atomic<bool> cardInProgress{false};
 InterruptMode mode = InterruptMode::kCount;
 
 constexpr char kFinishing[] =
-    "\ninterrupted: finishing the cards being written (interrupt again to stop at once)\n";
-constexpr char kStopping[] = "\ninterrupted again: stopping at the next block\n";
+    "\nmorvik-card: interrupted: finishing the cards being written"
+    " (interrupt again to stop at once)\n";
+constexpr char kStopping[] = "\nmorvik-card: interrupted again: stopping at the next block\n";
 
 // Only what a signal handler may do: atomics, one write, ending the process.
 void Say(const char* text, unsigned length) {
