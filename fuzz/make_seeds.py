@@ -106,6 +106,12 @@ def cli_arguments():
         save("cli_arguments", str(i), b"\0".join(a.encode() for a in arguments))
 
 
+def csv_readers():
+    for i, text in enumerate(['url,popup\r\n"a,b","say ""hi"""\r\n', 'id,url\n"A\n1",abc\nB,def\n',
+                              '\ufeffurl\nabc\n', 'url\n"abc\n']):
+        save("csv_reader", str(i), text.encode())
+
+
 if __name__ == "__main__":
     exchanges()
     card_commands()
@@ -113,3 +119,4 @@ if __name__ == "__main__":
     cp932()
     card_decodes()
     cli_arguments()
+    csv_readers()

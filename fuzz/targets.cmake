@@ -8,6 +8,7 @@ set(MORVIK_FUZZ_TARGETS
   cp932
   card_decode
   cli_arguments
+  csv_reader
 )
 set(MORVIK_FUZZ_LIBS_exchange card link headless_window)
 set(MORVIK_FUZZ_LIBS_card_commands card content link headless_window)
@@ -15,5 +16,6 @@ set(MORVIK_FUZZ_LIBS_content_image content headless_window)
 set(MORVIK_FUZZ_LIBS_cp932 headless_window cp932)
 set(MORVIK_FUZZ_LIBS_card_decode cli content)
 set(MORVIK_FUZZ_LIBS_cli_arguments cli sim)
+set(MORVIK_FUZZ_LIBS_csv_reader cli)
 
 set(MORVIK_FUZZ_DIR ${CMAKE_CURRENT_LIST_DIR})
