@@ -24,7 +24,7 @@ card back and prints one line per card. The content options are those of write
   --ports COM3,COM5  these writers (default: the first writer found)
   --all              every port where a writer answers
   --no-verify        do not read the cards back
-  --json             JSON Lines: time, port, idm, result, block, seconds
+  --json             JSON Lines: time, port, idm, result, block, resends, seconds
   --fast             replies end with their frame and a 5 ms guard (see morvik-card --help)
   --log FILE         append JSON Lines to FILE, flushed after every card
 A card left on a writer is never written twice. Ctrl-C once: every writer

@@ -15,7 +15,7 @@
 namespace morvik {
 namespace {
 
-enum class Setup { kWriter, kNoWriter, kNoCard, kFailingWrite, kFailingReads, kNoPermission };
+enum class Setup { kWriter, kNoWriter, kNoCard, kFailingWrite, kFailingReads, kNoPermission, kBadReply };
 
 struct RunResult {
   int status;
@@ -33,6 +33,8 @@ class Bench {
     if (setup == Setup::kNoCard) writer_.RemoveCard();
     sim::Faults faults;
     faults.failBlockWriteAt = setup == Setup::kFailingWrite ? 3 : 0;
+    faults.aimedRun = setup == Setup::kFailingWrite ? 3 : 1;  // block 2 fails every try
+    faults.badSumAt = setup == Setup::kBadReply ? 16 : 0;  // block 9, once
     faults.failReads = setup == Setup::kFailingReads ? 3 : 0;
     writer_.SetFaults(faults);
   }
@@ -125,6 +127,8 @@ INSTANTIATE_TEST_SUITE_P(Cli, ExitStatus, testing::ValuesIn(std::vector<ExitCase
      "ICカードを書き込み機に置いてください…（最大2秒）\n待ち時間が過ぎました\n"},
     {"Uid", Setup::kWriter, {"uid"}, 0, "0123456789ABCDEF\n", ""},
     {"WriteFails", Setup::kFailingWrite, {"write", "--url", "abc"}, 1, "", "ブロック2で失敗"},
+    {"BadReplyResent", Setup::kBadReply, {"write", "--url", "abc", "--verify", "--trace"}, 0, "",
+     "COM2 * resend for block 9, try 2\n"},
     {"DumpFails", Setup::kFailingReads, {"dump"}, 1, "", "Retry Limit Exceed"},
     {"DumpJson", Setup::kWriter, {"dump", "--format", "json"}, 0,
      "{\"idm\": \"0123456789ABCDEF\", \"image\": \"0000", ""},
