@@ -22,6 +22,8 @@ constexpr std::size_t kIdmOffsetInDetectionReply = 6;
 constexpr std::size_t kCardCommandReplySize = 256;
 constexpr std::uint8_t kDumpBlocksPerRequest = 4;
 constexpr int kDumpAttempts = 3;
+constexpr int kWindowWriteAttempts = 1;
+constexpr int kIdempotentAttempts = 3;
 constexpr std::size_t kDumpDataOffset = 5;
 constexpr std::size_t kDumpBytesPerRequest = kDumpBlocksPerRequest * kBlockSize;
 
@@ -70,6 +72,25 @@ bool CardOperations::ReadBlocks(std::span<std::uint8_t> reply, std::uint8_t firs
   return Exchange(ReadBlocksRequest(firstBlock, blockCount, idm), reply) >= 0;
 }
 
+template <class Attempt>
+bool CardOperations::WithResends(int block, const CardIdm& idm, int windowAttempts, Attempt attempt) {
+  const bool window = blockResend_ == BlockResend::kWindow;
+  const int attempts = window ? windowAttempts : kIdempotentAttempts;
+  for (int tried = 1; !attempt(); ++tried) {
+    if (tried >= attempts || (!window && !WorthResending(idm))) return false;
+    ++resends_;
+    if (resendObserver_ != nullptr) resendObserver_->OnResend(connectedPort(), block, tried + 1);
+  }
+  return true;
+}
+
+// Noise leaves the card where it was; a refusal or silence may mean it was
+// taken away, and a request to a card that is gone only fails again.
+bool CardOperations::WorthResending(const CardIdm& idm) {
+  if (lastSendFailed() || StopRequested()) return false;
+  return lastReplyDamaged() || PollCard() == idm;
+}
+
 int CardOperations::WriteCardImage(std::span<const std::uint8_t, kContentImageSize> image,
                                    const CardIdm& idm) {
   lastWrite_.emplace();
@@ -77,7 +98,8 @@ int CardOperations::WriteCardImage(std::span<const std::uint8_t, kContentImageSi
   lastWrite_->idm = idm;
   for (int& block = lastWrite_->written; block < kCardBlocks; ++block) {
     const auto data = image.subspan(static_cast<std::size_t>(block) * kBlockSize).first<kBlockSize>();
-    if (StopRequested() || !WriteBlock(data, static_cast<std::uint8_t>(block), idm)) break;
+    const auto write = [&] { return WriteBlock(data, static_cast<std::uint8_t>(block), idm); };
+    if (StopRequested() || !WithResends(block, idm, kWindowWriteAttempts, write)) break;
     window().ReportProgress(block + 1, kCardBlocks);
   }
   return lastWrite_->written;
@@ -185,12 +207,9 @@ bool CardOperations::ReadDumpRequest(std::span<std::uint8_t> reply, std::uint8_t
   // A reply too short to carry the leading byte and all four blocks counts
   // as a failed attempt: its data would come from beyond the reply's end.
   constexpr std::size_t kNeededPayload = 1 + kDumpBytesPerRequest;
-  for (int attempt = 0; attempt < kDumpAttempts; ++attempt) {
-    if (ReadBlocks(reply, firstBlock, kDumpBlocksPerRequest, idm) && reply[3] >= kNeededPayload) {
-      return true;
-    }
-  }
-  return false;
+  return WithResends(firstBlock, idm, kDumpAttempts, [&] {
+    return ReadBlocks(reply, firstBlock, kDumpBlocksPerRequest, idm) && reply[3] >= kNeededPayload;
+  });
 }
 
 bool CardOperations::ReadCard(ContentImage& card, CardIdm& idm) {

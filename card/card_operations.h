@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <span>
+#include <string_view>
 
 #include "card/block_commands.h"
 #include "content/content_settings.h"
@@ -30,6 +31,30 @@ struct LastWrite {
   int written = 0;
 };
 
+// What a block write or read that got no good reply does next; chosen by the
+// caller before the card commands run, as the link's reply end is. The window
+// keeps kWindow.
+enum class BlockResend {
+  // A write is sent once and its failure ends the card; a read is sent up to
+  // three times.
+  kWindow,
+  // Writing the same 4 bytes to a block twice leaves the card as writing them
+  // once, and a read changes nothing: either request goes out again, at most
+  // twice more. A damaged reply (bytes that are no whole frame: line noise) is
+  // resent at once; after a refusal or silence the writer is asked for the
+  // card first, and only the same card is worth another try. A dead line or
+  // the operator's stop ends the block at once.
+  kIdempotent,
+};
+
+// Told of every block request about to go out again (for a trace).
+class ResendObserver {
+ public:
+  virtual ~ResendObserver() = default;
+  // block: the block written, or the first block read; attempt: 2 or 3.
+  virtual void OnResend(std::string_view port, int block, int attempt) = 0;
+};
+
 class CardOperations : public WriterLink {
  public:
   CardOperations(SerialPlatform& platform, WindowServices& window, Clock& clock);
@@ -40,11 +65,12 @@ class CardOperations : public WriterLink {
                   const CardIdm& idm);
   bool ReadBlocks(std::span<std::uint8_t> reply, std::uint8_t firstBlock, std::uint8_t blockCount,
                   const CardIdm& idm);
-  // Writes blocks 0-63 in order and stops at the first failure, with nothing
-  // sent after it. The number of blocks written: 64 for the whole image.
+  // Writes blocks 0-63 in order and stops at the first block that fails (once
+  // the resend policy gives up on it), with nothing sent for the blocks after
+  // it. The number of blocks written: 64 for the whole image.
   int WriteCardImage(std::span<const std::uint8_t, kContentImageSize> image, const CardIdm& idm);
-  // Reads all 64 blocks back, four per request (each request tried up to three
-  // times, as the dump does), and compares them with the image.
+  // Reads all 64 blocks back, four per request (each request tried as the dump
+  // tries it), and compares them with the image.
   VerifyResult VerifyCardImage(std::span<const std::uint8_t, kContentImageSize> image,
                                const CardIdm& idm);
   // One detection request, no message: the IDm of the card on the writer, if any.
@@ -54,6 +80,10 @@ class CardOperations : public WriterLink {
   void SetStopCheck(std::function<bool()> stopNow) { stopNow_ = std::move(stopNow); }
   bool StopRequested() const { return stopNow_ && stopNow_(); }
   const std::optional<LastWrite>& lastWrite() const { return lastWrite_; }
+  void SetBlockResend(BlockResend resend) { blockResend_ = resend; }
+  // Block requests sent again since these operations were made.
+  int resends() const { return resends_; }
+  void SetResendObserver(ResendObserver* observer) { resendObserver_ = observer; }
 
   void OnWriteCard();
   void OnClearCard();
@@ -100,6 +130,11 @@ class CardOperations : public WriterLink {
   // The number typed for a service card; nullopt (after a message) when refused.
   std::optional<std::int32_t> ReadTypedNumber();
   bool ReadDumpRequest(std::span<std::uint8_t> reply, std::uint8_t firstBlock, const CardIdm& idm);
+  // Runs attempt() until it succeeds or the resend policy gives up on the
+  // request for this block (windowAttempts tries under kWindow).
+  template <class Attempt>
+  bool WithResends(int block, const CardIdm& idm, int windowAttempts, Attempt attempt);
+  bool WorthResending(const CardIdm& idm);
 
   ContentSettings contentSettings_;
   std::int32_t serviceCid_ = 0;
@@ -107,6 +142,9 @@ class CardOperations : public WriterLink {
   std::array<std::uint8_t, 2> startUid_{};
   std::function<bool()> stopNow_;
   std::optional<LastWrite> lastWrite_;
+  BlockResend blockResend_ = BlockResend::kWindow;
+  int resends_ = 0;
+  ResendObserver* resendObserver_ = nullptr;
 };
 
 }  // namespace morvik

@@ -24,10 +24,16 @@
 
 namespace morvik {
 
-// One line per frame on stderr: seconds since start, port, direction, bytes.
-class CliSession::FrameTrace final : public ExchangeObserver {
+// One line per frame on stderr: seconds since start, port, direction, bytes;
+// and one before each resend.
+class CliSession::FrameTrace final : public ExchangeObserver, public ResendObserver {
  public:
   FrameTrace(Clock& clock, std::ostream& err) : clock_(clock), err_(err), startMs_(clock.NowMs()) {}
+
+  void OnResend(std::string_view port, int block, int attempt) override {
+    const std::string what = "resend for block " + std::to_string(block);
+    Line(port, '*', {}, what + ", try " + std::to_string(attempt));
+  }
 
   void OnSent(std::string_view port, Bytes request) override { Line(port, '>', request, {}); }
   void OnReceived(std::string_view port, Bytes reply) override {
@@ -69,14 +75,17 @@ CliSession::CliSession(CliEnvironment& environment, const CliOptions& cliOptions
 }
 
 void CliSession::StartTrace() {
-  trace_ = std::make_unique<FrameTrace>(env.clock, env.err);
-  operations.SetExchangeObserver(trace_.get());
+  auto trace = std::make_unique<FrameTrace>(env.clock, env.err);
+  operations.SetExchangeObserver(trace.get());
+  operations.SetResendObserver(trace.get());
+  trace_ = std::move(trace);
 }
 
 bool CliSession::Connect() {
   if (options.trace) StartTrace();
   if (options.port) operations.LimitScan(*options.port, *options.port);
   if (options.fast) operations.SetReplyEnd(ReplyEnd::kFrameAndGuard);
+  operations.SetBlockResend(BlockResend::kIdempotent);  // line noise costs an exchange, not a card
   // A command that only reads ends at the first Ctrl-C. One that writes ends
   // at once while no card is in progress; otherwise the card finishes, and a
   // second Ctrl-C stops it at the next block (the write then says where).

@@ -165,7 +165,7 @@ const std::vector<OptionSpec>& Options() {
        [](CliOptions& o, std::string_view) { return (o.production.all = true); }},
       {"--no-verify", Takes::kNothing, "", "do not read the cards back",
        [](CliOptions& o, std::string_view) { return !(o.production.verify = false); }},
-      {"--json", Takes::kNothing, "", "JSON Lines: time, port, idm, result, block, seconds",
+      {"--json", Takes::kNothing, "", "JSON Lines: time, port, idm, result, block, resends, seconds",
        [](CliOptions& o, std::string_view) { return (o.production.json = true); }},
       {"--log", Takes::kValue, "FILE", "append JSON Lines to FILE, flushed after every card",
        [](CliOptions& o, std::string_view v) { return !(o.production.log = v).empty(); }},

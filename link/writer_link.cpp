@@ -163,6 +163,7 @@ int WriterLink::Exchange(Bytes request, std::span<std::uint8_t> reply) {
   const std::size_t length = FrameLength(request);
   if (length == 0 || reply.empty()) return -1;
   lastSendFailed_ = false;
+  lastReplyDamaged_ = false;
   // Whatever is still waiting belongs to an earlier request (the tail of a
   // reply longer than the collection limit, say): a reply must come after its
   // request to count.
@@ -179,6 +180,7 @@ int WriterLink::Exchange(Bytes request, std::span<std::uint8_t> reply) {
   if (observer_ != nullptr) observer_->OnSent(openPortName_, request.first(length));
   const Bytes received = reply.first(CollectReply(reply));
   if (observer_ != nullptr) observer_->OnReceived(openPortName_, received);
+  lastReplyDamaged_ = !received.empty() && !CheckFrame(received);
   if (!CheckReply(received)) return -1;
   return received[3];
 }

@@ -121,6 +121,9 @@ class WriterLink {
   CSerialCom& port() { return port_; }
   // The last exchange could not even send its request: the line is gone.
   bool lastSendFailed() const { return lastSendFailed_; }
+  // The last exchange heard bytes that were no whole frame: noise on the line
+  // rather than an answer (a whole frame, even one refusing, is an answer).
+  bool lastReplyDamaged() const { return lastReplyDamaged_; }
   const WriterIdentity& identity() const { return identity_; }
   // The customer ID in force for content: the same two bytes as identity's CID.
   std::array<std::uint8_t, 2>& customerId() { return identity_.CID; }
@@ -151,6 +154,7 @@ class WriterLink {
   bool retryMark_ = false;
   ReplyEnd replyEnd_ = ReplyEnd::kSilence;
   bool lastSendFailed_ = false;
+  bool lastReplyDamaged_ = false;
   int scanFirst_ = 1;
   int scanLast_ = kComPortCount;
   std::string openPortName_;

@@ -13,6 +13,7 @@ bool CardBudget::Take() {
 BatchWorker::BatchWorker(SerialPlatform& platform, Clock& clock, const BatchContext& context)
     : clock_(clock), context_(context), card_(platform, window_, clock) {
   card_.SetStopCheck(context_.stopNow);
+  card_.SetBlockResend(BlockResend::kIdempotent);  // line noise costs an exchange, not a card
   if (context_.fast) card_.SetReplyEnd(ReplyEnd::kFrameAndGuard);
 }
 
@@ -36,6 +37,7 @@ void BatchWorker::Run() {
     lastCard_ = idm;
     const CardRecord record = WriteCard(*idm, *image);
     tally_.Count(record.result);
+    tally_.resends += record.resends;
     context_.report(record);
     if (card_.lastSendFailed()) Problem("writer lost");
     if (record.result == CardResult::kInterrupted || card_.lastSendFailed()) return;
@@ -57,6 +59,7 @@ std::optional<CardIdm> BatchWorker::WaitForNewCard() {
 
 CardRecord BatchWorker::WriteCard(const CardIdm& idm, const ContentImage& image) {
   const std::int64_t startMs = clock_.NowMs();
+  const int resendsBefore = card_.resends();
   CardRecord record;
   record.port = tally_.port;
   record.idm = IdmText(idm);
@@ -72,6 +75,7 @@ CardRecord BatchWorker::WriteCard(const CardIdm& idm, const ContentImage& image)
       record.result = WhyFailed(idm, CardResult::kVerifyFailed);
     }
   }
+  record.resends = card_.resends() - resendsBefore;
   record.seconds = static_cast<double>(clock_.NowMs() - startMs) / 1000.0;
   return record;
 }

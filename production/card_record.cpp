@@ -48,17 +48,21 @@ void AddCount(std::string& text, int count, const char* what) {
   if (count > 0) text += ", " + std::to_string(count) + " " + what;
 }
 
+std::string Resends(int count) { return std::to_string(count) + (count == 1 ? " resend" : " resends"); }
+
 }  // namespace
 
 std::string RecordText(const CardRecord& r) {
-  return r.time + " " + r.port + " " + r.idm + " " + ResultText(r) + " " + Seconds(r.seconds) + "s";
+  const std::string text =
+      r.time + " " + r.port + " " + r.idm + " " + ResultText(r) + " " + Seconds(r.seconds) + "s";
+  return r.resends > 0 ? text + " (" + Resends(r.resends) + ")" : text;
 }
 
 std::string RecordJson(const CardRecord& r) {
   std::string json = "{\"time\":" + JsonString(r.time) + ",\"port\":" + JsonString(r.port) +
                      ",\"idm\":" + JsonString(r.idm) + ",\"result\":\"" + ResultKey(r.result) + "\"";
   if (r.result != CardResult::kOk) json += ",\"block\":" + std::to_string(r.block);
-  return json + ",\"seconds\":" + Seconds(r.seconds) + "}";
+  return json + ",\"resends\":" + std::to_string(r.resends) + ",\"seconds\":" + Seconds(r.seconds) + "}";
 }
 
 void WriterTally::Count(CardResult result) {
@@ -78,6 +82,7 @@ std::string TallyText(const WriterTally& t) {
   AddCount(text, t.verifyFailed, "verify failed");
   AddCount(text, t.removed, "removed");
   AddCount(text, t.interrupted, "interrupted");
+  if (t.resends > 0) text += ", " + Resends(t.resends);
   if (!t.problem.empty()) text += "; " + t.problem;
   return text;
 }
@@ -91,6 +96,7 @@ WriterTally TotalOf(std::span<const WriterTally> tallies) {
     total.verifyFailed += t.verifyFailed;
     total.removed += t.removed;
     total.interrupted += t.interrupted;
+    total.resends += t.resends;
   }
   return total;
 }

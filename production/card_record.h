@@ -17,11 +17,12 @@ struct CardRecord {
   CardResult result = CardResult::kOk;
   int block = 0;  // where it failed or stopped; not shown for ok
   double seconds = 0;
+  int resends = 0;  // block requests sent again after a bad reply
 };
 
-// "2026-12-07T01:23:45Z COM3 0123456789ABCDEF write failed at block 9 13.2s"
+// "2026-12-07T01:23:45Z COM3 0123456789ABCDEF write failed at block 9 13.2s (2 resends)"
 std::string RecordText(const CardRecord& record);
-// {"time":"...","port":"COM3","idm":"...","result":"write-failed","block":9,"seconds":13.2}
+// {"time":"...","port":"COM3","idm":"...","result":"write-failed","block":9,"resends":2,"seconds":13.2}
 std::string RecordJson(const CardRecord& record);
 
 struct WriterTally {
@@ -31,13 +32,14 @@ struct WriterTally {
   int verifyFailed = 0;
   int removed = 0;
   int interrupted = 0;
+  int resends = 0;
   std::string problem;  // why the writer stopped early, empty when it did not
 
   void Count(CardResult result);
   int cards() const { return ok + writeFailed + verifyFailed + removed + interrupted; }
 };
 
-// "COM3: 10 cards, 9 ok, 1 verify failed" and the same for all writers together.
+// "COM3: 10 cards, 9 ok, 1 verify failed, 3 resends" and the same for all writers together.
 std::string TallyText(const WriterTally& tally);
 WriterTally TotalOf(std::span<const WriterTally> tallies);
 

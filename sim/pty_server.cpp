@@ -214,7 +214,10 @@ bool CreateSilentPorts(const ServerOptions& options,
 
 bool PrepareModel(const ServerOptions& options, WriterModel& model, std::string& error) {
   model.slot() = CardSlot{!options.noCard, options.idm, {}};
-  model.SetFaults(options.faults);
+  Faults faults = options.faults;
+  // Writers on different ports garble their replies differently.
+  if (faults.garbleSeed == 0) faults.garbleSeed = static_cast<std::uint32_t>(options.com);
+  model.SetFaults(faults);
   if (options.operatorPlan.cards > 0) {
     OperatorPlan plan = options.operatorPlan;
     plan.firstIdm = options.idm;
@@ -261,6 +264,10 @@ int Run(int argc, char** argv) {
   WriterServer server(options, model, *writerPort);
   Serve(server, model, *writerPort, silentPorts, waitMask);
   SaveCardFile(server.CardFilePath(), model.slot().memory);
+  if (options.faults.garbleOneIn > 0) {
+    std::fprintf(stderr, "morvik-writer-sim: COM%d: %d of %d replies garbled\n", options.com,
+                 model.garbledReplies(), model.repliesSent());
+  }
   return 0;
 }
 

@@ -106,6 +106,16 @@ bool SetOperator(std::string_view text, OperatorPlan& plan) {
   return true;
 }
 
+// "N" or "N:SEED".
+bool SetGarble(std::string_view text, Faults& f) {
+  const std::size_t colon = text.find(':');
+  int seed = 0;  // 0: the port number's, set when the model is made
+  if (!SetCount(text.substr(0, colon), f.garbleOneIn) || f.garbleOneIn == 0) return false;
+  if (colon != std::string_view::npos && !SetCount(text.substr(colon + 1), seed)) return false;
+  f.garbleSeed = static_cast<std::uint32_t>(seed);
+  return true;
+}
+
 bool SetBlock(std::string_view text, int& block) {
   return SetCount(text, block) && block < static_cast<int>(kBlockCount);
 }
@@ -152,6 +162,8 @@ const std::vector<OptionRule>& Rules() {
       {"--fail-write", true, [](V v, O& o) { return SetCount(v, o.faults.failBlockWriteAt); }},
       {"--fail-reads", true, [](V v, O& o) { return SetCount(v, o.faults.failReads); }},
       {"--swap-card", true, [](V v, O& o) { return SetSwap(v, o.faults); }},
+      {"--fault-run", true, [](V v, O& o) { return SetCount(v, o.faults.aimedRun) && o.faults.aimedRun > 0; }},
+      {"--garble", true, [](V v, O& o) { return SetGarble(v, o.faults); }},
       {"--wrong-byte", true, [](V v, O& o) { return SetBlock(v, o.faults.wrongByteBlock); }},
       {"--operator", true, [](V v, O& o) { return SetOperator(v, o.operatorPlan); }},
   };
@@ -231,6 +243,10 @@ Faults (REQ is a request number counted from start, or "all"):
   --fail-reads K          the first K block reads fail
   --swap-card N:HEX16     after N detections another card lies on the writer
   --wrong-byte BLOCK      the card stores a wrong byte in this block
+  --fault-run N           a fault aimed at a request (and --fail-write) hits N
+                          requests in a row from there (default 1)
+  --garble N[:SEED]       line noise: one bit flipped in about one reply in N,
+                          drawn at random from SEED (default: the port number)
 Prints "ready COMn /dev/pts/N" when it serves; ends on SIGTERM or SIGINT.
 )";
 }

@@ -35,6 +35,11 @@ std::span<const std::uint8_t> PayloadOf(std::span<const std::uint8_t> frame) {
   return frame.subspan(4, frame[3]);
 }
 
+// Whether count (1, 2, ...) falls in the run of `run` counts from target.
+bool InRun(int target, int count, int run) {
+  return target > 0 && count >= target && count < target + std::max(run, 1);
+}
+
 bool IdmMatches(std::span<const std::uint8_t> payload, std::size_t offset, const Idm& idm) {
   return std::equal(idm.begin(), idm.end(), payload.begin() + static_cast<std::ptrdiff_t>(offset));
 }
@@ -105,6 +110,9 @@ void WriterModel::SetFaults(const Faults& faults) {
   goodDetections_ = 0;
   readsFailed_ = 0;
   bytesSent_ = 0;
+  repliesSent_ = 0;
+  garbledReplies_ = 0;
+  noise_.seed(faults_.garbleSeed);
 }
 
 int WriterModel::CountRequests(RequestKind kind) const {
@@ -153,7 +161,16 @@ std::optional<std::size_t> WriterModel::CompleteFrameStart() const {
 }
 
 bool WriterModel::Aimed(int target) const {
-  return target == kEveryRequest || (target > 0 && target == requestIndex_);
+  return target == kEveryRequest || InRun(target, requestIndex_, faults_.aimedRun);
+}
+
+void WriterModel::Garble(std::vector<std::uint8_t>& bytes) {
+  ++repliesSent_;
+  if (faults_.garbleOneIn <= 0 || bytes.empty()) return;
+  if (noise_() % static_cast<unsigned>(faults_.garbleOneIn) != 0) return;
+  const std::size_t at = noise_() % bytes.size();
+  bytes[at] = static_cast<std::uint8_t>(bytes[at] ^ (1u << (noise_() % 8)));
+  ++garbledReplies_;
 }
 
 void WriterModel::Answer(std::span<const std::uint8_t> frame, std::vector<std::uint8_t>& out) {
@@ -177,6 +194,7 @@ void WriterModel::Answer(std::span<const std::uint8_t> frame, std::vector<std::u
     bytes.insert(bytes.end(), faults_.trailingBytes.begin(), faults_.trailingBytes.end());
   }
   if (Aimed(faults_.oversizedReplyAt)) AppendStaleReply(reply, bytes);
+  Garble(bytes);
   Send(bytes, out);
 }
 
@@ -230,7 +248,9 @@ WriterModel::Reply WriterModel::RespondDetection() {
 
 WriterModel::Reply WriterModel::RespondBlockWrite(std::span<const std::uint8_t> p) {
   ++blockWriteAttempts_;
-  if (blockWriteAttempts_ == faults_.failBlockWriteAt) return {false, kStatusCardFailure, {}};
+  if (InRun(faults_.failBlockWriteAt, blockWriteAttempts_, faults_.aimedRun)) {
+    return {false, kStatusCardFailure, {}};
+  }
   if (!slot_.present) return {false, kStatusNoCard, {}};
   if (p[kWriteDataCount] != kBlockSize || p[kWriteMark] != 0x01) {
     return {false, kStatusBadRequest, {}};

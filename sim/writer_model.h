@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <random>
 #include <span>
 #include <vector>
 
@@ -95,6 +96,9 @@ struct Faults {
   // The Nth block write fails with kStatusCardFailure (counted like requests,
   // but among block writes only).
   int failBlockWriteAt = 0;
+  // An aimed reply fault, and failBlockWriteAt, hit this many requests in a
+  // row from the one aimed at.
+  int aimedRun = 1;
   // The next K block reads fail with kStatusCardFailure.
   int failReads = 0;
   // After this many successful detections, a blank card with swapIdm lies on
@@ -104,6 +108,11 @@ struct Faults {
   // Writes to this block store their first byte with its lowest bit flipped,
   // yet are answered as good (-1: none).
   int wrongByteBlock = -1;
+  // Line noise: about one reply in garbleOneIn (0: none) arrives with one bit
+  // flipped, the reply, byte and bit drawn from a generator seeded with
+  // garbleSeed, so a run with the same seed is garbled the same way.
+  int garbleOneIn = 0;
+  std::uint32_t garbleSeed = 1;
 };
 
 // An operator at the writer: the first card lies on it from the start; once
@@ -156,6 +165,9 @@ class WriterModel {
   bool lineDropped() const { return lineDropped_; }
   // Successful block writes since the model was made.
   std::uint64_t blockWrites() const { return blockWrites_; }
+  // Replies sent, and those garbled, since the faults were set.
+  int repliesSent() const { return repliesSent_; }
+  int garbledReplies() const { return garbledReplies_; }
 
  private:
   struct Reply {
@@ -173,6 +185,7 @@ class WriterModel {
   Reply RespondBlockWrite(std::span<const std::uint8_t> payload);
   Reply RespondBlockRead(std::span<const std::uint8_t> payload);
   bool Aimed(int target) const;
+  void Garble(std::vector<std::uint8_t>& bytes);
   std::vector<std::uint8_t> Encode(const Reply& reply) const;
   // Pads the reply to the tool's collection limit, then adds a made-up copy.
   void AppendStaleReply(Reply reply, std::vector<std::uint8_t>& bytes) const;
@@ -201,6 +214,9 @@ class WriterModel {
   int goodDetections_ = 0;
   int readsFailed_ = 0;
   std::size_t bytesSent_ = 0;
+  int repliesSent_ = 0;
+  int garbledReplies_ = 0;
+  std::mt19937 noise_;
 };
 
 }  // namespace morvik::sim

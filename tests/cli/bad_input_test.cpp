@@ -94,7 +94,8 @@ TEST_P(BadInput, EndsWithItsStatusAndOneClearLine) {
 }
 
 // clang-format off
-INSTANTIATE_TEST_SUITE_P(Cli, BadInput, testing::ValuesIn(std::vector<BadInputCase>{
+std::vector<BadInputCase> BadInputCases() {
+  std::vector<BadInputCase> cases{
     {"DecodeFolder", {"decode", "{folder}"}, 2, "morvik-card: {folder}: Is a directory\n"},
     {"WriteFolder", {"write", "--image", "{folder}"}, 2, "{folder}: Is a directory"},
     {"DecodeMissing", {"decode", "{missing}"}, 2, "{missing}: No such file or directory"},
@@ -122,13 +123,19 @@ INSTANTIATE_TEST_SUITE_P(Cli, BadInput, testing::ValuesIn(std::vector<BadInputCa
     {"EmptyUrlNamed", {"write", "--url", ""}, 2, "morvik-card: --url: 空のURL情報"},
     {"PopupTooLongNamed", {"image", "--url", "a", "--popup", std::string(41, 'p')}, 2, "morvik-card: --popup: ポップアップの長さ"},
     {"QuestionWithoutTerminal", {"image", "--url", "a[CT]"}, 2, "answer with --yes or --no"},
+  };
 #ifndef _WIN32
+  cases.insert(cases.end(), {
     {"DecodeDevice", {"decode", "/dev/zero"}, 2, "/dev/zero: not a regular file"},
     {"WriteDevice", {"write", "--image", "/dev/zero"}, 2, "/dev/zero: not a regular file"},
     {"DecodePipe", {"decode", "{fifo}"}, 2, "{fifo}: not a regular file"},
     {"ImageOutFull", {"image", "--url", "abc", "--out", "/dev/full"}, 6, "/dev/full: No space left on device"},
+  });
 #endif
-}), [](const auto& info) { return info.param.name; });
+  return cases;
+}
+INSTANTIATE_TEST_SUITE_P(Cli, BadInput, testing::ValuesIn(BadInputCases()),
+                         [](const auto& info) { return info.param.name; });
 // clang-format on
 
 // What may go to a card as it is goes: --yes answers the clear and a
@@ -136,7 +143,7 @@ INSTANTIATE_TEST_SUITE_P(Cli, BadInput, testing::ValuesIn(std::vector<BadInputCa
 // -- lets a file name begin with a dash.
 TEST(ImageFile, GoesToTheCardWhenTheOptionsSaySo) {
   Bench bench(Setup::kWriter);
-  for (const std::vector<std::string> args : {
+  for (const std::vector<std::string>& args : {
            std::vector<std::string>{"write", "--image", "{blank}", "--yes"},
            {"write", "--image", "{other}", "--yes"},
            {"write", "--image", "{damaged}", "--force"},

@@ -12,7 +12,7 @@
 
 namespace morvik::test {
 
-enum class Setup { kWriter, kNoWriter, kNoCard, kFailingWrite, kFailingReads, kNoPermission };
+enum class Setup { kWriter, kNoWriter, kNoCard, kFailingWrite, kFailingReads, kNoPermission, kBadReply };
 
 struct RunResult {
   int status;
@@ -30,6 +30,8 @@ class Bench {
     if (setup == Setup::kNoCard) writer_.RemoveCard();
     sim::Faults faults;
     faults.failBlockWriteAt = setup == Setup::kFailingWrite ? 3 : 0;
+    faults.aimedRun = setup == Setup::kFailingWrite ? 3 : 1;  // block 2 fails every try
+    faults.badSumAt = setup == Setup::kBadReply ? 16 : 0;  // block 9, once
     faults.failReads = setup == Setup::kFailingReads ? 3 : 0;
     writer_.SetFaults(faults);
   }

@@ -91,6 +91,8 @@ INSTANTIATE_TEST_SUITE_P(Cli, ExitStatus, testing::ValuesIn(std::vector<ExitCase
      "ICカードを書き込み機に置いてください…（最大2秒）\nmorvik-card: 待ち時間が過ぎました\n"},
     {"Uid", Setup::kWriter, {"uid"}, 0, "0123456789ABCDEF\n", ""},
     {"WriteFails", Setup::kFailingWrite, {"write", "--url", "abc"}, 1, "", "ブロック2で失敗"},
+    {"BadReplyResent", Setup::kBadReply, {"write", "--url", "abc", "--verify", "--trace"}, 0, "",
+     "COM2 * resend for block 9, try 2\n"},
     {"DumpFails", Setup::kFailingReads, {"dump"}, 1, "", "Retry Limit Exceed"},
     {"DumpJson", Setup::kWriter, {"dump", "--format", "json"}, 0,
      "{\"idm\": \"0123456789ABCDEF\", \"image\": \"0000", ""},

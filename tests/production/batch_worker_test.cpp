@@ -79,7 +79,7 @@ TEST_P(BatchWorkerTest, EachCardIsWrittenOnceAndReportedWithWhereItFailed) {
   }
 }
 
-sim::Faults FailWrite(int n) { return {.failBlockWriteAt = n}; }
+sim::Faults FailWrite(int n) { return {.failBlockWriteAt = n, .aimedRun = 3}; }  // every try
 sim::Faults RemoveAfter(int n) { return {.removeCardAfterWrites = n}; }
 sim::Faults WrongByte(int block) { return {.wrongByteBlock = block}; }
 
@@ -96,6 +96,41 @@ INSTANTIATE_TEST_SUITE_P(
         Scenario{"FirstInterruptFinishesTheCard", 3, {}, 3, 5'000, 600'000, {{R::kOk, 0}}, 64},
         Scenario{"SecondInterruptStopsAtOnce", 3, {}, 3, 5'000, 5'000, {{R::kInterrupted, kStoppedBlock}}, 0}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Line noise in virtual time, either reply end: one reply in sixty garbled at random over
+// 100 cards. Resending rides it out, and a card reported ok holds the image.
+class BatchWorkerNoise : public testing::TestWithParam<bool> {};
+
+TEST_P(BatchWorkerNoise, OneReplyInSixtyGarbledCostsResendsNotCards) {
+  sim::VirtualClock clock;
+  sim::LoopbackPlatform platform(clock);
+  sim::WriterModel writer;
+  platform.AttachWriter(1, writer);
+  writer.SetFaults({.garbleOneIn = 60, .garbleSeed = 24});
+  writer.StartOperator({100, 500, 1000}, 0);
+  CardBudget budget(100);
+  int ok = 0, resends = 0;
+  BatchContext context;
+  context.imageFor = [](std::array<std::uint8_t, 2>) { return Pattern(); };
+  context.budget = &budget;
+  context.fast = GetParam();
+  context.stopAfterCard = context.stopNow = [] { return false; };
+  context.report = [&](const CardRecord& r) {
+    resends += r.resends;
+    if (r.result != R::kOk) return;
+    ++ok;
+    EXPECT_EQ(IdmText(writer.slot().idm), r.idm);
+    EXPECT_EQ(writer.slot().memory, Pattern()) << r.idm;
+  };
+  BatchWorker worker(platform, clock, context);
+  ASSERT_TRUE(worker.Connect({"COM1"}));
+  worker.Run();
+  EXPECT_EQ(worker.tally().cards(), 100);
+  EXPECT_GE(ok, 95);
+  EXPECT_EQ(worker.tally().resends, resends);
+}
+
+INSTANTIATE_TEST_SUITE_P(ReplyEnds, BatchWorkerNoise, testing::Bool());
 
 }  // namespace
 }  // namespace morvik

@@ -12,22 +12,27 @@ struct RecordCase {
   int block;
   const char* text;
   const char* json;
+  int resends = 0;
+  const char* note = "";
 };
 
 class CardRecordTest : public testing::TestWithParam<RecordCase> {};
 
 TEST_P(CardRecordTest, TextAndJsonLinesCarryTheResultAndItsBlock) {
   const RecordCase& c = GetParam();
-  const CardRecord record{"2026-12-07T01:23:45Z", "COM3", "0123456789ABCDEF", c.result, c.block, 17.26};
-  EXPECT_EQ(RecordText(record), std::string("2026-12-07T01:23:45Z COM3 0123456789ABCDEF ") + c.text + " 17.3s");
+  const CardRecord record{"2026-12-07T01:23:45Z", "COM3", "0123456789ABCDEF", c.result, c.block, 17.26, c.resends};
+  EXPECT_EQ(RecordText(record),
+            std::string("2026-12-07T01:23:45Z COM3 0123456789ABCDEF ") + c.text + " 17.3s" + c.note);
   EXPECT_EQ(RecordJson(record), std::string(R"({"time":"2026-12-07T01:23:45Z","port":"COM3",)") +
-                                    R"("idm":"0123456789ABCDEF","result":)" + c.json + R"(,"seconds":17.3})");
+                                    R"("idm":"0123456789ABCDEF","result":)" + c.json + R"(,"resends":)" +
+                                    std::to_string(c.resends) + R"(,"seconds":17.3})");
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Results, CardRecordTest,
-    testing::Values(RecordCase{CardResult::kOk, 5, "ok", R"("ok")"},
-                    RecordCase{CardResult::kWriteFailed, 9, "write failed at block 9", R"("write-failed","block":9)"},
+    testing::Values(RecordCase{CardResult::kOk, 5, "ok", R"("ok")", 1, " (1 resend)"},
+                    RecordCase{CardResult::kWriteFailed, 9, "write failed at block 9", R"("write-failed","block":9)",
+                               2, " (2 resends)"},
                     RecordCase{CardResult::kVerifyFailed, 63, "verify failed at block 63",
                                R"("verify-failed","block":63)"},
                     RecordCase{CardResult::kRemoved, 20, "card removed", R"("removed","block":20)"},
@@ -40,6 +45,9 @@ TEST(TallyText, CountsEveryKindOfResultOnceInAll) {
   removed.Count(CardResult::kRemoved);
   const WriterTally tallies[] = {verify, removed};
   EXPECT_EQ(TallyText(TotalOf(tallies)), "all: 2 cards, 0 ok, 1 verify failed, 1 removed");
+  std::vector<WriterTally> noisy(std::begin(tallies), std::end(tallies));
+  noisy[0].resends = 3;
+  EXPECT_EQ(TallyText(TotalOf(noisy)), "all: 2 cards, 0 ok, 1 verify failed, 1 removed, 3 resends");
 }
 
 }  // namespace

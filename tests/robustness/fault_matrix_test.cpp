@@ -1,11 +1,11 @@
 // Every fault the writer can show, at every request of a content write, a
-// clear and a dump: the card pulled away before each block, a bad checksum,
-// an error status, a wrong payload length, a dead line, bytes trailing the
-// reply and a line cut in the middle of a reply. In every case the card ends
-// up holding the whole image, or the operator was told; a partly written card
-// nobody hears about is the one outcome that must never happen. All of it with
-// either reply end; the fast one on a line with 19200 baud timing, so that
-// bytes after a frame come within its guard.
+// clear, a dump and a write read back as the tool does it (resending): the
+// card pulled away before each block, a bad checksum, an error status, a wrong
+// payload length, a dead line, bytes trailing the reply and a line cut in the
+// middle of a reply. In every case the card ends up holding the whole image, or
+// the operator was told; a partly written card nobody hears about is the one
+// outcome that must never happen. All of it with either reply end; the fast one
+// on a line with 19200 baud timing, so that bytes after a frame come within its guard.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -35,17 +35,18 @@ namespace {
 using V = std::vector<std::uint8_t>;
 using sim::RequestKind;
 
-enum Operation { kWrite, kClear, kDump };
+enum Operation { kWrite, kClear, kDump, kResendingWrite };
 // kCardRemoved: `at` is the block whose request finds the card gone. Otherwise
 // `at` is the request number, 1 = the detection; kSilence kills the line from
 // that request's reply on, kDropMidReply three bytes into it.
 enum Fault {
-  kNone, kCardRemoved, kBadSum, kErrorStatus, kWrongLength, kSilence, kTrailing, kDrop, kOversized
+  kNone, kCardRemoved, kBadSum, kErrorStatus, kWrongLength, kSilence, kTrailing, kDrop, kOversized,
+  kBadSumThrice
 };
-const char* const kOperationNames[] = {"write", "clear", "dump"};
+const char* const kOperationNames[] = {"write", "clear", "dump", "resending write and read-back"};
 const char* const kFaultNames[] = {"none",         "card removed", "bad sum",  "error status",
                                    "wrong length", "silence",      "trailing", "drop mid-reply",
-                                   "oversized reply, then an error"};
+                                   "oversized reply, then an error", "three bad sums in a row"};
 const char kNoCardStart[] = "ICカードを正しく読み取れません";
 
 struct Scenario {
@@ -56,28 +57,34 @@ struct Scenario {
 
 std::vector<Scenario> AllScenarios() {
   std::vector<Scenario> table;
-  for (Operation operation : {kWrite, kClear, kDump}) {
+  for (Operation operation : {kWrite, kClear, kDump, kResendingWrite}) {
     table.push_back({operation, kNone, 0});
     // A dump reads four blocks per request.
     for (int block = 0; block < 64; block += operation == kDump ? 4 : 1)
       table.push_back({operation, kCardRemoved, block});
-    for (Fault fault : {kBadSum, kErrorStatus, kWrongLength, kSilence, kTrailing, kDrop, kOversized})
-      for (int request = 1; request <= (operation == kDump ? 17 : 65); ++request)
+    std::vector<Fault> faults{kBadSum, kErrorStatus, kWrongLength, kSilence, kTrailing, kDrop, kOversized};
+    if (operation == kResendingWrite) faults.push_back(kBadSumThrice);
+    for (Fault fault : faults)
+      for (int request = 1; request <= (operation == kDump ? 17 : operation == kWrite ? 65 : 81); ++request)
         table.push_back({operation, fault, request});
   }
   return table;
 }
 
+// Requests count 1 the detection, then the 64 writes, then the 16 reads.
+int Writes(const Scenario& s) { return s.operation == kDump ? 0 : std::clamp(s.at - 2, 0, 64); }
+int Reads(const Scenario& s) { return std::max(s.at - 2 - Writes(s), 0); }
+
 sim::Faults FaultsFor(const Scenario& s) {
-  const bool dump = s.operation == kDump;
-  // Bytes heard before the reply to request `at`: 17 of detection, then 24 per read or 7 per write.
-  const std::size_t before = s.at <= 1 ? 0 : 17 + (s.at - 2) * (dump ? 24 : 7);
+  // Bytes heard before the reply to request `at`: 17 of detection, then 7 per write and 24 per read.
+  const std::size_t before = s.at <= 1 ? 0 : 17 + Writes(s) * 7 + Reads(s) * 24;
   sim::Faults f;
-  if (s.fault == kBadSum) f.badSumAt = s.at;
+  if (s.fault == kBadSum || s.fault == kBadSumThrice) f.badSumAt = s.at;
+  if (s.fault == kBadSumThrice) f.aimedRun = 3;
   if (s.fault == kErrorStatus) f.errorStatusAt = s.at;
   if (s.fault == kWrongLength) {
     f.resizedPayloadAt = s.at;
-    f.resizedPayloadLength = s.at == 1 ? 9 : dump ? 16 : 2;
+    f.resizedPayloadLength = s.at == 1 ? 9 : Writes(s) == 64 || s.operation == kDump ? 16 : 2;
   }
   if (s.fault == kSilence) f.dropLineAfterBytes = before;
   if (s.fault == kDrop) f.dropLineAfterBytes = before + 3;
@@ -156,6 +163,13 @@ struct Rig final : SerialPlatform {
   }
 
   void Run() {
+    if (scenario.operation == kResendingWrite) {
+      ops.SetBlockResend(BlockResend::kIdempotent);
+      ops.OnWriteCard();
+      const std::optional<LastWrite>& last = ops.lastWrite();
+      if (last && last->written == 64) verify = ops.VerifyCardImage(last->image, last->idm);
+      return;
+    }
     scenario.operation == kWrite   ? ops.OnWriteCard()
     : scenario.operation == kClear ? ops.OnClearCard()
                                    : ops.OnDumpCard();
@@ -192,6 +206,7 @@ struct Rig final : SerialPlatform {
   CardOperations ops{*this, window, clock};
   sim::CardImage oldCard{};
   int retried = 0;
+  std::optional<VerifyResult> verify;
 };
 
 class FaultMatrix : public testing::TestWithParam<ReplyEnd> {};
@@ -207,10 +222,27 @@ TEST_P(FaultMatrix, EveryFaultEndsInTheWholeImageOrAMessage) {
                  std::to_string(s.at));
     Rig rig(s, GetParam());
     rig.Run();
-    const bool told =
-        rig.Told("ブロック") || rig.Told("Retry Limit Exceed") || rig.Told(kNoCardStart);
+    const bool readBackFailed = rig.verify && rig.verify->status != VerifyResult::Status::kMatch;
+    const bool told = rig.Told("ブロック") || rig.Told("Retry Limit Exceed") ||
+                      rig.Told(kNoCardStart) || readBackFailed;
     bool whole = false;
-    if (s.operation == kDump) {
+    if (s.operation == kResendingWrite) {
+      // One bad reply at a block costs one resend; three in a row fail the
+      // card at that block; a card gone is never resent to.
+      whole = rig.writer.slot().memory == written && rig.verify && !readBackFailed;
+      const bool atRead = Writes(s) == 64;
+      const int block = atRead ? Reads(s) * 4 : Writes(s);
+      if (s.at > 1 && (s.fault == kBadSum || s.fault == kErrorStatus)) {
+        EXPECT_TRUE(whole && rig.ops.resends() == 1);
+      }
+      if (s.at > 1 && s.fault == kBadSumThrice) {
+        EXPECT_EQ(rig.ops.resends(), 2);
+        EXPECT_TRUE(atRead ? readBackFailed && rig.verify->block == block
+                           : rig.Told("ブロック" + std::to_string(block) + "で"));
+      }
+      EXPECT_TRUE(s.fault != kCardRemoved || rig.ops.resends() == 0);
+      if (!whole && !told) ++unreported;
+    } else if (s.operation == kDump) {
       // At most three attempts per four blocks, in order, nothing written, and
       // nothing more after giving up; the report keeps its text then.
       const std::vector<int> firsts = rig.Blocks(RequestKind::kBlockRead);
@@ -267,19 +299,18 @@ TEST(FaultMatrixEndToEnd, TheOperatorHearsOfEveryFailure) {
     int status;
     std::string told;
   } table[] = {
-      {{"--bad-sum", "16"}, {"write", "--url", "abc"}, 1, "ブロック9で"},
-      {{"--error-status", "9"}, {"clear", "--yes"}, 1, "ブロック2で"},
+      {{"--bad-sum", "16", "--fault-run", "3"}, {"write", "--url", "abc"}, 1, "ブロック9で"},
+      {{"--error-status", "9", "--fault-run", "3"}, {"clear", "--yes"}, 1, "ブロック2で"},
       // 15 + 4 x 7 bytes of start-up, 17 of detection, 20 block replies, 3 more.
       {{"--drop-after", "203"}, {"write", "--url", "abc"}, 1, "ブロック20で"},
       {{"--fail-reads", "3"}, {"dump"}, 1, "Retry Limit Exceed"},
       {{"--trailing", "8:0200340003"}, {"dump"}, 0, ""},
       // The reply to block 2 runs past 256 bytes into a stale success reply,
-      // still on the line when the collection is full.
-      {{"--oversized-reply", "9", "--error-status", "10", "--pace"}, {"write", "--url", "abc"}, 1,
-       "ブロック3で"},
-      {{"--bad-sum", "16"}, {"write", "--url", "abc", "--fast"}, 1, "ブロック9で"},
+      // still on the line when the collection is full (and again for the resends).
+      {{"--oversized-reply", "9", "--error-status", "10", "--fault-run", "3", "--pace"},
+       {"write", "--url", "abc"}, 1, "ブロック3で"},
       {{"--trailing", "8:0200340003", "--pace"}, {"dump", "--fast"}, 0, ""},
-      {{"--oversized-reply", "9", "--error-status", "10", "--pace"},
+      {{"--oversized-reply", "9", "--error-status", "10", "--fault-run", "3", "--pace"},
        {"write", "--url", "abc", "--fast"}, 1, "ブロック3で"},
   };
   for (const auto& row : table) {
