@@ -106,6 +106,13 @@ bool SetOperator(std::string_view text, OperatorPlan& plan) {
   return true;
 }
 
+// "N:MS"
+bool SetUnplug(std::string_view text, ServerOptions& o) {
+  const std::size_t colon = text.find(':');
+  return colon != std::string_view::npos && SetCount(text.substr(0, colon), o.unplugAfterWrites) &&
+         o.unplugAfterWrites > 0 && SetCount(text.substr(colon + 1), o.unpluggedMs);
+}
+
 bool SetBlock(std::string_view text, int& block) {
   return SetCount(text, block) && block < static_cast<int>(kBlockCount);
 }
@@ -154,6 +161,7 @@ const std::vector<OptionRule>& Rules() {
       {"--swap-card", true, [](V v, O& o) { return SetSwap(v, o.faults); }},
       {"--wrong-byte", true, [](V v, O& o) { return SetBlock(v, o.faults.wrongByteBlock); }},
       {"--operator", true, [](V v, O& o) { return SetOperator(v, o.operatorPlan); }},
+      {"--unplug-after", true, [](V v, O& o) { return SetUnplug(v, o); }},
   };
   return rules;
 }
@@ -231,6 +239,9 @@ Faults (REQ is a request number counted from start, or "all"):
   --fail-reads K          the first K block reads fail
   --swap-card N:HEX16     after N detections another card lies on the writer
   --wrong-byte BLOCK      the card stores a wrong byte in this block
+  --unplug-after N:MS     the writer is unplugged at the first request after N
+                          block writes (that request goes unanswered) and
+                          plugged in again MS ms later; the card stays on it
 Prints "ready COMn /dev/pts/N" when it serves; ends on SIGTERM or SIGINT.
 )";
 }
