@@ -11,6 +11,8 @@ struct OptionsCase {
   std::string error;  // empty: accepted
 };
 
+const std::string kPorts = " (COM1-COM31, each once)";
+
 class ProductionOptionsTest : public testing::TestWithParam<OptionsCase> {};
 
 TEST_P(ProductionOptionsTest, RefusesWhatTheCommandDoesNotTakeNamingIt) {
@@ -28,7 +30,10 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(OptionsCase{{"batch", "--url", "a", "--count", "3", "--all", "--no-verify", "--fast"}, ""},
                     OptionsCase{{"batch", "--count", "0"}, "bad value for --count: 0"},
                     OptionsCase{{"batch", "--count", "2x"}, "bad value for --count: 2x"},
-                    OptionsCase{{"batch", "--ports", "COM3,,COM5"}, "bad value for --ports: COM3,,COM5"},
+                    OptionsCase{{"batch", "--ports", "COM3,,COM5"}, "bad value for --ports: COM3,,COM5" + kPorts},
+                    OptionsCase{{"batch", "--ports", "COM3,com3"}, "bad value for --ports: COM3,com3" + kPorts},
+                    OptionsCase{{"batch", "--ports", "COM32"}, "bad value for --ports: COM32" + kPorts},
+                    OptionsCase{{"batch", "--trace"}, ""},
                     OptionsCase{{"batch", "--ports", "COM3", "--all"}, "--all and --ports exclude each other"},
                     OptionsCase{{"batch", "--log"}, "--log needs a value"},
                     OptionsCase{{"batch", "--wait"}, "batch does not take --wait"},
