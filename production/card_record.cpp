@@ -78,6 +78,7 @@ std::string TallyText(const WriterTally& t) {
   AddCount(text, t.verifyFailed, "verify failed");
   AddCount(text, t.removed, "removed");
   AddCount(text, t.interrupted, "interrupted");
+  if (!t.recovered.empty()) text += "; " + t.recovered;
   if (!t.problem.empty()) text += "; " + t.problem;
   return text;
 }

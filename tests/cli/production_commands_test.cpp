@@ -41,20 +41,7 @@ INSTANTIATE_TEST_SUITE_P(
                     OptionsCase{{"verify", "--url", "a", "--wait"}, ""},
                     OptionsCase{{"verify", "--json"}, "verify does not take --json"}));
 
-TEST(ProductionOptions, BatchKeepsItsOwnValuesAndTheContentOptions) {
-  const ParseResult parsed = ParseCommandLine(
-      {"batch", "--ports", "COM3,COM15", "--json", "--log", "l", "--url", "u", "--yes", "--fast"}, Commands());
-  ASSERT_TRUE(parsed.options) << parsed.text;
-  const CliOptions& o = *parsed.options;
-  EXPECT_EQ(o.production.ports, (std::vector<std::string>{"COM3", "COM15"}));
-  EXPECT_TRUE(o.production.json && o.production.verify && !o.production.all && !o.production.count);
-  EXPECT_EQ(o.production.log, "l");
-  EXPECT_EQ(o.command, "batch");
-  EXPECT_EQ(o.content.url, "u");
-  EXPECT_TRUE(o.confirm == true && o.fast);
-}
-
-TEST(BatchExitStatus, ZeroOnlyWhenAllOkFiveForVerifyFailuresAloneOneOtherwise) {
+TEST(BatchExitStatus, LostOutputThenInterruptThenFailureThenVerifyOnly) {
   const auto tally = [](std::vector<CardResult> results, std::string problem = {}) {
     WriterTally t;
     t.port = "COM1";
@@ -65,17 +52,17 @@ TEST(BatchExitStatus, ZeroOnlyWhenAllOkFiveForVerifyFailuresAloneOneOtherwise) {
   using R = CardResult;
   const struct {
     std::vector<WriterTally> tallies;
-    bool interrupted;
+    bool interrupted, outputFailed;
     ExitCode status;
   } cases[] = {
-      {{tally({R::kOk, R::kOk}), tally({R::kOk})}, false, ExitCode::kOk},
-      {{tally({R::kOk, R::kVerifyFailed}), tally({R::kVerifyFailed})}, false, ExitCode::kVerifyMismatch},
-      {{tally({R::kVerifyFailed}), tally({R::kRemoved})}, false, ExitCode::kCardFailed},
-      {{tally({R::kOk}), tally({}, "no writer answers")}, false, ExitCode::kCardFailed},
-      {{}, false, ExitCode::kCardFailed},
-      {{tally({R::kOk})}, true, ExitCode::kInterrupted},
+      {{tally({R::kOk, R::kOk}), tally({R::kOk})}, false, false, ExitCode::kOk},
+      {{tally({R::kOk, R::kVerifyFailed}), tally({R::kVerifyFailed})}, false, false, ExitCode::kVerifyMismatch},
+      {{tally({R::kVerifyFailed}), tally({R::kRemoved})}, false, false, ExitCode::kCardFailed},
+      {{tally({R::kOk}), tally({}, "no writer answered")}, false, false, ExitCode::kCardFailed},
+      {{tally({R::kOk})}, true, false, ExitCode::kInterrupted},
+      {{tally({R::kWriteFailed})}, true, true, ExitCode::kOutputLost},
   };
-  for (const auto& c : cases) EXPECT_EQ(BatchExitStatus(c.tallies, c.interrupted), c.status);
+  for (const auto& c : cases) EXPECT_EQ(BatchExitStatus(c.tallies, c.interrupted, c.outputFailed), c.status);
 }
 
 }  // namespace
