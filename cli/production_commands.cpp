@@ -2,8 +2,8 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <optional>
+#include <system_error>
 
 #include "cli/card_image_options.h"
 #include "cli/frame_trace.h"
@@ -58,7 +58,7 @@ ExitCode RunProductionLine(const CliOptions& options, CliEnvironment& env) {
   const ProductionOptions& production = options.production;
   std::FILE* log = nullptr;
   if (!production.log.empty() && (log = std::fopen(production.log.c_str(), "a")) == nullptr) {
-    env.err << "morvik-card: cannot write " << production.log << ": " << std::strerror(errno) << "\n";
+    env.err << "morvik-card: " << production.log << ": " << std::generic_category().message(errno) << "\n";
     return ExitCode::kOutputLost;
   }
   InstallInterruptHandlers(false);

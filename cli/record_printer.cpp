@@ -2,7 +2,7 @@
 
 #include <cerrno>
 #include <chrono>
-#include <cstring>
+#include <system_error>
 #include <ostream>
 #include <utility>
 
@@ -78,9 +78,9 @@ bool RecordPrinter::WriteLog(const std::string& line) {
 }
 
 void RecordPrinter::Failed(const std::string& output, std::string_view consequence) {
-  const std::string reason = errno != 0 ? std::strerror(errno) : "write failed";
+  const std::string reason = errno != 0 ? std::generic_category().message(errno) : "cannot be written";
   if (outputFailed_.exchange(true)) consequence = {};  // said with the first failure
-  err_ << "morvik-card: cannot write " << output << ": " << reason << consequence << "\n" << std::flush;
+  err_ << "morvik-card: " << output << ": " << reason << consequence << "\n" << std::flush;
 }
 
 }  // namespace morvik

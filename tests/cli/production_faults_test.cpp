@@ -119,7 +119,8 @@ TEST_P(ProductionFaults, RecordsCardsAndStatus) {
   std::istringstream in;
   sim::VirtualClock clock;
   sim::LoopbackPlatform platform(clock);
-  CliEnvironment env{platform, clock, out, err, in, false, true, seat};
+  CliEnvironment env{platform, clock, out, err, in, false, true};
+  env.writerSeat = seat;
   const int status = Status(RunCli(args, env));
 #ifndef _WIN32
   setrlimit(RLIMIT_FSIZE, &limit);
@@ -151,15 +152,15 @@ const std::vector<FaultCase> kFaults = {
      Output::kFine, {"COM2 0123456789ABCDEF ok", "COM2 0123456789ABCDEF write failed"}, {}, 1, {9 + 64}},
     {"NoWriterAtAll", {}, {"--ports", "COM2,COM4"}, Output::kFine, {}, {"morvik-card: no writer answers on COM2, COM4\n"}, 3, {}},
     {"LogCannotBeOpened", {{.com = 2}}, {}, Output::kLogMissing, {},
-     {"morvik-card: cannot write " + testing::TempDir() + "missing/log: No such file or directory\n"}, 6, {0}},
+     {"morvik-card: " + testing::TempDir() + "missing/log: No such file or directory\n"}, 6, {0}},
     {"StdoutFillsUpAfterOneCard", {{.com = 2, .cards = 3}}, {"--count", "3"}, Output::kStdoutFillsAfterOne,
      {"COM2 0123456789ABCDEF ok"},
-     {"morvik-card: cannot write standard output: write failed; no new cards are taken\n",
+     {"morvik-card: standard output: cannot be written; no new cards are taken\n",
       "morvik-card: record not written to standard output: {\"time\":", "all: 2 cards, 2 ok\n",
       "morvik-card: records: 1 record given only on stderr, 0 lost\n"}, 6, {128}},
 #ifndef _WIN32
     {"LogFullAtTheStart", {{.com = 2, .cards = 3}}, {"--count", "3"}, Output::kLogFull, {"COM2 0123456789ABCDEF ok"},
-     {"morvik-card: cannot write /dev/full: No space left on device; no new cards are taken\n",
+     {"morvik-card: /dev/full: No space left on device; no new cards are taken\n",
       "morvik-card: record not written to /dev/full: {\"time\":", "all: 1 card, 1 ok\n"}, 6, {64}},
     {"LogFillsUpAfterOneCard", {{.com = 2, .cards = 3}}, {"--count", "3"}, Output::kLogFillsAfterOne,
      {"COM2 0123456789ABCDEF ok", "COM2 0123456789ABCDF0 ok"},
