@@ -1,6 +1,5 @@
-// batch in-process on the loopback, each writer on a virtual clock of its own: writers that go and come
-// back, cards put on again, outputs that fail. Each row: the records, what stderr says, the block writes
-// each writer took, the status; every writer that wrote holds the card, and no record is lost.
+// batch on the loopback, each writer on a virtual clock of its own, writers and outputs failing: the records,
+// stderr, each writer's block writes, the status; every writer that wrote holds the card; no record is lost.
 #include <gtest/gtest.h>
 
 #include <algorithm>
