@@ -55,6 +55,9 @@ class ResendObserver {
   virtual void OnResend(std::string_view port, int block, int attempt) = 0;
 };
 
+// Sees every frame and every resend, as a trace does.
+class OperationsObserver : public ExchangeObserver, public ResendObserver {};
+
 class CardOperations : public WriterLink {
  public:
   CardOperations(SerialPlatform& platform, WindowServices& window, Clock& clock);

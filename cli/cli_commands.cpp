@@ -11,6 +11,7 @@
 #include "cli/card_description.h"
 #include "cli/card_image_options.h"
 #include "cli/image_file.h"
+#include "cli/frame_trace.h"
 #include "cli/interrupt.h"
 #include "cli/production_commands.h"
 #include "card/block_commands.h"
@@ -23,43 +24,6 @@
 #include "window/control_ids.h"
 
 namespace morvik {
-
-// One line per frame on stderr: seconds since start, port, direction, bytes;
-// and one before each resend.
-class CliSession::FrameTrace final : public ExchangeObserver, public ResendObserver {
- public:
-  FrameTrace(Clock& clock, std::ostream& err) : clock_(clock), err_(err), startMs_(clock.NowMs()) {}
-
-  void OnResend(std::string_view port, int block, int attempt) override {
-    const std::string what = "resend for block " + std::to_string(block);
-    Line(port, '*', {}, what + ", try " + std::to_string(attempt));
-  }
-
-  void OnSent(std::string_view port, Bytes request) override { Line(port, '>', request, {}); }
-  void OnReceived(std::string_view port, Bytes reply) override {
-    if (reply.empty()) return Line(port, '<', reply, "(time-out: nothing within 200 ms)");
-    Line(port, '<', reply, CheckFrame(reply) ? "" : "(not a whole frame)");
-  }
-
- private:
-  void Line(std::string_view port, char direction, Bytes bytes, std::string_view note) {
-    char head[48];
-    std::snprintf(head, sizeof head, "%.3f ",
-                  static_cast<double>(clock_.NowMs() - startMs_) / 1000);
-    err_ << head << port << ' ' << direction;
-    for (const std::uint8_t byte : bytes) {
-      char hex[4];
-      std::snprintf(hex, sizeof hex, " %02X", byte);
-      err_ << hex;
-    }
-    if (!note.empty()) err_ << ' ' << note;
-    err_ << '\n' << std::flush;
-  }
-
-  Clock& clock_;
-  std::ostream& err_;
-  std::int64_t startMs_;
-};
 
 CliSession::CliSession(CliEnvironment& environment, const CliOptions& cliOptions, bool writesCards)
     : env(environment),
@@ -75,10 +39,11 @@ CliSession::CliSession(CliEnvironment& environment, const CliOptions& cliOptions
 }
 
 void CliSession::StartTrace() {
-  auto trace = std::make_unique<FrameTrace>(env.clock, env.err);
-  operations.SetExchangeObserver(trace.get());
-  operations.SetResendObserver(trace.get());
-  trace_ = std::move(trace);
+  trace_ = std::make_unique<FrameTrace>(env.clock, [&err = env.err](const std::string& line) {
+    err << line << std::flush;
+  });
+  operations.SetExchangeObserver(trace_.get());
+  operations.SetResendObserver(trace_.get());
 }
 
 bool CliSession::Connect() {
@@ -401,11 +366,16 @@ std::span<const CommandSpec> Commands() {
        "write and read back every new card put on the writer(s), one line per card",
        "Writes the content to every new card put on the writer(s), reads each card back\n"
        "and prints one line per card. The content is checked, and its questions\n"
-       "answered, before any writer is touched. A card left on a writer is never\n"
-       "written twice. Ctrl-C once: every writer finishes its card, then the run ends;\n"
-       "twice: each stops at the next block. Exit status: 0 all ok, 1 a card failed,\n"
-       "5 only verify failures, 130 interrupted.\n" KEYWORD_HELP,
-       Joined({content, ProductionOptionNames()}), RunBatch},
+       "answered, before any writer is touched. A card written and read back ok is\n"
+       "never written again; a card that failed is written again once it has been\n"
+       "taken off and put on again. A writer that is lost, or does not answer at the\n"
+       "start, is looked for on its port every second. Ctrl-C once: every writer\n"
+       "finishes its card, then the run ends; twice: each stops at the next block.\n"
+       "A record that cannot be written to stdout or --log ends the run the same way\n"
+       "and is given on stderr. Exit status: 0 all ok, 1 a card failed or a writer\n"
+       "was not back at the end, 3 no writer at all, 5 only verify failures, 6 a\n"
+       "record not written, 130 interrupted.\n" KEYWORD_HELP,
+       Joined({content, ProductionOptionNames(), {"--trace"}}), RunBatch},
       {"verify", "", "compare the card on the writer with the content options",
        "Reads the card on the writer and compares it with the card the content options\n"
        "compose: prints the IDm and ok, or the first differing block (exit status 5).",

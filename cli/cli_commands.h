@@ -1,6 +1,7 @@
 // morvik-card's commands: the command table and the session a command runs in.
 #pragma once
 
+#include <functional>
 #include <iosfwd>
 #include <memory>
 #include <span>
@@ -10,6 +11,7 @@
 #include "cli/cli_options.h"
 #include "cli/terminal_window.h"
 #include "card/card_operations.h"
+#include "production/batch_runner.h"
 #include "link/clock.h"
 #include "link/serial_device.h"
 
@@ -25,6 +27,9 @@ struct CliEnvironment {
   bool inIsTerminal = false;
   bool errIsTerminal = false;
   bool outIsTerminal = false;
+  // The ports and clock of each writer of a production run (one thread each);
+  // empty: the system's.
+  std::function<WriterSeat()> writerSeat = {};
 };
 
 // One command's run: the terminal window and the card operations on it.
@@ -50,8 +55,7 @@ class CliSession {
   CardOperations operations;
 
  private:
-  class FrameTrace;
-  std::unique_ptr<ExchangeObserver> trace_;
+  std::unique_ptr<OperationsObserver> trace_;
   bool writesCards_;
 };
 

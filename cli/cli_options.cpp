@@ -51,14 +51,16 @@ std::optional<int> Decimal(std::string_view text, std::uint32_t max) {
   return static_cast<int>(*value);
 }
 
-// "COM3,COM5": every name a port COM1-COM31.
+// "COM3,com5": every name a port COM1-COM31 in any case, each once; kept as "COMn".
 bool SetPorts(std::vector<std::string>& ports, std::string_view text) {
   ports.clear();
   for (std::size_t start = 0;;) {
     const std::size_t comma = text.find(',', start);
-    const std::string_view port = text.substr(start, comma - start);
-    if (!ComPortNumber(port)) return false;
-    ports.emplace_back(port);
+    const std::optional<int> number = ComPortNumber(text.substr(start, comma - start));
+    if (!number || *number > 31) return false;
+    const std::string port = "COM" + std::to_string(*number);
+    if (std::find(ports.begin(), ports.end(), port) != ports.end()) return false;
+    ports.push_back(port);
     if (comma == std::string_view::npos) return true;
     start = comma + 1;
   }
@@ -160,7 +162,8 @@ const std::vector<OptionSpec>& Options() {
          return o.production.count.value_or(0) >= 1;
        }},
       {"--ports", Takes::kValue, "COM3,COM5", "these writers (default: the first writer found)",
-       [](CliOptions& o, std::string_view v) { return SetPorts(o.production.ports, v); }},
+       [](CliOptions& o, std::string_view v) { return SetPorts(o.production.ports, v); },
+       " (COM1-COM31, each once)"},
       {"--all", Takes::kNothing, "", "every port where a writer answers",
        [](CliOptions& o, std::string_view) { return (o.production.all = true); }},
       {"--no-verify", Takes::kNothing, "", "do not read the cards back",

@@ -1,10 +1,12 @@
 #include "cli/production_commands.h"
 
+#include <cerrno>
 #include <cstdio>
-#include <iostream>
 #include <optional>
+#include <system_error>
 
 #include "cli/card_image_options.h"
+#include "cli/frame_trace.h"
 #include "cli/interrupt.h"
 #include "cli/record_printer.h"
 #include "cli/terminal_window.h"
@@ -36,32 +38,61 @@ std::vector<WriterPlan> PlanWriters(const ProductionOptions& options) {
   return plans;
 }
 
-ExitCode RunProductionLine(const CliOptions& options) {
+std::function<WriterSeat()> SystemSeats() {
+  return [] {
+    WriterSeat seat;
+    seat.clock = std::make_unique<SystemClock>();
+    seat.platform = MakeSystemSerialPlatform();
+    return seat;
+  };
+}
+
+std::string PortsLooked(const ProductionOptions& options) {
+  if (options.ports.empty()) return "COM1-COM" + std::to_string(kComPortCount);
+  std::string ports;
+  for (const std::string& port : options.ports) ports += (ports.empty() ? "" : ", ") + port;
+  return ports;
+}
+
+ExitCode RunProductionLine(const CliOptions& options, CliEnvironment& env) {
   const ProductionOptions& production = options.production;
   std::FILE* log = nullptr;
   if (!production.log.empty() && (log = std::fopen(production.log.c_str(), "a")) == nullptr) {
-    std::cerr << "morvik-card: cannot open " << production.log << "\n";
-    return ExitCode::kCardFailed;
+    env.err << "morvik-card: " << production.log << ": " << std::generic_category().message(errno) << "\n";
+    return ExitCode::kOutputLost;
   }
   InstallInterruptHandlers(InterruptMode::kCount);
   CardBudget budget(production.count);
-  RecordPrinter printer(stdout, production.json, log);
+  DoneCards done;
+  RecordPrinter printer(env.out, production.json, log, production.log, env.err);
   BatchContext context;
   context.imageFor = [&options](std::array<std::uint8_t, 2> cid) { return QuietImage(options, cid); };
   context.budget = &budget;
-  context.stopAfterCard = [] { return InterruptCount() >= 1; };
+  context.done = &done;
+  // A record that could not be written stops the run as a first interrupt does.
+  context.stopAfterCard = [&printer] { return InterruptCount() >= 1 || printer.outputFailed(); };
   context.stopNow = [] { return InterruptCount() >= 2; };
   context.report = [&printer](const CardRecord& record) { printer.Print(record); };
   context.note = [&printer](const std::string& text) { printer.Note("morvik-card: " + text); };
+  if (options.trace) {
+    context.traceFor = [&printer](Clock& clock) {
+      return std::make_unique<FrameTrace>(clock, [&printer](const std::string& line) { printer.TraceLine(line); });
+    };
+  }
+  context.announceWriters = env.errIsTerminal;
   context.verify = production.verify;
   context.fast = options.fast;
-  const std::vector<WriterTally> tallies =
-      RunBatch(PlanWriters(production), context, MakeSystemSerialPlatform);
-  if (log != nullptr) std::fclose(log);
-  for (const WriterTally& tally : tallies) std::cerr << TallyText(tally) << "\n";
-  if (tallies.empty()) std::cerr << "morvik-card: no writer answers\n";
-  std::cerr << TallyText(TotalOf(tallies)) << "\n";
-  return BatchExitStatus(tallies, InterruptCount() > 0);
+  const BatchOutcome outcome =
+      RunBatch(PlanWriters(production), context, env.writerSeat ? env.writerSeat : SystemSeats());
+  const bool logClosed = printer.CloseLog();
+  if (!outcome.anyWriter) {
+    env.err << "morvik-card: no writer answers on " << PortsLooked(production) << "\n";
+    return ExitCode::kNoWriter;
+  }
+  for (const WriterTally& tally : outcome.tallies) env.err << TallyText(tally) << "\n";
+  env.err << TallyText(TotalOf(outcome.tallies)) << "\n";
+  if (printer.outputFailed()) env.err << "morvik-card: records: " << printer.LossText() << "\n";
+  return BatchExitStatus(outcome.tallies, InterruptCount() > 0, printer.outputFailed() || !logClosed);
 }
 
 std::string VerifyFailureText(const VerifyResult& result) {
@@ -75,7 +106,7 @@ std::string VerifyFailureText(const VerifyResult& result) {
 // The content is checked, and its questions answered, before any writer is touched.
 ExitCode RunBatch(const CliOptions& options, CliSession& session) {
   if (!BuildCardImage(options, {0, 0}, session.window)) return ExitCode::kUsage;
-  return RunProductionLine(options);
+  return RunProductionLine(options, session.env);
 }
 
 // On the writer the session finds (--port, --trace, --fast and --wait as for
@@ -137,7 +168,8 @@ ExitCode StatusAfterInterrupts(const CardOperations& card, ExitCode status, bool
   return ExitCode::kInterrupted;
 }
 
-ExitCode BatchExitStatus(std::span<const WriterTally> tallies, bool interrupted) {
+ExitCode BatchExitStatus(std::span<const WriterTally> tallies, bool interrupted, bool outputFailed) {
+  if (outputFailed) return ExitCode::kOutputLost;
   if (interrupted) return ExitCode::kInterrupted;
   const WriterTally total = TotalOf(tallies);
   bool problem = tallies.empty();

@@ -25,9 +25,11 @@ ExitCode VerifyLastWrite(CardOperations& card, std::ostream& err);
 // stopped (unless stopTold: the window has said so already).
 ExitCode StatusAfterInterrupts(const CardOperations& card, ExitCode status, bool stopTold,
                                std::ostream& err);
-// Interrupted when interrupted; else done when every card is ok and no writer
-// had a problem, the verify mismatch when verify failures are the only
-// failures, the card failure otherwise.
-ExitCode BatchExitStatus(std::span<const WriterTally> tallies, bool interrupted);
+// Output lost when a record missed stdout or the log (what a script cannot
+// learn in any other way comes first); else interrupted when interrupted;
+// else done when every card is ok and no writer had a problem left at the
+// end, the verify mismatch when verify failures are the only failures, the
+// card failure otherwise.
+ExitCode BatchExitStatus(std::span<const WriterTally> tallies, bool interrupted, bool outputFailed);
 
 }  // namespace morvik

@@ -1,38 +1,44 @@
 #include "production/batch_runner.h"
 
+#include <atomic>
+#include <latch>
 #include <optional>
 #include <thread>
 
-#include "link/clock.h"
-
 namespace morvik {
 
-std::vector<WriterTally> RunBatch(const std::vector<WriterPlan>& writers, const BatchContext& context,
-                                  const std::function<std::unique_ptr<SerialPlatform>()>& makePlatform) {
+BatchOutcome RunBatch(const std::vector<WriterPlan>& writers, const BatchContext& context,
+                      const std::function<WriterSeat()>& makeSeat) {
   struct Slot {
-    std::unique_ptr<SerialPlatform> platform;
-    SystemClock clock;
+    WriterSeat seat;
     std::optional<BatchWorker> worker;
     bool answered = false;
   };
   std::vector<Slot> slots(writers.size());
+  // Every writer is tried before any card: a run without a single writer
+  // ends there, and the writers found are told before the first card.
+  std::latch tried(static_cast<std::ptrdiff_t>(writers.size()));
+  std::atomic<int> answered{0};
   std::vector<std::thread> threads;
   for (std::size_t i = 0; i < writers.size(); ++i) {
     Slot& slot = slots[i];
-    slot.platform = makePlatform();
-    slot.worker.emplace(*slot.platform, slot.clock, context);
-    threads.emplace_back([&slot, &plan = writers[i]] {
+    slot.seat = makeSeat();
+    slot.worker.emplace(*slot.seat.platform, *slot.seat.clock, context);
+    threads.emplace_back([&slot, &plan = writers[i], &tried, &answered] {
       slot.answered = slot.worker->Connect(plan.ports);
-      if (slot.answered) slot.worker->Run();
+      if (slot.answered) ++answered;
+      tried.arrive_and_wait();
+      if (answered > 0 && (slot.answered || plan.required)) slot.worker->Run();
     });
   }
   for (std::thread& thread : threads) thread.join();
 
-  std::vector<WriterTally> tallies;
-  for (std::size_t i = 0; i < writers.size(); ++i) {
-    if (slots[i].answered || writers[i].required) tallies.push_back(slots[i].worker->tally());
+  BatchOutcome outcome;
+  outcome.anyWriter = answered > 0;
+  for (std::size_t i = 0; i < writers.size() && outcome.anyWriter; ++i) {
+    if (slots[i].answered || writers[i].required) outcome.tallies.push_back(slots[i].worker->tally());
   }
-  return tallies;
+  return outcome;
 }
 
 }  // namespace morvik

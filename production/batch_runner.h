@@ -9,18 +9,31 @@
 #include <vector>
 
 #include "production/batch_worker.h"
+#include "link/clock.h"
 #include "link/serial_device.h"
 
 namespace morvik {
 
 struct WriterPlan {
   std::vector<std::string> ports;  // connect to the first of these that answers
-  bool required = true;            // a writer that does not answer counts as a failure
+  bool required = true;            // one that does not answer at the start is looked for
 };
 
-// Runs every writer to its end and returns the tallies of the writers that
-// answered (and of required ones that did not).
-std::vector<WriterTally> RunBatch(const std::vector<WriterPlan>& writers, const BatchContext& context,
-                                  const std::function<std::unique_ptr<SerialPlatform>()>& makePlatform);
+// What one writer talks through: its own ports and clock, as each writer
+// runs on a thread of its own.
+struct WriterSeat {
+  std::unique_ptr<Clock> clock;
+  std::unique_ptr<SerialPlatform> platform;  // may refer to the clock: goes first
+};
+
+struct BatchOutcome {
+  bool anyWriter = false;            // a writer answered at the start
+  std::vector<WriterTally> tallies;  // every writer that answered or was looked for
+};
+
+// Connects every writer; when at least one answers, runs every one that
+// answered or is required to its end.
+BatchOutcome RunBatch(const std::vector<WriterPlan>& writers, const BatchContext& context,
+                      const std::function<WriterSeat()>& makeSeat);
 
 }  // namespace morvik

@@ -1,6 +1,16 @@
 #include "production/batch_worker.h"
 
+#include <algorithm>
+
 namespace morvik {
+namespace {
+
+// A writer that does not answer is tried again this long after the last try began.
+constexpr std::int64_t kLookIntervalMs = 1000;
+// How often a wait asks whether the run has ended.
+constexpr std::int64_t kStopCheckMs = 100;
+
+}  // namespace
 
 bool CardBudget::Take() {
   if (!limited_) return true;
@@ -10,51 +20,110 @@ bool CardBudget::Take() {
   return left > 0;
 }
 
+void DoneCards::Add(const CardIdm& idm) {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  cards_.insert(idm);
+}
+
+bool DoneCards::Contains(const CardIdm& idm) const {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  return cards_.contains(idm);
+}
+
 BatchWorker::BatchWorker(SerialPlatform& platform, Clock& clock, const BatchContext& context)
     : clock_(clock), context_(context), card_(platform, window_, clock) {
   card_.SetStopCheck(context_.stopNow);
   card_.SetBlockResend(BlockResend::kIdempotent);  // line noise costs an exchange, not a card
   if (context_.fast) card_.SetReplyEnd(ReplyEnd::kFrameAndGuard);
+  if (context_.traceFor) {
+    trace_ = context_.traceFor(clock);
+    card_.SetExchangeObserver(trace_.get());
+    card_.SetResendObserver(trace_.get());
+  }
 }
 
 bool BatchWorker::Connect(const std::vector<std::string>& ports) {
   for (const std::string& port : ports) {
+    if (!card_.ConnectOnPort(port)) continue;
     tally_.port = port;
-    if (card_.ConnectOnPort(port)) return true;
+    connected_ = true;
+    if (context_.announceWriters) {
+      Note("writer found (CID " + CustomerIdText(card_.customerId()) + "), waiting for a card");
+    }
+    return true;
   }
-  tally_.problem = "no writer answers";  // said in the tally: with --all most ports have none
+  if (!ports.empty()) tally_.port = ports.front();
   return false;
 }
 
 void BatchWorker::Run() {
-  const std::optional<ContentImage> image = context_.imageFor(card_.customerId());
-  if (!image) {
-    Problem("content refused");
-    return;
+  if (!connected_) Note("no writer answers; looking for it");
+  while (connected_ || LookForWriter()) {
+    // The writer that answers may be another one, with another customer ID.
+    const std::optional<ContentImage> image = context_.imageFor(card_.customerId());
+    if (!image) {
+      tally_.problem = "content refused";
+      Note(tally_.problem);
+      return;
+    }
+    if (WriteCards(*image)) break;
+    LoseWriter();
   }
+  SumUp();
+}
+
+bool BatchWorker::StopTaking() const { return context_.stopAfterCard() || context_.budget->Exhausted(); }
+
+bool BatchWorker::LookForWriter() {
+  while (!StopTaking()) {
+    const std::int64_t startMs = clock_.NowMs();
+    card_.port().Close();
+    if (card_.ConnectOnPort(tally_.port)) {
+      connected_ = true;
+      if (timesLost_ == 0) {
+        foundLate_ = true;
+        Note("writer found (CID " + CustomerIdText(card_.customerId()) + "), waiting for a card");
+      } else {
+        ++timesBack_;
+        Note("writer back");
+      }
+      return true;
+    }
+    for (std::int64_t left = kLookIntervalMs; left > 0 && !StopTaking();
+         left = kLookIntervalMs - (clock_.NowMs() - startMs)) {
+      clock_.Sleep(static_cast<std::uint32_t>(std::min(left, kStopCheckMs)));
+    }
+  }
+  return false;
+}
+
+bool BatchWorker::WriteCards(const ContentImage& image) {
   while (const std::optional<CardIdm> idm = WaitForNewCard()) {
-    if (!context_.budget->Take()) return;
-    lastCard_ = idm;
-    const CardRecord record = WriteCard(*idm, *image);
+    if (!context_.budget->Take()) return true;
+    const CardRecord record = WriteCard(*idm, image);
     tally_.Count(record.result);
     tally_.resends += record.resends;
+    if (record.result == CardResult::kOk) context_.done->Add(*idm);
     context_.report(record);
-    if (card_.lastSendFailed()) Problem("writer lost");
-    if (record.result == CardResult::kInterrupted || card_.lastSendFailed()) return;
+    if (record.result == CardResult::kInterrupted) return true;
+    if (card_.lastSendFailed()) return false;
   }
+  return !card_.lastSendFailed();
 }
 
 std::optional<CardIdm> BatchWorker::WaitForNewCard() {
-  for (;;) {
-    if (context_.stopAfterCard() || context_.budget->Exhausted()) return std::nullopt;
+  while (!StopTaking()) {
     const std::optional<CardIdm> idm = card_.PollCard();
-    if (card_.lastSendFailed()) {
-      Problem("writer lost");
-      return std::nullopt;
+    if (card_.lastSendFailed()) return std::nullopt;
+    // A card taken off and put on again is new again, unless it was done.
+    if (idm != lastCard_) {
+      lastCard_ = idm;
+      if (idm && !context_.done->Contains(*idm)) return idm;
+      if (idm) Note(IdmText(*idm) + " was written ok before: not written again");
     }
-    if (idm && idm != lastCard_) return idm;
     clock_.Sleep(context_.pollPauseMs);
   }
+  return std::nullopt;
 }
 
 CardRecord BatchWorker::WriteCard(const CardIdm& idm, const ContentImage& image) {
@@ -83,16 +152,31 @@ CardRecord BatchWorker::WriteCard(const CardIdm& idm, const ContentImage& image)
 CardResult BatchWorker::WhyFailed(const CardIdm& idm, CardResult failure) {
   if (card_.StopRequested()) return CardResult::kInterrupted;
   if (card_.lastSendFailed()) return failure;
-  return card_.PollCard() == idm ? failure : CardResult::kRemoved;
+  // A writer that went away in the middle of the exchange has not seen the card go.
+  const std::optional<CardIdm> onWriter = card_.PollCard();
+  return onWriter == idm || card_.lastSendFailed() ? failure : CardResult::kRemoved;
 }
 
-}  // namespace morvik
+void BatchWorker::LoseWriter() {
+  connected_ = false;
+  ++timesLost_;
+  lastCard_.reset();  // the card lying there when it is back is seen anew
+  card_.port().Close();
+  Note("writer lost, looking for it");
+}
 
-namespace morvik {
+void BatchWorker::SumUp() {
+  if (foundLate_) tally_.recovered = "found after the start";
+  if (timesBack_ > 0) {
+    if (!tally_.recovered.empty()) tally_.recovered += ", ";
+    tally_.recovered += "writer lost and back";
+    if (timesBack_ > 1) tally_.recovered += " (" + std::to_string(timesBack_) + " times)";
+  }
+  if (!connected_) tally_.problem = timesLost_ > 0 ? "writer lost" : "no writer answered";
+}
 
-void BatchWorker::Problem(const std::string& problem) {
-  tally_.problem = problem;
-  if (context_.note) context_.note(tally_.port + ": " + problem);
+void BatchWorker::Note(const std::string& text) {
+  if (context_.note) context_.note(tally_.port + ": " + text);
 }
 
 }  // namespace morvik

@@ -83,6 +83,7 @@ std::string TallyText(const WriterTally& t) {
   AddCount(text, t.removed, "removed");
   AddCount(text, t.interrupted, "interrupted");
   if (t.resends > 0) text += ", " + Resends(t.resends);
+  if (!t.recovered.empty()) text += "; " + t.recovered;
   if (!t.problem.empty()) text += "; " + t.problem;
   return text;
 }

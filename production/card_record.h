@@ -33,7 +33,8 @@ struct WriterTally {
   int removed = 0;
   int interrupted = 0;
   int resends = 0;
-  std::string problem;  // why the writer stopped early, empty when it did not
+  std::string problem;    // why the writer stopped early, empty when it did not
+  std::string recovered;  // what the writer got over: lost and back, found late
 
   void Count(CardResult result);
   int cards() const { return ok + writeFailed + verifyFailed + removed + interrupted; }

@@ -120,6 +120,15 @@ class LoopbackDevice final : public SerialDevice {
 
 }  // namespace
 
+void VirtualClock::AdvanceToUs(std::int64_t us) {
+  if (us > nowUs_) nowUs_ = us;
+  while (!events_.empty() && events_.begin()->first <= nowUs_) {
+    const std::function<void()> event = std::move(events_.begin()->second);
+    events_.erase(events_.begin());
+    event();
+  }
+}
+
 LineSettings FreshLineSettings() {
   LineSettings settings;
   settings.BaudRate = 9600;

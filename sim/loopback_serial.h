@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string_view>
@@ -22,16 +23,18 @@ namespace morvik::sim {
 
 class VirtualClock final : public Clock {
  public:
-  void Sleep(std::uint32_t milliseconds) override { nowUs_ += std::int64_t{milliseconds} * 1000; }
+  void Sleep(std::uint32_t milliseconds) override { AdvanceUs(std::int64_t{milliseconds} * 1000); }
   std::int64_t NowMs() override { return nowUs_ / 1000; }
   std::int64_t NowUs() const { return nowUs_; }
-  void AdvanceUs(std::int64_t us) { nowUs_ += us; }
-  void AdvanceToUs(std::int64_t us) {
-    if (us > nowUs_) nowUs_ = us;
-  }
+  void AdvanceUs(std::int64_t us) { AdvanceToUs(nowUs_ + us); }
+  void AdvanceToUs(std::int64_t us);
+  // Runs the event once time has reached atMs (an operator's hand, a cable
+  // pulled): the events due run whenever time moves, in the order of their times.
+  void At(std::int64_t atMs, std::function<void()> event) { events_.emplace(atMs * 1000, std::move(event)); }
 
  private:
   std::int64_t nowUs_ = 0;
+  std::multimap<std::int64_t, std::function<void()>> events_;
 };
 
 enum class PortKind {

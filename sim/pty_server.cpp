@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -72,18 +73,18 @@ void SaveCardFile(const std::string& path, const CardImage& memory) {
 // of a real 19200 baud line.
 class WriterServer {
  public:
-  WriterServer(const ServerOptions& options, WriterModel& model, PtyPort& port)
+  WriterServer(const ServerOptions& options, WriterModel& model, std::unique_ptr<PtyPort>& port)
       : options_(options), model_(model), port_(port) {}
 
   void ServeInput() {
     std::vector<std::uint8_t> input;
-    if (port_.ReadAvailable(input) == PtyPort::IoResult::kGone) {
-      port_.Close();
+    if (port_->ReadAvailable(input) == PtyPort::IoResult::kGone) {
+      port_->Close();
       return;
     }
     for (std::uint8_t byte : input) {
       TakeByte(byte);
-      if (!port_.isOpen()) return;
+      if (!port_->isOpen()) return;
     }
   }
 
@@ -95,6 +96,18 @@ class WriterServer {
     if (options_.trace && present != model_.slot().present) {
       std::fprintf(stderr, "card %d %s\n", model_.cardsPlaced(), present ? "taken off" : "put on");
     }
+  }
+
+  bool replugPending() const { return replugAt_.has_value(); }
+
+  // A new pty under the same name, as a writer plugged in again.
+  void ReplugWhenDue() {
+    if (!replugAt_ || SteadyClock::now() < *replugAt_) return;
+    replugAt_.reset();
+    std::string error;
+    port_ = PtyPort::Create(options_.portDir, options_.com, error);
+    if (!port_) std::fprintf(stderr, "morvik-writer-sim: %s\n", error.c_str());
+    if (options_.trace) std::fprintf(stderr, "plugged in again\n");
   }
 
   // With an operator each card has its own file: FILE.1, FILE.2, ...
@@ -112,12 +125,28 @@ class WriterServer {
     AdvanceModel();
     const std::vector<std::uint8_t> reply = model_.Receive(std::span(&byte, 1));
     if (model_.requests().size() > requestsBefore) Trace('>', model_.requests().back());
+    if (model_.requests().size() > requestsBefore && UnplugDue(writesBefore)) {
+      Unplug();
+      return;
+    }
     if (!reply.empty()) SendReply(reply);
     if (model_.blockWrites() != writesBefore) SaveCardFile(CardFilePath(), model_.slot().memory);
     if (model_.lineDropped()) {
       if (options_.trace) std::fprintf(stderr, "line dropped\n");
-      port_.Close();
+      port_->Close();
     }
+  }
+
+  bool UnplugDue(std::uint64_t writesBefore) const {
+    return options_.unplugAfterWrites > 0 && !unplugged_ &&
+           writesBefore >= static_cast<std::uint64_t>(options_.unplugAfterWrites);
+  }
+
+  void Unplug() {
+    if (options_.trace) std::fprintf(stderr, "unplugged\n");
+    unplugged_ = true;
+    port_->Close();
+    replugAt_ = SteadyClock::now() + std::chrono::milliseconds(options_.unpluggedMs);
   }
 
   void SendReply(const std::vector<std::uint8_t>& reply) {
@@ -125,14 +154,14 @@ class WriterServer {
     const std::chrono::milliseconds answerTime(options_.latencyMs);
     if (!options_.pace) {
       std::this_thread::sleep_for(answerTime);
-      Report(port_.Write(reply));
+      Report(port_->Write(reply));
       return;
     }
     SteadyClock::time_point due = std::max(requestArrived_, SteadyClock::now()) + answerTime;
     for (std::uint8_t byte : reply) {
       due += kByteTime;
       std::this_thread::sleep_until(due);
-      if (Report(port_.Write(std::span(&byte, 1))) != PtyPort::IoResult::kDone) return;
+      if (Report(port_->Write(std::span(&byte, 1))) != PtyPort::IoResult::kDone) return;
     }
   }
 
@@ -140,7 +169,7 @@ class WriterServer {
     if (result == PtyPort::IoResult::kToolNotReading && options_.trace) {
       std::fprintf(stderr, "reply dropped: nobody reads the port\n");
     }
-    if (result == PtyPort::IoResult::kGone) port_.Close();
+    if (result == PtyPort::IoResult::kGone) port_->Close();
     return result;
   }
 
@@ -150,7 +179,9 @@ class WriterServer {
 
   const ServerOptions& options_;
   WriterModel& model_;
-  PtyPort& port_;
+  std::unique_ptr<PtyPort>& port_;
+  std::optional<SteadyClock::time_point> replugAt_;
+  bool unplugged_ = false;
   SteadyClock::time_point requestArrived_{};
   SteadyClock::time_point started_ = SteadyClock::now();
 };
@@ -177,23 +208,25 @@ void DrainSilentPort(PtyPort& port) {
   if (port.ReadAvailable(discarded) == PtyPort::IoResult::kGone) port.Close();
 }
 
-void Serve(WriterServer& server, const WriterModel& model, PtyPort& writerPort,
+void Serve(WriterServer& server, const WriterModel& model, std::unique_ptr<PtyPort>& writerPort,
            std::vector<std::unique_ptr<PtyPort>>& silentPorts, const sigset_t& waitMask) {
-  std::vector<PtyPort*> ports{&writerPort};
-  for (auto& port : silentPorts) ports.push_back(port.get());
   while (!stopRequested) {
+    server.ReplugWhenDue();
+    std::vector<PtyPort*> ports{writerPort.get()};
+    for (auto& port : silentPorts) ports.push_back(port.get());
     // A closed port has fd -1, which poll passes over.
     std::vector<pollfd> fds;
-    for (PtyPort* port : ports) fds.push_back({port->masterFd(), POLLIN, 0});
-    // An operator needs the time to pass also while the tool is silent.
+    for (PtyPort* port : ports) fds.push_back({port != nullptr ? port->masterFd() : -1, POLLIN, 0});
+    // An operator, or a writer to plug in again, needs the time to pass also
+    // while the tool is silent.
     const timespec tick{0, 20'000'000};
-    const bool ticking = model.operatorActive();
+    const bool ticking = model.operatorActive() || server.replugPending();
     const int ready = ppoll(fds.data(), fds.size(), ticking ? &tick : nullptr, &waitMask);
-    if (ticking) server.AdvanceModel();
+    if (model.operatorActive()) server.AdvanceModel();
     if (ready <= 0) continue;
     for (std::size_t i = 0; i < fds.size(); ++i) {
       if (fds[i].revents == 0) continue;
-      if (ports[i] == &writerPort) {
+      if (i == 0) {
         server.ServeInput();
       } else {
         DrainSilentPort(*ports[i]);
@@ -261,8 +294,8 @@ int Run(int argc, char** argv) {
   std::printf("ready COM%d %s\n", options.com, writerPort->slavePath().c_str());
   std::fflush(stdout);
 
-  WriterServer server(options, model, *writerPort);
-  Serve(server, model, *writerPort, silentPorts, waitMask);
+  WriterServer server(options, model, writerPort);
+  Serve(server, model, writerPort, silentPorts, waitMask);
   SaveCardFile(server.CardFilePath(), model.slot().memory);
   if (options.faults.garbleOneIn > 0) {
     std::fprintf(stderr, "morvik-writer-sim: COM%d: %d of %d replies garbled\n", options.com,

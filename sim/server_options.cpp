@@ -116,6 +116,13 @@ bool SetGarble(std::string_view text, Faults& f) {
   return true;
 }
 
+// "N:MS"
+bool SetUnplug(std::string_view text, ServerOptions& o) {
+  const std::size_t colon = text.find(':');
+  return colon != std::string_view::npos && SetCount(text.substr(0, colon), o.unplugAfterWrites) &&
+         o.unplugAfterWrites > 0 && SetCount(text.substr(colon + 1), o.unpluggedMs);
+}
+
 bool SetBlock(std::string_view text, int& block) {
   return SetCount(text, block) && block < static_cast<int>(kBlockCount);
 }
@@ -166,6 +173,7 @@ const std::vector<OptionRule>& Rules() {
       {"--garble", true, [](V v, O& o) { return SetGarble(v, o.faults); }},
       {"--wrong-byte", true, [](V v, O& o) { return SetBlock(v, o.faults.wrongByteBlock); }},
       {"--operator", true, [](V v, O& o) { return SetOperator(v, o.operatorPlan); }},
+      {"--unplug-after", true, [](V v, O& o) { return SetUnplug(v, o); }},
   };
   return rules;
 }
@@ -247,6 +255,9 @@ Faults (REQ is a request number counted from start, or "all"):
                           requests in a row from there (default 1)
   --garble N[:SEED]       line noise: one bit flipped in about one reply in N,
                           drawn at random from SEED (default: the port number)
+  --unplug-after N:MS     the writer is unplugged at the first request after N
+                          block writes (that request goes unanswered) and
+                          plugged in again MS ms later; the card stays on it
 Prints "ready COMn /dev/pts/N" when it serves; ends on SIGTERM or SIGINT.
 )";
 }

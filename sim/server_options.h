@@ -22,6 +22,10 @@ struct ServerOptions {
   bool trace = false;
   std::string cardFile;
   std::vector<int> silentComs;
+  // Unplugged at the first request after this many block writes, for
+  // unpluggedMs; 0: never.
+  int unplugAfterWrites = 0;
+  int unpluggedMs = 0;
   bool help = false;
 };
 

@@ -11,6 +11,8 @@ struct OptionsCase {
   std::string error;  // empty: accepted
 };
 
+const std::string kPorts = " (COM1-COM31, each once)";
+
 class ProductionOptionsTest : public testing::TestWithParam<OptionsCase> {};
 
 TEST_P(ProductionOptionsTest, RefusesWhatTheCommandDoesNotTakeNamingIt) {
@@ -28,7 +30,10 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(OptionsCase{{"batch", "--url", "a", "--count", "3", "--all", "--no-verify", "--fast"}, ""},
                     OptionsCase{{"batch", "--count", "0"}, "bad value for --count: 0"},
                     OptionsCase{{"batch", "--count", "2x"}, "bad value for --count: 2x"},
-                    OptionsCase{{"batch", "--ports", "COM3,,COM5"}, "bad value for --ports: COM3,,COM5"},
+                    OptionsCase{{"batch", "--ports", "COM3,,COM5"}, "bad value for --ports: COM3,,COM5" + kPorts},
+                    OptionsCase{{"batch", "--ports", "COM3,com3"}, "bad value for --ports: COM3,com3" + kPorts},
+                    OptionsCase{{"batch", "--ports", "COM32"}, "bad value for --ports: COM32" + kPorts},
+                    OptionsCase{{"batch", "--trace"}, ""},
                     OptionsCase{{"batch", "--ports", "COM3", "--all"}, "--all and --ports exclude each other"},
                     OptionsCase{{"batch", "--log"}, "--log needs a value"},
                     OptionsCase{{"batch", "--wait"}, "batch does not take --wait"},
@@ -36,20 +41,7 @@ INSTANTIATE_TEST_SUITE_P(
                     OptionsCase{{"verify", "--url", "a", "--wait"}, ""},
                     OptionsCase{{"verify", "--json"}, "verify does not take --json"}));
 
-TEST(ProductionOptions, BatchKeepsItsOwnValuesAndTheContentOptions) {
-  const ParseResult parsed = ParseCommandLine(
-      {"batch", "--ports", "COM3,COM15", "--json", "--log", "l", "--url", "u", "--yes", "--fast"}, Commands());
-  ASSERT_TRUE(parsed.options) << parsed.text;
-  const CliOptions& o = *parsed.options;
-  EXPECT_EQ(o.production.ports, (std::vector<std::string>{"COM3", "COM15"}));
-  EXPECT_TRUE(o.production.json && o.production.verify && !o.production.all && !o.production.count);
-  EXPECT_EQ(o.production.log, "l");
-  EXPECT_EQ(o.command, "batch");
-  EXPECT_EQ(o.content.url, "u");
-  EXPECT_TRUE(o.confirm == true && o.fast);
-}
-
-TEST(BatchExitStatus, ZeroOnlyWhenAllOkFiveForVerifyFailuresAloneOneOtherwise) {
+TEST(BatchExitStatus, LostOutputThenInterruptThenFailureThenVerifyOnly) {
   const auto tally = [](std::vector<CardResult> results, std::string problem = {}) {
     WriterTally t;
     t.port = "COM1";
@@ -60,17 +52,17 @@ TEST(BatchExitStatus, ZeroOnlyWhenAllOkFiveForVerifyFailuresAloneOneOtherwise) {
   using R = CardResult;
   const struct {
     std::vector<WriterTally> tallies;
-    bool interrupted;
+    bool interrupted, outputFailed;
     ExitCode status;
   } cases[] = {
-      {{tally({R::kOk, R::kOk}), tally({R::kOk})}, false, ExitCode::kOk},
-      {{tally({R::kOk, R::kVerifyFailed}), tally({R::kVerifyFailed})}, false, ExitCode::kVerifyMismatch},
-      {{tally({R::kVerifyFailed}), tally({R::kRemoved})}, false, ExitCode::kCardFailed},
-      {{tally({R::kOk}), tally({}, "no writer answers")}, false, ExitCode::kCardFailed},
-      {{}, false, ExitCode::kCardFailed},
-      {{tally({R::kOk})}, true, ExitCode::kInterrupted},
+      {{tally({R::kOk, R::kOk}), tally({R::kOk})}, false, false, ExitCode::kOk},
+      {{tally({R::kOk, R::kVerifyFailed}), tally({R::kVerifyFailed})}, false, false, ExitCode::kVerifyMismatch},
+      {{tally({R::kVerifyFailed}), tally({R::kRemoved})}, false, false, ExitCode::kCardFailed},
+      {{tally({R::kOk}), tally({}, "no writer answered")}, false, false, ExitCode::kCardFailed},
+      {{tally({R::kOk})}, true, false, ExitCode::kInterrupted},
+      {{tally({R::kWriteFailed})}, true, true, ExitCode::kOutputLost},
   };
-  for (const auto& c : cases) EXPECT_EQ(BatchExitStatus(c.tallies, c.interrupted), c.status);
+  for (const auto& c : cases) EXPECT_EQ(BatchExitStatus(c.tallies, c.interrupted, c.outputFailed), c.status);
 }
 
 }  // namespace
