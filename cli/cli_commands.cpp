@@ -224,19 +224,6 @@ ExitCode RunUid(const CliOptions&, CliSession& session) {
   return ExitCode::kOk;
 }
 
-// Why the image should not go to a card as it is, or nothing: a damaged
-// image or one of no kind this tool writes needs --force, an all-zero image
-// (a clear) needs --yes.
-std::optional<std::string> ImageRefusal(const CliOptions& options, const DecodedCard& decoded) {
-  if (decoded.kind == CardKind::kBlank && options.confirm != true) {
-    return "all zero: writing it clears the card; give --yes";
-  }
-  if (options.given.contains("--force")) return std::nullopt;
-  if (decoded.kind == CardKind::kUnknown) return "not a card this tool writes; --force writes it anyway";
-  if (IsDamaged(decoded)) return "damaged (" + DamageText(decoded) + "); --force writes it anyway";
-  return std::nullopt;
-}
-
 // A content card of another customer's on this writer is the operator's call.
 bool CustomerAgrees(CliSession& session, const DecodedCard& decoded) {
   const std::array<std::uint8_t, 2> writer = session.operations.customerId();
@@ -250,7 +237,7 @@ ExitCode WriteImageFile(const CliOptions& options, CliSession& session) {
   const std::optional<ContentImage> image = ReadImageOrSay(*options.image, session);
   if (!image) return ExitCode::kUsage;
   const DecodedCard decoded = DecodeCard(*image);
-  if (const std::optional<std::string> refusal = ImageRefusal(options, decoded)) {
+  if (const std::optional<std::string> refusal = ImageRefusal(decoded, options.confirm == true, options.given.contains("--force"))) {
     session.env.err << "morvik-card: " << *options.image << ": " << *refusal << "\n";
     return ExitCode::kUsage;
   }
@@ -374,8 +361,13 @@ std::span<const CommandSpec> Commands() {
        "A record that cannot be written to stdout or --log ends the run the same way\n"
        "and is given on stderr. Exit status: 0 all ok, 1 a card failed or a writer\n"
        "was not back at the end, 3 no writer at all, 5 only verify failures, 6 a\n"
-       "record not written, 130 interrupted.\n" KEYWORD_HELP,
-       Joined({content, ProductionOptionNames(), {"--trace"}}), RunBatch},
+       "record not written, 130 interrupted.\n"
+       "With --rows FILE each card takes the next row of a CSV file whose header names\n"
+       "content options without -- (url, popup, mail, ..., uid-card) and may have an\n"
+       "id column; a non-empty cell overrides the option given here. Every row is\n"
+       "checked first; a row is done once its card is written and read back ok, and\n"
+       "--resume LOG skips the rows an earlier run's log records as done.\n" KEYWORD_HELP,
+       Joined({content, ProductionOptionNames()}), RunBatch},
       {"verify", "", "compare the card on the writer with the content options",
        "Reads the card on the writer and compares it with the card the content options\n"
        "compose: prints the IDm and ok, or the first differing block (exit status 5).",

@@ -172,6 +172,10 @@ const std::vector<OptionSpec>& Options() {
        [](CliOptions& o, std::string_view) { return (o.production.json = true); }},
       {"--log", Takes::kValue, "FILE", "append JSON Lines to FILE, flushed after every card",
        [](CliOptions& o, std::string_view v) { return !(o.production.log = v).empty(); }},
+      {"--rows", Takes::kValue, "FILE", "a CSV file with a row per card (columns: content options)",
+       [](CliOptions& o, std::string_view v) { return !(o.production.rows = v).empty(); }},
+      {"--resume", Takes::kValue, "LOG", "skip the rows an earlier run's --log records as ok",
+       [](CliOptions& o, std::string_view v) { return !(o.production.resume = v).empty(); }},
       {"--wait", Takes::kOptionalValue, "[=SECONDS]",
        "wait for the writer and the card (up to SECONDS; then status 4)",
        [](CliOptions& o, std::string_view v) {
@@ -285,6 +289,7 @@ ParseResult ParseCommandOptions(const CommandSpec& command,
                                 const std::vector<std::string>& arguments) {
   CliOptions options;
   options.command = command.name;
+  options.arguments = arguments;
   bool optionsEnded = false;  // after "--" every argument is an operand
   for (std::size_t i = 1; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
@@ -331,7 +336,8 @@ std::vector<std::string_view> WriterOptionNames() {
 }
 
 std::vector<std::string_view> ProductionOptionNames() {
-  return {"--count", "--ports", "--all", "--no-verify", "--json", "--log", "--fast"};
+  return {"--rows", "--resume", "--image", "--force", "--count", "--ports", "--all",
+          "--no-verify", "--json", "--log", "--trace", "--fast"};
 }
 
 std::optional<std::array<std::uint8_t, 2>> ParseCustomerId(std::string_view text) {

@@ -35,10 +35,13 @@ struct ProductionOptions {
   bool verify = true;              // read every card back
   bool json = false;               // records as JSON Lines
   std::string log;                 // JSON Lines appended here too, when named
+  std::string rows;                // a CSV file: one row per card
+  std::string resume;              // an earlier run's log: its rows done are skipped
 };
 
 struct CliOptions {
   std::string command;
+  std::vector<std::string> arguments;  // as given, the command word first
   ContentOptions content;
   std::array<std::uint8_t, 2> customerId{};  // image only
   std::optional<std::string> uidCard;        // the start UID typed for a UID setting card

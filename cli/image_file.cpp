@@ -85,6 +85,14 @@ std::optional<ContentImage> CardFromText(std::string_view text) {
   return image;
 }
 
+std::optional<std::string> ImageRefusal(const DecodedCard& decoded, bool yes, bool force) {
+  if (decoded.kind == CardKind::kBlank && !yes) return "all zero: writing it clears the card; give --yes";
+  if (force) return std::nullopt;
+  if (decoded.kind == CardKind::kUnknown) return "not a card this tool writes; --force writes it anyway";
+  if (IsDamaged(decoded)) return "damaged (" + DamageText(decoded) + "); --force writes it anyway";
+  return std::nullopt;
+}
+
 ImageRead ReadCardImageFile(const std::string& path, std::istream& in) {
   ImageRead read;
   const std::optional<std::string> text = ReadBoundedFile(path, in, kImageFileLimit, read.error);

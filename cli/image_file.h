@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "content/card_decode.h"
 #include "content/content_settings.h"
 
 namespace morvik {
@@ -34,6 +35,11 @@ std::optional<ContentImage> CardFromText(std::string_view text);
 
 // A card image from path ("-": `in`).
 ImageRead ReadCardImageFile(const std::string& path, std::istream& in);
+
+// Why a decoded image should not go to a card as it is, or nothing: a damaged
+// image or one of no kind this tool writes needs force, an all-zero image (a
+// clear) needs yes.
+std::optional<std::string> ImageRefusal(const DecodedCard& decoded, bool yes, bool force);
 
 // The system's words for an errno value ("No such file or directory").
 std::string SystemReason(int errorNumber);

@@ -3,18 +3,26 @@
 #include <cerrno>
 #include <cstdio>
 #include <optional>
+#include <set>
 #include <system_error>
 
 #include "cli/card_image_options.h"
+#include "cli/card_rows.h"
+#include "cli/image_file.h"
 #include "cli/frame_trace.h"
 #include "cli/interrupt.h"
 #include "cli/record_printer.h"
 #include "cli/terminal_window.h"
 #include "link/system_serial.h"
 #include "production/batch_runner.h"
+#include "production/row_queue.h"
 
 namespace morvik {
 namespace {
+
+// Far more than any list of cards, or any log of runs, a day of work makes.
+constexpr std::size_t kRowsFileLimit = 16 << 20;
+constexpr std::size_t kLogFileLimit = 256 << 20;
 
 // Built again for each writer (its customer ID goes into the image) after the
 // operator has answered every question once: this time every answer is OK.
@@ -54,19 +62,25 @@ std::string PortsLooked(const ProductionOptions& options) {
   return ports;
 }
 
-ExitCode RunProductionLine(const CliOptions& options, CliEnvironment& env) {
+// Opens the log for appending; false after saying why.
+bool OpenLog(const std::string& path, std::FILE*& log, std::ostream& err) {
+  if (path.empty()) return true;
+  errno = 0;
+  log = std::fopen(path.c_str(), "a");
+  if (log == nullptr) err << "morvik-card: " << path << ": " << SystemReason(errno) << "\n";
+  return log != nullptr;
+}
+
+// What is the same in every run: the writers, the records, the interrupts.
+// `context` already says what each card gets.
+ExitCode RunProductionLine(const CliOptions& options, CliEnvironment& env, BatchContext& context) {
   const ProductionOptions& production = options.production;
   std::FILE* log = nullptr;
-  if (!production.log.empty() && (log = std::fopen(production.log.c_str(), "a")) == nullptr) {
-    env.err << "morvik-card: " << production.log << ": " << std::generic_category().message(errno) << "\n";
-    return ExitCode::kOutputLost;
-  }
+  if (!OpenLog(production.log, log, env.err)) return ExitCode::kOutputLost;
   InstallInterruptHandlers(InterruptMode::kCount);
-  CardBudget budget(production.count);
+  CardBudget budget(context.rows ? std::nullopt : production.count);
   DoneCards done;
   RecordPrinter printer(env.out, production.json, log, production.log, env.err);
-  BatchContext context;
-  context.imageFor = [&options](std::array<std::uint8_t, 2> cid) { return QuietImage(options, cid); };
   context.budget = &budget;
   context.done = &done;
   // A record that could not be written stops the run as a first interrupt does.
@@ -91,8 +105,82 @@ ExitCode RunProductionLine(const CliOptions& options, CliEnvironment& env) {
   }
   for (const WriterTally& tally : outcome.tallies) env.err << TallyText(tally) << "\n";
   env.err << TallyText(TotalOf(outcome.tallies)) << "\n";
+  if (context.rows) {
+    env.err << "morvik-card: rows: " << context.rows->done() << " done, " << context.rows->left()
+            << " left\n";
+  }
   if (printer.outputFailed()) env.err << "morvik-card: records: " << printer.LossText() << "\n";
   return BatchExitStatus(outcome.tallies, InterruptCount() > 0, printer.outputFailed() || !logClosed);
+}
+
+// The rows of --rows, each checked as the command line is and composed once;
+// nullopt after the line that says which row is wrong.
+std::optional<CardRows> ReadRows(const CliOptions& options, CliEnvironment& env) {
+  const std::string& path = options.production.rows;
+  std::string error;
+  const std::optional<std::string> bytes = ReadBoundedFile(path, env.in, kRowsFileLimit, error);
+  if (!bytes) {
+    env.err << "morvik-card: " << error << "\n";
+    return std::nullopt;
+  }
+  CardRows rows = ReadCardRows(*bytes, options.arguments);
+  if (rows.error.empty() && rows.rows.empty()) rows.error = "no rows below the header";
+  for (std::size_t i = 0; i < rows.rows.size() && rows.error.empty(); ++i) {
+    HeadlessWindow window;
+    window.SetDefaultAnswer(options.confirm == true ? kIdOk : kIdCancel);
+    if (BuildCardImage(rows.rows[i].options, {0, 0}, window)) continue;
+    const std::string said = window.messages().empty() ? "refused" : window.messages().back().text;
+    const std::string subject = OptionsSpokenOf(said, rows.rows[i].options);
+    rows.error = "line " + std::to_string(rows.rows[i].line) + ": " +
+                 (subject.empty() ? "" : subject + ": ") + said;
+  }
+  if (!rows.error.empty()) {
+    env.err << "morvik-card: " << path << ": " << rows.error << "\n";
+    return std::nullopt;
+  }
+  return rows;
+}
+
+// The rows an earlier run's log records as done, as indices into `rows`.
+std::optional<std::set<std::size_t>> RowsResumed(const CliOptions& options, const CardRows& rows,
+                                                 CliEnvironment& env) {
+  std::set<std::size_t> indices;
+  const std::string& path = options.production.resume;
+  if (path.empty()) return indices;
+  std::string error;
+  const std::optional<std::string> log = ReadBoundedFile(path, env.in, kLogFileLimit, error);
+  const ResumedRows resumed = log ? RowsDoneInLog(*log, rows.fileHash) : ResumedRows{};
+  if (!log || !resumed.error.empty()) {
+    env.err << "morvik-card: " << (log ? path + ": " + resumed.error : error) << "\n";
+    return std::nullopt;
+  }
+  for (std::size_t i = 0; i < rows.rows.size(); ++i) {
+    if (resumed.lines.contains(rows.rows[i].line)) indices.insert(i);
+  }
+  return indices;
+}
+
+ExitCode RunRows(const CliOptions& options, CliEnvironment& env) {
+  const std::optional<CardRows> rows = ReadRows(options, env);
+  if (!rows) return ExitCode::kUsage;
+  const std::optional<std::set<std::size_t>> resumed = RowsResumed(options, *rows, env);
+  if (!resumed) return ExitCode::kUsage;
+  const std::optional<int> count = options.production.count;
+  RowQueue queue(rows->rows.size(), *resumed,
+                 count ? std::optional<std::size_t>(static_cast<std::size_t>(*count)) : std::nullopt);
+  env.err << "morvik-card: " << options.production.rows << ": " << rows->rows.size() << " rows ("
+          << CsvEncodingName(rows->encoding) << "), " << resumed->size() << " done before\n";
+  BatchContext context;
+  context.rows = &queue;
+  context.rowImage = [&rows](std::size_t row, std::array<std::uint8_t, 2> cid) {
+    return QuietImage(rows->rows[row].options, cid);
+  };
+  context.describeRow = [&rows](std::size_t row, CardRecord& record) {
+    record.row = rows->rows[row].line;
+    record.id = rows->rows[row].id;
+    record.file = rows->fileHash;
+  };
+  return RunProductionLine(options, env, context);
 }
 
 std::string VerifyFailureText(const VerifyResult& result) {
@@ -103,10 +191,26 @@ std::string VerifyFailureText(const VerifyResult& result) {
 
 }  // namespace
 
-// The content is checked, and its questions answered, before any writer is touched.
+// The content (an image file, or every row of a list) is checked, and its
+// questions answered, before any writer is touched.
 ExitCode RunBatch(const CliOptions& options, CliSession& session) {
-  if (!BuildCardImage(options, {0, 0}, session.window)) return ExitCode::kUsage;
-  return RunProductionLine(options, session.env);
+  if (!options.production.rows.empty()) return RunRows(options, session.env);
+  BatchContext context;
+  if (options.image) {
+    const ImageRead read = ReadCardImageFile(*options.image, session.env.in);
+    const std::optional<std::string> refusal =
+        read.image ? ImageRefusal(DecodeCard(*read.image), options.confirm == true,
+                                   options.given.contains("--force")) : std::nullopt;
+    if (!read.image || refusal) {
+      session.env.err << "morvik-card: " << (refusal ? *options.image + ": " + *refusal : read.error) << "\n";
+      return ExitCode::kUsage;
+    }
+    context.imageFor = [image = *read.image](std::array<std::uint8_t, 2>) { return image; };
+  } else {
+    if (!BuildCardImage(options, {0, 0}, session.window)) return ExitCode::kUsage;
+    context.imageFor = [&options](std::array<std::uint8_t, 2> cid) { return QuietImage(options, cid); };
+  }
+  return RunProductionLine(options, session.env, context);
 }
 
 // On the writer the session finds (--port, --trace, --fast and --wait as for

@@ -60,19 +60,23 @@ void BatchWorker::Run() {
   if (!connected_) Note("no writer answers; looking for it");
   while (connected_ || LookForWriter()) {
     // The writer that answers may be another one, with another customer ID.
-    const std::optional<ContentImage> image = context_.imageFor(card_.customerId());
-    if (!image) {
+    const std::optional<ContentImage> image =
+        context_.rows ? std::nullopt : context_.imageFor(card_.customerId());
+    if (!context_.rows && !image) {
       tally_.problem = "content refused";
       Note(tally_.problem);
       return;
     }
-    if (WriteCards(*image)) break;
+    if (WriteCards(image)) break;
     LoseWriter();
   }
   SumUp();
 }
 
-bool BatchWorker::StopTaking() const { return context_.stopAfterCard() || context_.budget->Exhausted(); }
+bool BatchWorker::StopTaking() const {
+  return context_.stopAfterCard() || context_.budget->Exhausted() ||
+         (context_.rows && context_.rows->Finished());
+}
 
 bool BatchWorker::LookForWriter() {
   while (!StopTaking()) {
@@ -97,10 +101,17 @@ bool BatchWorker::LookForWriter() {
   return false;
 }
 
-bool BatchWorker::WriteCards(const ContentImage& image) {
+bool BatchWorker::WriteCards(const std::optional<ContentImage>& image) {
   while (const std::optional<CardIdm> idm = WaitForNewCard()) {
     if (!context_.budget->Take()) return true;
-    const CardRecord record = WriteCard(*idm, image);
+    const std::optional<CardJob> job = image ? CardJob{*image, std::nullopt} : NextRow();
+    if (!job) {  // every row left is on another writer: the card waits for one that fails
+      lastCard_.reset();
+      clock_.Sleep(context_.pollPauseMs);
+      continue;
+    }
+    CardRecord record = WriteCard(*idm, job->image);
+    Settle(job->row, record);
     tally_.Count(record.result);
     tally_.resends += record.resends;
     if (record.result == CardResult::kOk) context_.done->Add(*idm);
@@ -109,6 +120,29 @@ bool BatchWorker::WriteCards(const ContentImage& image) {
     if (card_.lastSendFailed()) return false;
   }
   return !card_.lastSendFailed();
+}
+
+std::optional<BatchWorker::CardJob> BatchWorker::NextRow() {
+  const std::optional<std::size_t> row = context_.rows->Take();
+  if (!row) return std::nullopt;
+  const std::optional<ContentImage> image = context_.rowImage(*row, card_.customerId());
+  if (!image) {
+    context_.rows->Failed(*row);
+    return std::nullopt;
+  }
+  return CardJob{*image, row};
+}
+
+// A row is done with its card written and verified; otherwise it goes back
+// for the next card.
+void BatchWorker::Settle(const std::optional<std::size_t>& row, CardRecord& record) {
+  if (!row) return;
+  context_.describeRow(*row, record);
+  if (record.result == CardResult::kOk) {
+    context_.rows->Done(*row);
+  } else {
+    context_.rows->Failed(*row);
+  }
 }
 
 std::optional<CardIdm> BatchWorker::WaitForNewCard() {

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "production/card_record.h"
+#include "production/row_queue.h"
 #include "card/card_operations.h"
 #include "window/headless_window.h"
 
@@ -52,6 +53,12 @@ class DoneCards {
 struct BatchContext {
   // The image for a writer with this customer ID; nullopt when refused.
   std::function<std::optional<ContentImage>(std::array<std::uint8_t, 2>)> imageFor;
+  // A run from a list instead: each new card takes the next row of the queue,
+  // whose image rowImage composes for the writer's customer ID and whose
+  // line, id and file describeRow puts into the card's record.
+  RowQueue* rows = nullptr;
+  std::function<std::optional<ContentImage>(std::size_t row, std::array<std::uint8_t, 2>)> rowImage;
+  std::function<void(std::size_t row, CardRecord&)> describeRow;
   CardBudget* budget = nullptr;
   DoneCards* done = nullptr;
   std::function<bool()> stopAfterCard;  // first interrupt: finish the card, then stop
@@ -86,8 +93,16 @@ class BatchWorker {
   // Opens and hand-shakes the port every second until the writer answers;
   // false when the run ends first.
   bool LookForWriter();
-  // Writes every new card until the run ends (true) or the writer is lost.
-  bool WriteCards(const ContentImage& image);
+  struct CardJob {
+    ContentImage image{};
+    std::optional<std::size_t> row;  // the list's row the card is written from
+  };
+  // Writes every new card until the run ends (true) or the writer is lost:
+  // the run's image, or without one the next row's.
+  bool WriteCards(const std::optional<ContentImage>& image);
+  // The next row's image; nullopt while no row is free.
+  std::optional<CardJob> NextRow();
+  void Settle(const std::optional<std::size_t>& row, CardRecord& record);
   // The next card to write: one put on since the last poll, not done before.
   std::optional<CardIdm> WaitForNewCard();
   CardRecord WriteCard(const CardIdm& idm, const ContentImage& image);

@@ -53,8 +53,10 @@ std::string Resends(int count) { return std::to_string(count) + (count == 1 ? " 
 }  // namespace
 
 std::string RecordText(const CardRecord& r) {
-  const std::string text =
-      r.time + " " + r.port + " " + r.idm + " " + ResultText(r) + " " + Seconds(r.seconds) + "s";
+  const std::string row =
+      r.row == 0 ? "" : " row " + std::to_string(r.row) + (r.id.empty() ? "" : " (" + r.id + ")");
+  const std::string text = r.time + " " + r.port + " " + r.idm + row + " " + ResultText(r) + " " +
+                           Seconds(r.seconds) + "s";
   return r.resends > 0 ? text + " (" + Resends(r.resends) + ")" : text;
 }
 
@@ -62,7 +64,12 @@ std::string RecordJson(const CardRecord& r) {
   std::string json = "{\"time\":" + JsonString(r.time) + ",\"port\":" + JsonString(r.port) +
                      ",\"idm\":" + JsonString(r.idm) + ",\"result\":\"" + ResultKey(r.result) + "\"";
   if (r.result != CardResult::kOk) json += ",\"block\":" + std::to_string(r.block);
-  return json + ",\"resends\":" + std::to_string(r.resends) + ",\"seconds\":" + Seconds(r.seconds) + "}";
+  json += ",\"resends\":" + std::to_string(r.resends) + ",\"seconds\":" + Seconds(r.seconds);
+  if (r.row != 0) {
+    json += ",\"row\":" + std::to_string(r.row) + (r.id.empty() ? "" : ",\"id\":" + JsonString(r.id)) +
+            ",\"file\":" + JsonString(r.file);
+  }
+  return json + "}";
 }
 
 void WriterTally::Count(CardResult result) {

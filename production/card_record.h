@@ -2,9 +2,9 @@
 // the exit status they add up to. Pure formatting, no I/O.
 #pragma once
 
+#include <cstddef>
 #include <span>
 #include <string>
-
 
 namespace morvik {
 
@@ -18,11 +18,18 @@ struct CardRecord {
   int block = 0;  // where it failed or stopped; not shown for ok
   double seconds = 0;
   int resends = 0;  // block requests sent again after a bad reply
+  // The row of a list the card was written from: its line in the file (0:
+  // no list), its id cell and the file's hash.
+  std::size_t row = 0;
+  std::string id{};
+  std::string file{};
 };
 
-// "2026-12-07T01:23:45Z COM3 0123456789ABCDEF write failed at block 9 13.2s (2 resends)"
+// "2026-12-07T01:23:45Z COM3 0123456789ABCDEF write failed at block 9 13.2s (2 resends)",
+// with " row 7 (A-001)" after the IDm for a card of a list
 std::string RecordText(const CardRecord& record);
-// {"time":"...","port":"COM3","idm":"...","result":"write-failed","block":9,"resends":2,"seconds":13.2}
+// {"time":"...","port":"COM3","idm":"...","result":"write-failed","block":9,"resends":2,"seconds":13.2},
+// with ,"row":7,"id":"A-001","file":"..." before the brace for a card of a list
 std::string RecordJson(const CardRecord& record);
 
 struct WriterTally {

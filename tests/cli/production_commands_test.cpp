@@ -37,7 +37,7 @@ INSTANTIATE_TEST_SUITE_P(
                     OptionsCase{{"batch", "--ports", "COM3", "--all"}, "--all and --ports exclude each other"},
                     OptionsCase{{"batch", "--log"}, "--log needs a value"},
                     OptionsCase{{"batch", "--wait"}, "batch does not take --wait"},
-                    OptionsCase{{"batch", "--raw"}, "batch does not take --raw"},
+                    OptionsCase{{"batch", "--format"}, "batch does not take --format"},
                     OptionsCase{{"verify", "--url", "a", "--wait"}, ""},
                     OptionsCase{{"verify", "--json"}, "verify does not take --json"}));
 
