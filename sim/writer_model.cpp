@@ -86,6 +86,7 @@ void WriterModel::AdvanceTo(std::int64_t nowMs) {
   nowMs_ = std::max(nowMs_, nowMs);
   if (!operatorActive()) return;
   if (slot_.present && cardTouched_ && nowMs_ - lastBlockRequestMs_ >= plan_.holdMs) {
+    cardsTakenOff_.push_back(slot_);
     RemoveCard();
     cardTouched_ = false;
     removedAtMs_ = nowMs_;

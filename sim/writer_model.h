@@ -153,6 +153,8 @@ class WriterModel {
   bool operatorActive() const { return plan_.cards > 0; }
   // Cards the operator has put on so far (the current card's number).
   int cardsPlaced() const { return cardsPlaced_; }
+  // The cards the operator has taken off, as they were then.
+  const std::vector<CardSlot>& cardsTakenOff() const { return cardsTakenOff_; }
 
   // Takes bytes from the line; returns what the writer sends back.
   std::vector<std::uint8_t> Receive(std::span<const std::uint8_t> bytes);
@@ -202,6 +204,7 @@ class WriterModel {
   OperatorPlan plan_;
   std::int64_t nowMs_ = 0;
   int cardsPlaced_ = 0;
+  std::vector<CardSlot> cardsTakenOff_;
   bool cardTouched_ = false;  // block requests have named the card on the writer
   std::int64_t lastBlockRequestMs_ = 0;
   std::int64_t removedAtMs_ = 0;
