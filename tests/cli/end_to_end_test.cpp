@@ -105,3 +105,52 @@ TEST(BatchCommand, TwoWritersOneUnpluggedAndPluggedInAgain) {
 
 }  // namespace
 }  // namespace morvik
+namespace morvik {
+namespace {
+
+// A run from a list on two simulated writers with an operator at each: six
+// rows of the three card kinds, each card holding exactly what `image` makes
+// of its row's options.
+TEST(BatchCommand, RowsOfEveryCardKindEachOnACardOfItsOwn) {
+  Simulator first({"--com", "3", "--operator", "3:300:500", "--card-file", "rows3"});
+  Simulator second({"--port-dir", first.portDir(), "--com", "5", "--idm", "1111111111111111",
+                    "--operator", "3:300:500", "--card-file", "rows5"});
+  ASSERT_TRUE(first.ready() && second.ready());
+  setenv("MORVIK_PORT_DIR", first.portDir().c_str(), 1);
+  const std::string rows = first.portDir() + "/rows.csv";
+  std::ofstream(rows) << "id,url,init,service-cid,uid-card\n"
+                         "c1,http://example.com/1,,,\nc2,http://example.com/2,1,,\n"
+                         "i1,http://example.com/3,,1A2B,\ni2,http://example.com/4,,BEEF,\n"
+                         "u1,,,,0010\nu2,,,,0020\n";
+  const std::vector<std::vector<std::string>> imageOptions = {
+      {"--url", "http://example.com/1", "--cid", "1234"},
+      {"--url", "http://example.com/2", "--init", "--cid", "1234"},
+      {"--url", "http://example.com/3", "--service-cid", "1A2B"},
+      {"--url", "http://example.com/4", "--service-cid", "BEEF"},
+      {"--uid-card", "0010"},
+      {"--uid-card", "0020"}};
+  const auto batch =
+      RunCommand({kCard, "batch", "--rows", rows, "--ports", "COM3,COM5", "--json", "--fast"});
+  EXPECT_EQ(batch.status, 0) << batch.err;
+  EXPECT_NE(batch.err.find("rows: 6 done, 0 left"), std::string::npos) << batch.err;
+  first.Stop();
+  second.Stop();
+  // Operator card n carries the first IDm with n - 1 added to its last byte.
+  const std::pair<std::string, std::string> cards[] = {
+      {"rows3.1", "0123456789ABCDEF"}, {"rows3.2", "0123456789ABCDF0"}, {"rows3.3", "0123456789ABCDF1"},
+      {"rows5.1", "1111111111111111"}, {"rows5.2", "1111111111111112"}, {"rows5.3", "1111111111111113"}};
+  for (const auto& [file, idm] : cards) {
+    const std::size_t at = batch.out.find("\"idm\":\"" + idm + "\",\"result\":\"ok\"");
+    ASSERT_NE(at, std::string::npos) << idm << "\n" << batch.out;
+    const int row = std::stoi(batch.out.substr(batch.out.find("\"row\":", at) + 6));
+    std::vector<std::string> image = {kCard, "image", "--format", "raw", "--out", file + ".expected"};
+    image.insert(image.end(), imageOptions[row - 2].begin(), imageOptions[row - 2].end());
+    ASSERT_EQ(RunCommand(image).status, 0);
+    EXPECT_EQ(FileBytes(file), FileBytes(file + ".expected")) << file << " row " << row;
+    std::filesystem::remove(file);
+    std::filesystem::remove(file + ".expected");
+  }
+}
+
+}  // namespace
+}  // namespace morvik
