@@ -193,28 +193,36 @@ bool CardOperations::ReadDumpRequest(std::span<std::uint8_t> reply, std::uint8_t
   return false;
 }
 
-bool CardOperations::ReadCard(ContentImage& card, CardIdm& idm) {
-  if (!DetectCard(idm)) return false;
-  window().BeginWaitCursor();
+bool CardOperations::ReadAllBlocks(ContentImage& card, const CardIdm& idm) {
   std::array<std::uint8_t, kCardCommandReplySize> reply{};
   for (int first = 0; first < kCardBlocks; first += kDumpBlocksPerRequest) {
     if (!ReadDumpRequest(reply, static_cast<std::uint8_t>(first), idm)) {
       window().MessageBox(kRetryLimitText, kErrorCaption, kMbError);
-      window().EndWaitCursor();
       return false;
     }
     std::copy_n(reply.begin() + kDumpDataOffset, kDumpBytesPerRequest,
                 card.begin() + static_cast<std::ptrdiff_t>(first) * kBlockSize);
     window().ReportProgress(first + kDumpBlocksPerRequest, kCardBlocks);
   }
-  window().EndWaitCursor();
   return true;
 }
 
+bool CardOperations::ReadCard(ContentImage& card, CardIdm& idm) {
+  if (!DetectCard(idm)) return false;
+  window().BeginWaitCursor();
+  const bool read = ReadAllBlocks(card, idm);
+  window().EndWaitCursor();
+  return read;
+}
+
+// The listing is in the report field before the wait cursor ends.
 void CardOperations::OnDumpCard() {
   ContentImage dump{};
   CardIdm idm{};
-  if (ReadCard(dump, idm)) window().SetControlText(kIdcReport, CardListing(dump));
+  if (!DetectCard(idm)) return;
+  window().BeginWaitCursor();
+  if (ReadAllBlocks(dump, idm)) window().SetControlText(kIdcReport, CardListing(dump));
+  window().EndWaitCursor();
 }
 
 void CardOperations::OnModeChanged() { ::morvik::OnModeChanged(window()); }

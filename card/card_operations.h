@@ -100,6 +100,8 @@ class CardOperations : public WriterLink {
   // The number typed for a service card; nullopt (after a message) when refused.
   std::optional<std::int32_t> ReadTypedNumber();
   bool ReadDumpRequest(std::span<std::uint8_t> reply, std::uint8_t firstBlock, const CardIdm& idm);
+  // The 64 blocks of the detected card; false after "Retry Limit Exceed".
+  bool ReadAllBlocks(ContentImage& card, const CardIdm& idm);
 
   ContentSettings contentSettings_;
   std::int32_t serviceCid_ = 0;

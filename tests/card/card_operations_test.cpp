@@ -30,6 +30,16 @@ sim::CardImage Filled(std::uint8_t value) {
   return card;
 }
 
+// Notes how deep the wait cursor is when a text reaches the report field.
+class ReportWatchingWindow : public HeadlessWindow {
+ public:
+  void SetControlText(int controlId, std::string_view text) override {
+    if (controlId == kIdcReport) cursorDepthAtReport = waitCursorDepth();
+    HeadlessWindow::SetControlText(controlId, text);
+  }
+  int cursorDepthAtReport = -1;
+};
+
 class CardTest : public testing::Test {
  protected:
   CardTest() : platform(clock), dialog(platform, window, clock) {
@@ -65,7 +75,7 @@ class CardTest : public testing::Test {
   sim::VirtualClock clock;
   sim::LoopbackPlatform platform;
   sim::WriterModel writer;
-  HeadlessWindow window;
+  ReportWatchingWindow window;
   CardOperations dialog;
 };
 
@@ -250,6 +260,7 @@ TEST_F(CardTest, DumpListsTheWholeCard) {
   ASSERT_EQ(listing.size(), 832u);
   EXPECT_EQ(listing.substr(3 * 52, 52),
             "303132333435363738393A3B3C3D3E3F  0123456789:;<=>?\r\n");
+  EXPECT_EQ(window.cursorDepthAtReport, 1) << "the listing is shown before the wait cursor ends";
   EXPECT_EQ(window.waitCursorDepth(), 0);
 }
 
@@ -260,6 +271,32 @@ TEST_F(CardTest, DumpCancelledAtDetectionReadsNothing) {
   EXPECT_EQ(Count(RequestKind::kBlockRead), 0);
   EXPECT_EQ(window.text(kIdcReport), "earlier text");
 }
+
+// Two wrong things in the window: the operator is told of the entries first,
+// then of the lists in the order 1011, 1017, 1014, 1018, 1019, 1024.
+struct TwoWrongs {
+  int typedFirst;
+  int typedSecond;
+  const char* toldOf;
+};
+
+class WriteWithTwoWrongs : public CardTest, public testing::WithParamInterface<TwoWrongs> {};
+
+TEST_P(WriteWithTwoWrongs, TellsOfTheEntriesFirstThenOfTheListsInWindowOrder) {
+  for (const int id : {GetParam().typedFirst, GetParam().typedSecond}) {
+    window.SelectListItem(id, -1);
+    window.SetControlText(id, "😀");
+  }
+  dialog.OnWriteCard();
+  ASSERT_EQ(window.messages().size(), 1u);
+  EXPECT_TRUE(window.messages()[0].text.starts_with(GetParam().toldOf)) << window.messages()[0].text;
+  EXPECT_EQ(Count(RequestKind::kBlockWrite), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CaptureOrder, WriteWithTwoWrongs,
+    testing::Values(TwoWrongs{kIdcVolumeList, kIdcUrl, "「ＵＲＬ情報」"},
+                    TwoWrongs{kIdcAutoOffTimeList, kIdcReleaseTimeList, "「省電力一時解除時間」"}));
 
 }  // namespace
 }  // namespace morvik
