@@ -140,10 +140,7 @@ TEST(DialogResource, WindowListAndReportStylesAsDescribed) {
   EXPECT_EQ(main.style, frame | kWsVisible);
   EXPECT_EQ(DialogWindowStyles(AboutBoxTemplate(), true).style | kDsSetFont, frame);
   const auto style = [&](int id) {
-    for (const ParsedItem& item : main.items) {
-      if (item.id == static_cast<std::uint32_t>(id)) return item.style;
-    }
-    return 0u;
+    return main.items[static_cast<std::size_t>(window.Find(id) - window.items.data())].style;
   };
   for (const int list : {1011, 1014, 1017, 1018, 1019, 1024}) {
     const std::uint32_t shown = list == 1017 ? kWsDisabled : kWsVisible;

@@ -272,31 +272,5 @@ TEST_F(CardTest, DumpCancelledAtDetectionReadsNothing) {
   EXPECT_EQ(window.text(kIdcReport), "earlier text");
 }
 
-// Two wrong things in the window: the operator is told of the entries first,
-// then of the lists in the order 1011, 1017, 1014, 1018, 1019, 1024.
-struct TwoWrongs {
-  int typedFirst;
-  int typedSecond;
-  const char* toldOf;
-};
-
-class WriteWithTwoWrongs : public CardTest, public testing::WithParamInterface<TwoWrongs> {};
-
-TEST_P(WriteWithTwoWrongs, TellsOfTheEntriesFirstThenOfTheListsInWindowOrder) {
-  for (const int id : {GetParam().typedFirst, GetParam().typedSecond}) {
-    window.SelectListItem(id, -1);
-    window.SetControlText(id, "😀");
-  }
-  dialog.OnWriteCard();
-  ASSERT_EQ(window.messages().size(), 1u);
-  EXPECT_TRUE(window.messages()[0].text.starts_with(GetParam().toldOf)) << window.messages()[0].text;
-  EXPECT_EQ(Count(RequestKind::kBlockWrite), 0);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    CaptureOrder, WriteWithTwoWrongs,
-    testing::Values(TwoWrongs{kIdcVolumeList, kIdcUrl, "「ＵＲＬ情報」"},
-                    TwoWrongs{kIdcAutoOffTimeList, kIdcReleaseTimeList, "「省電力一時解除時間」"}));
-
 }  // namespace
 }  // namespace morvik

@@ -12,50 +12,38 @@
 #undef CreateWindow  // the host's method, not Windows' macro
 
 #include <cstdio>
-#include <string>
 
 namespace {
 
-class NoHandlers final : public morvik::MessageSink {
+struct NoHandlers final : morvik::MessageSink {
   std::intptr_t Dispatch(const morvik::Message&) override { return 0; }
 };
 
-HWND ThisThreadsWindow(HWND after) {
-  struct Search { HWND after; bool passed; HWND found; } search{after, after == nullptr, nullptr};
-  EnumThreadWindows(GetCurrentThreadId(), [](HWND window, LPARAM data) -> BOOL {
-    auto& s = *reinterpret_cast<Search*>(data);
-    if (!s.passed) {
-      s.passed = window == s.after;
-      return TRUE;
-    }
-    s.found = window;
-    return FALSE;
-  }, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
+struct Totals {
+  int shown = 0;
+  int clipped = 0;
+};
 
-// What each kind draws beside its text: a push button's frame, a check box's
-// box and gap, a group box's indent on both sides. 0: no text to measure.
+// The client width less what the kind draws beside its text: a push button's
+// frame, a check box's box and gap, a group box's indent. 0: no such text.
 int Room(HWND control, int dpi) {
   wchar_t name[16] = {};
   GetClassNameW(control, name, 16);
   const LONG style = GetWindowLongW(control, GWL_STYLE);
+  int beside = -1;
+  if (lstrcmpiW(name, L"Static") == 0 && (style & SS_TYPEMASK) <= SS_RIGHT) beside = 0;
+  if (lstrcmpiW(name, L"Button") == 0) {
+    const LONG kind = style & BS_TYPEMASK;
+    beside = kind <= BS_DEFPUSHBUTTON ? 6 : kind == BS_AUTOCHECKBOX ? 19 : -1;
+    if (kind == BS_GROUPBOX) beside = 16;
+  }
   RECT client{};
   GetClientRect(control, &client);
-  const auto px = [dpi](int pixels) { return MulDiv(pixels, dpi, 96); };
-  if (lstrcmpiW(name, L"Static") == 0) return (style & SS_TYPEMASK) <= SS_RIGHT ? client.right : 0;
-  if (lstrcmpiW(name, L"Button") != 0) return 0;
-  switch (style & BS_TYPEMASK) {
-    case BS_PUSHBUTTON: case BS_DEFPUSHBUTTON: return client.right - px(6);
-    case BS_AUTOCHECKBOX: return client.right - px(19);
-    case BS_GROUPBOX: return client.right - px(16);
-    default: return 0;
-  }
+  return beside < 0 ? 0 : client.right - MulDiv(beside, dpi, 96);
 }
 
-// Prints each shown text of the window's controls; the number clipped.
-int ClippedTexts(HWND window, int& shown) {
-  int clipped = 0;
+BOOL CALLBACK MeasureTexts(HWND window, LPARAM data) {
+  auto& totals = *reinterpret_cast<Totals*>(data);
   HDC dc = GetDC(window);
   const int dpi = GetDeviceCaps(dc, LOGPIXELSX);
   for (HWND control = GetWindow(window, GW_CHILD); control;
@@ -71,11 +59,11 @@ int ClippedTexts(HWND window, int& shown) {
     char utf8[768] = {};
     WideCharToMultiByte(CP_UTF8, 0, text, length, utf8, sizeof utf8 - 1, nullptr, nullptr);
     std::printf("%s %ld/%d px %s\n", fits ? "fits   " : "CLIPPED", extent.cx + 2, room, utf8);
-    ++shown;
-    clipped += fits ? 0 : 1;
+    ++totals.shown;
+    totals.clipped += fits ? 0 : 1;
   }
   ReleaseDC(window, dc);
-  return clipped;
+  return TRUE;
 }
 
 }  // namespace
@@ -88,11 +76,8 @@ int main() {
   main.CreateWindow(morvik::MainWindowTemplate(), sink);
   const std::unique_ptr<morvik::DialogHost> about = main.CreateModalChild();
   about->CreateWindow(morvik::AboutBoxTemplate(), sink);
-  int shown = 0;
-  int clipped = 0;
-  for (HWND window = ThisThreadsWindow(nullptr); window; window = ThisThreadsWindow(window)) {
-    clipped += ClippedTexts(window, shown);
-  }
-  std::printf("%d of %d shown texts clipped\n", clipped, shown);
-  return clipped == 0 && shown > 0 ? 0 : 1;
+  Totals totals;
+  EnumThreadWindows(GetCurrentThreadId(), MeasureTexts, reinterpret_cast<LPARAM>(&totals));
+  std::printf("%d of %d shown texts clipped\n", totals.clipped, totals.shown);
+  return totals.clipped == 0 && totals.shown > 0 ? 0 : 1;
 }
