@@ -108,15 +108,8 @@ int CardOperations::WriteCardImage(std::span<const std::uint8_t, kContentImageSi
 VerifyResult CardOperations::VerifyCardImage(std::span<const std::uint8_t, kContentImageSize> image,
                                              const CardIdm& idm) {
   ContentImage card{};
-  std::array<std::uint8_t, kCardCommandReplySize> reply{};
-  for (int first = 0; first < kCardBlocks; first += kDumpBlocksPerRequest) {
-    if (StopRequested()) return {VerifyResult::Status::kStopped, first};
-    if (!ReadDumpRequest(reply, static_cast<std::uint8_t>(first), idm)) {
-      return {VerifyResult::Status::kReadFailed, first};
-    }
-    std::copy_n(reply.begin() + kDumpDataOffset, kDumpBytesPerRequest,
-                card.begin() + static_cast<std::ptrdiff_t>(first) * kBlockSize);
-  }
+  const VerifyResult read = ReadBlocksInto(card, idm, false);
+  if (read.status != VerifyResult::Status::kMatch) return read;
   const std::optional<int> differing = FirstDifferingBlock(image, card);
   if (differing) return {VerifyResult::Status::kMismatch, *differing};
   return {};
@@ -212,28 +205,44 @@ bool CardOperations::ReadDumpRequest(std::span<std::uint8_t> reply, std::uint8_t
   });
 }
 
-bool CardOperations::ReadCard(ContentImage& card, CardIdm& idm) {
-  if (!DetectCard(idm)) return false;
-  window().BeginWaitCursor();
+VerifyResult CardOperations::ReadBlocksInto(ContentImage& card, const CardIdm& idm, bool showProgress) {
   std::array<std::uint8_t, kCardCommandReplySize> reply{};
   for (int first = 0; first < kCardBlocks; first += kDumpBlocksPerRequest) {
+    if (StopRequested()) return {VerifyResult::Status::kStopped, first};
     if (!ReadDumpRequest(reply, static_cast<std::uint8_t>(first), idm)) {
-      window().MessageBox(kRetryLimitText, kErrorCaption, kMbError);
-      window().EndWaitCursor();
-      return false;
+      return {VerifyResult::Status::kReadFailed, first};
     }
     std::copy_n(reply.begin() + kDumpDataOffset, kDumpBytesPerRequest,
                 card.begin() + static_cast<std::ptrdiff_t>(first) * kBlockSize);
-    window().ReportProgress(first + kDumpBlocksPerRequest, kCardBlocks);
+    if (showProgress) window().ReportProgress(first + kDumpBlocksPerRequest, kCardBlocks);
   }
-  window().EndWaitCursor();
-  return true;
+  return {};
 }
 
+bool CardOperations::ReadAllBlocks(ContentImage& card, const CardIdm& idm) {
+  const VerifyResult read = ReadBlocksInto(card, idm, true);
+  if (read.status == VerifyResult::Status::kReadFailed) {
+    window().MessageBox(kRetryLimitText, kErrorCaption, kMbError);
+  }
+  return read.status == VerifyResult::Status::kMatch;
+}
+
+bool CardOperations::ReadCard(ContentImage& card, CardIdm& idm) {
+  if (!DetectCard(idm)) return false;
+  window().BeginWaitCursor();
+  const bool read = ReadAllBlocks(card, idm);
+  window().EndWaitCursor();
+  return read;
+}
+
+// The listing is in the report field before the wait cursor ends.
 void CardOperations::OnDumpCard() {
   ContentImage dump{};
   CardIdm idm{};
-  if (ReadCard(dump, idm)) window().SetControlText(kIdcReport, CardListing(dump));
+  if (!DetectCard(idm)) return;
+  window().BeginWaitCursor();
+  if (ReadAllBlocks(dump, idm)) window().SetControlText(kIdcReport, CardListing(dump));
+  window().EndWaitCursor();
 }
 
 void CardOperations::OnModeChanged() { ::morvik::OnModeChanged(window()); }

@@ -138,6 +138,11 @@ class CardOperations : public WriterLink {
   template <class Attempt>
   bool WithResends(int block, const CardIdm& idm, int windowAttempts, Attempt attempt);
   bool WorthResending(const CardIdm& idm);
+  // The 64 blocks of the detected card; false after "Retry Limit Exceed".
+  bool ReadAllBlocks(ContentImage& card, const CardIdm& idm);
+  // The one loop that reads a card back, four blocks a request: kMatch when
+  // every block was read, else where the read failed or a stop came first.
+  VerifyResult ReadBlocksInto(ContentImage& card, const CardIdm& idm, bool showProgress);
 
   ContentSettings contentSettings_;
   std::int32_t serviceCid_ = 0;

@@ -65,9 +65,10 @@ std::optional<std::uint8_t> ListIndex(WindowServices& window, const SettingsList
   return std::nullopt;
 }
 
-// Reads every entry into `settings`; false, after a message, at the first
-// text the card would carry with a character it cannot hold.
-bool ReadEntries(WindowServices& window, ContentSettings& settings) {
+// The six entries in the order of kEntryFields; nullopt, after a message, at
+// the first text the card would carry with a character it cannot hold.
+std::optional<std::array<std::string, kEntryFields.size()>> ReadEntries(
+    WindowServices& window, const ContentSettings& settings) {
   std::array<std::string, kEntryFields.size()> texts;
   for (std::size_t i = 0; i < kEntryFields.size(); ++i) {
     const EntryField& field = kEntryFields[i];
@@ -75,23 +76,43 @@ bool ReadEntries(WindowServices& window, ContentSettings& settings) {
     const bool onCard = !field.mail || settings.mailEnabled != 0;
     if (!entry.encodable && onCard) {
       window.MessageBox(UnencodableMessage(field.label, entry), kErrorCaption, kMbError);
-      return false;
+      return std::nullopt;
     }
     texts[i] = std::move(entry.bytes);
   }
-  for (std::size_t i = 0; i < kEntryFields.size(); ++i) {
-    settings.*kEntryFields[i].field = std::move(texts[i]);
-  }
-  return true;
+  return texts;
 }
 
-// The six list positions in the order of kSettingsLists; false, after a
-// message, at the first list whose field holds none of its items.
-bool ReadLists(WindowServices& window, std::array<std::uint8_t, 6>& positions) {
-  for (std::size_t i = 0; i < kSettingsLists.size(); ++i) {
-    const std::optional<std::uint8_t> position = ListIndex(window, kSettingsLists[i]);
+// The lists in the order the capture reads them, each with its field.
+struct ListField {
+  int controlId;
+  std::uint8_t ContentSettings::*field;
+};
+
+constexpr std::array<ListField, 6> kCapturedLists{{
+    {kIdcVolumeList, &ContentSettings::volume},
+    {kIdcSoundTypeList, &ContentSettings::soundType},
+    {kIdcLedPatternList, &ContentSettings::ledPattern},
+    {kIdcModeList, &ContentSettings::powerMode},
+    {kIdcReleaseTimeList, &ContentSettings::releaseTime},
+    {kIdcAutoOffTimeList, &ContentSettings::autoOffTime},
+}};
+
+const SettingsList& ListOf(int controlId) {
+  for (const SettingsList& list : kSettingsLists) {
+    if (list.controlId == controlId) return list;
+  }
+  return kSettingsLists.front();
+}
+
+// The list positions in the order of kCapturedLists; false, after a message,
+// at the first list whose field holds none of its items.
+bool ReadLists(WindowServices& window, std::array<std::uint8_t, kCapturedLists.size()>& positions) {
+  for (std::size_t i = 0; i < kCapturedLists.size(); ++i) {
+    const SettingsList& list = ListOf(kCapturedLists[i].controlId);
+    const std::optional<std::uint8_t> position = ListIndex(window, list);
     if (!position) {
-      window.MessageBox(NotAnItemMessage(kSettingsLists[i].label), kErrorCaption, kMbError);
+      window.MessageBox(NotAnItemMessage(list.label), kErrorCaption, kMbError);
       return false;
     }
     positions[i] = *position;
@@ -119,19 +140,20 @@ void OnModeChanged(WindowServices& window) {
 
 // A character the card cannot hold would reach it as "?", and a typed list
 // value as an undefined setting: both stop the write before anything is
-// captured, with a message that names the entry or list.
+// captured, with a message that names the entry or list. The texts are read
+// first, then the lists, so the first message is about the first of them.
 bool CaptureContentSettings(WindowServices& window, ContentSettings& settings,
                             std::int32_t serviceCid) {
-  std::array<std::uint8_t, 6> positions{};
+  auto texts = ReadEntries(window, settings);
+  if (!texts) return false;
+  std::array<std::uint8_t, kCapturedLists.size()> positions{};
   if (!ReadLists(window, positions)) return false;
-  if (!ReadEntries(window, settings)) return false;
-  // In the order of kSettingsLists.
-  settings.volume = positions[0];
-  settings.soundType = positions[1];
-  settings.ledPattern = positions[2];
-  settings.powerMode = positions[3];
-  settings.autoOffTime = positions[4];
-  settings.releaseTime = positions[5];
+  for (std::size_t i = 0; i < kEntryFields.size(); ++i) {
+    settings.*kEntryFields[i].field = std::move((*texts)[i]);
+  }
+  for (std::size_t i = 0; i < kCapturedLists.size(); ++i) {
+    settings.*kCapturedLists[i].field = positions[i];
+  }
   settings.initCard = window.GetCheck(kIdcInitCardCheck) != 0 ? 1 : 0;
   if (serviceCid != 0) settings.initCard = 1;
   return true;

@@ -1,9 +1,10 @@
 # Shared by scripts/test-windows, scripts/screenshot-windows and
 # scripts/package-windows (sourced, not run): packages, the MinGW-w64 build,
-# a Wine prefix that shows Japanese, an X display and the writer simulator.
+# the packing of the programs and their installer, a Wine prefix that shows
+# Japanese, an X display and the writer simulator.
 
 windows_packages=(g++-mingw-w64-x86-64-posix wine64 wine googletest
-                  xvfb xauth xdotool imagemagick fonts-vlgothic zip)
+                  xvfb xauth xdotool imagemagick fonts-vlgothic zip wixl msitools)
 
 # install_windows_packages [package...]: those given, or all of the above.
 install_windows_packages() {
@@ -40,6 +41,55 @@ build_windows() {
   ninja -C "$dir" -j"$windows_jobs" "${targets[@]}"
 }
 
+# stage_windows_programs TREE STAGE: both programs of a build tree, stripped,
+# into STAGE; refuses a program that needs a DLL not part of Windows itself.
+stage_windows_programs() {
+  local tree=$1 stage=$2 exe dlls
+  local windows_dlls='^(KERNEL32|USER32|GDI32|COMCTL32|SHELL32|ADVAPI32|msvcrt)\.dll$'
+  mkdir -p "$stage"
+  for exe in morvik-card-writer.exe morvik-card.exe; do
+    x86_64-w64-mingw32-strip -o "$stage/$exe" "$tree/bin/$exe"
+    dlls=$(x86_64-w64-mingw32-objdump -p "$stage/$exe" | sed -n 's/^\s*DLL Name: //p')
+    if echo "$dlls" | grep -Ev "$windows_dlls"; then
+      echo "$exe needs a DLL that is not part of Windows (above)" >&2
+      exit 1
+    fi
+    echo "$exe imports: $(echo $dlls)" >&2
+  done
+}
+
+product_version=$(sed -n 's/^project(.* VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
+
+# name_guid TEXT: a GUID made from TEXT (MD5, name-based): the same text
+# gives the same GUID on every machine.
+name_guid() {
+  local hash
+  hash=$(printf '%s' "$1" | md5sum | cut -c1-32)
+  hash=${hash^^}
+  printf '%s-%s-3%s-%X%s-%s\n' "${hash:0:8}" "${hash:8:4}" "${hash:13:3}" \
+    $(( (16#${hash:16:1} & 3) | 8 )) "${hash:17:3}" "${hash:20:12}"
+}
+
+# build_msi STAGE MSI: the installer of the programs in STAGE, from
+# packaging/windows/morvik-card-writer.wxs. Each version has a product code
+# of its own, made from the version, so that a later one replaces it and the
+# same one rebuilt is the same product. wixl leaves the File table's version
+# and language empty and hashes the files as if unversioned: the table is
+# completed to agree with the programs' version resources, which Windows
+# Installer compares when it replaces a file.
+build_msi() {
+  local stage=$1 msi=$2
+  cp "$root/app/win32/app_icon.ico" "$stage/"
+  (cd "$stage" && wixl -a x64 -D Version="$product_version" \
+     -D ProductCode="$(name_guid "MOBILE Morvik IC Card Writer $product_version")" \
+     -D Stage=. -D Icon=app_icon.ico -o "$msi" "$root/packaging/windows/morvik-card-writer.wxs")
+  rm -f "$stage/app_icon.ico"
+  msibuild "$msi" -q "UPDATE File SET Version='$product_version.0.0', Language='1041'" \
+    -q "DROP TABLE MsiFileHash"
+  # The package's language, as the product's (wixl writes 1033).
+  msibuild "$msi" -s "MOBILE Morvik IC Card Writer $product_version" Morvik "x64;1041"
+}
+
 # The Linux simulator, only its target: in the package's tree when scripts/test
 # has made it, else in the ordinary release tree.
 build_simulator() {
@@ -71,8 +121,10 @@ cleanup_windows() {
 # files: Wine's background services would otherwise hold the runner's pipes.
 # One wineserver stays up for the whole run (a new one rewrites com1).
 # "MS UI Gothic", the window's font, is not part of Wine: VL PGothic stands in.
+# Wine's menu builder stays off: it would turn a Start menu entry into a
+# desktop entry in the home folder of the Linux user.
 start_wine() {
-  export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
   mkdir -p "$WINEPREFIX"
   echo "== wine prefix $WINEPREFIX" >&2
   wineserver -p >/dev/null 2>&1

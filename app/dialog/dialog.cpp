@@ -12,6 +12,7 @@ const MessageMap& CDialog::ClassMessageMap() {
   static constexpr MessageMapEntry kEntries[] = {
       Map::Command<&CDialog::OnOK>(kDialogAccepted),
       Map::Command<&CDialog::OnCancel>(kDialogCancelled),
+      Map::On<&CDialog::OnInitDialog>(WM_INITDIALOG),
   };
   static const MessageMap map{&CCmdTarget::ClassMessageMap(), kEntries};
   return map;
@@ -20,7 +21,6 @@ const MessageMap& CDialog::ClassMessageMap() {
 int CDialog::DoModal() {
   result_ = kDialogCancelled;
   host_.CreateWindow(template_, *this);
-  if (InitWindow()) host_.FocusFirstTabStop();
   host_.RunModalLoop();
   Dispatch({WM_DESTROY, 0, 0});
   host_.DestroyWindow();
@@ -38,6 +38,10 @@ std::intptr_t CDialog::Dispatch(const Message& message) {
     if (const auto result = CWinApp::Current()->RouteMessage(message)) return *result;
   }
   return DefaultWindowProc(message);
+}
+
+void CDialog::OnInitDialog() {
+  if (InitWindow()) host_.FocusFirstTabStop();
 }
 
 bool CDialog::InitWindow() {

@@ -49,6 +49,8 @@ class CDialog : public CCmdTarget, public MessageSink {
  protected:
   const MessageMap& GetMessageMap() const override { return ClassMessageMap(); }
 
+  // The window exists and is not yet shown: its initialisation runs.
+  void OnInitDialog();
   // Runs the exchange towards the controls; true lets the focus go to the
   // first tab stop.
   virtual bool InitWindow();

@@ -28,7 +28,8 @@ class DialogHost {
   // Controls, message boxes, wait cursor and posted messages of this window.
   virtual WindowServices& services() = 0;
 
-  // Builds the window and its controls from the template; messages go to sink.
+  // Builds the window and its controls from the template; messages go to
+  // sink, the first being WM_INITDIALOG, before the window is first shown.
   virtual void CreateWindow(const DialogTemplate& dialog, MessageSink& sink) = 0;
   // Shows the window and dispatches its messages until EndModalLoop; returns
   // at once when EndModalLoop came first.

@@ -15,6 +15,7 @@ void HeadlessDialogHost::CreateWindow(const DialogTemplate& dialog, MessageSink&
     visible_[item.id] = !item.Has(kHidden);
   }
   root().shownTemplates_.push_back(dialog.resourceId);
+  Send({WM_INITDIALOG, 0, 0});
 }
 
 void HeadlessDialogHost::RunModalLoop() {

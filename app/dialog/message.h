@@ -10,6 +10,7 @@ namespace morvik {
 inline constexpr unsigned WM_DESTROY = 0x0002;
 inline constexpr unsigned WM_PAINT = 0x000F;
 inline constexpr unsigned WM_QUERYDRAGICON = 0x0037;
+inline constexpr unsigned WM_INITDIALOG = 0x0110;
 inline constexpr unsigned WM_COMMAND = 0x0111;
 inline constexpr unsigned WM_SYSCOMMAND = 0x0112;
 

@@ -51,7 +51,7 @@ std::uint32_t StateStyles(const DialogItem& item) {
 
 std::uint32_t EditStyle(const DialogItem& item) {
   std::uint32_t style = kEsAutoHScroll;
-  if (item.kind == ItemKind::kMultiLineEdit) style |= kEsMultiLine | kEsAutoVScroll;
+  if (item.kind == ItemKind::kMultiLineEdit) style |= kEsMultiLine;
   if (item.Has(kReadOnly)) style |= kEsReadOnly;
   return style;
 }
@@ -71,7 +71,7 @@ std::uint32_t KindStyle(const DialogItem& item) {
     case ItemKind::kCheckBox: return kBsAutoCheckBox;
     case ItemKind::kGroupBox: return kBsGroupBox;
     case ItemKind::kComboBox:
-      return kCbsDropDown | kCbsAutoHScroll | kWsVScroll | (item.Has(kSorted) ? kCbsSort : 0);
+      return kCbsDropDown | (item.Has(kSorted) ? kCbsSort : 0);
     case ItemKind::kLabel: return LabelStyle(item);
     case ItemKind::kIcon: return kSsIcon;
   }
@@ -166,6 +166,12 @@ char32_t NextCodePoint(std::string_view text, std::size_t& i) {
 }
 
 }  // namespace
+
+WindowStyles DialogWindowStyles(const DialogTemplate& dialog, bool owned) {
+  std::uint32_t style = kWsPopup | kWsCaption | kWsSysMenu | kDsModalFrame | kDsCenter;
+  if (dialog.visible) style |= kWsVisible;
+  return {style, owned ? 0u : kWsExAppWindow};
+}
 
 std::vector<std::uint8_t> BuildDialogResource(const DialogTemplate& dialog, WindowStyles window) {
   ResourceWriter out;

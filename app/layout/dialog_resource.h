@@ -30,14 +30,12 @@ inline constexpr std::uint32_t kWsExClientEdge = 0x200;
 inline constexpr std::uint32_t kWsExAppWindow = 0x40000;
 
 inline constexpr std::uint32_t kEsMultiLine = 0x4;
-inline constexpr std::uint32_t kEsAutoVScroll = 0x40;
 inline constexpr std::uint32_t kEsAutoHScroll = 0x80;
 inline constexpr std::uint32_t kEsReadOnly = 0x800;
 inline constexpr std::uint32_t kBsDefPushButton = 0x1;
 inline constexpr std::uint32_t kBsAutoCheckBox = 0x3;
 inline constexpr std::uint32_t kBsGroupBox = 0x7;
 inline constexpr std::uint32_t kCbsDropDown = 0x2;
-inline constexpr std::uint32_t kCbsAutoHScroll = 0x40;
 inline constexpr std::uint32_t kCbsSort = 0x100;
 inline constexpr std::uint32_t kSsRight = 0x2;
 inline constexpr std::uint32_t kSsIcon = 0x3;
@@ -60,6 +58,11 @@ struct WindowStyles {
   std::uint32_t style = 0;
   std::uint32_t exStyle = 0;
 };
+
+// A dialog's own styles: caption, system menu and modal frame, centred on
+// the screen, visible from its creation when the template says so. A window
+// without an owner is an application window of its own in the task bar.
+WindowStyles DialogWindowStyles(const DialogTemplate& dialog, bool owned);
 
 // The whole template; window gives the dialog's own styles (DS_SETFONT is
 // added). The menu is left out: the host attaches it after creation.

@@ -85,6 +85,7 @@ struct DialogTemplate {
   int pointSize = 8;
   std::span<const DialogItem> items;
   const MenuTemplate* menu = nullptr;
+  bool visible = false;  // shown from its creation, once initialised
 
   // The item with this identifier, or nullptr.
   const DialogItem* Find(int id) const;

@@ -98,7 +98,7 @@ constexpr MenuTemplate kMainMenu{kIdrMainMenu, kMenuPopups};
 
 constexpr DialogTemplate kMainWindow{
     kIddMainWindow, "MOBILE Morvik IC Card Writer", 385, 365, "MS UI Gothic", 8,
-    kMainWindowItems, &kMainMenu};
+    kMainWindowItems, &kMainMenu, true};
 
 }  // namespace
 

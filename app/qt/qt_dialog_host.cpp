@@ -92,6 +92,7 @@ void QtDialogHost::CreateWindow(const DialogTemplate& dialog, MessageSink& sink)
   dialog_->setFixedSize(width, height + menuHeight);
   systemMenu_ = new QMenu(dialog_.get());
   systemMenu_->setSeparatorsCollapsible(true);
+  Send({WM_INITDIALOG, 0, 0});
 }
 
 void QtDialogHost::BuildMenuBar(const MenuTemplate& menu) {

@@ -9,6 +9,7 @@
 #undef PostMessage
 
 #include "app/layout/dialog_resource.h"
+#include "app/win32/text_fit.h"
 #include "window/cp932.h"
 
 namespace morvik {
@@ -51,35 +52,37 @@ INT_PTR CALLBACK DialogProcedure(HWND window, UINT message, WPARAM wParam, LPARA
   if (message == WM_INITDIALOG) {
     auto* host = reinterpret_cast<Win32DialogHost*>(lParam);
     SetWindowLongPtrW(window, DWLP_USER, lParam);
-    host->Attach(window);
+    host->Initialise(window);
     return FALSE;  // the focus is set once the window is shown
   }
   auto* host = reinterpret_cast<Win32DialogHost*>(GetWindowLongPtrW(window, DWLP_USER));
   return host != nullptr ? host->Handle(message, wParam, lParam) : FALSE;
 }
 
-// The main window is an application window of its own in the task bar;
-// a box over it is owned by it. Both start hidden: the modal loop shows them
-// once the dialog has initialised.
-WindowStyles DialogWindowStyles(bool owned) {
-  using namespace win32_styles;
-  return {kWsPopup | kWsCaption | kWsSysMenu | kDsModalFrame | kDsCenter,
-          owned ? 0u : kWsExAppWindow};
-}
-
 }  // namespace
 
+// A visible template is shown by Windows as soon as its initialisation has
+// run; a hidden one by the modal loop.
 void Win32DialogHost::CreateWindow(const DialogTemplate& dialog, MessageSink& sink) {
   ended_ = false;
   focusFirstTabStop_ = false;
+  sink_ = &sink;
+  menu_ = dialog.menu;
   const std::vector<std::uint8_t> resource =
-      BuildDialogResource(dialog, DialogWindowStyles(owner_ != nullptr));
+      BuildDialogResource(dialog, DialogWindowStyles(dialog, owner_ != nullptr));
   CreateDialogIndirectParamW(GetModuleHandleW(nullptr),
                              reinterpret_cast<LPCDLGTEMPLATEW>(resource.data()), owner_,
                              DialogProcedure, reinterpret_cast<LPARAM>(this));
-  if (window_ == nullptr) return;
-  if (dialog.menu != nullptr) AttachMenu(*dialog.menu);
-  sink_ = &sink;
+  if (window_ == nullptr) sink_ = nullptr;
+}
+
+// Windows has made the controls and not yet shown the window: the menu joins,
+// the texts are fitted to their controls, then the dialog initialises.
+void Win32DialogHost::Initialise(HWND__* window) {
+  window_ = window;
+  if (menu_ != nullptr) AttachMenu(*menu_);
+  FitControlTexts(window_, fittedFonts_);
+  Send(WM_INITDIALOG, 0, 0);
 }
 
 // The menu joins after creation, so the window grows by the menu bar to
@@ -154,6 +157,8 @@ void Win32DialogHost::DestroyWindow() {
   window_ = nullptr;
   SetWindowLongPtrW(window, DWLP_USER, 0);
   ::DestroyWindow(window);
+  for (HFONT font : fittedFonts_) DeleteObject(font);
+  fittedFonts_.clear();
 }
 
 std::intptr_t Win32DialogHost::Handle(unsigned message, std::uintptr_t wParam,

@@ -8,11 +8,13 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/dialog/dialog_host.h"
 
 struct HWND__;
 struct HDC__;
+struct HFONT__;
 
 namespace morvik {
 
@@ -63,7 +65,8 @@ class Win32DialogHost final : public DialogHost, public WindowServices {
 
   // The dialog procedure's work for this window; true when handled.
   std::intptr_t Handle(unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
-  void Attach(HWND__* window) { window_ = window; }
+  // WM_INITDIALOG: the window exists, its controls too, and it is not shown.
+  void Initialise(HWND__* window);
 
  private:
   std::intptr_t Send(unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
@@ -77,6 +80,8 @@ class Win32DialogHost final : public DialogHost, public WindowServices {
   HWND__* owner_;
   HWND__* window_ = nullptr;
   MessageSink* sink_ = nullptr;
+  const MenuTemplate* menu_ = nullptr;
+  std::vector<HFONT__*> fittedFonts_;
   HDC__* paintDc_ = nullptr;
   bool ended_ = false;
   bool focusFirstTabStop_ = false;

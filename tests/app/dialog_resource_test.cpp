@@ -128,6 +128,28 @@ TEST_P(DialogResource, ParsesBackToTheTemplate) {
 INSTANTIATE_TEST_SUITE_P(Templates, DialogResource,
                          testing::Values(&MainWindowTemplate(), &AboutBoxTemplate()));
 
+// Windows gets no style the window is not described with: the main window is
+// visible from its creation (the box over it is shown by its modal run), a
+// list is an editable, sorted drop-down, the report field multi-line and
+// read-only with its scroll bar.
+TEST(DialogResource, WindowListAndReportStylesAsDescribed) {
+  const DialogTemplate& window = MainWindowTemplate();
+  const ParsedDialog main = Parse(BuildDialogResource(window, DialogWindowStyles(window, false)));
+  const std::uint32_t frame =
+      kWsPopup | kWsCaption | kWsSysMenu | kDsModalFrame | kDsCenter | kDsSetFont;
+  EXPECT_EQ(main.style, frame | kWsVisible);
+  EXPECT_EQ(DialogWindowStyles(AboutBoxTemplate(), true).style | kDsSetFont, frame);
+  const auto style = [&](int id) {
+    return main.items[static_cast<std::size_t>(window.Find(id) - window.items.data())].style;
+  };
+  for (const int list : {1011, 1014, 1017, 1018, 1019, 1024}) {
+    const std::uint32_t shown = list == 1017 ? kWsDisabled : kWsVisible;
+    EXPECT_EQ(style(list), kWsChild | shown | kWsTabStop | kCbsDropDown | kCbsSort) << list;
+  }
+  EXPECT_EQ(style(1013), kWsChild | kWsDisabled | kWsTabStop | kWsVScroll | kEsMultiLine |
+                            kEsAutoHScroll | kEsReadOnly);
+}
+
 TEST(Utf16FromUtf8, KeepsEveryCharacterAndReplacesBrokenSequences) {
   EXPECT_EQ(Utf16FromUtf8("aポ～"), u"aポ～");
   EXPECT_EQ(Utf16FromUtf8("\xF0\xA0\xAE\xB7"), u"\xD842\xDFB7");  // outside the BMP

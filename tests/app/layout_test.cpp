@@ -56,11 +56,7 @@ TEST(MainWindowTemplate, WindowAndStylesOfTheKinds) {
     EXPECT_TRUE(window.Find(readOnly)->Has(kReadOnly));
   }
   EXPECT_TRUE(window.Find(kIdcCustomerId)->Has(kNoBorder));
-  EXPECT_TRUE(window.Find(kIdcReport)->Has(kVerticalScroll));
   for (const DialogItem& item : window.items) {
-    if (item.kind == kComboBox) {
-      EXPECT_TRUE(item.Has(kSorted)) << item.id;
-    }
     if (item.kind == kPushButton) {
       EXPECT_FALSE(item.Has(kDefaultButton)) << item.id;
     }

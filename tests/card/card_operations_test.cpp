@@ -30,6 +30,16 @@ sim::CardImage Filled(std::uint8_t value) {
   return card;
 }
 
+// Notes how deep the wait cursor is when a text reaches the report field.
+class ReportWatchingWindow : public HeadlessWindow {
+ public:
+  void SetControlText(int controlId, std::string_view text) override {
+    if (controlId == kIdcReport) cursorDepthAtReport = waitCursorDepth();
+    HeadlessWindow::SetControlText(controlId, text);
+  }
+  int cursorDepthAtReport = -1;
+};
+
 class CardTest : public testing::Test {
  protected:
   CardTest() : platform(clock), dialog(platform, window, clock) {
@@ -65,7 +75,7 @@ class CardTest : public testing::Test {
   sim::VirtualClock clock;
   sim::LoopbackPlatform platform;
   sim::WriterModel writer;
-  HeadlessWindow window;
+  ReportWatchingWindow window;
   CardOperations dialog;
 };
 
@@ -236,6 +246,7 @@ TEST_F(CardTest, DumpListsTheWholeCard) {
   ASSERT_EQ(listing.size(), 832u);
   EXPECT_EQ(listing.substr(3 * 52, 52),
             "303132333435363738393A3B3C3D3E3F  0123456789:;<=>?\r\n");
+  EXPECT_EQ(window.cursorDepthAtReport, 1) << "the listing is shown before the wait cursor ends";
   EXPECT_EQ(window.waitCursorDepth(), 0);
 }
 

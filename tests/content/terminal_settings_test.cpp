@@ -6,7 +6,6 @@
 #include <utility>
 #include <vector>
 
-#include "content/content_image.h"
 #include "content/terminal_settings.h"
 #include "window/control_ids.h"
 #include "window/headless_window.h"
@@ -90,31 +89,18 @@ TEST(TerminalSettings, CaptureReadsEntriesListsAndInitCard) {
   }
 }
 
-TEST(TerminalSettings, CapturedMailExampleBuildsTheExpectedTrailer) {
-  HeadlessWindow window;
-  TypeExampleEntries(window);
-  window.SelectListItem(kIdcReleaseTimeList, 3);
-  window.SelectListItem(kIdcModeList, 1);
-  ContentSettings settings;
-  ResetContentSettings(settings);
-  settings.mailEnabled = 1;
-  ASSERT_TRUE(CaptureContentSettings(window, settings, 0));
-  ContentImage image{};
-  ASSERT_TRUE(BuildContentImage(window, settings, {{0x12, 0x34}, 0, 0}, image));
-  EXPECT_EQ(image[248], 0x5E);
-  EXPECT_EQ(image[249], 0x38);  // "フル", release time "10分" kept while disabled
-  EXPECT_EQ(image[254], 0x3C);
-}
-
 // A text the card will carry with a character it cannot hold, or a list
 // field holding none of its items, stops the capture with a message naming
-// it; the mail entries count only in mail mode.
+// it; the mail entries count only in mail mode. With a second wrong control,
+// the message is about the one read first: the entries, then the lists in the
+// order 1011, 1017, 1014, 1018, 1019, 1024.
 TEST(TerminalSettings, RefusalsNameTheEntryOrListAndCaptureNothing) {
   const struct {
     int control;
     const char* typed;
     int mail;
     const char* message;  // nullptr: captured
+    int alsoWrong = 0;    // a second control holding "😀"
   } cases[] = {
       {kIdcUrl, "ab😀", 0, "「ＵＲＬ情報」の3文字目「😀」はICカードに書き込めない文字です。"},
       {kIdcPopup, "〜", 0, "「ポップアップ」の1文字目「〜」はICカードに書き込めない文字です。"},
@@ -127,6 +113,8 @@ TEST(TerminalSettings, RefusalsNameTheEntryOrListAndCaptureNothing) {
       {kIdcUrl, "¥", 0, nullptr},  // Windows writes 5C for it
       {kIdcVolumeList, "大きい", 0, "「音量」に一覧にない値が入力されています。一覧から選んでください"},
       {kIdcAutoOffTimeList, "", 0, "「自動オフ時間」に一覧にない値が入力されています。一覧から選んでください"},
+      {kIdcVolumeList, "大きい", 0, "「ＵＲＬ情報」の1文字目", kIdcUrl},
+      {kIdcAutoOffTimeList, "", 0, "「省電力一時解除時間」に一覧にない値", kIdcReleaseTimeList},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.typed);
@@ -134,6 +122,10 @@ TEST(TerminalSettings, RefusalsNameTheEntryOrListAndCaptureNothing) {
     TypeExampleEntries(window);
     window.SelectListItem(c.control, -1);
     window.SetControlText(c.control, c.typed);
+    if (c.alsoWrong != 0) {
+      window.SelectListItem(c.alsoWrong, -1);
+      window.SetControlText(c.alsoWrong, "😀");
+    }
     ContentSettings settings;
     settings.url = "before";
     settings.mailEnabled = c.mail;
