@@ -432,6 +432,7 @@ bool FlushStandardOutput(std::ostream& out, std::ostream& err) {
 
 ExitCode RunCli(const std::vector<std::string>& arguments, CliEnvironment& environment) {
   const ExitCode status = RunParsed(ParseCommandLine(arguments, Commands()), environment);
+  if (status == ExitCode::kOutputLost) return status;  // said already, by the command
   return FlushStandardOutput(environment.out, environment.err) ? status : ExitCode::kOutputLost;
 }
 
