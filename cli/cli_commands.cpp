@@ -115,6 +115,12 @@ bool RefuseRawToTerminal(CliSession& session) {
 
 // Every byte written, flushed and the file closed; else the file and the reason on err.
 bool WriteWholeFile(const std::string& path, std::string_view bytes, std::ostream& err) {
+  std::error_code error;
+  if (std::filesystem::is_directory(path, error)) {  // Windows would say only "Permission denied"
+    err << "morvik-card: " << path << ": " << std::make_error_code(std::errc::is_a_directory).message()
+        << "\n";
+    return false;
+  }
   errno = 0;
   std::FILE* file = std::fopen(path.c_str(), "wb");
   bool written = file != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();

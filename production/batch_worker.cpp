@@ -1,6 +1,7 @@
 #include "production/batch_worker.h"
 
 #include <algorithm>
+#include <thread>
 
 namespace morvik {
 namespace {
@@ -108,6 +109,7 @@ bool BatchWorker::WriteCards(const std::optional<ContentImage>& image) {
     if (!job) {  // every row left is on another writer: the card waits for one that fails
       lastCard_.reset();
       clock_.Sleep(context_.pollPauseMs);
+      std::this_thread::yield();  // on a clock that only counts, the other writers go first
       continue;
     }
     CardRecord record = WriteCard(*idm, job->image);
