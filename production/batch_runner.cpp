@@ -1,11 +1,33 @@
 #include "production/batch_runner.h"
 
 #include <atomic>
-#include <latch>
+#include <condition_variable>
+#include <mutex>
 #include <optional>
 #include <thread>
 
 namespace morvik {
+namespace {
+
+// Waits until every writer has been tried once. A mutex and a condition
+// variable rather than std::latch, whose atomic wait can hang with the
+// MinGW-w64 thread library.
+class AllTried {
+ public:
+  explicit AllTried(std::size_t writers) : left_(writers) {}
+  void ArriveAndWait() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (--left_ == 0) everyone_.notify_all();
+    everyone_.wait(lock, [this] { return left_ == 0; });
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable everyone_;
+  std::size_t left_;
+};
+
+}  // namespace
 
 BatchOutcome RunBatch(const std::vector<WriterPlan>& writers, const BatchContext& context,
                       const std::function<WriterSeat()>& makeSeat) {
@@ -17,7 +39,7 @@ BatchOutcome RunBatch(const std::vector<WriterPlan>& writers, const BatchContext
   std::vector<Slot> slots(writers.size());
   // Every writer is tried before any card: a run without a single writer
   // ends there, and the writers found are told before the first card.
-  std::latch tried(static_cast<std::ptrdiff_t>(writers.size()));
+  AllTried tried(writers.size());
   std::atomic<int> answered{0};
   std::vector<std::thread> threads;
   for (std::size_t i = 0; i < writers.size(); ++i) {
@@ -27,7 +49,7 @@ BatchOutcome RunBatch(const std::vector<WriterPlan>& writers, const BatchContext
     threads.emplace_back([&slot, &plan = writers[i], &tried, &answered] {
       slot.answered = slot.worker->Connect(plan.ports);
       if (slot.answered) ++answered;
-      tried.arrive_and_wait();
+      tried.ArriveAndWait();
       if (answered > 0 && (slot.answered || plan.required)) slot.worker->Run();
     });
   }
