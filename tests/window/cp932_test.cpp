@@ -82,6 +82,7 @@ TEST(Cp932, CutEndsOnACharacterBoundary) {
       {"abc", 0, 0}, {"abc", 2, 2},       {"abc", 10, 3},
       {po + po, 3, 2}, {po + po, 4, 4},   {Bytes({0xB1, 0xB2}), 1, 1},
       {"a\x81", 5, 1},  // a lead byte without its trail byte is no character
+      {Bytes({0x9F, 0x40}), 1, 0}, {Bytes({0xE0, 0x40}), 1, 0},  // the ends of the gap between lead bytes
       {Bytes({0xFC, 0x4B}), 1, 0}, {Bytes({0xA0, 0xFD, 0x41}), 2, 2},  // the last lead byte; single bytes
   };
   for (const auto& [text, maxBytes, length] : cases) {
