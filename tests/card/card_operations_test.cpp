@@ -161,21 +161,25 @@ TEST_F(CardTest, CidWriteCardMakesAnInitialisationCardWithTheTypedCid) {
   EXPECT_EQ(window.text(kIdcCustomerId), "1234");  // the field keeps the writer's own CID
 }
 
-// The number goes to the card as two bytes: one above FFFF is refused before
-// any traffic rather than cut to a card for the wrong customer; a character
+// The number goes to the card as two bytes: one above FFFF, like text that is
+// no number, is refused by both commands before any traffic rather than cut
+// to a card for the wrong customer; a character
 // the code page lacks after the digits ends the number like any other.
 TEST_F(CardTest, TypedNumbersBeyondSixteenBitsAreRefusedEmptyIsZero) {
   window.SetControlText(kIdcUrl, "abc");
-  for (const char* typed : {"10000", "-1", "12345678"}) {
+  for (const char* typed : {"10000", "-1", "12345678", "123456789", "XYZ"}) {
     window.SetControlText(kIdcServiceCid, typed);
-    writer.ClearRequests();
     dialog.OnCreateWriteCard();
+    dialog.OnCreateReadCard();
     EXPECT_TRUE(writer.requests().empty()) << typed;
     EXPECT_EQ(dialog.serviceCid(), 0);
+    EXPECT_EQ(dialog.readCardMark(), 0);
     ASSERT_FALSE(window.messages().empty());
     EXPECT_EQ(window.messages().back().text,
               "入力された番号を16進数として読み取れません。FFFF以下の16進数を入力してください。");
   }
+  EXPECT_EQ(window.messages().size(), 10u);  // one per command, before any traffic
+  EXPECT_EQ(dialog.customerId(), (std::array<std::uint8_t, 2>{0x12, 0x34}));
   window.SetControlText(kIdcServiceCid, "FFFF😀");
   dialog.OnCreateWriteCard();
   EXPECT_EQ(dialog.serviceCid(), 0xFFFF);
@@ -227,19 +231,6 @@ TEST_F(CardTest, CancelledDetectionStillChangesTheServiceValues) {
   EXPECT_EQ(Count(RequestKind::kBlockWrite), 0);
   EXPECT_EQ(dialog.serviceCid(), 0x1A2B);
   EXPECT_EQ(dialog.customerId(), (std::array<std::uint8_t, 2>{0x1A, 0x2B}));
-}
-
-TEST_F(CardTest, UnreadableTypedNumberIsRefusedBeforeAnyTraffic) {
-  for (const char* text : {"XYZ", "123456789"}) {
-    window.SetControlText(kIdcServiceCid, text);
-    dialog.OnCreateWriteCard();
-    dialog.OnCreateReadCard();
-  }
-  EXPECT_TRUE(writer.requests().empty());
-  EXPECT_EQ(window.messages().size(), 4u);
-  EXPECT_EQ(dialog.serviceCid(), 0);
-  EXPECT_EQ(dialog.readCardMark(), 0);
-  EXPECT_EQ(dialog.customerId(), (std::array<std::uint8_t, 2>{0x12, 0x34}));
 }
 
 TEST_F(CardTest, DumpListsTheWholeCard) {

@@ -40,11 +40,6 @@ TEST(SerialCom, EveryOperationOnAClosedPortFailsAtOnce) {
   EXPECT_EQ(clock.now, 0);
 }
 
-TEST(SerialCom, DevicePathPrefixesEveryPortNumber) {
-  EXPECT_EQ(CSerialCom::DevicePath("COM3"), "\\\\.\\COM3");
-  EXPECT_EQ(CSerialCom::DevicePath("COM12"), "\\\\.\\COM12");
-}
-
 TEST(OpenPort, PutsTheWritersLineSettingsAndKeepsTheRest) {
   FakeClock clock;
   ScriptedPlatform platform(clock);
