@@ -18,12 +18,11 @@ class SectionReader {
   SectionReader(std::span<const std::uint8_t, kContentImageSize> image, std::size_t at)
       : image_(image), at_(at) {}
 
+  // Past the room the section is cut: no byte, and every text after it empty.
   std::uint8_t Byte() {
-    if (at_ >= kCheckByte) {
-      whole_ = false;
-      return 0;
-    }
-    return image_[at_++];
+    if (at_ < kCheckByte) return image_[at_++];
+    whole_ = false;
+    return {};
   }
   std::string Text(std::size_t length) {
     const std::size_t end = std::min(at_ + length, kCheckByte);

@@ -29,9 +29,8 @@ struct DecodedCard {
   std::string url, popup, mailTo, mailCc, mailTitle, mailBody;
   std::optional<KeywordBlank> urlBlank, mailBlank;
   // List positions as stored: volume, sound type, LED pattern, mode (0-7),
-  // release time, auto-off time.
-  std::uint8_t volume = 0, soundType = 0, ledPattern = 0, powerMode = 0, releaseTime = 0,
-               autoOffTime = 0;
+  // release time, auto-off time. Content cards only.
+  std::uint8_t volume{}, soundType{}, ledPattern{}, powerMode{}, releaseTime{}, autoOffTime{};
   bool checkByteRight = false;
   // False when a length points past the sections' room: the texts are cut.
   bool sectionsWhole = true;

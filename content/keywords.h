@@ -20,7 +20,7 @@ inline constexpr std::string_view kCounterKeyword = "[CT]";
 inline constexpr std::string_view kCustomerIdKeyword = "[CI]";
 
 // What a text carries: no [IM], an [IM] alone, or [IM] directly followed by [CT].
-enum class KeywordCode { kNone = 0, kIdm = 1, kIdmCounter = 2 };
+enum class KeywordCode { kNone, kIdm, kIdmCounter };
 
 struct IdmCounterSearch {
   bool proceed = true;                     // false: the operator chose Cancel

@@ -11,6 +11,7 @@ namespace {
 
 constexpr std::string_view kDevicePrefix = "\\\\.\\";
 constexpr std::int64_t kBitsPerByte = 10;  // start, 8 data, stop
+constexpr std::int64_t kReadGapUs = 2'000;  // the Windows device's interval time-out
 
 int ComNumber(std::string_view devicePath) {
   if (!devicePath.starts_with(kDevicePrefix)) return 0;
@@ -71,9 +72,17 @@ class LoopbackDevice final : public SerialDevice {
     return true;
   }
 
+  // As a Windows port's read does, this one ends when the bytes asked for have
+  // come or the line has paused for kReadGapUs after a byte: a reader that
+  // asks for more than the writer sends pays that pause.
   bool ReadAvailable(std::span<std::uint8_t> buffer, std::uint32_t waitMs,
                      std::size_t& count) override {
-    return Take(buffer, std::int64_t{waitMs} * 1000, count);
+    if (!Take(buffer, std::int64_t{waitMs} * 1000, count)) return false;
+    std::size_t more = count;
+    while (more > 0 && count < buffer.size() && Take(buffer.subspan(count), kReadGapUs, more)) {
+      count += more;
+    }
+    return true;
   }
 
  private:

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "content/content_image.h"
 
 namespace morvik {
@@ -105,14 +107,23 @@ TEST(CardDecode, ServiceBlankAndDamagedCards) {
   EXPECT_EQ(DecodeCard(image).kind, CardKind::kUnknown);
   image[0] = 'X';
   EXPECT_EQ(DecodeCard(image).kind, CardKind::kUnknown);
-  // Lengths that point past the sections' room are cut there, never read past.
-  ContentImage damaged{};
-  ASSERT_TRUE(ComposeContentImage(Texts("abc", "", true), {}, damaged));
-  damaged[17] = 0xFF;
-  damaged[22] = 0xF0;
-  const DecodedCard cut = DecodeCard(damaged);
-  EXPECT_FALSE(cut.sectionsWhole);
-  EXPECT_EQ(cut.url.size(), kCheckByte - 24);
+  // A length that points past the sections' room cuts its text there; what
+  // follows it is empty, never read past the room.
+  ContentImage composed{};
+  ASSERT_TRUE(ComposeContentImage(Texts("abc", "", true), {}, composed));
+  const std::tuple<std::size_t, std::size_t, std::size_t> cases[] = {
+      {22, kCheckByte - 24, 0},  // the URL's length: no room left for mail
+      {33, 3, kCheckByte - 35},  // the mail To's length
+  };
+  for (const auto& [lengthAt, urlSize, mailToSize] : cases) {
+    ContentImage damaged = composed;
+    damaged[lengthAt] = 0xFF;
+    const DecodedCard cut = DecodeCard(damaged);
+    EXPECT_FALSE(cut.sectionsWhole) << lengthAt;
+    EXPECT_EQ(cut.url.size(), urlSize) << lengthAt;
+    EXPECT_EQ(cut.mailTo.size(), mailToSize) << lengthAt;
+    EXPECT_EQ(cut.popup + cut.mailCc + cut.mailTitle + cut.mailBody, "") << lengthAt;
+  }
 }
 
 }  // namespace

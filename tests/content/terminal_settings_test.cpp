@@ -108,8 +108,8 @@ TEST(TerminalSettings, RefusalsNameTheEntryOrListAndCaptureNothing) {
       {kIdcMailCc, "😀", 1, "「ｃｃ」の1文字目「😀」はICカードに書き込めない文字です。"},
       {kIdcMailTitle, "T😀", 1, "「タイトル」の2文字目「😀」はICカードに書き込めない文字です。"},
       {kIdcMailBody, "😀", 1, "「本文」の1文字目「😀」はICカードに書き込めない文字です。"},
-      {kIdcMailTo, "😀", 0, nullptr},
-      {kIdcMailBody, "😀", 0, nullptr},
+      {kIdcMailTo, "😀", 0, nullptr}, {kIdcMailCc, "😀", 0, nullptr},
+      {kIdcMailTitle, "😀", 0, nullptr}, {kIdcMailBody, "😀", 0, nullptr},
       {kIdcUrl, "¥", 0, nullptr},  // Windows writes 5C for it
       {kIdcVolumeList, "大きい", 0, "「音量」に一覧にない値が入力されています。一覧から選んでください"},
       {kIdcAutoOffTimeList, "", 0, "「自動オフ時間」に一覧にない値が入力されています。一覧から選んでください"},

@@ -42,14 +42,6 @@ TEST_F(ExchangeTest, BareSuccessIsPayloadLengthZeroAndEndsWithOneSilentRead) {
   EXPECT_EQ(clock.now, 200);
 }
 
-TEST_F(ExchangeTest, BytesAfterTheCrAreCollectedButIgnored) {
-  ByteVector withExtra = {0x02, 0x00, 0x30, 0x02, 0x41, 0x42, 0x03, 0xBA, 0x0D, 0x99, 0x98};
-  port().replies = {withExtra};
-  EXPECT_EQ(Send(), 2);
-  EXPECT_EQ(reply[9], 0x99);
-  EXPECT_EQ(reply[10], 0x98);
-}
-
 TEST_F(ExchangeTest, FailedRepliesGiveMinusOne) {
   const struct {
     const char* what;

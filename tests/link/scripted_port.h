@@ -30,7 +30,9 @@ class FakeClock final : public Clock {
 struct PortScript {
   bool refuseOpen = false;
   int maxOpens = 1 << 30;  // further opens are refused
+  bool failGetState = false;
   bool failSetState = false;
+  bool failGetTimeouts = false;
   bool failSetTimeouts = false;
   bool failWrites = false;
   std::deque<ByteVector> replies;  // empty vector = silence for that request
@@ -48,13 +50,13 @@ struct PortScript {
 class ScriptedDevice final : public SerialDevice {
  public:
   ScriptedDevice(PortScript& port, FakeClock& clock) : port_(port), clock_(clock) {}
-  bool GetState(LineSettings& s) override { s = port_.settings; return true; }
+  bool GetState(LineSettings& s) override { s = port_.settings; return !port_.failGetState; }
   bool SetState(const LineSettings& s) override {
     if (port_.failSetState) return false;
     port_.settings = s;
     return true;
   }
-  bool GetTimeouts(PortTimeouts& t) override { t = port_.timeouts; return true; }
+  bool GetTimeouts(PortTimeouts& t) override { t = port_.timeouts; return !port_.failGetTimeouts; }
   bool SetTimeouts(const PortTimeouts& t) override {
     if (port_.failSetTimeouts) return false;
     port_.timeouts = t;

@@ -40,11 +40,6 @@ TEST(SerialCom, EveryOperationOnAClosedPortFailsAtOnce) {
   EXPECT_EQ(clock.now, 0);
 }
 
-TEST(SerialCom, DevicePathPrefixesEveryPortNumber) {
-  EXPECT_EQ(CSerialCom::DevicePath("COM3"), "\\\\.\\COM3");
-  EXPECT_EQ(CSerialCom::DevicePath("COM12"), "\\\\.\\COM12");
-}
-
 TEST(OpenPort, PutsTheWritersLineSettingsAndKeepsTheRest) {
   FakeClock clock;
   ScriptedPlatform platform(clock);
@@ -85,16 +80,17 @@ TEST(OpenPort, AnyFailureLeavesThePortClosed) {
   FakeClock clock;
   ScriptedPlatform platform(clock);
   HeadlessWindow window;
-  platform.port(2).failSetState = true;
-  platform.port(3).failSetTimeouts = true;
+  platform.port(2).failGetState = true;
+  platform.port(3).failSetState = true;
+  platform.port(4).failGetTimeouts = true;
+  platform.port(5).failSetTimeouts = true;
   WriterLink link(platform, window, clock);
-  EXPECT_FALSE(link.OpenPort("COM9"));  // no such device
-  EXPECT_FALSE(link.port().IsOpen());
-  EXPECT_FALSE(link.OpenPort("COM2"));  // settings refused
-  EXPECT_FALSE(link.port().IsOpen());
-  EXPECT_EQ(platform.port(2).opens, 1);
-  EXPECT_FALSE(link.OpenPort("COM3"));  // time-outs refused
-  EXPECT_FALSE(link.port().IsOpen());
+  // No such device, then each reading or setting of the port refused in turn.
+  for (const char* name : {"COM9", "COM2", "COM3", "COM4", "COM5"}) {
+    EXPECT_FALSE(link.OpenPort(name)) << name;
+    EXPECT_FALSE(link.port().IsOpen()) << name;
+  }
+  EXPECT_EQ(platform.port(3).opens, 1);
 }
 
 }  // namespace

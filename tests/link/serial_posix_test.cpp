@@ -1,5 +1,5 @@
-// The termios device on a real pseudo-terminal: the read time-out as the
-// terminal holds it, and the exclusive hold on the port.
+// The termios device on a real pseudo-terminal: a rate termios lacks, the read
+// time-out as the terminal holds it, and the exclusive hold on the port.
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -51,10 +51,13 @@ class PtyPort : public testing::Test {
   fs::path dir_;
 };
 
-TEST_F(PtyPort, ReadTimeOutRoundsUpToTenthsAndThePortIsHeldUntilClosed) {
+TEST_F(PtyPort, UnknownRateIsRefusedReadTimeOutRoundsUpAndThePortIsHeldUntilClosed) {
   const std::unique_ptr<SerialPlatform> platform = MakeSystemSerialPlatform();
   std::unique_ptr<SerialDevice> device = platform->Open("\\\\.\\COM1");
   ASSERT_NE(device, nullptr);
+  LineSettings line;
+  line.BaudRate = 12345;
+  EXPECT_FALSE(device->SetState(line));
   for (const auto& [ms, tenths] : {std::pair{200u, 2}, {250u, 3}, {1u, 1}}) {
     ASSERT_TRUE(device->SetTimeouts({ms, ms, 0, 0, 0}));
     EXPECT_EQ(ReadTimeTenths(), tenths) << ms;

@@ -6,10 +6,12 @@
 namespace morvik {
 namespace {
 
-// As a combo box does, a position past the last item selects nothing, so the
-// list's text is never read from beyond its items.
-TEST(HeadlessWindow, SelectingPastTheLastItemSelectsNothing) {
+// A control starts enabled, as a dialog's control does unless its template
+// says otherwise. As a combo box does, a position past the last item selects
+// nothing, so the list's text is never read from beyond its items.
+TEST(HeadlessWindow, ControlStartsEnabledAndSelectingPastTheLastItemSelectsNothing) {
   HeadlessWindow window;
+  EXPECT_TRUE(window.control(1).enabled);
   window.InsertListItem(1, -1, "a");
   window.SelectListItem(1, 0);
   window.SelectListItem(1, 1);
