@@ -76,7 +76,7 @@ morvik::ContentImage ExpectedImage(Command command, morvik::CardOperations& ops)
 // reported by its number and is the last request sent (or never reached the
 // line when the line was dead).
 void CheckWrites(Command command, morvik::CardOperations& ops, morvik::HeadlessWindow& window,
-                 const morvik::fuzz::LineLog& log) {
+                 const morvik::test::PortScript& log) {
   const std::vector<ByteVector> writes = Only(log.requests, morvik::kSelectBlockWrite);
   FUZZ_CHECK(writes.size() <= 64);
   const morvik::ContentImage image =
@@ -103,7 +103,7 @@ void CheckWrites(Command command, morvik::CardOperations& ops, morvik::HeadlessW
 }
 
 // Up to three attempts per four blocks, in order; giving up ends the reading.
-void CheckDump(morvik::HeadlessWindow& window, const morvik::fuzz::LineLog& log) {
+void CheckDump(morvik::HeadlessWindow& window, const morvik::test::PortScript& log) {
   const std::vector<ByteVector> reads = Only(log.requests, morvik::kSelectBlockRead);
   FUZZ_CHECK(Only(log.requests, morvik::kSelectBlockWrite).empty());
   int first = 0;
@@ -154,8 +154,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   morvik::fuzz::FuzzInput input(data, size);
   const auto command = static_cast<Command>(input.Byte() % static_cast<int>(Command::kCount));
   const int detectionRetries = input.Byte() % (kMaxDetectionRetries + 1);
-  morvik::fuzz::CountingClock clock;
-  morvik::fuzz::ScriptedPlatform platform(input, clock);
+  morvik::test::FakeClock clock;
+  morvik::test::ScriptedPlatform platform(clock);
+  const morvik::test::PortScript& log = morvik::fuzz::AnswerFromInput(platform, input);
   morvik::HeadlessWindow window;
   int asked = 0;
   window.SetAnswerer([&](const morvik::ShownMessage& shown) {
@@ -170,7 +171,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   Run(command, ops, window);
 
-  const morvik::fuzz::LineLog& log = platform.logs.back();
   FUZZ_CHECK(window.waitCursorDepth() == 0);
   FUZZ_CHECK(CountMessages(window, kNoCardStart) == asked);
   if (command == Command::kDump) {

@@ -54,7 +54,8 @@ std::size_t PickBufferSize(std::uint8_t choice) {
   return kSizes[choice % kSizes.size()];
 }
 
-void CheckOneExchange(morvik::WriterLink& link, morvik::fuzz::LineLog& log, FuzzInput& input) {
+void CheckOneExchange(morvik::WriterLink& link, const morvik::test::PortScript& log,
+                      FuzzInput& input) {
   const ByteVector request = PickRequest(input.Byte());
   std::vector<std::uint8_t> reply(PickBufferSize(input.Byte()), kUntouched);
   const std::size_t requestsBefore = log.requests.size();
@@ -89,13 +90,14 @@ void CheckOneExchange(morvik::WriterLink& link, morvik::fuzz::LineLog& log, Fuzz
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FuzzInput input(data, size);
-  morvik::fuzz::CountingClock clock;
-  morvik::fuzz::ScriptedPlatform platform(input, clock);
+  morvik::test::FakeClock clock;
+  morvik::test::ScriptedPlatform platform(clock);
+  const morvik::test::PortScript& line = morvik::fuzz::AnswerFromInput(platform, input);
   morvik::HeadlessWindow window;
   morvik::WriterLink link(platform, window, clock);
   const int exchanges = 1 + input.Byte() % 4;
   FUZZ_CHECK(link.OpenPort("COM1"));
-  for (int i = 0; i < exchanges; ++i) CheckOneExchange(link, platform.logs.back(), input);
+  for (int i = 0; i < exchanges; ++i) CheckOneExchange(link, line, input);
   FUZZ_CHECK(window.messages().empty());
   return 0;
 }

@@ -1,7 +1,7 @@
 // What the fuzz targets share: a reader that turns the fuzzer's bytes into
 // choices and byte strings, a check that stops the run on a broken invariant,
-// a clock that only counts, and a serial line whose replies come from the
-// fuzzer's bytes, one reply per request the tool sends.
+// and a scripted serial line whose replies come from the fuzzer's bytes, one
+// reply per request the tool sends.
 #pragma once
 
 #include <algorithm>
@@ -9,15 +9,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <deque>
-#include <memory>
 #include <string>
-#include <string_view>
 #include <vector>
 
-#include "link/clock.h"
-#include "link/serial_device.h"
-#include "link/writer_frame.h"
+#include "tests/support/scripted_line.h"
 
 // A broken invariant: say which, then abort so that the fuzzer (or the corpus
 // replay) reports the input as a crash.
@@ -31,7 +26,7 @@
 
 namespace morvik::fuzz {
 
-using ByteVector = std::vector<std::uint8_t>;
+using test::ByteVector;
 
 // Reads the fuzzer's input front to back; once it runs dry every read gives 0
 // or an empty string, so a short input still makes a complete run.
@@ -63,31 +58,15 @@ class FuzzInput {
   std::size_t at_ = 0;
 };
 
-class CountingClock final : public Clock {
- public:
-  void Sleep(std::uint32_t milliseconds) override { now_ += milliseconds; }
-  std::int64_t NowMs() override { return now_; }
-
- private:
-  std::int64_t now_ = 0;
-};
-
 // One step of the writer's side, taken from the input each time a whole
 // request frame has been written:
 //   control byte: bit 0 the line dies after this reply; bit 1 the request's
 //                 last byte fails to go out (nothing is answered); bits 2-7,
 //                 when not 0, put a silence after that many times 4 bytes
 //   then a Chunk(): the reply bytes, any length, any content.
-struct LineStep {
-  bool dieAfter = false;
-  bool failWrite = false;
-  std::size_t silenceAt = 0;  // 0: no silence inside the reply
-  ByteVector reply;
-};
-
-inline LineStep ReadLineStep(FuzzInput& input) {
+inline test::LineStep ReadLineStep(FuzzInput& input) {
   const std::uint8_t control = input.Byte();
-  LineStep step;
+  test::LineStep step;
   step.dieAfter = (control & 0x01) != 0;
   step.failWrite = (control & 0x02) != 0;
   step.silenceAt = static_cast<std::size_t>(control >> 2) * 4;
@@ -95,125 +74,11 @@ inline LineStep ReadLineStep(FuzzInput& input) {
   return step;
 }
 
-// What crossed the line, for the targets' checks.
-struct LineLog {
-  std::vector<ByteVector> requests;  // every whole request frame, in order
-  ByteVector delivered;              // every byte the tool read, in order
-  std::size_t failedWrites = 0;
-};
-
-// The writer's side of a port: answers from the input, read one byte at a
-// time by the tool, with silences where the steps put them. A silence ends
-// the tool's collection; what follows it waits for the next exchange.
-class ScriptedLine final : public SerialDevice {
- public:
-  ScriptedLine(FuzzInput& input, CountingClock& clock, LineLog& log)
-      : input_(input), clock_(clock), log_(log) {}
-
-  bool GetState(LineSettings& settings) override {
-    settings = state_;
-    return true;
-  }
-  bool SetState(const LineSettings& settings) override {
-    state_ = settings;
-    return true;
-  }
-  bool GetTimeouts(PortTimeouts& timeouts) override {
-    timeouts = timeouts_;
-    return true;
-  }
-  bool SetTimeouts(const PortTimeouts& timeouts) override {
-    timeouts_ = timeouts;
-    return true;
-  }
-
-  bool WriteByte(std::uint8_t byte) override {
-    if (dead_) return Refuse();
-    request_.push_back(byte);
-    if (FrameLength(request_) != request_.size()) return true;
-    log_.requests.push_back(request_);
-    request_.clear();
-    const LineStep step = ReadLineStep(input_);
-    if (step.failWrite) return Refuse();
-    Queue(step);
-    deadAfterQueue_ = step.dieAfter;
-    return true;
-  }
-
-  // What has arrived is everything up to the next silence. On a dead line the
-  // request that was to follow never reaches it, as a failed write.
-  bool DiscardInput() override {
-    while (!queue_.empty() && !queue_.front().silence) queue_.pop_front();
-    if (dead_) ++log_.failedWrites;
-    return !dead_;
-  }
-
-  bool ReadByte(std::uint8_t& byte, int& count) override {
-    count = 0;
-    if (queue_.empty()) {
-      if (deadAfterQueue_) dead_ = true;
-      if (dead_) return false;
-      clock_.Sleep(200);
-      return true;
-    }
-    const Event event = queue_.front();
-    queue_.pop_front();
-    if (event.silence) {
-      clock_.Sleep(200);
-      return true;
-    }
-    byte = event.byte;
-    count = 1;
-    log_.delivered.push_back(byte);
-    return true;
-  }
-
- private:
-  struct Event {
-    bool silence;
-    std::uint8_t byte;
-  };
-
-  bool Refuse() {
-    ++log_.failedWrites;
-    return false;
-  }
-  void Queue(const LineStep& step) {
-    for (std::size_t i = 0; i < step.reply.size(); ++i) {
-      if (step.silenceAt != 0 && i == step.silenceAt) queue_.push_back({true, 0});
-      queue_.push_back({false, step.reply[i]});
-    }
-  }
-
-  FuzzInput& input_;
-  CountingClock& clock_;
-  LineLog& log_;
-  LineSettings state_;
-  PortTimeouts timeouts_;
-  ByteVector request_;
-  std::deque<Event> queue_;
-  bool dead_ = false;
-  bool deadAfterQueue_ = false;
-};
-
-// One port, COM1; each open gives a fresh line that answers from the same
-// input.
-class ScriptedPlatform final : public SerialPlatform {
- public:
-  ScriptedPlatform(FuzzInput& input, CountingClock& clock) : input_(input), clock_(clock) {}
-
-  std::unique_ptr<SerialDevice> Open(std::string_view devicePath) override {
-    if (devicePath != "\\\\.\\COM1") return nullptr;
-    logs.emplace_back();
-    return std::make_unique<ScriptedLine>(input_, clock_, logs.back());
-  }
-
-  // One log per open, in order; a deque so that open lines keep their log.
-  std::deque<LineLog> logs;
-
- private:
-  FuzzInput& input_;
-  CountingClock& clock_;
-};
+// COM1, the only port, answering every request with a step from the input.
+inline test::PortScript& AnswerFromInput(test::ScriptedPlatform& platform, FuzzInput& input) {
+  test::PortScript& port = platform.port(1);
+  port.steps = [&input] { return ReadLineStep(input); };
+  return port;
+}
 
 }  // namespace morvik::fuzz

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "link/writer_link.h"
-#include "scripted_port.h"
+#include "tests/support/scripted_line.h"
 #include "window/control_ids.h"
 #include "window/headless_window.h"
 

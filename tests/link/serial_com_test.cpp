@@ -4,7 +4,7 @@
 
 #include "link/clock.h"
 #include "link/writer_link.h"
-#include "scripted_port.h"
+#include "tests/support/scripted_line.h"
 #include "window/headless_window.h"
 
 namespace morvik {

@@ -1,12 +1,19 @@
-// A serial platform driven by a script: each port answers the requests it
-// receives with prepared bytes, so a test can assert the exact frames the tool
-// sends and the exact time the exchanges cost.
+// A serial platform driven by a script, for the link tests and the fuzz
+// targets: each port answers the requests it receives with prepared replies or
+// with steps drawn one per request, so a check can see the exact frames the
+// tool sends, the bytes it read and the time the exchanges cost.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "link/clock.h"
@@ -17,6 +24,7 @@ namespace morvik::test {
 
 using ByteVector = std::vector<std::uint8_t>;
 
+// Counts time instead of passing it; a silent read costs 200 ms, not a sleep.
 class FakeClock final : public Clock {
  public:
   void Sleep(std::uint32_t ms) override { now += ms; sleeps.push_back(ms); }
@@ -25,8 +33,17 @@ class FakeClock final : public Clock {
   std::vector<std::uint32_t> sleeps;
 };
 
-// One port's behaviour. Replies are handed out one per complete request frame;
-// a request beyond the script gets silence.
+// The writer's answer to one whole request frame.
+struct LineStep {
+  bool dieAfter = false;      // the line dies once the reply has been read
+  bool failWrite = false;     // the request's last byte fails; nothing is answered
+  std::size_t silenceAt = 0;  // a silence after that many reply bytes (0: none)
+  ByteVector reply;
+};
+
+// One port's behaviour. Each whole request frame takes the next step from
+// `steps` when set, else the next of `replies`; a request beyond the script
+// gets silence.
 struct PortScript {
   bool refuseOpen = false;
   int maxOpens = 1 << 30;  // further opens are refused
@@ -36,15 +53,22 @@ struct PortScript {
   bool failSetTimeouts = false;
   bool failWrites = false;
   std::deque<ByteVector> replies;  // empty vector = silence for that request
+  std::function<LineStep()> steps;
   // Written by the device:
   std::vector<ByteVector> requests;
+  ByteVector delivered;  // every byte the tool read, in order
   LineSettings settings;
   PortTimeouts timeouts;
   int opens = 0;
   int reads = 0;
   int silentReads = 0;
-  std::deque<std::uint8_t> pending;  // bytes not yet read by the tool
-  std::size_t discarded = 0;         // bytes dropped by DiscardInput
+  std::size_t failedWrites = 0;
+  // Bytes not yet read by the tool; std::nullopt is a silence that ends a
+  // collection, what follows it waits for the next exchange.
+  std::deque<std::optional<std::uint8_t>> pending;
+  std::size_t discarded = 0;  // bytes dropped by DiscardInput
+  bool dieWhenDrained = false;
+  bool dead = false;  // every write, read and discard fails
 };
 
 class ScriptedDevice final : public SerialDevice {
@@ -62,41 +86,65 @@ class ScriptedDevice final : public SerialDevice {
     port_.timeouts = t;
     return true;
   }
+
   bool WriteByte(std::uint8_t byte) override {
-    if (port_.failWrites) return false;
+    if (port_.failWrites || port_.dead) return Refuse();
     request_.push_back(byte);
-    if (FrameLength(request_) == request_.size()) {
-      port_.requests.push_back(request_);
-      request_.clear();
-      if (!port_.replies.empty()) {
-        const ByteVector reply = port_.replies.front();
-        port_.replies.pop_front();
-        port_.pending.insert(port_.pending.end(), reply.begin(), reply.end());
-      }
+    if (FrameLength(request_) != request_.size()) return true;
+    port_.requests.push_back(std::exchange(request_, {}));
+    const LineStep step = NextStep();
+    if (step.failWrite) return Refuse();
+    for (std::size_t i = 0; i < step.reply.size(); ++i) {
+      if (step.silenceAt != 0 && i == step.silenceAt) port_.pending.push_back(std::nullopt);
+      port_.pending.push_back(step.reply[i]);
     }
-    return true;
-  }
-  bool ReadByte(std::uint8_t& byte, int& count) override {
-    ++port_.reads;
-    if (port_.pending.empty()) {
-      ++port_.silentReads;
-      clock_.now += 200;
-      count = 0;
-      return true;
-    }
-    byte = port_.pending.front();
-    port_.pending.pop_front();
-    count = 1;
+    port_.dieWhenDrained = step.dieAfter;
     return true;
   }
 
-  bool DiscardInput() override {
-    port_.discarded += port_.pending.size();
-    port_.pending.clear();
+  bool ReadByte(std::uint8_t& byte, int& count) override {
+    ++port_.reads;
+    count = 0;
+    if (port_.pending.empty()) {
+      port_.dead = port_.dead || port_.dieWhenDrained;
+      if (port_.dead) return false;
+    } else if (port_.pending.front()) {
+      byte = *port_.pending.front();
+      port_.pending.pop_front();
+      port_.delivered.push_back(byte);
+      count = 1;
+      return true;
+    } else {
+      port_.pending.pop_front();
+    }
+    ++port_.silentReads;
+    clock_.now += 200;
     return true;
+  }
+
+  // Drops what has arrived, up to the next silence. On a dead line the request
+  // that was to follow never reaches it, as a failed write.
+  bool DiscardInput() override {
+    for (; !port_.pending.empty() && port_.pending.front(); ++port_.discarded) {
+      port_.pending.pop_front();
+    }
+    return port_.dead ? Refuse() : true;
   }
 
  private:
+  LineStep NextStep() {
+    if (port_.steps) return port_.steps();
+    if (port_.replies.empty()) return {};
+    LineStep step;
+    step.reply = std::move(port_.replies.front());
+    port_.replies.pop_front();
+    return step;
+  }
+  bool Refuse() {
+    ++port_.failedWrites;
+    return false;
+  }
+
   PortScript& port_;
   FakeClock& clock_;
   ByteVector request_;
