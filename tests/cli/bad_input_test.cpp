@@ -56,6 +56,11 @@ class Files {
 #endif
   }
 
+  ~Files() {
+    std::error_code error;
+    std::filesystem::remove_all(root_, error);
+  }
+
   std::string Expand(std::string text) const {
     for (const auto& [mark, path] : names_) {
       for (std::size_t at; (at = text.find(mark)) != std::string::npos;) text.replace(at, mark.size(), path);

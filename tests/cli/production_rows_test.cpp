@@ -119,6 +119,8 @@ TEST(ProductionRows, EveryRowOnceOnItsOwnCardAcrossAnInterruptedAndResumedRun) {
     }
     EXPECT_EQ(holders, 1) << line;
   }
+  lines.close();
+  std::remove(log.c_str());
   EXPECT_EQ(okPerRow.size(), 10u);
   for (const auto& [row, count] : okPerRow) EXPECT_EQ(count, 1) << "row " << row;
 }
