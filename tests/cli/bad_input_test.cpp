@@ -17,6 +17,7 @@
 #endif
 
 #include "tests/cli/cli_bench.h"
+#include "tests/cli/own_temp.h"
 #include "tests/support/abc_card.h"
 
 namespace morvik {
@@ -38,7 +39,7 @@ struct BadInputCase {
 // The files rows name, made once in a folder of their own.
 class Files {
  public:
-  Files() : root_(std::filesystem::path(testing::TempDir()) / "morvik-bad-input") {
+  Files() : root_(test::OwnTempPath("bad-input")) {
     std::filesystem::remove_all(root_);
     std::filesystem::create_directories(root_ / "folder");
     names_["{folder}"] = (root_ / "folder").string();

@@ -9,6 +9,7 @@
 
 #include "cli/cli_commands.h"
 #include "sim/loopback_serial.h"
+#include "tests/cli/own_temp.h"
 #include "tests/support/abc_card.h"
 
 #ifndef _WIN32
@@ -98,7 +99,7 @@ TEST_P(ProductionFaults, RecordsCardsAndStatus) {
     return WriterSeat{std::move(clock), std::move(platform)};
   };
 
-  const std::string logs[] = {"", testing::TempDir() + "missing/log", "/dev/full", testing::TempDir() + "log"};
+  const std::string logs[] = {"", test::OwnTempPath("missing/log"), "/dev/full", test::OwnTempPath("log")};
   std::vector<std::string> args = {"batch", "--url", "abc"};
   args.insert(args.end(), c.args.begin(), c.args.end());
   if (c.output >= Output::kLogMissing && c.output <= Output::kLogFillsAfterOne) {
@@ -151,7 +152,7 @@ const std::vector<FaultCase> kFaults = {
      Output::kFine, {"COM2 0123456789ABCDEF ok", "COM2 0123456789ABCDEF write failed"}, {}, 1, {9 + 64}},
     {"NoWriterAtAll", {}, {"--ports", "COM2,COM4"}, Output::kFine, {}, {"morvik-card: no writer answers on COM2, COM4\n"}, 3, {}},
     {"LogCannotBeOpened", {{.com = 2}}, {}, Output::kLogMissing, {},
-     {"morvik-card: " + testing::TempDir() + "missing/log: No such file or directory\n"}, 6, {0}},
+     {"morvik-card: " + test::OwnTempPath("missing/log") + ": No such file or directory\n"}, 6, {0}},
     {"StdoutFillsUpAfterOneCard", {{.com = 2, .cards = 3}}, {"--count", "3"}, Output::kStdoutFillsAfterOne,
      {"COM2 0123456789ABCDEF ok"},
      {"morvik-card: standard output: cannot be written; no new cards are taken\n",
