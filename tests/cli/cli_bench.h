@@ -12,7 +12,7 @@
 
 namespace morvik::test {
 
-enum class Setup { kWriter, kNoWriter, kNoCard, kFailingWrite, kFailingReads, kNoPermission, kBadReply };
+enum class Setup { kWriter, kNoWriter, kNoCard, kFailingWrite, kFailingReads, kNoPermission, kBadReply, kCardLater };
 
 struct RunResult {
   int status;
@@ -23,11 +23,14 @@ struct RunResult {
 class Bench {
  public:
   explicit Bench(Setup setup, bool terminal = false) : platform_(clock_), terminal_(terminal) {
-    if (setup == Setup::kNoPermission)
+    if (setup == Setup::kNoPermission) {
       platform_.AddRefusingPort(4, RefusedDevice::Reason::kPermission);
+      platform_.AddRefusingPort(12, RefusedDevice::Reason::kPermission);
+    }
     if (setup == Setup::kNoWriter || setup == Setup::kNoPermission) return;
     platform_.AttachWriter(2, writer_);
-    if (setup == Setup::kNoCard) writer_.RemoveCard();
+    if (setup == Setup::kNoCard || setup == Setup::kCardLater) writer_.RemoveCard();
+    if (setup == Setup::kCardLater) clock_.At(9'000, [this] { writer_.slot().present = true; });
     sim::Faults faults;
     faults.failBlockWriteAt = setup == Setup::kFailingWrite ? 3 : 0;
     faults.aimedRun = setup == Setup::kFailingWrite ? 3 : 1;  // block 2 fails every try
