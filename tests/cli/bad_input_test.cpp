@@ -17,7 +17,6 @@
 #endif
 
 #include "tests/cli/cli_bench.h"
-#include "tests/cli/own_temp.h"
 #include "tests/support/abc_card.h"
 
 namespace morvik {

@@ -2,6 +2,9 @@
 // the tool's tests: the status, what it printed and whether it touched a port.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <random>
 #include <sstream>
 #include <streambuf>
 #include <string>
@@ -11,6 +14,12 @@
 #include "sim/loopback_serial.h"
 
 namespace morvik::test {
+
+// A temp file name of this test process's own: cases and other checkouts' builds run side by side.
+inline std::string OwnTempPath(const std::string& name) {
+  static const std::string own = std::to_string(std::random_device{}());
+  return testing::TempDir() + "morvik-" + own + "-" + name;
+}
 
 enum class Setup { kWriter, kNoWriter, kNoCard, kFailingWrite, kFailingReads, kNoPermission, kBadReply, kCardLater };
 

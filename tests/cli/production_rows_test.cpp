@@ -14,7 +14,7 @@
 #include "cli/card_rows.h"
 #include "cli/cli_commands.h"
 #include "sim/loopback_serial.h"
-#include "tests/cli/own_temp.h"
+#include "tests/cli/cli_bench.h"
 
 namespace morvik {
 namespace {
