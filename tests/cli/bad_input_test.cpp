@@ -107,7 +107,6 @@ std::vector<BadInputCase> BadInputCases() {
     {"DecodeStdoutFull", {"decode", "{card}"}, 6, "standard output", true},
     {"RawToTerminal", {"image", "--url", "abc", "--format", "raw"}, 2, "name a file with --out", false, true},
     {"InitWithUidCard", {"write", "--init", "--uid-card", "12"}, 2, "--init does not go with --uid-card"},
-    {"UrlWithUidCard", {"write", "--url", "abc", "--uid-card", "5"}, 2, "--url does not go with --uid-card"},
     {"CidWithUidCard", {"image", "--uid-card", "5", "--cid", "12"}, 2, "--cid does not go with --uid-card"},
     {"OptionTwice", {"write", "--url", "a", "--url", "b"}, 2, "--url given twice"},
     {"YesAndNo", {"write", "--url", "a", "--yes", "--no"}, 2, "--yes and --no exclude each other"},
