@@ -17,7 +17,7 @@
 namespace morvik {
 
 struct CardRow {
-  std::size_t line = 0;  // where the row starts in the file
+  std::size_t line;      // where the row starts in the file
   std::string id;        // the id cell, empty without that column
   CliOptions options;
 };

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <iomanip>
 #include <iostream>
 #include <iterator>
 
@@ -214,9 +215,7 @@ ExitCode RunDecode(const CliOptions& options, CliSession& session) {
   if (!card) return ExitCode::kUsage;
   const DecodedCard decoded = DecodeCard(*card);
   for (const auto& [name, value] : DescribeCard(decoded)) {
-    std::string label = name + ":";
-    label.resize(std::max<std::size_t>(label.size() + 1, 15), ' ');
-    session.env.out << label << value << "\n";
+    session.env.out << std::left << std::setw(14) << name + ":" << ' ' << value << "\n";
   }
   return IsDamaged(decoded) || decoded.kind == CardKind::kUnknown ? ExitCode::kCardFailed
                                                                    : ExitCode::kOk;

@@ -36,7 +36,7 @@ struct CliEnvironment {
 class CliSession {
  public:
   // writesCards: the command writes cards (interrupts let a card finish).
-  CliSession(CliEnvironment& environment, const CliOptions& options, bool writesCards = false);
+  CliSession(CliEnvironment& environment, const CliOptions& options, bool writesCards);
   CliSession(const CliSession&) = delete;
   CliSession& operator=(const CliSession&) = delete;
 

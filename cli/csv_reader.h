@@ -12,7 +12,7 @@
 namespace morvik {
 
 struct CsvRecord {
-  std::size_t line = 0;  // 1 for the file's first line
+  std::size_t line;  // 1 for the file's first line
   std::vector<std::string> fields;
 };
 

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <csignal>
 #include <cstdlib>
+#include <string_view>
 
 #ifdef _WIN32
 #include <io.h>
@@ -17,17 +18,17 @@ std::atomic<int> interrupts{0};
 std::atomic<bool> cardInProgress{false};
 InterruptMode mode = InterruptMode::kCount;
 
-constexpr char kFinishing[] =
+constexpr std::string_view kFinishing =
     "\nmorvik-card: interrupted: finishing the cards being written"
     " (interrupt again to stop at once)\n";
-constexpr char kStopping[] = "\nmorvik-card: interrupted again: stopping at the next block\n";
+constexpr std::string_view kStopping = "\nmorvik-card: interrupted again: stopping at the next block\n";
 
 // Only what a signal handler may do: atomics, one write, ending the process.
-void Say(const char* text, unsigned length) {
+void Say(std::string_view text) {
 #ifdef _WIN32
-  _write(2, text, length);
+  _write(2, text.data(), static_cast<unsigned>(text.size()));
 #else
-  if (write(STDERR_FILENO, text, length) < 0) return;
+  if (write(STDERR_FILENO, text.data(), text.size()) < 0) return;
 #endif
 }
 
@@ -47,8 +48,8 @@ void OnInterrupt(int signalNumber) {
   const int count = interrupts.fetch_add(1) + 1;
   if (count == 1 && mode == InterruptMode::kEndAtOnce) EndIdle();
   if (count == 1 && mode == InterruptMode::kEndWhenIdle && !cardInProgress.load()) EndIdle();
-  if (count == 1) Say(kFinishing, sizeof kFinishing - 1);
-  if (count == 2) Say(kStopping, sizeof kStopping - 1);
+  if (count == 1) Say(kFinishing);
+  if (count == 2) Say(kStopping);
 }
 
 }  // namespace

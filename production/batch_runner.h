@@ -16,7 +16,7 @@ namespace morvik {
 
 struct WriterPlan {
   std::vector<std::string> ports;  // connect to the first of these that answers
-  bool required = true;            // one that does not answer at the start is looked for
+  bool required;  // one that does not answer at the start is looked for
 };
 
 // What one writer talks through: its own ports and clock, as each writer

@@ -17,7 +17,6 @@
 #endif
 
 #include "tests/cli/cli_bench.h"
-#include "tests/cli/own_temp.h"
 #include "tests/support/abc_card.h"
 
 namespace morvik {
@@ -108,11 +107,11 @@ std::vector<BadInputCase> BadInputCases() {
     {"DecodeTooLarge", {"decode", "{big}"}, 2, "{big}: larger than 65536 bytes"},
     {"ImageOutToFolder", {"image", "--url", "abc", "--out", "{folder}"}, 6, "{folder}: Is a directory"},
     {"ImageOutNowhere", {"image", "--url", "abc", "--out", "{missing}/x"}, 6, "No such file or directory"},
-    {"ImageStdoutFull", {"image", "--url", "abc"}, 6, "morvik-card: standard output", true},
+    {"ImageStdoutFull", {"image", "--url", "abc"}, 6, "morvik-card: standard output: cannot be written\n", true},
+    {"OperandAfterDashDash", {"decode", "--", "--help"}, 2, "morvik-card: --help: No such file or directory\n"},
     {"DecodeStdoutFull", {"decode", "{card}"}, 6, "standard output", true},
     {"RawToTerminal", {"image", "--url", "abc", "--format", "raw"}, 2, "name a file with --out", false, true},
     {"InitWithUidCard", {"write", "--init", "--uid-card", "12"}, 2, "--init does not go with --uid-card"},
-    {"UrlWithUidCard", {"write", "--url", "abc", "--uid-card", "5"}, 2, "--url does not go with --uid-card"},
     {"CidWithUidCard", {"image", "--uid-card", "5", "--cid", "12"}, 2, "--cid does not go with --uid-card"},
     {"OptionTwice", {"write", "--url", "a", "--url", "b"}, 2, "--url given twice"},
     {"YesAndNo", {"write", "--url", "a", "--yes", "--no"}, 2, "--yes and --no exclude each other"},

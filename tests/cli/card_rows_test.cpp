@@ -52,6 +52,7 @@ INSTANTIATE_TEST_SUITE_P(Csv, CardRowsRead, testing::ValuesIn(std::vector<RowsCa
      {{2, "abc"}}, "ポップ"},
     {"CodePage932", "url,popup\nabc,\x83|\x83\x62\x83v\n", {}, "", CsvEncoding::kCp932,
      {{2, "abc"}}, "ポップ"},
+    {"ShortRowEmptyFirstCell", "id,url,popup\n,abc\n", {"--popup", "p"}, "", CsvEncoding::kUtf8, {{2, "abc"}}, "p"},
     {"EmptyCellKeepsTheCommandLine", "url,volume,mail,to\nabc,,,\ndef,1,1,u\n",
      {"--volume", "2", "--mail", "--to", "t"}, "", CsvEncoding::kUtf8, {{2, "abc"}, {3, "def"}}, "", "", 2, true},
     {"UnknownColumn", "url,colour\nabc,red\n", {}, "line 1: unknown column: colour"},
@@ -63,6 +64,12 @@ INSTANTIATE_TEST_SUITE_P(Csv, CardRowsRead, testing::ValuesIn(std::vector<RowsCa
     {"QuoteNeverEnds", "url\n\"abc\n", {}, "line 2: a quoted field does not end"},
 }), [](const auto& info) { return info.param.name; });
 // clang-format on
+
+// A record ends where the text given ends, whatever follows in memory.
+TEST(Csv, ReadsNoFurtherThanItsText) {
+  const std::string_view text = std::string_view("a,b,c").substr(0, 3);
+  EXPECT_EQ(ReadCsv(text).records.at(0).fields, (std::vector<std::string>{"a", "b"}));
+}
 
 }  // namespace
 }  // namespace morvik

@@ -2,6 +2,9 @@
 // the tool's tests: the status, what it printed and whether it touched a port.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <random>
 #include <sstream>
 #include <streambuf>
 #include <string>
@@ -12,7 +15,13 @@
 
 namespace morvik::test {
 
-enum class Setup { kWriter, kNoWriter, kNoCard, kFailingWrite, kFailingReads, kNoPermission, kBadReply };
+// A temp file name of this test process's own: cases and other checkouts' builds run side by side.
+inline std::string OwnTempPath(const std::string& name) {
+  static const std::string own = std::to_string(std::random_device{}());
+  return testing::TempDir() + "morvik-" + own + "-" + name;
+}
+
+enum class Setup { kWriter, kNoWriter, kNoCard, kFailingWrite, kFailingReads, kNoPermission, kBadReply, kCardLater, kWrongByte };
 
 struct RunResult {
   int status;
@@ -23,16 +32,20 @@ struct RunResult {
 class Bench {
  public:
   explicit Bench(Setup setup, bool terminal = false) : platform_(clock_), terminal_(terminal) {
-    if (setup == Setup::kNoPermission)
+    if (setup == Setup::kNoPermission) {
       platform_.AddRefusingPort(4, RefusedDevice::Reason::kPermission);
+      platform_.AddRefusingPort(12, RefusedDevice::Reason::kPermission);
+    }
     if (setup == Setup::kNoWriter || setup == Setup::kNoPermission) return;
     platform_.AttachWriter(2, writer_);
-    if (setup == Setup::kNoCard) writer_.RemoveCard();
+    if (setup == Setup::kNoCard || setup == Setup::kCardLater) writer_.RemoveCard();
+    if (setup == Setup::kCardLater) clock_.At(9'000, [this] { writer_.slot().present = true; });
     sim::Faults faults;
     faults.failBlockWriteAt = setup == Setup::kFailingWrite ? 3 : 0;
     faults.aimedRun = setup == Setup::kFailingWrite ? 3 : 1;  // block 2 fails every try
     faults.badSumAt = setup == Setup::kBadReply ? 16 : 0;  // block 9, once
     faults.failReads = setup == Setup::kFailingReads ? 3 : 0;
+    faults.wrongByteBlock = setup == Setup::kWrongByte ? 5 : -1;
     writer_.SetFaults(faults);
   }
 

@@ -10,6 +10,7 @@
 
 #include "tests/cli/cli_bench.h"
 #include "card/card_formats.h"
+#include "cli/card_description.h"
 #include "cli/interrupt.h"
 
 namespace morvik {
@@ -55,7 +56,6 @@ INSTANTIATE_TEST_SUITE_P(Cli, ExitStatus, testing::ValuesIn(std::vector<ExitCase
     {"UnknownCommand", Setup::kWriter, {"frobnicate"}, 2, "", "(see morvik-card --help)\n"},
     {"ListOutOfRange", Setup::kWriter, {"image", "--led=255"}, 2, "",
      "--led: 255 (a list position 0-3)"},
-    {"OptionOfAnotherCommand", Setup::kWriter, {"write", "--cid", "1234"}, 2, "", "does not take"},
     {"MailTextWithoutMail", Setup::kWriter, {"write", "--url", "a", "--to", "t"}, 2, "", "--mail"},
     {"EmptyUidCard", Setup::kWriter, {"write", "--uid-card="}, 2, "", "--uid-card"},
     {"ClearWithoutYes", Setup::kWriter, {"clear"}, 2, "", "--yes"},
@@ -64,8 +64,6 @@ INSTANTIATE_TEST_SUITE_P(Cli, ExitStatus, testing::ValuesIn(std::vector<ExitCase
     {"QuestionAnsweredNo", Setup::kWriter, {"write", "--url", "a[CT]", "--no"}, 2, "", "[CT]"},
     {"BadServiceNumber", Setup::kWriter, {"write", "--url", "a", "--service-cid", "10000"}, 2, "",
      "FFFF"},
-    {"ImageFileMissing", Setup::kWriter, {"write", "--image", "/nonexistent"}, 2, "",
-     "morvik-card: /nonexistent: No such file or directory\n"},
     {"Preview", Setup::kNoWriter, {"image", "--url", "abc", "--cid", "1234"}, 0, kAbcLine0, ""},
     {"ServicePreview", Setup::kNoWriter,
      {"image", "--url", "abc", "--service-cid", "1A2B", "--format", "hex"}, 0,
@@ -83,10 +81,11 @@ INSTANTIATE_TEST_SUITE_P(Cli, ExitStatus, testing::ValuesIn(std::vector<ExitCase
     {"NoWriter", Setup::kNoWriter, {"connect"}, 3, "", "もう一度実行するか、--wait"},
     {"WriterOnAnotherPort", Setup::kWriter, {"uid", "--port", "COM3"}, 3, "", "Writer"},
     {"RefusedPortNamedFirst", Setup::kNoPermission, {"dump"}, 3, "",
-     "Error: 開けなかったポート: COM4（権限なし）。デバイスの所有グループ（dialout など）"},
+     "Error: 開けなかったポート: COM4（権限なし）, COM12（権限なし）。デバイスの所有グループ"},
     {"WriterWaitEnds", Setup::kNoWriter, {"connect", "--wait=3"}, 4, "",
      "Writerを接続してください…（最大3秒）\nmorvik-card: 待ち時間"},
     {"NoCard", Setup::kNoCard, {"uid"}, 4, "", "Error: ICカードを正しく読み取れません"},
+    {"CardWaitedFor", Setup::kCardLater, {"uid", "--wait"}, 0, "0123456789ABCDEF\n", "置いてください…\n"},
     {"CardWaitEnds", Setup::kNoCard, {"write", "--url", "a", "--wait=2"}, 4, "",
      "ICカードを書き込み機に置いてください…（最大2秒）\nmorvik-card: 待ち時間が過ぎました\n"},
     {"Uid", Setup::kWriter, {"uid"}, 0, "0123456789ABCDEF\n", ""},
@@ -97,17 +96,32 @@ INSTANTIATE_TEST_SUITE_P(Cli, ExitStatus, testing::ValuesIn(std::vector<ExitCase
     {"DumpJson", Setup::kWriter, {"dump", "--format", "json"}, 0,
      "{\"idm\": \"0123456789ABCDEF\", \"image\": \"0000", ""},
     {"WriteAndVerify", Setup::kWriter, {"write", "--url", "abc", "--verify", "--fast"}, 0, "", ""},
+    {"WriteVerifyMismatch", Setup::kWrongByte, {"write", "--url", "abc", "--verify", "--fast"}, 5, "",
+     "verify failed at block 5"},
     {"VerifyMismatch", Setup::kWriter, {"verify", "--url", "abc", "--trace"}, 5,
      "0123456789ABCDEF verify failed at block 0\n", " COM2 > "},
     {"VerifyNoWriter", Setup::kNoWriter, {"verify", "--url", "abc"}, 3, "", "--wait"},
     {"VerifyNoCard", Setup::kNoCard, {"verify", "--url", "abc", "--port=COM2"}, 4, "", "ICカード"},
     {"Ports", Setup::kNoPermission, {"ports"}, 0,
-     "COM4  loopback COM4  no permission (join the group that owns the device)\n", ""},
+     "COM4   loopback COM4   no permission (join the group that owns the device)\nCOM12  loopback COM12  ", ""},
     {"PortsWriter", Setup::kWriter, {"ports", "--fast"}, 0,
      "COM2  loopback COM2  writer MRVKVer=0211, MRVKDate=261206, MRVKCID=1234\n", ""},
     {"Clear", Setup::kWriter, {"clear", "--yes"}, 0, "", ""},
 }), [](const auto& info) { return info.param.name; });
 // clang-format on
+
+// A card may hold a setting no list has: it is named, not looked up.
+TEST(CardFields, ASettingPastItsListAndEveryMailText) {
+  DecodedCard card;
+  card.kind = CardKind::kContent;
+  card.mail = true;
+  card.mailTitle = "ti";
+  card.volume = 4;
+  const CardFields fields = DescribeCard(card);
+  for (const auto& field : {CardFields::value_type{"mail title", "ti"}, {"volume", "4 (not in the list)"}}) {
+    EXPECT_NE(std::find(fields.begin(), fields.end(), field), fields.end()) << field.first;
+  }
+}
 
 // A card read from a terminal may hold any byte: JSON still gets one line.
 TEST(CardJson, EscapesQuotesBackslashesAndControlCharacters) {
@@ -129,6 +143,9 @@ TEST_P(PreviewIsTheCard, ByteForByte) {
   image.insert(image.end(), GetParam().begin(), GetParam().end());
   const RunResult preview = bench(image);
   EXPECT_EQ(preview.out, std::string(bench.card().begin(), bench.card().end()));
+  std::vector<std::string> verify = {"verify", "--yes"};
+  verify.insert(verify.end(), GetParam().begin(), GetParam().end());
+  EXPECT_EQ(bench(verify).out, "0123456789ABCDEF ok\n");
 }
 
 // clang-format off

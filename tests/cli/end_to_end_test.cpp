@@ -61,17 +61,6 @@ TEST(EndToEnd, PortsTraceAndAnImageThroughTheCardAndBack) {
       << decode.out;
 }
 
-TEST(WriterCommands, VerifyNamesTheFirstBlockTheCardStoredWrong) {
-  Simulator simulator({"--com", "1", "--wrong-byte", "5"});
-  ASSERT_TRUE(simulator.ready());
-  const auto write = RunCommand({kCard, "write", "--url", "abc", "--verify", "--fast"});
-  EXPECT_EQ(write.status, 5);
-  EXPECT_NE(write.err.find("verify failed at block 5"), std::string::npos) << write.err;
-  const auto verify = RunCommand({kCard, "verify", "--url", "abc", "--fast"});
-  EXPECT_EQ(verify.status, 5);
-  EXPECT_EQ(verify.out, "0123456789ABCDEF verify failed at block 5\n");
-}
-
 // Two writers: an operator puts three cards on the first in turn; the second
 // is unplugged in the middle of its card and plugged in again, and its card
 // is reported where it stopped and written again once the writer is back.

@@ -9,7 +9,7 @@
 
 #include "cli/cli_commands.h"
 #include "sim/loopback_serial.h"
-#include "tests/cli/own_temp.h"
+#include "tests/cli/cli_bench.h"
 #include "tests/support/abc_card.h"
 
 #ifndef _WIN32

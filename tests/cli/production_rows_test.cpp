@@ -14,7 +14,7 @@
 #include "cli/card_rows.h"
 #include "cli/cli_commands.h"
 #include "sim/loopback_serial.h"
-#include "tests/cli/own_temp.h"
+#include "tests/cli/cli_bench.h"
 
 namespace morvik {
 namespace {
@@ -26,7 +26,7 @@ const char kRows[] =
     "A3,http://example.com/3,,,1A2B,\n"
     "A4,,,,,00FF\n"
     "A5,http://example.com/5,\"a, b\",,,\n"
-    "A6,http://example.com/6,,,,\n"
+    "A6,http://example.com/6[CT],,,,\n"
     "A7,http://example.com/7[IM],,,,\n"
     "A8,,,,,0100\n"
     "A9,http://example.com/9,,,BEEF,\n"
@@ -56,7 +56,7 @@ RowsRun RunBatch(const std::vector<std::string>& extra, std::uint8_t firstIdm, c
     platform->AttachWriter(4, models[1]);
     return WriterSeat{std::move(clock), std::move(platform)};
   };
-  std::vector<std::string> args = {"batch", "--rows", "-", "--ports", "COM2,COM4", "--fast"};
+  std::vector<std::string> args = {"batch", "--rows", "-", "--ports", "COM2,COM4", "--fast", "--yes"};
   args.insert(args.end(), extra.begin(), extra.end());
   std::ostringstream out, err;
   std::istringstream in(kRows);

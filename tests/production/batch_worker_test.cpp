@@ -21,6 +21,7 @@ struct Scenario {
   std::int64_t hardStopMs = 600'000;  // second interrupt
   std::vector<std::pair<R, int>> expected;
   std::uint64_t blockWrites;  // 0: the card stopped part way
+  std::int64_t unpluggedMs = 0;  // from then on the writer is gone
 };
 
 ContentImage Pattern() {
@@ -39,6 +40,7 @@ TEST_P(BatchWorkerTest, EachCardIsWrittenOnceAndReportedWithWhereItFailed) {
   platform.AttachWriter(4, writer);
   writer.SetFaults(s.faults);
   writer.StartOperator({s.operatorCards, 500, 1000}, 0);
+  if (s.unpluggedMs > 0) clock.At(s.unpluggedMs, [&platform] { platform.port(4).lineDropped = true; });
 
   CardBudget budget(s.budget);
   DoneCards done;
@@ -49,7 +51,10 @@ TEST_P(BatchWorkerTest, EachCardIsWrittenOnceAndReportedWithWhereItFailed) {
   context.done = &done;
   context.stopAfterCard = [&] { return clock.NowMs() >= s.softStopMs; };
   context.stopNow = [&] { return clock.NowMs() >= s.hardStopMs; };
-  context.report = [&](const CardRecord& r) { records.push_back(r); };
+  context.report = [&](const CardRecord& r) {
+    EXPECT_TRUE(r.seconds > 0 && r.seconds * 1000 <= static_cast<double>(clock.NowMs())) << r.seconds;  // this card's
+    records.push_back(r);
+  };
   BatchWorker worker(platform, clock, context);
   ASSERT_TRUE(worker.Connect({"COM2", "COM4"}));
   worker.Run();
@@ -70,7 +75,8 @@ TEST_P(BatchWorkerTest, EachCardIsWrittenOnceAndReportedWithWhereItFailed) {
   } else {
     EXPECT_TRUE(writer.blockWrites() > 0 && writer.blockWrites() < 64);
   }
-  EXPECT_TRUE(worker.tally().cards() == static_cast<int>(records.size()) && worker.tally().problem.empty());
+  EXPECT_EQ(worker.tally().cards(), static_cast<int>(records.size()));
+  EXPECT_EQ(worker.tally().problem, s.unpluggedMs > 0 ? "writer lost" : "");
   if (!records.empty() && records.back().result == R::kOk) {
     EXPECT_EQ(writer.slot().memory, Pattern());
   }
@@ -90,6 +96,7 @@ INSTANTIATE_TEST_SUITE_P(
         Scenario{"UnreadableCard", 1, {.failReads = 3}, 1, 600'000, 600'000, {{R::kVerifyFailed, 0}}, 64},
         Scenario{"CardTakenAway", 1, RemoveAfter(20), 1, 600'000, 600'000, {{R::kRemoved, 20}}, 20},
         Scenario{"FirstInterruptFinishesTheCard", 3, {}, 3, 5'000, 600'000, {{R::kOk, 0}}, 64},
+        Scenario{"LostForGoodUntilTheRunEnds", 0, {}, 3, 40'000, 600'000, {{R::kOk, 0}}, 64, 30'000},
         Scenario{"SecondInterruptStopsAtOnce", 3, {}, 3, 5'000, 5'000, {{R::kInterrupted, kStoppedBlock}}, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 

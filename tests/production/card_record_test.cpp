@@ -39,6 +39,11 @@ INSTANTIATE_TEST_SUITE_P(
                     RecordCase{CardResult::kInterrupted, 0, "interrupted at block 0",
                                R"("interrupted","block":0)"}));
 
+TEST(CardRecordJson, EscapesTheIdCell) {
+  const CardRecord record{"t", "COM3", "01", CardResult::kOk, 0, 1.0, 0, 2, "a\"b\\c", "AB"};
+  EXPECT_NE(RecordJson(record).find(R"("row":2,"id":"a\"b\\c","file":"AB"})"), std::string::npos) << RecordJson(record);
+}
+
 TEST(TallyText, CountsEveryKindOfResultOnceInAll) {
   WriterTally verify, removed;
   verify.Count(CardResult::kVerifyFailed);
