@@ -14,8 +14,7 @@ struct RowsCase {
   std::string error;                     // empty: read
   CsvEncoding encoding = CsvEncoding::kUtf8;
   std::vector<std::pair<std::size_t, std::string>> lineAndUrl{};
-  std::string firstPopup{};
-  std::string firstId{};
+  std::string firstPopup{}, firstId{};
   int firstVolume = 3;
   bool firstMail = false;
 };
@@ -35,11 +34,9 @@ TEST_P(CardRowsRead, IntoOptionsOrARefusalNamingTheLine) {
     EXPECT_EQ(read.rows[i].line, c.lineAndUrl[i].first);
     EXPECT_EQ(read.rows[i].options.content.url, c.lineAndUrl[i].second);
   }
-  const CliOptions& first = read.rows[0].options;
-  EXPECT_EQ(first.content.popup, c.firstPopup);
-  EXPECT_EQ(read.rows[0].id, c.firstId);
-  EXPECT_EQ(first.content.volume, c.firstVolume);
-  EXPECT_EQ(first.content.mail, c.firstMail);
+  const ContentOptions& first = read.rows[0].options.content;
+  EXPECT_TRUE(first.popup == c.firstPopup && read.rows[0].id == c.firstId && first.volume == c.firstVolume &&
+              first.mail == c.firstMail) << first.popup << " " << read.rows[0].id << " " << first.volume;
 }
 
 // clang-format off

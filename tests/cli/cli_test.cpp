@@ -75,7 +75,6 @@ INSTANTIATE_TEST_SUITE_P(Cli, ExitStatus, testing::ValuesIn(std::vector<ExitCase
     {"DecodeHexInput", Setup::kNoWriter, {"decode", "-"}, 0, "customer ID:   0005\n", ""},
     {"Connect", Setup::kWriter, {"connect"}, 0,
      "COM2\nMRVKVer=0211, MRVKDate=261206, MRVKCID=1234\n", ""},
-    {"FastConnect", Setup::kWriter, {"connect", "--fast"}, 0, "COM2\n", ""},
     {"Trace", Setup::kWriter, {"connect", "--trace"}, 0, "",
      "0.500 COM2 > 02 00 4F 02 F0 00 03 46 0D\n"},
     {"NoWriter", Setup::kNoWriter, {"connect"}, 3, "", "もう一度実行するか、--wait"},
@@ -110,8 +109,9 @@ INSTANTIATE_TEST_SUITE_P(Cli, ExitStatus, testing::ValuesIn(std::vector<ExitCase
 }), [](const auto& info) { return info.param.name; });
 // clang-format on
 
-// A card may hold a setting no list has: it is named, not looked up.
-TEST(CardFields, ASettingPastItsListAndEveryMailText) {
+// A card may hold a setting no list has, and any byte: the setting is named,
+// not looked up, and JSON still gets one line.
+TEST(CardFields, ASettingPastItsListEveryMailTextAndEscapedJson) {
   DecodedCard card;
   card.kind = CardKind::kContent;
   card.mail = true;
@@ -121,12 +121,7 @@ TEST(CardFields, ASettingPastItsListAndEveryMailText) {
   for (const auto& field : {CardFields::value_type{"mail title", "ti"}, {"volume", "4 (not in the list)"}}) {
     EXPECT_NE(std::find(fields.begin(), fields.end(), field), fields.end()) << field.first;
   }
-}
-
-// A card read from a terminal may hold any byte: JSON still gets one line.
-TEST(CardJson, EscapesQuotesBackslashesAndControlCharacters) {
-  const ContentImage card{};
-  EXPECT_NE(CardJson({}, card, {{"URL", "a\"\\b\t"}}).find("\"URL\": \"a\\\"\\\\b\\u0009\"}"),
+  EXPECT_NE(CardJson({}, ContentImage{}, {{"URL", "a\"\\b\t"}}).find("\"URL\": \"a\\\"\\\\b\\u0009\"}"),
             std::string::npos);
 }
 

@@ -92,11 +92,6 @@ TEST(BatchCommand, TwoWritersOneUnpluggedAndPluggedInAgain) {
   }
 }
 
-}  // namespace
-}  // namespace morvik
-namespace morvik {
-namespace {
-
 // A run from a list on two simulated writers with an operator at each: six
 // rows of the three card kinds, each card holding exactly what `image` makes
 // of its row's options.
@@ -112,12 +107,9 @@ TEST(BatchCommand, RowsOfEveryCardKindEachOnACardOfItsOwn) {
                          "i1,http://example.com/3,,1A2B,\ni2,http://example.com/4,,BEEF,\n"
                          "u1,,,,0010\nu2,,,,0020\n";
   const std::vector<std::vector<std::string>> imageOptions = {
-      {"--url", "http://example.com/1", "--cid", "1234"},
-      {"--url", "http://example.com/2", "--init", "--cid", "1234"},
-      {"--url", "http://example.com/3", "--service-cid", "1A2B"},
-      {"--url", "http://example.com/4", "--service-cid", "BEEF"},
-      {"--uid-card", "0010"},
-      {"--uid-card", "0020"}};
+      {"--url", "http://example.com/1", "--cid", "1234"}, {"--url", "http://example.com/2", "--init", "--cid", "1234"},
+      {"--url", "http://example.com/3", "--service-cid", "1A2B"}, {"--url", "http://example.com/4", "--service-cid", "BEEF"},
+      {"--uid-card", "0010"}, {"--uid-card", "0020"}};
   const auto batch =
       RunCommand({kCard, "batch", "--rows", rows, "--ports", "COM3,COM5", "--json", "--fast"});
   EXPECT_EQ(batch.status, 0) << batch.err;

@@ -5,6 +5,7 @@
 // image, and the log says which IDm got which row.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <map>
@@ -20,17 +21,10 @@ namespace morvik {
 namespace {
 
 const char kRows[] =
-    "id,url,popup,init,service-cid,uid-card\n"
-    "A1,http://example.com/1,ようこそ,,,\n"
-    "A2,http://example.com/2,,1,,\n"
-    "A3,http://example.com/3,,,1A2B,\n"
-    "A4,,,,,00FF\n"
-    "A5,http://example.com/5,\"a, b\",,,\n"
-    "A6,http://example.com/6[CT],,,,\n"
-    "A7,http://example.com/7[IM],,,,\n"
-    "A8,,,,,0100\n"
-    "A9,http://example.com/9,,,BEEF,\n"
-    "A10,http://example.com/10,,,,\n";
+    "id,url,popup,init,service-cid,uid-card\nA1,http://example.com/1,ようこそ,,,\nA2,http://example.com/2,,1,,\n"
+    "A3,http://example.com/3,,,1A2B,\nA4,,,,,00FF\nA5,http://example.com/5,\"a, b\",,,\n"
+    "A6,http://example.com/6[CT],,,,\nA7,http://example.com/7[IM],,,,\nA8,,,,,0100\n"
+    "A9,http://example.com/9,,,BEEF,\nA10,http://example.com/10,,,,\n";
 
 struct RowsRun {
   int status;
@@ -47,8 +41,8 @@ RowsRun RunBatch(const std::vector<std::string>& extra, std::uint8_t firstIdm, c
     sim::Idm idm = sim::kDefaultIdm;
     idm[0] = static_cast<std::uint8_t>(firstIdm + 0x10 * i);
     models[i].StartOperator({12, 500, 1000, idm}, 0);
+    models[i].SetFaults(faults);
   }
-  for (sim::WriterModel& model : models) model.SetFaults(faults);
   const auto seat = [&models] {
     auto clock = std::make_unique<sim::VirtualClock>();
     auto platform = std::make_unique<sim::LoopbackPlatform>(*clock);
@@ -110,14 +104,10 @@ TEST(ProductionRows, EveryRowOnceOnItsOwnCardAcrossAnInterruptedAndResumedRun) {
     window.SetDefaultAnswer(kIdOk);
     const std::optional<ContentImage> image = BuildCardImage(source->options, {0x12, 0x34}, window);
     ASSERT_TRUE(image);
-    int holders = 0;
-    for (const sim::CardSlot& card : cards) {
-      if (IdmText(card.idm) != Field(line, "idm")) continue;
-      ++holders;
-      // [IM] is filled in by the terminal, not the writer: the image is the card.
-      EXPECT_TRUE(std::equal(image->begin(), image->end(), card.memory.begin())) << line;
-    }
-    EXPECT_EQ(holders, 1) << line;
+    // [IM] is filled in by the terminal, not the writer: the image is the card.
+    EXPECT_EQ(std::count_if(cards.begin(), cards.end(), [&](const sim::CardSlot& card) {
+                return IdmText(card.idm) == Field(line, "idm") && std::equal(image->begin(), image->end(), card.memory.begin());
+              }), 1) << line;
   }
   lines.close();
   std::remove(log.c_str());
