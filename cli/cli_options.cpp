@@ -271,6 +271,7 @@ std::optional<std::string> TakeOption(const CommandSpec& command,
     value = inlineValue ? *inlineValue : std::string_view(arguments[++i]);
   } else if (inlineValue) {
     if (option->takes == Takes::kNothing) return std::string(name) + " takes no value";
+    if (inlineValue->empty()) return std::string(name) + "= needs a value after the =";
     value = *inlineValue;
   }
   if (!option->set(options, value)) {

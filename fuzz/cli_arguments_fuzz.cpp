@@ -2,7 +2,7 @@
 // run in-process on a machine with no writer and virtual time. The tool never
 // aborts or lets an exception out, ends with a status of its list, and what
 // it refuses as usage opens no port. Arguments that would write files, wait
-// without end or start the production line's threads are left out.
+// long or start the production line's threads are left out.
 #include <cstddef>
 #include <cstdint>
 #include <sstream>
@@ -29,8 +29,9 @@ std::vector<std::string> Arguments(const std::uint8_t* data, std::size_t size) {
 
 bool LeftOut(const std::vector<std::string>& arguments) {
   for (const std::string& argument : arguments) {
-    if (argument.starts_with("--out") || argument.starts_with("--log") || argument == "--wait" ||
-        argument == "batch") {
+    // --wait alone waits without end, and a long wait scans the ports for long.
+    const bool longWait = argument.starts_with("--wait") && (argument.size() < 7 || argument.size() > 9);
+    if (argument.starts_with("--out") || argument.starts_with("--log") || longWait || argument == "batch") {
       return true;
     }
   }

@@ -120,6 +120,7 @@ std::vector<BadInputCase> BadInputCases() {
     {"RawToTerminal", {"image", "--url", "abc", "--format", "raw"}, 2, "name a file with --out", false, true},
     {"InitWithUidCard", {"write", "--init", "--uid-card", "12"}, 2, "--init does not go with --uid-card"},
     {"CidWithUidCard", {"image", "--uid-card", "5", "--cid", "12"}, 2, "--cid does not go with --uid-card"},
+    {"WaitEqualsNothing", {"connect", "--wait="}, 2, "--wait= needs a value after the ="},
     {"OptionTwice", {"write", "--url", "a", "--url", "b"}, 2, "--url given twice"},
     {"YesAndNo", {"write", "--url", "a", "--yes", "--no"}, 2, "--yes and --no exclude each other"},
     {"LineEndInUrl", {"write", "--url", "ab\nc"}, 2, "--url: a control character (0x0A) at character 3"},
