@@ -429,9 +429,7 @@ ExitCode RunParsed(const ParseResult& parsed, CliEnvironment& environment) {
 bool FlushStandardOutput(std::ostream& out, std::ostream& err) {
   errno = 0;
   if (out.flush()) return true;
-  const int reason = errno;
-  err << "morvik-card: standard output: "
-      << (reason != 0 ? SystemReason(reason) : std::string("cannot be written")) << "\n";
+  err << "morvik-card: standard output: " << OutputFailureReason(errno) << "\n";
   return false;
 }
 

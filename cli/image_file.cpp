@@ -40,6 +40,10 @@ std::string SystemReason(int errorNumber) {
   return std::generic_category().message(errorNumber);
 }
 
+std::string OutputFailureReason(int errorNumber) {
+  return errorNumber != 0 ? SystemReason(errorNumber) : "cannot be written";
+}
+
 std::optional<std::string> ReadBoundedFile(const std::string& path, std::istream& in,
                                            std::size_t limit, std::string& error) {
   const std::string name = path == "-" ? "standard input" : path;

@@ -43,5 +43,8 @@ std::optional<std::string> ImageRefusal(const DecodedCard& decoded, bool yes, bo
 
 // The system's words for an errno value ("No such file or directory").
 std::string SystemReason(int errorNumber);
+// Why an output took nothing: the system's words, or "cannot be written"
+// when it gave none (errno 0).
+std::string OutputFailureReason(int errorNumber);
 
 }  // namespace morvik

@@ -2,9 +2,10 @@
 
 #include <cerrno>
 #include <chrono>
-#include <system_error>
 #include <ostream>
 #include <utility>
+
+#include "cli/image_file.h"
 
 namespace morvik {
 
@@ -78,7 +79,7 @@ bool RecordPrinter::WriteLog(const std::string& line) {
 }
 
 void RecordPrinter::Failed(const std::string& output, std::string_view consequence) {
-  const std::string reason = errno != 0 ? std::generic_category().message(errno) : "cannot be written";
+  const std::string reason = OutputFailureReason(errno);
   if (outputFailed_.exchange(true)) consequence = {};  // said with the first failure
   err_ << "morvik-card: " << output << ": " << reason << consequence << "\n" << std::flush;
 }
