@@ -131,7 +131,7 @@ bool WriteWholeFile(const std::string& path, std::string_view bytes, std::ostrea
     written = false;
     reason = errno;
   }
-  if (!written) err << "morvik-card: " << path << ": " << SystemReason(reason) << "\n";
+  if (!written) err << "morvik-card: " << path << ": " << OutputFailureReason(reason) << "\n";
   return written;
 }
 
