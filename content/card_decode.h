@@ -31,7 +31,7 @@ struct DecodedCard {
   // List positions as stored: volume, sound type, LED pattern, mode (0-7),
   // release time, auto-off time. Content cards only.
   std::uint8_t volume{}, soundType{}, ledPattern{}, powerMode{}, releaseTime{}, autoOffTime{};
-  bool checkByteRight = false;
+  bool checkByteRight{};
   // False when a length points past the sections' room: the texts are cut.
   bool sectionsWhole = true;
 };

@@ -11,9 +11,7 @@ std::uint8_t FrameSum(Bytes bytes) {
 }
 
 bool CheckFrame(Bytes bytes) {
-  if (bytes.size() < 1 || bytes[0] != kStx) return false;
-  if (bytes.size() < 2 || bytes[1] != 0x00) return false;
-  if (bytes.size() < 4) return false;
+  if (bytes.size() < 4 || bytes[0] != kStx || bytes[1] != 0x00) return false;
   const std::size_t length = bytes[3];
   if (bytes.size() < length + kFrameOverhead) return false;
   if (bytes[4 + length] != kEtx || bytes[6 + length] != kCr) return false;

@@ -14,6 +14,7 @@ TEST(HeadlessWindow, ControlStartsEnabledAndSelectingPastTheLastItemSelectsNothi
   EXPECT_TRUE(window.control(1).enabled);
   window.InsertListItem(1, -1, "a");
   window.SelectListItem(1, 0);
+  EXPECT_EQ(window.GetListText(1), "a");
   window.SelectListItem(1, 1);
   EXPECT_EQ(window.GetListSelection(1), -1);
 }
