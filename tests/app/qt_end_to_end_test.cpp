@@ -30,7 +30,8 @@ void TypeInto(QWidget* widget, const QString& text) {
 }
 
 TEST(QtWindowOnTheSimulator, WriteButtonPutsTheTypedContentOnTheCard) {
-  const std::string cardFile = std::filesystem::temp_directory_path() / "morvik-window-card.bin";
+  const std::string cardFile =
+      std::filesystem::temp_directory_path() / ("morvik-window-card-" + std::to_string(getpid()));
   std::filesystem::remove(cardFile);
   test::Simulator simulator({"--com", "2", "--cid", "ABCD", "--card-file", cardFile});
   ASSERT_TRUE(simulator.ready());
