@@ -25,8 +25,8 @@ struct TerminalAnswers {
 struct TerminalStreams {
   std::ostream& err;
   std::istream& in;
-  bool inIsTerminal = false;
-  bool errIsTerminal = false;
+  bool inIsTerminal;
+  bool errIsTerminal;
 };
 
 // How the operations ended, from what they showed and what was answered.

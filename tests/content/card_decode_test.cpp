@@ -118,7 +118,9 @@ TEST(CardDecode, ServiceBlankAndDamagedCards) {
   for (const auto& [lengthAt, urlSize, mailToSize] : cases) {
     ContentImage damaged = composed;
     damaged[lengthAt] = 0xFF;
+    damaged[249] = 0x01, damaged[250] = 0x03;  // a mail section's marks, past the room
     const DecodedCard cut = DecodeCard(damaged);
+    EXPECT_EQ(cut.mail, mailToSize > 0) << lengthAt;
     EXPECT_FALSE(cut.sectionsWhole) << lengthAt;
     EXPECT_EQ(cut.url.size(), urlSize) << lengthAt;
     EXPECT_EQ(cut.mailTo.size(), mailToSize) << lengthAt;
