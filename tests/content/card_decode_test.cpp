@@ -118,7 +118,7 @@ TEST(CardDecode, ServiceBlankAndDamagedCards) {
   for (const auto& [lengthAt, urlSize, mailToSize] : cases) {
     ContentImage damaged = composed;
     damaged[lengthAt] = 0xFF;
-    damaged[249] = 0x01, damaged[250] = 0x03;  // a mail section's marks, past the room
+    damaged[kCheckByte + 2] = 0x01, damaged[kCheckByte + 3] = 0x03;  // mail marks past the room
     const DecodedCard cut = DecodeCard(damaged);
     EXPECT_EQ(cut.mail, mailToSize > 0) << lengthAt;
     EXPECT_FALSE(cut.sectionsWhole) << lengthAt;
