@@ -55,8 +55,7 @@ BatchOutcome RunBatch(const std::vector<WriterPlan>& writers, const BatchContext
   }
   for (std::thread& thread : threads) thread.join();
 
-  BatchOutcome outcome;
-  outcome.anyWriter = answered > 0;
+  BatchOutcome outcome{answered > 0, {}};
   for (std::size_t i = 0; i < writers.size() && outcome.anyWriter; ++i) {
     if (slots[i].answered || writers[i].required) outcome.tallies.push_back(slots[i].worker->tally());
   }

@@ -27,7 +27,7 @@ struct WriterSeat {
 };
 
 struct BatchOutcome {
-  bool anyWriter = false;            // a writer answered at the start
+  bool anyWriter;                    // a writer answered at the start
   std::vector<WriterTally> tallies;  // every writer that answered or was looked for
 };
 
