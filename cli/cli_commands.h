@@ -24,9 +24,9 @@ struct CliEnvironment {
   std::ostream& out;
   std::ostream& err;
   std::istream& in;
-  bool inIsTerminal = false;
-  bool errIsTerminal = false;
-  bool outIsTerminal = false;
+  bool inIsTerminal;
+  bool errIsTerminal;
+  bool outIsTerminal;
   // The ports and clock of each writer of a production run (one thread each);
   // empty: the system's.
   std::function<WriterSeat()> writerSeat = {};

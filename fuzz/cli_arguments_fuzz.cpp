@@ -54,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   morvik::sim::LoopbackPlatform platform(clock);
   std::ostringstream out, err;
   std::istringstream in;
-  morvik::CliEnvironment environment{platform, clock, out, err, in};
+  morvik::CliEnvironment environment{platform, clock, out, err, in, false, false, false};
   const int status = morvik::Status(morvik::RunCli(arguments, environment));
   FUZZ_CHECK(Listed(status));
   if (status == morvik::Status(morvik::ExitCode::kUsage)) FUZZ_CHECK(platform.openLog().empty());

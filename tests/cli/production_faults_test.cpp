@@ -119,8 +119,7 @@ TEST_P(ProductionFaults, RecordsCardsAndStatus) {
   std::istringstream in;
   sim::VirtualClock clock;
   sim::LoopbackPlatform platform(clock);
-  CliEnvironment env{platform, clock, out, err, in, false, true};
-  env.writerSeat = seat;
+  CliEnvironment env{platform, clock, out, err, in, false, true, false, seat};
   const int status = Status(RunCli(args, env));
 #ifndef _WIN32
   setrlimit(RLIMIT_FSIZE, &limit);

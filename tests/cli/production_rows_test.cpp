@@ -56,8 +56,7 @@ RowsRun RunBatch(const std::vector<std::string>& extra, std::uint8_t firstIdm, c
   std::istringstream in(kRows);
   sim::VirtualClock clock;
   sim::LoopbackPlatform platform(clock);
-  CliEnvironment env{platform, clock, out, err, in};
-  env.writerSeat = seat;
+  CliEnvironment env{platform, clock, out, err, in, false, false, false, seat};
   RowsRun run{Status(RunCli(args, env)), err.str(), {}};
   for (const sim::WriterModel& model : models) {
     run.cards.insert(run.cards.end(), model.cardsTakenOff().begin(), model.cardsTakenOff().end());
