@@ -1,5 +1,7 @@
 #include "cli/csv_reader.h"
 
+#include "window/cp932.h"
+
 namespace morvik {
 namespace {
 
@@ -73,15 +75,6 @@ bool IsBlank(const CsvRecord& record) {
   return record.fields.size() == 1 && record.fields[0].empty();
 }
 
-// The length of the UTF-8 sequence a lead byte starts, 0 for no lead byte.
-std::size_t SequenceLength(unsigned char lead) {
-  if (lead < 0x80) return 1;
-  if (lead >= 0xC2 && lead <= 0xDF) return 2;
-  if (lead >= 0xE0 && lead <= 0xEF) return 3;
-  if (lead >= 0xF0 && lead <= 0xF4) return 4;
-  return 0;
-}
-
 }  // namespace
 
 CsvRead ReadCsv(std::string_view text) {
@@ -95,24 +88,6 @@ CsvRead ReadCsv(std::string_view text) {
     if (!IsBlank(record)) read.records.push_back(std::move(record));
   }
   return read;
-}
-
-bool IsValidUtf8(std::string_view text) {
-  for (std::size_t at = 0; at < text.size();) {
-    const auto lead = static_cast<unsigned char>(text[at]);
-    const std::size_t length = SequenceLength(lead);
-    if (length == 0 || at + length > text.size()) return false;
-    for (std::size_t i = 1; i < length; ++i) {
-      if ((static_cast<unsigned char>(text[at + i]) & 0xC0) != 0x80) return false;
-    }
-    const auto second = static_cast<unsigned char>(length > 1 ? text[at + 1] : 0);
-    if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second > 0x9F) ||
-        (lead == 0xF0 && second < 0x90) || (lead == 0xF4 && second > 0x8F)) {
-      return false;  // overlong, a surrogate, or past U+10FFFF
-    }
-    at += length;
-  }
-  return true;
 }
 
 CsvEncoding DetectCsvEncoding(std::string_view bytes) {

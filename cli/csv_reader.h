@@ -30,6 +30,5 @@ enum class CsvEncoding { kUtf8WithBom, kUtf8, kCp932 };
 CsvEncoding DetectCsvEncoding(std::string_view bytes);
 // "UTF-8 with BOM", "UTF-8", "code page 932".
 std::string_view CsvEncodingName(CsvEncoding encoding);
-bool IsValidUtf8(std::string_view text);
 
 }  // namespace morvik

@@ -50,6 +50,16 @@ std::string_view CutCp932(std::string_view text, std::size_t maxBytes) {
   return text.substr(0, end);
 }
 
+bool IsValidUtf8(std::string_view text) {
+  char32_t character = 0;
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t length = DecodeUtf8(text, at, character);
+    if (length == 0) return false;
+    at += length;
+  }
+  return true;
+}
+
 Cp932Text ConvertToCp932(std::string_view utf8) {
   Cp932Text converted;
   std::size_t number = 0;

@@ -28,6 +28,9 @@ struct Cp932Text {
 };
 Cp932Text ConvertToCp932(std::string_view utf8);
 
+// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
+bool IsValidUtf8(std::string_view text);
+
 // The whole text, or nullopt when it is not valid UTF-8 or holds a character
 // code page 932 cannot represent.
 std::optional<std::string> EncodeCp932(std::string_view utf8);
