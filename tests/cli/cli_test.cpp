@@ -32,7 +32,7 @@ class ExitStatus : public testing::TestWithParam<ExitCase> {};
 
 TEST_P(ExitStatus, ToldAndEndedAsTheCaseSays) {
   const ExitCase& c = GetParam();
-  const RunResult run = Bench(c.setup)(c.args, "4D76000200050000" + std::string(496, '0'));
+  const RunResult run = Bench(c.setup)(c.args, "4D76 0002\r\n00050000\t" + std::string(496, '0') + "\n");
   EXPECT_EQ(run.status, c.status) << run.err;
   EXPECT_NE(run.out.find(c.inOut), std::string::npos) << run.out;
   EXPECT_NE(run.err.find(c.inErr), std::string::npos) << run.err;
@@ -52,7 +52,7 @@ INSTANTIATE_TEST_SUITE_P(Cli, ExitStatus, testing::ValuesIn(std::vector<ExitCase
     {"Bare", Setup::kWriter, {}, 2, "", "usage: morvik-card COMMAND"},
     {"Version", Setup::kWriter, {"--version"}, 0, "(MOBILE Morvik IC Card Writer 2.11)\n", ""},
     {"HelpOfACommand", Setup::kWriter, {"help", "clear"}, 0, "--wait[=SECONDS]", ""},
-    {"CommandHelp", Setup::kWriter, {"image", "--help"}, 0, "\n  --volume N          volume: 0-3 = なし/小/中/大", ""},
+    {"CommandHelp", Setup::kWriter, {"image", "--help=all"}, 0, "\n  --volume N          volume: 0-3 = なし/小/中/大", ""},
     {"UnknownCommand", Setup::kWriter, {"frobnicate"}, 2, "", "(see morvik-card --help)\n"},
     {"ListOutOfRange", Setup::kWriter, {"image", "--led=255"}, 2, "",
      "--led: 255 (a list position 0-3)"},
