@@ -30,8 +30,7 @@ void TypeInto(QWidget* widget, const QString& text) {
 }
 
 TEST(QtWindowOnTheSimulator, WriteButtonPutsTheTypedContentOnTheCard) {
-  const std::string cardFile =
-      std::filesystem::temp_directory_path() / ("morvik-window-card-" + std::to_string(getpid()));
+  const std::string cardFile = "window-card.bin";  // in the build tree: one per checkout
   std::filesystem::remove(cardFile);
   test::Simulator simulator({"--com", "2", "--cid", "ABCD", "--card-file", cardFile});
   ASSERT_TRUE(simulator.ready());

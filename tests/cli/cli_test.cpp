@@ -179,15 +179,13 @@ TEST(Question, AskedOnATerminalAndOnlyOGoesOn) {
 // A first interrupt ends an idle tool at once; during a card it asks to finish
 // the card, and a second one to stop at the next block.
 TEST(InterruptDeathTest, EndsAnIdleToolAndLetsACardFinish) {
-  // No card yet (nullopt): idle from the start.
-  const auto interrupt = [](std::optional<bool> cardInProgress, int times,
-                            InterruptMode mode = InterruptMode::kEndWhenIdle) {
+  const auto interrupt = [](std::optional<bool> cardInProgress, int times, InterruptMode mode = InterruptMode::kEndWhenIdle) {
     InstallInterruptHandlers(mode);
     if (cardInProgress) SetCardInProgress(*cardInProgress);
     for (int i = 0; i < times; ++i) std::raise(SIGINT);
     std::exit(InterruptCount());
   };
-  EXPECT_EXIT(interrupt(std::nullopt, 1), testing::ExitedWithCode(130), "");
+  EXPECT_EXIT(interrupt(std::nullopt, 1), testing::ExitedWithCode(130), "");  // no card yet
   EXPECT_EXIT(interrupt(false, 1), testing::ExitedWithCode(130), "");
   EXPECT_EXIT(interrupt(true, 1), testing::ExitedWithCode(1), "finishing the cards");
   EXPECT_EXIT(interrupt(true, 2), testing::ExitedWithCode(2), "stopping at the next block");

@@ -329,8 +329,7 @@ TEST(FaultMatrixEndToEnd, TheOperatorHearsOfEveryFailure) {
 // The simulator is ended once the first block is on the card (its card file
 // appears then): the tool stops and names the block, unless it had finished.
 TEST(FaultMatrixEndToEnd, SimulatorKilledMidWrite) {
-  const std::string cardFile =
-      std::filesystem::temp_directory_path() / ("morvik-killed-card-" + std::to_string(getpid()));
+  const std::string cardFile = "killed-card.bin";  // in the build tree: one per checkout
   std::filesystem::remove(cardFile);
   test::Simulator simulator({"--com", "1", "--card-file", cardFile});
   ASSERT_TRUE(simulator.ready());
