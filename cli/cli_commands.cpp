@@ -15,6 +15,7 @@
 #include "cli/frame_trace.h"
 #include "cli/interrupt.h"
 #include "cli/production_commands.h"
+#include "files/file_access.h"
 #include "card/block_commands.h"
 #include "card/card_formats.h"
 #include "content/card_decode.h"
@@ -114,27 +115,6 @@ bool RefuseRawToTerminal(CliSession& session) {
   return true;
 }
 
-// Every byte written, flushed and the file closed; else the file and the reason on err.
-bool WriteWholeFile(const std::string& path, std::string_view bytes, std::ostream& err) {
-  std::error_code error;
-  if (std::filesystem::is_directory(path, error)) {  // Windows would say only "Permission denied"
-    err << "morvik-card: " << path << ": " << std::make_error_code(std::errc::is_a_directory).message()
-        << "\n";
-    return false;
-  }
-  errno = 0;
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  bool written = file != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  written = file != nullptr && std::fflush(file) == 0 && written;
-  int reason = errno;
-  if (file != nullptr && std::fclose(file) != 0 && written) {
-    written = false;
-    reason = errno;
-  }
-  if (!written) err << "morvik-card: " << path << ": " << OutputFailureReason(reason) << "\n";
-  return written;
-}
-
 // The card on stdout (a listing by default) or in --out (raw by default).
 ExitCode Emit(CliSession& session, ImageBytes card, std::string_view idm) {
   const CliOptions& options = session.options;
@@ -143,7 +123,10 @@ ExitCode Emit(CliSession& session, ImageBytes card, std::string_view idm) {
     session.env.out << text;
     return ExitCode::kOk;
   }
-  return WriteWholeFile(*options.out, text, session.env.err) ? ExitCode::kOk : ExitCode::kOutputLost;
+  std::string error;
+  if (WriteWholeFile(*options.out, text, error)) return ExitCode::kOk;
+  session.env.err << "morvik-card: " << error << "\n";
+  return ExitCode::kOutputLost;
 }
 
 ExitCode RunConnect(const CliOptions&, CliSession& session) {

@@ -13,6 +13,7 @@
 #include "cli/interrupt.h"
 #include "cli/record_printer.h"
 #include "cli/terminal_window.h"
+#include "files/file_access.h"
 #include "link/system_serial.h"
 #include "production/batch_runner.h"
 #include "production/row_queue.h"
@@ -65,9 +66,9 @@ std::string PortsLooked(const ProductionOptions& options) {
 // Opens the log for appending; false after saying why.
 bool OpenLog(const std::string& path, std::FILE*& log, std::ostream& err) {
   if (path.empty()) return true;
-  errno = 0;
-  log = std::fopen(path.c_str(), "a");
-  if (log == nullptr) err << "morvik-card: " << path << ": " << SystemReason(errno) << "\n";
+  int reason = 0;
+  log = OpenFile(path, OpenFor::kAppending, reason).release();
+  if (log == nullptr) err << "morvik-card: " << path << ": " << SystemReason(reason) << "\n";
   return log != nullptr;
 }
 

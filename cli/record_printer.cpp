@@ -5,7 +5,7 @@
 #include <ostream>
 #include <utility>
 
-#include "cli/image_file.h"
+#include "files/file_access.h"
 
 namespace morvik {
 

@@ -1,0 +1,88 @@
+#include "files/file_access.h"
+
+#include <cerrno>
+#include <system_error>
+
+namespace morvik {
+
+bool CloseFile(FileHandle file, int& errorNumber) {
+  errno = 0;
+  const bool flushed = std::fflush(file.get()) == 0;
+  errorNumber = errno;
+  errno = 0;
+  const bool closed = std::fclose(file.release()) == 0;
+  if (flushed) errorNumber = errno;
+  return flushed && closed;
+}
+
+std::string NotARegularFile(std::string_view utf8Name) {
+  std::error_code error;
+  const std::filesystem::file_status status = std::filesystem::status(PathFromUtf8(utf8Name), error);
+  if (error) return error.message();
+  if (std::filesystem::is_directory(status)) {
+    return std::make_error_code(std::errc::is_a_directory).message();
+  }
+  if (!std::filesystem::is_regular_file(status)) return "not a regular file";
+  return {};
+}
+
+bool SameFile(std::string_view a, std::string_view b) {
+  std::error_code error;
+  return std::filesystem::equivalent(PathFromUtf8(a), PathFromUtf8(b), error) && !error;
+}
+
+std::string SystemReason(int errorNumber) { return std::generic_category().message(errorNumber); }
+
+std::string OutputFailureReason(int errorNumber) {
+  return errorNumber != 0 ? SystemReason(errorNumber) : "cannot be written";
+}
+
+std::optional<std::string> ReadBoundedFile(const std::string& utf8Name, std::istream& in,
+                                           std::size_t limit, std::string& error) {
+  const std::string name = utf8Name == "-" ? "standard input" : utf8Name;
+  std::string text(limit + 1, '\0');
+  if (utf8Name == "-") {
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    text.resize(static_cast<std::size_t>(in.gcount()));
+    if (in.bad()) error = name + ": cannot be read";
+  } else if (const std::string refusal = NotARegularFile(utf8Name); !refusal.empty()) {
+    error = name + ": " + refusal;
+  } else {
+    int reason = 0;
+    const FileHandle file = OpenFile(utf8Name, OpenFor::kReading, reason);
+    if (!file) {
+      error = name + ": " + SystemReason(reason);
+      return std::nullopt;
+    }
+    errno = 0;
+    text.resize(std::fread(text.data(), 1, text.size(), file.get()));
+    if (std::ferror(file.get())) error = name + ": " + SystemReason(errno);
+  }
+  if (error.empty() && text.size() > limit) {
+    error = name + ": larger than " + std::to_string(limit) + " bytes";
+  }
+  if (!error.empty()) return std::nullopt;
+  return text;
+}
+
+bool WriteWholeFile(const std::string& utf8Name, std::string_view bytes, std::string& error) {
+  std::error_code ignored;
+  if (std::filesystem::is_directory(PathFromUtf8(utf8Name), ignored)) {  // Windows would say only "Permission denied"
+    error = utf8Name + ": " + std::make_error_code(std::errc::is_a_directory).message();
+    return false;
+  }
+  int reason = 0;
+  FileHandle file = OpenFile(utf8Name, OpenFor::kWriting, reason);
+  if (file) {
+    errno = 0;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
+    reason = errno;
+    int closeReason = 0;
+    if (CloseFile(std::move(file), closeReason) && written) return true;
+    if (written) reason = closeReason;
+  }
+  error = utf8Name + ": " + OutputFailureReason(reason);
+  return false;
+}
+
+}  // namespace morvik
