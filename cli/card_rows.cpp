@@ -97,21 +97,10 @@ std::optional<std::string> CheckHeader(const std::vector<std::string>& header) {
 
 }  // namespace
 
-std::string FileHash(std::string_view bytes) {
-  std::uint64_t hash = 14695981039346656037ull;
-  for (const char c : bytes) {
-    hash ^= static_cast<unsigned char>(c);
-    hash *= 1099511628211ull;
-  }
-  char text[17];
-  std::snprintf(text, sizeof text, "%016llX", static_cast<unsigned long long>(hash));
-  return text;
-}
-
 CardRows ReadCardRows(std::string_view fileBytes, const std::vector<std::string>& arguments) {
   CardRows result;
   result.encoding = DetectCsvEncoding(fileBytes);
-  result.fileHash = FileHash(fileBytes);
+  result.fileHash = ContentHash(fileBytes);
   std::string utf8(fileBytes);
   if (result.encoding == CsvEncoding::kCp932) {
     const std::optional<std::string> decoded = DecodeCp932(fileBytes);

@@ -13,6 +13,7 @@
 
 #include "cli/cli_options.h"
 #include "cli/csv_reader.h"
+#include "production/card_record.h"
 
 namespace morvik {
 
@@ -25,15 +26,12 @@ struct CardRow {
 struct CardRows {
   std::vector<CardRow> rows;
   CsvEncoding encoding = CsvEncoding::kUtf8;
-  std::string fileHash;  // 16 hexadecimal digits, for matching a log to its file
+  std::string fileHash;  // ContentHash of the file, for matching a journal to its list
   std::string error;     // "line 7: volume: bad value for --volume: 9 ...", empty when all rows are good
 };
 
 // The rows of a file's bytes; `arguments` is the command line (command word
 // first) whose options every row starts from.
 CardRows ReadCardRows(std::string_view fileBytes, const std::vector<std::string>& arguments);
-
-// A stable digest of the file's bytes (64-bit FNV-1a) in hexadecimal.
-std::string FileHash(std::string_view bytes);
 
 }  // namespace morvik

@@ -1,10 +1,7 @@
 #include "cli/production_commands.h"
 
-#include <cerrno>
-#include <cstdio>
+#include <functional>
 #include <optional>
-#include <set>
-#include <system_error>
 
 #include "cli/card_image_options.h"
 #include "cli/card_rows.h"
@@ -16,14 +13,14 @@
 #include "files/file_access.h"
 #include "link/system_serial.h"
 #include "production/batch_runner.h"
-#include "production/row_queue.h"
+#include "production/journal.h"
+#include "production/run_plan.h"
 
 namespace morvik {
 namespace {
 
-// Far more than any list of cards, or any log of runs, a day of work makes.
+// Far more than any list of cards a day of work makes.
 constexpr std::size_t kRowsFileLimit = 16 << 20;
-constexpr std::size_t kLogFileLimit = 256 << 20;
 
 // Built again for each writer (its customer ID goes into the image) after the
 // operator has answered every question once: this time every answer is OK.
@@ -63,30 +60,43 @@ std::string PortsLooked(const ProductionOptions& options) {
   return ports;
 }
 
-// Opens the log for appending; false after saying why.
-bool OpenLog(const std::string& path, std::FILE*& log, std::ostream& err) {
+// The journal opened for appending; false after saying why. No --log: no journal.
+bool OpenJournal(const std::string& path, std::optional<JournalWriter>& journal, std::ostream& err) {
   if (path.empty()) return true;
   int reason = 0;
-  log = OpenFile(path, OpenFor::kAppending, reason).release();
-  if (log == nullptr) err << "morvik-card: " << path << ": " << SystemReason(reason) << "\n";
-  return log != nullptr;
+  journal = JournalWriter::Open(path, reason);
+  if (!journal) err << "morvik-card: " << path << ": " << SystemReason(reason) << "\n";
+  return journal.has_value();
+}
+
+std::string RowText(const CardRecord& record) {
+  return "row " + std::to_string(record.row) + (record.id.empty() ? "" : " (" + record.id + ")");
+}
+
+// What a run from a list says at its end beyond the tallies.
+void SayRowsLeft(const ListPlan& plan, const CardsInDoubt& inDoubt, std::ostream& err) {
+  err << "morvik-card: rows: " << plan.rowsDone() << " done, " << plan.rowsLeft() << " left\n";
+  for (const CardRecord& card : inDoubt.Left()) {
+    err << "morvik-card: card " << card.idm << " was not seen: it may still hold part of " << RowText(card) << "\n";
+  }
 }
 
 // What is the same in every run: the writers, the records, the interrupts.
-// `context` already says what each card gets.
-ExitCode RunProductionLine(const CliOptions& options, CliEnvironment& env, BatchContext& context) {
+ExitCode RunProductionLine(const CliOptions& options, CliEnvironment& env, RunPlan& plan, DoneCards& done,
+                           CardsInDoubt& inDoubt, const std::function<void()>& sayAtEnd) {
   const ProductionOptions& production = options.production;
-  std::FILE* log = nullptr;
-  if (!OpenLog(production.log, log, env.err)) return ExitCode::kOutputLost;
+  std::optional<JournalWriter> journal;
+  if (!OpenJournal(production.log, journal, env.err)) return ExitCode::kOutputLost;
   InstallInterruptHandlers(InterruptMode::kCount);
-  CardBudget budget(context.rows ? std::nullopt : production.count);
-  DoneCards done;
-  RecordPrinter printer(env.out, production.json, log, production.log, env.err);
-  context.budget = &budget;
+  RecordPrinter printer(env.out, production.json, std::move(journal), production.log, env.err);
+  BatchContext context;
+  context.plan = &plan;
   context.done = &done;
+  context.inDoubt = &inDoubt;
   // A record that could not be written stops the run as a first interrupt does.
   context.stopAfterCard = [&printer] { return InterruptCount() >= 1 || printer.outputFailed(); };
   context.stopNow = [] { return InterruptCount() >= 2; };
+  context.starting = [&printer](const CardRecord& record) { return printer.Started(record); };
   context.report = [&printer](const CardRecord& record) { printer.Print(record); };
   context.note = [&printer](const std::string& text) { printer.Note("morvik-card: " + text); };
   if (options.trace) {
@@ -98,20 +108,17 @@ ExitCode RunProductionLine(const CliOptions& options, CliEnvironment& env, Batch
   context.verify = production.verify;
   context.fast = options.fast;
   const BatchOutcome outcome =
-      RunBatch(PlanWriters(production), context, env.writerSeat ? env.writerSeat : SystemSeats());
-  const bool logClosed = printer.CloseLog();
+      RunProduction(PlanWriters(production), context, env.writerSeat ? env.writerSeat : SystemSeats());
+  const bool journalClosed = printer.CloseJournal();
   if (!outcome.anyWriter) {
     env.err << "morvik-card: no writer answers on " << PortsLooked(production) << "\n";
     return ExitCode::kNoWriter;
   }
   for (const WriterTally& tally : outcome.tallies) env.err << TallyText(tally) << "\n";
   env.err << TallyText(TotalOf(outcome.tallies)) << "\n";
-  if (context.rows) {
-    env.err << "morvik-card: rows: " << context.rows->done() << " done, " << context.rows->left()
-            << " left\n";
-  }
+  sayAtEnd();
   if (printer.outputFailed()) env.err << "morvik-card: records: " << printer.LossText() << "\n";
-  return BatchExitStatus(outcome.tallies, InterruptCount() > 0, printer.outputFailed() || !logClosed);
+  return BatchExitStatus(outcome.tallies, InterruptCount() > 0, printer.outputFailed() || !journalClosed);
 }
 
 // The rows of --rows, each checked as the command line is and composed once;
@@ -142,46 +149,61 @@ std::optional<CardRows> ReadRows(const CliOptions& options, CliEnvironment& env)
   return rows;
 }
 
-// The rows an earlier run's log records as done, as indices into `rows`.
-std::optional<std::set<std::size_t>> RowsResumed(const CliOptions& options, const CardRows& rows,
-                                                 CliEnvironment& env) {
-  std::set<std::size_t> indices;
+std::string Plural(std::size_t count, const char* one, const char* many) {
+  return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+// What the journal of --resume says of this list; nullopt after saying why
+// it cannot be taken (a file that is no journal, or cannot be read).
+std::optional<JournalState> ReadResumedJournal(const CliOptions& options, const CardRows& rows, CliEnvironment& env) {
+  JournalState state(rows.fileHash);
   const std::string& path = options.production.resume;
-  if (path.empty()) return indices;
+  if (path.empty()) return state;
   std::string error;
-  const std::optional<std::string> log = ReadBoundedFile(path, env.in, kLogFileLimit, error);
-  const ResumedRows resumed = log ? RowsDoneInLog(*log, rows.fileHash) : ResumedRows{};
-  if (!log || !resumed.error.empty()) {
-    env.err << "morvik-card: " << (log ? path + ": " + resumed.error : error) << "\n";
+  const JournalRead read = ReadJournalFile(path, [&state](const JournalEntry& entry) { state.Take(entry); }, error);
+  if (!error.empty() || read.badLine != 0) {
+    env.err << "morvik-card: "
+            << (error.empty() ? path + ": line " + std::to_string(read.badLine) + " is not a journal record" : error)
+            << "\n";
     return std::nullopt;
   }
-  for (std::size_t i = 0; i < rows.rows.size(); ++i) {
-    if (resumed.lines.contains(rows.rows[i].line)) indices.insert(i);
+  if (read.cutShort > 0) {
+    env.err << "morvik-card: " << path << ": " << Plural(read.cutShort, "line", "lines")
+            << " cut short (a run ended while writing it) skipped\n";
   }
-  return indices;
+  if (state.otherRecords() > 0) {
+    env.err << "morvik-card: " << path << ": " << Plural(state.otherRecords(), "record", "records")
+            << " of other lists skipped\n";
+  }
+  return state;
 }
 
 ExitCode RunRows(const CliOptions& options, CliEnvironment& env) {
   const std::optional<CardRows> rows = ReadRows(options, env);
   if (!rows) return ExitCode::kUsage;
-  const std::optional<std::set<std::size_t>> resumed = RowsResumed(options, *rows, env);
-  if (!resumed) return ExitCode::kUsage;
+  const std::optional<JournalState> journal = ReadResumedJournal(options, *rows, env);
+  if (!journal) return ExitCode::kUsage;
   const std::optional<int> count = options.production.count;
-  RowQueue queue(rows->rows.size(), *resumed,
-                 count ? std::optional<std::size_t>(static_cast<std::size_t>(*count)) : std::nullopt);
-  env.err << "morvik-card: " << options.production.rows << ": " << rows->rows.size() << " rows ("
-          << CsvEncodingName(rows->encoding) << "), " << resumed->size() << " done before\n";
-  BatchContext context;
-  context.rows = &queue;
-  context.rowImage = [&rows](std::size_t row, std::array<std::uint8_t, 2> cid) {
-    return QuietImage(rows->rows[row].options, cid);
-  };
-  context.describeRow = [&rows](std::size_t row, CardRecord& record) {
-    record.row = rows->rows[row].line;
-    record.id = rows->rows[row].id;
-    record.file = rows->fileHash;
-  };
-  return RunProductionLine(options, env, context);
+  std::vector<PlannedRow> planned;
+  for (const CardRow& row : rows->rows) planned.push_back({row.line, row.id});
+  ListPlan plan(
+      std::move(planned), rows->fileHash,
+      [&rows](std::size_t row, CustomerId cid) { return QuietImage(rows->rows[row].options, cid); },
+      journal->rowsDone(), count ? std::optional<std::size_t>(static_cast<std::size_t>(*count)) : std::nullopt);
+  const std::size_t doneBefore = rows->rows.size() - plan.rowsLeft();
+  const std::size_t notReadBack = journal->rowsNotReadBack();
+  env.err << "morvik-card: " << options.production.rows << ": " << Plural(rows->rows.size(), "row", "rows") << " ("
+          << CsvEncodingName(rows->encoding) << "), " << doneBefore << " done before"
+          << (notReadBack > 0 ? " (" + std::to_string(notReadBack) + " of them not read back)" : "") << "\n";
+  DoneCards done;
+  for (const auto& [idm, record] : journal->cardsDone()) done.Add(record);
+  CardsInDoubt inDoubt;
+  for (const auto& [idm, started] : journal->cardsInDoubt()) {
+    inDoubt.Add(started);
+    env.err << "morvik-card: card " << idm << " may hold part of " << RowText(started)
+            << ": put it on a writer to finish it\n";
+  }
+  return RunProductionLine(options, env, plan, done, inDoubt, [&] { SayRowsLeft(plan, inDoubt, env.err); });
 }
 
 std::string VerifyFailureText(const VerifyResult& result) {
@@ -196,7 +218,7 @@ std::string VerifyFailureText(const VerifyResult& result) {
 // questions answered, before any writer is touched.
 ExitCode RunBatch(const CliOptions& options, CliSession& session) {
   if (!options.production.rows.empty()) return RunRows(options, session.env);
-  BatchContext context;
+  OneImagePlan::ImageFor imageFor;
   if (options.image) {
     const ImageRead read = ReadCardImageFile(*options.image, session.env.in);
     const std::optional<std::string> refusal =
@@ -206,12 +228,15 @@ ExitCode RunBatch(const CliOptions& options, CliSession& session) {
       session.env.err << "morvik-card: " << (refusal ? *options.image + ": " + *refusal : read.error) << "\n";
       return ExitCode::kUsage;
     }
-    context.imageFor = [image = *read.image](std::array<std::uint8_t, 2>) { return image; };
+    imageFor = [image = *read.image](CustomerId) { return image; };
   } else {
     if (!BuildCardImage(options, {0, 0}, session.window)) return ExitCode::kUsage;
-    context.imageFor = [&options](std::array<std::uint8_t, 2> cid) { return QuietImage(options, cid); };
+    imageFor = [&options](CustomerId cid) { return QuietImage(options, cid); };
   }
-  return RunProductionLine(options, session.env, context);
+  OneImagePlan plan(std::move(imageFor), options.production.count);
+  DoneCards done;
+  CardsInDoubt inDoubt;
+  return RunProductionLine(options, session.env, plan, done, inDoubt, [] {});
 }
 
 // On the writer the session finds (--port, --trace, --fast and --wait as for
@@ -279,7 +304,9 @@ ExitCode BatchExitStatus(std::span<const WriterTally> tallies, bool interrupted,
   const WriterTally total = TotalOf(tallies);
   bool problem = tallies.empty();
   for (const WriterTally& t : tallies) problem = problem || !t.problem.empty();
-  if (problem || total.writeFailed + total.removed + total.interrupted > 0) return ExitCode::kCardFailed;
+  if (problem || total.writeFailed + total.removed + total.interrupted + total.writerLost > 0) {
+    return ExitCode::kCardFailed;
+  }
   return total.verifyFailed > 0 ? ExitCode::kVerifyMismatch : ExitCode::kOk;
 }
 

@@ -23,17 +23,23 @@ std::string UtcTimeText() {
   return text;
 }
 
+bool RecordPrinter::Started(CardRecord record) {
+  record.time = UtcTimeText();
+  const std::lock_guard<std::mutex> lock(mutex_);
+  return WriteJournal(StartedJson(record));
+}
+
 void RecordPrinter::Print(CardRecord record) {
   record.time = UtcTimeText();
-  const std::string json = RecordJson(record) + "\n";
+  const std::string json = RecordJson(record);
   const std::lock_guard<std::mutex> lock(mutex_);
-  const bool outOk = WriteOut(json_ ? json : RecordText(record) + "\n");
-  const bool logOk = WriteLog(json);
-  if (outOk && logOk) return;
-  const std::string missed = !outOk && !logOk ? "standard output and " + logName_
-                             : outOk          ? logName_
-                                              : "standard output";
-  err_ << "morvik-card: record not written to " << missed << ": " << json << std::flush;
+  const bool journalOk = WriteJournal(json);
+  const bool outOk = WriteOut((json_ ? json : RecordText(record)) + "\n");
+  if (outOk && journalOk) return;
+  const std::string missed = !outOk && !journalOk ? "standard output and " + journalName_
+                             : outOk              ? journalName_
+                                                  : "standard output";
+  err_ << "morvik-card: record not written to " << missed << ": " << json << "\n" << std::flush;
   ++(err_ ? onErrOnly_ : lost_);
 }
 
@@ -44,13 +50,14 @@ void RecordPrinter::TraceLine(const std::string& line) {
   err_ << line << std::flush;
 }
 
-bool RecordPrinter::CloseLog() {
-  if (log_ == nullptr) return true;
+bool RecordPrinter::CloseJournal() {
+  if (!journal_) return true;
   const std::lock_guard<std::mutex> lock(mutex_);
-  errno = 0;
-  const bool closed = std::fclose(std::exchange(log_, nullptr)) == 0;
-  if (!closed && !logBroken_) Failed(logName_, "");
-  return closed && !logBroken_;
+  int reason = 0;
+  const bool closed = journal_->Close(reason);
+  journal_.reset();
+  if (!closed && !journalBroken_) Failed(journalName_, reason, "");
+  return closed && !journalBroken_;
 }
 
 std::string RecordPrinter::LossText() const {
@@ -64,24 +71,23 @@ bool RecordPrinter::WriteOut(const std::string& line) {
   out_ << line << std::flush;
   if (out_) return true;
   outBroken_ = true;
-  Failed("standard output", "; no new cards are taken");
+  Failed("standard output", errno, "; no new cards are taken");
   return false;
 }
 
-bool RecordPrinter::WriteLog(const std::string& line) {
-  if (log_ == nullptr) return true;
-  if (logBroken_) return false;
-  errno = 0;
-  if (std::fwrite(line.data(), 1, line.size(), log_) == line.size() && std::fflush(log_) == 0) return true;
-  logBroken_ = true;
-  Failed(logName_, "; no new cards are taken");
+bool RecordPrinter::WriteJournal(const std::string& line) {
+  if (!journal_) return true;
+  if (journalBroken_) return false;
+  int reason = 0;
+  if (journal_->Append(line, reason)) return true;
+  journalBroken_ = true;
+  Failed(journalName_, reason, "; no new cards are taken");
   return false;
 }
 
-void RecordPrinter::Failed(const std::string& output, std::string_view consequence) {
-  const std::string reason = OutputFailureReason(errno);
+void RecordPrinter::Failed(const std::string& output, int reason, std::string_view consequence) {
   if (outputFailed_.exchange(true)) consequence = {};  // said with the first failure
-  err_ << "morvik-card: " << output << ": " << reason << consequence << "\n" << std::flush;
+  err_ << "morvik-card: " << output << ": " << OutputFailureReason(reason) << consequence << "\n" << std::flush;
 }
 
 }  // namespace morvik

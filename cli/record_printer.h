@@ -1,37 +1,44 @@
-// The production line's sink: card records as text or JSON Lines on out, as
-// JSON Lines in a log flushed after every card, and notes on err. The
-// writers' threads share it; each line is written whole under one lock, so
-// lines never interleave.
+// The production line's sink: card records as text or JSON Lines on out, the
+// journal (started and card records, each made durable before the run goes
+// on) when one is kept, and notes on err. The writers' threads share it; each
+// line is written whole under one lock, so lines never interleave.
 //
-// Every write is checked. A record that does not reach out or the log is
-// given on err instead, and from then on the run takes no new cards: the
-// output is not written to again, and the summary says how many records
-// were given on err only, and how many were lost (err failed as well).
+// Every write is checked. A card's record goes to the journal first, then to
+// out; one that does not reach both is given on err instead, and from then on
+// the run takes no new cards: the output is not written to again, and the
+// summary says how many records were given on err only, and how many were
+// lost (err failed as well). A started record that cannot be made durable
+// keeps its card from being written at all.
 #pragma once
 
 #include <atomic>
-#include <cstdio>
 #include <iosfwd>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "production/card_record.h"
+#include "production/journal.h"
 
 namespace morvik {
 
 class RecordPrinter {
  public:
-  // log (may be null) is closed by CloseLog; logName names it in messages.
-  RecordPrinter(std::ostream& out, bool json, std::FILE* log, std::string logName, std::ostream& err)
-      : out_(out), json_(json), log_(log), logName_(std::move(logName)), err_(err) {}
+  // journal: none when no journal is kept; journalName names it in messages.
+  RecordPrinter(std::ostream& out, bool json, std::optional<JournalWriter> journal, std::string journalName,
+                std::ostream& err)
+      : out_(out), json_(json), journal_(std::move(journal)), journalName_(std::move(journalName)), err_(err) {}
+  // Stamps the record with the current UTC time and makes it durable in the
+  // journal; true without a journal.
+  bool Started(CardRecord record);
   // Stamps the record with the current UTC time and prints it.
   void Print(CardRecord record);
   // A line on err: a note or a trace line (ending in its own line end).
   void Note(const std::string& text);
   void TraceLine(const std::string& line);
-  // The log's last flush and close; false (after saying why) when it failed.
-  bool CloseLog();
+  // The journal's last flush and close; false (after saying why) when it failed.
+  bool CloseJournal();
 
   // A record missed an output: no new cards.
   bool outputFailed() const { return outputFailed_.load(); }
@@ -40,18 +47,18 @@ class RecordPrinter {
 
  private:
   bool WriteOut(const std::string& line);
-  bool WriteLog(const std::string& line);
-  // Says once why an output failed, with the reason errno gives.
-  void Failed(const std::string& output, std::string_view consequence);
+  bool WriteJournal(const std::string& line);
+  // Says once why an output failed, with the system's reason.
+  void Failed(const std::string& output, int reason, std::string_view consequence);
 
   std::mutex mutex_;
   std::ostream& out_;
   bool json_;
-  std::FILE* log_;
-  std::string logName_;
+  std::optional<JournalWriter> journal_;
+  std::string journalName_;
   std::ostream& err_;
   bool outBroken_ = false;
-  bool logBroken_ = false;
+  bool journalBroken_ = false;
   std::atomic<bool> outputFailed_{false};
   int onErrOnly_ = 0;
   int lost_ = 0;

@@ -29,7 +29,7 @@ class AllTried {
 
 }  // namespace
 
-BatchOutcome RunBatch(const std::vector<WriterPlan>& writers, const BatchContext& context,
+BatchOutcome RunProduction(const std::vector<WriterPlan>& writers, const BatchContext& context,
                       const std::function<WriterSeat()>& makeSeat) {
   struct Slot {
     WriterSeat seat;

@@ -33,7 +33,7 @@ struct BatchOutcome {
 
 // Connects every writer; when at least one answers, runs every one that
 // answered or is required to its end.
-BatchOutcome RunBatch(const std::vector<WriterPlan>& writers, const BatchContext& context,
+BatchOutcome RunProduction(const std::vector<WriterPlan>& writers, const BatchContext& context,
                       const std::function<WriterSeat()>& makeSeat);
 
 }  // namespace morvik

@@ -10,29 +10,57 @@ namespace {
 constexpr std::int64_t kLookIntervalMs = 1000;
 // How often a wait asks whether the run has ended.
 constexpr std::int64_t kStopCheckMs = 100;
+// A port that opens is asked this long for the start-up sequence before it
+// counts as having no writer: a writer may still be reading the remains of a
+// frame a killed process was sending, or a reply may have met line noise.
+constexpr std::int64_t kHandshakeTriesMs = 3000;
+constexpr std::uint32_t kHandshakePauseMs = 200;
+
+bool WriterOrCardFailed(CardResult result) {
+  return result == CardResult::kWriteFailed || result == CardResult::kVerifyFailed;
+}
 
 }  // namespace
 
-bool CardBudget::Take() {
-  if (!limited_) return true;
-  int left = left_.load();
-  while (left > 0 && !left_.compare_exchange_weak(left, left - 1)) {
-  }
-  return left > 0;
+void DoneCards::Add(const CardRecord& record) {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  cards_[record.idm] = record;
 }
 
-void DoneCards::Add(const CardIdm& idm) {
+std::optional<CardRecord> DoneCards::Find(const std::string& idm) const {
   const std::lock_guard<std::mutex> lock(mutex_);
-  cards_.insert(idm);
+  const auto found = cards_.find(idm);
+  if (found == cards_.end()) return std::nullopt;
+  return found->second;
 }
 
-bool DoneCards::Contains(const CardIdm& idm) const {
+void CardsInDoubt::Add(const CardRecord& started) {
   const std::lock_guard<std::mutex> lock(mutex_);
-  return cards_.contains(idm);
+  cards_[started.idm] = started;
+}
+
+std::optional<CardRecord> CardsInDoubt::Take(const std::string& idm) {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  const auto found = cards_.find(idm);
+  if (found == cards_.end()) return std::nullopt;
+  CardRecord started = found->second;
+  cards_.erase(found);
+  return started;
+}
+
+std::vector<CardRecord> CardsInDoubt::Left() const {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  std::vector<CardRecord> left;
+  for (const auto& [idm, record] : cards_) left.push_back(record);
+  return left;
+}
+
+void BatchWorker::ProgressWindow::ReportProgress(int done, int total) {
+  if (total == kCardBlocks) worker_.Progress(WriterProgress::Step::kWriting, done);
 }
 
 BatchWorker::BatchWorker(SerialPlatform& platform, Clock& clock, const BatchContext& context)
-    : clock_(clock), context_(context), card_(platform, window_, clock) {
+    : clock_(clock), context_(context), window_(*this), card_(platform, window_, clock) {
   card_.SetStopCheck(context_.stopNow);
   card_.SetBlockResend(BlockResend::kIdempotent);  // line noise costs an exchange, not a card
   if (context_.fast) card_.SetReplyEnd(ReplyEnd::kFrameAndGuard);
@@ -45,7 +73,7 @@ BatchWorker::BatchWorker(SerialPlatform& platform, Clock& clock, const BatchCont
 
 bool BatchWorker::Connect(const std::vector<std::string>& ports) {
   for (const std::string& port : ports) {
-    if (!card_.ConnectOnPort(port)) continue;
+    if (!Handshake(port)) continue;
     tally_.port = port;
     connected_ = true;
     if (context_.announceWriters) {
@@ -61,22 +89,30 @@ void BatchWorker::Run() {
   if (!connected_) Note("no writer answers; looking for it");
   while (connected_ || LookForWriter()) {
     // The writer that answers may be another one, with another customer ID.
-    const std::optional<ContentImage> image =
-        context_.rows ? std::nullopt : context_.imageFor(card_.customerId());
-    if (!context_.rows && !image) {
+    if (!context_.plan->AcceptsWriter(card_.customerId())) {
       tally_.problem = "content refused";
       Note(tally_.problem);
       return;
     }
-    if (WriteCards(image)) break;
+    if (WriteCards()) break;
     LoseWriter();
   }
   SumUp();
 }
 
 bool BatchWorker::StopTaking() const {
-  return context_.stopAfterCard() || context_.budget->Exhausted() ||
-         (context_.rows && context_.rows->Finished());
+  return setAside_ || context_.stopAfterCard() || context_.plan->Finished();
+}
+
+bool BatchWorker::Handshake(const std::string& port) {
+  const std::int64_t startMs = clock_.NowMs();
+  while (!card_.ConnectOnPort(port)) {
+    const bool opens = card_.OpenPort(port);
+    card_.port().Close();
+    if (!opens || clock_.NowMs() - startMs >= kHandshakeTriesMs) return false;
+    clock_.Sleep(kHandshakePauseMs);
+  }
+  return true;
 }
 
 bool BatchWorker::LookForWriter() {
@@ -102,95 +138,114 @@ bool BatchWorker::LookForWriter() {
   return false;
 }
 
-bool BatchWorker::WriteCards(const std::optional<ContentImage>& image) {
+bool BatchWorker::WriteCards() {
   while (const std::optional<CardIdm> idm = WaitForNewCard()) {
-    if (!context_.budget->Take()) return true;
-    const std::optional<CardJob> job = image ? CardJob{*image, std::nullopt} : NextRow();
+    const std::optional<CardRecord> doubt = context_.inDoubt ? context_.inDoubt->Take(IdmText(*idm)) : std::nullopt;
+    const std::optional<CardJob> job =
+        context_.plan->Take(card_.customerId(), doubt ? std::optional(doubt->row) : std::nullopt);
     if (!job) {  // every row left is on another writer: the card waits for one that fails
+      if (doubt) context_.inDoubt->Add(*doubt);
       lastCard_.reset();
       clock_.Sleep(context_.pollPauseMs);
       std::this_thread::yield();  // on a clock that only counts, the other writers go first
       continue;
     }
-    CardRecord record = WriteCard(*idm, job->image);
-    Settle(job->row, record);
-    tally_.Count(record.result);
-    tally_.resends += record.resends;
-    if (record.result == CardResult::kOk) context_.done->Add(*idm);
-    context_.report(record);
-    if (record.result == CardResult::kInterrupted) return true;
+    const std::optional<CardRecord> record = WriteCard(*idm, *job, doubt.has_value());
+    if (!record) {  // the journal failed: the run takes no new cards
+      context_.plan->Settle(*job, false);
+      if (doubt) context_.inDoubt->Add(*doubt);
+      return true;
+    }
+    context_.plan->Settle(*job, record->result == CardResult::kOk);
+    if (record->result == CardResult::kOk) context_.done->Add(*record);
+    context_.report(*record);
+    Progress(WriterProgress::Step::kFinished);
+    if (Count(*record)) {
+      Note("three cards failed in a row; set aside: check the writer and its cards");
+      return true;
+    }
+    if (record->result == CardResult::kInterrupted) return true;
     if (card_.lastSendFailed()) return false;
   }
   return !card_.lastSendFailed();
 }
 
-std::optional<BatchWorker::CardJob> BatchWorker::NextRow() {
-  const std::optional<std::size_t> row = context_.rows->Take();
-  if (!row) return std::nullopt;
-  const std::optional<ContentImage> image = context_.rowImage(*row, card_.customerId());
-  if (!image) {
-    context_.rows->Failed(*row);
-    return std::nullopt;
-  }
-  return CardJob{*image, row};
-}
-
-// A row is done with its card written and verified; otherwise it goes back
-// for the next card.
-void BatchWorker::Settle(const std::optional<std::size_t>& row, CardRecord& record) {
-  if (!row) return;
-  context_.describeRow(*row, record);
-  if (record.result == CardResult::kOk) {
-    context_.rows->Done(*row);
-  } else {
-    context_.rows->Failed(*row);
-  }
-}
-
 std::optional<CardIdm> BatchWorker::WaitForNewCard() {
+  Progress(WriterProgress::Step::kWaitingForCard);
   while (!StopTaking()) {
     const std::optional<CardIdm> idm = card_.PollCard();
     if (card_.lastSendFailed()) return std::nullopt;
     // A card taken off and put on again is new again, unless it was done.
     if (idm != lastCard_) {
       lastCard_ = idm;
-      if (idm && !context_.done->Contains(*idm)) return idm;
-      if (idm) Note(IdmText(*idm) + " was written ok before: not written again");
+      const std::optional<CardRecord> done = idm ? context_.done->Find(IdmText(*idm)) : std::nullopt;
+      if (idm && !done) return idm;
+      if (done && done->row != 0) {
+        Note(done->idm + " written ok before (row " + std::to_string(done->row) +
+             (done->id.empty() ? "" : ", " + done->id) + "): not written again");
+      } else if (done) {
+        Note(done->idm + " written ok before: not written again");
+      }
     }
     clock_.Sleep(context_.pollPauseMs);
   }
   return std::nullopt;
 }
 
-CardRecord BatchWorker::WriteCard(const CardIdm& idm, const ContentImage& image) {
+std::optional<CardRecord> BatchWorker::WriteCard(const CardIdm& idm, const CardJob& job, bool foundInDoubt) {
   const std::int64_t startMs = clock_.NowMs();
   const int resendsBefore = card_.resends();
-  CardRecord record;
+  CardRecord& record = current_ = CardRecord{};
   record.port = tally_.port;
   record.idm = IdmText(idm);
-  const int written = card_.WriteCardImage(image, idm);
+  record.row = job.line;
+  record.id = job.id;
+  record.file = job.file;
+  record.image = ContentHash(std::string_view(reinterpret_cast<const char*>(job.image.data()), job.image.size()));
+  record.verified = context_.verify;
+  record.foundInDoubt = foundInDoubt;
+  Progress(WriterProgress::Step::kStarting);
+  if (!context_.starting(record)) return std::nullopt;
+  Progress(WriterProgress::Step::kWriting, 0);
+  const int written = card_.WriteCardImage(job.image, idm);
   if (written < kCardBlocks) {
     record.result = WhyFailed(idm, CardResult::kWriteFailed);
     record.block = written;
   } else if (context_.verify) {
-    const VerifyResult verify = card_.VerifyCardImage(image, idm);
-    record.block = verify.block;
-    if (verify.status == VerifyResult::Status::kMismatch) record.result = CardResult::kVerifyFailed;
-    if (verify.status == VerifyResult::Status::kReadFailed || verify.status == VerifyResult::Status::kStopped) {
-      record.result = WhyFailed(idm, CardResult::kVerifyFailed);
-    }
+    ReadBack(idm, job, record);
   }
   record.resends = card_.resends() - resendsBefore;
   record.seconds = static_cast<double>(clock_.NowMs() - startMs) / 1000.0;
   return record;
 }
 
+void BatchWorker::ReadBack(const CardIdm& idm, const CardJob& job, CardRecord& record) {
+  Progress(WriterProgress::Step::kReadingBack);
+  const VerifyResult verify = card_.VerifyCardImage(job.image, idm);
+  record.block = verify.block;
+  if (verify.status == VerifyResult::Status::kMismatch) record.result = CardResult::kVerifyFailed;
+  if (verify.status == VerifyResult::Status::kReadFailed || verify.status == VerifyResult::Status::kStopped) {
+    record.result = WhyFailed(idm, CardResult::kVerifyFailed);
+  }
+}
+
 CardResult BatchWorker::WhyFailed(const CardIdm& idm, CardResult failure) {
   if (card_.StopRequested()) return CardResult::kInterrupted;
-  if (card_.lastSendFailed()) return failure;
+  if (card_.lastSendFailed()) return CardResult::kWriterLost;
   // A writer that went away in the middle of the exchange has not seen the card go.
   const std::optional<CardIdm> onWriter = card_.PollCard();
-  return onWriter == idm || card_.lastSendFailed() ? failure : CardResult::kRemoved;
+  if (card_.lastSendFailed()) return CardResult::kWriterLost;
+  return onWriter == idm ? failure : CardResult::kRemoved;
+}
+
+bool BatchWorker::Count(const CardRecord& record) {
+  tally_.Count(record.result);
+  tally_.resends += record.resends;
+  failuresInARow_ = WriterOrCardFailed(record.result) ? failuresInARow_ + 1 : 0;
+  if (failuresInARow_ < kFailuresToSetAside) return false;
+  setAside_ = true;
+  tally_.problem = "set aside after three failed cards in a row";
+  return true;
 }
 
 void BatchWorker::LoseWriter() {
@@ -208,11 +263,17 @@ void BatchWorker::SumUp() {
     tally_.recovered += "writer lost and back";
     if (timesBack_ > 1) tally_.recovered += " (" + std::to_string(timesBack_) + " times)";
   }
-  if (!connected_) tally_.problem = timesLost_ > 0 ? "writer lost" : "no writer answered";
+  if (!connected_ && !setAside_) tally_.problem = timesLost_ > 0 ? "writer lost" : "no writer answered";
 }
 
 void BatchWorker::Note(const std::string& text) {
   if (context_.note) context_.note(tally_.port + ": " + text);
+}
+
+void BatchWorker::Progress(WriterProgress::Step step, int block) {
+  if (!context_.progress) return;
+  const bool card = step != WriterProgress::Step::kWaitingForCard;
+  context_.progress({step, tally_.port, card ? current_.idm : "", card ? current_.row : 0, block});
 }
 
 }  // namespace morvik

@@ -1,70 +1,82 @@
 // One writer of a production run: its own link, card operations and headless
 // window. It connects, then writes (and reads back) every new card put on the
-// writer until the run's card count is reached or the operator stops it. A
-// writer that is lost, or did not answer at the start, is looked for on its
-// port every second until it answers again.
+// writer until the plan has no card left or the operator stops it. A writer
+// that is lost, or did not answer at the start, is looked for on its port
+// every second until it answers again; one whose last three cards failed is
+// set aside.
 #pragma once
 
-#include <array>
-#include <atomic>
-#include <cstdint>
-#include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
-#include "production/card_record.h"
-#include "production/row_queue.h"
 #include "card/card_operations.h"
+#include "production/card_record.h"
+#include "production/run_plan.h"
 #include "window/headless_window.h"
 
 namespace morvik {
 
-// The cards the whole run may still start; shared by the writers.
-class CardBudget {
- public:
-  // nullopt: no limit.
-  explicit CardBudget(std::optional<int> cards) : limited_(cards.has_value()), left_(cards.value_or(0)) {}
-  bool Take();
-  bool Exhausted() const { return limited_ && left_.load() <= 0; }
-
- private:
-  bool limited_;
-  std::atomic<int> left_;
-};
-
-// The cards written (and read back) ok in this run, on any writer: none of
-// them is written again.
+// The cards written ok, in this run or an earlier one whose journal it
+// resumes, on any writer: none of them is written again.
 class DoneCards {
  public:
-  void Add(const CardIdm& idm);
-  bool Contains(const CardIdm& idm) const;
+  void Add(const CardRecord& record);
+  // The card's record when it is done.
+  std::optional<CardRecord> Find(const std::string& idm) const;
 
  private:
   mutable std::mutex mutex_;
-  std::set<CardIdm> cards_;
+  std::map<std::string, CardRecord> cards_;
 };
 
-// What every writer of a run shares, none of it mutable except through its
-// own synchronisation.
+// Cards an earlier run started and left without a result: each is finished
+// when it is put on a writer, and the ones never seen are named at the end.
+class CardsInDoubt {
+ public:
+  void Add(const CardRecord& started);
+  // The card's started record, taken out: it is in doubt no longer.
+  std::optional<CardRecord> Take(const std::string& idm);
+  std::vector<CardRecord> Left() const;
+
+ private:
+  mutable std::mutex mutex_;
+  std::map<std::string, CardRecord> cards_;
+};
+
+// Where a writer is, for whoever shows the run as it goes.
+struct WriterProgress {
+  enum class Step {
+    kWaitingForCard,
+    kStarting,     // the card's started record is about to be written
+    kWriting,      // block blocks written (0 right after the started record)
+    kReadingBack,
+    kFinished,     // the card's record has been reported
+  };
+  Step step;
+  std::string port;
+  std::string idm;
+  std::size_t line = 0;  // the row's line, 0 without a list
+  int block = 0;
+};
+
+// What every writer of a run shares: the plan, the cards done and in doubt,
+// and the sinks it reports to. Each is safe to use from every writer's thread.
 struct BatchContext {
-  // The image for a writer with this customer ID; nullopt when refused.
-  std::function<std::optional<ContentImage>(std::array<std::uint8_t, 2>)> imageFor;
-  // A run from a list instead: each new card takes the next row of the queue,
-  // whose image rowImage composes for the writer's customer ID and whose
-  // line, id and file describeRow puts into the card's record.
-  RowQueue* rows = nullptr;
-  std::function<std::optional<ContentImage>(std::size_t row, std::array<std::uint8_t, 2>)> rowImage;
-  std::function<void(std::size_t row, CardRecord&)> describeRow;
-  CardBudget* budget = nullptr;
+  RunPlan* plan = nullptr;
   DoneCards* done = nullptr;
+  CardsInDoubt* inDoubt = nullptr;
   std::function<bool()> stopAfterCard;  // first interrupt: finish the card, then stop
   std::function<bool()> stopNow;        // second interrupt: stop at the next block
+  // Makes the card's started record durable before its first block is
+  // written; false: it could not be, and the card is not written.
+  std::function<bool(const CardRecord&)> starting;
   std::function<void(const CardRecord&)> report;
   std::function<void(const std::string&)> note;  // a writer's problem, as it happens
+  std::function<void(const WriterProgress&)> progress;
   // A trace of every frame a writer exchanges, when asked for; it is given
   // the writer's clock.
   std::function<std::unique_ptr<OperationsObserver>(Clock&)> traceFor;
@@ -74,6 +86,9 @@ struct BatchContext {
   std::uint32_t pollPauseMs = 100;  // between detection requests while no new card lies there
 };
 
+// After this many failed cards in a row a writer is set aside.
+inline constexpr int kFailuresToSetAside = 3;
+
 class BatchWorker {
  public:
   BatchWorker(SerialPlatform& platform, Clock& clock, const BatchContext& context);
@@ -81,49 +96,63 @@ class BatchWorker {
   // Connects to the first of these ports where a writer answers; the port
   // stays the writer's (the first one when none answers).
   bool Connect(const std::vector<std::string>& ports);
-  // Cards until the budget is spent or a stop is asked for; a writer that is
-  // not connected is looked for first.
+  // Cards until the plan has none left or a stop is asked for; a writer that
+  // is not connected is looked for first.
   void Run();
 
   const WriterTally& tally() const { return tally_; }
   WriterTally& tally() { return tally_; }
 
  private:
+  // The worker's window: block progress goes to the run's progress sink.
+  class ProgressWindow final : public HeadlessWindow {
+   public:
+    explicit ProgressWindow(BatchWorker& worker) : worker_(worker) {}
+    void ReportProgress(int done, int total) override;
+
+   private:
+    BatchWorker& worker_;
+  };
+
   bool StopTaking() const;
+  // Hand-shakes on the port, trying again for a few seconds: a writer may
+  // still hold part of a frame from a process that was killed.
+  bool Handshake(const std::string& port);
   // Opens and hand-shakes the port every second until the writer answers;
   // false when the run ends first.
   bool LookForWriter();
-  struct CardJob {
-    ContentImage image{};
-    std::optional<std::size_t> row;  // the list's row the card is written from
-  };
-  // Writes every new card until the run ends (true) or the writer is lost:
-  // the run's image, or without one the next row's.
-  bool WriteCards(const std::optional<ContentImage>& image);
-  // The next row's image; nullopt while no row is free.
-  std::optional<CardJob> NextRow();
-  void Settle(const std::optional<std::size_t>& row, CardRecord& record);
+  // Writes every new card until the run ends (true) or the writer is lost.
+  bool WriteCards();
   // The next card to write: one put on since the last poll, not done before.
   std::optional<CardIdm> WaitForNewCard();
-  CardRecord WriteCard(const CardIdm& idm, const ContentImage& image);
-  // A write or read that did not go through: the operator's stop, the card
-  // taken away, or a failure of the card itself.
+  // Starts, writes and reads back the card; nullopt when its started record
+  // could not be made durable (nothing was written).
+  std::optional<CardRecord> WriteCard(const CardIdm& idm, const CardJob& job, bool foundInDoubt);
+  void ReadBack(const CardIdm& idm, const CardJob& job, CardRecord& record);
+  // A write or read that did not go through: the operator's stop, the writer
+  // or the card taken away, or a failure of the card itself.
   CardResult WhyFailed(const CardIdm& idm, CardResult failure);
+  // Counts the card; true when the writer is to be set aside.
+  bool Count(const CardRecord& record);
   void LoseWriter();
   // What the writer got over, and what it did not, for the tally.
   void SumUp();
   void Note(const std::string& text);
+  void Progress(WriterProgress::Step step, int block = 0);
 
   Clock& clock_;
   const BatchContext& context_;
-  HeadlessWindow window_;
+  ProgressWindow window_;
   CardOperations card_;
   std::unique_ptr<OperationsObserver> trace_;
   bool connected_ = false;
   bool foundLate_ = false;  // no answer at the start, found later
+  bool setAside_ = false;
   int timesLost_ = 0;
   int timesBack_ = 0;
+  int failuresInARow_ = 0;
   std::optional<CardIdm> lastCard_;  // the card on the writer at the last poll
+  CardRecord current_;               // the card in progress, for the progress sink
   WriterTally tally_;
 };
 

@@ -1,9 +1,14 @@
 #include "production/card_record.h"
 
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <nlohmann/json.hpp>
 
 namespace morvik {
 namespace {
+
+using Json = nlohmann::ordered_json;
 
 std::string Seconds(double seconds) {
   char text[32];
@@ -14,11 +19,12 @@ std::string Seconds(double seconds) {
 std::string ResultText(const CardRecord& r) {
   const std::string at = " at block " + std::to_string(r.block);
   switch (r.result) {
-    case CardResult::kOk: return "ok";
+    case CardResult::kOk: return r.verified ? "ok" : "ok, not read back";
     case CardResult::kWriteFailed: return "write failed" + at;
     case CardResult::kVerifyFailed: return "verify failed" + at;
     case CardResult::kRemoved: return "card removed";
     case CardResult::kInterrupted: return "interrupted" + at;
+    case CardResult::kWriterLost: return "writer lost" + at;
   }
   return {};
 }
@@ -30,18 +36,39 @@ const char* ResultKey(CardResult result) {
     case CardResult::kVerifyFailed: return "verify-failed";
     case CardResult::kRemoved: return "removed";
     case CardResult::kInterrupted: return "interrupted";
+    case CardResult::kWriterLost: return "writer-lost";
   }
   return "";
 }
 
-// Port names and IDms are plain ASCII; quotes and backslashes are escaped anyway.
-std::string JsonString(const std::string& text) {
-  std::string quoted = "\"";
-  for (char c : text) {
-    if (c == '"' || c == '\\') quoted += '\\';
-    if (static_cast<unsigned char>(c) >= 0x20) quoted += c;
+// Texts that are not UTF-8 come out with U+FFFD where a byte was broken,
+// never with an exception.
+std::string Dumped(const Json& json) { return json.dump(-1, ' ', false, Json::error_handler_t::replace); }
+
+Json Head(const char* kind, const CardRecord& r) {
+  return Json{{"record", kind}, {"time", r.time}, {"port", r.port}, {"idm", r.idm}};
+}
+
+void AddRow(Json& json, const CardRecord& r) {
+  if (r.row == 0) return;
+  json["row"] = r.row;
+  if (!r.id.empty()) json["id"] = r.id;
+  json["file"] = r.file;
+}
+
+// A control character of the id as the JSON escape would write it.
+std::string Escaped(const std::string& text) {
+  std::string shown;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte != 0x7F) {
+      shown += c;
+      continue;
+    }
+    const std::string json = Dumped(Json(std::string(1, c)));
+    shown += json.substr(1, json.size() - 2);
   }
-  return quoted + "\"";
+  return shown;
 }
 
 void AddCount(std::string& text, int count, const char* what) {
@@ -54,22 +81,42 @@ std::string Resends(int count) { return std::to_string(count) + (count == 1 ? " 
 
 std::string RecordText(const CardRecord& r) {
   const std::string row =
-      r.row == 0 ? "" : " row " + std::to_string(r.row) + (r.id.empty() ? "" : " (" + r.id + ")");
-  const std::string text = r.time + " " + r.port + " " + r.idm + row + " " + ResultText(r) + " " +
-                           Seconds(r.seconds) + "s";
-  return r.resends > 0 ? text + " (" + Resends(r.resends) + ")" : text;
+      r.row == 0 ? "" : " row " + std::to_string(r.row) + (r.id.empty() ? "" : " (" + Escaped(r.id) + ")");
+  std::string text = r.time + " " + r.port + " " + r.idm + row + " " + ResultText(r) + " " +
+                     Seconds(r.seconds) + "s";
+  if (r.resends > 0) text += " (" + Resends(r.resends) + ")";
+  return r.foundInDoubt ? text + " (found in doubt)" : text;
 }
 
 std::string RecordJson(const CardRecord& r) {
-  std::string json = "{\"time\":" + JsonString(r.time) + ",\"port\":" + JsonString(r.port) +
-                     ",\"idm\":" + JsonString(r.idm) + ",\"result\":\"" + ResultKey(r.result) + "\"";
-  if (r.result != CardResult::kOk) json += ",\"block\":" + std::to_string(r.block);
-  json += ",\"resends\":" + std::to_string(r.resends) + ",\"seconds\":" + Seconds(r.seconds);
-  if (r.row != 0) {
-    json += ",\"row\":" + std::to_string(r.row) + (r.id.empty() ? "" : ",\"id\":" + JsonString(r.id)) +
-            ",\"file\":" + JsonString(r.file);
+  Json json = Head("card", r);
+  json["result"] = ResultKey(r.result);
+  if (r.result != CardResult::kOk) json["block"] = r.block;
+  json["resends"] = r.resends;
+  json["seconds"] = std::round(r.seconds * 10) / 10;
+  AddRow(json, r);
+  if (!r.image.empty()) json["image"] = r.image;
+  if (!r.verified) json["verified"] = false;
+  if (r.foundInDoubt) json["found_in_doubt"] = true;
+  return Dumped(json);
+}
+
+std::string StartedJson(const CardRecord& r) {
+  Json json = Head("started", r);
+  AddRow(json, r);
+  json["image"] = r.image;
+  return Dumped(json);
+}
+
+std::string ContentHash(std::string_view bytes) {
+  std::uint64_t hash = 0xCBF29CE484222325ULL;
+  for (const char c : bytes) {
+    hash ^= static_cast<unsigned char>(c);
+    hash *= 0x100000001B3ULL;
   }
-  return json + "}";
+  char text[17];
+  std::snprintf(text, sizeof text, "%016llX", static_cast<unsigned long long>(hash));
+  return text;
 }
 
 void WriterTally::Count(CardResult result) {
@@ -79,6 +126,7 @@ void WriterTally::Count(CardResult result) {
     case CardResult::kVerifyFailed: ++verifyFailed; break;
     case CardResult::kRemoved: ++removed; break;
     case CardResult::kInterrupted: ++interrupted; break;
+    case CardResult::kWriterLost: ++writerLost; break;
   }
 }
 
@@ -89,6 +137,7 @@ std::string TallyText(const WriterTally& t) {
   AddCount(text, t.verifyFailed, "verify failed");
   AddCount(text, t.removed, "removed");
   AddCount(text, t.interrupted, "interrupted");
+  AddCount(text, t.writerLost, "writer lost");
   if (t.resends > 0) text += ", " + Resends(t.resends);
   if (!t.recovered.empty()) text += "; " + t.recovered;
   if (!t.problem.empty()) text += "; " + t.problem;
@@ -104,6 +153,7 @@ WriterTally TotalOf(std::span<const WriterTally> tallies) {
     total.verifyFailed += t.verifyFailed;
     total.removed += t.removed;
     total.interrupted += t.interrupted;
+    total.writerLost += t.writerLost;
     total.resends += t.resends;
   }
   return total;

@@ -8,7 +8,7 @@
 
 namespace morvik {
 
-enum class CardResult { kOk, kWriteFailed, kVerifyFailed, kRemoved, kInterrupted };
+enum class CardResult { kOk, kWriteFailed, kVerifyFailed, kRemoved, kInterrupted, kWriterLost };
 
 struct CardRecord {
   std::string time;  // UTC, "2026-12-07T01:23:45Z"
@@ -23,14 +23,27 @@ struct CardRecord {
   std::size_t row = 0;
   std::string id{};
   std::string file{};
+  std::string image{};        // the hash of the image written (ImageHash), empty when not known
+  bool verified = true;       // read back and compared; false when the run reads no card back
+  bool foundInDoubt = false;  // an earlier run started this card and left no result for it
 };
 
 // "2026-12-07T01:23:45Z COM3 0123456789ABCDEF write failed at block 9 13.2s (2 resends)",
-// with " row 7 (A-001)" after the IDm for a card of a list
+// with " row 7 (A-001)" after the IDm for a card of a list; an ok card not
+// read back says "ok, not read back", one found in doubt ends "(found in doubt)".
+// Control characters of the id are shown escaped ("\n"): one record, one line.
 std::string RecordText(const CardRecord& record);
-// {"time":"...","port":"COM3","idm":"...","result":"write-failed","block":9,"resends":2,"seconds":13.2},
-// with ,"row":7,"id":"A-001","file":"..." before the brace for a card of a list
+// {"record":"card","time":"...","port":"COM3","idm":"...","result":"write-failed","block":9,
+//  "resends":2,"seconds":13.2}, with ,"row":7,"id":"A-001","file":"...","image":"..." after it
+// for a card of a list, "verified":false when not read back, "found_in_doubt":true.
 std::string RecordJson(const CardRecord& record);
+// What the journal holds before a card's first block is written:
+// {"record":"started","time":"...","port":"COM3","idm":"...","row":7,"id":"A-001","file":"...","image":"..."}
+std::string StartedJson(const CardRecord& record);
+
+// 16 hexadecimal digits: a stable digest (64-bit FNV-1a) of a list's bytes or
+// of a card image, for matching a journal to them.
+std::string ContentHash(std::string_view bytes);
 
 struct WriterTally {
   std::string port;
@@ -39,12 +52,13 @@ struct WriterTally {
   int verifyFailed = 0;
   int removed = 0;
   int interrupted = 0;
+  int writerLost = 0;
   int resends = 0;
   std::string problem;    // why the writer stopped early, empty when it did not
   std::string recovered;  // what the writer got over: lost and back, found late
 
   void Count(CardResult result);
-  int cards() const { return ok + writeFailed + verifyFailed + removed + interrupted; }
+  int cards() const { return ok + writeFailed + verifyFailed + removed + interrupted + writerLost; }
 };
 
 // "COM3: 10 cards, 9 ok, 1 verify failed, 3 resends" and the same for all writers together.

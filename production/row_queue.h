@@ -9,8 +9,6 @@
 #include <mutex>
 #include <optional>
 #include <set>
-#include <string>
-#include <string_view>
 
 namespace morvik {
 
@@ -22,6 +20,8 @@ class RowQueue {
 
   // The row the next card takes; nullopt when no row is left to take.
   std::optional<std::size_t> Take();
+  // This row, when it waits and the limit allows it; else nullopt.
+  std::optional<std::size_t> TakeRow(std::size_t row);
   void Done(std::size_t row);
   // Back to the front: the next card takes it first.
   void Failed(std::size_t row);
@@ -32,6 +32,9 @@ class RowQueue {
   std::size_t left() const;
 
  private:
+  // Whether the limit lets this row be taken (a row taken before always may).
+  bool MayTake(std::size_t row) const;
+
   mutable std::mutex mutex_;
   std::deque<std::size_t> waiting_;
   std::set<std::size_t> taken_;
@@ -40,13 +43,5 @@ class RowQueue {
   std::size_t total_;
   std::optional<std::size_t> limit_;
 };
-
-// The rows an earlier run's JSON Lines log records as ok for the file with
-// this hash; error names the log's problem (a log of another file).
-struct ResumedRows {
-  std::set<std::size_t> lines;  // the rows' lines in the file
-  std::string error;
-};
-ResumedRows RowsDoneInLog(std::string_view log, std::string_view fileHash);
 
 }  // namespace morvik

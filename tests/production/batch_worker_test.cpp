@@ -42,13 +42,13 @@ TEST_P(BatchWorkerTest, EachCardIsWrittenOnceAndReportedWithWhereItFailed) {
   writer.StartOperator({s.operatorCards, 500, 1000}, 0);
   if (s.unpluggedMs > 0) clock.At(s.unpluggedMs, [&platform] { platform.port(4).lineDropped = true; });
 
-  CardBudget budget(s.budget);
+  OneImagePlan plan([](CustomerId) { return Pattern(); }, s.budget);
   DoneCards done;
   std::vector<CardRecord> records;
   BatchContext context;
-  context.imageFor = [](std::array<std::uint8_t, 2>) { return Pattern(); };
-  context.budget = &budget;
+  context.plan = &plan;
   context.done = &done;
+  context.starting = [](const CardRecord&) { return true; };
   context.stopAfterCard = [&] { return clock.NowMs() >= s.softStopMs; };
   context.stopNow = [&] { return clock.NowMs() >= s.hardStopMs; };
   context.report = [&](const CardRecord& r) {
@@ -111,13 +111,13 @@ TEST_P(BatchWorkerNoise, OneReplyInSixtyGarbledCostsResendsNotCards) {
   platform.AttachWriter(1, writer);
   writer.SetFaults({.garbleOneIn = 60, .garbleSeed = 24});
   writer.StartOperator({100, 500, 1000}, 0);
-  CardBudget budget(100);
+  OneImagePlan plan([](CustomerId) { return Pattern(); }, 100);
   DoneCards done;
   int ok = 0, resends = 0;
   BatchContext context;
-  context.imageFor = [](std::array<std::uint8_t, 2>) { return Pattern(); };
-  context.budget = &budget;
+  context.plan = &plan;
   context.done = &done;
+  context.starting = [](const CardRecord&) { return true; };
   context.fast = GetParam();
   context.stopAfterCard = context.stopNow = [] { return false; };
   context.report = [&](const CardRecord& r) {
@@ -139,7 +139,7 @@ INSTANTIATE_TEST_SUITE_P(ReplyEnds, BatchWorkerNoise, testing::Bool());
 
 // The cards done are the run's: one written ok and put on another writer is not written again.
 TEST(BatchWorker, ACardDoneOnOneWriterIsNotWrittenOnAnother) {
-  CardBudget budget(3);
+  OneImagePlan plan([](CustomerId) { return Pattern(); }, 3);
   DoneCards done;
   std::vector<std::string> said;
   sim::WriterModel writers[2];
@@ -148,9 +148,9 @@ TEST(BatchWorker, ACardDoneOnOneWriterIsNotWrittenOnAnother) {
     sim::LoopbackPlatform platform(clock);
     platform.AttachWriter(4, writer);
     BatchContext context;
-    context.imageFor = [](std::array<std::uint8_t, 2>) { return Pattern(); };
-    context.budget = &budget;
+    context.plan = &plan;
     context.done = &done;
+    context.starting = [](const CardRecord&) { return true; };
     context.stopAfterCard = [&] { return clock.NowMs() >= 60'000; };
     context.report = [&](const CardRecord& r) { said.push_back(r.port + " " + r.idm); };
     context.note = [&](const std::string& note) { said.push_back(note); };
@@ -159,7 +159,7 @@ TEST(BatchWorker, ACardDoneOnOneWriterIsNotWrittenOnAnother) {
     worker.Run();
   }
   EXPECT_EQ(said, (std::vector<std::string>{"COM4 0123456789ABCDEF",
-                                            "COM4: 0123456789ABCDEF was written ok before: not written again"}));
+                                            "COM4: 0123456789ABCDEF written ok before: not written again"}));
   EXPECT_EQ(writers[1].blockWrites(), 0u);
 }
 

@@ -1,5 +1,4 @@
-// Which row each card of a list takes, and which rows an earlier run's log
-// has done.
+// Which row each card of a list takes.
 #include "production/row_queue.h"
 
 #include <gtest/gtest.h>
@@ -25,17 +24,6 @@ TEST(RowQueue, TakesRowsInOrderAFailedOneFirstAgainAndCountsEachRowOnce) {
   EXPECT_TRUE(queue.Finished());
   EXPECT_EQ(queue.done(), 4u);
   EXPECT_EQ(queue.left(), 1u);
-}
-
-TEST(RowsDoneInLog, TakesTheOkRowsOfThisFileAndRefusesAnotherFilesLog) {
-  const std::string log =
-      R"({"time":"t","port":"COM3","idm":"01","result":"ok","seconds":1.0,"row":2,"file":"AB"})" "\n"
-      R"({"time":"t","port":"COM3","idm":"02","result":"write-failed","block":3,"row":3,"file":"AB"})" "\n"
-      R"({"time":"t","port":"COM5","idm":"03","result":"ok","row":5,"id":"x,y","file":"AB"})" "\n";
-  const ResumedRows resumed = RowsDoneInLog(log, "AB");
-  EXPECT_EQ(resumed.error, "");
-  EXPECT_EQ(resumed.lines, (std::set<std::size_t>{2, 5}));
-  EXPECT_EQ(RowsDoneInLog(log, "CD").error, "the log records a run of another file (AB)");
 }
 
 }  // namespace

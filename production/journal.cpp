@@ -1,0 +1,224 @@
+#include "production/journal.h"
+
+#include <array>
+#include <cerrno>
+#include <nlohmann/json.hpp>
+
+namespace morvik {
+namespace {
+
+using Json = nlohmann::json;
+
+// The text at key, when the object has one there; a missing key is "" for optional texts.
+bool TextAt(const Json& json, const char* key, std::string& text, bool required) {
+  const auto found = json.find(key);
+  if (found == json.end()) return !required;
+  if (!found->is_string()) return false;
+  text = found->get_ref<const std::string&>();
+  return true;
+}
+
+template <class Number>
+bool NumberAt(const Json& json, const char* key, Number& number) {
+  const auto found = json.find(key);
+  if (found == json.end()) return true;
+  if (!found->is_number_unsigned()) return false;
+  const std::uint64_t value = found->get<std::uint64_t>();
+  if (value > 0x7FFFFFFF) return false;
+  number = static_cast<Number>(value);
+  return true;
+}
+
+bool FlagAt(const Json& json, const char* key, bool& flag) {
+  const auto found = json.find(key);
+  if (found == json.end()) return true;
+  if (!found->is_boolean()) return false;
+  flag = found->get<bool>();
+  return true;
+}
+
+bool SecondsAt(const Json& json, double& seconds) {
+  const auto found = json.find("seconds");
+  if (found == json.end()) return true;
+  if (!found->is_number()) return false;
+  seconds = found->get<double>();
+  return seconds >= 0;
+}
+
+std::optional<CardResult> ResultOfKey(std::string_view key) {
+  constexpr std::array<std::pair<std::string_view, CardResult>, 6> kResults{{
+      {"ok", CardResult::kOk},
+      {"write-failed", CardResult::kWriteFailed},
+      {"verify-failed", CardResult::kVerifyFailed},
+      {"removed", CardResult::kRemoved},
+      {"interrupted", CardResult::kInterrupted},
+      {"writer-lost", CardResult::kWriterLost},
+  }};
+  for (const auto& [name, result] : kResults) {
+    if (name == key) return result;
+  }
+  return std::nullopt;
+}
+
+std::optional<JournalEntryKind> KindOf(const Json& json) {
+  std::string kind = "card";
+  if (!TextAt(json, "record", kind, false)) return std::nullopt;
+  if (kind == "started") return JournalEntryKind::kStarted;
+  if (kind == "card") return JournalEntryKind::kCard;
+  return std::nullopt;
+}
+
+bool ReadCard(const Json& json, CardRecord& r) {
+  std::string result;
+  if (!TextAt(json, "result", result, true)) return false;
+  const std::optional<CardResult> known = ResultOfKey(result);
+  if (!known) return false;
+  r.result = *known;
+  return NumberAt(json, "block", r.block) && NumberAt(json, "resends", r.resends) && SecondsAt(json, r.seconds) &&
+         FlagAt(json, "verified", r.verified) && FlagAt(json, "found_in_doubt", r.foundInDoubt);
+}
+
+}  // namespace
+
+std::optional<JournalEntry> ParseJournalLine(std::string_view line) {
+  const Json json = Json::parse(line, nullptr, false);
+  if (!json.is_object()) return std::nullopt;
+  JournalEntry entry;
+  const std::optional<JournalEntryKind> kind = KindOf(json);
+  if (!kind) return std::nullopt;
+  entry.kind = *kind;
+  CardRecord& r = entry.record;
+  const bool common = TextAt(json, "time", r.time, true) && TextAt(json, "port", r.port, true) &&
+                      TextAt(json, "idm", r.idm, true) && NumberAt(json, "row", r.row) &&
+                      TextAt(json, "id", r.id, false) && TextAt(json, "file", r.file, r.row != 0) &&
+                      TextAt(json, "image", r.image, entry.kind == JournalEntryKind::kStarted);
+  if (!common || (entry.kind == JournalEntryKind::kCard && !ReadCard(json, r))) return std::nullopt;
+  return entry;
+}
+
+bool JournalParser::Feed(std::string_view bytes) {
+  while (!bytes.empty() && read_.badLine == 0) {
+    const std::size_t end = bytes.find('\n');
+    const std::string_view piece = bytes.substr(0, end);
+    if (pending_.size() + piece.size() > kJournalLineLimit) {
+      overlong_ = true;
+      pending_.clear();
+    } else if (!overlong_) {
+      pending_.append(piece);
+    }
+    if (end == std::string_view::npos) break;
+    bytes.remove_prefix(end + 1);
+    Line(pending_);
+    pending_.clear();
+    overlong_ = false;
+  }
+  return read_.badLine == 0;
+}
+
+JournalRead JournalParser::Finish() {
+  if (read_.badLine == 0 && (!pending_.empty() || overlong_)) Line(pending_);
+  pending_.clear();
+  return read_;
+}
+
+void JournalParser::Line(std::string_view line) {
+  ++lineNumber_;
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  if (line.empty() && !overlong_) return;
+  const std::optional<JournalEntry> entry = overlong_ ? std::nullopt : ParseJournalLine(line);
+  if (entry) {
+    ++read_.records;
+    take_(*entry);
+  } else if (!overlong_ && line.front() == '{' && !Json::accept(line)) {
+    ++read_.cutShort;
+  } else {
+    read_.badLine = lineNumber_;
+  }
+}
+
+JournalRead ReadJournal(std::string_view bytes, const JournalTake& take) {
+  JournalParser parser(take);
+  parser.Feed(bytes);
+  return parser.Finish();
+}
+
+JournalRead ReadJournalFile(const std::string& utf8Name, const JournalTake& take, std::string& error) {
+  if (const std::string refusal = NotARegularFile(utf8Name); !refusal.empty()) {
+    error = utf8Name + ": " + refusal;
+    return {};
+  }
+  int reason = 0;
+  const FileHandle file = OpenFile(utf8Name, OpenFor::kReading, reason);
+  if (!file) {
+    error = utf8Name + ": " + SystemReason(reason);
+    return {};
+  }
+  JournalParser parser(take);
+  std::string chunk(64 * 1024, '\0');
+  for (;;) {
+    errno = 0;
+    const std::size_t got = std::fread(chunk.data(), 1, chunk.size(), file.get());
+    if (std::ferror(file.get())) {
+      error = utf8Name + ": " + SystemReason(errno);
+      return {};
+    }
+    if (!parser.Feed(std::string_view(chunk).substr(0, got)) || got < chunk.size()) break;
+  }
+  return parser.Finish();
+}
+
+void JournalState::Take(const JournalEntry& entry) {
+  const CardRecord& r = entry.record;
+  const bool thisList = r.row != 0 && r.file == listHash_;
+  if (!thisList) ++otherRecords_;
+  const bool started = entry.kind == JournalEntryKind::kStarted;
+  const bool ok = !started && r.result == CardResult::kOk;
+  if (ok) {
+    cardsDone_[r.idm] = r;
+  } else {
+    cardsDone_.erase(r.idm);
+  }
+  if (started && thisList) {
+    inDoubt_[r.idm] = r;
+  } else {
+    inDoubt_.erase(r.idm);
+  }
+  if (ok && thisList) {
+    rowsDone_.insert(r.row);
+    rowReadBack_[r.row] = r.verified;
+  }
+}
+
+std::size_t JournalState::rowsNotReadBack() const {
+  std::size_t count = 0;
+  for (const auto& [row, readBack] : rowReadBack_) count += readBack ? 0 : 1;
+  return count;
+}
+
+std::optional<JournalWriter> JournalWriter::Open(const std::string& utf8Name, int& errorNumber) {
+  bool endsInLineEnd = true;
+  const FileHandle existing =
+      NotARegularFile(utf8Name).empty() ? OpenFile(utf8Name, OpenFor::kReading, errorNumber) : nullptr;
+  if (existing) {
+    endsInLineEnd = std::fseek(existing.get(), -1, SEEK_END) != 0 || std::fgetc(existing.get()) == '\n';
+  }
+  FileHandle file = OpenFile(utf8Name, OpenFor::kAppending, errorNumber);
+  if (!file) return std::nullopt;
+  JournalWriter writer(std::move(file));
+  if (!endsInLineEnd && !writer.Append("", errorNumber)) return std::nullopt;
+  return writer;
+}
+
+bool JournalWriter::Append(std::string_view line, int& errorNumber) {
+  errno = 0;
+  const std::string text = std::string(line) + "\n";
+  if (std::fwrite(text.data(), 1, text.size(), file_.get()) != text.size()) {
+    errorNumber = errno;
+    return false;
+  }
+  return SyncToDisk(file_.get(), errorNumber);
+}
+
+bool JournalWriter::Close(int& errorNumber) { return CloseFile(std::move(file_), errorNumber); }
+
+}  // namespace morvik

@@ -1,0 +1,113 @@
+// The journal of a production run: JSON Lines, one record before each card's
+// first block is written ("started") and one with its result ("card"), each
+// made durable before the run goes on. Read back it tells a resumed run which
+// rows and cards are done and which cards may hold part of a row, and service
+// staff which row is on a card.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <functional>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+
+#include "files/file_access.h"
+#include "production/card_record.h"
+
+namespace morvik {
+
+enum class JournalEntryKind { kStarted, kCard };
+
+struct JournalEntry {
+  JournalEntryKind kind = JournalEntryKind::kCard;
+  CardRecord record;
+};
+
+// One line of a journal (without its line end); nullopt when it is not a
+// record of a journal. A card's line written before started records existed
+// (no "record" key) is a card record.
+std::optional<JournalEntry> ParseJournalLine(std::string_view line);
+
+// How a journal read ended. A line cut short by a process killed while
+// writing it (a line that begins as a JSON object but does not end as one)
+// is skipped and counted; any other line that is no record ends the read.
+struct JournalRead {
+  std::size_t records = 0;
+  std::size_t cutShort = 0;
+  std::size_t badLine = 0;  // the first line that is no record; 0: none
+};
+
+using JournalTake = std::function<void(const JournalEntry&)>;
+
+// Splits bytes into lines as they arrive, in pieces of any size, and hands
+// each record on; a line longer than kJournalLineLimit is no record.
+class JournalParser {
+ public:
+  explicit JournalParser(JournalTake take) : take_(std::move(take)) {}
+  // false once a line has been found that is no record.
+  bool Feed(std::string_view bytes);
+  // The last line, when the bytes did not end with a line end.
+  JournalRead Finish();
+
+ private:
+  void Line(std::string_view line);
+
+  JournalTake take_;
+  std::string pending_;
+  bool overlong_ = false;
+  JournalRead read_;
+  std::size_t lineNumber_ = 0;
+};
+
+inline constexpr std::size_t kJournalLineLimit = 64 * 1024;
+
+// The whole of a journal's bytes.
+JournalRead ReadJournal(std::string_view bytes, const JournalTake& take);
+// A journal file, streamed; error holds "NAME: reason" when it cannot be read.
+JournalRead ReadJournalFile(const std::string& utf8Name, const JournalTake& take, std::string& error);
+
+// What a journal says of the cards of one list (by its hash), for a run that
+// resumes it. The last record of a card is what the card holds.
+class JournalState {
+ public:
+  explicit JournalState(std::string listHash) : listHash_(std::move(listHash)) {}
+  void Take(const JournalEntry& entry);
+
+  // The lines of this list's rows written and read back ok (or ok, not read back).
+  const std::set<std::size_t>& rowsDone() const { return rowsDone_; }
+  std::size_t rowsNotReadBack() const;
+  // Cards whose last record is ok, of any list or none: never written again.
+  const std::map<std::string, CardRecord>& cardsDone() const { return cardsDone_; }
+  // This list's cards started and left without a result: they may hold part of a row.
+  const std::map<std::string, CardRecord>& cardsInDoubt() const { return inDoubt_; }
+  // Records of other lists, or of runs without a list.
+  std::size_t otherRecords() const { return otherRecords_; }
+
+ private:
+  std::string listHash_;
+  std::set<std::size_t> rowsDone_;
+  std::map<std::size_t, bool> rowReadBack_;
+  std::map<std::string, CardRecord> cardsDone_;
+  std::map<std::string, CardRecord> inDoubt_;
+  std::size_t otherRecords_ = 0;
+};
+
+// Appends records to a journal file, each made durable (flushed and synced to
+// the disk) before Append returns. A file whose last line was cut short gets
+// a line end first, so that no record is joined to the remains of another.
+class JournalWriter {
+ public:
+  // nullopt with errorNumber set when the file cannot be opened.
+  static std::optional<JournalWriter> Open(const std::string& utf8Name, int& errorNumber);
+  bool Append(std::string_view line, int& errorNumber);
+  bool Close(int& errorNumber);
+
+ private:
+  explicit JournalWriter(FileHandle file) : file_(std::move(file)) {}
+  FileHandle file_;
+};
+
+}  // namespace morvik

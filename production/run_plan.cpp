@@ -1,0 +1,64 @@
+#include "production/run_plan.h"
+
+#include <algorithm>
+
+namespace morvik {
+
+std::optional<CardJob> OneImagePlan::Take(CustomerId cid, std::optional<std::size_t>) {
+  if (limited_) {
+    int left = left_.load();
+    while (left > 0 && !left_.compare_exchange_weak(left, left - 1)) {
+    }
+    if (left <= 0) return std::nullopt;
+  }
+  const std::optional<ContentImage> image = imageFor_(cid);
+  if (!image) return std::nullopt;
+  CardJob job;
+  job.image = *image;
+  return job;
+}
+
+ListPlan::ListPlan(std::vector<PlannedRow> rows, std::string listHash, RowImage rowImage,
+                   const std::set<std::size_t>& doneLines, std::optional<std::size_t> limit)
+    : rows_(std::move(rows)),
+      listHash_(std::move(listHash)),
+      rowImage_(std::move(rowImage)),
+      queue_(rows_.size(), Indices(rows_, doneLines), limit) {}
+
+std::set<std::size_t> ListPlan::Indices(const std::vector<PlannedRow>& rows, const std::set<std::size_t>& lines) {
+  std::set<std::size_t> indices;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    if (lines.contains(rows[i].line)) indices.insert(i);
+  }
+  return indices;
+}
+
+std::optional<std::size_t> ListPlan::IndexOfLine(std::size_t line) const {
+  const auto found = std::find_if(rows_.begin(), rows_.end(), [line](const PlannedRow& r) { return r.line == line; });
+  if (found == rows_.end()) return std::nullopt;
+  return static_cast<std::size_t>(found - rows_.begin());
+}
+
+std::optional<CardJob> ListPlan::Take(CustomerId cid, std::optional<std::size_t> preferLine) {
+  const std::optional<std::size_t> preferred = preferLine ? IndexOfLine(*preferLine) : std::nullopt;
+  std::optional<std::size_t> row = preferred ? queue_.TakeRow(*preferred) : std::nullopt;
+  if (!row) row = queue_.Take();
+  if (!row) return std::nullopt;
+  const std::optional<ContentImage> image = rowImage_(*row, cid);
+  if (!image) {
+    queue_.Failed(*row);
+    return std::nullopt;
+  }
+  return CardJob{*image, row, rows_[*row].line, rows_[*row].id, listHash_};
+}
+
+void ListPlan::Settle(const CardJob& job, bool ok) {
+  if (!job.row) return;
+  if (ok) {
+    queue_.Done(*job.row);
+  } else {
+    queue_.Failed(*job.row);
+  }
+}
+
+}  // namespace morvik
