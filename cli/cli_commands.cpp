@@ -356,6 +356,13 @@ std::span<const CommandSpec> Commands() {
        "checked first; a row is done once its card is written and read back ok, and\n"
        "--resume LOG skips the rows an earlier run's log records as done.\n" KEYWORD_HELP,
        Joined({content, ProductionOptionNames()}), RunBatch},
+      {"history", "LOG...", "which row is on which card, from batch's journals",
+       "Reads the journals batch --log writes and prints one line per card, oldest first:\n"
+       "when it was started, the writer, the IDm, the row and its id, and the result. A\n"
+       "card started and left without a result (the run was killed) is in doubt: it may\n"
+       "hold part of its row. --format json prints one object per line.",
+       {"--idm", "--id", "--row", "--result", "--since", "--format"},
+       RunHistory},
       {"verify", "", "compare the card on the writer with the content options",
        "Reads the card on the writer and compares it with the card the content options\n"
        "compose: prints the IDm and ok, or the first differing block (exit status 5).",

@@ -1,6 +1,7 @@
 #include "cli/cli_options.h"
 
 #include <algorithm>
+#include <cctype>
 #include <functional>
 
 #include "cli/option_rules.h"
@@ -64,6 +65,17 @@ bool SetPorts(std::vector<std::string>& ports, std::string_view text) {
     if (comma == std::string_view::npos) return true;
     start = comma + 1;
   }
+}
+
+// "2026-12-07" or "2026-12-07T01:23:45Z": a date, or a time as records give it.
+bool IsRecordTimeOrDate(std::string_view text) {
+  constexpr std::string_view kShape = "dddd-dd-ddTdd:dd:ddZ";
+  if (text.size() != 10 && text.size() != kShape.size()) return false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const bool digit = text[i] >= '0' && text[i] <= '9';
+    if (kShape[i] == 'd' ? !digit : text[i] != kShape[i]) return false;
+  }
+  return true;
 }
 
 constexpr std::string_view kListRange = " (a list position 0-3)";
@@ -134,10 +146,11 @@ const std::vector<OptionSpec>& Options() {
        [](CliOptions& o, std::string_view) { return (o.confirm = true, true); }},
       {"--no", Takes::kNothing, "", "answer Cancel to every question",
        [](CliOptions& o, std::string_view) { return (o.confirm = false, true); }},
-      {"--format", Takes::kValue, "FMT", "listing, hex, raw (the 256 bytes) or json",
+      {"--format", Takes::kValue, "FMT", "listing, hex, raw (the 256 bytes) or json; history: text or json",
        [](CliOptions& o, std::string_view v) {
          o.format = v;
-         return v == "listing" || v == "hex" || v == "raw" || v == "json";
+         const bool history = o.command == "history";
+         return v == "json" || (history ? v == "text" : v == "listing" || v == "hex" || v == "raw");
        }},
       {"--out", Takes::kValue, "FILE", "write to FILE (raw unless --format says otherwise)",
        Optional(&CliOptions::out)},
@@ -176,6 +189,38 @@ const std::vector<OptionSpec>& Options() {
        [](CliOptions& o, std::string_view v) { return !(o.production.rows = v).empty(); }},
       {"--resume", Takes::kValue, "LOG", "skip the rows an earlier run's --log records as ok",
        [](CliOptions& o, std::string_view v) { return !(o.production.resume = v).empty(); }},
+      {"--idm", Takes::kValue, "HEX", "the card with this IDm (16 hexadecimal digits)",
+       [](CliOptions& o, std::string_view v) {
+         std::array<std::uint8_t, 8> idm{};
+         if (v.size() != 16 || !ParseHexBytes(v, idm)) return false;
+         std::string upper(v);
+         for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+         return (o.history.idm = upper, true);
+       }},
+      {"--id", Takes::kValue, "TEXT", "the cards of the rows with this id",
+       [](CliOptions& o, std::string_view v) { return (o.history.id = std::string(v), true); }},
+      {"--row", Takes::kValue, "N", "the cards of the row on this line of its list",
+       [](CliOptions& o, std::string_view v) {
+         const std::optional<std::uint32_t> line = ParseDecimal(v, 0x7FFFFFFF);
+         if (line && *line > 0) o.history.row = *line;
+         return line && *line > 0;
+       }},
+      {"--result", Takes::kValue, "WHICH", "ok, failed, or doubt (started, no result)",
+       [](CliOptions& o, std::string_view v) {
+         const std::pair<std::string_view, HistoryResult> results[] = {
+             {"ok", HistoryResult::kOk}, {"failed", HistoryResult::kFailed}, {"doubt", HistoryResult::kDoubt}};
+         for (const auto& [name, result] : results) {
+           if (name == v) return (o.history.result = result, true);
+         }
+         return false;
+       },
+       " (ok, failed or doubt)"},
+      {"--since", Takes::kValue, "DATE", "the cards started on or after DATE (2026-12-07, or 2026-12-07T09:30:00Z)",
+       [](CliOptions& o, std::string_view v) {
+         if (!IsRecordTimeOrDate(v)) return false;
+         return (o.history.since = std::string(v), true);
+       },
+       " (YYYY-MM-DD or YYYY-MM-DDTHH:MM:SSZ)"},
       {"--wait", Takes::kOptionalValue, "[=SECONDS]",
        "wait for the writer and the card (up to SECONDS; then status 4)",
        [](CliOptions& o, std::string_view v) {
@@ -299,10 +344,11 @@ ParseResult ParseCommandOptions(const CommandSpec& command,
     } else if (!optionsEnded && IsHelp(argument)) {
       return {std::nullopt, CommandHelp(command), ExitCode::kOk};
     } else if (optionsEnded || !argument.starts_with("-") || argument == "-") {
-      if (command.operand.empty() || options.operand) {
+      if (command.operand.empty() || (options.operand && !command.operand.ends_with("..."))) {
         return UsageError(command.name, "unexpected argument: " + argument);
       }
-      options.operand = argument;
+      if (!options.operand) options.operand = argument;
+      options.operands.push_back(argument);
     } else if (const std::optional<std::string> error = TakeOption(command, arguments, i, options)) {
       return UsageError(command.name, *error);
     }

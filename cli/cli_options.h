@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "cli/exit_code.h"
+#include "production/card_history.h"
 
 namespace morvik {
 
@@ -54,7 +55,9 @@ struct CliOptions {
   bool verify = false;                 // write: read the card back afterwards
   ProductionOptions production;        // batch
   std::string format;                  // listing, hex, raw, json; empty: the default
+  HistoryFilter history;                // history: which cards
   std::optional<std::string> out, image, operand;
+  std::vector<std::string> operands;  // every operand, for a command that takes several
   std::set<std::string, std::less<>> given;  // the option names used
 };
 

@@ -6,6 +6,8 @@
 #include <string_view>
 
 #ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
 #include <io.h>
 #else
 #include <unistd.h>
@@ -43,8 +45,7 @@ void Say(std::string_view text) {
 #endif
 }
 
-void OnInterrupt(int signalNumber) {
-  std::signal(signalNumber, OnInterrupt);  // some C libraries reset the handler on delivery
+void Interrupt() {
   const int count = interrupts.fetch_add(1) + 1;
   if (count == 1 && mode == InterruptMode::kEndAtOnce) EndIdle();
   if (count == 1 && mode == InterruptMode::kEndWhenIdle && !cardInProgress.load()) EndIdle();
@@ -52,16 +53,54 @@ void OnInterrupt(int signalNumber) {
   if (count == 2) Say(kStopping);
 }
 
+#ifdef _WIN32
+
+HANDLE commandEnded = nullptr;
+// Windows ends a process this long after its console was closed: what is left
+// of the time goes to stopping the cards at the next block and writing their records.
+constexpr DWORD kClosingGraceMs = 4500;
+
+BOOL WINAPI OnConsoleEvent(DWORD event) {
+  if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) {
+    Interrupt();
+    return TRUE;
+  }
+  // The console closed, log-off, shutdown: the process ends when this
+  // returns, so the cards stop at the next block now.
+  while (interrupts.load() < 2) Interrupt();
+  if (commandEnded != nullptr) WaitForSingleObject(commandEnded, kClosingGraceMs);
+  return TRUE;
+}
+
+#else
+
+void OnSignal(int signalNumber) {
+  std::signal(signalNumber, OnSignal);  // some C libraries reset the handler on delivery
+  Interrupt();
+}
+
+#endif
+
 }  // namespace
 
 void InstallInterruptHandlers(InterruptMode interruptMode) {
   mode = interruptMode;
-  std::signal(SIGINT, OnInterrupt);
-  std::signal(SIGTERM, OnInterrupt);
+#ifdef _WIN32
+  if (commandEnded == nullptr) commandEnded = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
+#else
+  for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP}) std::signal(signalNumber, OnSignal);
+#endif
 }
 
 int InterruptCount() { return interrupts.load(); }
 
 void SetCardInProgress(bool inProgress) { cardInProgress.store(inProgress); }
+
+void CommandEnded() {
+#ifdef _WIN32
+  if (commandEnded != nullptr) SetEvent(commandEnded);
+#endif
+}
 
 }  // namespace morvik

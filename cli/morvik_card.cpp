@@ -11,6 +11,7 @@
 
 #include "cli/cli_commands.h"
 #include "cli/console.h"
+#include "cli/interrupt.h"
 #include "link/system_serial.h"
 
 namespace {
@@ -22,7 +23,9 @@ int Run(int argc, char** argv) {
   morvik::CliEnvironment environment{*platform, clock, std::cout, std::cerr, std::cin,
                                      isatty(STDIN_FILENO) != 0, isatty(STDERR_FILENO) != 0,
                                      isatty(STDOUT_FILENO) != 0};
-  return morvik::Status(morvik::RunCli(arguments, environment));
+  const morvik::ExitCode status = morvik::RunCli(arguments, environment);
+  morvik::CommandEnded();
+  return morvik::Status(status);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "files/file_access.h"
 #include "link/system_serial.h"
 #include "production/batch_runner.h"
+#include "production/card_history.h"
 #include "production/journal.h"
 #include "production/run_plan.h"
 
@@ -237,6 +238,33 @@ ExitCode RunBatch(const CliOptions& options, CliSession& session) {
   DoneCards done;
   CardsInDoubt inDoubt;
   return RunProductionLine(options, session.env, plan, done, inDoubt, [] {});
+}
+
+// Every journal whole before a line is printed: one that cannot be read, or
+// holds a line that is no record, ends the command with nothing printed.
+ExitCode RunHistory(const CliOptions& options, CliSession& session) {
+  CardHistory history;
+  for (const std::string& path : options.operands) {
+    std::string error;
+    const JournalRead read = ReadJournalFile(path, [&history](const JournalEntry& e) { history.Take(e); }, error);
+    if (!error.empty() || read.badLine != 0) {
+      session.env.err << "morvik-card: "
+                      << (error.empty() ? path + ": line " + std::to_string(read.badLine) + " is not a journal record"
+                                        : error)
+                      << "\n";
+      return ExitCode::kUsage;
+    }
+    if (read.cutShort > 0) {
+      session.env.err << "morvik-card: " << path << ": " << Plural(read.cutShort, "line", "lines")
+                      << " cut short (a run ended while writing it) skipped\n";
+    }
+    history.EndOfJournal();
+  }
+  const bool json = options.format == "json";
+  for (const CardHistoryEntry& entry : history.Entries()) {
+    if (Matches(options.history, entry)) session.env.out << (json ? HistoryJson(entry) : HistoryText(entry)) << "\n";
+  }
+  return ExitCode::kOk;
 }
 
 // On the writer the session finds (--port, --trace, --fast and --wait as for

@@ -15,6 +15,7 @@ namespace morvik {
 
 ExitCode RunBatch(const CliOptions& options, CliSession& session);
 ExitCode RunVerify(const CliOptions& options, CliSession& session);
+ExitCode RunHistory(const CliOptions& options, CliSession& session);
 
 // The status a read-back ends a command with.
 ExitCode VerifyStatus(VerifyResult::Status status);

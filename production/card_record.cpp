@@ -3,12 +3,13 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <nlohmann/json.hpp>
+
+#include "production/record_json.h"
 
 namespace morvik {
 namespace {
 
-using Json = nlohmann::ordered_json;
+using Json = JsonObject;
 
 std::string Seconds(double seconds) {
   char text[32];
@@ -41,10 +42,6 @@ const char* ResultKey(CardResult result) {
   return "";
 }
 
-// Texts that are not UTF-8 come out with U+FFFD where a byte was broken,
-// never with an exception.
-std::string Dumped(const Json& json) { return json.dump(-1, ' ', false, Json::error_handler_t::replace); }
-
 Json Head(const char* kind, const CardRecord& r) {
   return Json{{"record", kind}, {"time", r.time}, {"port", r.port}, {"idm", r.idm}};
 }
@@ -65,7 +62,7 @@ std::string Escaped(const std::string& text) {
       shown += c;
       continue;
     }
-    const std::string json = Dumped(Json(std::string(1, c)));
+    const std::string json = JsonLine(Json(std::string(1, c)));
     shown += json.substr(1, json.size() - 2);
   }
   return shown;
@@ -79,16 +76,21 @@ std::string Resends(int count) { return std::to_string(count) + (count == 1 ? " 
 
 }  // namespace
 
-std::string RecordText(const CardRecord& r) {
+std::string RecordHead(const CardRecord& r) {
   const std::string row =
       r.row == 0 ? "" : " row " + std::to_string(r.row) + (r.id.empty() ? "" : " (" + Escaped(r.id) + ")");
-  std::string text = r.time + " " + r.port + " " + r.idm + row + " " + ResultText(r) + " " +
-                     Seconds(r.seconds) + "s";
+  return r.time + " " + r.port + " " + r.idm + row;
+}
+
+std::string RecordText(const CardRecord& r) {
+  std::string text = RecordHead(r) + " " + ResultText(r) + " " + Seconds(r.seconds) + "s";
   if (r.resends > 0) text += " (" + Resends(r.resends) + ")";
   return r.foundInDoubt ? text + " (found in doubt)" : text;
 }
 
-std::string RecordJson(const CardRecord& r) {
+std::string JsonLine(const JsonObject& json) { return json.dump(-1, ' ', false, Json::error_handler_t::replace); }
+
+JsonObject CardObject(const CardRecord& r) {
   Json json = Head("card", r);
   json["result"] = ResultKey(r.result);
   if (r.result != CardResult::kOk) json["block"] = r.block;
@@ -98,14 +100,16 @@ std::string RecordJson(const CardRecord& r) {
   if (!r.image.empty()) json["image"] = r.image;
   if (!r.verified) json["verified"] = false;
   if (r.foundInDoubt) json["found_in_doubt"] = true;
-  return Dumped(json);
+  return json;
 }
+
+std::string RecordJson(const CardRecord& r) { return JsonLine(CardObject(r)); }
 
 std::string StartedJson(const CardRecord& r) {
   Json json = Head("started", r);
   AddRow(json, r);
   json["image"] = r.image;
-  return Dumped(json);
+  return JsonLine(json);
 }
 
 std::string ContentHash(std::string_view bytes) {

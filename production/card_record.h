@@ -28,6 +28,8 @@ struct CardRecord {
   bool foundInDoubt = false;  // an earlier run started this card and left no result for it
 };
 
+// "2026-12-07T01:23:45Z COM3 0123456789ABCDEF", with " row 7 (A-001)" for a card of a list.
+std::string RecordHead(const CardRecord& record);
 // "2026-12-07T01:23:45Z COM3 0123456789ABCDEF write failed at block 9 13.2s (2 resends)",
 // with " row 7 (A-001)" after the IDm for a card of a list; an ok card not
 // read back says "ok, not read back", one found in doubt ends "(found in doubt)".
