@@ -36,11 +36,11 @@ enum class HistoryResult { kOk, kFailed, kDoubt };
 
 // What history shows; every part given must match.
 struct HistoryFilter {
-  std::optional<std::string> idm;  // 16 upper-case hexadecimal digits
-  std::optional<std::string> id;
-  std::optional<std::size_t> row;
-  std::optional<HistoryResult> result;
-  std::optional<std::string> since;  // a date "2026-12-07" or a time "2026-12-07T01:23:45Z"
+  std::optional<std::string> idm{};  // 16 upper-case hexadecimal digits
+  std::optional<std::string> id{};
+  std::optional<std::size_t> row{};
+  std::optional<HistoryResult> result{};
+  std::optional<std::string> since{};  // a date "2026-12-07" or a time "2026-12-07T01:23:45Z"
 };
 
 bool Matches(const HistoryFilter& filter, const CardHistoryEntry& entry);
