@@ -196,11 +196,9 @@ ExitCode RunRows(const CliOptions& options, CliEnvironment& env) {
   env.err << "morvik-card: " << options.production.rows << ": " << Plural(rows->rows.size(), "row", "rows") << " ("
           << CsvEncodingName(rows->encoding) << "), " << doneBefore << " done before"
           << (notReadBack > 0 ? " (" + std::to_string(notReadBack) + " of them not read back)" : "") << "\n";
-  DoneCards done;
-  for (const auto& [idm, record] : journal->cardsDone()) done.Add(record);
-  CardsInDoubt inDoubt;
+  DoneCards done(journal->cardsDone());
+  CardsInDoubt inDoubt(journal->cardsInDoubt());
   for (const auto& [idm, started] : journal->cardsInDoubt()) {
-    inDoubt.Add(started);
     env.err << "morvik-card: card " << idm << " may hold part of " << RowText(started)
             << ": put it on a writer to finish it\n";
   }

@@ -24,6 +24,9 @@ namespace morvik {
 // resumes, on any writer: none of them is written again.
 class DoneCards {
  public:
+  DoneCards() = default;
+  // The cards an earlier run's journal records as done, by IDm.
+  explicit DoneCards(const std::map<std::string, CardRecord>& before) : cards_(before) {}
   void Add(const CardRecord& record);
   // The card's record when it is done.
   std::optional<CardRecord> Find(const std::string& idm) const;
@@ -37,6 +40,9 @@ class DoneCards {
 // when it is put on a writer, and the ones never seen are named at the end.
 class CardsInDoubt {
  public:
+  CardsInDoubt() = default;
+  // The started records an earlier run's journal left without a result, by IDm.
+  explicit CardsInDoubt(const std::map<std::string, CardRecord>& started) : cards_(started) {}
   void Add(const CardRecord& started);
   // The card's started record, taken out: it is in doubt no longer.
   std::optional<CardRecord> Take(const std::string& idm);
