@@ -11,6 +11,7 @@ namespace {
 
 using R = CardResult;
 constexpr int kStoppedBlock = -1;  // the block the writer had reached when stopped
+constexpr std::uint64_t kPartWay = ~std::uint64_t{0};
 
 struct Scenario {
   const char* name;
@@ -20,8 +21,10 @@ struct Scenario {
   std::int64_t softStopMs = 600'000;  // first interrupt
   std::int64_t hardStopMs = 600'000;  // second interrupt
   std::vector<std::pair<R, int>> expected;
-  std::uint64_t blockWrites;  // 0: the card stopped part way
+  std::uint64_t blockWrites;  // kPartWay: the card stopped part way
   std::int64_t unpluggedMs = 0;  // from then on the writer is gone
+  const char* problem = "";      // the writer's, at the end
+  bool verify = true;
 };
 
 ContentImage Pattern() {
@@ -49,6 +52,7 @@ TEST_P(BatchWorkerTest, EachCardIsWrittenOnceAndReportedWithWhereItFailed) {
   context.plan = &plan;
   context.done = &done;
   context.starting = [](const CardRecord&) { return true; };
+  context.verify = s.verify;
   context.stopAfterCard = [&] { return clock.NowMs() >= s.softStopMs; };
   context.stopNow = [&] { return clock.NowMs() >= s.hardStopMs; };
   context.report = [&](const CardRecord& r) {
@@ -66,23 +70,24 @@ TEST_P(BatchWorkerTest, EachCardIsWrittenOnceAndReportedWithWhereItFailed) {
     EXPECT_EQ(records[i].port, "COM4");
     EXPECT_EQ(records[i].idm, IdmText(sim::OperatorCardIdm(sim::kDefaultIdm, static_cast<int>(i) + 1)));
     EXPECT_EQ(records[i].result, s.expected[i].first) << i;
+    EXPECT_EQ(records[i].verified, s.verify) << i;
     if (records[i].result != R::kOk) {
       EXPECT_EQ(records[i].block, block) << i;
     }
   }
-  if (s.blockWrites > 0) {
+  if (s.blockWrites != kPartWay) {
     EXPECT_EQ(writer.blockWrites(), s.blockWrites);
   } else {
     EXPECT_TRUE(writer.blockWrites() > 0 && writer.blockWrites() < 64);
   }
   EXPECT_EQ(worker.tally().cards(), static_cast<int>(records.size()));
-  EXPECT_EQ(worker.tally().problem, s.unpluggedMs > 0 ? "writer lost" : "");
+  EXPECT_EQ(worker.tally().problem, s.problem);
   if (!records.empty() && records.back().result == R::kOk) {
     EXPECT_EQ(writer.slot().memory, Pattern());
   }
 }
 
-sim::Faults FailWrite(int n) { return {.failBlockWriteAt = n, .aimedRun = 3}; }  // every try
+sim::Faults FailWrite(int n, int tries = 3) { return {.failBlockWriteAt = n, .aimedRun = tries}; }  // every try
 sim::Faults RemoveAfter(int n) { return {.removeCardAfterWrites = n}; }
 sim::Faults WrongByte(int block) { return {.wrongByteBlock = block}; }
 
@@ -96,8 +101,13 @@ INSTANTIATE_TEST_SUITE_P(
         Scenario{"UnreadableCard", 1, {.failReads = 3}, 1, 600'000, 600'000, {{R::kVerifyFailed, 0}}, 64},
         Scenario{"CardTakenAway", 1, RemoveAfter(20), 1, 600'000, 600'000, {{R::kRemoved, 20}}, 20},
         Scenario{"FirstInterruptFinishesTheCard", 3, {}, 3, 5'000, 600'000, {{R::kOk, 0}}, 64},
-        Scenario{"LostForGoodUntilTheRunEnds", 0, {}, 3, 40'000, 600'000, {{R::kOk, 0}}, 64, 30'000},
-        Scenario{"SecondInterruptStopsAtOnce", 3, {}, 3, 5'000, 5'000, {{R::kInterrupted, kStoppedBlock}}, 0}),
+        Scenario{"LostForGoodUntilTheRunEnds", 0, {}, 3, 40'000, 600'000, {{R::kOk, 0}}, 64, 30'000, "writer lost"},
+        Scenario{"LostDuringTheReadBack", 0, {}, 3, 40'000, 600'000, {{R::kWriterLost, 8}}, 64, 15'000, "writer lost"},
+        Scenario{"ThreeFailedCardsInARowSetTheWriterAside", 5, FailWrite(1, 1000), 5, 600'000, 600'000,
+                 {{R::kWriteFailed, 0}, {R::kWriteFailed, 0}, {R::kWriteFailed, 0}}, 0, 0,
+                 "set aside after three failed cards in a row"},
+        Scenario{"NotReadBack", 2, {}, 2, 600'000, 600'000, {{R::kOk, 0}, {R::kOk, 0}}, 128, 0, "", false},
+        Scenario{"SecondInterruptStopsAtOnce", 3, {}, 3, 5'000, 5'000, {{R::kInterrupted, kStoppedBlock}}, kPartWay}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Line noise in virtual time, either reply end: one reply in sixty garbled at random over
