@@ -1,6 +1,6 @@
 #include "card/card_formats.h"
 
-#include <cstdio>
+#include <nlohmann/json.hpp>
 
 namespace morvik {
 namespace {
@@ -9,24 +9,6 @@ void AppendHex(std::string& text, std::uint8_t byte) {
   constexpr char kDigits[] = "0123456789ABCDEF";
   text += kDigits[byte >> 4];
   text += kDigits[byte & 0x0F];
-}
-
-// A JSON string literal: quotes, backslashes and control characters escaped.
-std::string Quoted(std::string_view text) {
-  std::string quoted = "\"";
-  for (const char c : text) {
-    if (c == '"' || c == '\\') {
-      quoted += '\\';
-      quoted += c;
-    } else if (static_cast<unsigned char>(c) < 0x20) {
-      char escape[8];
-      std::snprintf(escape, sizeof escape, "\\u%04X", static_cast<unsigned>(c));
-      quoted += escape;
-    } else {
-      quoted += c;
-    }
-  }
-  return quoted + "\"";
 }
 
 }  // namespace
@@ -48,13 +30,14 @@ std::string HexDigits(std::span<const std::uint8_t, kContentImageSize> card) {
 
 std::string CardJson(std::string_view idm, std::span<const std::uint8_t, kContentImageSize> card,
                      const CardFields& fields) {
-  std::string json = "{";
-  if (!idm.empty()) json += "\"idm\": " + Quoted(idm) + ", ";
-  json += "\"image\": " + Quoted(HexDigits(card)) + ", \"decoded\": {";
-  for (std::size_t i = 0; i < fields.size(); ++i) {
-    json += (i == 0 ? "" : ", ") + Quoted(fields[i].first) + ": " + Quoted(fields[i].second);
-  }
-  return json + "}}\n";
+  using Json = nlohmann::ordered_json;
+  Json json;
+  if (!idm.empty()) json["idm"] = idm;
+  json["image"] = HexDigits(card);
+  Json decoded = Json::object();
+  for (const auto& [name, value] : fields) decoded[name] = value;
+  json["decoded"] = decoded;
+  return json.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 
 }  // namespace morvik

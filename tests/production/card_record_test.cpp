@@ -37,11 +37,23 @@ INSTANTIATE_TEST_SUITE_P(
                                R"("verify-failed","block":63)"},
                     RecordCase{CardResult::kRemoved, 20, "card removed", R"("removed","block":20)"},
                     RecordCase{CardResult::kInterrupted, 0, "interrupted at block 0",
-                               R"("interrupted","block":0)"}));
+                               R"("interrupted","block":0)"},
+                    RecordCase{CardResult::kWriterLost, 8, "writer lost at block 8", R"("writer-lost","block":8)"}));
 
-TEST(CardRecordJson, EscapesTheIdCell) {
-  const CardRecord record{"t", "COM3", "01", CardResult::kOk, 0, 1.0, 0, 2, "a\"b\\c", "AB"};
-  EXPECT_NE(RecordJson(record).find(R"("row":2,"id":"a\"b\\c","file":"AB"})"), std::string::npos) << RecordJson(record);
+// A quoted CSV cell may hold a line end: kept whole in JSON, shown escaped on the text line.
+TEST(CardRecord, IdCellIsKeptWholeAndTheTextLineStaysOneLine) {
+  CardRecord record{"t", "COM3", "01", CardResult::kOk, 0, 1.0, 0, 2, "a\"b\\c\nd\te", "AB"};
+  EXPECT_NE(RecordJson(record).find(R"("row":2,"id":"a\"b\\c\nd\te","file":"AB"})"), std::string::npos)
+      << RecordJson(record);
+  EXPECT_EQ(RecordText(record), "t COM3 01 row 2 (a\"b\\c\\nd\\te) ok 1.0s");
+  record.verified = false;
+  record.foundInDoubt = true;
+  record.image = "IM";
+  EXPECT_EQ(RecordText(record), "t COM3 01 row 2 (a\"b\\c\\nd\\te) ok, not read back 1.0s (found in doubt)");
+  EXPECT_NE(RecordJson(record).find(R"("file":"AB","image":"IM","verified":false,"found_in_doubt":true})"),
+            std::string::npos) << RecordJson(record);
+  EXPECT_EQ(StartedJson(record), R"({"record":"started","time":"t","port":"COM3","idm":"01","row":2,)"
+                                 R"("id":"a\"b\\c\nd\te","file":"AB","image":"IM"})");
 }
 
 TEST(TallyText, CountsEveryKindOfResultOnceInAll) {
