@@ -112,6 +112,20 @@ def csv_readers():
         save("csv_reader", str(i), text.encode())
 
 
+STARTED = ('{"record":"started","time":"2026-12-07T09:00:00Z","port":"COM3","idm":"0123456789ABCDEF",'
+           '"row":2,"id":"A\\n1","file":"0011223344556677","image":"8899AABBCCDDEEFF"}\n')
+CARD = ('{"record":"card","time":"2026-12-07T09:00:15Z","port":"COM3","idm":"0123456789ABCDEF",'
+        '"result":"verify-failed","block":5,"resends":1,"seconds":15.2,"row":2,"id":"A\\n1",'
+        '"file":"0011223344556677","image":"8899AABBCCDDEEFF","verified":false,"found_in_doubt":true}\n')
+OLD_CARD = '{"time":"t","port":"COM5","idm":"01","result":"ok","resends":0,"seconds":1.0}\r\n'
+
+
+def journal_readers():
+    for i, text in enumerate([STARTED + CARD, STARTED + CARD[:70], OLD_CARD + "\n" + STARTED,
+                              STARTED + "2026-12-07T01:33:09Z COM3 01 ok 16.4s\n" + CARD]):
+        save("journal_reader", str(i), text.encode())
+
+
 if __name__ == "__main__":
     exchanges()
     card_commands()
@@ -120,3 +134,4 @@ if __name__ == "__main__":
     card_decodes()
     cli_arguments()
     csv_readers()
+    journal_readers()

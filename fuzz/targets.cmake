@@ -9,6 +9,7 @@ set(MORVIK_FUZZ_TARGETS
   card_decode
   cli_arguments
   csv_reader
+  journal_reader
 )
 set(MORVIK_FUZZ_LIBS_exchange card link headless_window)
 set(MORVIK_FUZZ_LIBS_card_commands card content link headless_window)
@@ -17,5 +18,6 @@ set(MORVIK_FUZZ_LIBS_cp932 headless_window cp932)
 set(MORVIK_FUZZ_LIBS_card_decode cli content)
 set(MORVIK_FUZZ_LIBS_cli_arguments cli sim)
 set(MORVIK_FUZZ_LIBS_csv_reader cli)
+set(MORVIK_FUZZ_LIBS_journal_reader production)
 
 set(MORVIK_FUZZ_DIR ${CMAKE_CURRENT_LIST_DIR})

@@ -42,7 +42,7 @@ bool SecondsAt(const Json& json, double& seconds) {
   if (found == json.end()) return true;
   if (!found->is_number()) return false;
   seconds = found->get<double>();
-  return seconds >= 0;
+  return seconds >= 0 && seconds < 1e9;  // no card takes thirty years
 }
 
 std::optional<CardResult> ResultOfKey(std::string_view key) {
