@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <sstream>
 
 #include "tests/support/abc_card.h"
 #include "tests/support/process.h"
@@ -141,6 +142,96 @@ TEST(BatchCommand, RowsOfEveryCardKindEachOnACardOfItsOwn) {
     std::filesystem::remove(file);
     std::filesystem::remove(file + ".expected");
   }
+}
+
+
+std::vector<std::string> LinesOf(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// kill -9 in the middle of a card, then an immediate resume over the same
+// journal, which holds the runs of another list too and a line cut short:
+// before the resume the journal names the card; after it every row is ok
+// once and each card holds its own row's image, the half-written one too.
+TEST(Journal, KilledMidCardThenResumedAtOnce) {
+  Simulator simulator({"--com", "3", "--operator", "4:3000:300", "--card-file", "killed"});
+  ASSERT_TRUE(simulator.ready());
+  const std::string dir = simulator.portDir();
+  const std::string list = dir + "/list.csv", journal = dir + "/journal.jsonl";
+  std::ofstream(list) << "id,url\nA,http://example.com/a\nB,http://example.com/b\nC,http://example.com/c\n";
+  std::ofstream(journal)
+      << R"({"record":"started","time":"2026-12-06T09:00:00Z","port":"COM7","idm":"7777777777777777","row":2,"file":"0000000000000000","image":"I"})" "\n"
+      << R"({"record":"card","time":"2026-12-06T09:00:15Z","port":"COM7","idm":"7777777777777777","result":"ok","resends":0,"seconds":15.0,"row":2,"file":"0000000000000000","image":"I"})" "\n"
+      << R"({"record":"started","time":"2026-12-06T09:00:30Z","port":"CO)";
+
+  std::filesystem::remove("killed.1");
+  const int devNull = open("/dev/null", O_WRONLY);
+  const pid_t run = test::Spawn({kCard, "batch", "--rows", list, "--ports", "COM3", "--log", journal}, devNull, devNull);
+  close(devNull);
+  for (int i = 0; i < 300 && !std::filesystem::exists("killed.1"); ++i) usleep(20'000);  // the first block is on
+  kill(run, SIGKILL);
+  waitpid(run, nullptr, 0);
+  const std::vector<std::string> killedJournal = LinesOf(FileBytes(journal));
+  ASSERT_EQ(killedJournal.size(), 4u);
+  EXPECT_TRUE(killedJournal[3].starts_with(R"({"record":"started",)")) << killedJournal[3];
+  EXPECT_NE(killedJournal[3].find(R"("idm":"0123456789ABCDEF","row":2,"id":"A")"), std::string::npos);
+
+  const auto resumed = RunCommand(
+      {kCard, "batch", "--rows", list, "--ports", "COM3", "--log", journal, "--resume", journal, "--fast", "--json"});
+  EXPECT_EQ(resumed.status, 0) << resumed.err;
+  for (const char* said : {"1 line cut short (a run ended while writing it) skipped\n", "2 records of other lists skipped\n",
+                           "3 rows (UTF-8), 0 done before\n",
+                           "card 0123456789ABCDEF may hold part of row 2 (A): put it on a writer to finish it\n",
+                           "rows: 3 done, 0 left\n"}) {
+    EXPECT_NE(resumed.err.find(said), std::string::npos) << said << resumed.err;
+  }
+  EXPECT_NE(resumed.out.find(R"("idm":"0123456789ABCDEF","result":"ok")"), std::string::npos) << resumed.out;
+  EXPECT_NE(resumed.out.find(R"("found_in_doubt":true)"), std::string::npos) << resumed.out;
+  simulator.Stop();
+  const char* urls[] = {"http://example.com/a", "http://example.com/b", "http://example.com/c"};
+  for (int card = 1; card <= 3; ++card) {
+    const std::string file = "killed." + std::to_string(card);
+    ASSERT_EQ(RunCommand({kCard, "image", "--url", urls[card - 1], "--cid", "1234", "--out", file + ".expected"}).status, 0);
+    EXPECT_EQ(FileBytes(file), FileBytes(file + ".expected")) << file;
+    std::filesystem::remove(file);
+    std::filesystem::remove(file + ".expected");
+  }
+}
+
+// `batch ... | head -n 1`: the closed pipe is an output failure (status 6),
+// and the journal keeps the record of every card written.
+TEST(Journal, ClosedStandardOutputLosesNoRecord) {
+  Simulator simulator({"--com", "3", "--operator", "3:300:300"});
+  ASSERT_TRUE(simulator.ready());
+  const std::string journal = simulator.portDir() + "/journal.jsonl";
+  int pipeFds[2];
+  ASSERT_EQ(pipe2(pipeFds, O_CLOEXEC), 0);  // the read end is ours alone
+  const std::string errPath = simulator.portDir() + "/err";
+  const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  const pid_t run = test::Spawn({kCard, "batch", "--url", "abc", "--count", "3", "--ports", "COM3", "--fast",
+                                 "--log", journal}, pipeFds[1], err);
+  close(pipeFds[1]);
+  close(err);
+  std::string first;
+  for (char c = 0; c != '\n' && read(pipeFds[0], &c, 1) == 1;) first += c;
+  close(pipeFds[0]);  // as head -n 1 does
+  int status = 0;
+  waitpid(run, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+  EXPECT_EQ(WEXITSTATUS(status), 6);
+  EXPECT_NE(first.find("0123456789ABCDEF ok"), std::string::npos) << first;
+  const std::string said = FileBytes(errPath);
+  EXPECT_NE(said.find("morvik-card: standard output: Broken pipe; no new cards are taken\n"), std::string::npos) << said;
+  int started = 0, ok = 0;
+  for (const std::string& line : LinesOf(FileBytes(journal))) {
+    started += line.starts_with(R"({"record":"started",)") ? 1 : 0;
+    ok += line.find(R"("result":"ok")") != std::string::npos ? 1 : 0;
+  }
+  EXPECT_EQ(started, 2) << said;
+  EXPECT_EQ(ok, 2);
 }
 
 }  // namespace
