@@ -18,7 +18,9 @@ bool CloseFile(FileHandle file, int& errorNumber) {
 std::string NotARegularFile(std::string_view utf8Name) {
   std::error_code error;
   const std::filesystem::file_status status = std::filesystem::status(PathFromUtf8(utf8Name), error);
-  if (error) return error.message();
+  // The portable condition's words: on Windows the system's own would come in
+  // the user's language and the ANSI code page, not the UTF-8 the tool prints.
+  if (error) return error.default_error_condition().message();
   if (std::filesystem::is_directory(status)) {
     return std::make_error_code(std::errc::is_a_directory).message();
   }

@@ -1,9 +1,9 @@
 # Shared by scripts/test-windows, scripts/screenshot-windows and
 # scripts/package-windows (sourced, not run): packages, the MinGW-w64 build,
-# the packing of the programs and their installer, a Wine prefix that shows
-# Japanese, an X display and the writer simulator.
+# the packing of the programs and their installer, a Wine prefix in the
+# Japanese locale, an X display and the writer simulator.
 
-windows_packages=(g++-mingw-w64-x86-64-posix wine64 wine googletest
+windows_packages=(g++-mingw-w64-x86-64-posix wine64 wine googletest locales
                   xvfb xauth xdotool imagemagick fonts-vlgothic zip wixl msitools)
 
 # install_windows_packages [package...]: those given, or all of the above.
@@ -117,6 +117,21 @@ cleanup_windows() {
   rm -rf "$work"
 }
 
+# Japanese Windows, as the operators' PCs run it: the prefix is made, and
+# every program in it runs, with LANG=ja_JP.UTF-8 (LC_ALL unset), so that
+# Windows' ANSI and OEM code pages are 932. Wine takes the Windows locale from
+# the Unix one and falls back to English (code page 1252, arguments cut to
+# ASCII) when glibc lacks it: the locale is compiled into $work (under a
+# second), the system's locales stay as they are.
+use_japanese_locale() {
+  export LOCPATH=$work/locale
+  mkdir -p "$LOCPATH"
+  localedef -i ja_JP -f UTF-8 "$LOCPATH/ja_JP.UTF-8" >"$work/localedef.log" 2>&1 ||
+    { cat "$work/localedef.log" >&2; exit 1; }
+  unset LC_ALL LC_CTYPE LC_MESSAGES
+  export LANG=ja_JP.UTF-8
+}
+
 # A fresh prefix in $work, started outside any test runner with its output in
 # files: Wine's background services would otherwise hold the runner's pipes.
 # One wineserver stays up for the whole run (a new one rewrites com1).
@@ -124,11 +139,18 @@ cleanup_windows() {
 # Wine's menu builder stays off: it would turn a Start menu entry into a
 # desktop entry in the home folder of the Linux user.
 start_wine() {
+  use_japanese_locale
   export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
   mkdir -p "$WINEPREFIX"
-  echo "== wine prefix $WINEPREFIX" >&2
+  echo "== wine prefix $WINEPREFIX (Japanese: code page 932)" >&2
   wineserver -p >/dev/null 2>&1
   wineboot -i </dev/null >"$work/wineboot.log" 2>&1
+  wine reg query 'HKLM\System\CurrentControlSet\Control\Nls\CodePage' >"$work/codepage.out" 2>&1
+  if [ "$(tr -d '\r' <"$work/codepage.out" | awk '$1 == "ACP" || $1 == "OEMCP" { print $3 }' | sort -u)" != 932 ]; then
+    cat "$work/codepage.out" >&2
+    echo "the Wine prefix's code pages are not 932" >&2
+    exit 1
+  fi
   wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS UI Gothic' /t REG_SZ \
     /d 'VL PGothic' /f >>"$work/wineboot.log" 2>&1
   dosdevices=$WINEPREFIX/dosdevices

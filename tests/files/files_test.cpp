@@ -1,0 +1,66 @@
+// Files by any Unicode name: written, appended, read back and found on the disk
+// under the name given; refusals name it as given. The Windows build runs this
+// in code page 932, where a narrow file call would refuse or garble these names.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "files/file_access.h"
+
+namespace morvik {
+namespace {
+
+std::string Utf8(const std::filesystem::path& path) {
+  const std::u8string name = path.u8string();
+  return std::string(name.begin(), name.end());
+}
+
+// A folder of its own per name, itself named in that script.
+class Names : public ::testing::TestWithParam<const char*> {
+ protected:
+  void SetUp() override {
+    folder_ = std::filesystem::temp_directory_path() / PathFromUtf8(std::string("morvik-") + GetParam());
+    std::filesystem::remove_all(folder_, error_);
+    ASSERT_TRUE(std::filesystem::create_directory(folder_, error_)) << error_.message();
+  }
+  void TearDown() override { std::filesystem::remove_all(folder_, error_); }
+
+  std::filesystem::path folder_;
+  std::error_code error_;
+  std::istringstream noInput_;
+};
+
+TEST_P(Names, WrittenAppendedAndReadBackUnderTheNameGivenAndNamedInRefusals) {
+  const std::string name = Utf8(folder_) + "/" + GetParam();
+  std::string refusal, error;
+  EXPECT_EQ(ReadBoundedFile(name, noInput_, 64, refusal), std::nullopt);
+  EXPECT_EQ(refusal, name + ": No such file or directory");
+  ASSERT_TRUE(WriteWholeFile(name, "card\n", error)) << error;
+  int reason = 0;
+  FileHandle log = OpenFile(name, OpenFor::kAppending, reason);
+  ASSERT_TRUE(log) << SystemReason(reason);
+  EXPECT_GE(std::fputs("row\n", log.get()), 0);
+  EXPECT_TRUE(SyncToDisk(log.get(), reason) && CloseFile(std::move(log), reason)) << SystemReason(reason);
+
+  std::vector<std::string> listed;
+  for (const auto& entry : std::filesystem::directory_iterator(folder_, error_))
+    listed.push_back(Utf8(entry.path().filename()));
+  EXPECT_EQ(listed, std::vector<std::string>{GetParam()});
+  EXPECT_TRUE(SameFile(name, Utf8(folder_ / PathFromUtf8(GetParam()))));
+  EXPECT_EQ(ReadBoundedFile(name, noInput_, 64, error), "card\nrow\n") << error;
+  EXPECT_FALSE(WriteWholeFile(Utf8(folder_), "x", error));
+  EXPECT_EQ(error, Utf8(folder_) + ": Is a directory");
+}
+
+// Japanese as a Japanese office names its files; Korean and an emoji (a
+// UTF-16 surrogate pair), which code page 932 cannot hold at all.
+INSTANTIATE_TEST_SUITE_P(Files, Names,
+                         ::testing::Values("カード.bin", "顧客リスト.csv", "記録 1.jsonl", "카드.bin",
+                                           "📇.bin"));
+
+}  // namespace
+}  // namespace morvik
