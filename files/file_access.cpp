@@ -42,6 +42,7 @@ std::string OutputFailureReason(int errorNumber) {
 std::optional<std::string> ReadBoundedFile(const std::string& utf8Name, std::istream& in,
                                            std::size_t limit, std::string& error) {
   const std::string name = utf8Name == "-" ? "standard input" : utf8Name;
+  error.clear();
   std::string text(limit + 1, '\0');
   if (utf8Name == "-") {
     in.read(text.data(), static_cast<std::streamsize>(text.size()));
