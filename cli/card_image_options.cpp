@@ -56,15 +56,8 @@ std::string OptionsSpokenOf(std::string_view message, const CliOptions& options)
 void PutContentIntoWindow(HeadlessWindow& window, const CliOptions& options) {
   const ContentOptions& content = options.content;
   FillSettingsLists(window);
-  const std::pair<int, const std::string*> texts[] = {
-      {kIdcUrl, &content.url},   {kIdcPopup, &content.popup},     {kIdcMailTo, &content.to},
-      {kIdcMailCc, &content.cc}, {kIdcMailTitle, &content.title}, {kIdcMailBody, &content.body}};
-  for (const auto& [id, text] : texts) window.SetControlText(id, *text);
-  const std::pair<int, int> lists[] = {
-      {kIdcVolumeList, content.volume},       {kIdcLedPatternList, content.led},
-      {kIdcSoundTypeList, content.sound},     {kIdcModeList, content.mode},
-      {kIdcReleaseTimeList, content.release}, {kIdcAutoOffTimeList, content.autoOff}};
-  for (const auto& [id, position] : lists) window.SelectListItem(id, position);
+  for (const TextField& field : kTextFields) window.SetControlText(field.controlId, content.*field.text);
+  for (const ListField& field : kListFields) window.SelectListItem(field.controlId, content.*field.choice);
   window.SetCheck(kIdcInitCardCheck, content.initCard ? 1 : 0);
   window.SetCheck(kIdcUidCardCheck, options.uidCard ? 1 : 0);
   window.SetControlText(kIdcServiceCid, options.uidCard.value_or(content.serviceCid.value_or("")));

@@ -13,15 +13,14 @@
 #include <vector>
 
 #include "cli/exit_code.h"
+#include "content/card_fields.h"
 
 namespace morvik {
 
-// The operator's entries and choices, as the window would hold them.
-struct ContentOptions {
-  std::string url, popup, to, cc, title, body;  // UTF-8
+// The operator's entries (UTF-8) and choices, as the window would hold them.
+struct ContentOptions : CardTexts, TerminalChoices {
+  ContentOptions() : TerminalChoices(DefaultChoices()) {}
   bool mail = false;
-  // List positions 0-3.
-  int volume = 3, led = 3, sound = 0, mode = 0, release = 0, autoOff = 0;
   bool initCard = false;
   std::optional<std::string> serviceCid;  // the number typed for a service card
   bool readMark = false;
@@ -88,11 +87,20 @@ std::string UsageText(std::span<const CommandSpec> commands);
 std::string ExitStatusHelp();
 std::string CommandHelp(const CommandSpec& command);
 
+// Gives the option `name` (of the table) the value `value` as the command
+// line does ("" for an option that takes none): the parser's words when the
+// value is refused.
+std::optional<std::string> GiveOption(CliOptions& options, std::string_view name,
+                                      std::string_view value);
+
 // "%02X%02X"-style customer ID: one to four hexadecimal digits.
 std::optional<std::array<std::uint8_t, 2>> ParseCustomerId(std::string_view text);
 
-// The option groups command rows are made of.
+// The option groups command rows are made of. The content options are
+// those of the card's fields and kinds, then --yes and --no.
 std::vector<std::string_view> ContentOptionNames();
+// The content options but the answers: what a row of a list may give.
+std::vector<std::string_view> CardOptionNames();
 std::vector<std::string_view> WriterOptionNames();
 std::vector<std::string_view> ProductionOptionNames();
 

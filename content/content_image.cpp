@@ -139,14 +139,12 @@ void WriteMailSection(const ContentSettings& settings, SectionWriter& out) {
 void WriteTrailer(const ContentSettings& settings, const ContentValues& values,
                   std::span<std::uint8_t, 256> image) {
   image[kCheckByte] = ContentCheckByte(image);
-  image[kPowerSettingsByte] =
-      PackPowerSettings(settings.powerMode, settings.releaseTime, settings.autoOffTime);
+  image[kPowerSettingsByte] = PackSettingsByte(settings, kPowerSettingsByte);
   image[250] = values.customerId[0];
   image[251] = values.customerId[1];
   image[252] = 0x00;
   image[253] = 0x00;
-  image[kDisplaySettingsByte] =
-      PackDisplaySettings(settings.soundType, settings.volume, settings.ledPattern);
+  image[kDisplaySettingsByte] = PackSettingsByte(settings, kDisplaySettingsByte);
   image[kInitCardByte] = settings.initCard != 0 ? 0x20 : 0x00;
 }
 
