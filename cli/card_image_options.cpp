@@ -16,42 +16,7 @@ class NoPorts final : public SerialPlatform {
   std::unique_ptr<SerialDevice> Open(std::string_view) override { return nullptr; }
 };
 
-// A fragment of a content message and the options it speaks of.
-struct MessageSubject {
-  std::string_view fragment;
-  std::string_view options;
-};
-
-constexpr MessageSubject kMessageSubjects[] = {
-    {"「ＵＲＬ情報」", "--url"},
-    {"「ポップアップ」", "--popup"},
-    {"「Ｔｏ」", "--to"},
-    {"「ｃｃ」", "--cc"},
-    {"「タイトル」", "--title"},
-    {"「本文」", "--body"},
-    {"ポップアップの長さは", "--popup"},
-    {"URLとポップアップを合わせた", "--url, --popup"},
-    {"メール各パラメータとポップアップを合わせた", "--to, --cc, --title, --body, --popup"},
-    {"URLおよびメール各パラメータ", "--url, --to, --cc, --title, --body, --popup"},
-};
-
-constexpr std::string_view kEmptyEntry = "空のURL情報やメールToアドレス";
-constexpr std::string_view kUnreadableNumber = "入力された番号を16進数として読み取れません";
-
 }  // namespace
-
-std::string OptionsSpokenOf(std::string_view message, const CliOptions& options) {
-  if (message.find(kEmptyEntry) != std::string_view::npos) {
-    return options.content.url.empty() ? "--url" : "--to";
-  }
-  if (message.find(kUnreadableNumber) != std::string_view::npos) {
-    return options.uidCard ? "--uid-card" : "--service-cid";
-  }
-  for (const MessageSubject& subject : kMessageSubjects) {
-    if (message.find(subject.fragment) != std::string_view::npos) return std::string(subject.options);
-  }
-  return {};
-}
 
 void PutContentIntoWindow(HeadlessWindow& window, const CliOptions& options) {
   const ContentOptions& content = options.content;

@@ -337,6 +337,21 @@ std::optional<std::string> GiveOption(CliOptions& options, std::string_view name
   return std::nullopt;
 }
 
+std::string OptionsConcerned(const MessageSubject& subject, const CliOptions& options) {
+  std::string names;
+  for (const int control : subject.controls) {
+    const OptionSpec* chosen = nullptr;
+    for (const OptionSpec& option : Options()) {
+      if (option.controlId != control) continue;
+      if (chosen == nullptr || (!options.given.contains(chosen->name) && options.given.contains(option.name))) {
+        chosen = &option;
+      }
+    }
+    if (chosen != nullptr) names += (names.empty() ? "" : ", ") + chosen->name;
+  }
+  return names;
+}
+
 std::vector<std::string_view> CardOptionNames() {
   std::vector<std::string_view> names;
   for (const OptionSpec& option : CardOptions()) names.push_back(option.name);

@@ -14,6 +14,7 @@
 
 #include "cli/exit_code.h"
 #include "content/card_fields.h"
+#include "window/window_services.h"
 
 namespace morvik {
 
@@ -92,6 +93,10 @@ std::string CommandHelp(const CommandSpec& command);
 // value is refused.
 std::optional<std::string> GiveOption(CliOptions& options, std::string_view name,
                                       std::string_view value);
+
+// "--url, --popup": the options that give the controls a message is about;
+// of two options that give one control, the one given. Empty when none does.
+std::string OptionsConcerned(const MessageSubject& subject, const CliOptions& options);
 
 // "%02X%02X"-style customer ID: one to four hexadecimal digits.
 std::optional<std::array<std::uint8_t, 2>> ParseCustomerId(std::string_view text);

@@ -130,10 +130,10 @@ std::optional<CardRows> ReadRows(const CliOptions& options, CliEnvironment& env)
     HeadlessWindow window;
     window.SetDefaultAnswer(options.confirm == true ? kIdOk : kIdCancel);
     if (BuildCardImage(rows.rows[i].options, {0, 0}, window)) continue;
-    const std::string said = window.messages().empty() ? "refused" : window.messages().back().text;
-    const std::string subject = OptionsSpokenOf(said, rows.rows[i].options);
+    const ShownMessage* said = window.messages().empty() ? nullptr : &window.messages().back();
+    const std::string subject = said ? OptionsConcerned(said->message.subject, rows.rows[i].options) : "";
     rows.error = "line " + std::to_string(rows.rows[i].line) + ": " +
-                 (subject.empty() ? "" : subject + ": ") + said;
+                 (subject.empty() ? "" : subject + ": ") + (said ? said->text : "refused");
   }
   if (!rows.error.empty()) {
     env.err << "morvik-card: " << path << ": " << rows.error << "\n";

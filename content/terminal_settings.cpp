@@ -14,6 +14,10 @@ constexpr int kModeFull = 1;
 
 constexpr char kErrorCaption[] = "Error";
 
+OperatorMessage EntryError(std::string text, int controlId) {
+  return OperatorMessage(std::move(text), kErrorCaption, kMbError, {MessageKind::kEntry, {controlId}});
+}
+
 std::string UnencodableMessage(std::string_view label, const EntryText& entry) {
   const std::string entryName = "「" + std::string(label) + "」";
   const std::string what =
@@ -48,7 +52,7 @@ std::optional<CardTexts> ReadEntries(WindowServices& window, const ContentSettin
     EntryText entry = window.GetEntryText(field.controlId, kEntryBufferSize);
     const bool onCard = !field.mailOnly || settings.mailEnabled != 0;
     if (!entry.encodable && onCard) {
-      window.MessageBox(UnencodableMessage(field.windowLabel, entry), kErrorCaption, kMbError);
+      window.ShowMessage(EntryError(UnencodableMessage(field.windowLabel, entry), field.controlId));
       return std::nullopt;
     }
     texts.*field.text = std::move(entry.bytes);
@@ -63,7 +67,7 @@ std::optional<TerminalChoices> ReadLists(WindowServices& window) {
   for (const ListField& list : kListFields) {
     const std::optional<std::uint8_t> position = ListIndex(window, list);
     if (!position) {
-      window.MessageBox(NotAnItemMessage(list.windowLabel), kErrorCaption, kMbError);
+      window.ShowMessage(EntryError(NotAnItemMessage(list.windowLabel), list.controlId));
       return std::nullopt;
     }
     choices.*list.choice = *position;
