@@ -28,6 +28,7 @@ struct OptionSpec {
   Setter set;
   std::string range = {};  // said after a refused value
   int controlId = 0;       // the window's control whose entry the option gives
+  std::function<void(CliOptions&)> unset = {};  // a flag's way back to not given
 };
 
 Setter Flag(bool CliOptions::*field) {
@@ -89,7 +90,7 @@ OptionSpec ListOption(const ListField& field) {
 OptionSpec FlagOption(std::string name, std::string help, bool ContentOptions::*flag, int controlId) {
   return {std::move(name), Takes::kNothing, "", std::move(help),
           [flag](CliOptions& o, std::string_view) { return (o.content.*flag = true, true); },
-          {}, controlId};
+          {}, controlId, [flag](CliOptions& o) { o.content.*flag = false; }};
 }
 
 // The options of the card's fields (the mail check before the mail entries,
@@ -291,7 +292,6 @@ ParseResult ParseCommandOptions(const CommandSpec& command,
                                 const std::vector<std::string>& arguments) {
   CliOptions options;
   options.command = command.name;
-  options.arguments = arguments;
   bool optionsEnded = false;  // after "--" every argument is an operand
   for (std::size_t i = 1; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
@@ -335,6 +335,18 @@ std::optional<std::string> GiveOption(CliOptions& options, std::string_view name
   }
   options.given.insert(option->name);
   return std::nullopt;
+}
+
+void WithdrawFlag(CliOptions& options, std::string_view name) {
+  const OptionSpec* option = FindOption(name);
+  if (option == nullptr || !option->unset) return;
+  option->unset(options);
+  options.given.erase(option->name);
+}
+
+bool TakesValue(std::string_view name) {
+  const OptionSpec* option = FindOption(name);
+  return option != nullptr && option->takes != Takes::kNothing;
 }
 
 std::string OptionsConcerned(const MessageSubject& subject, const CliOptions& options) {

@@ -41,7 +41,6 @@ struct ProductionOptions {
 
 struct CliOptions {
   std::string command;
-  std::vector<std::string> arguments;  // as given, the command word first
   ContentOptions content;
   std::array<std::uint8_t, 2> customerId{};  // image only
   std::optional<std::string> uidCard;        // the start UID typed for a UID setting card
@@ -93,6 +92,9 @@ std::string CommandHelp(const CommandSpec& command);
 // value is refused.
 std::optional<std::string> GiveOption(CliOptions& options, std::string_view name,
                                       std::string_view value);
+// Takes back a flag option given before, as if it had not been.
+void WithdrawFlag(CliOptions& options, std::string_view name);
+bool TakesValue(std::string_view name);
 
 // "--url, --popup": the options that give the controls a message is about;
 // of two options that give one control, the one given. Empty when none does.

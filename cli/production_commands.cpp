@@ -124,7 +124,7 @@ std::optional<CardRows> ReadRows(const CliOptions& options, CliEnvironment& env)
     env.err << "morvik-card: " << error << "\n";
     return std::nullopt;
   }
-  CardRows rows = ReadCardRows(*bytes, options.arguments);
+  CardRows rows = ReadCardRows(*bytes, options);
   if (rows.error.empty() && rows.rows.empty()) rows.error = "no rows below the header";
   for (std::size_t i = 0; i < rows.rows.size() && rows.error.empty(); ++i) {
     HeadlessWindow window;
