@@ -37,20 +37,6 @@ const std::array<ListField, 6> kListFields{{
      {"不使用", "60分", "120分", "180分"}, 0, "自動オフ時間", "auto-off time", kPowerSettingsByte, 0, 2},
 }};
 
-const TextField* FindTextField(int controlId) {
-  for (const TextField& field : kTextFields) {
-    if (field.controlId == controlId) return &field;
-  }
-  return nullptr;
-}
-
-const ListField* FindListField(int controlId) {
-  for (const ListField& field : kListFields) {
-    if (field.controlId == controlId) return &field;
-  }
-  return nullptr;
-}
-
 TerminalChoices DefaultChoices() {
   TerminalChoices choices;
   for (const ListField& field : kListFields) choices.*field.choice = field.defaultIndex;

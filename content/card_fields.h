@@ -66,9 +66,6 @@ struct ListField {
 extern const std::array<TextField, 6> kTextFields;
 extern const std::array<ListField, 6> kListFields;
 
-const TextField* FindTextField(int controlId);
-const ListField* FindListField(int controlId);
-
 // Every list at its default position.
 TerminalChoices DefaultChoices();
 
