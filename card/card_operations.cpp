@@ -54,8 +54,8 @@ bool CardOperations::DetectCard(CardIdm& idm) {
       idm = *found;
       return true;
     }
-    OperatorMessage noCard = Error(kNoCardText, MessageKind::kNoCard);
-    noCard.type = kMbRetryCancelError;
+    const OperatorMessage noCard(kNoCardText, kErrorCaption, kMbRetryCancelError,
+                                 {MessageKind::kNoCard, {}});
     if (window().ShowMessage(noCard) == kIdCancel) {
       return false;
     }

@@ -93,34 +93,46 @@ OptionSpec FlagOption(std::string name, std::string help, bool ContentOptions::*
           {}, controlId, [flag](CliOptions& o) { o.content.*flag = false; }};
 }
 
-// The options of the card's fields (the mail check before the mail entries,
-// as in the window) and of the card's kinds.
-const std::vector<OptionSpec>& CardOptions() {
-  static const std::vector<OptionSpec> options = [] {
-    std::vector<OptionSpec> made;
-    bool mail = false;
-    for (const TextField& field : kTextFields) {
-      if (field.mailOnly && !std::exchange(mail, true)) {
-        made.push_back(
-            FlagOption("--mail", "add a mail (needs --to)", &ContentOptions::mail, kIdcMailCheck));
-      }
-      made.push_back(TextOption(field));
+// The options of the card's fields, the mail check before the mail entries
+// as in the window.
+std::vector<OptionSpec> FieldOptions() {
+  std::vector<OptionSpec> options;
+  bool mail = false;
+  for (const TextField& field : kTextFields) {
+    if (field.mailOnly && !std::exchange(mail, true)) {
+      options.push_back(
+          FlagOption("--mail", "add a mail (needs --to)", &ContentOptions::mail, kIdcMailCheck));
     }
-    for (const ListField& field : kListFields) made.push_back(ListOption(field));
-    made.push_back(FlagOption("--init", "make an initialisation card", &ContentOptions::initCard,
-                              kIdcInitCardCheck));
-    made.push_back({"--service-cid", Takes::kValue, "HEX", "make an initialisation card for CID 0-FFFF",
-                    [](CliOptions& o, std::string_view v) {
-                      return (o.content.serviceCid = std::string(v), true);
-                    },
-                    {}, kIdcServiceCid});
-    made.push_back(FlagOption("--read-mark", "make a read card (customer ID: --service-cid, or 0)",
-                              &ContentOptions::readMark, 0));
-    made.push_back({"--uid-card", Takes::kValue, "HEX", "make a UID setting card with this start UID, 0-FFFF",
-                    [](CliOptions& o, std::string_view v) { return (o.uidCard = std::string(v), true); },
-                    {}, kIdcServiceCid});
-    return made;
-  }();
+    options.push_back(TextOption(field));
+  }
+  for (const ListField& field : kListFields) options.push_back(ListOption(field));
+  return options;
+}
+
+// The options that say which kind of card is made.
+std::vector<OptionSpec> KindOptions() {
+  return {
+      FlagOption("--init", "make an initialisation card", &ContentOptions::initCard,
+                 kIdcInitCardCheck),
+      {"--service-cid", Takes::kValue, "HEX", "make an initialisation card for CID 0-FFFF",
+       [](CliOptions& o, std::string_view v) { return (o.content.serviceCid = std::string(v), true); },
+       {}, kIdcServiceCid},
+      FlagOption("--read-mark", "make a read card (customer ID: --service-cid, or 0)",
+                 &ContentOptions::readMark, 0),
+      {"--uid-card", Takes::kValue, "HEX", "make a UID setting card with this start UID, 0-FFFF",
+       [](CliOptions& o, std::string_view v) { return (o.uidCard = std::string(v), true); },
+       {}, kIdcServiceCid},
+  };
+}
+
+std::vector<OptionSpec> Joined(std::vector<OptionSpec> first, const std::vector<OptionSpec>& then) {
+  first.insert(first.end(), then.begin(), then.end());
+  return first;
+}
+
+// The content options but the answers.
+const std::vector<OptionSpec>& CardOptions() {
+  static const std::vector<OptionSpec> options = Joined(FieldOptions(), KindOptions());
   return options;
 }
 
@@ -187,11 +199,7 @@ const std::vector<OptionSpec>& Options() {
          return o.waitSeconds.has_value();
        }},
   };
-  static const std::vector<OptionSpec> options = [] {
-    std::vector<OptionSpec> all = CardOptions();
-    all.insert(all.end(), others.begin(), others.end());
-    return all;
-  }();
+  static const std::vector<OptionSpec> options = Joined(CardOptions(), others);
   return options;
 }
 
@@ -349,17 +357,27 @@ bool TakesValue(std::string_view name) {
   return option != nullptr && option->takes != Takes::kNothing;
 }
 
+namespace {
+
+// The option that gives a control: the first, or the first given of several.
+const OptionSpec* OptionGiving(int controlId, const CliOptions& options) {
+  const OptionSpec* chosen = nullptr;
+  for (const OptionSpec& option : Options()) {
+    if (option.controlId != controlId) continue;
+    const bool givenInstead =
+        chosen != nullptr && !options.given.contains(chosen->name) && options.given.contains(option.name);
+    if (chosen == nullptr || givenInstead) chosen = &option;
+  }
+  return chosen;
+}
+
+}  // namespace
+
 std::string OptionsConcerned(const MessageSubject& subject, const CliOptions& options) {
   std::string names;
   for (const int control : subject.controls) {
-    const OptionSpec* chosen = nullptr;
-    for (const OptionSpec& option : Options()) {
-      if (option.controlId != control) continue;
-      if (chosen == nullptr || (!options.given.contains(chosen->name) && options.given.contains(option.name))) {
-        chosen = &option;
-      }
-    }
-    if (chosen != nullptr) names += (names.empty() ? "" : ", ") + chosen->name;
+    const OptionSpec* option = OptionGiving(control, options);
+    if (option != nullptr) names += (names.empty() ? "" : ", ") + option->name;
   }
   return names;
 }
