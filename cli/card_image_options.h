@@ -19,11 +19,6 @@ namespace morvik {
 // options give them.
 void PutContentIntoWindow(HeadlessWindow& window, const CliOptions& options);
 
-// The option(s) a message of the content checks speaks of ("--url"), empty
-// when it speaks of none: the window's texts name the entry's label, the
-// terminal names the option.
-std::string OptionsSpokenOf(std::string_view message, const CliOptions& options);
-
 // The content record as the window's reset leaves it, with the mail flag the
 // options give: what every content build starts from.
 void ResetContent(CardOperations& operations, const CliOptions& options);

@@ -36,8 +36,9 @@ CliSession::CliSession(CliEnvironment& environment, const CliOptions& cliOptions
                              environment.errIsTerminal}),
       operations(environment.platform, window, environment.clock),
       writesCards_(writesCards) {
-  window.SetSubjectOf(
-      [&options = options](std::string_view text) { return OptionsSpokenOf(text, options); });
+  window.SetSubjectOf([&options = options](const MessageSubject& subject) {
+    return OptionsConcerned(subject, options);
+  });
 }
 
 void CliSession::StartTrace() {
@@ -62,22 +63,7 @@ bool CliSession::Connect() {
   return !operations.connectedPort().empty();
 }
 
-ExitCode CliSession::Status(ExitCode whenDone) const {
-  switch (window.outcome()) {
-    case Outcome::kDone:
-      return whenDone;
-    case Outcome::kFailed:
-      return ExitCode::kCardFailed;
-    case Outcome::kRefused:
-      return ExitCode::kUsage;
-    case Outcome::kNoWriter:
-      return ExitCode::kNoWriter;
-    case Outcome::kNoCard:
-    case Outcome::kWaitEnded:
-      return ExitCode::kNoCard;
-  }
-  return ExitCode::kCardFailed;
-}
+ExitCode CliSession::Status(ExitCode whenDone) const { return window.failure().value_or(whenDone); }
 
 void CliSession::UsageError(const std::string& message) {
   env.err << "morvik-card: " << message << " (see morvik-card " << options.command << " --help)\n";
@@ -218,7 +204,8 @@ bool CustomerAgrees(CliSession& session, const DecodedCard& decoded) {
   if (decoded.kind != CardKind::kContent || decoded.customerId == writer) return true;
   const std::string question = "the image carries customer ID " + CustomerIdText(decoded.customerId) +
                                ", the writer " + CustomerIdText(writer) + ": write it anyway?";
-  return session.window.MessageBox(question, "morvik-card", kMbOkCancel) == kIdOk;
+  const OperatorMessage message(question, "morvik-card", kMbOkCancel, {MessageKind::kQuestion, {}});
+  return session.window.ShowMessage(message) == kIdOk;
 }
 
 ExitCode WriteImageFile(const CliOptions& options, CliSession& session) {
@@ -408,7 +395,7 @@ ExitCode RunParsed(const ParseResult& parsed, CliEnvironment& environment) {
     }
     CliSession session(environment, *parsed.options, command.writesCards);
     const ExitCode status = command.handler(*parsed.options, session);
-    const bool stopTold = session.window.outcome() == Outcome::kFailed;
+    const bool stopTold = session.window.Told(MessageKind::kWriteStopped);
     return StatusAfterInterrupts(session.operations, status, stopTold, environment.err);
   }
   return ExitCode::kUsage;

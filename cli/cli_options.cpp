@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cctype>
 #include <functional>
+#include <utility>
 
 #include "cli/option_rules.h"
-#include "content/terminal_settings.h"
 #include "link/number_text.h"
 #include "link/port_names.h"
 #include "window/control_ids.h"
@@ -22,24 +22,18 @@ using Setter = std::function<bool(CliOptions&, std::string_view)>;
 enum class Takes { kNothing, kValue, kOptionalValue };
 
 struct OptionSpec {
-  std::string_view name;
+  std::string name;
   Takes takes;
   std::string_view argument;  // as the help shows it
   std::string help;
   Setter set;
-  std::string_view range = {};  // said after a refused value
+  std::string range = {};  // said after a refused value
+  int controlId = 0;       // the window's control whose entry the option gives
+  std::function<void(CliOptions&)> unset = {};  // a flag's way back to not given
 };
-
-Setter Text(std::string ContentOptions::*field) {
-  return [field](CliOptions& o, std::string_view v) { return (o.content.*field = v, true); };
-}
 
 Setter Flag(bool CliOptions::*field) {
   return [field](CliOptions& o, std::string_view) { return (o.*field = true, true); };
-}
-
-Setter ContentFlag(bool ContentOptions::*field) {
-  return [field](CliOptions& o, std::string_view) { return (o.content.*field = true, true); };
 }
 
 Setter Optional(std::optional<std::string> CliOptions::*field) {
@@ -78,64 +72,85 @@ bool IsRecordTimeOrDate(std::string_view text) {
   return true;
 }
 
-constexpr std::string_view kListRange = " (a list position 0-3)";
 
-// A list position 0-3.
-Setter List(int ContentOptions::*field) {
-  return [field](CliOptions& o, std::string_view v) {
-    const std::optional<int> position = Decimal(v, 3);
-    if (position) o.content.*field = *position;
-    return position.has_value();
+OptionSpec TextOption(const TextField& field) {
+  const auto text = field.text;
+  return {"--" + std::string(field.name), Takes::kValue, "TEXT", std::string(field.help),
+          [text](CliOptions& o, std::string_view v) { return (o.content.*text = v, true); },
+          {}, field.controlId};
+}
+
+// "volume: 0-3 = なし/小/中/大 (default 3)"
+std::string ListHelp(const ListField& field) {
+  std::string items;
+  for (const std::string_view item : field.items) items += (items.empty() ? "" : "/") + std::string(item);
+  return std::string(field.label) + ": 0-" + std::to_string(field.items.size() - 1) + " = " + items +
+         " (default " + std::to_string(field.defaultIndex) + ")";
+}
+
+OptionSpec ListOption(const ListField& field) {
+  const auto choice = field.choice;
+  const std::uint32_t last = field.items.size() - 1;
+  return {"--" + std::string(field.name), Takes::kValue, "N", ListHelp(field),
+          [choice, last](CliOptions& o, std::string_view v) {
+            const std::optional<int> position = Decimal(v, last);
+            if (position) o.content.*choice = static_cast<std::uint8_t>(*position);
+            return position.has_value();
+          },
+          " (a list position 0-" + std::to_string(last) + ")", field.controlId};
+}
+
+OptionSpec FlagOption(std::string name, std::string help, bool ContentOptions::*flag, int controlId) {
+  return {std::move(name), Takes::kNothing, "", std::move(help),
+          [flag](CliOptions& o, std::string_view) { return (o.content.*flag = true, true); },
+          {}, controlId, [flag](CliOptions& o) { o.content.*flag = false; }};
+}
+
+// The options of the card's fields, the mail check before the mail entries
+// as in the window.
+std::vector<OptionSpec> FieldOptions() {
+  std::vector<OptionSpec> options;
+  bool mail = false;
+  for (const TextField& field : kTextFields) {
+    if (field.mailOnly && !std::exchange(mail, true)) {
+      options.push_back(
+          FlagOption("--mail", "add a mail (needs --to)", &ContentOptions::mail, kIdcMailCheck));
+    }
+    options.push_back(TextOption(field));
+  }
+  for (const ListField& field : kListFields) options.push_back(ListOption(field));
+  return options;
+}
+
+// The options that say which kind of card is made.
+std::vector<OptionSpec> KindOptions() {
+  return {
+      FlagOption("--init", "make an initialisation card", &ContentOptions::initCard,
+                 kIdcInitCardCheck),
+      {"--service-cid", Takes::kValue, "HEX", "make an initialisation card for CID 0-FFFF",
+       [](CliOptions& o, std::string_view v) { return (o.content.serviceCid = std::string(v), true); },
+       {}, kIdcServiceCid},
+      FlagOption("--read-mark", "make a read card (customer ID: --service-cid, or 0)",
+                 &ContentOptions::readMark, 0),
+      {"--uid-card", Takes::kValue, "HEX", "make a UID setting card with this start UID, 0-FFFF",
+       [](CliOptions& o, std::string_view v) { return (o.uidCard = std::string(v), true); },
+       {}, kIdcServiceCid},
   };
 }
 
-std::string ListHelp(std::string_view label, int controlId) {
-  for (const SettingsList& list : kSettingsLists) {
-    if (list.controlId != controlId) continue;
-    std::string items;
-    for (const std::string_view item : list.items)
-      items += (items.empty() ? "" : "/") + std::string(item);
-    return std::string(label) + ": 0-3 = " + items + " (default " +
-           std::to_string(list.defaultIndex) + ")";
-  }
-  return std::string(label);
+std::vector<OptionSpec> Joined(std::vector<OptionSpec> first, const std::vector<OptionSpec>& then) {
+  first.insert(first.end(), then.begin(), then.end());
+  return first;
+}
+
+// The content options but the answers.
+const std::vector<OptionSpec>& CardOptions() {
+  static const std::vector<OptionSpec> options = Joined(FieldOptions(), KindOptions());
+  return options;
 }
 
 const std::vector<OptionSpec>& Options() {
-  static const std::vector<OptionSpec> options = {
-      {"--url", Takes::kValue, "TEXT", "the URL, up to 184 bytes with the popup (keywords above)",
-       Text(&ContentOptions::url)},
-      {"--popup", Takes::kValue, "TEXT", "the popup text, up to 40 bytes",
-       Text(&ContentOptions::popup)},
-      {"--mail", Takes::kNothing, "", "add a mail (needs --to)",
-       ContentFlag(&ContentOptions::mail)},
-      {"--to", Takes::kValue, "TEXT", "mail To address (with --mail)", Text(&ContentOptions::to)},
-      {"--cc", Takes::kValue, "TEXT", "mail cc address (with --mail)", Text(&ContentOptions::cc)},
-      {"--title", Takes::kValue, "TEXT", "mail title (with --mail; keywords above)",
-       Text(&ContentOptions::title)},
-      {"--body", Takes::kValue, "TEXT", "mail body (with --mail; keywords above)",
-       Text(&ContentOptions::body)},
-      {"--volume", Takes::kValue, "N", ListHelp("volume", kIdcVolumeList),
-       List(&ContentOptions::volume), kListRange},
-      {"--led", Takes::kValue, "N", ListHelp("LED pattern", kIdcLedPatternList),
-       List(&ContentOptions::led), kListRange},
-      {"--sound", Takes::kValue, "N", ListHelp("sound type", kIdcSoundTypeList),
-       List(&ContentOptions::sound), kListRange},
-      {"--mode", Takes::kValue, "N", ListHelp("mode", kIdcModeList), List(&ContentOptions::mode), kListRange},
-      {"--release", Takes::kValue, "N", ListHelp("release time", kIdcReleaseTimeList),
-       List(&ContentOptions::release), kListRange},
-      {"--autooff", Takes::kValue, "N", ListHelp("auto-off time", kIdcAutoOffTimeList),
-       List(&ContentOptions::autoOff), kListRange},
-      {"--init", Takes::kNothing, "", "make an initialisation card",
-       ContentFlag(&ContentOptions::initCard)},
-      {"--service-cid", Takes::kValue, "HEX", "make an initialisation card for CID 0-FFFF",
-       [](CliOptions& o, std::string_view v) {
-         return (o.content.serviceCid = std::string(v), true);
-       }},
-      {"--read-mark", Takes::kNothing, "", "make a read card (customer ID: --service-cid, or 0)",
-       ContentFlag(&ContentOptions::readMark)},
-      {"--uid-card", Takes::kValue, "HEX", "make a UID setting card with this start UID, 0-FFFF",
-       [](CliOptions& o, std::string_view v) { return (o.uidCard = std::string(v), true); }},
+  static const std::vector<OptionSpec> others = {
       {"--cid", Takes::kValue, "HEX", "the customer ID to compose with, 0-FFFF (default 0000)",
        [](CliOptions& o, std::string_view v) {
          const auto cid = ParseCustomerId(v);
@@ -230,6 +245,7 @@ const std::vector<OptionSpec>& Options() {
          return o.waitSeconds.has_value();
        }},
   };
+  static const std::vector<OptionSpec> options = Joined(CardOptions(), others);
   return options;
 }
 
@@ -319,12 +335,7 @@ std::optional<std::string> TakeOption(const CommandSpec& command,
     if (inlineValue->empty()) return std::string(name) + "= needs a value after the =";
     value = *inlineValue;
   }
-  if (!option->set(options, value)) {
-    return "bad value for " + std::string(name) + ": " + std::string(value) +
-           std::string(option->range);
-  }
-  options.given.insert(std::string(name));
-  return std::nullopt;
+  return GiveOption(options, name, value);
 }
 
 bool IsHelp(std::string_view argument) {
@@ -335,7 +346,6 @@ ParseResult ParseCommandOptions(const CommandSpec& command,
                                 const std::vector<std::string>& arguments) {
   CliOptions options;
   options.command = command.name;
-  options.arguments = arguments;
   bool optionsEnded = false;  // after "--" every argument is an operand
   for (std::size_t i = 1; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
@@ -371,11 +381,64 @@ std::string UnknownCommand(std::string_view typed, std::span<const CommandSpec> 
 
 }  // namespace
 
+std::optional<std::string> GiveOption(CliOptions& options, std::string_view name,
+                                      std::string_view value) {
+  const OptionSpec* option = FindOption(name);
+  if (option == nullptr) return "no option " + std::string(name);
+  if (!option->set(options, value)) {
+    return "bad value for " + option->name + ": " + std::string(value) + option->range;
+  }
+  options.given.insert(option->name);
+  return std::nullopt;
+}
+
+void WithdrawFlag(CliOptions& options, std::string_view name) {
+  const OptionSpec* option = FindOption(name);
+  if (option == nullptr || !option->unset) return;
+  option->unset(options);
+  options.given.erase(option->name);
+}
+
+bool TakesValue(std::string_view name) {
+  const OptionSpec* option = FindOption(name);
+  return option != nullptr && option->takes != Takes::kNothing;
+}
+
+namespace {
+
+// The option that gives a control: the first, or the first given of several.
+const OptionSpec* OptionGiving(int controlId, const CliOptions& options) {
+  const OptionSpec* chosen = nullptr;
+  for (const OptionSpec& option : Options()) {
+    if (option.controlId != controlId) continue;
+    const bool givenInstead =
+        chosen != nullptr && !options.given.contains(chosen->name) && options.given.contains(option.name);
+    if (chosen == nullptr || givenInstead) chosen = &option;
+  }
+  return chosen;
+}
+
+}  // namespace
+
+std::string OptionsConcerned(const MessageSubject& subject, const CliOptions& options) {
+  std::string names;
+  for (const int control : subject.controls) {
+    const OptionSpec* option = OptionGiving(control, options);
+    if (option != nullptr) names += (names.empty() ? "" : ", ") + option->name;
+  }
+  return names;
+}
+
+std::vector<std::string_view> CardOptionNames() {
+  std::vector<std::string_view> names;
+  for (const OptionSpec& option : CardOptions()) names.push_back(option.name);
+  return names;
+}
+
 std::vector<std::string_view> ContentOptionNames() {
-  return {"--url",       "--popup",    "--mail",    "--to",   "--cc",
-          "--title",     "--body",     "--volume",  "--led",  "--sound",
-          "--mode",      "--release",  "--autooff", "--init", "--service-cid",
-          "--read-mark", "--uid-card", "--yes",     "--no"};
+  std::vector<std::string_view> names = CardOptionNames();
+  names.insert(names.end(), {"--yes", "--no"});
+  return names;
 }
 
 std::vector<std::string_view> WriterOptionNames() {

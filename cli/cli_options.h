@@ -13,16 +13,16 @@
 #include <vector>
 
 #include "cli/exit_code.h"
+#include "content/card_fields.h"
 #include "production/card_history.h"
+#include "window/window_services.h"
 
 namespace morvik {
 
-// The operator's entries and choices, as the window would hold them.
-struct ContentOptions {
-  std::string url, popup, to, cc, title, body;  // UTF-8
+// The operator's entries (UTF-8) and choices, as the window would hold them.
+struct ContentOptions : CardTexts, TerminalChoices {
+  ContentOptions() : TerminalChoices(DefaultChoices()) {}
   bool mail = false;
-  // List positions 0-3.
-  int volume = 3, led = 3, sound = 0, mode = 0, release = 0, autoOff = 0;
   bool initCard = false;
   std::optional<std::string> serviceCid;  // the number typed for a service card
   bool readMark = false;
@@ -42,7 +42,6 @@ struct ProductionOptions {
 
 struct CliOptions {
   std::string command;
-  std::vector<std::string> arguments;  // as given, the command word first
   ContentOptions content;
   std::array<std::uint8_t, 2> customerId{};  // image only
   std::optional<std::string> uidCard;        // the start UID typed for a UID setting card
@@ -91,11 +90,27 @@ std::string UsageText(std::span<const CommandSpec> commands);
 std::string ExitStatusHelp();
 std::string CommandHelp(const CommandSpec& command);
 
+// Gives the option `name` (of the table) the value `value` as the command
+// line does ("" for an option that takes none): the parser's words when the
+// value is refused.
+std::optional<std::string> GiveOption(CliOptions& options, std::string_view name,
+                                      std::string_view value);
+// Takes back a flag option given before, as if it had not been.
+void WithdrawFlag(CliOptions& options, std::string_view name);
+bool TakesValue(std::string_view name);
+
+// "--url, --popup": the options that give the controls a message is about;
+// of two options that give one control, the one given. Empty when none does.
+std::string OptionsConcerned(const MessageSubject& subject, const CliOptions& options);
+
 // "%02X%02X"-style customer ID: one to four hexadecimal digits.
 std::optional<std::array<std::uint8_t, 2>> ParseCustomerId(std::string_view text);
 
-// The option groups command rows are made of.
+// The option groups command rows are made of. The content options are
+// those of the card's fields and kinds, then --yes and --no.
 std::vector<std::string_view> ContentOptionNames();
+// The content options but the answers: what a row of a list may give.
+std::vector<std::string_view> CardOptionNames();
 std::vector<std::string_view> WriterOptionNames();
 std::vector<std::string_view> ProductionOptionNames();
 

@@ -132,16 +132,16 @@ std::optional<CardRows> ReadRows(const CliOptions& options, CliEnvironment& env)
     env.err << "morvik-card: " << error << "\n";
     return std::nullopt;
   }
-  CardRows rows = ReadCardRows(*bytes, options.arguments);
+  CardRows rows = ReadCardRows(*bytes, options);
   if (rows.error.empty() && rows.rows.empty()) rows.error = "no rows below the header";
   for (std::size_t i = 0; i < rows.rows.size() && rows.error.empty(); ++i) {
     HeadlessWindow window;
     window.SetDefaultAnswer(options.confirm == true ? kIdOk : kIdCancel);
     if (BuildCardImage(rows.rows[i].options, {0, 0}, window)) continue;
-    const std::string said = window.messages().empty() ? "refused" : window.messages().back().text;
-    const std::string subject = OptionsSpokenOf(said, rows.rows[i].options);
+    const ShownMessage* said = window.messages().empty() ? nullptr : &window.messages().back();
+    const std::string subject = said ? OptionsConcerned(said->message.subject, rows.rows[i].options) : "";
     rows.error = "line " + std::to_string(rows.rows[i].line) + ": " +
-                 (subject.empty() ? "" : subject + ": ") + said;
+                 (subject.empty() ? "" : subject + ": ") + (said ? said->text : "refused");
   }
   if (!rows.error.empty()) {
     env.err << "morvik-card: " << path << ": " << rows.error << "\n";

@@ -88,7 +88,7 @@ TEST(ProductionRows, EveryRowOnceOnItsOwnCardAcrossAnInterruptedAndResumedRun) {
 
   std::vector<sim::CardSlot> cards = first.cards;
   cards.insert(cards.end(), second.cards.begin(), second.cards.end());
-  const CardRows rows = ReadCardRows(kRows, {"batch"});
+  const CardRows rows = ReadCardRows(kRows, {});
   std::map<std::string, int> okPerRow;
   std::ifstream lines(log);
   for (std::string line; std::getline(lines, line);) {
