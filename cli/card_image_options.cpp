@@ -52,4 +52,10 @@ std::optional<ContentImage> BuildCardImage(const CliOptions& options,
   return ComposeCard(operations, options, customerId);
 }
 
+std::optional<ContentImage> QuietImage(const CliOptions& options, std::array<std::uint8_t, 2> cid) {
+  HeadlessWindow window;
+  window.SetDefaultAnswer(kIdOk);
+  return BuildCardImage(options, cid, window);
+}
+
 }  // namespace morvik

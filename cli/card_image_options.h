@@ -35,4 +35,8 @@ std::optional<ContentImage> BuildCardImage(const CliOptions& options,
                                            std::array<std::uint8_t, 2> customerId,
                                            HeadlessWindow& window);
 
+// The image built again for a writer (its customer ID goes into it) once the
+// operator has answered every question: this time every answer is OK.
+std::optional<ContentImage> QuietImage(const CliOptions& options, std::array<std::uint8_t, 2> cid);
+
 }  // namespace morvik

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "cli/option_rules.h"
+#include "cli/option_table.h"
 #include "window/cp932.h"
 
 namespace morvik {

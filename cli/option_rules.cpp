@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "cli/option_table.h"
+
 namespace morvik {
 namespace {
 

@@ -8,6 +8,7 @@
 #include "cli/image_file.h"
 #include "cli/frame_trace.h"
 #include "cli/interrupt.h"
+#include "cli/option_table.h"
 #include "cli/record_printer.h"
 #include "cli/terminal_window.h"
 #include "files/file_access.h"
@@ -22,14 +23,6 @@ namespace {
 
 // Far more than any list of cards a day of work makes.
 constexpr std::size_t kRowsFileLimit = 16 << 20;
-
-// Built again for each writer (its customer ID goes into the image) after the
-// operator has answered every question once: this time every answer is OK.
-std::optional<ContentImage> QuietImage(const CliOptions& options, std::array<std::uint8_t, 2> cid) {
-  HeadlessWindow window;
-  window.SetDefaultAnswer(kIdOk);
-  return BuildCardImage(options, cid, window);
-}
 
 std::vector<WriterPlan> PlanWriters(const ProductionOptions& options) {
   std::vector<WriterPlan> plans;
@@ -205,11 +198,6 @@ ExitCode RunRows(const CliOptions& options, CliEnvironment& env) {
   return RunProductionLine(options, env, plan, done, inDoubt, [&] { SayRowsLeft(plan, inDoubt, env.err); });
 }
 
-std::string VerifyFailureText(const VerifyResult& result) {
-  const bool mismatch = result.status == VerifyResult::Status::kMismatch;
-  return (mismatch ? "verify failed at block " : "unreadable at block ") +
-         std::to_string(result.block);
-}
 
 }  // namespace
 
@@ -263,65 +251,6 @@ ExitCode RunHistory(const CliOptions& options, CliSession& session) {
     if (Matches(options.history, entry)) session.env.out << (json ? HistoryJson(entry) : HistoryText(entry)) << "\n";
   }
   return ExitCode::kOk;
-}
-
-// On the writer the session finds (--port, --trace, --fast and --wait as for
-// every command that talks to the writer).
-ExitCode RunVerify(const CliOptions& options, CliSession& session) {
-  if (!BuildCardImage(options, {0, 0}, session.window)) return ExitCode::kUsage;
-  CardOperations& card = session.operations;
-  if (!session.Connect()) return session.Status(ExitCode::kNoWriter);
-  card.SetStopCheck([] { return InterruptCount() >= 1; });
-  CardIdm idm{};
-  if (!card.DetectCard(idm)) return session.Status(ExitCode::kNoCard);
-  const std::optional<ContentImage> image = QuietImage(options, card.customerId());
-  if (!image) return ExitCode::kUsage;
-  SetCardInProgress(true);
-  const VerifyResult result = card.VerifyCardImage(*image, idm);
-  SetCardInProgress(false);
-  const ExitCode status = VerifyStatus(result.status);
-  if (status == ExitCode::kOk) session.env.out << IdmText(idm) << " ok\n";
-  if (status != ExitCode::kOk && status != ExitCode::kInterrupted) {
-    session.env.out << IdmText(idm) << " " << VerifyFailureText(result) << "\n";
-  }
-  return status;
-}
-
-ExitCode VerifyStatus(VerifyResult::Status status) {
-  switch (status) {
-    case VerifyResult::Status::kMatch: return ExitCode::kOk;
-    case VerifyResult::Status::kMismatch: return ExitCode::kVerifyMismatch;
-    case VerifyResult::Status::kReadFailed: return ExitCode::kCardFailed;
-    case VerifyResult::Status::kStopped: return ExitCode::kInterrupted;
-  }
-  return ExitCode::kCardFailed;
-}
-
-ExitCode VerifyLastWrite(CardOperations& card, std::ostream& err) {
-  const std::optional<LastWrite>& last = card.lastWrite();
-  if (!last || last->written < kCardBlocks) return ExitCode::kCardFailed;
-  SetCardInProgress(true);
-  const VerifyResult result = card.VerifyCardImage(last->image, last->idm);
-  SetCardInProgress(false);
-  const ExitCode status = VerifyStatus(result.status);
-  if (status != ExitCode::kOk && status != ExitCode::kInterrupted) {
-    const bool mismatch = result.status == VerifyResult::Status::kMismatch;
-    err << "morvik-card: " << (mismatch ? "" : "card ") << VerifyFailureText(result) << "\n";
-  }
-  return status;
-}
-
-ExitCode StatusAfterInterrupts(const CardOperations& card, ExitCode status, bool stopTold,
-                               std::ostream& err) {
-  if (InterruptCount() == 0) return status;
-  const std::optional<LastWrite>& last = card.lastWrite();
-  if (last && last->written == kCardBlocks) {
-    err << "morvik-card: interrupted: card " << IdmText(last->idm) << " is complete\n";
-  } else if (last && !stopTold) {
-    err << "morvik-card: interrupted: card " << IdmText(last->idm) << " stopped at block "
-        << last->written << "\n";
-  }
-  return ExitCode::kInterrupted;
 }
 
 ExitCode BatchExitStatus(std::span<const WriterTally> tallies, bool interrupted, bool outputFailed) {

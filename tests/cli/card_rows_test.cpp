@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "cli/card_rows.h"
-#include "cli/cli_commands.h"
+#include "cli/command_table.h"
 
 namespace morvik {
 namespace {

@@ -13,7 +13,7 @@
 
 #include "cli/card_image_options.h"
 #include "cli/card_rows.h"
-#include "cli/cli_commands.h"
+#include "cli/command_table.h"
 #include "sim/loopback_serial.h"
 #include "tests/cli/cli_bench.h"
 
