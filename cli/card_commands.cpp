@@ -90,7 +90,7 @@ ExitCode RunDecode(const CliOptions& options, CliSession& session) {
   const std::optional<ContentImage> card = ReadImageOrSay(*options.operand, session);
   if (!card) return ExitCode::kUsage;
   const DecodedCard decoded = DecodeCard(*card);
-  for (const auto& [name, value] : DescribeCard(decoded)) {
+  for (const auto& [name, key, value] : DescribeCard(decoded)) {
     session.env.out << std::left << std::setw(14) << name + ":" << ' ' << value << "\n";
   }
   return IsDamaged(decoded) || decoded.kind == CardKind::kUnknown ? ExitCode::kCardFailed

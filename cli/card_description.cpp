@@ -50,25 +50,25 @@ std::string SettingText(const ListField& list, std::uint8_t position) {
 }
 
 void AddContent(const DecodedCard& card, CardFields& fields) {
-  fields.emplace_back("customer ID", Hex4(card.customerId));
+  fields.push_back({"customer ID", "customer_id", Hex4(card.customerId)});
   for (const TextField& text : kTextFields) {
-    if (!text.mailOnly || card.mail) fields.emplace_back(text.label, Shown(card.*text.text, text.lineEnd));
+    if (text.mailOnly && !card.mail) continue;
+    fields.push_back({std::string(text.label), std::string(text.name), Shown(card.*text.text, text.lineEnd)});
   }
-  if (card.urlBlank) fields.emplace_back("URL blanks", BlankText(*card.urlBlank));
-  if (card.mailBlank) fields.emplace_back("mail blanks", BlankText(*card.mailBlank));
+  if (card.urlBlank) fields.push_back({"URL blanks", "url_blanks", BlankText(*card.urlBlank)});
+  if (card.mailBlank) fields.push_back({"mail blanks", "mail_blanks", BlankText(*card.mailBlank)});
   for (const ListField& list : kListFields) {
-    fields.emplace_back(list.label, SettingText(list, card.*list.choice));
+    fields.push_back({std::string(list.label), std::string(list.name), SettingText(list, card.*list.choice)});
   }
-  fields.emplace_back("check byte", card.checkByteRight ? "right" : "wrong");
-  if (!card.sectionsWhole)
-    fields.emplace_back("sections", "lengths reach past the content: texts cut");
+  fields.push_back({"check byte", "check_byte", card.checkByteRight ? "right" : "wrong"});
+  if (!card.sectionsWhole) fields.push_back({"sections", "sections", "lengths reach past the content: texts cut"});
 }
 
 }  // namespace
 
 CardFields DescribeCard(const DecodedCard& card) {
-  CardFields fields{{"kind", KindText(card.kind)}};
-  if (card.kind == CardKind::kUidSetting) fields.emplace_back("start UID", Hex4(card.startUid));
+  CardFields fields{{"kind", "kind", KindText(card.kind)}};
+  if (card.kind == CardKind::kUidSetting) fields.push_back({"start UID", "start_uid", Hex4(card.startUid)});
   if (card.kind == CardKind::kContent || card.kind == CardKind::kInitialisation ||
       card.kind == CardKind::kRead) {
     AddContent(card, fields);

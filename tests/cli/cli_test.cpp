@@ -72,7 +72,7 @@ INSTANTIATE_TEST_SUITE_P(Cli, ExitStatus, testing::ValuesIn(std::vector<ExitCase
     {"UidPreview", Setup::kNoWriter, {"image", "--uid-card", "1A2B", "--format=hex"}, 0,
      "4D 76 FF 03 1A 2B 00 00", ""},
     {"JsonEscapes", Setup::kNoWriter, {"image", "--url", "a\"\\b", "--format=json"}, 0,
-     "\"URL\":\"a\\\"\\\\b\",\"popup\":\"\"", ""},
+     "\"url\":\"a\\\"\\\\b\",\"popup\":\"\"", ""},
     {"DecodeHexInput", Setup::kNoWriter, {"decode", "-"}, 0, "customer ID:   0005\n", ""},
     {"Connect", Setup::kWriter, {"connect"}, 0,
      "COM2\nMRVKVer=0211, MRVKDate=261206, MRVKCID=1234\n", ""},
@@ -122,11 +122,12 @@ TEST(CardFields, ASettingPastItsListEveryMailTextAndEscapedJson) {
   card.volume = 4;
   card.sectionsWhole = false;
   const CardFields fields = DescribeCard(card);
-  for (const auto& field : {CardFields::value_type{"mail title", "ti"}, {"volume", "4 (not in the list)"},
-                            {"URL", "u\r"}, {"popup", "p"}, {"sections", "lengths reach past the content: texts cut"}}) {
-    EXPECT_NE(std::find(fields.begin(), fields.end(), field), fields.end()) << field.first;
+  for (const auto& field : {CardField{"mail title", "title", "ti"}, {"volume", "volume", "4 (not in the list)"},
+                            {"URL", "url", "u\r"}, {"popup", "popup", "p"},
+                            {"sections", "sections", "lengths reach past the content: texts cut"}}) {
+    EXPECT_NE(std::find(fields.begin(), fields.end(), field), fields.end()) << field.label;
   }
-  EXPECT_NE(CardJson({}, ContentImage{}, {{"URL", "a\"\\b\t"}}).find("\"URL\":\"a\\\"\\\\b\\t\"}"),
+  EXPECT_NE(CardJson({}, ContentImage{}, {{"URL", "url", "a\"\\b\t"}}).find("\"url\":\"a\\\"\\\\b\\t\"}"),
             std::string::npos);
 }
 
