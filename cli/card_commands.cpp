@@ -80,7 +80,7 @@ namespace {
 // One line naming the file and the reason; nothing else is done.
 std::optional<ContentImage> ReadImageOrSay(const std::string& path, CliSession& session) {
   const ImageRead read = ReadCardImageFile(path, session.env.in);
-  if (!read.image) session.env.err << "morvik-card: " << read.error << "\n";
+  if (!read.image) session.env.err << kToolSays << read.error << "\n";
   return read.image;
 }
 
@@ -122,7 +122,7 @@ ExitCode WriteImageFile(const CliOptions& options, CliSession& session) {
   if (!image) return ExitCode::kUsage;
   const DecodedCard decoded = DecodeCard(*image);
   if (const std::optional<std::string> refusal = ImageRefusal(decoded, options.confirm == true, options.given.contains("--force"))) {
-    session.env.err << "morvik-card: " << *options.image << ": " << *refusal << "\n";
+    session.env.err << kToolSays << *options.image << ": " << *refusal << "\n";
     return ExitCode::kUsage;
   }
   if (!session.Connect()) return session.Status(ExitCode::kNoWriter);

@@ -52,7 +52,7 @@ bool CliSession::Connect() {
 ExitCode CliSession::Status(ExitCode whenDone) const { return window.failure().value_or(whenDone); }
 
 void CliSession::UsageError(const std::string& message) {
-  env.err << "morvik-card: " << message << " (see morvik-card " << options.command << " --help)\n";
+  env.err << kToolSays << message << " (see morvik-card " << options.command << " --help)\n";
 }
 
 namespace {
@@ -97,14 +97,14 @@ ExitCode EmitCard(CliSession& session, ImageBytes card, std::string_view idm) {
   }
   std::string error;
   if (WriteWholeFile(*options.out, text, error)) return ExitCode::kOk;
-  session.env.err << "morvik-card: " << error << "\n";
+  session.env.err << kToolSays << error << "\n";
   return ExitCode::kOutputLost;
 }
 
 bool FlushStandardOutput(std::ostream& out, std::ostream& err) {
   errno = 0;
   if (out.flush()) return true;
-  err << "morvik-card: standard output: " << OutputFailureReason(errno) << "\n";
+  err << kToolSays << "standard output: " << OutputFailureReason(errno) << "\n";
   return false;
 }
 
@@ -133,7 +133,7 @@ ExitCode VerifyLastWrite(CardOperations& card, std::ostream& err) {
   const ExitCode status = VerifyStatus(result.status);
   if (status != ExitCode::kOk && status != ExitCode::kInterrupted) {
     const bool mismatch = result.status == VerifyResult::Status::kMismatch;
-    err << "morvik-card: " << (mismatch ? "" : "card ") << VerifyFailureText(result) << "\n";
+    err << kToolSays << (mismatch ? "" : "card ") << VerifyFailureText(result) << "\n";
   }
   return status;
 }
@@ -143,9 +143,9 @@ ExitCode StatusAfterInterrupts(const CardOperations& card, ExitCode status, bool
   if (InterruptCount() == 0) return status;
   const std::optional<LastWrite>& last = card.lastWrite();
   if (last && last->written == kCardBlocks) {
-    err << "morvik-card: interrupted: card " << IdmText(last->idm) << " is complete\n";
+    err << kToolSays << "interrupted: card " << IdmText(last->idm) << " is complete\n";
   } else if (last && !stopTold) {
-    err << "morvik-card: interrupted: card " << IdmText(last->idm) << " stopped at block "
+    err << kToolSays << "interrupted: card " << IdmText(last->idm) << " stopped at block "
         << last->written << "\n";
   }
   return ExitCode::kInterrupted;

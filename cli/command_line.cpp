@@ -25,7 +25,7 @@ bool Accepts(const CommandSpec& command, std::string_view option) {
 ParseResult UsageError(std::string_view command, const std::string& message) {
   const std::string help =
       command.empty() ? "morvik-card --help" : "morvik-card " + std::string(command) + " --help";
-  return {std::nullopt, "morvik-card: " + message + " (see " + help + ")\n", ExitCode::kUsage};
+  return {std::nullopt, std::string(kToolSays) + message + " (see " + help + ")\n", ExitCode::kUsage};
 }
 
 struct NameAndValue {

@@ -132,7 +132,7 @@ ExitCode RunParsed(const ParseResult& parsed, CliEnvironment& environment) {
     const std::optional<std::string> problem =
         command.Has(kOpensPorts) ? PortDirectoryProblem() : std::nullopt;
     if (problem) {
-      environment.err << "morvik-card: " << *problem << "\n";
+      environment.err << kToolSays << *problem << "\n";
       return ExitCode::kUsage;
     }
     CliSession session(environment, *parsed.options, command.Has(kWritesCards));

@@ -59,7 +59,7 @@ bool OpenJournal(const std::string& path, std::optional<JournalWriter>& journal,
   if (path.empty()) return true;
   int reason = 0;
   journal = JournalWriter::Open(path, reason);
-  if (!journal) err << "morvik-card: " << path << ": " << SystemReason(reason) << "\n";
+  if (!journal) err << kToolSays << path << ": " << SystemReason(reason) << "\n";
   return journal.has_value();
 }
 
@@ -69,9 +69,9 @@ std::string RowText(const CardRecord& record) {
 
 // What a run from a list says at its end beyond the tallies.
 void SayRowsLeft(const ListPlan& plan, const CardsInDoubt& inDoubt, std::ostream& err) {
-  err << "morvik-card: rows: " << plan.rowsDone() << " done, " << plan.rowsLeft() << " left\n";
+  err << kToolSays << "rows: " << plan.rowsDone() << " done, " << plan.rowsLeft() << " left\n";
   for (const CardRecord& card : inDoubt.Left()) {
-    err << "morvik-card: card " << card.idm << " was not seen: it may still hold part of " << RowText(card) << "\n";
+    err << kToolSays << "card " << card.idm << " was not seen: it may still hold part of " << RowText(card) << "\n";
   }
 }
 
@@ -92,7 +92,7 @@ ExitCode RunProductionLine(const CliOptions& options, CliEnvironment& env, RunPl
   context.stopNow = [] { return InterruptCount() >= 2; };
   context.starting = [&printer](const CardRecord& record) { return printer.Started(record); };
   context.report = [&printer](const CardRecord& record) { printer.Print(record); };
-  context.note = [&printer](const std::string& text) { printer.Note("morvik-card: " + text); };
+  context.note = [&printer](const std::string& text) { printer.Note(std::string(kToolSays) + text); };
   if (options.trace) {
     context.traceFor = [&printer](Clock& clock) {
       return std::make_unique<FrameTrace>(clock, [&printer](const std::string& line) { printer.TraceLine(line); });
@@ -105,13 +105,13 @@ ExitCode RunProductionLine(const CliOptions& options, CliEnvironment& env, RunPl
       RunProduction(PlanWriters(production), context, env.writerSeat ? env.writerSeat : SystemSeats());
   const bool journalClosed = printer.CloseJournal();
   if (!outcome.anyWriter) {
-    env.err << "morvik-card: no writer answers on " << PortsLooked(production) << "\n";
+    env.err << kToolSays << "no writer answers on " << PortsLooked(production) << "\n";
     return ExitCode::kNoWriter;
   }
   for (const WriterTally& tally : outcome.tallies) env.err << TallyText(tally) << "\n";
   env.err << TallyText(TotalOf(outcome.tallies)) << "\n";
   sayAtEnd();
-  if (printer.outputFailed()) env.err << "morvik-card: records: " << printer.LossText() << "\n";
+  if (printer.outputFailed()) env.err << kToolSays << "records: " << printer.LossText() << "\n";
   return BatchExitStatus(outcome.tallies, InterruptCount() > 0, printer.outputFailed() || !journalClosed);
 }
 
@@ -122,7 +122,7 @@ std::optional<CardRows> ReadRows(const CliOptions& options, CliEnvironment& env)
   std::string error;
   const std::optional<std::string> bytes = ReadBoundedFile(path, env.in, kRowsFileLimit, error);
   if (!bytes) {
-    env.err << "morvik-card: " << error << "\n";
+    env.err << kToolSays << error << "\n";
     return std::nullopt;
   }
   CardRows rows = ReadCardRows(*bytes, options);
@@ -137,7 +137,7 @@ std::optional<CardRows> ReadRows(const CliOptions& options, CliEnvironment& env)
                  (subject.empty() ? "" : subject + ": ") + (said ? said->text : "refused");
   }
   if (!rows.error.empty()) {
-    env.err << "morvik-card: " << path << ": " << rows.error << "\n";
+    env.err << kToolSays << path << ": " << rows.error << "\n";
     return std::nullopt;
   }
   return rows;
@@ -156,17 +156,17 @@ std::optional<JournalState> ReadResumedJournal(const CliOptions& options, const 
   std::string error;
   const JournalRead read = ReadJournalFile(path, [&state](const JournalEntry& entry) { state.Take(entry); }, error);
   if (!error.empty() || read.badLine != 0) {
-    env.err << "morvik-card: "
+    env.err << kToolSays
             << (error.empty() ? path + ": line " + std::to_string(read.badLine) + " is not a journal record" : error)
             << "\n";
     return std::nullopt;
   }
   if (read.cutShort > 0) {
-    env.err << "morvik-card: " << path << ": " << Plural(read.cutShort, "line", "lines")
+    env.err << kToolSays << path << ": " << Plural(read.cutShort, "line", "lines")
             << " cut short (a run ended while writing it) skipped\n";
   }
   if (state.otherRecords() > 0) {
-    env.err << "morvik-card: " << path << ": " << Plural(state.otherRecords(), "record", "records")
+    env.err << kToolSays << path << ": " << Plural(state.otherRecords(), "record", "records")
             << " of other lists skipped\n";
   }
   return state;
@@ -186,13 +186,13 @@ ExitCode RunRows(const CliOptions& options, CliEnvironment& env) {
       journal->rowsDone(), count ? std::optional<std::size_t>(static_cast<std::size_t>(*count)) : std::nullopt);
   const std::size_t doneBefore = rows->rows.size() - plan.rowsLeft();
   const std::size_t notReadBack = journal->rowsNotReadBack();
-  env.err << "morvik-card: " << options.production.rows << ": " << Plural(rows->rows.size(), "row", "rows") << " ("
+  env.err << kToolSays << options.production.rows << ": " << Plural(rows->rows.size(), "row", "rows") << " ("
           << CsvEncodingName(rows->encoding) << "), " << doneBefore << " done before"
           << (notReadBack > 0 ? " (" + std::to_string(notReadBack) + " of them not read back)" : "") << "\n";
   DoneCards done(journal->cardsDone());
   CardsInDoubt inDoubt(journal->cardsInDoubt());
   for (const auto& [idm, started] : journal->cardsInDoubt()) {
-    env.err << "morvik-card: card " << idm << " may hold part of " << RowText(started)
+    env.err << kToolSays << "card " << idm << " may hold part of " << RowText(started)
             << ": put it on a writer to finish it\n";
   }
   return RunProductionLine(options, env, plan, done, inDoubt, [&] { SayRowsLeft(plan, inDoubt, env.err); });
@@ -212,7 +212,7 @@ ExitCode RunBatch(const CliOptions& options, CliSession& session) {
         read.image ? ImageRefusal(DecodeCard(*read.image), options.confirm == true,
                                    options.given.contains("--force")) : std::nullopt;
     if (!read.image || refusal) {
-      session.env.err << "morvik-card: " << (refusal ? *options.image + ": " + *refusal : read.error) << "\n";
+      session.env.err << kToolSays << (refusal ? *options.image + ": " + *refusal : read.error) << "\n";
       return ExitCode::kUsage;
     }
     imageFor = [image = *read.image](CustomerId) { return image; };
@@ -234,14 +234,14 @@ ExitCode RunHistory(const CliOptions& options, CliSession& session) {
     std::string error;
     const JournalRead read = ReadJournalFile(path, [&history](const JournalEntry& e) { history.Take(e); }, error);
     if (!error.empty() || read.badLine != 0) {
-      session.env.err << "morvik-card: "
+      session.env.err << kToolSays
                       << (error.empty() ? path + ": line " + std::to_string(read.badLine) + " is not a journal record"
                                         : error)
                       << "\n";
       return ExitCode::kUsage;
     }
     if (read.cutShort > 0) {
-      session.env.err << "morvik-card: " << path << ": " << Plural(read.cutShort, "line", "lines")
+      session.env.err << kToolSays << path << ": " << Plural(read.cutShort, "line", "lines")
                       << " cut short (a run ended while writing it) skipped\n";
     }
     history.EndOfJournal();

@@ -119,7 +119,7 @@ int TerminalWindow::AskAtTerminal() {
 void TerminalWindow::Say(const std::string& line) {
   if (progressOpen_) streams_.err << "\n";
   progressOpen_ = false;
-  streams_.err << "morvik-card: " << line << "\n" << std::flush;
+  streams_.err << kToolSays << line << "\n" << std::flush;
 }
 
 void TerminalWindow::NoteFailure(ExitCode status) {
