@@ -69,6 +69,34 @@ std::string Suggestion(std::string_view typed, const std::vector<std::string_vie
   return best.empty() ? "" : " (did you mean " + std::string(best) + "?)";
 }
 
+bool IsHelp(std::string_view argument) {
+  return argument == "--help" || argument == "-h" || argument.starts_with("--help=");
+}
+
+// An argument the tool reads as one of its own options (or the end of them).
+bool IsOptionName(std::string_view argument) {
+  return argument == "--" || IsHelp(argument) || FindOption(SplitOption(argument).name) != nullptr;
+}
+
+// What is wrong with the value an option would take from the next argument:
+// the name of an option is no value (a missing value would swallow the next
+// option), and an optional value is taken only after "=".
+std::optional<std::string> NextArgumentProblem(const CommandSpec& command, const OptionSpec& option,
+                                               const std::vector<std::string>& arguments, std::size_t i) {
+  const bool next = i + 1 < arguments.size();
+  if (option.takes == Takes::kValue && !next) return option.name + " needs a value";
+  if (option.takes == Takes::kValue && IsOptionName(arguments[i + 1])) {
+    return option.name + " needs a value; a text that begins with -- is written " + option.name + "=" +
+           arguments[i + 1];
+  }
+  const bool looksLikeValue = next && !arguments[i + 1].starts_with("-") && command.operand.empty();
+  if (option.takes == Takes::kOptionalValue && looksLikeValue) {
+    return option.name + " takes its value after =: " + std::string(command.name) + " " + option.name + "=" +
+           arguments[i + 1];
+  }
+  return std::nullopt;
+}
+
 // Takes the option at arguments[i] (and its value, which may be the next
 // argument); the usage error when it cannot.
 std::optional<std::string> TakeOption(const CommandSpec& command,
@@ -81,9 +109,11 @@ std::optional<std::string> TakeOption(const CommandSpec& command,
            (option == nullptr ? Suggestion(name, command.options) : "");
   }
   if (options.given.contains(name)) return std::string(name) + " given twice";
+  if (!inlineValue) {
+    if (std::optional<std::string> problem = NextArgumentProblem(command, *option, arguments, i)) return problem;
+  }
   std::string_view value;
   if (option->takes == Takes::kValue) {
-    if (!inlineValue && i + 1 >= arguments.size()) return std::string(name) + " needs a value";
     value = inlineValue ? *inlineValue : std::string_view(arguments[++i]);
   } else if (inlineValue) {
     if (option->takes == Takes::kNothing) return std::string(name) + " takes no value";
@@ -91,10 +121,6 @@ std::optional<std::string> TakeOption(const CommandSpec& command,
     value = *inlineValue;
   }
   return GiveOption(options, name, value);
-}
-
-bool IsHelp(std::string_view argument) {
-  return argument == "--help" || argument == "-h" || argument.starts_with("--help=");
 }
 
 ParseResult ParseCommandOptions(const CommandSpec& command,
@@ -157,7 +183,8 @@ std::string UsageText(std::span<const CommandSpec> commands) {
     text += "  " + name + std::string(command.summary) + "\n";
   }
   return text +
-         "\nOptions are written --name VALUE or --name=VALUE; texts are UTF-8.\n"
+         "\nOptions are written --name VALUE or --name=VALUE; texts are UTF-8. A value\n"
+         "that begins with --, and an optional [=VALUE], are written with =.\n"
          "The writer is looked for on COM1-COM31; MORVIK_PORT_DIR may name a folder\n"
          "of links COM1..COM31 to other devices (the simulator makes them).\n" +
          ExitStatusHelp();
@@ -194,7 +221,8 @@ ParseResult ParseCommandLine(const std::vector<std::string>& arguments,
             ExitCode::kOk};
   }
   if (first == "help") {
-    if (arguments.size() == 1) return {std::nullopt, UsageText(commands), ExitCode::kOk};
+    // "help help" asks for the help of help: the overview.
+    if (arguments.size() == 1 || arguments[1] == "help") return {std::nullopt, UsageText(commands), ExitCode::kOk};
     const CommandSpec* command = FindCommand(commands, arguments[1]);
     if (command == nullptr) return UsageError({}, UnknownCommand(arguments[1], commands));
     return {std::nullopt, CommandHelp(*command), ExitCode::kOk};

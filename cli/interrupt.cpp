@@ -20,17 +20,35 @@ std::atomic<int> interrupts{0};
 std::atomic<bool> cardInProgress{false};
 InterruptMode mode = InterruptMode::kCount;
 
-constexpr std::string_view kFinishing =
-    "\nmorvik-card: interrupted: finishing the cards being written"
-    " (interrupt again to stop at once)\n";
-constexpr std::string_view kStopping = "\nmorvik-card: interrupted again: stopping at the next block\n";
+// At a terminal the echoed ^C, or a progress line, leaves the cursor in the
+// middle of a line: the message starts on a line of its own there.
+std::atomic<bool> errIsTerminal{false};
 
-// Only what a signal handler may do: atomics, one write, ending the process.
-void Say(std::string_view text) {
+constexpr std::string_view kFinishingCard =
+    "morvik-card: interrupted: finishing the card being written (interrupt again to stop at once)\n";
+constexpr std::string_view kFinishingCards =
+    "morvik-card: interrupted: finishing the cards being written (interrupt again to stop at once)\n";
+constexpr std::string_view kStopping = "morvik-card: interrupted again: stopping at the next block\n";
+
+// Only what a signal handler may do: atomics, writes, ending the process.
+void Write(std::string_view text) {
 #ifdef _WIN32
   _write(2, text.data(), static_cast<unsigned>(text.size()));
 #else
   if (write(STDERR_FILENO, text.data(), text.size()) < 0) return;
+#endif
+}
+
+void Say(std::string_view line) {
+  if (errIsTerminal.load()) Write("\n");
+  Write(line);
+}
+
+bool StderrIsTerminal() {
+#ifdef _WIN32
+  return _isatty(2) != 0;
+#else
+  return isatty(STDERR_FILENO) != 0;
 #endif
 }
 
@@ -49,7 +67,7 @@ void Interrupt() {
   const int count = interrupts.fetch_add(1) + 1;
   if (count == 1 && mode == InterruptMode::kEndAtOnce) EndIdle();
   if (count == 1 && mode == InterruptMode::kEndWhenIdle && !cardInProgress.load()) EndIdle();
-  if (count == 1) Say(kFinishing);
+  if (count == 1) Say(mode == InterruptMode::kCount ? kFinishingCards : kFinishingCard);
   if (count == 2) Say(kStopping);
 }
 
@@ -85,6 +103,7 @@ void OnSignal(int signalNumber) {
 
 void InstallInterruptHandlers(InterruptMode interruptMode) {
   mode = interruptMode;
+  errIsTerminal.store(StderrIsTerminal());
 #ifdef _WIN32
   if (commandEnded == nullptr) commandEnded = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   SetConsoleCtrlHandler(OnConsoleEvent, TRUE);

@@ -155,7 +155,8 @@ const std::vector<OptionSpec>& Options() {
          const std::optional<int> number = ComPortNumber(v);
          if (number && *number <= 31) o.port = *number;
          return number && *number <= 31;
-       }},
+       },
+       " (COM1-COM31)"},
       {"--trace", Takes::kNothing, "", "show every frame on stderr", Flag(&CliOptions::trace)},
       {"--fast", Takes::kNothing, "", "a reply ends with its frame and 5 ms, not 200 ms of silence",
        Flag(&CliOptions::fast)},

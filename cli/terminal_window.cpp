@@ -41,11 +41,13 @@ const KindOnTerminal& OnTerminal(MessageKind kind) {
 }
 
 // The window's text as a terminal needs it: the terminal's advice in place
-// of the window's button, and what else is known of the cause (the ports that
-// could not be opened) named first, as the likely cause.
+// of the window's button, the length a limit counted, and what else is known
+// of the cause (the ports that could not be opened) named first, as the
+// likely cause.
 std::string TerminalText(const OperatorMessage& message) {
   const std::string_view advice = OnTerminal(message.subject.kind).advice;
-  const std::string text = message.text + std::string(message.advice.empty() ? "" : advice);
+  std::string text = message.text + std::string(message.advice.empty() ? "" : advice);
+  if (message.subject.kind == MessageKind::kLimit) text += " (" + std::to_string(message.subject.length) + " bytes)";
   return message.detail.empty() ? text : message.detail + "\n" + text;
 }
 
@@ -67,7 +69,7 @@ int TerminalWindow::Answer(const ShownMessage& shown) {
 
 std::string TerminalWindow::Headed(const ShownMessage& shown) const {
   const std::string subject = subjectOf_ ? subjectOf_(shown.message.subject) : std::string();
-  return (subject.empty() ? shown.caption : subject) + ": " + TerminalText(shown.message);
+  return (subject.empty() ? "" : subject + ": ") + TerminalText(shown.message);
 }
 
 int TerminalWindow::AnswerRetry(const ShownMessage& shown) {

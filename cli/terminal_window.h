@@ -38,8 +38,7 @@ class TerminalWindow : public HeadlessWindow {
   void BeginWaitCursor() override;
   void EndWaitCursor() override;
 
-  // Names what a message is about ("--url") before its text; empty: the
-  // message's caption is shown instead.
+  // Names what a message is about ("--url") before its text.
   void SetSubjectOf(std::function<std::string(const MessageSubject&)> subjectOf) {
     subjectOf_ = std::move(subjectOf);
   }
@@ -56,7 +55,8 @@ class TerminalWindow : public HeadlessWindow {
   int AnswerQuestion(const ShownMessage& shown);
   int AskAtTerminal();
   void Say(const std::string& line);
-  // "--url: text", or "Caption: text" when the message names no option.
+  // "--url: text", or the text alone when the message names no option (the
+  // window's caption, "Error", says nothing the tool's prefix does not).
   std::string Headed(const ShownMessage& shown) const;
   void NoteFailure(ExitCode status);
 

@@ -39,8 +39,10 @@ const std::vector<int> kMailControls = {kIdcMailTo, kIdcMailCc, kIdcMailTitle, k
 const std::vector<int> kTotalControls = {kIdcUrl,       kIdcMailTo,   kIdcMailCc,
                                          kIdcMailTitle, kIdcMailBody, kIdcPopup};
 
-OperatorMessage Refusal(std::string_view text, MessageKind kind, std::vector<int> controls) {
-  return OperatorMessage(std::string(text), std::string(kCaption), kMbError, {kind, std::move(controls)});
+OperatorMessage Refusal(std::string_view text, MessageKind kind, std::vector<int> controls,
+                        std::size_t length = 0) {
+  return OperatorMessage(std::string(text), std::string(kCaption), kMbError,
+                         {kind, std::move(controls), length});
 }
 
 bool InMailMode(const ContentSettings& settings) { return settings.mailEnabled != 0; }
@@ -179,17 +181,22 @@ std::optional<OperatorMessage> FindLimitViolation(const ContentSettings& setting
   if (mail && settings.mailTo.empty()) {
     return Refusal(kEmptyEntryMessage, MessageKind::kEntry, {kIdcMailTo});
   }
-  if (popupLength > kPopupLimit) return Refusal(kPopupLimitMessage, MessageKind::kLimit, {kIdcPopup});
+  if (popupLength > kPopupLimit) {
+    return Refusal(kPopupLimitMessage, MessageKind::kLimit, {kIdcPopup}, popupLength);
+  }
   // In mail mode the popup travels in the mail section and counts there.
-  if ((mail ? urlLength : urlLength + popupLength) > kUrlLimit) {
+  const std::size_t urlSection = mail ? urlLength : urlLength + popupLength;
+  if (urlSection > kUrlLimit) {
     return Refusal(kUrlLimitMessage, MessageKind::kLimit,
-                   mail ? std::vector{kIdcUrl} : std::vector{kIdcUrl, kIdcPopup});
+                   mail ? std::vector{kIdcUrl} : std::vector{kIdcUrl, kIdcPopup}, urlSection);
   }
   if (!mail) return std::nullopt;
   const std::size_t mailLength = MailLength(settings);
-  if (mailLength > kMailLimit) return Refusal(kMailLimitMessage, MessageKind::kLimit, kMailControls);
+  if (mailLength > kMailLimit) {
+    return Refusal(kMailLimitMessage, MessageKind::kLimit, kMailControls, mailLength);
+  }
   if (urlLength + mailLength > kTotalLimit) {
-    return Refusal(kTotalLimitMessage, MessageKind::kLimit, kTotalControls);
+    return Refusal(kTotalLimitMessage, MessageKind::kLimit, kTotalControls, urlLength + mailLength);
   }
   return std::nullopt;
 }

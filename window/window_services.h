@@ -57,6 +57,7 @@ enum class MessageKind {
 struct MessageSubject {
   MessageKind kind = MessageKind::kOther;
   std::vector<int> controls;  // control ids, in the window's order
+  std::size_t length = 0;     // kLimit: the bytes the texts take, keyword blanks included
 };
 
 // A message to the operator as the operations give it. The window shows its text, then its

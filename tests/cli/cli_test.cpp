@@ -52,6 +52,8 @@ INSTANTIATE_TEST_SUITE_P(Cli, ExitStatus, testing::ValuesIn(std::vector<ExitCase
     {"Bare", Setup::kWriter, {}, 2, "", "usage: morvik-card COMMAND"},
     {"Version", Setup::kWriter, {"--version"}, 0, "(MOBILE Morvik IC Card Writer 2.11)\n", ""},
     {"HelpOfACommand", Setup::kWriter, {"help", "clear"}, 0, "--wait[=SECONDS]", ""},
+    {"HelpOfHelp", Setup::kWriter, {"help", "help"}, 0, "usage: morvik-card COMMAND", ""},
+    {"UrlBeginningWithDashes", Setup::kNoWriter, {"image", "--url=--verify", "--format=json"}, 0, "\"url\":\"--verify\"", ""},
     {"CommandHelp", Setup::kWriter, {"image", "--help=all"}, 0, "\n  --volume N          volume: 0-3 = なし/小/中/大", ""},
     {"UnknownCommand", Setup::kWriter, {"frobnicate"}, 2, "", "(see morvik-card --help)\n"},
     {"ListOutOfRange", Setup::kWriter, {"image", "--led=255"}, 2, "",
@@ -81,10 +83,10 @@ INSTANTIATE_TEST_SUITE_P(Cli, ExitStatus, testing::ValuesIn(std::vector<ExitCase
     {"NoWriter", Setup::kNoWriter, {"connect"}, 3, "", "もう一度実行するか、--wait"},
     {"WriterOnAnotherPort", Setup::kWriter, {"uid", "--port", "COM3"}, 3, "", "Writer"},
     {"RefusedPortNamedFirst", Setup::kNoPermission, {"dump"}, 3, "",
-     "Error: 開けなかったポート: COM4（権限なし）, COM12（権限なし）。デバイスの所有グループ"},
+     "morvik-card: 開けなかったポート: COM4（権限なし）, COM12（権限なし）。デバイスの所有グループ"},
     {"WriterWaitEnds", Setup::kNoWriter, {"connect", "--wait=3"}, 4, "",
      "Writerを接続してください…（最大3秒）\nmorvik-card: 待ち時間"},
-    {"NoCard", Setup::kNoCard, {"uid"}, 4, "", "Error: ICカードを正しく読み取れません"},
+    {"NoCard", Setup::kNoCard, {"uid"}, 4, "", "morvik-card: ICカードを正しく読み取れません"},
     {"CardWaitedFor", Setup::kCardLater, {"uid", "--wait"}, 0, "0123456789ABCDEF\n", "置いてください…\n"},
     {"CardWaitEnds", Setup::kNoCard, {"write", "--url", "a", "--wait=2"}, 4, "",
      "ICカードを書き込み機に置いてください…（最大2秒）\nmorvik-card: 待ち時間が過ぎました\n"},
@@ -164,7 +166,7 @@ INSTANTIATE_TEST_SUITE_P(Cli, PreviewIsTheCard, testing::ValuesIn(std::vector<Op
 // and is ended before a message begins.
 TEST(Progress, CountsAsTheMessagesAndEndsBeforeThem) {
   const RunResult write = Bench(Setup::kFailingWrite, true)({"write", "--url", "abc"});
-  EXPECT_NE(write.err.find("\r書き込み: ブロック 1 / 63\nmorvik-card: Error: ICカードへの書き込みがブロック2で"),
+  EXPECT_NE(write.err.find("\r書き込み: ブロック 1 / 63\nmorvik-card: ICカードへの書き込みがブロック2で"),
             std::string::npos)
       << write.err;
   const RunResult dump = Bench(Setup::kWriter, true)({"dump", "--out", "/dev/null"});
@@ -193,8 +195,10 @@ TEST(InterruptDeathTest, EndsAnIdleToolAndLetsACardFinish) {
   };
   EXPECT_EXIT(interrupt(std::nullopt, 1), testing::ExitedWithCode(130), "");  // no card yet
   EXPECT_EXIT(interrupt(false, 1), testing::ExitedWithCode(130), "");
-  EXPECT_EXIT(interrupt(true, 1), testing::ExitedWithCode(1), "finishing the cards");
-  EXPECT_EXIT(interrupt(true, 2), testing::ExitedWithCode(2), "stopping at the next block");
+  // Said from the start of stderr (no blank line before it when it is no terminal).
+  EXPECT_EXIT(interrupt(true, 1), testing::ExitedWithCode(1), "^morvik-card: interrupted: finishing the card being");
+  EXPECT_EXIT(interrupt(true, 1, InterruptMode::kCount), testing::ExitedWithCode(1), "finishing the cards being");
+  EXPECT_EXIT(interrupt(true, 2), testing::ExitedWithCode(2), "written .*\nmorvik-card: interrupted again: stopping");
   // A command that only reads leaves nothing half done: it ends at once.
   EXPECT_EXIT(interrupt(true, 1, InterruptMode::kEndAtOnce), testing::ExitedWithCode(130), "");
 }
