@@ -1,8 +1,8 @@
 #include "cli/card_rows.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <optional>
+#include <set>
 
 #include "cli/option_rules.h"
 #include "cli/option_table.h"
@@ -10,8 +10,6 @@
 
 namespace morvik {
 namespace {
-
-constexpr std::string_view kIdColumn = "id";
 
 // A column names an option of the card's fields or kinds, without "--".
 bool IsOptionColumn(std::string_view name) {
@@ -26,43 +24,62 @@ std::optional<bool> FlagValue(std::string_view cell) {
   return std::nullopt;
 }
 
+std::optional<std::string> GiveCell(const std::string& name, const std::string& cell, CliOptions& options) {
+  const std::string option = "--" + name;
+  if (TakesValue(option)) return GiveOption(options, option, cell);
+  const std::optional<bool> value = FlagValue(cell);
+  if (!value) return name + ": " + cell + " is not 1, 0, yes or no";
+  if (*value) return GiveOption(options, option, "");
+  WithdrawFlag(options, option);
+  return std::nullopt;
+}
+
 // Gives the row's cells in place of the command line's options; what is
-// wrong with a cell when one cannot be taken.
+// wrong with the row when it cannot be taken.
 std::optional<std::string> ApplyCells(const std::vector<std::string>& header, const CsvRecord& record,
                                       CliOptions& options, std::string& id) {
-  for (std::size_t column = 0; column < header.size() && column < record.fields.size(); ++column) {
+  if (record.fields.size() != header.size()) {
+    const std::size_t cells = record.fields.size();
+    return std::to_string(cells) + (cells == 1 ? " cell" : " cells") + ", the header names " +
+           std::to_string(header.size());
+  }
+  for (std::size_t column = 0; column < header.size(); ++column) {
     const std::string& name = header[column];
     const std::string& cell = record.fields[column];
     if (cell.empty()) continue;
     if (name == kIdColumn) {
       id = cell;
-      continue;
-    }
-    const std::string option = "--" + name;
-    if (TakesValue(option)) {
-      if (std::optional<std::string> refused = GiveOption(options, option, cell)) return refused;
-      continue;
-    }
-    const std::optional<bool> value = FlagValue(cell);
-    if (!value) return name + ": " + cell + " is not 1, 0, yes or no";
-    if (*value) {
-      GiveOption(options, option, "");
-    } else {
-      WithdrawFlag(options, option);
+    } else if (cell.find_first_of("\r\n") != std::string::npos) {
+      return name + ": a line end in the cell (only the " + std::string(kIdColumn) +
+             " column may hold one; is a quote missing?)";
+    } else if (std::optional<std::string> refused = GiveCell(name, cell, options)) {
+      return refused;
     }
   }
-  if (record.fields.size() > header.size()) return std::string("more cells than the header names");
   return BrokenOptionRule(options);
 }
 
-std::optional<std::string> CheckHeader(const std::vector<std::string>& header) {
+// Every column unknown or named twice.
+std::vector<std::string> HeaderProblems(const std::vector<std::string>& header) {
+  std::vector<std::string> problems;
+  std::set<std::string, std::less<>> seen;
   for (const std::string& name : header) {
-    if (name != kIdColumn && !IsOptionColumn(name)) return "unknown column: " + name;
+    if (name != kIdColumn && !IsOptionColumn(name)) problems.push_back("unknown column: " + name);
+    if (!seen.insert(name).second) problems.push_back("column " + name + " given twice");
   }
-  return std::nullopt;
+  return problems;
+}
+
+CardRows Refused(CardRows rows, std::size_t line, std::string text) {
+  rows.problems.push_back({line, std::move(text)});
+  return rows;
 }
 
 }  // namespace
+
+std::string ProblemText(const RowProblem& problem) {
+  return (problem.line == 0 ? "" : "line " + std::to_string(problem.line) + ": ") + problem.text;
+}
 
 CardRows ReadCardRows(std::string_view fileBytes, const CliOptions& commandLine) {
   CardRows result;
@@ -71,23 +88,23 @@ CardRows ReadCardRows(std::string_view fileBytes, const CliOptions& commandLine)
   std::string utf8(fileBytes);
   if (result.encoding == CsvEncoding::kCp932) {
     const std::optional<std::string> decoded = DecodeCp932(fileBytes);
-    if (!decoded) return {{}, result.encoding, result.fileHash, "neither UTF-8 nor code page 932"};
+    if (!decoded) return Refused(std::move(result), 0, "neither UTF-8 nor code page 932");
     utf8 = *decoded;
   }
   const CsvRead csv = ReadCsv(utf8);
-  if (!csv.error.empty()) return {{}, result.encoding, result.fileHash, csv.error};
-  if (csv.records.empty()) return {{}, result.encoding, result.fileHash, "no header row"};
+  if (!csv.error.empty()) return Refused(std::move(result), 0, csv.error);
+  if (csv.records.empty()) return Refused(std::move(result), 0, "no header row");
   const std::vector<std::string>& header = csv.records[0].fields;
-  if (std::optional<std::string> bad = CheckHeader(header)) {
-    return {{}, result.encoding, result.fileHash, "line 1: " + *bad};
-  }
+  for (std::string& problem : HeaderProblems(header)) result.problems.push_back({1, std::move(problem)});
+  if (!result.problems.empty()) return result;
   for (std::size_t i = 1; i < csv.records.size(); ++i) {
     const CsvRecord& record = csv.records[i];
     CardRow row{record.line, {}, commandLine};
-    if (const std::optional<std::string> bad = ApplyCells(header, record, row.options, row.id)) {
-      return {{}, result.encoding, result.fileHash, "line " + std::to_string(record.line) + ": " + *bad};
+    if (std::optional<std::string> bad = ApplyCells(header, record, row.options, row.id)) {
+      result.problems.push_back({record.line, std::move(*bad)});
+    } else {
+      result.rows.push_back(std::move(row));
     }
-    result.rows.push_back(std::move(row));
   }
   return result;
 }

@@ -23,14 +23,28 @@ struct CardRow {
   CliOptions options;
 };
 
+// What is wrong with a row (or with the file: line 0), in the tool's words.
+struct RowProblem {
+  std::size_t line;
+  std::string text;  // "bad value for --volume: 9 ...", without the line
+};
+
+// A list read whole: the rows whose cells were taken, and every problem found.
 struct CardRows {
   std::vector<CardRow> rows;
+  std::vector<RowProblem> problems;  // in the file's order; empty when every row is good
   CsvEncoding encoding = CsvEncoding::kUtf8;
   std::string fileHash;  // ContentHash of the file, for matching a journal to its list
-  std::string error;     // "line 7: bad value for --volume: 9 ...", empty when all rows are good
 };
+
+// The column carried into the record only. It is the one whose cells may
+// hold a line end (in quotes): every entry of the window holds one line.
+inline constexpr std::string_view kIdColumn = "id";
 
 // The rows of a file's bytes, each starting from the command line's options.
 CardRows ReadCardRows(std::string_view fileBytes, const CliOptions& commandLine);
+
+// "line 7: bad value ..." ("the file: ..." for line 0).
+std::string ProblemText(const RowProblem& problem);
 
 }  // namespace morvik

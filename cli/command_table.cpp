@@ -7,6 +7,7 @@
 #include "cli/card_commands.h"
 #include "cli/option_table.h"
 #include "cli/production_commands.h"
+#include "files/file_access.h"
 
 namespace morvik {
 namespace {
@@ -86,9 +87,11 @@ std::span<const CommandSpec> Commands() {
        "record not written, 130 interrupted.\n"
        "With --rows FILE each card takes the next row of a CSV file whose header names\n"
        "content options without -- (url, popup, mail, ..., uid-card) and may have an\n"
-       "id column; a non-empty cell overrides the option given here. Every row is\n"
-       "checked first; a row is done once its card is written and read back ok, and\n"
-       "--resume LOG skips the rows an earlier run's log records as done.\n" KEYWORD_HELP,
+       "id column; a non-empty cell overrides the option given here. A row has a cell\n"
+       "for every column; a quoted cell may hold commas, doubled quotes and, in the id\n"
+       "column only, line ends. Every row is checked first, and every bad row named;\n"
+       "a row is done once its card is written and read back ok, and --resume LOG\n"
+       "skips the rows an earlier run's log records as done.\n" KEYWORD_HELP,
        Joined({content, ProductionOptionNames()}), RunBatch, kOpensPorts | kWritesCards},
       {"history", "LOG...", "which row is on which card, from batch's journals",
        "Reads the journals batch --log writes and prints one line per card, oldest first:\n"
@@ -122,6 +125,22 @@ std::optional<std::string> PortDirectoryProblem() {
 #endif
 }
 
+// An output that names one of the command's inputs would overwrite it or
+// append to it: refused before anything is read or written.
+std::optional<std::string> OutputOverInput(const CliOptions& options) {
+  const std::pair<std::string_view, std::string> outputs[] = {{"--out", options.out.value_or("")},
+                                                              {"--log", options.production.log}};
+  const std::pair<std::string_view, std::string> inputs[] = {{"--rows", options.production.rows},
+                                                             {"--image", options.image.value_or("")}};
+  for (const auto& [output, outputName] : outputs) {
+    for (const auto& [input, inputName] : inputs) {
+      if (outputName.empty() || inputName.empty() || !SameFile(outputName, inputName)) continue;
+      return std::string(output) + " names the file " + std::string(input) + " reads: " + outputName;
+    }
+  }
+  return std::nullopt;
+}
+
 ExitCode RunParsed(const ParseResult& parsed, CliEnvironment& environment) {
   if (!parsed.options) {
     (parsed.status == ExitCode::kOk ? environment.out : environment.err) << parsed.text;
@@ -129,8 +148,8 @@ ExitCode RunParsed(const ParseResult& parsed, CliEnvironment& environment) {
   }
   for (const CommandSpec& command : Commands()) {
     if (command.name != parsed.options->command) continue;
-    const std::optional<std::string> problem =
-        command.Has(kOpensPorts) ? PortDirectoryProblem() : std::nullopt;
+    std::optional<std::string> problem = OutputOverInput(*parsed.options);
+    if (!problem && command.Has(kOpensPorts)) problem = PortDirectoryProblem();
     if (problem) {
       environment.err << kToolSays << *problem << "\n";
       return ExitCode::kUsage;

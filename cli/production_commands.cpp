@@ -1,5 +1,6 @@
 #include "cli/production_commands.h"
 
+#include <algorithm>
 #include <functional>
 #include <optional>
 
@@ -23,6 +24,8 @@ namespace {
 
 // Far more than any list of cards a day of work makes.
 constexpr std::size_t kRowsFileLimit = 16 << 20;
+// A list's problems said before "and N more": enough to fix a whole column.
+constexpr std::size_t kProblemsShown = 50;
 
 std::vector<WriterPlan> PlanWriters(const ProductionOptions& options) {
   std::vector<WriterPlan> plans;
@@ -115,8 +118,29 @@ ExitCode RunProductionLine(const CliOptions& options, CliEnvironment& env, RunPl
   return BatchExitStatus(outcome.tallies, InterruptCount() > 0, printer.outputFailed() || !journalClosed);
 }
 
-// The rows of --rows, each checked as the command line is and composed once;
-// nullopt after the line that says which row is wrong.
+// Every row taken is composed as the command line's content is: a row
+// refused there is a problem of its line.
+void ComposeRows(CardRows& rows, const CliOptions& options) {
+  for (const CardRow& row : rows.rows) {
+    HeadlessWindow window;
+    window.SetDefaultAnswer(options.confirm == true ? kIdOk : kIdCancel);
+    if (BuildCardImage(row.options, {0, 0}, window)) continue;
+    const ShownMessage* said = window.messages().empty() ? nullptr : &window.messages().back();
+    const std::string subject = said ? OptionsConcerned(said->message.subject, row.options) : "";
+    rows.problems.push_back({row.line, (subject.empty() ? "" : subject + ": ") + (said ? said->text : "refused")});
+  }
+  std::ranges::stable_sort(rows.problems, {}, &RowProblem::line);
+}
+
+// The first problems, each on a line of its own, then how many more there are.
+void SayProblems(const std::string& path, const std::vector<RowProblem>& problems, std::ostream& err) {
+  const std::size_t shown = std::min(problems.size(), kProblemsShown);
+  for (std::size_t i = 0; i < shown; ++i) err << kToolSays << path << ": " << ProblemText(problems[i]) << "\n";
+  if (problems.size() > shown) err << kToolSays << path << ": and " << problems.size() - shown << " more\n";
+}
+
+// The rows of --rows, every one checked as the command line is and composed
+// once; nullopt after naming every bad row.
 std::optional<CardRows> ReadRows(const CliOptions& options, CliEnvironment& env) {
   const std::string& path = options.production.rows;
   std::string error;
@@ -126,18 +150,10 @@ std::optional<CardRows> ReadRows(const CliOptions& options, CliEnvironment& env)
     return std::nullopt;
   }
   CardRows rows = ReadCardRows(*bytes, options);
-  if (rows.error.empty() && rows.rows.empty()) rows.error = "no rows below the header";
-  for (std::size_t i = 0; i < rows.rows.size() && rows.error.empty(); ++i) {
-    HeadlessWindow window;
-    window.SetDefaultAnswer(options.confirm == true ? kIdOk : kIdCancel);
-    if (BuildCardImage(rows.rows[i].options, {0, 0}, window)) continue;
-    const ShownMessage* said = window.messages().empty() ? nullptr : &window.messages().back();
-    const std::string subject = said ? OptionsConcerned(said->message.subject, rows.rows[i].options) : "";
-    rows.error = "line " + std::to_string(rows.rows[i].line) + ": " +
-                 (subject.empty() ? "" : subject + ": ") + (said ? said->text : "refused");
-  }
-  if (!rows.error.empty()) {
-    env.err << kToolSays << path << ": " << rows.error << "\n";
+  ComposeRows(rows, options);
+  if (rows.problems.empty() && rows.rows.empty()) rows.problems.push_back({0, "no rows below the header"});
+  if (!rows.problems.empty()) {
+    SayProblems(path, rows.problems, env.err);
     return std::nullopt;
   }
   return rows;

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 
 #ifndef _WIN32
@@ -50,6 +51,11 @@ class Files {
     Write("{damaged}", test::AsString(test::AbcContentCard(0x12, 0x34, 0x86)));
     Write("{foreign}", std::string(256, 'x'));
     Write("{blank}", std::string(256, '\0'));
+    Write("{columnTwice}", "id,url,url\nA,a,b\n");
+    Write("{rows357}", "url,volume\na,1\nb,9\nc,1\nd,1,2\ne,1\n,1\n");
+    std::string manyBad = "url,volume\n";
+    for (int row = 0; row < 53; ++row) manyBad += "a,9\n";
+    Write("{manyBad}", manyBad);
 #ifndef _WIN32
     names_["{fifo}"] = (root_ / "fifo").string();
     mkfifo(names_["{fifo}"].c_str(), 0600);
@@ -59,6 +65,15 @@ class Files {
   ~Files() {
     std::error_code error;
     std::filesystem::remove_all(root_, error);
+  }
+
+  // Whether every file still holds what it was made with.
+  bool Untouched() const {
+    for (const auto& [mark, bytes] : made_) {
+      std::ifstream file(names_.at(mark), std::ios::binary);
+      if (std::string((std::istreambuf_iterator<char>(file)), {}) != bytes) return false;
+    }
+    return true;
   }
 
   std::string Expand(std::string text) const {
@@ -72,10 +87,12 @@ class Files {
   void Write(const std::string& mark, const std::string& bytes) {
     names_[mark] = (root_ / mark.substr(1, mark.size() - 2)).string();
     std::ofstream(names_[mark], std::ios::binary) << bytes;
+    made_[mark] = bytes;
   }
 
   std::filesystem::path root_;
   std::map<std::string, std::string> names_;
+  std::map<std::string, std::string> made_;
 };
 
 const Files& TheFiles() {
@@ -103,6 +120,7 @@ TEST_P(BadInput, EndsWithItsStatusAndOneClearLine) {
   if (c.status == 2) {
     EXPECT_FALSE(run.portsTouched);
   }
+  EXPECT_TRUE(TheFiles().Untouched());
 }
 
 // clang-format off
@@ -144,6 +162,16 @@ std::vector<BadInputCase> BadInputCases() {
     {"ForeignImage", {"write", "--image", "{foreign}"}, 2, "not a card this tool writes; --force"},
     {"BlankImage", {"write", "--image", "{blank}"}, 2, "{blank}: all zero: writing it clears the card; give --yes"},
     {"DecodeDamaged", {"decode", "{damaged}"}, 1, ""},
+    {"ColumnTwice", {"batch", "--rows", "{columnTwice}"}, 2, "morvik-card: {columnTwice}: line 1: column url given twice\n"},
+    {"EveryBadRowNamed", {"batch", "--rows", "{rows357}"}, 2,
+     "morvik-card: {rows357}: line 3: bad value for --volume: 9 (a list position 0-3)\n"
+     "morvik-card: {rows357}: line 5: 3 cells, the header names 2\n"
+     "morvik-card: {rows357}: line 7: --url: 空のURL情報"},
+    {"FiftyBadRowsThenHowManyMore", {"batch", "--rows", "{manyBad}"}, 2,
+     "{manyBad}: line 51: bad value for --volume: 9 (a list position 0-3)\nmorvik-card: {manyBad}: and 3 more\n"},
+    {"LogNamesTheList", {"batch", "--rows", "{rows357}", "--log", "{rows357}"}, 2,
+     "morvik-card: --log names the file --rows reads: {rows357}\n"},
+    {"LogNamesTheImage", {"batch", "--image", "{card}", "--log", "{card}"}, 2, "--log names the file --image reads"},
     {"CommandTypo", {"wirte"}, 2, "unknown command: wirte (did you mean write?)"},
     {"OptionTypo", {"write", "--ulr", "a"}, 2, "write does not take --ulr (did you mean --url?)"},
     {"EmptyUrlNamed", {"write", "--url", ""}, 2, "morvik-card: --url: 空のURL情報"},
