@@ -2,6 +2,7 @@
 
 #include <iomanip>
 #include <ostream>
+#include <sstream>
 
 #include "card/card_formats.h"
 #include "cli/card_description.h"
@@ -16,27 +17,35 @@ namespace morvik {
 
 ExitCode RunConnect(const CliOptions&, CliSession& session) {
   if (!session.Connect()) return session.Status(ExitCode::kNoWriter);
-  session.env.out << session.operations.connectedPort() << "\n"
-                  << session.window.text(kIdcReport) << "\n";
+  const std::string& port = session.operations.connectedPort();
+  session.Print(port + "\n" + session.window.text(kIdcReport) + "\n",
+                WriterJson(port, session.operations.identity()));
   return ExitCode::kOk;
 }
 
 namespace {
 
-std::string PortState(CliSession& session, const std::string& port) {
+struct PortState {
+  std::string_view key;  // JSON's "state"
+  std::string text;      // what the listing says
+  bool writer = false;
+};
+
+PortState StateOf(CliSession& session, const std::string& port) {
   WriterLink& link = session.operations;
   session.env.platform.TakeRefusals();
   if (!link.OpenPort(port)) {
     const std::vector<RefusedDevice> refused = session.env.platform.TakeRefusals();
-    if (refused.empty()) return "absent";
-    if (refused[0].reason == RefusedDevice::Reason::kBusy) return "busy";
-    return "no permission (join the group " +
-           (refused[0].group.empty() ? std::string("that owns the device") : refused[0].group) +
-           ")";
+    if (refused.empty()) return {"absent", "absent"};
+    if (refused[0].reason == RefusedDevice::Reason::kBusy) return {"busy", "busy"};
+    return {"no-permission", "no permission (join the group " +
+                                 (refused[0].group.empty() ? std::string("that owns the device") : refused[0].group) +
+                                 ")"};
   }
   const bool answered = link.HandshakeOpenPort(port);
   link.port().Close();
-  return answered ? "writer " + session.window.text(kIdcReport) : "no answer";
+  if (!answered) return {"no-answer", "no answer"};
+  return {"writer", "writer " + session.window.text(kIdcReport), true};
 }
 
 }  // namespace
@@ -58,10 +67,13 @@ ExitCode RunPorts(const CliOptions& options, CliSession& session) {
     rows.emplace_back(std::move(port), std::move(device));
   }
   for (auto& [port, device] : rows) {
-    const std::string state = PortState(session, port);
+    const PortState state = StateOf(session, port);
+    const std::string json = PortJson(port, device, state.key, state.writer ? "" : state.text,
+                                      state.writer ? &session.operations.identity() : nullptr);
     port.resize(portWidth, ' ');
     device.resize(deviceWidth, ' ');
-    session.env.out << port << "  " << device << "  " << state << "\n" << std::flush;
+    session.Print(port + "  " + device + "  " + state.text + "\n", json);
+    session.env.out << std::flush;
   }
   return ExitCode::kOk;
 }
@@ -90,9 +102,11 @@ ExitCode RunDecode(const CliOptions& options, CliSession& session) {
   const std::optional<ContentImage> card = ReadImageOrSay(*options.operand, session);
   if (!card) return ExitCode::kUsage;
   const DecodedCard decoded = DecodeCard(*card);
-  for (const auto& [name, key, value] : DescribeCard(decoded)) {
-    session.env.out << std::left << std::setw(14) << name + ":" << ' ' << value << "\n";
-  }
+  const CardFields fields = DescribeCard(decoded);
+  std::ostringstream text;
+  for (const auto& [name, key, value] : fields) text << std::left << std::setw(14) << name + ":" << ' ' << value << "\n";
+  const std::string json = CardJson({}, *card, fields);
+  session.Print(text.str(), std::string_view(json).substr(0, json.size() - 1));
   return IsDamaged(decoded) || decoded.kind == CardKind::kUnknown ? ExitCode::kCardFailed
                                                                    : ExitCode::kOk;
 }
@@ -101,7 +115,7 @@ ExitCode RunUid(const CliOptions&, CliSession& session) {
   if (!session.Connect()) return session.Status(ExitCode::kNoWriter);
   CardIdm idm{};
   if (!session.operations.DetectCard(idm)) return session.Status(ExitCode::kNoCard);
-  session.env.out << IdmText(idm) << "\n";
+  session.Print(IdmText(idm) + "\n", IdmJson(IdmText(idm)));
   return ExitCode::kOk;
 }
 
@@ -128,7 +142,7 @@ ExitCode WriteImageFile(const CliOptions& options, CliSession& session) {
   if (!session.Connect()) return session.Status(ExitCode::kNoWriter);
   if (!CustomerAgrees(session, decoded)) return ExitCode::kUsage;
   session.operations.WriteWholeImage(*image);
-  return session.Status();
+  return ReportLastWrite(session, options.verify);
 }
 
 }  // namespace
@@ -151,9 +165,7 @@ ExitCode RunWrite(const CliOptions& options, CliSession& session) {
   } else {
     operations.OnWriteCard();
   }
-  const ExitCode status = session.Status();
-  if (status != ExitCode::kOk || !options.verify) return status;
-  return VerifyLastWrite(operations, session.env.err);
+  return ReportLastWrite(session, options.verify);
 }
 
 ExitCode RunClear(const CliOptions& options, CliSession& session) {
@@ -163,7 +175,7 @@ ExitCode RunClear(const CliOptions& options, CliSession& session) {
   }
   if (!session.Connect()) return session.Status(ExitCode::kNoWriter);
   session.operations.OnClearCard();
-  return session.Status();
+  return ReportLastWrite(session, false);
 }
 
 ExitCode RunDump(const CliOptions&, CliSession& session) {
@@ -188,15 +200,11 @@ ExitCode RunVerify(const CliOptions& options, CliSession& session) {
   if (!card.DetectCard(idm)) return session.Status(ExitCode::kNoCard);
   const std::optional<ContentImage> image = QuietImage(options, card.customerId());
   if (!image) return ExitCode::kUsage;
-  SetCardInProgress(true);
-  const VerifyResult result = card.VerifyCardImage(*image, idm);
-  SetCardInProgress(false);
-  const ExitCode status = VerifyStatus(result.status);
-  if (status == ExitCode::kOk) session.env.out << IdmText(idm) << " ok\n";
-  if (status != ExitCode::kOk && status != ExitCode::kInterrupted) {
-    session.env.out << IdmText(idm) << " " << VerifyFailureText(result) << "\n";
+  const ReadBack back = ReadCardBack(card, *image, idm);
+  if (back.status != ExitCode::kInterrupted) {
+    session.Print(back.outcome.idm + " " + CardEndText(back.outcome) + "\n", CardOutcomeJson(back.outcome));
   }
-  return status;
+  return back.status;
 }
 
 }  // namespace morvik

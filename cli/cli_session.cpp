@@ -51,6 +51,14 @@ bool CliSession::Connect() {
 
 ExitCode CliSession::Status(ExitCode whenDone) const { return window.failure().value_or(whenDone); }
 
+void CliSession::Print(std::string_view text, std::string_view jsonLine) {
+  if (options.format == "json") {
+    env.out << jsonLine << "\n";
+  } else {
+    env.out << text;
+  }
+}
+
 void CliSession::UsageError(const std::string& message) {
   env.err << kToolSays << message << " (see morvik-card " << options.command << " --help)\n";
 }
@@ -108,33 +116,59 @@ bool FlushStandardOutput(std::ostream& out, std::ostream& err) {
   return false;
 }
 
-ExitCode VerifyStatus(VerifyResult::Status status) {
-  switch (status) {
-    case VerifyResult::Status::kMatch: return ExitCode::kOk;
-    case VerifyResult::Status::kMismatch: return ExitCode::kVerifyMismatch;
-    case VerifyResult::Status::kReadFailed: return ExitCode::kCardFailed;
-    case VerifyResult::Status::kStopped: return ExitCode::kInterrupted;
-  }
-  return ExitCode::kCardFailed;
-}
+namespace {
 
-std::string VerifyFailureText(const VerifyResult& result) {
-  const bool mismatch = result.status == VerifyResult::Status::kMismatch;
-  return (mismatch ? "verify failed at block " : "unreadable at block ") +
-         std::to_string(result.block);
-}
+struct ReadBackEnd {
+  VerifyResult::Status status;
+  CardEnd end;
+  ExitCode exit;
+};
 
-ExitCode VerifyLastWrite(CardOperations& card, std::ostream& err) {
-  const std::optional<LastWrite>& last = card.lastWrite();
-  if (!last || last->written < kCardBlocks) return ExitCode::kCardFailed;
+constexpr ReadBackEnd kReadBackEnds[] = {
+    {VerifyResult::Status::kMatch, CardEnd::kOk, ExitCode::kOk},
+    {VerifyResult::Status::kMismatch, CardEnd::kVerifyFailed, ExitCode::kVerifyMismatch},
+    {VerifyResult::Status::kReadFailed, CardEnd::kUnreadable, ExitCode::kCardFailed},
+    {VerifyResult::Status::kStopped, CardEnd::kInterrupted, ExitCode::kInterrupted},
+};
+
+}  // namespace
+
+ReadBack ReadCardBack(CardOperations& card, std::span<const std::uint8_t, kContentImageSize> image,
+                      const CardIdm& idm) {
   SetCardInProgress(true);
-  const VerifyResult result = card.VerifyCardImage(last->image, last->idm);
+  const VerifyResult result = card.VerifyCardImage(image, idm);
   SetCardInProgress(false);
-  const ExitCode status = VerifyStatus(result.status);
-  if (status != ExitCode::kOk && status != ExitCode::kInterrupted) {
-    const bool mismatch = result.status == VerifyResult::Status::kMismatch;
-    err << kToolSays << (mismatch ? "" : "card ") << VerifyFailureText(result) << "\n";
+  for (const ReadBackEnd& row : kReadBackEnds) {
+    if (row.status == result.status) return {{IdmText(idm), row.end, result.block, std::nullopt}, row.exit};
   }
+  return {{IdmText(idm), CardEnd::kUnreadable, result.block, std::nullopt}, ExitCode::kCardFailed};
+}
+
+namespace {
+
+// The card written whole, read back: said ok on stdout, a failure on stderr too.
+ExitCode ReportReadBack(CliSession& session, const LastWrite& last) {
+  ReadBack back = ReadCardBack(session.operations, last.image, last.idm);
+  back.outcome.readBack = true;
+  const bool ok = back.status == ExitCode::kOk;
+  session.Print(ok ? back.outcome.idm + " written and read back: ok\n" : "", CardOutcomeJson(back.outcome));
+  if (!ok && back.status != ExitCode::kInterrupted) {
+    session.env.err << kToolSays << back.outcome.idm << " " << CardEndText(back.outcome) << "\n";
+  }
+  return back.status;
+}
+
+}  // namespace
+
+ExitCode ReportLastWrite(CliSession& session, bool readBack) {
+  const ExitCode status = session.Status();
+  const std::optional<LastWrite>& last = session.operations.lastWrite();
+  if (!last) return status;  // no card: the window has said why
+  const bool whole = last->written == kCardBlocks;
+  if (whole && readBack && status == ExitCode::kOk) return ReportReadBack(session, *last);
+  CardOutcome outcome{IdmText(last->idm), CardEnd::kOk, last->written, false};
+  if (!whole) outcome.end = session.operations.StopRequested() ? CardEnd::kInterrupted : CardEnd::kWriteFailed;
+  session.Print("", CardOutcomeJson(outcome));
   return status;
 }
 

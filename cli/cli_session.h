@@ -14,6 +14,7 @@
 
 #include "card/card_operations.h"
 #include "cli/cli_options.h"
+#include "cli/command_output.h"
 #include "cli/exit_code.h"
 #include "cli/terminal_window.h"
 #include "link/clock.h"
@@ -51,6 +52,8 @@ class CliSession {
   // The status the window's outcome gives, or `whenDone` when nothing failed.
   ExitCode Status(ExitCode whenDone = ExitCode::kOk) const;
   void UsageError(const std::string& message);
+  // On stdout: the JSON line with --format json, else the text (as it is).
+  void Print(std::string_view text, std::string_view jsonLine);
   // Shows every frame on stderr from now on.
   void StartTrace();
 
@@ -75,12 +78,18 @@ bool RefuseRawToTerminal(CliSession& session);
 ExitCode EmitCard(CliSession& session, std::span<const std::uint8_t, kContentImageSize> card,
                   std::string_view idm);
 
-// The status a read-back ends a command with.
-ExitCode VerifyStatus(VerifyResult::Status status);
-// "verify failed at block 5", "unreadable at block 8"
-std::string VerifyFailureText(const VerifyResult& result);
-// Reads back the card the last write completed: a failure is told on err.
-ExitCode VerifyLastWrite(CardOperations& card, std::ostream& err);
+// A card read back and compared with the image written to it: how it ended,
+// and the status that ends a command with.
+struct ReadBack {
+  CardOutcome outcome;
+  ExitCode status;
+};
+ReadBack ReadCardBack(CardOperations& card, std::span<const std::uint8_t, kContentImageSize> image,
+                      const CardIdm& idm);
+// What the last write or clear did to its card, on stdout: as text only a
+// card read back ok (the window ends a good write silently), as JSON always;
+// a failure of the read-back is told on stderr too. The command's status.
+ExitCode ReportLastWrite(CliSession& session, bool readBack);
 // A card command's status once interrupts are counted: 130 after an
 // interrupt, saying whether the last card written is complete or where it
 // stopped (unless stopTold: the window has said so already).

@@ -40,7 +40,7 @@ std::span<const CommandSpec> Commands() {
        "One line for each port that maps to a device: the port, the device and its state:\n"
        "absent, no permission (with the group to join), busy, no answer, or writer with\n"
        "its version report.",
-       {"--trace", "--fast"},
+       {"--trace", "--fast", "--format"},
        RunPorts, kOpensPorts},
       {"image", "", "compose a card offline and print it (no writer needed)",
        "Composes exactly the card write puts on a card with the same options and prints\n"
@@ -54,8 +54,10 @@ std::span<const CommandSpec> Commands() {
        "say what a card image means",
        "Reads a card image (the 256 bytes, or 512 hexadecimal digits) from FILE or from\n"
        "standard input (-) and prints what it means: the kind, customer ID, URL, popup,\n"
-       "mail, keyword blanks, each setting with its item text, and the check byte.",
-       {},
+       "mail, keyword blanks, each setting with its item text, and the check byte.\n"
+       "json: the 256 bytes as 512 hexadecimal digits (\"image\") and the decoded fields\n"
+       "(\"decoded\").",
+       {"--format"},
        RunDecode},
       {"uid", "", "print the IDm of the card on the writer",
        "Detects the card on the writer and prints its IDm (16 hexadecimal digits).", writer,
@@ -71,7 +73,7 @@ std::span<const CommandSpec> Commands() {
       {"dump", "", "read the whole card and print it",
        "Reads the card's 64 blocks and prints them. json: the IDm, the 256 bytes as 512\n"
        "hexadecimal digits (\"image\") and the decoded fields (\"decoded\").",
-       Joined({{"--format", "--out"}, writer}), RunDump, kOpensPorts},
+       Joined({{"--out"}, writer}), RunDump, kOpensPorts},
       {"batch", "",
        "write and read back every new card put on the writer(s), one line per card",
        "Writes the content to every new card put on the writer(s), reads each card back\n"

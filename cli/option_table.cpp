@@ -140,11 +140,13 @@ const std::vector<OptionSpec>& Options() {
        [](CliOptions& o, std::string_view) { return (o.confirm = true, true); }},
       {"--no", Takes::kNothing, "", "answer Cancel to every question",
        [](CliOptions& o, std::string_view) { return (o.confirm = false, true); }},
-      {"--format", Takes::kValue, "FMT", "listing, hex, raw (the 256 bytes) or json; history: text or json",
+      {"--format", Takes::kValue, "FMT",
+       "json (one object per line) or text; image and dump: listing, hex, raw (the 256 bytes) or json",
        [](CliOptions& o, std::string_view v) {
          o.format = v;
-         const bool history = o.command == "history";
-         return v == "json" || (history ? v == "text" : v == "listing" || v == "hex" || v == "raw");
+         o.production.json = v == "json";
+         const bool card = o.command == "image" || o.command == "dump";
+         return v == "json" || (card ? v == "listing" || v == "hex" || v == "raw" : v == "text");
        }},
       {"--out", Takes::kValue, "FILE", "write to FILE (raw unless --format says otherwise)",
        Optional(&CliOptions::out)},
@@ -299,12 +301,12 @@ std::vector<std::string_view> ContentOptionNames() {
 }
 
 std::vector<std::string_view> WriterOptionNames() {
-  return {"--port", "--trace", "--wait", "--fast"};
+  return {"--port", "--trace", "--wait", "--fast", "--format"};
 }
 
 std::vector<std::string_view> ProductionOptionNames() {
   return {"--rows", "--resume", "--image", "--force", "--count", "--ports", "--all",
-          "--no-verify", "--json", "--log", "--trace", "--fast"};
+          "--no-verify", "--json", "--format", "--log", "--trace", "--fast"};
 }
 
 std::optional<std::array<std::uint8_t, 2>> ParseCustomerId(std::string_view text) {

@@ -17,6 +17,7 @@
 #include "production/batch_runner.h"
 #include "production/card_history.h"
 #include "production/journal.h"
+#include "production/record_json.h"
 #include "production/run_plan.h"
 
 namespace morvik {
@@ -78,6 +79,22 @@ void SayRowsLeft(const ListPlan& plan, const CardsInDoubt& inDoubt, std::ostream
   }
 }
 
+// {"record":"tallies", the counts of all writers, "writers":[each one's], and
+// for a list "rows_done" and "rows_left"}: the last line of a run's JSON.
+std::string TalliesJson(std::span<const WriterTally> tallies, const RunPlan& plan) {
+  JsonObject json{{"record", "tallies"}};
+  JsonObject total = TallyObject(TotalOf(tallies));
+  total.erase("port");
+  json.update(total);
+  JsonObject& writers = json["writers"] = JsonObject::array();
+  for (const WriterTally& tally : tallies) writers.push_back(TallyObject(tally));
+  if (const auto* list = dynamic_cast<const ListPlan*>(&plan)) {
+    json["rows_done"] = list->rowsDone();
+    json["rows_left"] = list->rowsLeft();
+  }
+  return JsonLine(json);
+}
+
 // What is the same in every run: the writers, the records, the interrupts.
 ExitCode RunProductionLine(const CliOptions& options, CliEnvironment& env, RunPlan& plan, DoneCards& done,
                            CardsInDoubt& inDoubt, const std::function<void()>& sayAtEnd) {
@@ -113,6 +130,7 @@ ExitCode RunProductionLine(const CliOptions& options, CliEnvironment& env, RunPl
   }
   for (const WriterTally& tally : outcome.tallies) env.err << TallyText(tally) << "\n";
   env.err << TallyText(TotalOf(outcome.tallies)) << "\n";
+  if (production.json && !printer.outputFailed()) env.out << TalliesJson(outcome.tallies, plan) << "\n";
   sayAtEnd();
   if (printer.outputFailed()) env.err << kToolSays << "records: " << printer.LossText() << "\n";
   return BatchExitStatus(outcome.tallies, InterruptCount() > 0, printer.outputFailed() || !journalClosed);

@@ -112,6 +112,15 @@ std::string StartedJson(const CardRecord& r) {
   return JsonLine(json);
 }
 
+JsonObject TallyObject(const WriterTally& t) {
+  Json json{{"port", t.port},          {"cards", t.cards()},          {"ok", t.ok},
+            {"write_failed", t.writeFailed}, {"verify_failed", t.verifyFailed}, {"removed", t.removed},
+            {"interrupted", t.interrupted},  {"writer_lost", t.writerLost},     {"resends", t.resends}};
+  if (!t.recovered.empty()) json["recovered"] = t.recovered;
+  if (!t.problem.empty()) json["problem"] = t.problem;
+  return json;
+}
+
 std::string ContentHash(std::string_view bytes) {
   std::uint64_t hash = 0xCBF29CE484222325ULL;
   for (const char c : bytes) {

@@ -12,6 +12,9 @@ using JsonObject = nlohmann::ordered_json;
 
 // "record", "time", "port", "idm", then the result's keys, the row's and the marks.
 JsonObject CardObject(const CardRecord& record);
+// "port", "cards", "ok", then each failure's count ("write_failed"...),
+// "resends", and "recovered" and "problem" when there is something to say.
+JsonObject TallyObject(const WriterTally& tally);
 // One line; texts that are not UTF-8 get U+FFFD where a byte was broken,
 // never an exception.
 std::string JsonLine(const JsonObject& json);

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <nlohmann/json.hpp>
 #include <sstream>
 
 #include "tests/cli/cli_bench.h"
@@ -28,6 +29,26 @@ struct ExitCase {
   std::string inOut, inErr;
 };
 
+// Every line one JSON object whose keys, at every depth, are ASCII snake_case.
+void ExpectSnakeCaseKeys(const nlohmann::json& value) {
+  if (!value.is_structured()) return;
+  for (const auto& [key, member] : value.items()) {
+    if (value.is_object()) {
+      EXPECT_TRUE(std::ranges::all_of(key, [](char c) { return (c >= 'a' && c <= 'z') || c == '_'; })) << key;
+    }
+    ExpectSnakeCaseKeys(member);
+  }
+}
+
+void ExpectJsonLines(const std::string& out) {
+  std::istringstream lines(out);
+  for (std::string line; std::getline(lines, line);) {
+    const nlohmann::json value = nlohmann::json::parse(line, nullptr, false);
+    EXPECT_TRUE(value.is_object()) << line;
+    ExpectSnakeCaseKeys(value);
+  }
+}
+
 class ExitStatus : public testing::TestWithParam<ExitCase> {};
 
 TEST_P(ExitStatus, ToldAndEndedAsTheCaseSays) {
@@ -43,6 +64,7 @@ TEST_P(ExitStatus, ToldAndEndedAsTheCaseSays) {
   if (c.status == 2 && c.inOut.empty()) {
     EXPECT_EQ(run.out, "");
   }
+  if (std::ranges::find(c.args, "json") != c.args.end()) ExpectJsonLines(run.out);
 }
 
 const std::string kAbcLine0 = "4D760002123400000112340200000000  Mv...4....4.....\n";
@@ -78,6 +100,9 @@ INSTANTIATE_TEST_SUITE_P(Cli, ExitStatus, testing::ValuesIn(std::vector<ExitCase
     {"DecodeHexInput", Setup::kNoWriter, {"decode", "-"}, 0, "customer ID:   0005\n", ""},
     {"Connect", Setup::kWriter, {"connect"}, 0,
      "COM2\nMRVKVer=0211, MRVKDate=261206, MRVKCID=1234\n", ""},
+    {"ConnectJson", Setup::kWriter, {"connect", "--format", "json"}, 0,
+     "{\"port\":\"COM2\",\"version\":\"0211\",\"date\":\"261206\",\"customer_id\":\"1234\"}\n", ""},
+    {"DecodeJson", Setup::kNoWriter, {"decode", "-", "--format=json"}, 0, "\"decoded\":{\"kind\":\"content card\",\"customer_id\":\"0005\"", ""},
     {"Trace", Setup::kWriter, {"connect", "--trace"}, 0, "",
      "0.500 COM2 > 02 00 4F 02 F0 00 03 46 0D\n"},
     {"NoWriter", Setup::kNoWriter, {"connect"}, 3, "", "もう一度実行するか、--wait"},
@@ -91,24 +116,35 @@ INSTANTIATE_TEST_SUITE_P(Cli, ExitStatus, testing::ValuesIn(std::vector<ExitCase
     {"CardWaitEnds", Setup::kNoCard, {"write", "--url", "a", "--wait=2"}, 4, "",
      "ICカードを書き込み機に置いてください…（最大2秒）\nmorvik-card: 待ち時間が過ぎました\n"},
     {"Uid", Setup::kWriter, {"uid"}, 0, "0123456789ABCDEF\n", ""},
+    {"UidJson", Setup::kWriter, {"uid", "--format", "json"}, 0, "{\"idm\":\"0123456789ABCDEF\"}\n", ""},
+    {"WriteFailsJson", Setup::kFailingWrite, {"write", "--url", "abc", "--format", "json"}, 1,
+     "{\"idm\":\"0123456789ABCDEF\",\"result\":\"write-failed\",\"block\":2,\"read_back\":false}\n", ""},
     {"WriteFails", Setup::kFailingWrite, {"write", "--url", "abc"}, 1, "", "ブロック2で失敗"},
     {"BadReplyResent", Setup::kBadReply, {"write", "--url", "abc", "--verify", "--trace"}, 0, "",
      "COM2 * resend for block 9, try 2\n"},
     {"DumpFails", Setup::kFailingReads, {"dump"}, 1, "", "Retry Limit Exceed"},
     {"DumpJson", Setup::kWriter, {"dump", "--format", "json"}, 0,
      "{\"idm\":\"0123456789ABCDEF\",\"image\":\"0000", ""},
-    {"WriteAndVerify", Setup::kWriter, {"write", "--url", "abc", "--verify", "--fast"}, 0, "", ""},
-    {"WriteVerifyMismatch", Setup::kWrongByte, {"write", "--url", "abc", "--verify", "--fast"}, 5, "",
-     "verify failed at block 5"},
+    {"WriteAndVerify", Setup::kWriter, {"write", "--url", "abc", "--verify", "--fast"}, 0,
+     "0123456789ABCDEF written and read back: ok\n", ""},
+    {"WriteVerifyMismatch", Setup::kWrongByte, {"write", "--url", "abc", "--verify", "--fast", "--format", "json"}, 5,
+     "{\"idm\":\"0123456789ABCDEF\",\"result\":\"verify-failed\",\"block\":5,\"read_back\":true}\n",
+     "morvik-card: 0123456789ABCDEF verify failed at block 5\n"},
     {"VerifyMismatch", Setup::kWriter, {"verify", "--url", "abc", "--trace"}, 5,
      "0123456789ABCDEF verify failed at block 0\n", " COM2 > "},
+    {"VerifyUnreadableJson", Setup::kFailingReads, {"verify", "--url", "abc", "--format", "json"}, 1,
+     "{\"idm\":\"0123456789ABCDEF\",\"result\":\"unreadable\",\"block\":0}\n", ""},
     {"VerifyNoWriter", Setup::kNoWriter, {"verify", "--url", "abc"}, 3, "", "--wait"},
     {"VerifyNoCard", Setup::kNoCard, {"verify", "--url", "abc", "--port=COM2"}, 4, "", "ICカード"},
     {"Ports", Setup::kNoPermission, {"ports"}, 0,
      "COM4   loopback COM4   no permission (join the group that owns the device)\nCOM12  loopback COM12  ", ""},
-    {"PortsWriter", Setup::kWriter, {"ports", "--fast"}, 0,
-     "COM2  loopback COM2  writer MRVKVer=0211, MRVKDate=261206, MRVKCID=1234\n", ""},
-    {"Clear", Setup::kWriter, {"clear", "--yes"}, 0, "", ""},
+    {"PortsJson", Setup::kNoPermission, {"ports", "--format", "json"}, 0,
+     "{\"port\":\"COM4\",\"device\":\"loopback COM4\",\"state\":\"no-permission\","
+     "\"reason\":\"no permission (join the group that owns the device)\"}\n", ""},
+    {"PortsWriter", Setup::kWriter, {"ports", "--fast", "--format", "json"}, 0,
+     "{\"port\":\"COM2\",\"device\":\"loopback COM2\",\"state\":\"writer\",\"version\":\"0211\",", ""},
+    {"Clear", Setup::kWriter, {"clear", "--yes", "--format", "json"}, 0,
+     "{\"idm\":\"0123456789ABCDEF\",\"result\":\"ok\",\"read_back\":false}\n", ""},
 }), [](const auto& info) { return info.param.name; });
 // clang-format on
 

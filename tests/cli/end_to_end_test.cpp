@@ -86,7 +86,14 @@ TEST(BatchCommand, TwoWritersOneUnpluggedAndPluggedInAgain) {
     if (!start) results += line + "\n";
   }
   EXPECT_EQ(started, 5);
-  EXPECT_EQ(results, batch.out);
+  // stdout: the card records as in the journal, then the tallies.
+  const std::size_t tallies = batch.out.rfind("{\"record\":\"tallies\",");
+  ASSERT_NE(tallies, std::string::npos) << batch.out;
+  EXPECT_EQ(results, batch.out.substr(0, tallies));
+  EXPECT_TRUE(batch.out.substr(tallies).starts_with(
+      R"({"record":"tallies","cards":5,"ok":4,"write_failed":0,"verify_failed":0,"removed":0,"interrupted":0,"writer_lost":1,)"))
+      << batch.out.substr(tallies);
+  EXPECT_NE(batch.out.find(R"("port":"COM5","cards":2,"ok":1,)", tallies), std::string::npos);
   for (const std::string idm : {"0123456789ABCDEF", "0123456789ABCDF1", "1111111111111111"}) {
     EXPECT_NE(batch.out.find("\"idm\":\"" + idm + "\",\"result\":\"ok\""), std::string::npos) << idm;
   }
@@ -125,6 +132,7 @@ TEST(BatchCommand, RowsOfEveryCardKindEachOnACardOfItsOwn) {
       RunCommand({kCard, "batch", "--rows", rows, "--ports", "COM3,COM5", "--json", "--fast"});
   EXPECT_EQ(batch.status, 0) << batch.err;
   EXPECT_NE(batch.err.find("rows: 6 done, 0 left"), std::string::npos) << batch.err;
+  EXPECT_NE(batch.out.find(",\"rows_done\":6,\"rows_left\":0}\n"), std::string::npos) << batch.out;
   first.Stop();
   second.Stop();
   // Operator card n carries the first IDm with n - 1 added to its last byte.
