@@ -6,7 +6,6 @@
 
 #include "cli/option_rules.h"
 #include "cli/option_table.h"
-#include "window/cp932.h"
 
 namespace morvik {
 namespace {
@@ -83,15 +82,11 @@ std::string ProblemText(const RowProblem& problem) {
 
 CardRows ReadCardRows(std::string_view fileBytes, const CliOptions& commandLine) {
   CardRows result;
-  result.encoding = DetectCsvEncoding(fileBytes);
   result.fileHash = ContentHash(fileBytes);
-  std::string utf8(fileBytes);
-  if (result.encoding == CsvEncoding::kCp932) {
-    const std::optional<std::string> decoded = DecodeCp932(fileBytes);
-    if (!decoded) return Refused(std::move(result), 0, "neither UTF-8 nor code page 932");
-    utf8 = *decoded;
-  }
-  const CsvRead csv = ReadCsv(utf8);
+  const CsvText text = DecodeCsvText(fileBytes, commandLine.production.encoding);
+  result.encoding = text.encoding;
+  if (!text.problem.empty()) return Refused(std::move(result), 0, text.problem);
+  const CsvRead csv = ReadCsv(text.utf8);
   if (!csv.error.empty()) return Refused(std::move(result), 0, csv.error);
   if (csv.records.empty()) return Refused(std::move(result), 0, "no header row");
   const std::vector<std::string>& header = csv.records[0].fields;

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/csv_reader.h"
 #include "content/card_fields.h"
 #include "production/card_history.h"
 
@@ -33,6 +34,7 @@ struct ProductionOptions {
   bool json = false;               // records as JSON Lines
   std::string log;                 // JSON Lines appended here too, when named
   std::string rows;                // a CSV file: one row per card
+  std::optional<CsvEncoding> encoding;  // the list's, as --encoding says; none: as its bytes say
   std::string resume;              // an earlier run's log: its rows done are skipped
 };
 

@@ -1,5 +1,7 @@
 #include "cli/csv_reader.h"
 
+#include <algorithm>
+
 #include "window/cp932.h"
 
 namespace morvik {
@@ -90,9 +92,62 @@ CsvRead ReadCsv(std::string_view text) {
   return read;
 }
 
-CsvEncoding DetectCsvEncoding(std::string_view bytes) {
-  if (bytes.starts_with(kUtf8Bom)) return CsvEncoding::kUtf8WithBom;
-  return IsValidUtf8(bytes) ? CsvEncoding::kUtf8 : CsvEncoding::kCp932;
+namespace {
+
+// The line (from 1) that holds the byte at `at`, without its line end.
+struct LineAt {
+  std::size_t number;
+  std::string_view text;
+};
+
+LineAt LineHolding(std::string_view bytes, std::size_t at) {
+  const std::size_t newline = bytes.rfind('\n', at);
+  const std::size_t begin = newline == std::string_view::npos ? 0 : newline + 1;
+  const std::size_t end = std::min(bytes.find_first_of("\r\n", at), bytes.size());
+  const std::size_t number = 1 + static_cast<std::size_t>(std::count(bytes.begin(), bytes.begin() + begin, '\n'));
+  return {number, bytes.substr(begin, end - begin)};
+}
+
+// Valid UTF-8 whose characters past ASCII all lie in U+0080-U+07FF (two-byte
+// forms): the offset of its first such byte, else nothing.
+std::optional<std::size_t> TwoByteFormsOnly(std::string_view utf8) {
+  const auto byte = [](char c) { return static_cast<unsigned char>(c); };
+  if (std::ranges::any_of(utf8, [&](char c) { return byte(c) >= 0xE0; })) return std::nullopt;
+  const std::size_t first = static_cast<std::size_t>(
+      std::ranges::find_if(utf8, [&](char c) { return byte(c) >= 0x80; }) - utf8.begin());
+  if (first == utf8.size()) return std::nullopt;
+  return first;
+}
+
+CsvText Refused(std::string problem) { return {{}, CsvEncoding::kUtf8, std::move(problem)}; }
+
+CsvText AsUtf8(std::string_view bytes) {
+  const bool bom = bytes.starts_with(kUtf8Bom);
+  if (!IsValidUtf8(bytes)) return Refused("not valid UTF-8");
+  return {std::string(bytes), bom ? CsvEncoding::kUtf8WithBom : CsvEncoding::kUtf8, {}};
+}
+
+CsvText AsCp932(std::string_view bytes) {
+  const std::optional<std::string> text = DecodeCp932(bytes);
+  if (!text) return Refused("not valid code page 932");
+  return {*text, CsvEncoding::kCp932, {}};
+}
+
+}  // namespace
+
+CsvText DecodeCsvText(std::string_view bytes, std::optional<CsvEncoding> given) {
+  if (given) return *given == CsvEncoding::kCp932 ? AsCp932(bytes) : AsUtf8(bytes);
+  if (bytes.starts_with(kUtf8Bom)) return AsUtf8(bytes);
+  const bool utf8 = IsValidUtf8(bytes);
+  const std::optional<std::string> cp932 = DecodeCp932(bytes);
+  if (!utf8 && !cp932) return Refused("neither UTF-8 nor code page 932");
+  if (!utf8) return {*cp932, CsvEncoding::kCp932, {}};
+  const std::optional<std::size_t> twoByte = cp932 ? TwoByteFormsOnly(bytes) : std::nullopt;
+  if (!twoByte) return AsUtf8(bytes);
+  const LineAt line = LineHolding(bytes, *twoByte);
+  return Refused("line " + std::to_string(line.number) + " reads as UTF-8 \"" + std::string(line.text) +
+                 "\" and as code page 932 \"" + DecodeCp932(line.text).value_or("") +
+                 "\": say which with --encoding utf-8 or --encoding cp932");
 }
 
 std::string_view CsvEncodingName(CsvEncoding encoding) {

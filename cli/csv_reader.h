@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,11 +24,24 @@ struct CsvRead {
 
 CsvRead ReadCsv(std::string_view text);
 
-// How a file's text is encoded, as offices save CSV: UTF-8 with a byte order
-// mark, UTF-8 without one (the whole file valid UTF-8), else code page 932.
+// How a list's text is encoded, as offices save CSV: UTF-8 with or without
+// a byte order mark, or code page 932 (a spreadsheet's "CSV" on a Japanese PC).
 enum class CsvEncoding { kUtf8WithBom, kUtf8, kCp932 };
 
-CsvEncoding DetectCsvEncoding(std::string_view bytes);
+// A list's bytes as UTF-8 text, and how they were read.
+struct CsvText {
+  std::string utf8;
+  CsvEncoding encoding = CsvEncoding::kUtf8;
+  std::string problem;  // why the bytes cannot be read; empty when read
+};
+
+// The bytes in the encoding given, or else the one they say: a byte order
+// mark says UTF-8, and bytes valid one way only are read that way. Bytes
+// valid both ways whose UTF-8 reading holds no character past U+07FF (what
+// half-width katakana in code page 932 look like read as UTF-8) cannot be
+// told: refused, naming their first such line read both ways. Other bytes
+// valid both ways are UTF-8 (ASCII reads the same either way).
+CsvText DecodeCsvText(std::string_view bytes, std::optional<CsvEncoding> given);
 // "UTF-8 with BOM", "UTF-8", "code page 932".
 std::string_view CsvEncodingName(CsvEncoding encoding);
 

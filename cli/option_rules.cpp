@@ -61,7 +61,7 @@ const std::vector<OptionRule>& OptionRules() {
       {{"--to", "--cc", "--title", "--body"}, Kind::kNeedsOneOf, {"--mail"}, "{when} needs {other}"},
       {{"--yes"}, Kind::kExcludes, {"--no"}, "{when} and {other} exclude each other"},
       {{"--all"}, Kind::kExcludes, {"--ports"}, "{when} and {other} exclude each other"},
-      {{"--resume"}, Kind::kNeedsOneOf, {"--rows"}, "{when} needs {other}"},
+      {{"--resume", "--encoding"}, Kind::kNeedsOneOf, {"--rows"}, "{when} needs {other}"},
       {{"--force"}, Kind::kNeedsOneOf, {"--image"}, "{when} needs {other}"},
       {{"--rows"}, Kind::kExcludes, {"--image"}, "{when} and {other} exclude each other"},
       {{"--uid-card"}, Kind::kExcludes, NotOnAUidCard(),

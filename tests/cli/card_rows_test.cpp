@@ -54,6 +54,15 @@ INSTANTIATE_TEST_SUITE_P(Csv, CardRowsRead, testing::ValuesIn(std::vector<RowsCa
      {{2, "abc"}}, "ポップ"},
     {"CodePage932", "url,popup\nabc,\x83|\x83\x62\x83v\n", {}, "", CsvEncoding::kCp932,
      {{2, "abc"}}, "ポップ"},
+    // "ﾂｱ" in code page 932 is "±" in UTF-8: said how to read it, or refused.
+    {"HalfWidthKatakanaAsCodePage932", "url,popup\nabc,\xC2\xB1\n", {"--rows", "-", "--encoding", "cp932"}, "", CsvEncoding::kCp932,
+     {{2, "abc"}}, "ﾂｱ"},
+    {"HalfWidthKatakanaAsUtf8", "url,popup\nabc,\xC2\xB1\n", {"--rows", "-", "--encoding", "utf-8"}, "", CsvEncoding::kUtf8,
+     {{2, "abc"}}, "±"},
+    {"HalfWidthKatakanaAmbiguous", "url,popup\nabc,p\r\nabc,\xC2\xB1\r\n", {}, "line 3 reads as UTF-8 \"abc,±\" and as "
+     "code page 932 \"abc,ﾂｱ\": say which with --encoding utf-8 or --encoding cp932"},
+    {"KanjiInUtf8IsUtf8", "url,popup\nabc,\xC2\xB1ようこそ\n", {}, "", CsvEncoding::kUtf8, {{2, "abc"}}, "±ようこそ"},
+    {"CodePage932GivenAsUtf8", "url,popup\nabc,\x83|\x83\x62\x83v\n", {"--rows", "-", "--encoding", "utf-8"}, "not valid UTF-8"},
     {"EmptyFirstCell", "id,url,popup\n,abc,\n", {"--popup", "p"}, "", CsvEncoding::kUtf8, {{2, "abc"}}, "p"},
     {"EmptyCellKeepsTheCommandLine", "url,volume,mail,to\nabc,,,\ndef,1,1,u\n",
      {"--volume", "2", "--mail", "--to", "t"}, "", CsvEncoding::kUtf8, {{2, "abc"}, {3, "def"}}, "", "", 2, true},
