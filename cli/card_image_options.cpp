@@ -6,6 +6,7 @@
 
 #include "content/terminal_settings.h"
 #include "window/control_ids.h"
+#include "window/cp932.h"
 
 namespace morvik {
 namespace {
@@ -50,6 +51,31 @@ std::optional<ContentImage> BuildCardImage(const CliOptions& options,
   SystemClock clock;
   CardOperations operations(platform, window, clock);
   return ComposeCard(operations, options, customerId);
+}
+
+namespace {
+
+// "é is written as e, ü as u"
+std::string LookAlikes(const std::vector<BestFit>& fits) {
+  std::string text;
+  for (const BestFit& fit : fits) {
+    text += text.empty() ? fit.character + " is written as " + fit.writtenAs
+                         : ", " + fit.character + " as " + fit.writtenAs;
+  }
+  return text;
+}
+
+}  // namespace
+
+std::vector<std::string> BestFitNotes(const CliOptions& options, const CliOptions* base) {
+  std::vector<std::string> notes;
+  for (const TextField& field : kTextFields) {
+    const std::string& text = options.content.*field.text;
+    if (base != nullptr && text == base->content.*field.text) continue;
+    const std::string lookAlikes = LookAlikes(BestFits(text));
+    if (!lookAlikes.empty()) notes.push_back("--" + std::string(field.name) + ": " + lookAlikes);
+  }
+  return notes;
 }
 
 std::optional<ContentImage> QuietImage(const CliOptions& options, std::array<std::uint8_t, 2> cid) {

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "cli/cli_options.h"
 #include "card/card_operations.h"
@@ -34,6 +35,11 @@ std::optional<ContentImage> ComposeCard(CardOperations& operations, const CliOpt
 std::optional<ContentImage> BuildCardImage(const CliOptions& options,
                                            std::array<std::uint8_t, 2> customerId,
                                            HeadlessWindow& window);
+
+// "--url: é is written as e, ü as u" for each text option holding characters
+// the card gets as look-alikes (the window's conversion does the same without
+// a word); with `base`, only the options whose text differs from base's.
+std::vector<std::string> BestFitNotes(const CliOptions& options, const CliOptions* base = nullptr);
 
 // The image built again for a writer (its customer ID goes into it) once the
 // operator has answered every question: this time every answer is OK.

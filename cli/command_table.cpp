@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "cli/card_commands.h"
+#include "cli/card_image_options.h"
 #include "cli/option_table.h"
 #include "cli/production_commands.h"
 #include "files/file_access.h"
@@ -156,6 +157,8 @@ ExitCode RunParsed(const ParseResult& parsed, CliEnvironment& environment) {
       environment.err << kToolSays << *problem << "\n";
       return ExitCode::kUsage;
     }
+    // What the card gets as look-alikes is said once, before anything is composed.
+    for (const std::string& note : BestFitNotes(*parsed.options)) environment.err << kToolSays << note << "\n";
     CliSession session(environment, *parsed.options, command.Has(kWritesCards));
     const ExitCode status = command.handler(*parsed.options, session);
     const bool stopTold = session.window.Told(MessageKind::kWriteStopped);

@@ -169,6 +169,11 @@ std::optional<CardRows> ReadRows(const CliOptions& options, CliEnvironment& env)
   }
   CardRows rows = ReadCardRows(*bytes, options);
   ComposeRows(rows, options);
+  for (const CardRow& row : rows.rows) {
+    std::string notes;
+    for (const std::string& note : BestFitNotes(row.options, &options)) notes += (notes.empty() ? "" : "; ") + note;
+    if (!notes.empty()) env.err << kToolSays << path << ": line " << row.line << ": " << notes << "\n";
+  }
   if (rows.problems.empty() && rows.rows.empty()) rows.problems.push_back({0, "no rows below the header"});
   if (!rows.problems.empty()) {
     SayProblems(path, rows.problems, env.err);

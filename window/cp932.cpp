@@ -1,5 +1,6 @@
 #include "window/cp932.h"
 
+#include <algorithm>
 #include <array>
 
 namespace morvik {
@@ -85,6 +86,22 @@ Cp932Text ConvertToCp932(std::string_view utf8) {
     at += length;
   }
   return converted;
+}
+
+std::vector<BestFit> BestFits(std::string_view utf8) {
+  std::vector<BestFit> fits;
+  for (std::size_t at = 0; at < utf8.size();) {
+    char32_t character = 0;
+    const std::size_t length = DecodeUtf8(utf8, at, character);
+    if (length == 0) return {};
+    const std::string typed(utf8.substr(at, length));
+    at += length;
+    const std::optional<std::string> bytes = character < 0x80 ? std::nullopt : Cp932CharacterBytes(character);
+    const std::optional<std::string> written = bytes ? DecodeCp932(*bytes) : std::nullopt;
+    const bool listed = std::ranges::any_of(fits, [&](const BestFit& fit) { return fit.character == typed; });
+    if (written && *written != typed && !listed) fits.push_back({typed, *written});
+  }
+  return fits;
 }
 
 std::optional<std::string> EncodeCp932(std::string_view utf8) {

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "window/cp932_bytes.h"
 #include "window/window_services.h"
@@ -27,6 +28,16 @@ struct Cp932Text {
   bool validUtf8 = true;             // false: bytes is empty
 };
 Cp932Text ConvertToCp932(std::string_view utf8);
+
+// A character the card gets as a look-alike (Windows' best fit: "é" as "e",
+// "¥" as "\"), both UTF-8.
+struct BestFit {
+  std::string character;
+  std::string writtenAs;
+};
+// Every character of a UTF-8 text that converts to another one, once each,
+// in the order of the text; nothing for invalid UTF-8.
+std::vector<BestFit> BestFits(std::string_view utf8);
 
 // Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
 bool IsValidUtf8(std::string_view text);

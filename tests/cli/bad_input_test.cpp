@@ -52,6 +52,7 @@ class Files {
     Write("{foreign}", std::string(256, 'x'));
     Write("{blank}", std::string(256, '\0'));
     Write("{columnTwice}", "id,url,url\nA,a,b\n");
+    Write("{bestFit}", "url,popup\nhttp://café/,ü\nx,\n,\n");
     Write("{katakana}", "id,url,popup\nA,http://a/,\xC2\xB1\n");  // "ﾂｱ" in code page 932, "±" in UTF-8
     Write("{rows357}", "url,volume\na,1\nb,9\nc,1\nd,1,2\ne,1\n,1\n");
     std::string manyBad = "url,volume\n";
@@ -170,6 +171,8 @@ std::vector<BadInputCase> BadInputCases() {
      "morvik-card: {rows357}: line 7: --url: 空のURL情報"},
     {"FiftyBadRowsThenHowManyMore", {"batch", "--rows", "{manyBad}"}, 2,
      "{manyBad}: line 51: bad value for --volume: 9 (a list position 0-3)\nmorvik-card: {manyBad}: and 3 more\n"},
+    {"BestFitSaidPerRow", {"batch", "--rows", "{bestFit}", "--encoding", "utf-8", "--popup", "ü"}, 2,
+     "morvik-card: {bestFit}: line 2: --url: é is written as e\nmorvik-card: {bestFit}: line 4: --url: 空のURL"},
     {"AmbiguousList", {"batch", "--rows", "{katakana}"}, 2,
      "{katakana}: line 2 reads as UTF-8 \"A,http://a/,±\" and as code page 932 \"A,http://a/,ﾂｱ\""},
     {"EncodingUnknown", {"batch", "--rows", "{katakana}", "--encoding", "latin1"}, 2,

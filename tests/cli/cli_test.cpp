@@ -88,6 +88,8 @@ INSTANTIATE_TEST_SUITE_P(Cli, ExitStatus, testing::ValuesIn(std::vector<ExitCase
     {"QuestionAnsweredNo", Setup::kWriter, {"write", "--url", "a[CT]", "--no"}, 2, "", "[CT]"},
     {"BadServiceNumber", Setup::kWriter, {"write", "--url", "a", "--service-cid", "10000"}, 2, "",
      "FFFF"},
+    {"BestFitSaidOncePerOption", Setup::kNoWriter, {"image", "--url", "café/é¥ü", "--popup", "ｱ²"}, 0, "",
+     "morvik-card: --url: é is written as e, ¥ as \\, ü as u\nmorvik-card: --popup: ² is written as 2\n"},
     {"Preview", Setup::kNoWriter, {"image", "--url", "abc", "--cid", "1234"}, 0, kAbcLine0, ""},
     {"ServicePreview", Setup::kNoWriter,
      {"image", "--url", "abc", "--service-cid", "1A2B", "--format", "hex"}, 0,
