@@ -1,5 +1,6 @@
 #include "cli/card_commands.h"
 
+#include <algorithm>
 #include <iomanip>
 #include <ostream>
 #include <sstream>
@@ -33,19 +34,12 @@ struct PortState {
 
 PortState StateOf(CliSession& session, const std::string& port) {
   WriterLink& link = session.operations;
-  session.env.platform.TakeRefusals();
-  if (!link.OpenPort(port)) {
-    const std::vector<RefusedDevice> refused = session.env.platform.TakeRefusals();
-    if (refused.empty()) return {"absent", "absent"};
-    if (refused[0].reason == RefusedDevice::Reason::kBusy) return {"busy", "busy"};
-    return {"no-permission", "no permission (join the group " +
-                                 (refused[0].group.empty() ? std::string("that owns the device") : refused[0].group) +
-                                 ")"};
-  }
-  const bool answered = link.HandshakeOpenPort(port);
+  const bool answered = link.ConnectOnPort(port);
   link.port().Close();
-  if (!answered) return {"no-answer", "no answer"};
-  return {"writer", "writer " + session.window.text(kIdcReport), true};
+  if (answered) return {"writer", "writer " + session.window.text(kIdcReport), true};
+  const auto tried = std::ranges::find(link.triedPorts(), port, &TriedPort::port);
+  if (tried == link.triedPorts().end()) return {"no-answer", "nothing answered"};
+  return {PortProblemKey(tried->problem), PortProblemText(*tried)};
 }
 
 }  // namespace

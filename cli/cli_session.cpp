@@ -25,6 +25,19 @@ CliSession::CliSession(CliEnvironment& environment, const CliOptions& cliOptions
   window.SetSubjectOf([&options = options](const MessageSubject& subject) {
     return OptionsConcerned(subject, options);
   });
+  window.SetCauseOf([this](const OperatorMessage& message) {
+    return message.subject.kind == MessageKind::kNoWriter ? PortsWithoutWriter() : std::vector<std::string>();
+  });
+}
+
+std::vector<std::string> CliSession::PortsWithoutWriter() const {
+  std::vector<std::string> lines;
+  for (const TriedPort& tried : operations.triedPorts()) {
+    // A scan passes by the port names that lead nowhere; a port named is told.
+    if (tried.problem == PortProblem::kNoSuchPort && !options.port) continue;
+    lines.push_back(tried.port + ": " + PortProblemText(tried));
+  }
+  return lines;
 }
 
 void CliSession::StartTrace() {

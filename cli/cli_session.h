@@ -63,6 +63,9 @@ class CliSession {
   CardOperations operations;
 
  private:
+  // "COM4: no permission (join the group dialout)" for each port tried.
+  std::vector<std::string> PortsWithoutWriter() const;
+
   std::unique_ptr<OperationsObserver> trace_;
   bool writesCards_;
 };

@@ -39,8 +39,9 @@ std::span<const CommandSpec> Commands() {
        "",
        "list the ports COM1-COM31 and what answers on each",
        "One line for each port that maps to a device: the port, the device and its state:\n"
-       "absent, no permission (with the group to join), busy, no answer, or writer with\n"
-       "its version report.",
+       "writer with its version report, or why not, in the words connect and batch use:\n"
+       "no permission (join the group ...), in use by another program, no such port,\n"
+       "not a serial device, nothing answered.",
        {"--trace", "--fast", "--format"},
        RunPorts, kOpensPorts},
       {"image", "", "compose a card offline and print it (no writer needed)",

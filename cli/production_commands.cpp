@@ -125,6 +125,11 @@ ExitCode RunProductionLine(const CliOptions& options, CliEnvironment& env, RunPl
       RunProduction(PlanWriters(production), context, env.writerSeat ? env.writerSeat : SystemSeats());
   const bool journalClosed = printer.CloseJournal();
   if (!outcome.anyWriter) {
+    for (const TriedPort& tried : outcome.tried) {
+      // A scan passes by the port names that lead nowhere; a port named is told.
+      if (tried.problem == PortProblem::kNoSuchPort && production.ports.empty()) continue;
+      env.err << kToolSays << tried.port << ": " << PortProblemText(tried) << "\n";
+    }
     env.err << kToolSays << "no writer answers on " << PortsLooked(production) << "\n";
     return ExitCode::kNoWriter;
   }

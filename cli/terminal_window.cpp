@@ -44,11 +44,14 @@ const KindOnTerminal& OnTerminal(MessageKind kind) {
 // of the window's button, the length a limit counted, and what else is known
 // of the cause (the ports that could not be opened) named first, as the
 // likely cause.
-std::string TerminalText(const OperatorMessage& message) {
+std::string TerminalText(const OperatorMessage& message, const std::vector<std::string>& cause) {
   const std::string_view advice = OnTerminal(message.subject.kind).advice;
   std::string text = message.text + std::string(message.advice.empty() ? "" : advice);
   if (message.subject.kind == MessageKind::kLimit) text += " (" + std::to_string(message.subject.length) + " bytes)";
-  return message.detail.empty() ? text : message.detail + "\n" + text;
+  std::string causeLines;
+  for (const std::string& line : cause) causeLines += line + "\n" + std::string(kToolSays);
+  if (!cause.empty()) return causeLines + text;
+  return message.detail.empty() ? text : message.detail + "\n" + std::string(kToolSays) + text;
 }
 
 }  // namespace
@@ -69,7 +72,8 @@ int TerminalWindow::Answer(const ShownMessage& shown) {
 
 std::string TerminalWindow::Headed(const ShownMessage& shown) const {
   const std::string subject = subjectOf_ ? subjectOf_(shown.message.subject) : std::string();
-  return (subject.empty() ? "" : subject + ": ") + TerminalText(shown.message);
+  const std::vector<std::string> cause = causeOf_ ? causeOf_(shown.message) : std::vector<std::string>();
+  return (subject.empty() ? "" : subject + ": ") + TerminalText(shown.message, cause);
 }
 
 int TerminalWindow::AnswerRetry(const ShownMessage& shown) {

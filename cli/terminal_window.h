@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "cli/exit_code.h"
 #include "link/clock.h"
@@ -38,6 +39,12 @@ class TerminalWindow : public HeadlessWindow {
   void BeginWaitCursor() override;
   void EndWaitCursor() override;
 
+  // What else is known of a message's cause, in the tool's words (the ports
+  // tried and why each gave no writer), said in place of the window's detail;
+  // empty: the window's detail.
+  void SetCauseOf(std::function<std::vector<std::string>(const OperatorMessage&)> causeOf) {
+    causeOf_ = std::move(causeOf);
+  }
   // Names what a message is about ("--url") before its text.
   void SetSubjectOf(std::function<std::string(const MessageSubject&)> subjectOf) {
     subjectOf_ = std::move(subjectOf);
@@ -70,6 +77,7 @@ class TerminalWindow : public HeadlessWindow {
   std::string progressVerb_ = "書き込み";
   bool progressOpen_ = false;
   std::function<std::string(const MessageSubject&)> subjectOf_;
+  std::function<std::vector<std::string>(const OperatorMessage&)> causeOf_;
 };
 
 }  // namespace morvik

@@ -83,9 +83,13 @@ class SerialDevice {
   }
 };
 
-// A device that exists but could not be opened: the operator can fix that.
+// A device that could not be opened, and why the platform said it could not.
 struct RefusedDevice {
-  enum class Reason { kPermission, kBusy };
+  enum class Reason {
+    kPermission,  // the operator can fix it: join the device's group
+    kBusy,        // another program holds it
+    kMissing,     // nothing there (a link that leads nowhere, an adapter unplugged)
+  };
   std::string device;  // the platform's own name for it, e.g. /dev/ttyUSB0
   Reason reason;
   std::string group = {};  // kPermission: the device's owner group, when known

@@ -201,7 +201,10 @@ class PosixSerialPlatform final : public SerialPlatform {
   std::unique_ptr<SerialDevice> Open(std::string_view devicePath) override {
     const std::optional<std::string> device =
         PosixDeviceForPath(devicePath, std::getenv("MORVIK_PORT_DIR"));
-    if (!device) return nullptr;
+    if (!device) {
+      refusals_.push_back({std::string(devicePath), RefusedDevice::Reason::kMissing});
+      return nullptr;
+    }
     const int fd = ::open(device->c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
       NoteRefusal(*device, errno);
@@ -244,6 +247,8 @@ class PosixSerialPlatform final : public SerialPlatform {
       refusals_.push_back({device, RefusedDevice::Reason::kPermission, OwnerGroup(device)});
     } else if (error == EBUSY || error == EAGAIN || error == EWOULDBLOCK) {
       refusals_.push_back({device, RefusedDevice::Reason::kBusy});
+    } else if (error == ENOENT || error == ENXIO || error == ENODEV) {
+      refusals_.push_back({device, RefusedDevice::Reason::kMissing});
     }
   }
 

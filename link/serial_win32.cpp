@@ -209,6 +209,8 @@ class Win32SerialPlatform final : public SerialPlatform {
   void NoteRefusal(std::string_view devicePath, DWORD error) {
     if (error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION) {
       refusals_.push_back({PortName(devicePath), RefusedDevice::Reason::kBusy});
+    } else if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+      refusals_.push_back({PortName(devicePath), RefusedDevice::Reason::kMissing});
     }
   }
 

@@ -70,6 +70,49 @@ std::array<std::uint8_t, 11> CustomerIdEcho(std::span<const std::uint8_t, 2> cid
   return echo;
 }
 
+namespace {
+
+struct PortProblemWords {
+  PortProblem problem;
+  std::string_view key;
+  std::string_view text;
+};
+
+constexpr PortProblemWords kPortProblems[] = {
+    {PortProblem::kNoPermission, "no-permission", "no permission (join the group "},
+    {PortProblem::kBusy, "busy", "in use by another program"},
+    {PortProblem::kNoSuchPort, "no-such-port", "no such port"},
+    {PortProblem::kNotSerial, "not-serial", "not a serial device"},
+    {PortProblem::kNoAnswer, "no-answer", "nothing answered"},
+};
+
+const PortProblemWords& WordsOf(PortProblem problem) {
+  for (const PortProblemWords& words : kPortProblems) {
+    if (words.problem == problem) return words;
+  }
+  return kPortProblems[0];
+}
+
+PortProblem ProblemOf(RefusedDevice::Reason reason) {
+  switch (reason) {
+    case RefusedDevice::Reason::kPermission: return PortProblem::kNoPermission;
+    case RefusedDevice::Reason::kBusy: return PortProblem::kBusy;
+    case RefusedDevice::Reason::kMissing: return PortProblem::kNoSuchPort;
+  }
+  return PortProblem::kNoSuchPort;
+}
+
+}  // namespace
+
+std::string PortProblemText(const TriedPort& tried) {
+  const std::string text(WordsOf(tried.problem).text);
+  if (tried.problem != PortProblem::kNoPermission) return text;
+  const std::string group = tried.refused ? tried.refused->group : std::string();
+  return text + (group.empty() ? "that owns the device" : group) + ")";
+}
+
+std::string_view PortProblemKey(PortProblem problem) { return WordsOf(problem).key; }
+
 OperatorMessage NoWriterMessage(std::span<const RefusedDevice> refused) {
   OperatorMessage message(kNoWriterText, kErrorCaption, kMbRetryCancelError,
                           {MessageKind::kNoWriter, {}});
@@ -224,8 +267,25 @@ bool WriterLink::HandshakeOpenPort(std::string_view portName) {
   return result == HandshakeResult::kAnswered;
 }
 
+void WriterLink::NoteTried(std::string_view portName, bool opened) {
+  std::vector<RefusedDevice> refusals = platform_.TakeRefusals();
+  TriedPort tried{std::string(portName), opened ? PortProblem::kNoAnswer : PortProblem::kNotSerial, std::nullopt};
+  if (!refusals.empty()) tried = {tried.port, ProblemOf(refusals.back().reason), refusals.back()};
+  const auto before = std::ranges::find(triedPorts_, tried.port, &TriedPort::port);
+  if (before == triedPorts_.end()) {
+    triedPorts_.push_back(std::move(tried));
+  } else {
+    *before = std::move(tried);
+  }
+}
+
 bool WriterLink::ConnectOnPort(std::string_view portName) {
-  if (!OpenPort(portName) || !HandshakeOpenPort(portName)) return false;
+  platform_.TakeRefusals();
+  const bool opened = OpenPort(portName);
+  if (!opened || !HandshakeOpenPort(portName)) {
+    NoteTried(portName, opened);
+    return false;
+  }
   connectedPort_ = std::string(portName);
   customerIdEntry_ = CustomerIdText(identity_.CID);
   window_.SetControlText(kIdcCustomerId, customerIdEntry_);
@@ -235,11 +295,15 @@ bool WriterLink::ConnectOnPort(std::string_view portName) {
 void WriterLink::ConnectWriter() {
   port_.Close();
   for (;;) {
-    platform_.TakeRefusals();
+    triedPorts_.clear();
     for (int number = scanFirst_; number <= scanLast_; ++number) {
       if (ConnectOnPort(PortName(number))) return;
     }
-    const std::vector<RefusedDevice> refused = platform_.TakeRefusals();
+    std::vector<RefusedDevice> refused;
+    for (const TriedPort& tried : triedPorts_) {
+      const bool fixable = tried.problem == PortProblem::kNoPermission || tried.problem == PortProblem::kBusy;
+      if (fixable && tried.refused) refused.push_back(*tried.refused);
+    }
     if (window_.ShowMessage(NoWriterMessage(refused)) == kIdCancel) {
       window_.ExitProcess(1);
       return;

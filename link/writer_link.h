@@ -6,9 +6,11 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "link/clock.h"
 #include "link/serial_com.h"
@@ -61,6 +63,21 @@ std::string VersionReport(Bytes informationReply);
 std::string CustomerIdText(std::span<const std::uint8_t, 2> cid);
 // The customer ID echo carrying the given CID, with its sum recomputed.
 std::array<std::uint8_t, 11> CustomerIdEcho(std::span<const std::uint8_t, 2> cid);
+// Why a port tried gave no writer, as every command of the tool says it.
+enum class PortProblem { kNoPermission, kBusy, kNoSuchPort, kNotSerial, kNoAnswer };
+
+struct TriedPort {
+  std::string port;  // "COM4"
+  PortProblem problem;
+  std::optional<RefusedDevice> refused;  // how the platform refused to open it, when it did
+};
+
+// "no permission (join the group dialout)", "in use by another program", "no
+// such port", "not a serial device", "nothing answered".
+std::string PortProblemText(const TriedPort& tried);
+// "no-permission", "busy", "no-such-port", "not-serial", "no-answer": for JSON.
+std::string_view PortProblemKey(PortProblem problem);
+
 // The message shown when no writer answered on any port; on POSIX its detail
 // names the devices that exist but could not be opened, and what to do about them.
 OperatorMessage NoWriterMessage(std::span<const RefusedDevice> refused);
@@ -102,8 +119,12 @@ class WriterLink {
   // answered; otherwise the port is closed.
   bool HandshakeOpenPort(std::string_view portName);
   // Opens this port and hand-shakes on it as above. False (port closed) when
-  // no writer answers.
+  // no writer answers, and why is kept among the ports tried.
   bool ConnectOnPort(std::string_view portName);
+  // The ports tried since the last scan began (or since these operations were
+  // made) where no writer answered, each with the latest reason, in the order
+  // first tried.
+  const std::vector<TriedPort>& triedPorts() const { return triedPorts_; }
   // Scans COM1-COM31 until a writer answers; asks Retry/Cancel after a full
   // scan; Cancel ends the process with status 1.
   void ConnectWriter();
@@ -142,6 +163,9 @@ class WriterLink {
   std::size_t CollectUntilSilence(std::span<std::uint8_t> reply);
   std::size_t CollectFrameAndGuard(std::span<std::uint8_t> reply);
   void DropUntilSilence();
+  // Why the port just tried has no writer: the platform's refusal, else a
+  // device that would not take a serial port's settings, or silence.
+  void NoteTried(std::string_view portName, bool opened);
   std::size_t ReadToDrop(std::span<std::uint8_t> buffer);
 
   SerialPlatform& platform_;
@@ -158,6 +182,7 @@ class WriterLink {
   int scanFirst_ = 1;
   int scanLast_ = kComPortCount;
   std::string openPortName_;
+  std::vector<TriedPort> triedPorts_;
   ExchangeObserver* observer_ = nullptr;
 };
 

@@ -55,9 +55,11 @@ BatchOutcome RunProduction(const std::vector<WriterPlan>& writers, const BatchCo
   }
   for (std::thread& thread : threads) thread.join();
 
-  BatchOutcome outcome{answered > 0, {}};
-  for (std::size_t i = 0; i < writers.size() && outcome.anyWriter; ++i) {
-    if (slots[i].answered || writers[i].required) outcome.tallies.push_back(slots[i].worker->tally());
+  BatchOutcome outcome{answered > 0, {}, {}};
+  for (std::size_t i = 0; i < writers.size(); ++i) {
+    const BatchWorker& worker = *slots[i].worker;
+    if (!outcome.anyWriter) outcome.tried.insert(outcome.tried.end(), worker.triedPorts().begin(), worker.triedPorts().end());
+    if (outcome.anyWriter && (slots[i].answered || writers[i].required)) outcome.tallies.push_back(worker.tally());
   }
   return outcome;
 }

@@ -29,6 +29,7 @@ struct WriterSeat {
 struct BatchOutcome {
   bool anyWriter;                    // a writer answered at the start
   std::vector<WriterTally> tallies;  // every writer that answered or was looked for
+  std::vector<TriedPort> tried;      // when none answered: every port tried, and why it gave no writer
 };
 
 // Connects every writer; when at least one answers, runs every one that

@@ -86,7 +86,7 @@ bool BatchWorker::Connect(const std::vector<std::string>& ports) {
 }
 
 void BatchWorker::Run() {
-  if (!connected_) Note("no writer answers; looking for it");
+  if (!connected_) Note(WhyNoWriter() + "; looking for it");
   while (connected_ || LookForWriter()) {
     // The writer that answers may be another one, with another customer ID.
     if (!context_.plan->AcceptsWriter(card_.customerId())) {
@@ -264,6 +264,11 @@ void BatchWorker::SumUp() {
     if (timesBack_ > 1) tally_.recovered += " (" + std::to_string(timesBack_) + " times)";
   }
   if (!connected_ && !setAside_) tally_.problem = timesLost_ > 0 ? "writer lost" : "no writer answered";
+}
+
+std::string BatchWorker::WhyNoWriter() const {
+  const auto tried = std::ranges::find(card_.triedPorts(), tally_.port, &TriedPort::port);
+  return tried == card_.triedPorts().end() ? "no writer answers" : PortProblemText(*tried);
 }
 
 void BatchWorker::Note(const std::string& text) {

@@ -106,6 +106,8 @@ class BatchWorker {
   // is not connected is looked for first.
   void Run();
 
+  // The ports tried where no writer answered, with why (as the tool says it).
+  const std::vector<TriedPort>& triedPorts() const { return card_.triedPorts(); }
   const WriterTally& tally() const { return tally_; }
   WriterTally& tally() { return tally_; }
 
@@ -144,6 +146,8 @@ class BatchWorker {
   // What the writer got over, and what it did not, for the tally.
   void SumUp();
   void Note(const std::string& text);
+  // Why the writer's port gave no writer when it was last tried.
+  std::string WhyNoWriter() const;
   void Progress(WriterProgress::Step step, int block = 0);
 
   Clock& clock_;

@@ -195,8 +195,13 @@ std::unique_ptr<SerialDevice> LoopbackPlatform::Open(std::string_view devicePath
   const bool opens = port != nullptr && !port->open &&
                      (port->kind == PortKind::kSilent || port->kind == PortKind::kWriter);
   openLog_.push_back({com, clock_.NowMs(), opens});
-  if (port != nullptr && port->kind == PortKind::kRefusing) {
-    refusals_.push_back({"COM" + std::to_string(com), port->refusal});
+  const std::string name = "COM" + std::to_string(com);
+  if (port == nullptr || port->kind == PortKind::kAbsent) {
+    refusals_.push_back({name, RefusedDevice::Reason::kMissing});
+  } else if (port->kind == PortKind::kRefusing) {
+    refusals_.push_back({name, port->refusal});
+  } else if (port->open) {
+    refusals_.push_back({name, RefusedDevice::Reason::kBusy});
   }
   if (!opens) return nullptr;
 

@@ -110,7 +110,9 @@ INSTANTIATE_TEST_SUITE_P(Cli, ExitStatus, testing::ValuesIn(std::vector<ExitCase
     {"NoWriter", Setup::kNoWriter, {"connect"}, 3, "", "もう一度実行するか、--wait"},
     {"WriterOnAnotherPort", Setup::kWriter, {"uid", "--port", "COM3"}, 3, "", "Writer"},
     {"RefusedPortNamedFirst", Setup::kNoPermission, {"dump"}, 3, "",
-     "morvik-card: 開けなかったポート: COM4（権限なし）, COM12（権限なし）。デバイスの所有グループ"},
+     "morvik-card: COM4: no permission (join the group that owns the device)\nmorvik-card: COM12: no permission"
+     " (join the group that owns the device)\nmorvik-card: Morvik ICCard Writerが接続されていません。"},
+    {"NamedPortMissing", Setup::kWriter, {"uid", "--port", "COM9"}, 3, "", "morvik-card: COM9: no such port\nmorvik-card: Morvik"},
     {"WriterWaitEnds", Setup::kNoWriter, {"connect", "--wait=3"}, 4, "",
      "Writerを接続してください…（最大3秒）\nmorvik-card: 待ち時間"},
     {"NoCard", Setup::kNoCard, {"uid"}, 4, "", "morvik-card: ICカードを正しく読み取れません"},

@@ -2,6 +2,9 @@
 // real pseudo-terminals, with the real 200 ms time-outs.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -29,10 +32,30 @@ TEST(EndToEnd, PortsTraceAndAnImageThroughTheCardAndBack) {
   ASSERT_TRUE(simulator.ready());
   const std::string dir = simulator.portDir();
 
+  // Ports that lead to what is no writer, each with its reason in the words batch and connect use too.
+  std::filesystem::create_symlink("/dev/null", dir + "/COM3");
+  std::filesystem::create_directory(dir + "/folder");
+  std::filesystem::create_symlink(dir + "/folder", dir + "/COM4");
+  mkfifo((dir + "/COM5").c_str(), 0600);
+  std::filesystem::create_symlink(dir + "/nowhere", dir + "/COM6");
   const auto ports = RunCommand({kCard, "ports"});
   EXPECT_EQ(ports.status, 0) << ports.err;
-  EXPECT_EQ(ports.out, "COM1  " + dir + "/COM1  no answer\nCOM2  " + dir +
-                           "/COM2  writer MRVKVer=0211, MRVKDate=261206, MRVKCID=1234\n");
+  const std::string notSerial = "  not a serial device\n";
+  EXPECT_EQ(ports.out, "COM1  " + dir + "/COM1  nothing answered\nCOM2  " + dir +
+                           "/COM2  writer MRVKVer=0211, MRVKDate=261206, MRVKCID=1234\nCOM3  " + dir + "/COM3" +
+                           notSerial + "COM4  " + dir + "/COM4" + notSerial + "COM5  " + dir + "/COM5" + notSerial +
+                           "COM6  " + dir + "/COM6  no such port\n");
+  for (const auto& [port, reason] : {std::pair{"COM1", "nothing answered"}, {"COM3", "not a serial device"},
+                                     {"COM4", "not a serial device"}, {"COM5", "not a serial device"},
+                                     {"COM6", "no such port"}}) {
+    const auto connect = RunCommand({kCard, "connect", "--port", port});
+    EXPECT_EQ(connect.status, 3);
+    EXPECT_TRUE(connect.err.starts_with("morvik-card: " + std::string(port) + ": " + reason + "\n")) << connect.err;
+    const auto batch = RunCommand({kCard, "batch", "--url", "a", "--ports", port});
+    EXPECT_EQ(batch.status, 3);
+    EXPECT_TRUE(batch.err.ends_with(std::string(port) + ": " + reason + "\nmorvik-card: no writer answers on " + port + "\n"))
+        << batch.err;
+  }
 
   // A question with no terminal to answer it is refused, not asked.
   const auto asked = RunCommand({kCard, "image", "--url", "a[CT]"});
