@@ -81,23 +81,24 @@ void SayRowsLeft(const ListPlan& plan, const CardsInDoubt& inDoubt, std::ostream
 
 // {"record":"tallies", the counts of all writers, "writers":[each one's], and
 // for a list "rows_done" and "rows_left"}: the last line of a run's JSON.
-std::string TalliesJson(std::span<const WriterTally> tallies, const RunPlan& plan) {
+std::string TalliesJson(std::span<const WriterTally> tallies, const ListPlan* list) {
   JsonObject json{{"record", "tallies"}};
   JsonObject total = TallyObject(TotalOf(tallies));
   total.erase("port");
   json.update(total);
   JsonObject& writers = json["writers"] = JsonObject::array();
   for (const WriterTally& tally : tallies) writers.push_back(TallyObject(tally));
-  if (const auto* list = dynamic_cast<const ListPlan*>(&plan)) {
+  if (list != nullptr) {
     json["rows_done"] = list->rowsDone();
     json["rows_left"] = list->rowsLeft();
   }
   return JsonLine(json);
 }
 
-// What is the same in every run: the writers, the records, the interrupts.
-ExitCode RunProductionLine(const CliOptions& options, CliEnvironment& env, RunPlan& plan, DoneCards& done,
-                           CardsInDoubt& inDoubt, const std::function<void()>& sayAtEnd) {
+// What is the same in every run: the writers, the records, the interrupts,
+// the progress; `list` is the plan when the run is from a list.
+ExitCode RunProductionLine(const CliOptions& options, CliEnvironment& env, RunPlan& plan, const ListPlan* list,
+                           DoneCards& done, CardsInDoubt& inDoubt, const std::function<void()>& sayAtEnd) {
   const ProductionOptions& production = options.production;
   std::optional<JournalWriter> journal;
   if (!OpenJournal(production.log, journal, env.err)) return ExitCode::kOutputLost;
@@ -113,6 +114,13 @@ ExitCode RunProductionLine(const CliOptions& options, CliEnvironment& env, RunPl
   context.starting = [&printer](const CardRecord& record) { return printer.Started(record); };
   context.report = [&printer](const CardRecord& record) { printer.Print(record); };
   context.note = [&printer](const std::string& text) { printer.Note(std::string(kToolSays) + text); };
+  if (env.errIsTerminal) {
+    printer.ShowProgress(env.clock, [list]() -> std::optional<ProgressBoard::Rows> {
+      if (list == nullptr) return std::nullopt;
+      return ProgressBoard::Rows{list->rowsDone(), list->rowsLeft()};
+    });
+    context.progress = [&printer](const WriterProgress& progress) { printer.Progress(progress); };
+  }
   if (options.trace) {
     context.traceFor = [&printer](Clock& clock) {
       return std::make_unique<FrameTrace>(clock, [&printer](const std::string& line) { printer.TraceLine(line); });
@@ -123,6 +131,7 @@ ExitCode RunProductionLine(const CliOptions& options, CliEnvironment& env, RunPl
   context.fast = options.fast;
   const BatchOutcome outcome =
       RunProduction(PlanWriters(production), context, env.writerSeat ? env.writerSeat : SystemSeats());
+  printer.EndProgress();
   const bool journalClosed = printer.CloseJournal();
   if (!outcome.anyWriter) {
     for (const TriedPort& tried : outcome.tried) {
@@ -135,7 +144,7 @@ ExitCode RunProductionLine(const CliOptions& options, CliEnvironment& env, RunPl
   }
   for (const WriterTally& tally : outcome.tallies) env.err << TallyText(tally) << "\n";
   env.err << TallyText(TotalOf(outcome.tallies)) << "\n";
-  if (production.json && !printer.outputFailed()) env.out << TalliesJson(outcome.tallies, plan) << "\n";
+  if (production.json && !printer.outputFailed()) env.out << TalliesJson(outcome.tallies, list) << "\n";
   sayAtEnd();
   if (printer.outputFailed()) env.err << kToolSays << "records: " << printer.LossText() << "\n";
   return BatchExitStatus(outcome.tallies, InterruptCount() > 0, printer.outputFailed() || !journalClosed);
@@ -239,7 +248,7 @@ ExitCode RunRows(const CliOptions& options, CliEnvironment& env) {
     env.err << kToolSays << "card " << idm << " may hold part of " << RowText(started)
             << ": put it on a writer to finish it\n";
   }
-  return RunProductionLine(options, env, plan, done, inDoubt, [&] { SayRowsLeft(plan, inDoubt, env.err); });
+  return RunProductionLine(options, env, plan, &plan, done, inDoubt, [&] { SayRowsLeft(plan, inDoubt, env.err); });
 }
 
 
@@ -267,7 +276,7 @@ ExitCode RunBatch(const CliOptions& options, CliSession& session) {
   OneImagePlan plan(std::move(imageFor), options.production.count);
   DoneCards done;
   CardsInDoubt inDoubt;
-  return RunProductionLine(options, session.env, plan, done, inDoubt, [] {});
+  return RunProductionLine(options, session.env, plan, nullptr, done, inDoubt, [] {});
 }
 
 // Every journal whole before a line is printed: one that cannot be read, or

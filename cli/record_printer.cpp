@@ -9,6 +9,26 @@
 #include "files/file_access.h"
 
 namespace morvik {
+namespace {
+
+// The progress board taken off the terminal while a line is written, and put
+// back below it.
+class BoardAside {
+ public:
+  explicit BoardAside(std::optional<ProgressBoard>& board) : board_(board) {
+    if (board_) board_->Erase();
+  }
+  ~BoardAside() {
+    if (board_) board_->Draw();
+  }
+  BoardAside(const BoardAside&) = delete;
+  BoardAside& operator=(const BoardAside&) = delete;
+
+ private:
+  std::optional<ProgressBoard>& board_;
+};
+
+}  // namespace
 
 std::string UtcTimeText() {
   using namespace std::chrono;
@@ -34,6 +54,8 @@ void RecordPrinter::Print(CardRecord record) {
   record.time = UtcTimeText();
   const std::string json = RecordJson(record);
   const std::lock_guard<std::mutex> lock(mutex_);
+  const BoardAside aside(board_);
+  if (board_) board_->CountCard();
   const bool journalOk = WriteJournal(json);
   const bool outOk = WriteOut((json_ ? json : RecordText(record)) + "\n");
   if (outOk && journalOk) return;
@@ -48,7 +70,24 @@ void RecordPrinter::Note(const std::string& text) { TraceLine(text + "\n"); }
 
 void RecordPrinter::TraceLine(const std::string& line) {
   const std::lock_guard<std::mutex> lock(mutex_);
+  const BoardAside aside(board_);
   err_ << line << std::flush;
+}
+
+void RecordPrinter::ShowProgress(Clock& clock, std::function<std::optional<ProgressBoard::Rows>()> rows) {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  board_.emplace(err_, clock, std::move(rows));
+}
+
+void RecordPrinter::Progress(const WriterProgress& progress) {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  if (board_) board_->Update(progress);
+}
+
+void RecordPrinter::EndProgress() {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  if (board_) board_->Erase();
+  board_.reset();
 }
 
 bool RecordPrinter::CloseJournal() {

@@ -12,12 +12,14 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <iosfwd>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "cli/progress_board.h"
 #include "production/card_record.h"
 #include "production/journal.h"
 
@@ -39,6 +41,11 @@ class RecordPrinter {
   void TraceLine(const std::string& line);
   // The journal's last flush and close; false (after saying why) when it failed.
   bool CloseJournal();
+  // The writers' progress on err (a terminal) from now on, below every line written.
+  void ShowProgress(Clock& clock, std::function<std::optional<ProgressBoard::Rows>()> rows);
+  void Progress(const WriterProgress& progress);
+  // The progress taken off the terminal for good.
+  void EndProgress();
 
   // A record missed an output: no new cards.
   bool outputFailed() const { return outputFailed_.load(); }
@@ -62,6 +69,7 @@ class RecordPrinter {
   std::atomic<bool> outputFailed_{false};
   int onErrOnly_ = 0;
   int lost_ = 0;
+  std::optional<ProgressBoard> board_;
 };
 
 // "2026-12-07T01:23:45Z"

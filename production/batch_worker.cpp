@@ -278,7 +278,8 @@ void BatchWorker::Note(const std::string& text) {
 void BatchWorker::Progress(WriterProgress::Step step, int block) {
   if (!context_.progress) return;
   const bool card = step != WriterProgress::Step::kWaitingForCard;
-  context_.progress({step, tally_.port, card ? current_.idm : "", card ? current_.row : 0, block});
+  context_.progress({step, tally_.port, card ? current_.idm : "", card ? current_.row : 0, block,
+                     card ? current_.id : "", card_.resends()});
 }
 
 }  // namespace morvik

@@ -67,6 +67,8 @@ struct WriterProgress {
   std::string idm;
   std::size_t line = 0;  // the row's line, 0 without a list
   int block = 0;
+  std::string id = {};   // the row's id cell
+  int resends = 0;       // block requests this writer sent again so far
 };
 
 // What every writer of a run shares: the plan, the cards done and in doubt,

@@ -72,6 +72,7 @@ TEST_P(JournalResume, TakesWhatTheJournalSaysAndWritesTheRest) {
   std::remove(journal.c_str());
 
   EXPECT_EQ(status, c.status) << err.str();
+  EXPECT_EQ(err.str().find('\x1b'), std::string::npos);  // no progress board off a terminal
   for (const std::string& line : c.told) EXPECT_NE(err.str().find(line), std::string::npos) << line << "\n" << err.str();
   std::vector<std::string> records;
   std::istringstream lines(out.str());

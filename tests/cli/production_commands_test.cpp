@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "cli/command_table.h"
 #include "cli/production_commands.h"
+#include "cli/progress_board.h"
+#include "sim/loopback_serial.h"
 
 namespace morvik {
 namespace {
@@ -13,6 +17,25 @@ TEST(ProductionOptions, TakenByBatchAndVerify) {
       {"batch", "--trace"},
       {"verify", "--url", "a", "--wait"}};
   for (const auto& arguments : accepted) EXPECT_TRUE(ParseCommandLine(arguments, Commands()).options) << arguments[1];
+}
+
+// At a terminal batch shows a line per writer, in the order of their ports,
+// and a total line, each drawn again in place; the rate once a card is done.
+TEST(ProgressBoard, ALinePerWriterAndTheTotalDrawnInPlace) {
+  using Step = WriterProgress::Step;
+  sim::VirtualClock clock;
+  std::ostringstream terminal;
+  ProgressBoard board(terminal, clock, [] { return std::optional(ProgressBoard::Rows{2, 8}); });
+  board.Update({Step::kWriting, "COM5", "0123456789ABCDEF", 7, 23, "shop-1", 1});
+  EXPECT_EQ(terminal.str(), "COM5  row 7 (shop-1)  0123456789ABCDEF  block 23/64  1 resend\x1b[K\nrows: 2 done, 8 left\x1b[K\n");
+  board.Update({Step::kWaitingForCard, "COM3", "", 0, 0, "", 0});
+  board.CountCard();
+  board.CountCard();
+  clock.Sleep(60'000);
+  terminal.str("");
+  board.Update({Step::kReadingBack, "COM5", "0123456789ABCDEF", 7, 0, "", 2});
+  EXPECT_EQ(terminal.str(), "\x1b[3A\r\x1b[JCOM3  waiting for a card\x1b[K\nCOM5  row 7  0123456789ABCDEF  reading back  2 resends"
+                            "\x1b[K\nrows: 2 done, 8 left  2.0 cards/min  about 4 min left\x1b[K\n");
 }
 
 TEST(BatchExitStatus, LostOutputThenInterruptThenFailureThenVerifyOnly) {
