@@ -4,6 +4,7 @@
 #include <optional>
 #include <set>
 
+#include "cli/card_image_options.h"
 #include "cli/option_rules.h"
 #include "cli/option_table.h"
 
@@ -78,6 +79,36 @@ CardRows Refused(CardRows rows, std::size_t line, std::string text) {
 
 std::string ProblemText(const RowProblem& problem) {
   return (problem.line == 0 ? "" : "line " + std::to_string(problem.line) + ": ") + problem.text;
+}
+
+std::vector<RowQuestion> ComposeRows(CardRows& rows) {
+  std::vector<RowQuestion> questions;
+  for (const CardRow& row : rows.rows) {
+    HeadlessWindow window;
+    window.SetDefaultAnswer(kIdOk);
+    const bool composed = BuildCardImage(row.options, {0, 0}, window).has_value();
+    for (const ShownMessage& shown : window.messages()) {
+      if (shown.message.subject.kind != MessageKind::kQuestion) continue;
+      const auto asked = std::ranges::find(questions, shown.text, &RowQuestion::text);
+      if (asked == questions.end()) {
+        questions.push_back({shown.text, {row.line}});
+      } else if (asked->lines.back() != row.line) {
+        asked->lines.push_back(row.line);
+      }
+    }
+    if (composed) continue;
+    const ShownMessage* said = window.messages().empty() ? nullptr : &window.messages().back();
+    const std::string subject = said ? OptionsConcerned(said->message.subject, row.options) : "";
+    rows.problems.push_back({row.line, (subject.empty() ? "" : subject + ": ") + (said ? said->text : "refused")});
+  }
+  std::ranges::stable_sort(rows.problems, {}, &RowProblem::line);
+  return questions;
+}
+
+std::string RowQuestionText(const RowQuestion& question) {
+  std::string lines;
+  for (const std::size_t line : question.lines) lines += (lines.empty() ? "" : ", ") + std::to_string(line);
+  return (question.lines.size() == 1 ? "row " : "rows ") + lines + ": " + question.text;
 }
 
 CardRows ReadCardRows(std::string_view fileBytes, const CliOptions& commandLine) {

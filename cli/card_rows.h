@@ -44,7 +44,22 @@ inline constexpr std::string_view kIdColumn = "id";
 // The rows of a file's bytes, each starting from the command line's options.
 CardRows ReadCardRows(std::string_view fileBytes, const CliOptions& commandLine);
 
-// "line 7: bad value ..." ("the file: ..." for line 0).
+// "line 7: bad value ..." (the text alone for line 0).
 std::string ProblemText(const RowProblem& problem);
+
+// A question the rows' texts raise (a keyword out of its place), and the
+// lines of the rows that raise it, in the file's order.
+struct RowQuestion {
+  std::string text;
+  std::vector<std::size_t> lines;
+};
+
+// Composes every row taken as the command line's content is composed: a row
+// refused there becomes a problem of its line (the problems stay in the
+// file's order). The questions are answered OK here and given back, one per
+// text with every row that raises it, to be asked once for all of them.
+std::vector<RowQuestion> ComposeRows(CardRows& rows);
+// "rows 3, 8: " and the question's text ("row 3: " for one row).
+std::string RowQuestionText(const RowQuestion& question);
 
 }  // namespace morvik

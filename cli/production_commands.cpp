@@ -150,20 +150,6 @@ ExitCode RunProductionLine(const CliOptions& options, CliEnvironment& env, RunPl
   return BatchExitStatus(outcome.tallies, InterruptCount() > 0, printer.outputFailed() || !journalClosed);
 }
 
-// Every row taken is composed as the command line's content is: a row
-// refused there is a problem of its line.
-void ComposeRows(CardRows& rows, const CliOptions& options) {
-  for (const CardRow& row : rows.rows) {
-    HeadlessWindow window;
-    window.SetDefaultAnswer(options.confirm == true ? kIdOk : kIdCancel);
-    if (BuildCardImage(row.options, {0, 0}, window)) continue;
-    const ShownMessage* said = window.messages().empty() ? nullptr : &window.messages().back();
-    const std::string subject = said ? OptionsConcerned(said->message.subject, row.options) : "";
-    rows.problems.push_back({row.line, (subject.empty() ? "" : subject + ": ") + (said ? said->text : "refused")});
-  }
-  std::ranges::stable_sort(rows.problems, {}, &RowProblem::line);
-}
-
 // The first problems, each on a line of its own, then how many more there are.
 void SayProblems(const std::string& path, const std::vector<RowProblem>& problems, std::ostream& err) {
   const std::size_t shown = std::min(problems.size(), kProblemsShown);
@@ -171,9 +157,21 @@ void SayProblems(const std::string& path, const std::vector<RowProblem>& problem
   if (problems.size() > shown) err << kToolSays << path << ": and " << problems.size() - shown << " more\n";
 }
 
+// Each question the rows raise, asked once for every row that raises it (or
+// answered by --yes or --no); false once one is answered Cancel.
+bool AskRowQuestions(const std::string& path, const std::vector<RowQuestion>& questions, CliSession& session) {
+  for (const RowQuestion& question : questions) {
+    const OperatorMessage asked(path + ": " + RowQuestionText(question), "", kMbQuestion, {MessageKind::kQuestion, {}});
+    if (session.window.ShowMessage(asked) != kIdOk) return false;
+  }
+  return true;
+}
+
 // The rows of --rows, every one checked as the command line is and composed
-// once; nullopt after naming every bad row.
-std::optional<CardRows> ReadRows(const CliOptions& options, CliEnvironment& env) {
+// once, their questions asked; nullopt after naming every bad row, or after a
+// question answered Cancel.
+std::optional<CardRows> ReadRows(const CliOptions& options, CliSession& session) {
+  CliEnvironment& env = session.env;
   const std::string& path = options.production.rows;
   std::string error;
   const std::optional<std::string> bytes = ReadBoundedFile(path, env.in, kRowsFileLimit, error);
@@ -182,7 +180,7 @@ std::optional<CardRows> ReadRows(const CliOptions& options, CliEnvironment& env)
     return std::nullopt;
   }
   CardRows rows = ReadCardRows(*bytes, options);
-  ComposeRows(rows, options);
+  const std::vector<RowQuestion> questions = ComposeRows(rows);
   for (const CardRow& row : rows.rows) {
     std::string notes;
     for (const std::string& note : BestFitNotes(row.options, &options)) notes += (notes.empty() ? "" : "; ") + note;
@@ -193,6 +191,7 @@ std::optional<CardRows> ReadRows(const CliOptions& options, CliEnvironment& env)
     SayProblems(path, rows.problems, env.err);
     return std::nullopt;
   }
+  if (!AskRowQuestions(path, questions, session)) return std::nullopt;
   return rows;
 }
 
@@ -225,8 +224,9 @@ std::optional<JournalState> ReadResumedJournal(const CliOptions& options, const 
   return state;
 }
 
-ExitCode RunRows(const CliOptions& options, CliEnvironment& env) {
-  const std::optional<CardRows> rows = ReadRows(options, env);
+ExitCode RunRows(const CliOptions& options, CliSession& session) {
+  CliEnvironment& env = session.env;
+  const std::optional<CardRows> rows = ReadRows(options, session);
   if (!rows) return ExitCode::kUsage;
   const std::optional<JournalState> journal = ReadResumedJournal(options, *rows, env);
   if (!journal) return ExitCode::kUsage;
@@ -257,7 +257,7 @@ ExitCode RunRows(const CliOptions& options, CliEnvironment& env) {
 // The content (an image file, or every row of a list) is checked, and its
 // questions answered, before any writer is touched.
 ExitCode RunBatch(const CliOptions& options, CliSession& session) {
-  if (!options.production.rows.empty()) return RunRows(options, session.env);
+  if (!options.production.rows.empty()) return RunRows(options, session);
   OneImagePlan::ImageFor imageFor;
   if (options.image) {
     const ImageRead read = ReadCardImageFile(*options.image, session.env.in);

@@ -53,6 +53,7 @@ class Files {
     Write("{blank}", std::string(256, '\0'));
     Write("{columnTwice}", "id,url,url\nA,a,b\n");
     Write("{bestFit}", "url,popup\nhttp://café/,ü\nx,\n,\n");
+    Write("{counterRows}", "url\nhttp://a/\nhttp://b/[CT]\nhttp://c/\nhttp://d/[CT]\n");
     Write("{katakana}", "id,url,popup\nA,http://a/,\xC2\xB1\n");  // "ﾂｱ" in code page 932, "±" in UTF-8
     Write("{rows357}", "url,volume\na,1\nb,9\nc,1\nd,1,2\ne,1\n,1\n");
     std::string manyBad = "url,volume\n";
@@ -173,6 +174,9 @@ std::vector<BadInputCase> BadInputCases() {
      "{manyBad}: line 51: bad value for --volume: 9 (a list position 0-3)\nmorvik-card: {manyBad}: and 3 more\n"},
     {"BestFitSaidPerRow", {"batch", "--rows", "{bestFit}", "--encoding", "utf-8", "--popup", "ü"}, 2,
      "morvik-card: {bestFit}: line 2: --url: é is written as e\nmorvik-card: {bestFit}: line 4: --url: 空のURL"},
+    {"RowQuestionWithoutTerminal", {"batch", "--rows", "{counterRows}"}, 2,
+     "morvik-card: {counterRows}: rows 3, 5: キーワード[CT]は必ず[IM]の直後に配置する必要があります。このまま書込を続行すると"
+     "[CT]はそのまま表示されます\nmorvik-card: no terminal to answer at: taken as Cancel (answer with --yes or --no)\n"},
     {"AmbiguousList", {"batch", "--rows", "{katakana}"}, 2,
      "{katakana}: line 2 reads as UTF-8 \"A,http://a/,±\" and as code page 932 \"A,http://a/,ﾂｱ\""},
     {"EncodingUnknown", {"batch", "--rows", "{katakana}", "--encoding", "latin1"}, 2,

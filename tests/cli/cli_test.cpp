@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -214,13 +215,22 @@ TEST(Progress, CountsAsTheMessagesAndEndsBeforeThem) {
             std::string::npos);
 }
 
-// On a terminal a question is asked, and only an "o" (or "y") answer goes on.
+// On a terminal a question is asked, and only an "o" (or "y") answer goes on;
+// a list's question is asked once for every row that raises it.
 TEST(Question, AskedOnATerminalAndOnlyOGoesOn) {
   for (const auto& [answer, status] : {std::pair{"o\n", 0}, {"y\n", 0}, {"c\n", 2}, {"", 2}}) {
     const RunResult run = Bench(Setup::kWriter, true)({"write", "--url", "a[CT]"}, answer);
     EXPECT_EQ(run.status, status) << answer;
     EXPECT_NE(run.err.find("[o/c]: "), std::string::npos) << run.err;
   }
+  const std::string list = test::OwnTempPath("questions.csv");
+  std::ofstream(list) << "url\na[CT]\nb\nc[CT]\n";
+  const RunResult rows = Bench(Setup::kWriter, true)({"batch", "--rows", list}, "c\n");
+  std::remove(list.c_str());
+  EXPECT_EQ(rows.status, 2);
+  EXPECT_NE(rows.err.find(": rows 2, 4: キーワード[CT]"), std::string::npos) << rows.err;
+  EXPECT_NE(rows.err.find("表示されます\nOK で続行、Cancel で中止 [o/c]: "), std::string::npos) << rows.err;
+  EXPECT_EQ(rows.err.find("[o/c]: "), rows.err.rfind("[o/c]: ")) << rows.err;  // once
 }
 
 #ifndef _WIN32
