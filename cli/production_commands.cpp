@@ -95,19 +95,10 @@ std::string TalliesJson(std::span<const WriterTally> tallies, const ListPlan* li
   return JsonLine(json);
 }
 
-// What is the same in every run: the writers, the records, the interrupts,
-// the progress; `list` is the plan when the run is from a list.
-ExitCode RunProductionLine(const CliOptions& options, CliEnvironment& env, RunPlan& plan, const ListPlan* list,
-                           DoneCards& done, CardsInDoubt& inDoubt, const std::function<void()>& sayAtEnd) {
-  const ProductionOptions& production = options.production;
-  std::optional<JournalWriter> journal;
-  if (!OpenJournal(production.log, journal, env.err)) return ExitCode::kOutputLost;
-  InstallInterruptHandlers(InterruptMode::kCount);
-  RecordPrinter printer(env.out, production.json, std::move(journal), production.log, env.err);
+// The sinks every writer reports to, the progress among them at a terminal.
+BatchContext ContextFor(const CliOptions& options, const CliEnvironment& env, RecordPrinter& printer,
+                        const ListPlan* list) {
   BatchContext context;
-  context.plan = &plan;
-  context.done = &done;
-  context.inDoubt = &inDoubt;
   // A record that could not be written stops the run as a first interrupt does.
   context.stopAfterCard = [&printer] { return InterruptCount() >= 1 || printer.outputFailed(); };
   context.stopNow = [] { return InterruptCount() >= 2; };
@@ -127,19 +118,40 @@ ExitCode RunProductionLine(const CliOptions& options, CliEnvironment& env, RunPl
     };
   }
   context.announceWriters = env.errIsTerminal;
-  context.verify = production.verify;
+  context.verify = options.production.verify;
   context.fast = options.fast;
+  return context;
+}
+
+// Each port tried and why it gave no writer, then the ports looked at.
+void SayNoWriter(const BatchOutcome& outcome, const ProductionOptions& production, std::ostream& err) {
+  for (const TriedPort& tried : outcome.tried) {
+    // A scan passes by the port names that lead nowhere; a port named is told.
+    if (tried.problem == PortProblem::kNoSuchPort && production.ports.empty()) continue;
+    err << kToolSays << tried.port << ": " << PortProblemText(tried) << "\n";
+  }
+  err << kToolSays << "no writer answers on " << PortsLooked(production) << "\n";
+}
+
+// What is the same in every run: the writers, the records, the interrupts,
+// the progress; `list` is the plan when the run is from a list.
+ExitCode RunProductionLine(const CliOptions& options, CliEnvironment& env, RunPlan& plan, const ListPlan* list,
+                           DoneCards& done, CardsInDoubt& inDoubt, const std::function<void()>& sayAtEnd) {
+  const ProductionOptions& production = options.production;
+  std::optional<JournalWriter> journal;
+  if (!OpenJournal(production.log, journal, env.err)) return ExitCode::kOutputLost;
+  InstallInterruptHandlers(InterruptMode::kCount);
+  RecordPrinter printer(env.out, production.json, std::move(journal), production.log, env.err);
+  BatchContext context = ContextFor(options, env, printer, list);
+  context.plan = &plan;
+  context.done = &done;
+  context.inDoubt = &inDoubt;
   const BatchOutcome outcome =
       RunProduction(PlanWriters(production), context, env.writerSeat ? env.writerSeat : SystemSeats());
   printer.EndProgress();
   const bool journalClosed = printer.CloseJournal();
   if (!outcome.anyWriter) {
-    for (const TriedPort& tried : outcome.tried) {
-      // A scan passes by the port names that lead nowhere; a port named is told.
-      if (tried.problem == PortProblem::kNoSuchPort && production.ports.empty()) continue;
-      env.err << kToolSays << tried.port << ": " << PortProblemText(tried) << "\n";
-    }
-    env.err << kToolSays << "no writer answers on " << PortsLooked(production) << "\n";
+    SayNoWriter(outcome, production, env.err);
     return ExitCode::kNoWriter;
   }
   for (const WriterTally& tally : outcome.tallies) env.err << TallyText(tally) << "\n";
@@ -155,6 +167,16 @@ void SayProblems(const std::string& path, const std::vector<RowProblem>& problem
   const std::size_t shown = std::min(problems.size(), kProblemsShown);
   for (std::size_t i = 0; i < shown; ++i) err << kToolSays << path << ": " << ProblemText(problems[i]) << "\n";
   if (problems.size() > shown) err << kToolSays << path << ": and " << problems.size() - shown << " more\n";
+}
+
+// Each row's look-alikes, on one line per row: what its cells give beyond
+// the command line's, which were said already.
+void SayRowsBestFits(const std::string& path, const CardRows& rows, const CliOptions& commandLine, std::ostream& err) {
+  for (const CardRow& row : rows.rows) {
+    std::string notes;
+    for (const std::string& note : BestFitNotes(row.options, &commandLine)) notes += (notes.empty() ? "" : "; ") + note;
+    if (!notes.empty()) err << kToolSays << path << ": line " << row.line << ": " << notes << "\n";
+  }
 }
 
 // Each question the rows raise, asked once for every row that raises it (or
@@ -181,11 +203,7 @@ std::optional<CardRows> ReadRows(const CliOptions& options, CliSession& session)
   }
   CardRows rows = ReadCardRows(*bytes, options);
   const std::vector<RowQuestion> questions = ComposeRows(rows);
-  for (const CardRow& row : rows.rows) {
-    std::string notes;
-    for (const std::string& note : BestFitNotes(row.options, &options)) notes += (notes.empty() ? "" : "; ") + note;
-    if (!notes.empty()) env.err << kToolSays << path << ": line " << row.line << ": " << notes << "\n";
-  }
+  SayRowsBestFits(path, rows, options, env.err);
   if (rows.problems.empty() && rows.rows.empty()) rows.problems.push_back({0, "no rows below the header"});
   if (!rows.problems.empty()) {
     SayProblems(path, rows.problems, env.err);
