@@ -10,7 +10,7 @@
 namespace morvik {
 namespace {
 
-TEST(Win32Platform, APortHeldElsewhereIsBusyAndAMissingOneIsNoRefusal) {
+TEST(Win32Platform, APortHeldElsewhereIsBusyAndAMissingOneMissing) {
   const std::filesystem::path dir = std::filesystem::temp_directory_path();
   std::ofstream(dir / "morvik-held-port") << "";
   const std::unique_ptr<SerialPlatform> platform = MakeSystemSerialPlatform();
@@ -19,9 +19,11 @@ TEST(Win32Platform, APortHeldElsewhereIsBusyAndAMissingOneIsNoRefusal) {
   EXPECT_EQ(platform->Open((dir / "morvik-held-port").string()), nullptr);
   EXPECT_EQ(platform->Open((dir / "morvik-no-such-port").string()), nullptr);
   const std::vector<RefusedDevice> refused = platform->TakeRefusals();
-  ASSERT_EQ(refused.size(), 1u);
+  ASSERT_EQ(refused.size(), 2u);
   EXPECT_EQ(refused[0].device, "morvik-held-port");
   EXPECT_EQ(refused[0].reason, RefusedDevice::Reason::kBusy);
+  EXPECT_EQ(refused[1].device, "morvik-no-such-port");
+  EXPECT_EQ(refused[1].reason, RefusedDevice::Reason::kMissing);
 }
 
 }  // namespace
