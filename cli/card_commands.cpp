@@ -175,7 +175,7 @@ ExitCode RunClear(const CliOptions& options, CliSession& session) {
 ExitCode RunDump(const CliOptions&, CliSession& session) {
   if (RefuseRawToTerminal(session)) return ExitCode::kUsage;
   if (!session.Connect()) return session.Status(ExitCode::kNoWriter);
-  session.window.SetProgressVerb("読み出し");
+  session.window.SayReading();
   ContentImage card{};
   CardIdm idm{};
   if (!session.operations.ReadCard(card, idm)) return session.Status(ExitCode::kCardFailed);

@@ -59,7 +59,7 @@ OptionSpec TextOption(const TextField& field) {
           {}, field.controlId};
 }
 
-// "volume: 0-3 = なし/小/中/大 (default 3)"
+// The field's label, its positions with their items, and its default position.
 std::string ListHelp(const ListField& field) {
   std::string items;
   for (const std::string_view item : field.items) items += (items.empty() ? "" : "/") + std::string(item);

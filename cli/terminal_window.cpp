@@ -142,7 +142,7 @@ bool TerminalWindow::Told(MessageKind kind) const {
 // blocks 0 to 12 are done.
 void TerminalWindow::ReportProgress(int done, int total) {
   if (!streams_.errIsTerminal) return;
-  streams_.err << "\r" << progressVerb_ << ": ブロック " << done - 1 << " / " << total - 1;
+  streams_.err << "\r" << (reading_ ? "読み出し" : "書き込み") << ": ブロック " << done - 1 << " / " << total - 1;
   progressOpen_ = done < total;
   if (!progressOpen_) streams_.err << "\n";
   streams_.err << std::flush;

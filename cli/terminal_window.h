@@ -50,7 +50,8 @@ class TerminalWindow : public HeadlessWindow {
     subjectOf_ = std::move(subjectOf);
   }
   // The word the progress line begins with ("書き込み", "読み出し").
-  void SetProgressVerb(std::string verb) { progressVerb_ = std::move(verb); }
+  // The progress line speaks of reading the card instead of writing it.
+  void SayReading() { reading_ = true; }
   // The status of the first way the command failed; nullopt while nothing did.
   std::optional<ExitCode> failure() const { return failure_; }
   // Whether a message of this kind was shown.
@@ -74,7 +75,7 @@ class TerminalWindow : public HeadlessWindow {
   std::map<std::string, int> answered_;  // a question asked again gets the same answer
   std::string lastRetryText_;
   std::optional<std::int64_t> waitStartMs_;
-  std::string progressVerb_ = "書き込み";
+  bool reading_ = false;
   bool progressOpen_ = false;
   std::function<std::string(const MessageSubject&)> subjectOf_;
   std::function<std::vector<std::string>(const OperatorMessage&)> causeOf_;

@@ -69,7 +69,17 @@ TEST_P(JournalResume, TakesWhatTheJournalSaysAndWritesTheRest) {
   CliEnvironment env{platform, clock, out, err, in, false, false, false, seat};
   const int status = Status(RunCli({"batch", "--rows", "-", "--ports", "COM2", "--fast", "--log", journal,
                                     "--resume", journal}, env));
+  // history reads the same journal: one line per card this run wrote, a cut line said once.
+  std::ostringstream historyOut, historyErr;
+  CliEnvironment historyEnv{platform, clock, historyOut, historyErr, in, false, false, false};
+  const int historyStatus = Status(RunCli({"history", journal, "--since", "2026-12-07T10:00:00Z"}, historyEnv));
   std::remove(journal.c_str());
+  EXPECT_EQ(historyStatus, c.status == 2 ? 2 : 0) << historyErr.str();
+  const bool cut = !c.journal.empty() && c.journal.back() != '\n';
+  if (c.status != 2) {
+    EXPECT_EQ(historyOut.str().find(" ok ") == std::string::npos, c.records.empty()) << historyOut.str();
+    EXPECT_EQ(historyErr.str().find("cut short") != std::string::npos, cut) << historyErr.str();
+  }
 
   EXPECT_EQ(status, c.status) << err.str();
   EXPECT_EQ(err.str().find('\x1b'), std::string::npos);  // no progress board off a terminal

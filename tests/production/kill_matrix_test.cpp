@@ -36,6 +36,7 @@ struct KillPoint {
 
 // What survives the kill.
 struct Remains {
+  bool killed = false;  // the kill point was reached
   std::string journal;
   std::optional<sim::CardSlot> onWriter;
   std::vector<sim::CardSlot> takenOff;
@@ -45,7 +46,7 @@ struct Remains {
 // run is killed at `kill` when given. Returns what is left of it.
 Remains RunList(sim::WriterModel& writer, const std::string& journalBefore, const std::optional<KillPoint>& kill) {
   std::mutex mutex;
-  Remains left{journalBefore, {}, {}};
+  Remains left{false, journalBefore, {}, {}};
   bool killed = false;
   int cardsStarted = 0;
 
@@ -73,7 +74,7 @@ Remains RunList(sim::WriterModel& writer, const std::string& journalBefore, cons
   context.progress = [&](const WriterProgress& p) {
     if (p.step == Step::kStarting) ++cardsStarted;
     if (killed || !kill || kill->card != cardsStarted || kill->step != p.step || kill->block != p.block) return;
-    killed = true;  // from here on nothing reaches the journal or the card
+    killed = left.killed = true;  // from here on nothing reaches the journal or the card
     left.onWriter = writer.slot();
     left.takenOff = writer.cardsTakenOff();
   };
@@ -101,7 +102,7 @@ TEST_P(KillMatrix, ResumedRunLeavesEveryRowOkOnceAndEveryCardAccountedFor) {
   sim::WriterModel first;
   first.StartOperator({5, 500, 1000}, 0);
   const Remains killed = RunList(first, "", GetParam());
-  ASSERT_TRUE(killed.onWriter);
+  ASSERT_TRUE(killed.killed && killed.onWriter);
 
   sim::WriterModel second;  // the same writer, the killed run's card still on it
   second.StartOperator({5, 500, 1000, killed.onWriter->idm}, 0);
