@@ -65,7 +65,7 @@ TEST_P(ExitStatus, ToldAndEndedAsTheCaseSays) {
   if (c.status == 2 && c.inOut.empty()) {
     EXPECT_EQ(run.out, "");
   }
-  if (std::ranges::find(c.args, "json") != c.args.end()) ExpectJsonLines(run.out);
+  if (std::ranges::any_of(c.args, [](const std::string& arg) { return arg.ends_with("json"); })) ExpectJsonLines(run.out);
 }
 
 const std::string kAbcLine0 = "4D760002123400000112340200000000  Mv...4....4.....\n";

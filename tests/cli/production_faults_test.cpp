@@ -163,6 +163,9 @@ const std::vector<FaultCase> kFaults = {
       "COM2: 1 card, 1 ok\nCOM4: 1 card, 1 ok; found after the start\nall: 2 cards, 2 ok\n"}, 0, {64, 64}},
     {"FailedCardPutOnAgain", {{.com = 2, .faults = {.failBlockWriteAt = 10, .aimedRun = 3}, .cardOff = {6'000, 8'000}}}, {"--count", "2"},
      Output::kFine, {"COM2 0123456789ABCDEF ok", "COM2 0123456789ABCDEF write failed"}, {}, 1, {9 + 64}},
+    // Without --ports or --all, the first writer found, and it alone.
+    {"FirstWriterFound", {{.com = 2}, {.com = 4}}, {"--count", "1"}, Output::kFine, {"COM2 0123456789ABCDEF ok"},
+     {"\nCOM2: 1 card, 1 ok\nall: 1 card, 1 ok\n"}, 0, {64, 0}},
     {"NoWriterAtAll", {}, {"--ports", "COM2,COM4"}, Output::kFine, {}, {"morvik-card: COM2: no such port\nmorvik-card: COM4: no such port\nmorvik-card: no writer answers on COM2, COM4\n"}, 3, {}},
     {"LogCannotBeOpened", {{.com = 2}}, {}, Output::kLogMissing, {},
      {"morvik-card: " + test::OwnTempPath("missing/log") + ": No such file or directory\n"}, 6, {0}},
