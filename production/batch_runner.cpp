@@ -46,17 +46,19 @@ BatchOutcome RunProduction(const std::vector<WriterPlan>& writers, const BatchCo
     Slot& slot = slots[i];
     slot.seat = makeSeat();
     slot.worker.emplace(*slot.seat.platform, *slot.seat.clock, context);
-    threads.emplace_back([&slot, &plan = writers[i], &tried, &answered] {
+    threads.emplace_back([&slot, &plan = writers[i], &tried, &answered, &context] {
       slot.answered = slot.worker->Connect(plan.ports);
       if (slot.answered) ++answered;
       tried.ArriveAndWait();
-      if (answered > 0 && (slot.answered || plan.required)) slot.worker->Run();
+      const bool runs = answered > 0 || context.lookWhenNoneAnswers;
+      if (runs && (slot.answered || plan.required)) slot.worker->Run();
     });
   }
   for (std::thread& thread : threads) thread.join();
 
   BatchOutcome outcome{answered > 0, {}};
-  for (std::size_t i = 0; i < writers.size() && outcome.anyWriter; ++i) {
+  const bool ran = outcome.anyWriter || context.lookWhenNoneAnswers;
+  for (std::size_t i = 0; i < writers.size() && ran; ++i) {
     if (slots[i].answered || writers[i].required) outcome.tallies.push_back(slots[i].worker->tally());
   }
   return outcome;
