@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "cli/card_image_options.h"
-#include "cli/card_rows.h"
+#include "cli/card_list.h"
 #include "cli/image_file.h"
 #include "cli/frame_trace.h"
 #include "cli/interrupt.h"
@@ -19,17 +19,6 @@
 
 namespace morvik {
 namespace {
-
-// Far more than any list of cards a day of work makes.
-constexpr std::size_t kRowsFileLimit = 16 << 20;
-
-// Built again for each writer (its customer ID goes into the image) after the
-// operator has answered every question once: this time every answer is OK.
-std::optional<ContentImage> QuietImage(const CliOptions& options, std::array<std::uint8_t, 2> cid) {
-  HeadlessWindow window;
-  window.SetDefaultAnswer(kIdOk);
-  return BuildCardImage(options, cid, window);
-}
 
 std::vector<WriterPlan> PlanWriters(const ProductionOptions& options) {
   std::vector<WriterPlan> plans;
@@ -122,42 +111,14 @@ ExitCode RunProductionLine(const CliOptions& options, CliEnvironment& env, RunPl
   return BatchExitStatus(outcome.tallies, InterruptCount() > 0, printer.outputFailed() || !journalClosed);
 }
 
-// The rows of --rows, each checked as the command line is and composed once;
-// nullopt after the line that says which row is wrong.
-std::optional<CardRows> ReadRows(const CliOptions& options, CliEnvironment& env) {
-  const std::string& path = options.production.rows;
-  std::string error;
-  const std::optional<std::string> bytes = ReadBoundedFile(path, env.in, kRowsFileLimit, error);
-  if (!bytes) {
-    env.err << "morvik-card: " << error << "\n";
-    return std::nullopt;
-  }
-  CardRows rows = ReadCardRows(*bytes, options.arguments);
-  if (rows.error.empty() && rows.rows.empty()) rows.error = "no rows below the header";
-  for (std::size_t i = 0; i < rows.rows.size() && rows.error.empty(); ++i) {
-    HeadlessWindow window;
-    window.SetDefaultAnswer(options.confirm == true ? kIdOk : kIdCancel);
-    if (BuildCardImage(rows.rows[i].options, {0, 0}, window)) continue;
-    const std::string said = window.messages().empty() ? "refused" : window.messages().back().text;
-    const std::string subject = OptionsSpokenOf(said, rows.rows[i].options);
-    rows.error = "line " + std::to_string(rows.rows[i].line) + ": " +
-                 (subject.empty() ? "" : subject + ": ") + said;
-  }
-  if (!rows.error.empty()) {
-    env.err << "morvik-card: " << path << ": " << rows.error << "\n";
-    return std::nullopt;
-  }
-  return rows;
-}
-
 std::string Plural(std::size_t count, const char* one, const char* many) {
   return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
 // What the journal of --resume says of this list; nullopt after saying why
 // it cannot be taken (a file that is no journal, or cannot be read).
-std::optional<JournalState> ReadResumedJournal(const CliOptions& options, const CardRows& rows, CliEnvironment& env) {
-  JournalState state(rows.fileHash);
+std::optional<JournalState> ReadResumedJournal(const CliOptions& options, const CardList& list, CliEnvironment& env) {
+  JournalState state(list.fileHash);
   const std::string& path = options.production.resume;
   if (path.empty()) return state;
   std::string error;
@@ -180,21 +141,22 @@ std::optional<JournalState> ReadResumedJournal(const CliOptions& options, const 
 }
 
 ExitCode RunRows(const CliOptions& options, CliEnvironment& env) {
-  const std::optional<CardRows> rows = ReadRows(options, env);
-  if (!rows) return ExitCode::kUsage;
-  const std::optional<JournalState> journal = ReadResumedJournal(options, *rows, env);
+  std::string error;
+  std::optional<CardList> list = ReadCardList(options, env.in, error);
+  if (!list) {
+    env.err << "morvik-card: " << error << "\n";
+    return ExitCode::kUsage;
+  }
+  const std::optional<JournalState> journal = ReadResumedJournal(options, *list, env);
   if (!journal) return ExitCode::kUsage;
   const std::optional<int> count = options.production.count;
-  std::vector<PlannedRow> planned;
-  for (const CardRow& row : rows->rows) planned.push_back({row.line, row.id});
-  ListPlan plan(
-      std::move(planned), rows->fileHash,
-      [&rows](std::size_t row, CustomerId cid) { return QuietImage(rows->rows[row].options, cid); },
-      journal->rowsDone(), count ? std::optional<std::size_t>(static_cast<std::size_t>(*count)) : std::nullopt);
-  const std::size_t doneBefore = rows->rows.size() - plan.rowsLeft();
+  const std::size_t rows = list->rows.size();
+  ListPlan plan(std::move(list->rows), list->fileHash, std::move(list->rowImage), journal->rowsDone(),
+                count ? std::optional<std::size_t>(static_cast<std::size_t>(*count)) : std::nullopt);
+  const std::size_t doneBefore = rows - plan.rowsLeft();
   const std::size_t notReadBack = journal->rowsNotReadBack();
-  env.err << "morvik-card: " << options.production.rows << ": " << Plural(rows->rows.size(), "row", "rows") << " ("
-          << CsvEncodingName(rows->encoding) << "), " << doneBefore << " done before"
+  env.err << "morvik-card: " << options.production.rows << ": " << Plural(rows, "row", "rows") << " ("
+          << CsvEncodingName(list->encoding) << "), " << doneBefore << " done before"
           << (notReadBack > 0 ? " (" + std::to_string(notReadBack) + " of them not read back)" : "") << "\n";
   DoneCards done(journal->cardsDone());
   CardsInDoubt inDoubt(journal->cardsInDoubt());
