@@ -152,6 +152,6 @@ class HeadlessDialogHost final : public DialogHost {
 };
 
 // Real time a headless window waits for other threads before it gives up.
-inline constexpr int kThreadWaitMs = 120'000;
+inline constexpr int kThreadWaitMs = 30'000;
 
 }  // namespace morvik

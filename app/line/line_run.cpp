@@ -17,7 +17,9 @@ namespace {
 std::vector<WriterPlan> PlanWriters(const std::vector<std::string>& ports) {
   std::vector<WriterPlan> plans;
   for (const std::string& port : ports) plans.push_back({{port}, true});
-  for (int com = 1; ports.empty() && com <= kComPortCount; ++com) plans.push_back({{"COM" + std::to_string(com)}, true});
+  for (int com = 1; ports.empty() && com <= kComPortCount; ++com) {
+    plans.push_back({{"COM" + std::to_string(com)}, true});
+  }
   return plans;
 }
 
@@ -37,7 +39,6 @@ JournalLook LookIntoJournal(const std::string& journal, const std::string& listH
   if (look.error.empty() && read.badLine != 0) {
     look.error = journal + ": line " + std::to_string(read.badLine) + " is not a journal record";
   }
-  look.cutShort = read.cutShort;
   return look;
 }
 
@@ -77,8 +78,8 @@ bool LineRun::Start(const CardList& list, const JournalState& journal, const Lin
 }
 
 void LineRun::Run(std::vector<WriterPlan> writers, BatchContext context) {
-  const BatchOutcome outcome = RunProduction(writers, context, seats_);
-  LineEnd end{outcome.anyWriter, std::nullopt, inDoubt_->Left()};
+  RunProduction(writers, context, seats_);
+  LineEnd end{std::nullopt, inDoubt_->Left()};
   int reason = 0;
   const std::lock_guard<std::mutex> lock(journalMutex_);
   if (!journal_->Close(reason) && !journalFailure_) journalFailure_ = reason;

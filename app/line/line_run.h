@@ -31,9 +31,8 @@ struct LineSetup {
 // What a journal says of a list before a run.
 struct JournalLook {
   explicit JournalLook(const std::string& listHash) : state(listHash) {}
-  JournalState state;
-  std::size_t cutShort = 0;      // lines a killed run left cut short, skipped
-  std::string error;             // "NAME: reason", or the first line that is no record
+  JournalState state;  // a line a killed run left cut short is skipped
+  std::string error;   // "NAME: reason", or the first line that is no record
 };
 
 // A journal that does not exist yet holds nothing, which is no error.
@@ -41,9 +40,8 @@ JournalLook LookIntoJournal(const std::string& journal, const std::string& listH
 
 // How a run ended.
 struct LineEnd {
-  bool anyWriter = false;                 // a writer answered at some time
-  std::optional<std::string> journalLost; // why a record could not be made durable
-  std::vector<CardRecord> inDoubt;        // cards left with part of a row on them
+  std::optional<std::string> journalLost;  // why a record could not be made durable
+  std::vector<CardRecord> inDoubt;         // cards left with part of a row on them
 };
 
 using LineEvent = std::variant<WriterProgress, CardRecord, WriterEvent, LineEnd>;

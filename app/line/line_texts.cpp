@@ -25,7 +25,11 @@ std::string AtBlock(const CardRecord& record) { return "（ブロック " + std:
 
 std::string ListInfo(std::size_t rows, CsvEncoding encoding, std::size_t doneBefore, std::size_t inDoubt) {
   std::string text = Number(rows) + " 行（" + EncodingName(encoding) + "）";
-  if (doneBefore > 0) text += "、前回までに " + Number(doneBefore) + " 行済み：続きから書きます";
+  if (doneBefore >= rows) {
+    text += "、前回までにすべて済み";
+  } else if (doneBefore > 0) {
+    text += "、前回までに " + Number(doneBefore) + " 行済み：続きから書きます";
+  }
   if (inDoubt > 0) text += "、途中のカード " + Number(inDoubt) + " 枚";
   return text;
 }

@@ -14,8 +14,9 @@
 
 namespace morvik::line_texts {
 
-// "12 行（UTF-8）、前回までに 3 行済み：続きから書きます", with the cards an
-// earlier run left half written: "、途中のカード 1 枚".
+// "12 行（UTF-8）、前回までに 3 行済み：続きから書きます" ("、前回までにすべて
+// 済み" when none is left), with the cards an earlier run left half written:
+// "、途中のカード 1 枚".
 std::string ListInfo(std::size_t rows, CsvEncoding encoding, std::size_t doneBefore, std::size_t inDoubt);
 
 // A writer at work: "カードを置いてください", "書き込み中 ブロック 12/64", "読み返し中".

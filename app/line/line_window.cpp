@@ -91,8 +91,8 @@ bool CLineDlg::OpenList(const std::string& path) {
 
 void CLineDlg::ShowList(const JournalLook& journal) {
   const std::set<std::size_t>& done = journal.state.rowsDone();
-  rowsDone_ = static_cast<std::size_t>(
-      std::count_if(list_->rows.begin(), list_->rows.end(), [&done](const PlannedRow& row) { return done.contains(row.line); }));
+  const auto doneBefore = [&done](const PlannedRow& row) { return done.contains(row.line); };
+  rowsDone_ = static_cast<std::size_t>(std::count_if(list_->rows.begin(), list_->rows.end(), doneBefore));
   services().SetControlText(kIdcLineInfo, texts::ListInfo(list_->rows.size(), list_->encoding, rowsDone_,
                                                           journal.state.cardsInDoubt().size()));
   ShowTotals();
@@ -117,8 +117,9 @@ void CLineDlg::ShowTotals() {
   services().SetControlText(kIdcLineFailed, std::to_string(failed_));
   services().SetControlText(kIdcLineRate, texts::Rate(rate));
   const bool timeToTell = left > 0 && rate.has_value();
-  services().SetControlText(kIdcLineTimeLeft,
-                            texts::TimeLeft(timeToTell ? std::optional(static_cast<double>(left) / *rate) : std::nullopt));
+  const std::optional<double> minutesLeft =
+      timeToTell ? std::optional(static_cast<double>(left) / *rate) : std::nullopt;
+  services().SetControlText(kIdcLineTimeLeft, texts::TimeLeft(minutesLeft));
   host().SetProgress(kIdcLineProgress, static_cast<int>(rowsDone_), static_cast<int>(rows));
 }
 
@@ -136,7 +137,9 @@ void CLineDlg::OnStart() {
   state_ = RunState::kRunning;
   okThisRun_ = 0;
   startMs_ = clock_.NowMs();
-  for (std::size_t row = writers_.size(); row > 0; --row) host().DeleteListRow(kIdcLineWriters, static_cast<int>(row - 1));
+  for (std::size_t row = writers_.size(); row > 0; --row) {
+    host().DeleteListRow(kIdcLineWriters, static_cast<int>(row - 1));
+  }
   writers_.clear();
   ShowList(look);
   host().FocusControl(kIdcLineRecords);
@@ -182,7 +185,8 @@ void CLineDlg::OnLineEvent() {
 }
 
 int CLineDlg::WriterRow(const std::string& port) {
-  const auto found = std::find_if(writers_.begin(), writers_.end(), [&port](const WriterLine& w) { return w.port == port; });
+  const auto found =
+      std::find_if(writers_.begin(), writers_.end(), [&port](const WriterLine& w) { return w.port == port; });
   if (found != writers_.end()) return static_cast<int>(found - writers_.begin());
   const auto at = std::find_if(writers_.begin(), writers_.end(),
                                [&port](const WriterLine& w) { return PortOrder(w.port) > PortOrder(port); });

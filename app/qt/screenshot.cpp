@@ -26,8 +26,10 @@ bool Save(QWidget* widget, const QString& path) {
 
 // Six rows on COM3 and COM5, the first card on COM5 taken off at block 20.
 bool ShootLineWindow(const QString& dir) {
-  QTemporaryDir folder;
-  const std::string list = folder.filePath("顧客リスト.csv").toStdString();
+  QTemporaryDir folder;  // the list's folder, as the one it is opened from
+  const QString before = QDir::currentPath();
+  QDir::setCurrent(folder.path());
+  const std::string list = "顧客リスト.csv";
   std::ofstream(list, std::ios::binary) << "id,url,popup\n"
                                            "店-1,http://www.example.com/1,ようこそ\n店-2,http://www.example.com/2,\n"
                                            "店-3,http://www.example.com/3,またどうぞ\n店-4,http://www.example.com/4,\n"
@@ -66,6 +68,7 @@ bool ShootLineWindow(const QString& dir) {
   });
   poll.start(20);
   window.DoModal();
+  QDir::setCurrent(before);
   return ok;
 }
 

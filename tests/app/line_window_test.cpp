@@ -16,6 +16,7 @@
 #include "app/dialog/headless_dialog_host.h"
 #include "app/line/line_texts.h"
 #include "app/line/line_window.h"
+#include "files/file_access.h"
 #include "sim/loopback_serial.h"
 
 namespace morvik {
@@ -79,21 +80,27 @@ class NoPorts final : public SerialPlatform {
   std::unique_ptr<SerialDevice> Open(std::string_view) override { return nullptr; }
 };
 
+void Remove(const std::string& name) {
+  std::error_code ignored;
+  std::filesystem::remove(PathFromUtf8(name), ignored);
+}
+
 enum class Ending { kStopButton, kEscapeAsked, kCloseBox };
 
 struct LineCase {
   const char* name;
   Ending ending;
-  // Else every port COM1-COM31 is looked at, and COM5's writer is plugged
-  // in only after the start instead of being unplugged and back.
+  // Else every port COM1-COM31 is looked at, COM5's writer is plugged in
+  // only after the start instead of being unplugged and back, and the list
+  // is chosen with the Open button.
   bool portsGiven;
 };
 
 class LineWindow : public testing::TestWithParam<LineCase> {
  protected:
   LineWindow() {
-    std::ofstream(list_, std::ios::binary) << kList;
-    std::remove(journal_.c_str());
+    std::ofstream(PathFromUtf8(list_), std::ios::binary) << kList;
+    Remove(journal_);
     for (int i = 0; i < 2; ++i) {
       sim::Idm idm = sim::kDefaultIdm;
       idm[0] = static_cast<std::uint8_t>(0x30 + 0x20 * i);
@@ -104,8 +111,8 @@ class LineWindow : public testing::TestWithParam<LineCase> {
     writers_[0].SetFaults(takenOff);
   }
   ~LineWindow() override {
-    std::remove(list_.c_str());
-    std::remove(journal_.c_str());
+    Remove(list_);
+    Remove(journal_);
   }
 
   // In the first run COM5's writer is away from 1.5 s (0 s when every port
@@ -125,7 +132,10 @@ class LineWindow : public testing::TestWithParam<LineCase> {
       if (firstRun && com == 5) {
         sim::LoopbackPort& port = platform->port(5);
         if (given) clock->At(1'500, [&port] { port.lineDropped = true; });
-        clock->At(3'500, [&port, &writer, p = platform.get()] { port.lineDropped = false, p->AttachWriter(5, writer); });
+        clock->At(3'500, [&port, &writer, p = platform.get()] {
+          port.lineDropped = false;
+          p->AttachWriter(5, writer);
+        });
       }
       if (firstRun) HoldMidCard(*clock, writer, host);
       return WriterSeat{std::move(clock), std::move(platform)};
@@ -155,8 +165,9 @@ class LineWindow : public testing::TestWithParam<LineCase> {
 
   static bool Idle(HeadlessDialogHost& host) { return host.IsEnabled(kIdcLineOpen); }
 
-  std::string list_ = testing::TempDir() + "line-test-一覧.csv";
-  std::string journal_ = testing::TempDir() + "line-test-一覧.journal.jsonl";
+  // Of this case alone: CTest runs the cases side by side.
+  std::string list_ = testing::TempDir() + "line-" + GetParam().name + "-一覧.csv";
+  std::string journal_ = testing::TempDir() + "line-" + GetParam().name + "-一覧.journal.jsonl";
   sim::WriterModel writers_[2];
   int seats_ = 0;
   Gate gate_;
@@ -178,11 +189,19 @@ bool Contains(const std::vector<std::string>& cells, const std::string& text) {
 TEST_P(LineWindow, RunStoppedInTheMiddleThenGoesOnFromTheJournal) {
   const LineCase& c = GetParam();
   LineOptions options{c.portsGiven ? std::vector<std::string>{"COM3", "COM5"} : std::vector<std::string>{}, true, "",
-                      list_};
+                      c.portsGiven ? list_ : ""};
   HeadlessDialogHost host;
   host.window().ScriptAnswers({kIdOk});  // Escape's question: stop
   CLineDlg window(host, options, Seats(host), windowClock_);
   std::size_t doneAtStop = 0;
+  if (!c.portsGiven) {
+    host.Then([&] {
+      EXPECT_EQ(host.window().text(kIdcLineMessage), "「開く」でリストを選んでください");
+      EXPECT_EQ(host.focus(), kIdcLineOpen);
+    });
+    host.AnswerFileDialog(list_);
+    host.PressEnter();  // on 開く, which has the focus
+  }
   host.Then([&] {
     EXPECT_EQ(host.window().text(kIdcLineFile), list_);
     EXPECT_EQ(host.window().text(kIdcLineInfo), "8 行（UTF-8）");
@@ -235,6 +254,7 @@ TEST_P(LineWindow, RunStoppedInTheMiddleThenGoesOnFromTheJournal) {
   window.DoModal();
   EXPECT_FALSE(host.timedOut());
   EXPECT_EQ(host.window().messages().size(), c.ending == Ending::kEscapeAsked ? 1u : 0u);
+  EXPECT_EQ(host.fileDialogTitles(), c.portsGiven ? std::vector<std::string>{} : std::vector<std::string>{"リストを開く"});
 
   HeadlessDialogHost again;  // after the close box, a new window on the same list goes on from its journal
   std::optional<CLineDlg> second;
@@ -275,7 +295,7 @@ TEST_P(LineWindow, RunStoppedInTheMiddleThenGoesOnFromTheJournal) {
     cards[IdmText(writer.slot().idm)] = writer.slot().memory;
   }
   std::map<std::size_t, int> okRows;
-  std::ifstream journal(journal_);
+  std::ifstream journal(PathFromUtf8(journal_));
   for (std::string line; std::getline(journal, line);) {
     const nlohmann::json record = nlohmann::json::parse(line);
     if (record["record"] != "card" || record["result"] != "ok") continue;

@@ -51,9 +51,8 @@ TEST(QtLineWindow, ReturnStartsTheListAndTheWidgetsShowItsRun) {
       const DialogBaseUnits base = BaseUnitsOf(host.dialog()->font());
       for (const DialogItem& item : LineWindowTemplate().items) {
         if (item.kind != ItemKind::kListView && item.kind != ItemKind::kProgressBar) continue;
-        EXPECT_EQ(host.control(item.id)->geometry(), QRect(HorizontalPixels(item.rect.x, base), VerticalPixels(item.rect.y, base),
-                                                           HorizontalPixels(item.rect.width, base),
-                                                           VerticalPixels(item.rect.height, base)));
+        const PixelRect placed = ToPixels(item.rect, base);
+        EXPECT_EQ(host.control(item.id)->geometry(), QRect(placed.x, placed.y, placed.width, placed.height));
         for (std::size_t i = 0; i < item.columns.size(); ++i) {
           EXPECT_EQ(tree(item.id)->headerItem()->text(static_cast<int>(i)).toStdString(), item.columns[i].heading);
           EXPECT_EQ(tree(item.id)->columnWidth(static_cast<int>(i)), HorizontalPixels(item.columns[i].width, base));
