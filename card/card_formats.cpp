@@ -35,7 +35,7 @@ std::string CardJson(std::string_view idm, std::span<const std::uint8_t, kConten
   if (!idm.empty()) json["idm"] = idm;
   json["image"] = HexDigits(card);
   Json decoded = Json::object();
-  for (const auto& [name, value] : fields) decoded[name] = value;
+  for (const CardField& field : fields) decoded[field.key] = field.value;
   json["decoded"] = decoded;
   return json.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n";
 }

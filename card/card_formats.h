@@ -18,11 +18,20 @@ std::string HexLines(std::span<const std::uint8_t, kContentImageSize> card);
 // The 256 bytes as 512 upper-case hexadecimal digits without separators.
 std::string HexDigits(std::span<const std::uint8_t, kContentImageSize> card);
 
-// Named texts (UTF-8) describing a card, in the order they are shown.
-using CardFields = std::vector<std::pair<std::string, std::string>>;
+// A text (UTF-8) describing a part of a card: what a person reads it as
+// (label) and what JSON calls it (key: ASCII snake_case).
+struct CardField {
+  std::string label;
+  std::string key;
+  std::string value;
 
-// {"idm": ..., "image": 512 digits, "decoded": {field: text, ...}} on one
-// line, LF ended; "idm" is left out when empty.
+  friend bool operator==(const CardField&, const CardField&) = default;
+};
+// In the order they are shown.
+using CardFields = std::vector<CardField>;
+
+// {"idm":...,"image":512 digits,"decoded":{key:text,...}} on one line, LF
+// ended; "idm" is left out when empty.
 std::string CardJson(std::string_view idm, std::span<const std::uint8_t, kContentImageSize> card,
                      const CardFields& fields);
 

@@ -34,6 +34,10 @@ std::string PartialWriteText(int failedBlock) {
          state + "ICカードを置き直して、もう一度書き込んでください。";
 }
 
+OperatorMessage Error(std::string text, MessageKind kind, std::vector<int> controls = {}) {
+  return OperatorMessage(std::move(text), kErrorCaption, kMbError, {kind, std::move(controls)});
+}
+
 std::array<std::uint8_t, 2> HighAndLowByte(std::int32_t number) {
   const auto bits = static_cast<std::uint32_t>(number);
   return {static_cast<std::uint8_t>((bits >> 8) & 0xFF), static_cast<std::uint8_t>(bits & 0xFF)};
@@ -50,7 +54,9 @@ bool CardOperations::DetectCard(CardIdm& idm) {
       idm = *found;
       return true;
     }
-    if (window().MessageBox(kNoCardText, kErrorCaption, kMbRetryCancelError) == kIdCancel) {
+    const OperatorMessage noCard(kNoCardText, kErrorCaption, kMbRetryCancelError,
+                                 {MessageKind::kNoCard, {}});
+    if (window().ShowMessage(noCard) == kIdCancel) {
       return false;
     }
   }
@@ -125,7 +131,7 @@ std::optional<CardIdm> CardOperations::PollCard() {
 
 void CardOperations::ReportPartialWrite(int written) {
   if (written < kCardBlocks) {
-    window().MessageBox(PartialWriteText(written), kErrorCaption, kMbError);
+    window().ShowMessage(Error(PartialWriteText(written), MessageKind::kWriteStopped));
   }
 }
 
@@ -170,7 +176,7 @@ std::optional<std::int32_t> CardOperations::ReadTypedNumber() {
   // any other non-hexadecimal character does.
   const EntryText entry = window().GetEntryText(kIdcServiceCid, kEntryBufferSize);
   const std::optional<std::int32_t> number = ParseCardNumber(entry.bytes);
-  if (!number) window().MessageBox(kBadNumberText, kErrorCaption, kMbError);
+  if (!number) window().ShowMessage(Error(kBadNumberText, MessageKind::kEntry, {kIdcServiceCid}));
   return number;
 }
 
@@ -222,7 +228,7 @@ VerifyResult CardOperations::ReadBlocksInto(ContentImage& card, const CardIdm& i
 bool CardOperations::ReadAllBlocks(ContentImage& card, const CardIdm& idm) {
   const VerifyResult read = ReadBlocksInto(card, idm, true);
   if (read.status == VerifyResult::Status::kReadFailed) {
-    window().MessageBox(kRetryLimitText, kErrorCaption, kMbError);
+    window().ShowMessage(Error(kRetryLimitText, MessageKind::kReadFailed));
   }
   return read.status == VerifyResult::Status::kMatch;
 }

@@ -2,8 +2,7 @@
 
 #include <cstdio>
 
-#include "content/terminal_settings.h"
-#include "window/control_ids.h"
+#include "content/card_fields.h"
 #include "window/cp932.h"
 
 namespace morvik {
@@ -33,9 +32,9 @@ std::string Hex4(std::array<std::uint8_t, 2> bytes) {
   return text;
 }
 
-// Card texts are code page 932; a popup's line terminator is not shown.
-std::string Shown(std::string text, bool popup = false) {
-  while (popup && !text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+// Card texts are code page 932; a line terminator is not shown.
+std::string Shown(std::string text, bool lineEnd) {
+  while (lineEnd && !text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
   const std::optional<std::string> utf8 = DecodeCp932(text);
   return utf8 ? *utf8 : "(not code page 932 text)";
 }
@@ -45,48 +44,31 @@ std::string BlankText(const KeywordBlank& blank) {
          (blank.counter ? ", 20 blanks for [IM][CT]" : ", 16 blanks for [IM]");
 }
 
-std::string SettingText(int controlId, std::uint8_t position) {
-  for (const SettingsList& list : kSettingsLists) {
-    if (list.controlId != controlId) continue;
-    if (position < list.items.size()) {
-      return std::to_string(position) + " " + std::string(list.items[position]);
-    }
-  }
+std::string SettingText(const ListField& list, std::uint8_t position) {
+  if (position < list.items.size()) return std::to_string(position) + " " + std::string(list.items[position]);
   return std::to_string(position) + " (not in the list)";
 }
 
 void AddContent(const DecodedCard& card, CardFields& fields) {
-  fields.emplace_back("customer ID", Hex4(card.customerId));
-  fields.emplace_back("URL", Shown(card.url));
-  fields.emplace_back("popup", Shown(card.popup, true));
-  if (card.mail) {
-    fields.emplace_back("mail To", Shown(card.mailTo));
-    fields.emplace_back("mail cc", Shown(card.mailCc));
-    fields.emplace_back("mail title", Shown(card.mailTitle));
-    fields.emplace_back("mail body", Shown(card.mailBody));
+  fields.push_back({"customer ID", "customer_id", Hex4(card.customerId)});
+  for (const TextField& text : kTextFields) {
+    if (text.mailOnly && !card.mail) continue;
+    fields.push_back({std::string(text.label), std::string(text.name), Shown(card.*text.text, text.lineEnd)});
   }
-  if (card.urlBlank) fields.emplace_back("URL blanks", BlankText(*card.urlBlank));
-  if (card.mailBlank) fields.emplace_back("mail blanks", BlankText(*card.mailBlank));
-  const std::pair<const char*, std::pair<int, std::uint8_t>> settings[] = {
-      {"volume", {kIdcVolumeList, card.volume}},
-      {"LED pattern", {kIdcLedPatternList, card.ledPattern}},
-      {"sound type", {kIdcSoundTypeList, card.soundType}},
-      {"mode", {kIdcModeList, card.powerMode}},
-      {"release time", {kIdcReleaseTimeList, card.releaseTime}},
-      {"auto-off time", {kIdcAutoOffTimeList, card.autoOffTime}}};
-  for (const auto& [name, setting] : settings) {
-    fields.emplace_back(name, SettingText(setting.first, setting.second));
+  if (card.urlBlank) fields.push_back({"URL blanks", "url_blanks", BlankText(*card.urlBlank)});
+  if (card.mailBlank) fields.push_back({"mail blanks", "mail_blanks", BlankText(*card.mailBlank)});
+  for (const ListField& list : kListFields) {
+    fields.push_back({std::string(list.label), std::string(list.name), SettingText(list, card.*list.choice)});
   }
-  fields.emplace_back("check byte", card.checkByteRight ? "right" : "wrong");
-  if (!card.sectionsWhole)
-    fields.emplace_back("sections", "lengths reach past the content: texts cut");
+  fields.push_back({"check byte", "check_byte", card.checkByteRight ? "right" : "wrong"});
+  if (!card.sectionsWhole) fields.push_back({"sections", "sections", "lengths reach past the content: texts cut"});
 }
 
 }  // namespace
 
 CardFields DescribeCard(const DecodedCard& card) {
-  CardFields fields{{"kind", KindText(card.kind)}};
-  if (card.kind == CardKind::kUidSetting) fields.emplace_back("start UID", Hex4(card.startUid));
+  CardFields fields{{"kind", "kind", KindText(card.kind)}};
+  if (card.kind == CardKind::kUidSetting) fields.push_back({"start UID", "start_uid", Hex4(card.startUid)});
   if (card.kind == CardKind::kContent || card.kind == CardKind::kInitialisation ||
       card.kind == CardKind::kRead) {
     AddContent(card, fields);

@@ -16,55 +16,13 @@ class NoPorts final : public SerialPlatform {
   std::unique_ptr<SerialDevice> Open(std::string_view) override { return nullptr; }
 };
 
-// A fragment of a content message and the options it speaks of.
-struct MessageSubject {
-  std::string_view fragment;
-  std::string_view options;
-};
-
-constexpr MessageSubject kMessageSubjects[] = {
-    {"「ＵＲＬ情報」", "--url"},
-    {"「ポップアップ」", "--popup"},
-    {"「Ｔｏ」", "--to"},
-    {"「ｃｃ」", "--cc"},
-    {"「タイトル」", "--title"},
-    {"「本文」", "--body"},
-    {"ポップアップの長さは", "--popup"},
-    {"URLとポップアップを合わせた", "--url, --popup"},
-    {"メール各パラメータとポップアップを合わせた", "--to, --cc, --title, --body, --popup"},
-    {"URLおよびメール各パラメータ", "--url, --to, --cc, --title, --body, --popup"},
-};
-
-constexpr std::string_view kEmptyEntry = "空のURL情報やメールToアドレス";
-constexpr std::string_view kUnreadableNumber = "入力された番号を16進数として読み取れません";
-
 }  // namespace
-
-std::string OptionsSpokenOf(std::string_view message, const CliOptions& options) {
-  if (message.find(kEmptyEntry) != std::string_view::npos) {
-    return options.content.url.empty() ? "--url" : "--to";
-  }
-  if (message.find(kUnreadableNumber) != std::string_view::npos) {
-    return options.uidCard ? "--uid-card" : "--service-cid";
-  }
-  for (const MessageSubject& subject : kMessageSubjects) {
-    if (message.find(subject.fragment) != std::string_view::npos) return std::string(subject.options);
-  }
-  return {};
-}
 
 void PutContentIntoWindow(HeadlessWindow& window, const CliOptions& options) {
   const ContentOptions& content = options.content;
   FillSettingsLists(window);
-  const std::pair<int, const std::string*> texts[] = {
-      {kIdcUrl, &content.url},   {kIdcPopup, &content.popup},     {kIdcMailTo, &content.to},
-      {kIdcMailCc, &content.cc}, {kIdcMailTitle, &content.title}, {kIdcMailBody, &content.body}};
-  for (const auto& [id, text] : texts) window.SetControlText(id, *text);
-  const std::pair<int, int> lists[] = {
-      {kIdcVolumeList, content.volume},       {kIdcLedPatternList, content.led},
-      {kIdcSoundTypeList, content.sound},     {kIdcModeList, content.mode},
-      {kIdcReleaseTimeList, content.release}, {kIdcAutoOffTimeList, content.autoOff}};
-  for (const auto& [id, position] : lists) window.SelectListItem(id, position);
+  for (const TextField& field : kTextFields) window.SetControlText(field.controlId, content.*field.text);
+  for (const ListField& field : kListFields) window.SelectListItem(field.controlId, content.*field.choice);
   window.SetCheck(kIdcInitCardCheck, content.initCard ? 1 : 0);
   window.SetCheck(kIdcUidCardCheck, options.uidCard ? 1 : 0);
   window.SetControlText(kIdcServiceCid, options.uidCard.value_or(content.serviceCid.value_or("")));
@@ -92,6 +50,12 @@ std::optional<ContentImage> BuildCardImage(const CliOptions& options,
   SystemClock clock;
   CardOperations operations(platform, window, clock);
   return ComposeCard(operations, options, customerId);
+}
+
+std::optional<ContentImage> QuietImage(const CliOptions& options, std::array<std::uint8_t, 2> cid) {
+  HeadlessWindow window;
+  window.SetDefaultAnswer(kIdOk);
+  return BuildCardImage(options, cid, window);
 }
 
 }  // namespace morvik

@@ -19,11 +19,6 @@ namespace morvik {
 // options give them.
 void PutContentIntoWindow(HeadlessWindow& window, const CliOptions& options);
 
-// The option(s) a message of the content checks speaks of ("--url"), empty
-// when it speaks of none: the window's texts name the entry's label, the
-// terminal names the option.
-std::string OptionsSpokenOf(std::string_view message, const CliOptions& options);
-
 // The content record as the window's reset leaves it, with the mail flag the
 // options give: what every content build starts from.
 void ResetContent(CardOperations& operations, const CliOptions& options);
@@ -39,5 +34,9 @@ std::optional<ContentImage> ComposeCard(CardOperations& operations, const CliOpt
 std::optional<ContentImage> BuildCardImage(const CliOptions& options,
                                            std::array<std::uint8_t, 2> customerId,
                                            HeadlessWindow& window);
+
+// The image built again for a writer (its customer ID goes into it) once the
+// operator has answered every question: this time every answer is OK.
+std::optional<ContentImage> QuietImage(const CliOptions& options, std::array<std::uint8_t, 2> cid);
 
 }  // namespace morvik

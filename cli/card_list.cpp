@@ -5,7 +5,9 @@
 
 #include "cli/card_image_options.h"
 #include "cli/card_rows.h"
-#include "cli/cli_commands.h"
+#include "cli/command_line.h"
+#include "cli/command_table.h"
+#include "cli/option_table.h"
 #include "files/file_access.h"
 
 namespace morvik {
@@ -20,26 +22,21 @@ std::string FirstRefusedRow(const CardRows& rows, const CliOptions& options) {
     HeadlessWindow window;
     window.SetDefaultAnswer(options.confirm == true ? kIdOk : kIdCancel);
     if (BuildCardImage(row.options, {0, 0}, window)) continue;
-    const std::string said = window.messages().empty() ? "refused" : window.messages().back().text;
-    const std::string subject = OptionsSpokenOf(said, row.options);
-    return "line " + std::to_string(row.line) + ": " + (subject.empty() ? "" : subject + ": ") + said;
+    const ShownMessage* said = window.messages().empty() ? nullptr : &window.messages().back();
+    const std::string subject = said ? OptionsConcerned(said->message.subject, row.options) : "";
+    return "line " + std::to_string(row.line) + ": " + (subject.empty() ? "" : subject + ": ") +
+           (said ? said->text : "refused");
   }
   return {};
 }
 
 }  // namespace
 
-std::optional<ContentImage> QuietImage(const CliOptions& options, CustomerId cid) {
-  HeadlessWindow window;
-  window.SetDefaultAnswer(kIdOk);
-  return BuildCardImage(options, cid, window);
-}
-
 std::optional<CardList> ReadCardList(const CliOptions& options, std::istream& in, std::string& error) {
   const std::string& path = options.production.rows;
   const std::optional<std::string> bytes = ReadBoundedFile(path, in, kRowsFileLimit, error);
   if (!bytes) return std::nullopt;
-  auto rows = std::make_shared<CardRows>(ReadCardRows(*bytes, options.arguments));
+  auto rows = std::make_shared<CardRows>(ReadCardRows(*bytes, options));
   if (rows->error.empty() && rows->rows.empty()) rows->error = "no rows below the header";
   if (rows->error.empty()) rows->error = FirstRefusedRow(*rows, options);
   if (!rows->error.empty()) {

@@ -21,10 +21,6 @@ struct CardList {
   ListPlan::RowImage rowImage;   // a row's image for a writer with this customer ID
 };
 
-// The image a writer with this customer ID gets from the options, every
-// question answered OK: the operator has answered them once before.
-std::optional<ContentImage> QuietImage(const CliOptions& options, CustomerId cid);
-
 // The list options.production.rows names ("-": in), every row composed once,
 // its questions answered as --yes/--no say; nullopt with error
 // ("cards.csv: line 7: --volume: ...") when the file or a row is refused.

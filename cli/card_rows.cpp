@@ -4,7 +4,8 @@
 #include <cstdio>
 #include <optional>
 
-#include "cli/cli_commands.h"
+#include "cli/option_rules.h"
+#include "cli/option_table.h"
 #include "window/cp932.h"
 
 namespace morvik {
@@ -12,20 +13,10 @@ namespace {
 
 constexpr std::string_view kIdColumn = "id";
 
-const std::vector<std::string_view>& TextColumns() {
-  static const std::vector<std::string_view> columns = {
-      "url",  "popup",   "to",      "cc",          "title",   "body", "volume", "led",
-      "sound", "mode", "release", "autooff", "service-cid", "uid-card"};
-  return columns;
-}
-
-const std::vector<std::string_view>& FlagColumns() {
-  static const std::vector<std::string_view> columns = {"mail", "init", "read-mark"};
-  return columns;
-}
-
-bool Contains(const std::vector<std::string_view>& names, std::string_view name) {
-  return std::find(names.begin(), names.end(), name) != names.end();
+// A column names an option of the card's fields or kinds, without "--".
+bool IsOptionColumn(std::string_view name) {
+  const std::vector<std::string_view> options = CardOptionNames();
+  return std::find(options.begin(), options.end(), "--" + std::string(name)) != options.end();
 }
 
 // 1/yes sets a flag, 0/no clears it; nullopt for any other cell.
@@ -35,25 +26,10 @@ std::optional<bool> FlagValue(std::string_view cell) {
   return std::nullopt;
 }
 
-// The command line without the option `name` (and its value).
-void Remove(std::vector<std::string>& arguments, const std::string& name, bool takesValue) {
-  for (std::size_t i = 1; i < arguments.size(); ++i) {
-    if (arguments[i] == name && takesValue && i + 1 < arguments.size()) {
-      arguments.erase(arguments.begin() + static_cast<std::ptrdiff_t>(i),
-                      arguments.begin() + static_cast<std::ptrdiff_t>(i + 2));
-      return;
-    }
-    if (arguments[i] == name || arguments[i].starts_with(name + "=")) {
-      arguments.erase(arguments.begin() + static_cast<std::ptrdiff_t>(i));
-      return;
-    }
-  }
-}
-
-// The row's cells in place of the command line's options; the column and
-// what is wrong with its cell when one cannot be taken.
+// Gives the row's cells in place of the command line's options; what is
+// wrong with a cell when one cannot be taken.
 std::optional<std::string> ApplyCells(const std::vector<std::string>& header, const CsvRecord& record,
-                                      std::vector<std::string>& arguments, std::string& id) {
+                                      CliOptions& options, std::string& id) {
   for (std::size_t column = 0; column < header.size() && column < record.fields.size(); ++column) {
     const std::string& name = header[column];
     const std::string& cell = record.fields[column];
@@ -63,41 +39,32 @@ std::optional<std::string> ApplyCells(const std::vector<std::string>& header, co
       continue;
     }
     const std::string option = "--" + name;
-    const bool flag = Contains(FlagColumns(), name);
-    Remove(arguments, option, !flag);
-    if (!flag) {
-      arguments.insert(arguments.end(), {option, cell});
+    if (TakesValue(option)) {
+      if (std::optional<std::string> refused = GiveOption(options, option, cell)) return refused;
       continue;
     }
     const std::optional<bool> value = FlagValue(cell);
     if (!value) return name + ": " + cell + " is not 1, 0, yes or no";
-    if (*value) arguments.push_back(option);
+    if (*value) {
+      GiveOption(options, option, "");
+    } else {
+      WithdrawFlag(options, option);
+    }
   }
   if (record.fields.size() > header.size()) return std::string("more cells than the header names");
-  return std::nullopt;
-}
-
-// The parser's usage line without its head and tail: "bad value for --led: 9 ...".
-std::string Reason(std::string text) {
-  constexpr std::string_view kHead = "morvik-card: ";
-  if (text.starts_with(kHead)) text.erase(0, kHead.size());
-  if (const std::size_t see = text.rfind(" (see morvik-card"); see != std::string::npos) text.resize(see);
-  while (!text.empty() && text.back() == '\n') text.pop_back();
-  return text;
+  return BrokenOptionRule(options);
 }
 
 std::optional<std::string> CheckHeader(const std::vector<std::string>& header) {
   for (const std::string& name : header) {
-    if (name != kIdColumn && !Contains(TextColumns(), name) && !Contains(FlagColumns(), name)) {
-      return "unknown column: " + name;
-    }
+    if (name != kIdColumn && !IsOptionColumn(name)) return "unknown column: " + name;
   }
   return std::nullopt;
 }
 
 }  // namespace
 
-CardRows ReadCardRows(std::string_view fileBytes, const std::vector<std::string>& arguments) {
+CardRows ReadCardRows(std::string_view fileBytes, const CliOptions& commandLine) {
   CardRows result;
   result.encoding = DetectCsvEncoding(fileBytes);
   result.fileHash = ContentHash(fileBytes);
@@ -116,15 +83,10 @@ CardRows ReadCardRows(std::string_view fileBytes, const std::vector<std::string>
   }
   for (std::size_t i = 1; i < csv.records.size(); ++i) {
     const CsvRecord& record = csv.records[i];
-    CardRow row{record.line, {}, {}};
-    std::vector<std::string> rowArguments = arguments;
-    std::optional<std::string> bad = ApplyCells(header, record, rowArguments, row.id);
-    if (!bad) {
-      const ParseResult parsed = ParseCommandLine(rowArguments, Commands());
-      if (parsed.options) row.options = *parsed.options;
-      if (!parsed.options) bad = Reason(parsed.text);
+    CardRow row{record.line, {}, commandLine};
+    if (const std::optional<std::string> bad = ApplyCells(header, record, row.options, row.id)) {
+      return {{}, result.encoding, result.fileHash, "line " + std::to_string(record.line) + ": " + *bad};
     }
-    if (bad) return {{}, result.encoding, result.fileHash, "line " + std::to_string(record.line) + ": " + *bad};
     result.rows.push_back(std::move(row));
   }
   return result;

@@ -1,9 +1,9 @@
 // A production run from a list: a CSV file with one row per card, its columns
-// named as the content options without "--" (url, popup, mail, to, cc, title,
-// body, volume, led, sound, mode, release, autooff, init, service-cid,
-// read-mark, uid-card) and an optional id carried into the record. Each row's
-// options are the command line's with the row's non-empty cells in their
-// place, checked by the same parser and rules as the command line.
+// named as the options of the card's fields and kinds without "--" (url,
+// volume, uid-card...; CardOptionNames) and an optional id carried into the
+// record. Each row's options are the command line's with the row's non-empty
+// cells given in their place, through the same setters and rules as the
+// command line.
 #pragma once
 
 #include <cstdint>
@@ -27,11 +27,10 @@ struct CardRows {
   std::vector<CardRow> rows;
   CsvEncoding encoding = CsvEncoding::kUtf8;
   std::string fileHash;  // ContentHash of the file, for matching a journal to its list
-  std::string error;     // "line 7: volume: bad value for --volume: 9 ...", empty when all rows are good
+  std::string error;     // "line 7: bad value for --volume: 9 ...", empty when all rows are good
 };
 
-// The rows of a file's bytes; `arguments` is the command line (command word
-// first) whose options every row starts from.
-CardRows ReadCardRows(std::string_view fileBytes, const std::vector<std::string>& arguments);
+// The rows of a file's bytes, each starting from the command line's options.
+CardRows ReadCardRows(std::string_view fileBytes, const CliOptions& commandLine);
 
 }  // namespace morvik

@@ -1,28 +1,24 @@
-// The command line of morvik-card: the options every command draws on, the
-// command table's row type, and the one parser that turns arguments into
-// plain values against that table.
+// What a command line of morvik-card says, as plain values: the options
+// every command draws on. The option table gives them, the parser fills them.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <optional>
 #include <set>
-#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "cli/exit_code.h"
+#include "content/card_fields.h"
 #include "production/card_history.h"
 
 namespace morvik {
 
-// The operator's entries and choices, as the window would hold them.
-struct ContentOptions {
-  std::string url, popup, to, cc, title, body;  // UTF-8
+// The operator's entries (UTF-8) and choices, as the window would hold them.
+struct ContentOptions : CardTexts, TerminalChoices {
+  ContentOptions() : TerminalChoices(DefaultChoices()) {}
   bool mail = false;
-  // List positions 0-3.
-  int volume = 3, led = 3, sound = 0, mode = 0, release = 0, autoOff = 0;
   bool initCard = false;
   std::optional<std::string> serviceCid;  // the number typed for a service card
   bool readMark = false;
@@ -42,7 +38,6 @@ struct ProductionOptions {
 
 struct CliOptions {
   std::string command;
-  std::vector<std::string> arguments;  // as given, the command word first
   ContentOptions content;
   std::array<std::uint8_t, 2> customerId{};  // image only
   std::optional<std::string> uidCard;        // the start UID typed for a UID setting card
@@ -60,43 +55,5 @@ struct CliOptions {
   std::vector<std::string> operands;  // every operand, for a command that takes several
   std::set<std::string, std::less<>> given;  // the option names used
 };
-
-class CliSession;
-using CommandHandler = ExitCode (*)(const CliOptions& options, CliSession& session);
-
-// One row of the command table.
-struct CommandSpec {
-  std::string_view name;
-  std::string_view operand;  // e.g. "FILE|-" when the command takes one
-  std::string_view summary;  // one line for the overview
-  std::string_view help;     // what it does, for COMMAND --help
-  std::vector<std::string_view> options;
-  CommandHandler handler;
-  bool writesCards = false;  // an interrupt lets the card in progress finish
-};
-
-// Either options to run, or a text to print (help and version on stdout with
-// status 0, a usage error on stderr with status 2).
-struct ParseResult {
-  std::optional<CliOptions> options;
-  std::string text;
-  ExitCode status = ExitCode::kOk;
-};
-
-ParseResult ParseCommandLine(const std::vector<std::string>& arguments,
-                             std::span<const CommandSpec> commands);
-
-std::string UsageText(std::span<const CommandSpec> commands);
-// "exit status:" and one line for each status, as every help shows them.
-std::string ExitStatusHelp();
-std::string CommandHelp(const CommandSpec& command);
-
-// "%02X%02X"-style customer ID: one to four hexadecimal digits.
-std::optional<std::array<std::uint8_t, 2>> ParseCustomerId(std::string_view text);
-
-// The option groups command rows are made of.
-std::vector<std::string_view> ContentOptionNames();
-std::vector<std::string_view> WriterOptionNames();
-std::vector<std::string_view> ProductionOptionNames();
 
 }  // namespace morvik

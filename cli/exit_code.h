@@ -34,6 +34,9 @@ inline constexpr ExitStatusMeaning kExitStatuses[] = {
     {ExitCode::kInterrupted, "interrupted"},
 };
 
+// What every line the tool says on stderr begins with.
+inline constexpr std::string_view kToolSays = "morvik-card: ";
+
 // The number the process ends with.
 constexpr int Status(ExitCode code) { return static_cast<int>(code); }
 

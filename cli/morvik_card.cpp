@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/cli_commands.h"
+#include "cli/command_table.h"
 #include "cli/console.h"
 #include "cli/interrupt.h"
 #include "link/system_serial.h"

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "cli/option_table.h"
+
 namespace morvik {
 namespace {
 
@@ -33,19 +35,21 @@ std::optional<std::string> Broken(const OptionRule& rule, const CliOptions& opti
   return std::nullopt;
 }
 
-std::vector<std::string_view> ContentOptionsButAnswers() {
-  std::vector<std::string_view> names = ContentOptionNames();
-  std::erase_if(names, [](std::string_view name) { return name == "--yes" || name == "--no"; });
+// A UID setting card carries its start UID and nothing of the content.
+std::vector<std::string_view> NotOnAUidCard() {
+  std::vector<std::string_view> names = CardOptionNames();
+  std::erase(names, "--uid-card");
+  names.push_back("--cid");
   return names;
 }
 
+// Every entry of the window holds one line.
 std::optional<std::string> ControlCharacterInTexts(const CliOptions& options) {
-  const ContentOptions& c = options.content;
-  const std::pair<std::string_view, const std::string*> texts[] = {
-      {"--url", &c.url},     {"--popup", &c.popup}, {"--to", &c.to},
-      {"--cc", &c.cc},       {"--title", &c.title}, {"--body", &c.body}};
-  for (const auto& [option, text] : texts) {
-    if (std::optional<std::string> found = ControlCharacterIn(option, *text)) return found;
+  for (const TextField& field : kTextFields) {
+    const std::string option = "--" + std::string(field.name);
+    if (std::optional<std::string> found = ControlCharacterIn(option, options.content.*field.text)) {
+      return found;
+    }
   }
   return std::nullopt;
 }
@@ -60,13 +64,9 @@ const std::vector<OptionRule>& OptionRules() {
       {{"--resume"}, Kind::kNeedsOneOf, {"--rows"}, "{when} needs {other}"},
       {{"--force"}, Kind::kNeedsOneOf, {"--image"}, "{when} needs {other}"},
       {{"--rows"}, Kind::kExcludes, {"--image"}, "{when} and {other} exclude each other"},
-      {{"--uid-card"},
-       Kind::kExcludes,
-       {"--init", "--service-cid", "--read-mark", "--url", "--popup", "--mail", "--to", "--cc",
-        "--title", "--body", "--volume", "--led", "--sound", "--mode", "--release", "--autooff",
-        "--cid"},
+      {{"--uid-card"}, Kind::kExcludes, NotOnAUidCard(),
        "{other} does not go with {when}: a UID setting card carries its start UID only"},
-      {{"--image"}, Kind::kExcludes, ContentOptionsButAnswers(),
+      {{"--image"}, Kind::kExcludes, CardOptionNames(),
        "{other} does not go with {when}: the card gets the file's bytes as they are"},
   };
   return rules;

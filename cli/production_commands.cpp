@@ -8,6 +8,7 @@
 #include "cli/image_file.h"
 #include "cli/frame_trace.h"
 #include "cli/interrupt.h"
+#include "cli/option_table.h"
 #include "cli/record_printer.h"
 #include "cli/terminal_window.h"
 #include "files/file_access.h"
@@ -55,7 +56,7 @@ bool OpenJournal(const std::string& path, std::optional<JournalWriter>& journal,
   if (path.empty()) return true;
   int reason = 0;
   journal = JournalWriter::Open(path, reason);
-  if (!journal) err << "morvik-card: " << path << ": " << SystemReason(reason) << "\n";
+  if (!journal) err << kToolSays << path << ": " << SystemReason(reason) << "\n";
   return journal.has_value();
 }
 
@@ -65,9 +66,9 @@ std::string RowText(const CardRecord& record) {
 
 // What a run from a list says at its end beyond the tallies.
 void SayRowsLeft(const ListPlan& plan, const CardsInDoubt& inDoubt, std::ostream& err) {
-  err << "morvik-card: rows: " << plan.rowsDone() << " done, " << plan.rowsLeft() << " left\n";
+  err << kToolSays << "rows: " << plan.rowsDone() << " done, " << plan.rowsLeft() << " left\n";
   for (const CardRecord& card : inDoubt.Left()) {
-    err << "morvik-card: card " << card.idm << " was not seen: it may still hold part of " << RowText(card) << "\n";
+    err << kToolSays << "card " << card.idm << " was not seen: it may still hold part of " << RowText(card) << "\n";
   }
 }
 
@@ -88,7 +89,7 @@ ExitCode RunProductionLine(const CliOptions& options, CliEnvironment& env, RunPl
   context.stopNow = [] { return InterruptCount() >= 2; };
   context.starting = [&printer](const CardRecord& record) { return printer.Started(record); };
   context.report = [&printer](const CardRecord& record) { printer.Print(record); };
-  context.note = [&printer](const std::string& text) { printer.Note("morvik-card: " + text); };
+  context.note = [&printer](const std::string& text) { printer.Note(std::string(kToolSays) + text); };
   if (options.trace) {
     context.traceFor = [&printer](Clock& clock) {
       return std::make_unique<FrameTrace>(clock, [&printer](const std::string& line) { printer.TraceLine(line); });
@@ -101,13 +102,13 @@ ExitCode RunProductionLine(const CliOptions& options, CliEnvironment& env, RunPl
       RunProduction(PlanWriters(production), context, env.writerSeat ? env.writerSeat : SystemSeats());
   const bool journalClosed = printer.CloseJournal();
   if (!outcome.anyWriter) {
-    env.err << "morvik-card: no writer answers on " << PortsLooked(production) << "\n";
+    env.err << kToolSays << "no writer answers on " << PortsLooked(production) << "\n";
     return ExitCode::kNoWriter;
   }
   for (const WriterTally& tally : outcome.tallies) env.err << TallyText(tally) << "\n";
   env.err << TallyText(TotalOf(outcome.tallies)) << "\n";
   sayAtEnd();
-  if (printer.outputFailed()) env.err << "morvik-card: records: " << printer.LossText() << "\n";
+  if (printer.outputFailed()) env.err << kToolSays << "records: " << printer.LossText() << "\n";
   return BatchExitStatus(outcome.tallies, InterruptCount() > 0, printer.outputFailed() || !journalClosed);
 }
 
@@ -124,17 +125,17 @@ std::optional<JournalState> ReadResumedJournal(const CliOptions& options, const 
   std::string error;
   const JournalRead read = ReadJournalFile(path, [&state](const JournalEntry& entry) { state.Take(entry); }, error);
   if (!error.empty() || read.badLine != 0) {
-    env.err << "morvik-card: "
+    env.err << kToolSays
             << (error.empty() ? path + ": line " + std::to_string(read.badLine) + " is not a journal record" : error)
             << "\n";
     return std::nullopt;
   }
   if (read.cutShort > 0) {
-    env.err << "morvik-card: " << path << ": " << Plural(read.cutShort, "line", "lines")
+    env.err << kToolSays << path << ": " << Plural(read.cutShort, "line", "lines")
             << " cut short (a run ended while writing it) skipped\n";
   }
   if (state.otherRecords() > 0) {
-    env.err << "morvik-card: " << path << ": " << Plural(state.otherRecords(), "record", "records")
+    env.err << kToolSays << path << ": " << Plural(state.otherRecords(), "record", "records")
             << " of other lists skipped\n";
   }
   return state;
@@ -144,7 +145,7 @@ ExitCode RunRows(const CliOptions& options, CliEnvironment& env) {
   std::string error;
   std::optional<CardList> list = ReadCardList(options, env.in, error);
   if (!list) {
-    env.err << "morvik-card: " << error << "\n";
+    env.err << kToolSays << error << "\n";
     return ExitCode::kUsage;
   }
   const std::optional<JournalState> journal = ReadResumedJournal(options, *list, env);
@@ -155,23 +156,18 @@ ExitCode RunRows(const CliOptions& options, CliEnvironment& env) {
                 count ? std::optional<std::size_t>(static_cast<std::size_t>(*count)) : std::nullopt);
   const std::size_t doneBefore = rows - plan.rowsLeft();
   const std::size_t notReadBack = journal->rowsNotReadBack();
-  env.err << "morvik-card: " << options.production.rows << ": " << Plural(rows, "row", "rows") << " ("
+  env.err << kToolSays << options.production.rows << ": " << Plural(rows, "row", "rows") << " ("
           << CsvEncodingName(list->encoding) << "), " << doneBefore << " done before"
           << (notReadBack > 0 ? " (" + std::to_string(notReadBack) + " of them not read back)" : "") << "\n";
   DoneCards done(journal->cardsDone());
   CardsInDoubt inDoubt(journal->cardsInDoubt());
   for (const auto& [idm, started] : journal->cardsInDoubt()) {
-    env.err << "morvik-card: card " << idm << " may hold part of " << RowText(started)
+    env.err << kToolSays << "card " << idm << " may hold part of " << RowText(started)
             << ": put it on a writer to finish it\n";
   }
   return RunProductionLine(options, env, plan, done, inDoubt, [&] { SayRowsLeft(plan, inDoubt, env.err); });
 }
 
-std::string VerifyFailureText(const VerifyResult& result) {
-  const bool mismatch = result.status == VerifyResult::Status::kMismatch;
-  return (mismatch ? "verify failed at block " : "unreadable at block ") +
-         std::to_string(result.block);
-}
 
 }  // namespace
 
@@ -186,7 +182,7 @@ ExitCode RunBatch(const CliOptions& options, CliSession& session) {
         read.image ? ImageRefusal(DecodeCard(*read.image), options.confirm == true,
                                    options.given.contains("--force")) : std::nullopt;
     if (!read.image || refusal) {
-      session.env.err << "morvik-card: " << (refusal ? *options.image + ": " + *refusal : read.error) << "\n";
+      session.env.err << kToolSays << (refusal ? *options.image + ": " + *refusal : read.error) << "\n";
       return ExitCode::kUsage;
     }
     imageFor = [image = *read.image](CustomerId) { return image; };
@@ -208,14 +204,14 @@ ExitCode RunHistory(const CliOptions& options, CliSession& session) {
     std::string error;
     const JournalRead read = ReadJournalFile(path, [&history](const JournalEntry& e) { history.Take(e); }, error);
     if (!error.empty() || read.badLine != 0) {
-      session.env.err << "morvik-card: "
+      session.env.err << kToolSays
                       << (error.empty() ? path + ": line " + std::to_string(read.badLine) + " is not a journal record"
                                         : error)
                       << "\n";
       return ExitCode::kUsage;
     }
     if (read.cutShort > 0) {
-      session.env.err << "morvik-card: " << path << ": " << Plural(read.cutShort, "line", "lines")
+      session.env.err << kToolSays << path << ": " << Plural(read.cutShort, "line", "lines")
                       << " cut short (a run ended while writing it) skipped\n";
     }
     history.EndOfJournal();
@@ -225,65 +221,6 @@ ExitCode RunHistory(const CliOptions& options, CliSession& session) {
     if (Matches(options.history, entry)) session.env.out << (json ? HistoryJson(entry) : HistoryText(entry)) << "\n";
   }
   return ExitCode::kOk;
-}
-
-// On the writer the session finds (--port, --trace, --fast and --wait as for
-// every command that talks to the writer).
-ExitCode RunVerify(const CliOptions& options, CliSession& session) {
-  if (!BuildCardImage(options, {0, 0}, session.window)) return ExitCode::kUsage;
-  CardOperations& card = session.operations;
-  if (!session.Connect()) return session.Status(ExitCode::kNoWriter);
-  card.SetStopCheck([] { return InterruptCount() >= 1; });
-  CardIdm idm{};
-  if (!card.DetectCard(idm)) return session.Status(ExitCode::kNoCard);
-  const std::optional<ContentImage> image = QuietImage(options, card.customerId());
-  if (!image) return ExitCode::kUsage;
-  SetCardInProgress(true);
-  const VerifyResult result = card.VerifyCardImage(*image, idm);
-  SetCardInProgress(false);
-  const ExitCode status = VerifyStatus(result.status);
-  if (status == ExitCode::kOk) session.env.out << IdmText(idm) << " ok\n";
-  if (status != ExitCode::kOk && status != ExitCode::kInterrupted) {
-    session.env.out << IdmText(idm) << " " << VerifyFailureText(result) << "\n";
-  }
-  return status;
-}
-
-ExitCode VerifyStatus(VerifyResult::Status status) {
-  switch (status) {
-    case VerifyResult::Status::kMatch: return ExitCode::kOk;
-    case VerifyResult::Status::kMismatch: return ExitCode::kVerifyMismatch;
-    case VerifyResult::Status::kReadFailed: return ExitCode::kCardFailed;
-    case VerifyResult::Status::kStopped: return ExitCode::kInterrupted;
-  }
-  return ExitCode::kCardFailed;
-}
-
-ExitCode VerifyLastWrite(CardOperations& card, std::ostream& err) {
-  const std::optional<LastWrite>& last = card.lastWrite();
-  if (!last || last->written < kCardBlocks) return ExitCode::kCardFailed;
-  SetCardInProgress(true);
-  const VerifyResult result = card.VerifyCardImage(last->image, last->idm);
-  SetCardInProgress(false);
-  const ExitCode status = VerifyStatus(result.status);
-  if (status != ExitCode::kOk && status != ExitCode::kInterrupted) {
-    const bool mismatch = result.status == VerifyResult::Status::kMismatch;
-    err << "morvik-card: " << (mismatch ? "" : "card ") << VerifyFailureText(result) << "\n";
-  }
-  return status;
-}
-
-ExitCode StatusAfterInterrupts(const CardOperations& card, ExitCode status, bool stopTold,
-                               std::ostream& err) {
-  if (InterruptCount() == 0) return status;
-  const std::optional<LastWrite>& last = card.lastWrite();
-  if (last && last->written == kCardBlocks) {
-    err << "morvik-card: interrupted: card " << IdmText(last->idm) << " is complete\n";
-  } else if (last && !stopTold) {
-    err << "morvik-card: interrupted: card " << IdmText(last->idm) << " stopped at block "
-        << last->written << "\n";
-  }
-  return ExitCode::kInterrupted;
 }
 
 ExitCode BatchExitStatus(std::span<const WriterTally> tallies, bool interrupted, bool outputFailed) {

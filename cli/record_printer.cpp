@@ -5,6 +5,7 @@
 #include <ostream>
 #include <utility>
 
+#include "cli/exit_code.h"
 #include "files/file_access.h"
 
 namespace morvik {
@@ -39,7 +40,7 @@ void RecordPrinter::Print(CardRecord record) {
   const std::string missed = !outOk && !journalOk ? "standard output and " + journalName_
                              : outOk              ? journalName_
                                                   : "standard output";
-  err_ << "morvik-card: record not written to " << missed << ": " << json << "\n" << std::flush;
+  err_ << kToolSays << "record not written to " << missed << ": " << json << "\n" << std::flush;
   ++(err_ ? onErrOnly_ : lost_);
 }
 
@@ -87,7 +88,7 @@ bool RecordPrinter::WriteJournal(const std::string& line) {
 
 void RecordPrinter::Failed(const std::string& output, int reason, std::string_view consequence) {
   if (outputFailed_.exchange(true)) consequence = {};  // said with the first failure
-  err_ << "morvik-card: " << output << ": " << OutputFailureReason(reason) << consequence << "\n" << std::flush;
+  err_ << kToolSays << output << ": " << OutputFailureReason(reason) << consequence << "\n" << std::flush;
 }
 
 }  // namespace morvik

@@ -1,5 +1,6 @@
 #include "cli/terminal_window.h"
 
+#include <algorithm>
 #include <iostream>
 #include <string>
 
@@ -8,27 +9,45 @@
 namespace morvik {
 namespace {
 
-constexpr std::string_view kButtonAdvice = "接続を確認して再試行ボタンを押してください";
-constexpr std::string_view kTerminalAdvice =
-    "接続を確認してもう一度実行するか、--wait を付けて待ってください";
-constexpr std::string_view kRefusedPorts = "\n\n開けなかったポート";
-constexpr std::uint32_t kCardPollMs = 200;
-constexpr std::uint32_t kWriterPollMs = 1000;
+// What a terminal makes of each kind of message: the status a command ends
+// with when it is the first to fail; for a message the window answers with
+// Retry, what the terminal waits for, how often it looks, and the advice it
+// gives in place of the window's button.
+struct KindOnTerminal {
+  MessageKind kind;
+  ExitCode status;
+  std::string_view waitingFor = {};
+  std::uint32_t pollMs = 0;
+  std::string_view advice = {};
+};
 
-// The window's text as a terminal needs it: no button to press, and ports
-// that could not be opened named first, as the likely cause.
-std::string TerminalText(std::string_view text) {
-  std::string adapted(text);
-  if (const std::size_t at = adapted.find(kButtonAdvice); at != std::string::npos) {
-    adapted.replace(at, kButtonAdvice.size(), kTerminalAdvice);
+constexpr KindOnTerminal kKindsOnTerminal[] = {
+    {MessageKind::kOther, ExitCode::kCardFailed},
+    {MessageKind::kEntry, ExitCode::kUsage},
+    {MessageKind::kLimit, ExitCode::kUsage},
+    {MessageKind::kQuestion, ExitCode::kUsage},
+    {MessageKind::kNoWriter, ExitCode::kNoWriter, "Morvik ICCard Writerを接続してください…", 1000,
+     "接続を確認してもう一度実行するか、--wait を付けて待ってください"},
+    {MessageKind::kNoCard, ExitCode::kNoCard, "ICカードを書き込み機に置いてください…", 200},
+    {MessageKind::kWriteStopped, ExitCode::kCardFailed},
+    {MessageKind::kReadFailed, ExitCode::kCardFailed},
+};
+
+const KindOnTerminal& OnTerminal(MessageKind kind) {
+  for (const KindOnTerminal& row : kKindsOnTerminal) {
+    if (row.kind == kind) return row;
   }
-  if (const std::size_t at = adapted.find(kRefusedPorts); at != std::string::npos) {
-    adapted = adapted.substr(at + 2) + "\n" + adapted.substr(0, at);
-  }
-  return adapted;
+  return kKindsOnTerminal[0];
 }
 
-bool SpeaksOfWriter(std::string_view text) { return text.find("Writer") != std::string_view::npos; }
+// The window's text as a terminal needs it: the terminal's advice in place
+// of the window's button, and what else is known of the cause (the ports that
+// could not be opened) named first, as the likely cause.
+std::string TerminalText(const OperatorMessage& message) {
+  const std::string_view advice = OnTerminal(message.subject.kind).advice;
+  const std::string text = message.text + std::string(message.advice.empty() ? "" : advice);
+  return message.detail.empty() ? text : message.detail + "\n" + text;
+}
 
 }  // namespace
 
@@ -42,36 +61,35 @@ int TerminalWindow::Answer(const ShownMessage& shown) {
   if (buttons == kMbRetryCancel) return AnswerRetry(shown);
   if (buttons == kMbOkCancel) return AnswerQuestion(shown);
   Say(Headed(shown));
-  Note(Outcome::kFailed);
+  NoteFailure(OnTerminal(shown.message.subject.kind).status);
   return kIdOk;
 }
 
 std::string TerminalWindow::Headed(const ShownMessage& shown) const {
-  const std::string subject = subjectOf_ ? subjectOf_(shown.text) : std::string();
-  return (subject.empty() ? shown.caption : subject) + ": " + TerminalText(shown.text);
+  const std::string subject = subjectOf_ ? subjectOf_(shown.message.subject) : std::string();
+  return (subject.empty() ? shown.caption : subject) + ": " + TerminalText(shown.message);
 }
 
 int TerminalWindow::AnswerRetry(const ShownMessage& shown) {
-  const bool writer = SpeaksOfWriter(shown.text);
-  if (!answers_.wait) {
+  const KindOnTerminal& kind = OnTerminal(shown.message.subject.kind);
+  if (!answers_.wait || kind.waitingFor.empty()) {
     Say(Headed(shown));
-    Note(writer ? Outcome::kNoWriter : Outcome::kNoCard);
+    NoteFailure(kind.status);
     return kIdCancel;
   }
   if (!waitStartMs_) waitStartMs_ = clock_.NowMs();
   if (shown.text != lastRetryText_) {
     const std::string limit =
         answers_.waitSeconds ? "（最大" + std::to_string(*answers_.waitSeconds) + "秒）" : "";
-    Say(writer ? "Morvik ICCard Writerを接続してください…" + limit
-               : "ICカードを書き込み機に置いてください…" + limit);
+    Say(std::string(kind.waitingFor) + limit);
     lastRetryText_ = shown.text;
   }
   if (answers_.waitSeconds && clock_.NowMs() - *waitStartMs_ >= *answers_.waitSeconds * 1000LL) {
     Say("待ち時間が過ぎました");
-    Note(Outcome::kWaitEnded);
+    NoteFailure(ExitCode::kNoCard);
     return kIdCancel;
   }
-  clock_.Sleep(writer ? kWriterPollMs : kCardPollMs);
+  clock_.Sleep(kind.pollMs);
   return kIdRetry;
 }
 
@@ -80,7 +98,7 @@ int TerminalWindow::AnswerQuestion(const ShownMessage& shown) {
   Say(Headed(shown));
   const int answer = answers_.confirm ? (*answers_.confirm ? kIdOk : kIdCancel) : AskAtTerminal();
   answered_[shown.text] = answer;
-  if (answer == kIdCancel) Note(Outcome::kRefused);
+  if (answer == kIdCancel) NoteFailure(OnTerminal(shown.message.subject.kind).status);
   return answer;
 }
 
@@ -101,18 +119,24 @@ int TerminalWindow::AskAtTerminal() {
 void TerminalWindow::Say(const std::string& line) {
   if (progressOpen_) streams_.err << "\n";
   progressOpen_ = false;
-  streams_.err << "morvik-card: " << line << "\n" << std::flush;
+  streams_.err << kToolSays << line << "\n" << std::flush;
 }
 
-void TerminalWindow::Note(Outcome outcome) {
-  if (outcome_ == Outcome::kDone) outcome_ = outcome;
+void TerminalWindow::NoteFailure(ExitCode status) {
+  if (!failure_) failure_ = status;
+}
+
+bool TerminalWindow::Told(MessageKind kind) const {
+  return std::ranges::any_of(messages(), [kind](const ShownMessage& shown) {
+    return shown.message.subject.kind == kind;
+  });
 }
 
 // Counts blocks as the messages do, from block 0: "ブロック 12 / 63" once
 // blocks 0 to 12 are done.
 void TerminalWindow::ReportProgress(int done, int total) {
   if (!streams_.errIsTerminal) return;
-  streams_.err << "\r" << progressVerb_ << ": ブロック " << done - 1 << " / " << total - 1;
+  streams_.err << "\r" << (reading_ ? "読み出し" : "書き込み") << ": ブロック " << done - 1 << " / " << total - 1;
   progressOpen_ = done < total;
   if (!progressOpen_) streams_.err << "\n";
   streams_.err << std::flush;

@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "cli/exit_code.h"
 #include "link/clock.h"
 #include "window/headless_window.h"
 
@@ -29,9 +30,6 @@ struct TerminalStreams {
   bool errIsTerminal;
 };
 
-// How the operations ended, from what they showed and what was answered.
-enum class Outcome { kDone, kFailed, kRefused, kNoWriter, kNoCard, kWaitEnded };
-
 class TerminalWindow : public HeadlessWindow {
  public:
   TerminalWindow(TerminalAnswers answers, Clock& clock, TerminalStreams streams);
@@ -40,15 +38,18 @@ class TerminalWindow : public HeadlessWindow {
   void BeginWaitCursor() override;
   void EndWaitCursor() override;
 
-  // Names what a message speaks of ("--url") before its text; empty: the
+  // Names what a message is about ("--url") before its text; empty: the
   // message's caption is shown instead.
-  void SetSubjectOf(std::function<std::string(std::string_view)> subjectOf) {
+  void SetSubjectOf(std::function<std::string(const MessageSubject&)> subjectOf) {
     subjectOf_ = std::move(subjectOf);
   }
   // The word the progress line begins with ("書き込み", "読み出し").
-  void SetProgressVerb(std::string verb) { progressVerb_ = std::move(verb); }
-  // The first way the command failed, kDone while nothing did.
-  Outcome outcome() const { return outcome_; }
+  // The progress line speaks of reading the card instead of writing it.
+  void SayReading() { reading_ = true; }
+  // The status of the first way the command failed; nullopt while nothing did.
+  std::optional<ExitCode> failure() const { return failure_; }
+  // Whether a message of this kind was shown.
+  bool Told(MessageKind kind) const;
 
  private:
   int Answer(const ShownMessage& shown);
@@ -58,18 +59,18 @@ class TerminalWindow : public HeadlessWindow {
   void Say(const std::string& line);
   // "--url: text", or "Caption: text" when the message names no option.
   std::string Headed(const ShownMessage& shown) const;
-  void Note(Outcome outcome);
+  void NoteFailure(ExitCode status);
 
   TerminalAnswers answers_;
   Clock& clock_;
   TerminalStreams streams_;
-  Outcome outcome_ = Outcome::kDone;
+  std::optional<ExitCode> failure_;
   std::map<std::string, int> answered_;  // a question asked again gets the same answer
   std::string lastRetryText_;
   std::optional<std::int64_t> waitStartMs_;
-  std::string progressVerb_ = "書き込み";
+  bool reading_ = false;
   bool progressOpen_ = false;
-  std::function<std::string(std::string_view)> subjectOf_;
+  std::function<std::string(const MessageSubject&)> subjectOf_;
 };
 
 }  // namespace morvik

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "content/content_image.h"
+#include "content/terminal_settings.h"
 
 namespace morvik {
 namespace {
@@ -126,14 +127,7 @@ DecodedCard DecodeCard(std::span<const std::uint8_t, kContentImageSize> image) {
     return card;
   }
   DecodeSections(image, card);
-  const std::uint8_t power = image[kPowerSettingsByte];
-  const std::uint8_t display = image[kDisplaySettingsByte];
-  card.powerMode = power >> 5;
-  card.releaseTime = (power >> 3) & 0x03;
-  card.autoOffTime = power & 0x03;
-  card.soundType = display >> 6;
-  card.volume = (display >> 4) & 0x03;
-  card.ledPattern = (display >> 2) & 0x03;
+  static_cast<TerminalChoices&>(card) = UnpackChoices(image);
   card.checkByteRight = image[kCheckByte] == ContentCheckByte(image);
   return card;
 }

@@ -20,17 +20,14 @@ struct KeywordBlank {
   bool counter;
 };
 
-struct DecodedCard {
+// The texts as the card holds them, the popup with its terminator; the list
+// positions as stored (the mode in 0-7). Content cards only.
+struct DecodedCard : CardTexts, TerminalChoices {
   CardKind kind = CardKind::kUnknown;
   std::array<std::uint8_t, 2> customerId{};  // bytes 4-5
   std::array<std::uint8_t, 2> startUid{};    // UID setting card only
   bool mail = false;
-  // Code page 932 bytes as the card holds them; the popup with its terminator.
-  std::string url, popup, mailTo, mailCc, mailTitle, mailBody;
   std::optional<KeywordBlank> urlBlank, mailBlank;
-  // List positions as stored: volume, sound type, LED pattern, mode (0-7),
-  // release time, auto-off time. Content cards only.
-  std::uint8_t volume{}, soundType{}, ledPattern{}, powerMode{}, releaseTime{}, autoOffTime{};
   bool checkByteRight{};
   // False when a length points past the sections' room: the texts are cut.
   bool sectionsWhole = true;

@@ -5,6 +5,7 @@
 
 #include "content/keywords.h"
 #include "content/terminal_settings.h"
+#include "window/control_ids.h"
 
 namespace morvik {
 namespace {
@@ -30,6 +31,17 @@ constexpr std::size_t kUrlTextStart = 24;
 constexpr std::size_t kSectionsEnd = kCheckByte;  // sections stay in bytes 0-247
 constexpr std::uint8_t kUrlSectionType = 0x02;
 constexpr std::uint8_t kMailSectionType = 0x03;
+
+// The texts the mail limit counts, the popup travelling with them, and the
+// texts the total limit counts.
+const std::vector<int> kMailControls = {kIdcMailTo, kIdcMailCc, kIdcMailTitle, kIdcMailBody,
+                                        kIdcPopup};
+const std::vector<int> kTotalControls = {kIdcUrl,       kIdcMailTo,   kIdcMailCc,
+                                         kIdcMailTitle, kIdcMailBody, kIdcPopup};
+
+OperatorMessage Refusal(std::string_view text, MessageKind kind, std::vector<int> controls) {
+  return OperatorMessage(std::string(text), std::string(kCaption), kMbError, {kind, std::move(controls)});
+}
 
 bool InMailMode(const ContentSettings& settings) { return settings.mailEnabled != 0; }
 
@@ -139,14 +151,12 @@ void WriteMailSection(const ContentSettings& settings, SectionWriter& out) {
 void WriteTrailer(const ContentSettings& settings, const ContentValues& values,
                   std::span<std::uint8_t, 256> image) {
   image[kCheckByte] = ContentCheckByte(image);
-  image[kPowerSettingsByte] =
-      PackPowerSettings(settings.powerMode, settings.releaseTime, settings.autoOffTime);
+  image[kPowerSettingsByte] = PackSettingsByte(settings, kPowerSettingsByte);
   image[250] = values.customerId[0];
   image[251] = values.customerId[1];
   image[252] = 0x00;
   image[253] = 0x00;
-  image[kDisplaySettingsByte] =
-      PackDisplaySettings(settings.soundType, settings.volume, settings.ledPattern);
+  image[kDisplaySettingsByte] = PackSettingsByte(settings, kDisplaySettingsByte);
   image[kInitCardByte] = settings.initCard != 0 ? 0x20 : 0x00;
 }
 
@@ -161,18 +171,26 @@ void AppendPopupTerminator(std::string& popup) {
   }
 }
 
-std::optional<std::string_view> FindLimitViolation(const ContentSettings& settings) {
+std::optional<OperatorMessage> FindLimitViolation(const ContentSettings& settings) {
   const bool mail = InMailMode(settings);
   const std::size_t urlLength = settings.url.size();
   const std::size_t popupLength = settings.popup.size();
-  if (urlLength == 0 || (mail && settings.mailTo.empty())) return kEmptyEntryMessage;
-  if (popupLength > kPopupLimit) return kPopupLimitMessage;
+  if (urlLength == 0) return Refusal(kEmptyEntryMessage, MessageKind::kEntry, {kIdcUrl});
+  if (mail && settings.mailTo.empty()) {
+    return Refusal(kEmptyEntryMessage, MessageKind::kEntry, {kIdcMailTo});
+  }
+  if (popupLength > kPopupLimit) return Refusal(kPopupLimitMessage, MessageKind::kLimit, {kIdcPopup});
   // In mail mode the popup travels in the mail section and counts there.
-  if ((mail ? urlLength : urlLength + popupLength) > kUrlLimit) return kUrlLimitMessage;
+  if ((mail ? urlLength : urlLength + popupLength) > kUrlLimit) {
+    return Refusal(kUrlLimitMessage, MessageKind::kLimit,
+                   mail ? std::vector{kIdcUrl} : std::vector{kIdcUrl, kIdcPopup});
+  }
   if (!mail) return std::nullopt;
   const std::size_t mailLength = MailLength(settings);
-  if (mailLength > kMailLimit) return kMailLimitMessage;
-  if (urlLength + mailLength > kTotalLimit) return kTotalLimitMessage;
+  if (mailLength > kMailLimit) return Refusal(kMailLimitMessage, MessageKind::kLimit, kMailControls);
+  if (urlLength + mailLength > kTotalLimit) {
+    return Refusal(kTotalLimitMessage, MessageKind::kLimit, kTotalControls);
+  }
   return std::nullopt;
 }
 
@@ -201,8 +219,8 @@ bool BuildContentImage(WindowServices& window, ContentSettings& settings,
   if (!ApplyIdmCounterKeywords(window, settings)) return false;
   ReplaceCustomerIdKeyword(settings, values.customerId, values.serviceCid);
   AppendPopupTerminator(settings.popup);
-  if (const std::optional<std::string_view> message = FindLimitViolation(settings)) {
-    window.MessageBox(*message, kCaption, kMbError);
+  if (const std::optional<OperatorMessage> refusal = FindLimitViolation(settings)) {
+    window.ShowMessage(*refusal);
     return false;
   }
   return ComposeContentImage(settings, values, image);

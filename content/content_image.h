@@ -31,9 +31,10 @@ bool BuildContentImage(WindowServices& window, ContentSettings& settings,
 // terminator never takes it past 39 bytes.
 void AppendPopupTerminator(std::string& popup);
 
-// The message for the first broken length limit, or nullopt when the texts
-// (keywords resolved, popup terminated) fit the image.
-std::optional<std::string_view> FindLimitViolation(const ContentSettings& settings);
+// The message for the first empty entry the card needs or broken length
+// limit, naming the entries it concerns; nullopt when the texts (keywords
+// resolved, popup terminated) fit the image.
+std::optional<OperatorMessage> FindLimitViolation(const ContentSettings& settings);
 
 // Writes all 256 bytes from settings that passed the limits. False, with the
 // image of no use, when the sections would not fit before the trailer.

@@ -6,30 +6,18 @@
 #include <cstdint>
 #include <string>
 
+#include "content/card_fields.h"
+
 namespace morvik {
 
-// Texts are code page 932 bytes. They are strings, not fixed buffers: the
-// keyword blanks may grow a text past the 239 bytes an entry gives.
-struct ContentSettings {
-  std::string url;
-  std::string popup;
+struct ContentSettings : CardTexts, TerminalChoices {
   std::int32_t mailEnabled = 0;
-  std::string mailTo;
-  std::string mailCc;
-  std::string mailTitle;
-  std::string mailBody;
   std::int32_t urlHasIdm = 0;
   std::int32_t urlHasCounter = 0;
   std::int32_t mailHasIdm = 0;
   std::int32_t mailHasCounter = 0;
   std::int32_t urlIdmOffset = 0;
   std::int32_t mailIdmOffset = 0;
-  std::uint8_t volume = 0;
-  std::uint8_t soundType = 0;
-  std::uint8_t ledPattern = 0;
-  std::uint8_t powerMode = 0;
-  std::uint8_t releaseTime = 0;
-  std::uint8_t autoOffTime = 0;
   std::int32_t initCard = 0;
 };
 

@@ -31,7 +31,8 @@ std::string FillFormat(std::string_view format, std::initializer_list<std::strin
 }
 
 bool OperatorAgrees(WindowServices& window, const std::string& question) {
-  return window.MessageBox(question, kCaption, kMbQuestion) != kIdCancel;
+  const OperatorMessage message(question, std::string(kCaption), kMbQuestion, {MessageKind::kQuestion, {}});
+  return window.ShowMessage(message) != kIdCancel;
 }
 
 // The first keyword that starts on a character boundary: the trail byte of a

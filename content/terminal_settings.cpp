@@ -7,37 +7,16 @@
 
 namespace morvik {
 
-const std::array<SettingsList, 6> kSettingsLists{{
-    {kIdcVolumeList, {"なし", "小", "中", "大"}, 3, "音量"},
-    {kIdcSoundTypeList, {"1", "2", "3", "IDm"}, 0, "音種類"},
-    {kIdcLedPatternList, {"消灯", "1", "2", "常時"}, 3, "LED点灯パターン"},
-    {kIdcModeList, {"ノーマル", "フル", "2秒置き", "5秒置き"}, 0, "モード"},
-    {kIdcAutoOffTimeList, {"不使用", "60分", "120分", "180分"}, 0, "自動オフ時間"},
-    {kIdcReleaseTimeList, {"不使用", "1分", "3分", "10分"}, 0, "省電力一時解除時間"},
-}};
-
 namespace {
 
 constexpr int kModeNormal = 0;
 constexpr int kModeFull = 1;
 
-struct EntryField {
-  int controlId;
-  std::string ContentSettings::*field;
-  std::string_view label;  // the entry's label in the window
-  bool mail;               // on the card only in mail mode
-};
-
-constexpr std::array<EntryField, 6> kEntryFields{{
-    {kIdcUrl, &ContentSettings::url, "ＵＲＬ情報", false},
-    {kIdcPopup, &ContentSettings::popup, "ポップアップ", false},
-    {kIdcMailTo, &ContentSettings::mailTo, "Ｔｏ", true},
-    {kIdcMailCc, &ContentSettings::mailCc, "ｃｃ", true},
-    {kIdcMailTitle, &ContentSettings::mailTitle, "タイトル", true},
-    {kIdcMailBody, &ContentSettings::mailBody, "本文", true},
-}};
-
 constexpr char kErrorCaption[] = "Error";
+
+OperatorMessage EntryError(std::string text, int controlId) {
+  return OperatorMessage(std::move(text), kErrorCaption, kMbError, {MessageKind::kEntry, {controlId}});
+}
 
 std::string UnencodableMessage(std::string_view label, const EntryText& entry) {
   const std::string entryName = "「" + std::string(label) + "」";
@@ -55,7 +34,7 @@ std::string NotAnItemMessage(std::string_view label) {
 
 // The selected position; text typed into the list's field counts when it is
 // exactly one of the items. nullopt for any other text.
-std::optional<std::uint8_t> ListIndex(WindowServices& window, const SettingsList& list) {
+std::optional<std::uint8_t> ListIndex(WindowServices& window, const ListField& list) {
   const int selection = window.GetListSelection(list.controlId);
   if (selection >= 0) return static_cast<std::uint8_t>(selection);
   const std::string typed = window.GetListText(list.controlId);
@@ -65,65 +44,41 @@ std::optional<std::uint8_t> ListIndex(WindowServices& window, const SettingsList
   return std::nullopt;
 }
 
-// The six entries in the order of kEntryFields; nullopt, after a message, at
-// the first text the card would carry with a character it cannot hold.
-std::optional<std::array<std::string, kEntryFields.size()>> ReadEntries(
-    WindowServices& window, const ContentSettings& settings) {
-  std::array<std::string, kEntryFields.size()> texts;
-  for (std::size_t i = 0; i < kEntryFields.size(); ++i) {
-    const EntryField& field = kEntryFields[i];
+// The entries' texts; nullopt, after a message, at the first text the card
+// would carry with a character it cannot hold.
+std::optional<CardTexts> ReadEntries(WindowServices& window, const ContentSettings& settings) {
+  CardTexts texts;
+  for (const TextField& field : kTextFields) {
     EntryText entry = window.GetEntryText(field.controlId, kEntryBufferSize);
-    const bool onCard = !field.mail || settings.mailEnabled != 0;
+    const bool onCard = !field.mailOnly || settings.mailEnabled != 0;
     if (!entry.encodable && onCard) {
-      window.MessageBox(UnencodableMessage(field.label, entry), kErrorCaption, kMbError);
+      window.ShowMessage(EntryError(UnencodableMessage(field.windowLabel, entry), field.controlId));
       return std::nullopt;
     }
-    texts[i] = std::move(entry.bytes);
+    texts.*field.text = std::move(entry.bytes);
   }
   return texts;
 }
 
-// The lists in the order the capture reads them, each with its field.
-struct ListField {
-  int controlId;
-  std::uint8_t ContentSettings::*field;
-};
-
-constexpr std::array<ListField, 6> kCapturedLists{{
-    {kIdcVolumeList, &ContentSettings::volume},
-    {kIdcSoundTypeList, &ContentSettings::soundType},
-    {kIdcLedPatternList, &ContentSettings::ledPattern},
-    {kIdcModeList, &ContentSettings::powerMode},
-    {kIdcReleaseTimeList, &ContentSettings::releaseTime},
-    {kIdcAutoOffTimeList, &ContentSettings::autoOffTime},
-}};
-
-const SettingsList& ListOf(int controlId) {
-  for (const SettingsList& list : kSettingsLists) {
-    if (list.controlId == controlId) return list;
-  }
-  return kSettingsLists.front();
-}
-
-// The list positions in the order of kCapturedLists; false, after a message,
-// at the first list whose field holds none of its items.
-bool ReadLists(WindowServices& window, std::array<std::uint8_t, kCapturedLists.size()>& positions) {
-  for (std::size_t i = 0; i < kCapturedLists.size(); ++i) {
-    const SettingsList& list = ListOf(kCapturedLists[i].controlId);
+// The list positions; nullopt, after a message, at the first list whose
+// field holds none of its items.
+std::optional<TerminalChoices> ReadLists(WindowServices& window) {
+  TerminalChoices choices;
+  for (const ListField& list : kListFields) {
     const std::optional<std::uint8_t> position = ListIndex(window, list);
     if (!position) {
-      window.MessageBox(NotAnItemMessage(list.label), kErrorCaption, kMbError);
-      return false;
+      window.ShowMessage(EntryError(NotAnItemMessage(list.windowLabel), list.controlId));
+      return std::nullopt;
     }
-    positions[i] = *position;
+    choices.*list.choice = *position;
   }
-  return true;
+  return choices;
 }
 
 }  // namespace
 
 void FillSettingsLists(WindowServices& window) {
-  for (const SettingsList& list : kSettingsLists) {
+  for (const ListField& list : kListFields) {
     for (std::size_t position = 0; position < list.items.size(); ++position) {
       window.InsertListItem(list.controlId, static_cast<int>(position), list.items[position]);
     }
@@ -144,31 +99,33 @@ void OnModeChanged(WindowServices& window) {
 // first, then the lists, so the first message is about the first of them.
 bool CaptureContentSettings(WindowServices& window, ContentSettings& settings,
                             std::int32_t serviceCid) {
-  auto texts = ReadEntries(window, settings);
+  std::optional<CardTexts> texts = ReadEntries(window, settings);
   if (!texts) return false;
-  std::array<std::uint8_t, kCapturedLists.size()> positions{};
-  if (!ReadLists(window, positions)) return false;
-  for (std::size_t i = 0; i < kEntryFields.size(); ++i) {
-    settings.*kEntryFields[i].field = std::move((*texts)[i]);
-  }
-  for (std::size_t i = 0; i < kCapturedLists.size(); ++i) {
-    settings.*kCapturedLists[i].field = positions[i];
-  }
+  const std::optional<TerminalChoices> choices = ReadLists(window);
+  if (!choices) return false;
+  static_cast<CardTexts&>(settings) = std::move(*texts);
+  static_cast<TerminalChoices&>(settings) = *choices;
   settings.initCard = window.GetCheck(kIdcInitCardCheck) != 0 ? 1 : 0;
   if (serviceCid != 0) settings.initCard = 1;
   return true;
 }
 
-std::uint8_t PackPowerSettings(std::uint8_t powerMode, std::uint8_t releaseTime,
-                               std::uint8_t autoOffTime) {
-  return static_cast<std::uint8_t>(((powerMode & 0x07) << 5) | ((releaseTime & 0x03) << 3) |
-                                   (autoOffTime & 0x03));
+std::uint8_t PackSettingsByte(const TerminalChoices& choices, std::size_t imageByte) {
+  unsigned byte = 0;
+  for (const ListField& list : kListFields) {
+    if (list.imageByte != imageByte) continue;
+    byte |= (choices.*list.choice & ((1u << list.bits) - 1)) << list.lowestBit;
+  }
+  return static_cast<std::uint8_t>(byte);
 }
 
-std::uint8_t PackDisplaySettings(std::uint8_t soundType, std::uint8_t volume,
-                                 std::uint8_t ledPattern) {
-  return static_cast<std::uint8_t>(((soundType & 0x03) << 6) | ((volume & 0x03) << 4) |
-                                   ((ledPattern & 0x03) << 2));
+TerminalChoices UnpackChoices(std::span<const std::uint8_t, kContentImageSize> image) {
+  TerminalChoices choices;
+  for (const ListField& list : kListFields) {
+    const unsigned bits = image[list.imageByte] >> list.lowestBit;
+    choices.*list.choice = static_cast<std::uint8_t>(bits & ((1u << list.bits) - 1));
+  }
+  return choices;
 }
 
 }  // namespace morvik

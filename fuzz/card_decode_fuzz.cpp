@@ -2,6 +2,7 @@
 // image (the 256 bytes, or 512 hexadecimal digits), decoded and described.
 // Nothing reads or points past the image, a damaged card is only ever one of
 // the kinds that carry content, and the description names every field once.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -44,8 +45,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (CarriesContent(card.kind)) {
     FUZZ_CHECK(card.checkByteRight == ((*image)[kSectionsEnd] == morvik::ContentCheckByte(*image)));
   }
-  std::set<std::string> names;
-  for (const auto& [name, value] : morvik::DescribeCard(card)) FUZZ_CHECK(names.insert(name).second);
-  FUZZ_CHECK(names.contains("kind"));
+  std::set<std::string> names, keys;
+  for (const auto& [name, key, value] : morvik::DescribeCard(card)) {
+    FUZZ_CHECK(names.insert(name).second && keys.insert(key).second);
+    FUZZ_CHECK(std::all_of(key.begin(), key.end(), [](char c) { return (c >= 'a' && c <= 'z') || c == '_'; }));
+  }
+  FUZZ_CHECK(names.contains("kind") && keys.contains("kind"));
   return 0;
 }

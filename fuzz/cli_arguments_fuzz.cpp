@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/cli_commands.h"
+#include "cli/command_table.h"
 #include "fuzz/fuzz_support.h"
 #include "sim/loopback_serial.h"
 

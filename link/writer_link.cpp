@@ -8,8 +8,8 @@
 namespace morvik {
 namespace {
 
-constexpr char kNoWriterText[] =
-    "Morvik ICCard Writerが接続されていません。接続を確認して再試行ボタンを押してください";
+constexpr char kNoWriterText[] = "Morvik ICCard Writerが接続されていません。";
+constexpr char kNoWriterAdvice[] = "接続を確認して再試行ボタンを押してください";
 constexpr char kErrorCaption[] = "Error";
 
 constexpr std::uint32_t kWaitBeforeInformation = 500;
@@ -70,9 +70,11 @@ std::array<std::uint8_t, 11> CustomerIdEcho(std::span<const std::uint8_t, 2> cid
   return echo;
 }
 
-std::string NoWriterMessage(std::span<const RefusedDevice> refused) {
-  std::string text = kNoWriterText;
-  if (refused.empty()) return text;
+OperatorMessage NoWriterMessage(std::span<const RefusedDevice> refused) {
+  OperatorMessage message(kNoWriterText, kErrorCaption, kMbRetryCancelError,
+                          {MessageKind::kNoWriter, {}});
+  message.advice = kNoWriterAdvice;
+  if (refused.empty()) return message;
   std::string names;
   bool permission = false;
   bool busy = false;
@@ -86,7 +88,8 @@ std::string NoWriterMessage(std::span<const RefusedDevice> refused) {
   std::string advice;
   if (permission) advice += "デバイスの所有グループ（" + OwnerGroups(refused) + "）に参加してください。";
   if (busy) advice += "ポートを使用中の他のプログラムを終了してください。";
-  return text + "\n\n" + "開けなかったポート: " + names + "。" + advice;
+  message.detail = "開けなかったポート: " + names + "。" + advice;
+  return message;
 }
 
 WriterLink::WriterLink(SerialPlatform& platform, WindowServices& window, Clock& clock)
@@ -237,8 +240,7 @@ void WriterLink::ConnectWriter() {
       if (ConnectOnPort(PortName(number))) return;
     }
     const std::vector<RefusedDevice> refused = platform_.TakeRefusals();
-    if (window_.MessageBox(NoWriterMessage(refused), kErrorCaption, kMbRetryCancelError) ==
-        kIdCancel) {
+    if (window_.ShowMessage(NoWriterMessage(refused)) == kIdCancel) {
       window_.ExitProcess(1);
       return;
     }

@@ -61,9 +61,9 @@ std::string VersionReport(Bytes informationReply);
 std::string CustomerIdText(std::span<const std::uint8_t, 2> cid);
 // The customer ID echo carrying the given CID, with its sum recomputed.
 std::array<std::uint8_t, 11> CustomerIdEcho(std::span<const std::uint8_t, 2> cid);
-// The message shown when no writer answered on any port; on POSIX it names the
-// devices that exist but could not be opened, and what to do about them.
-std::string NoWriterMessage(std::span<const RefusedDevice> refused);
+// The message shown when no writer answered on any port; on POSIX its detail
+// names the devices that exist but could not be opened, and what to do about them.
+OperatorMessage NoWriterMessage(std::span<const RefusedDevice> refused);
 
 // How the writer's start-up sequence ended.
 enum class HandshakeResult {

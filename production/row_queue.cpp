@@ -18,19 +18,17 @@ RowQueue::RowQueue(std::size_t rows, const std::set<std::size_t>& doneAlready,
 
 std::optional<std::size_t> RowQueue::Take() {
   const std::lock_guard<std::mutex> lock(mutex_);
-  if (waiting_.empty()) return std::nullopt;
-  const std::size_t row = waiting_.front();
-  if (!MayTake(row)) return std::nullopt;
-  waiting_.pop_front();
-  taken_.insert(row);
-  ++inProgress_;
-  return row;
+  return TakeWaiting(waiting_.begin());
 }
 
 std::optional<std::size_t> RowQueue::TakeRow(std::size_t row) {
   const std::lock_guard<std::mutex> lock(mutex_);
-  const auto waiting = std::find(waiting_.begin(), waiting_.end(), row);
-  if (waiting == waiting_.end() || !MayTake(row)) return std::nullopt;
+  return TakeWaiting(std::find(waiting_.begin(), waiting_.end(), row));
+}
+
+std::optional<std::size_t> RowQueue::TakeWaiting(std::deque<std::size_t>::iterator waiting) {
+  if (waiting == waiting_.end() || !MayTake(*waiting)) return std::nullopt;
+  const std::size_t row = *waiting;
   waiting_.erase(waiting);
   taken_.insert(row);
   ++inProgress_;

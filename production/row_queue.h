@@ -34,6 +34,8 @@ class RowQueue {
  private:
   // Whether the limit lets this row be taken (a row taken before always may).
   bool MayTake(std::size_t row) const;
+  // The row at `waiting` (end: none), when the limit lets it be taken.
+  std::optional<std::size_t> TakeWaiting(std::deque<std::size_t>::iterator waiting);
 
   mutable std::mutex mutex_;
   std::deque<std::size_t> waiting_;

@@ -5,7 +5,11 @@
 namespace morvik {
 
 int HeadlessWindow::MessageBox(std::string_view text, std::string_view caption, unsigned type) {
-  ShownMessage shown{std::string(text), std::string(caption), type, defaultAnswer_};
+  return ShowMessage(OperatorMessage(std::string(text), std::string(caption), type));
+}
+
+int HeadlessWindow::ShowMessage(const OperatorMessage& message) {
+  ShownMessage shown{WindowText(message), message.caption, message.type, defaultAnswer_, message};
   if (answerer_) {
     shown.answer = answerer_(shown);
   } else if (!script_.empty()) {

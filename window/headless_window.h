@@ -15,10 +15,11 @@
 namespace morvik {
 
 struct ShownMessage {
-  std::string text;
+  std::string text;  // as the window shows it
   std::string caption;
   unsigned type;
   int answer;
+  OperatorMessage message;  // as the operations gave it: its subject and the parts of its text
 };
 
 struct PostedMessage {
@@ -38,6 +39,7 @@ struct HeadlessControl {
 class HeadlessWindow : public WindowServices {
  public:
   int MessageBox(std::string_view text, std::string_view caption, unsigned type) override;
+  int ShowMessage(const OperatorMessage& message) override;
   EntryText GetEntryText(int controlId, std::size_t bufferSize) override;
   void SetControlText(int controlId, std::string_view text) override;
   int GetCheck(int controlId) override;

@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace morvik {
 
@@ -39,6 +41,42 @@ struct EntryText {
   std::string unmappableCharacter;  // that character, UTF-8
 };
 
+// What a message is about, beside its words, for whoever answers it without
+// reading them: its kind, and the controls whose entries it concerns.
+enum class MessageKind {
+  kOther,        // none of the kinds below
+  kEntry,        // what a control holds is refused (a character, an item, a number)
+  kLimit,        // the texts of the controls together break a length limit
+  kQuestion,     // whether to go on with what the entries hold
+  kNoWriter,     // no writer answered on any port
+  kNoCard,       // the writer reads no card
+  kWriteStopped, // a block write failed: the card is written up to that block
+  kReadFailed,   // the writer did not read the card back
+};
+
+struct MessageSubject {
+  MessageKind kind = MessageKind::kOther;
+  std::vector<int> controls;  // control ids, in the window's order
+};
+
+// A message to the operator as the operations give it. The window shows its text, then its
+// advice, then its detail after a blank line.
+struct OperatorMessage {
+  OperatorMessage(std::string text, std::string caption, unsigned type, MessageSubject subject = {})
+      : text(std::move(text)), caption(std::move(caption)), type(type), subject(std::move(subject)) {}
+
+  std::string text;
+  std::string caption;
+  unsigned type;
+  MessageSubject subject;
+  std::string advice;  // what to do in the window (a button to press)
+  std::string detail;  // what else is known of the cause
+};
+
+inline std::string WindowText(const OperatorMessage& message) {
+  return message.text + message.advice + (message.detail.empty() ? "" : "\n\n" + message.detail);
+}
+
 class WindowServices {
  public:
   virtual ~WindowServices() = default;
@@ -46,6 +84,11 @@ class WindowServices {
   // A modal message box owned by the main window; returns the button chosen
   // (kIdOk, kIdCancel, kIdRetry). Texts are UTF-8.
   virtual int MessageBox(std::string_view text, std::string_view caption, unsigned type) = 0;
+  // The message box for a message with its subject: the window shows
+  // WindowText(message); a backend that answers by itself may use the rest.
+  virtual int ShowMessage(const OperatorMessage& message) {
+    return MessageBox(WindowText(message), message.caption, message.type);
+  }
 
   // Reads an edit's text as code page 932 bytes, at most bufferSize - 1 of them.
   virtual EntryText GetEntryText(int controlId, std::size_t bufferSize) = 0;

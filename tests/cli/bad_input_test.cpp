@@ -142,6 +142,9 @@ std::vector<BadInputCase> BadInputCases() {
     {"OptionTypo", {"write", "--ulr", "a"}, 2, "write does not take --ulr (did you mean --url?)"},
     {"EmptyUrlNamed", {"write", "--url", ""}, 2, "morvik-card: --url: 空のURL情報"},
     {"PopupTooLongNamed", {"image", "--url", "a", "--popup", std::string(41, 'p')}, 2, "morvik-card: --popup: ポップアップの長さ"},
+    {"MailLimitNamesTheMailTexts", {"image", "--url", "a", "--mail", "--to", std::string(179, 't')}, 2,
+     "morvik-card: --to, --cc, --title, --body, --popup: メール各パラメータ"},
+    {"UidNumberNamed", {"image", "--uid-card", "XYZ"}, 2, "morvik-card: --uid-card: 入力された番号"},
     {"QuestionWithoutTerminal", {"image", "--url", "a[CT]"}, 2, "answer with --yes or --no"},
     // What may go to a card as it is goes, when the options say so.
     {"BlankWithYes", {"write", "--image", "{blank}", "--yes"}, 0, ""},

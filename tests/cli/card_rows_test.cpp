@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "cli/card_rows.h"
+#include "cli/command_table.h"
 
 namespace morvik {
 namespace {
@@ -25,7 +26,9 @@ TEST_P(CardRowsRead, IntoOptionsOrARefusalNamingTheLine) {
   const RowsCase& c = GetParam();
   std::vector<std::string> arguments{"batch"};
   arguments.insert(arguments.end(), c.commandLine.begin(), c.commandLine.end());
-  const CardRows read = ReadCardRows(c.file, arguments);
+  const ParseResult commandLine = ParseCommandLine(arguments, Commands());
+  ASSERT_TRUE(commandLine.options) << commandLine.text;
+  const CardRows read = ReadCardRows(c.file, *commandLine.options);
   EXPECT_EQ(read.error, c.error);
   EXPECT_EQ(read.encoding, c.encoding);
   if (!c.error.empty()) return;

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/cli_commands.h"
+#include "cli/command_table.h"
 #include "sim/loopback_serial.h"
 
 namespace morvik::test {

@@ -68,10 +68,11 @@ INSTANTIATE_TEST_SUITE_P(Cli, ExitStatus, testing::ValuesIn(std::vector<ExitCase
     {"ServicePreview", Setup::kNoWriter,
      {"image", "--url", "abc", "--service-cid", "1A2B", "--format", "hex"}, 0,
      "4D 76 00 02 1A 2B 00 00 01 00 00 02", ""},
+    {"InitPreview", Setup::kNoWriter, {"image", "--url", "abc", "--init", "--format=hex"}, 0, "3C 20\n", ""},
     {"UidPreview", Setup::kNoWriter, {"image", "--uid-card", "1A2B", "--format=hex"}, 0,
      "4D 76 FF 03 1A 2B 00 00", ""},
     {"JsonEscapes", Setup::kNoWriter, {"image", "--url", "a\"\\b", "--format=json"}, 0,
-     "\"URL\":\"a\\\"\\\\b\",\"popup\":\"\"", ""},
+     "\"url\":\"a\\\"\\\\b\",\"popup\":\"\"", ""},
     {"DecodeHexInput", Setup::kNoWriter, {"decode", "-"}, 0, "customer ID:   0005\n", ""},
     {"Connect", Setup::kWriter, {"connect"}, 0,
      "COM2\nMRVKVer=0211, MRVKDate=261206, MRVKCID=1234\n", ""},
@@ -110,18 +111,23 @@ INSTANTIATE_TEST_SUITE_P(Cli, ExitStatus, testing::ValuesIn(std::vector<ExitCase
 // clang-format on
 
 // A card may hold a setting no list has, and any byte: the setting is named,
-// not looked up, and JSON still gets one line.
+// not looked up, a line end is cut off the popup alone, and JSON still gets one line.
 TEST(CardFields, ASettingPastItsListEveryMailTextAndEscapedJson) {
   DecodedCard card;
   card.kind = CardKind::kContent;
   card.mail = true;
   card.mailTitle = "ti";
+  card.url = "u\r";
+  card.popup = "p\r\n";
   card.volume = 4;
+  card.sectionsWhole = false;
   const CardFields fields = DescribeCard(card);
-  for (const auto& field : {CardFields::value_type{"mail title", "ti"}, {"volume", "4 (not in the list)"}}) {
-    EXPECT_NE(std::find(fields.begin(), fields.end(), field), fields.end()) << field.first;
+  for (const auto& field : {CardField{"mail title", "title", "ti"}, {"volume", "volume", "4 (not in the list)"},
+                            {"URL", "url", "u\r"}, {"popup", "popup", "p"},
+                            {"sections", "sections", "lengths reach past the content: texts cut"}}) {
+    EXPECT_NE(std::find(fields.begin(), fields.end(), field), fields.end()) << field.label;
   }
-  EXPECT_NE(CardJson({}, ContentImage{}, {{"URL", "a\"\\b\t"}}).find("\"URL\":\"a\\\"\\\\b\\t\"}"),
+  EXPECT_NE(CardJson({}, ContentImage{}, {{"URL", "url", "a\"\\b\t"}}).find("\"url\":\"a\\\"\\\\b\\t\"}"),
             std::string::npos);
 }
 
@@ -166,9 +172,9 @@ TEST(Progress, CountsAsTheMessagesAndEndsBeforeThem) {
             std::string::npos);
 }
 
-// On a terminal a question is asked, and only an "o" answer goes on.
+// On a terminal a question is asked, and only an "o" (or "y") answer goes on.
 TEST(Question, AskedOnATerminalAndOnlyOGoesOn) {
-  for (const auto& [answer, status] : {std::pair{"o\n", 0}, {"c\n", 2}, {"", 2}}) {
+  for (const auto& [answer, status] : {std::pair{"o\n", 0}, {"y\n", 0}, {"c\n", 2}, {"", 2}}) {
     const RunResult run = Bench(Setup::kWriter, true)({"write", "--url", "a[CT]"}, answer);
     EXPECT_EQ(run.status, status) << answer;
     EXPECT_NE(run.err.find("[o/c]: "), std::string::npos) << run.err;

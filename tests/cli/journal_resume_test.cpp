@@ -9,7 +9,7 @@
 #include <regex>
 #include <sstream>
 
-#include "cli/cli_commands.h"
+#include "cli/command_table.h"
 #include "production/card_record.h"
 #include "sim/loopback_serial.h"
 #include "tests/cli/cli_bench.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "cli/cli_commands.h"
+#include "cli/command_table.h"
 #include "cli/production_commands.h"
 
 namespace morvik {

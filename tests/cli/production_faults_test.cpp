@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <sstream>
 
-#include "cli/cli_commands.h"
+#include "cli/command_table.h"
 #include "sim/loopback_serial.h"
 #include "tests/cli/cli_bench.h"
 #include "tests/support/abc_card.h"

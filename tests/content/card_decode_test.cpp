@@ -107,6 +107,10 @@ TEST(CardDecode, ServiceBlankAndDamagedCards) {
   EXPECT_EQ(DecodeCard(image).kind, CardKind::kUnknown);
   image[0] = 'X';
   EXPECT_EQ(DecodeCard(image).kind, CardKind::kUnknown);
+  // A read card has all of bytes 8 to 15 FF; seven of them are no read mark.
+  const std::uint8_t content[] = {'M', 'v', 0x00, 0x02, 0, 0, 0, 0, 0x01, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+  std::copy(std::begin(content), std::end(content), image.begin());
+  EXPECT_EQ(DecodeCard(image).kind, CardKind::kContent);
   // A length that points past the sections' room cuts its text there; what
   // follows it is empty, never read past the room.
   ContentImage composed{};

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "content/content_image.h"
+#include "window/control_ids.h"
 #include "window/headless_window.h"
 
 namespace morvik {
@@ -132,6 +133,7 @@ struct LimitCase {
   bool mail;
   std::size_t url, popup, to, title;
   const char* message;  // nullptr: the image is built
+  std::vector<int> about = {};  // the controls the message names
   const char* urlEnd = "";
 };
 
@@ -141,16 +143,19 @@ TEST(ContentImage, LimitsAreInclusiveAndCheckedInOrder) {
   const char* url = "URLとポップアップを合わせた長さは最大184文字（半角）までです";
   const char* mail = "メール各パラメータとポップアップを合わせた長さは最大178文字（半角）までです";
   const char* total = "URLおよびメール各パラメータとポップアップを合わせた長さは最大210文字（半角）までです";
+  const std::vector<int> mailTexts{kIdcMailTo, kIdcMailCc, kIdcMailTitle, kIdcMailBody, kIdcPopup};
+  std::vector<int> allTexts = mailTexts;
+  allTexts.insert(allTexts.begin(), kIdcUrl);
   const LimitCase cases[] = {
-      {false, 0, 41, 0, 0, empty},     {true, 3, 0, 0, 0, empty},
-      {true, 0, 0, 1, 0, empty},       {false, 1, 40, 0, 0, nullptr},
-      {false, 1, 41, 0, 0, popup},     {false, 184, 0, 0, 0, nullptr},
-      {false, 181, 1, 0, 0, nullptr},  {false, 182, 1, 0, 0, url},
-      {true, 184, 20, 1, 0, nullptr},  {true, 185, 0, 1, 0, url},
-      {true, 1, 0, 100, 78, nullptr},  {true, 1, 0, 100, 79, mail},
-      {true, 100, 0, 110, 0, nullptr}, {true, 100, 0, 111, 0, total},
+      {false, 0, 41, 0, 0, empty, {kIdcUrl}},      {true, 3, 0, 0, 0, empty, {kIdcMailTo}},
+      {true, 0, 0, 1, 0, empty, {kIdcUrl}},        {false, 1, 40, 0, 0, nullptr},
+      {false, 1, 41, 0, 0, popup, {kIdcPopup}},    {false, 184, 0, 0, 0, nullptr},
+      {false, 181, 1, 0, 0, nullptr},              {false, 182, 1, 0, 0, url, {kIdcUrl, kIdcPopup}},
+      {true, 184, 20, 1, 0, nullptr},              {true, 185, 0, 1, 0, url, {kIdcUrl}},
+      {true, 1, 0, 100, 78, nullptr},              {true, 1, 0, 100, 79, mail, mailTexts},
+      {true, 100, 0, 110, 0, nullptr},             {true, 100, 0, 111, 0, total, allTexts},
       {true, 32, 40, 138, 0, nullptr},  // sections end exactly at byte 247
-      {false, 169, 0, 0, 0, url, "[IM]"},  // 173 bytes, 185 with the blanks
+      {false, 169, 0, 0, 0, url, {kIdcUrl, kIdcPopup}, "[IM]"},  // 173 bytes, 185 with the blanks
   };
   for (const LimitCase& c : cases) {
     SCOPED_TRACE(testing::Message() << "mail " << c.mail << " url " << c.url << " popup "
@@ -169,6 +174,9 @@ TEST(ContentImage, LimitsAreInclusiveAndCheckedInOrder) {
     EXPECT_EQ(build.messages[0].text, c.message);
     EXPECT_EQ(build.messages[0].caption, "Error");
     EXPECT_EQ(build.messages[0].type, 0x10u);
+    const MessageKind kind = c.message == empty ? MessageKind::kEntry : MessageKind::kLimit;
+    EXPECT_EQ(build.messages[0].message.subject.kind, kind);
+    EXPECT_EQ(build.messages[0].message.subject.controls, c.about);
   }
 }
 

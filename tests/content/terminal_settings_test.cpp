@@ -44,8 +44,10 @@ TEST(TerminalSettings, PackingKeepsTheLowBitsOfEachIndex) {
       {1, 3, 0, 0x38, 0x70}, {0xFF, 0, 0, 0xE0, 0xC0}, {0, 0xFF, 0xFF, 0x1B, 0x3C},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(PackPowerSettings(c.a, c.b, c.c), c.power);
-    EXPECT_EQ(PackDisplaySettings(c.a, c.b, c.c), c.display);
+    const TerminalChoices power{.powerMode = c.a, .releaseTime = c.b, .autoOffTime = c.c};
+    const TerminalChoices display{.volume = c.b, .soundType = c.a, .ledPattern = c.c};
+    EXPECT_EQ(PackSettingsByte(power, 249), c.power);
+    EXPECT_EQ(PackSettingsByte(display, 254), c.display);
   }
 }
 

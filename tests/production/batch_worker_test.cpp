@@ -107,6 +107,8 @@ INSTANTIATE_TEST_SUITE_P(
                  {{R::kWriteFailed, 0}, {R::kWriteFailed, 0}, {R::kWriteFailed, 0}}, 0, 0,
                  "set aside after three failed cards in a row"},
         Scenario{"NotReadBack", 2, {}, 2, 600'000, 600'000, {{R::kOk, 0}, {R::kOk, 0}}, 128, 0, "", false},
+        // Still busy with the remains of a killed run's frame: asked again until it answers.
+        Scenario{"SilentAtFirst", 1, {.silentInformationRequests = 3}, 1, 600'000, 600'000, {{R::kOk, 0}}, 64},
         Scenario{"SecondInterruptStopsAtOnce", 3, {}, 3, 5'000, 5'000, {{R::kInterrupted, kStoppedBlock}}, kPartWay}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -12,10 +12,11 @@ namespace {
 TEST(HeadlessWindow, ControlStartsEnabledAndSelectingPastTheLastItemSelectsNothing) {
   HeadlessWindow window;
   EXPECT_TRUE(window.control(1).enabled);
-  window.InsertListItem(1, -1, "a");
+  window.InsertListItem(1, -1, "b");
+  window.InsertListItem(1, 0, "a");  // before the first item
   window.SelectListItem(1, 0);
   EXPECT_EQ(window.GetListText(1), "a");
-  window.SelectListItem(1, 1);
+  window.SelectListItem(1, 2);
   EXPECT_EQ(window.GetListSelection(1), -1);
 }
 

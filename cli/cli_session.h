@@ -1,19 +1,24 @@
-// morvik-card's commands: the command table and the session a command runs in.
+// The session a command of morvik-card runs in: what it talks to (ports,
+// time, standard streams), the terminal window and the card operations on
+// it, connecting with interrupts in place, reading a card back after a
+// write, and its output with every write checked.
 #pragma once
 
 #include <functional>
 #include <iosfwd>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
-#include <vector>
+#include <string_view>
 
-#include "cli/cli_options.h"
-#include "cli/terminal_window.h"
 #include "card/card_operations.h"
-#include "production/batch_runner.h"
+#include "cli/cli_options.h"
+#include "cli/exit_code.h"
+#include "cli/terminal_window.h"
 #include "link/clock.h"
 #include "link/serial_device.h"
+#include "production/batch_runner.h"
 
 namespace morvik {
 
@@ -59,13 +64,27 @@ class CliSession {
   bool writesCards_;
 };
 
-std::span<const CommandSpec> Commands();
-
 // Flushes what the command wrote to out; false, after saying why on err,
 // when any of it did not arrive.
 bool FlushStandardOutput(std::ostream& out, std::ostream& err);
 
-// Runs the tool on the arguments after the program name; the exit status.
-ExitCode RunCli(const std::vector<std::string>& arguments, CliEnvironment& environment);
+// Raw bytes would garble a terminal: refused (true, after saying so) before
+// any port is opened.
+bool RefuseRawToTerminal(CliSession& session);
+// The card on stdout (a listing by default) or in --out (raw by default).
+ExitCode EmitCard(CliSession& session, std::span<const std::uint8_t, kContentImageSize> card,
+                  std::string_view idm);
+
+// The status a read-back ends a command with.
+ExitCode VerifyStatus(VerifyResult::Status status);
+// "verify failed at block 5", "unreadable at block 8"
+std::string VerifyFailureText(const VerifyResult& result);
+// Reads back the card the last write completed: a failure is told on err.
+ExitCode VerifyLastWrite(CardOperations& card, std::ostream& err);
+// A card command's status once interrupts are counted: 130 after an
+// interrupt, saying whether the last card written is complete or where it
+// stopped (unless stopTold: the window has said so already).
+ExitCode StatusAfterInterrupts(const CardOperations& card, ExitCode status, bool stopTold,
+                               std::ostream& err);
 
 }  // namespace morvik

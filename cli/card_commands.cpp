@@ -1,0 +1,202 @@
+#include "cli/card_commands.h"
+
+#include <iomanip>
+#include <ostream>
+
+#include "card/card_formats.h"
+#include "cli/card_description.h"
+#include "cli/card_image_options.h"
+#include "cli/image_file.h"
+#include "cli/interrupt.h"
+#include "content/card_decode.h"
+#include "link/serial_com.h"
+#include "window/control_ids.h"
+
+namespace morvik {
+
+ExitCode RunConnect(const CliOptions&, CliSession& session) {
+  if (!session.Connect()) return session.Status(ExitCode::kNoWriter);
+  session.env.out << session.operations.connectedPort() << "\n"
+                  << session.window.text(kIdcReport) << "\n";
+  return ExitCode::kOk;
+}
+
+namespace {
+
+std::string PortState(CliSession& session, const std::string& port) {
+  WriterLink& link = session.operations;
+  session.env.platform.TakeRefusals();
+  if (!link.OpenPort(port)) {
+    const std::vector<RefusedDevice> refused = session.env.platform.TakeRefusals();
+    if (refused.empty()) return "absent";
+    if (refused[0].reason == RefusedDevice::Reason::kBusy) return "busy";
+    return "no permission (join the group " +
+           (refused[0].group.empty() ? std::string("that owns the device") : refused[0].group) +
+           ")";
+  }
+  const bool answered = link.HandshakeOpenPort(port);
+  link.port().Close();
+  return answered ? "writer " + session.window.text(kIdcReport) : "no answer";
+}
+
+}  // namespace
+
+ExitCode RunPorts(const CliOptions& options, CliSession& session) {
+  if (options.trace) session.StartTrace();
+  if (options.fast) session.operations.SetReplyEnd(ReplyEnd::kFrameAndGuard);
+  // The devices are named first, so the columns line up while each port's
+  // state is printed as soon as it is known.
+  std::vector<std::pair<std::string, std::string>> rows;
+  std::size_t portWidth = 0;
+  std::size_t deviceWidth = 0;
+  for (int number = 1; number <= kComPortCount; ++number) {
+    std::string port = "COM" + std::to_string(number);
+    std::string device = session.env.platform.DeviceName(CSerialCom::DevicePath(port));
+    if (device.empty()) continue;
+    portWidth = std::max(portWidth, port.size());
+    deviceWidth = std::max(deviceWidth, device.size());
+    rows.emplace_back(std::move(port), std::move(device));
+  }
+  for (auto& [port, device] : rows) {
+    const std::string state = PortState(session, port);
+    port.resize(portWidth, ' ');
+    device.resize(deviceWidth, ' ');
+    session.env.out << port << "  " << device << "  " << state << "\n" << std::flush;
+  }
+  return ExitCode::kOk;
+}
+
+ExitCode RunImage(const CliOptions& options, CliSession& session) {
+  if (RefuseRawToTerminal(session)) return ExitCode::kUsage;
+  PutContentIntoWindow(session.window, options);
+  const std::optional<ContentImage> image =
+      ComposeCard(session.operations, options, options.customerId);
+  if (!image) return ExitCode::kUsage;
+  return EmitCard(session, *image, {});
+}
+
+namespace {
+
+// One line naming the file and the reason; nothing else is done.
+std::optional<ContentImage> ReadImageOrSay(const std::string& path, CliSession& session) {
+  const ImageRead read = ReadCardImageFile(path, session.env.in);
+  if (!read.image) session.env.err << kToolSays << read.error << "\n";
+  return read.image;
+}
+
+}  // namespace
+
+ExitCode RunDecode(const CliOptions& options, CliSession& session) {
+  const std::optional<ContentImage> card = ReadImageOrSay(*options.operand, session);
+  if (!card) return ExitCode::kUsage;
+  const DecodedCard decoded = DecodeCard(*card);
+  for (const auto& [name, key, value] : DescribeCard(decoded)) {
+    session.env.out << std::left << std::setw(14) << name + ":" << ' ' << value << "\n";
+  }
+  return IsDamaged(decoded) || decoded.kind == CardKind::kUnknown ? ExitCode::kCardFailed
+                                                                   : ExitCode::kOk;
+}
+
+ExitCode RunUid(const CliOptions&, CliSession& session) {
+  if (!session.Connect()) return session.Status(ExitCode::kNoWriter);
+  CardIdm idm{};
+  if (!session.operations.DetectCard(idm)) return session.Status(ExitCode::kNoCard);
+  session.env.out << IdmText(idm) << "\n";
+  return ExitCode::kOk;
+}
+
+namespace {
+
+// A content card of another customer's on this writer is the operator's call.
+bool CustomerAgrees(CliSession& session, const DecodedCard& decoded) {
+  const std::array<std::uint8_t, 2> writer = session.operations.customerId();
+  if (decoded.kind != CardKind::kContent || decoded.customerId == writer) return true;
+  const std::string question = "the image carries customer ID " + CustomerIdText(decoded.customerId) +
+                               ", the writer " + CustomerIdText(writer) + ": write it anyway?";
+  const OperatorMessage message(question, "morvik-card", kMbOkCancel, {MessageKind::kQuestion, {}});
+  return session.window.ShowMessage(message) == kIdOk;
+}
+
+ExitCode WriteImageFile(const CliOptions& options, CliSession& session) {
+  const std::optional<ContentImage> image = ReadImageOrSay(*options.image, session);
+  if (!image) return ExitCode::kUsage;
+  const DecodedCard decoded = DecodeCard(*image);
+  if (const std::optional<std::string> refusal = ImageRefusal(decoded, options.confirm == true, options.given.contains("--force"))) {
+    session.env.err << kToolSays << *options.image << ": " << *refusal << "\n";
+    return ExitCode::kUsage;
+  }
+  if (!session.Connect()) return session.Status(ExitCode::kNoWriter);
+  if (!CustomerAgrees(session, decoded)) return ExitCode::kUsage;
+  session.operations.WriteWholeImage(*image);
+  return session.Status();
+}
+
+}  // namespace
+
+ExitCode RunWrite(const CliOptions& options, CliSession& session) {
+  if (options.image) return WriteImageFile(options, session);
+  PutContentIntoWindow(session.window, options);
+  {
+    // Checked before any port is touched: the same messages and questions.
+    CardOperations offline(session.env.platform, session.window, session.env.clock);
+    if (!ComposeCard(offline, options, {})) return ExitCode::kUsage;
+  }
+  if (!session.Connect()) return session.Status(ExitCode::kNoWriter);
+  CardOperations& operations = session.operations;
+  ResetContent(operations, options);
+  if (options.content.readMark) {
+    operations.OnCreateReadCard();
+  } else if (options.uidCard || options.content.serviceCid) {
+    operations.OnCreateWriteCard();
+  } else {
+    operations.OnWriteCard();
+  }
+  const ExitCode status = session.Status();
+  if (status != ExitCode::kOk || !options.verify) return status;
+  return VerifyLastWrite(operations, session.env.err);
+}
+
+ExitCode RunClear(const CliOptions& options, CliSession& session) {
+  if (options.confirm != true) {
+    session.UsageError("clear erases the card: give --yes");
+    return ExitCode::kUsage;
+  }
+  if (!session.Connect()) return session.Status(ExitCode::kNoWriter);
+  session.operations.OnClearCard();
+  return session.Status();
+}
+
+ExitCode RunDump(const CliOptions&, CliSession& session) {
+  if (RefuseRawToTerminal(session)) return ExitCode::kUsage;
+  if (!session.Connect()) return session.Status(ExitCode::kNoWriter);
+  session.window.SayReading();
+  ContentImage card{};
+  CardIdm idm{};
+  if (!session.operations.ReadCard(card, idm)) return session.Status(ExitCode::kCardFailed);
+  return EmitCard(session, card, IdmText(idm));
+}
+
+
+// On the writer the session finds (--port, --trace, --fast and --wait as for
+// every command that talks to the writer).
+ExitCode RunVerify(const CliOptions& options, CliSession& session) {
+  if (!BuildCardImage(options, {0, 0}, session.window)) return ExitCode::kUsage;
+  CardOperations& card = session.operations;
+  if (!session.Connect()) return session.Status(ExitCode::kNoWriter);
+  card.SetStopCheck([] { return InterruptCount() >= 1; });
+  CardIdm idm{};
+  if (!card.DetectCard(idm)) return session.Status(ExitCode::kNoCard);
+  const std::optional<ContentImage> image = QuietImage(options, card.customerId());
+  if (!image) return ExitCode::kUsage;
+  SetCardInProgress(true);
+  const VerifyResult result = card.VerifyCardImage(*image, idm);
+  SetCardInProgress(false);
+  const ExitCode status = VerifyStatus(result.status);
+  if (status == ExitCode::kOk) session.env.out << IdmText(idm) << " ok\n";
+  if (status != ExitCode::kOk && status != ExitCode::kInterrupted) {
+    session.env.out << IdmText(idm) << " " << VerifyFailureText(result) << "\n";
+  }
+  return status;
+}
+
+}  // namespace morvik

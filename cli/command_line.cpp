@@ -1,0 +1,207 @@
+#include "cli/command_line.h"
+
+#include <algorithm>
+
+#include "cli/option_rules.h"
+#include "cli/option_table.h"
+
+namespace morvik {
+namespace {
+
+constexpr std::string_view kToolVersion = MORVIK_TOOL_VERSION;  // the package's version
+constexpr std::string_view kSystemVersion = "2.11";             // the card system's
+
+const CommandSpec* FindCommand(std::span<const CommandSpec> commands, std::string_view name) {
+  for (const CommandSpec& command : commands) {
+    if (command.name == name) return &command;
+  }
+  return nullptr;
+}
+
+bool Accepts(const CommandSpec& command, std::string_view option) {
+  return std::find(command.options.begin(), command.options.end(), option) != command.options.end();
+}
+
+ParseResult UsageError(std::string_view command, const std::string& message) {
+  const std::string help =
+      command.empty() ? "morvik-card --help" : "morvik-card " + std::string(command) + " --help";
+  return {std::nullopt, std::string(kToolSays) + message + " (see " + help + ")\n", ExitCode::kUsage};
+}
+
+struct NameAndValue {
+  std::string_view name;
+  std::optional<std::string_view> value;
+};
+
+NameAndValue SplitOption(std::string_view argument) {
+  const std::size_t equals = argument.find('=');
+  if (equals == std::string_view::npos) return {argument, std::nullopt};
+  return {argument.substr(0, equals), argument.substr(equals + 1)};
+}
+
+// Edits (insertions, deletions, substitutions) between a and b.
+std::size_t EditDistance(std::string_view a, std::string_view b) {
+  std::vector<std::size_t> row(b.size() + 1);
+  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    std::size_t diagonal = row[0];
+    row[0] = i;
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      const std::size_t above = row[j];
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
+}
+
+// " (did you mean --url?)" for the closest name within two edits, else nothing.
+std::string Suggestion(std::string_view typed, const std::vector<std::string_view>& names) {
+  std::string_view best;
+  std::size_t bestDistance = 3;
+  for (const std::string_view name : names) {
+    const std::size_t distance = EditDistance(typed, name);
+    if (distance < bestDistance) {
+      best = name;
+      bestDistance = distance;
+    }
+  }
+  return best.empty() ? "" : " (did you mean " + std::string(best) + "?)";
+}
+
+// Takes the option at arguments[i] (and its value, which may be the next
+// argument); the usage error when it cannot.
+std::optional<std::string> TakeOption(const CommandSpec& command,
+                                      const std::vector<std::string>& arguments, std::size_t& i,
+                                      CliOptions& options) {
+  const auto [name, inlineValue] = SplitOption(arguments[i]);
+  const OptionSpec* option = FindOption(name);
+  if (option == nullptr || !Accepts(command, name)) {
+    return std::string(command.name) + " does not take " + std::string(name) +
+           (option == nullptr ? Suggestion(name, command.options) : "");
+  }
+  if (options.given.contains(name)) return std::string(name) + " given twice";
+  std::string_view value;
+  if (option->takes == Takes::kValue) {
+    if (!inlineValue && i + 1 >= arguments.size()) return std::string(name) + " needs a value";
+    value = inlineValue ? *inlineValue : std::string_view(arguments[++i]);
+  } else if (inlineValue) {
+    if (option->takes == Takes::kNothing) return std::string(name) + " takes no value";
+    if (inlineValue->empty()) return std::string(name) + "= needs a value after the =";
+    value = *inlineValue;
+  }
+  return GiveOption(options, name, value);
+}
+
+bool IsHelp(std::string_view argument) {
+  return argument == "--help" || argument == "-h" || argument.starts_with("--help=");
+}
+
+ParseResult ParseCommandOptions(const CommandSpec& command,
+                                const std::vector<std::string>& arguments) {
+  CliOptions options;
+  options.command = command.name;
+  bool optionsEnded = false;  // after "--" every argument is an operand
+  for (std::size_t i = 1; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    if (!optionsEnded && argument == "--") {
+      optionsEnded = true;
+    } else if (!optionsEnded && IsHelp(argument)) {
+      return {std::nullopt, CommandHelp(command), ExitCode::kOk};
+    } else if (optionsEnded || !argument.starts_with("-") || argument == "-") {
+      if (command.operand.empty() || (options.operand && !command.operand.ends_with("..."))) {
+        return UsageError(command.name, "unexpected argument: " + argument);
+      }
+      if (!options.operand) options.operand = argument;
+      options.operands.push_back(argument);
+    } else if (const std::optional<std::string> error = TakeOption(command, arguments, i, options)) {
+      return UsageError(command.name, *error);
+    }
+  }
+  if (!command.operand.empty() && !options.operand) {
+    return UsageError(command.name,
+                      std::string(command.name) + " needs " + std::string(command.operand));
+  }
+  if (const std::optional<std::string> broken = BrokenOptionRule(options)) {
+    return UsageError(command.name, *broken);
+  }
+  return {options, {}, ExitCode::kOk};
+}
+
+std::string UnknownCommand(std::string_view typed, std::span<const CommandSpec> commands) {
+  std::vector<std::string_view> names;
+  for (const CommandSpec& command : commands) names.push_back(command.name);
+  return "unknown command: " + std::string(typed) + Suggestion(typed, names);
+}
+
+}  // namespace
+
+std::string ExitStatusHelp() {
+  std::string text = "\nexit status:\n";
+  for (const ExitStatusMeaning& row : kExitStatuses) {
+    std::string number = std::to_string(Status(row.code));
+    number.resize(5, ' ');
+    text += "  " + number + std::string(row.meaning) + "\n";
+  }
+  return text;
+}
+
+std::string UsageText(std::span<const CommandSpec> commands) {
+  std::string text =
+      "usage: morvik-card COMMAND [options]\n"
+      "       morvik-card COMMAND --help    (or: morvik-card help COMMAND)\n"
+      "       morvik-card --version\n\ncommands:\n";
+  for (const CommandSpec& command : commands) {
+    std::string name(command.name);
+    name.resize(std::max<std::size_t>(name.size() + 1, 9), ' ');
+    text += "  " + name + std::string(command.summary) + "\n";
+  }
+  return text +
+         "\nOptions are written --name VALUE or --name=VALUE; texts are UTF-8.\n"
+         "The writer is looked for on COM1-COM31; MORVIK_PORT_DIR may name a folder\n"
+         "of links COM1..COM31 to other devices (the simulator makes them).\n" +
+         ExitStatusHelp();
+}
+
+std::string CommandHelp(const CommandSpec& command) {
+  std::string text = "usage: morvik-card " + std::string(command.name) +
+                     (command.options.empty() ? "" : " [options]") +
+                     (command.operand.empty() ? "" : " " + std::string(command.operand)) + "\n" +
+                     std::string(command.help) + "\n";
+  if (!command.options.empty()) text += "\noptions:\n";
+  for (const std::string_view name : command.options) {
+    const OptionSpec* option = FindOption(name);
+    if (option == nullptr) continue;
+    std::string head =
+        "  " + std::string(option->name) +
+        (option->argument.empty() || option->takes == Takes::kOptionalValue ? "" : " ") +
+        std::string(option->argument);
+    head.resize(std::max<std::size_t>(head.size() + 2, 22), ' ');
+    text += head + option->help + "\n";
+  }
+  return text;
+}
+
+ParseResult ParseCommandLine(const std::vector<std::string>& arguments,
+                             std::span<const CommandSpec> commands) {
+  if (arguments.empty()) return {std::nullopt, UsageText(commands), ExitCode::kUsage};
+  const std::string& first = arguments[0];
+  if (first == "--help" || first == "-h") return {std::nullopt, UsageText(commands), ExitCode::kOk};
+  if (first == "--version") {
+    return {std::nullopt,
+            "morvik-card " + std::string(kToolVersion) + " (MOBILE Morvik IC Card Writer " +
+                std::string(kSystemVersion) + ")\n",
+            ExitCode::kOk};
+  }
+  if (first == "help") {
+    if (arguments.size() == 1) return {std::nullopt, UsageText(commands), ExitCode::kOk};
+    const CommandSpec* command = FindCommand(commands, arguments[1]);
+    if (command == nullptr) return UsageError({}, UnknownCommand(arguments[1], commands));
+    return {std::nullopt, CommandHelp(*command), ExitCode::kOk};
+  }
+  const CommandSpec* command = FindCommand(commands, first);
+  if (command == nullptr) return UsageError({}, UnknownCommand(first, commands));
+  return ParseCommandOptions(*command, arguments);
+}
+
+}  // namespace morvik

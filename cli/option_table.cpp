@@ -1,0 +1,316 @@
+#include "cli/option_table.h"
+
+#include <algorithm>
+#include <cctype>
+#include <utility>
+
+#include "link/number_text.h"
+#include "link/port_names.h"
+#include "window/control_ids.h"
+
+namespace morvik {
+namespace {
+
+Setter Flag(bool CliOptions::*field) {
+  return [field](CliOptions& o, std::string_view) { return (o.*field = true, true); };
+}
+
+Setter Optional(std::optional<std::string> CliOptions::*field) {
+  return [field](CliOptions& o, std::string_view v) { return (o.*field = std::string(v), true); };
+}
+
+std::optional<int> Decimal(std::string_view text, std::uint32_t max) {
+  const std::optional<std::uint32_t> value = ParseDecimal(text, max);
+  if (!value) return std::nullopt;
+  return static_cast<int>(*value);
+}
+
+// "COM3,com5": every name a port COM1-COM31 in any case, each once; kept as "COMn".
+bool SetPorts(std::vector<std::string>& ports, std::string_view text) {
+  ports.clear();
+  for (std::size_t start = 0;;) {
+    const std::size_t comma = text.find(',', start);
+    const std::optional<int> number = ComPortNumber(text.substr(start, comma - start));
+    if (!number || *number > 31) return false;
+    const std::string port = "COM" + std::to_string(*number);
+    if (std::find(ports.begin(), ports.end(), port) != ports.end()) return false;
+    ports.push_back(port);
+    if (comma == std::string_view::npos) return true;
+    start = comma + 1;
+  }
+}
+
+// "2026-12-07" or "2026-12-07T01:23:45Z": a date, or a time as records give it.
+bool IsRecordTimeOrDate(std::string_view text) {
+  constexpr std::string_view kShape = "dddd-dd-ddTdd:dd:ddZ";
+  if (text.size() != 10 && text.size() != kShape.size()) return false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const bool digit = text[i] >= '0' && text[i] <= '9';
+    if (kShape[i] == 'd' ? !digit : text[i] != kShape[i]) return false;
+  }
+  return true;
+}
+
+
+OptionSpec TextOption(const TextField& field) {
+  const auto text = field.text;
+  return {"--" + std::string(field.name), Takes::kValue, "TEXT", std::string(field.help),
+          [text](CliOptions& o, std::string_view v) { return (o.content.*text = v, true); },
+          {}, field.controlId};
+}
+
+// The field's label, its positions with their items, and its default position.
+std::string ListHelp(const ListField& field) {
+  std::string items;
+  for (const std::string_view item : field.items) items += (items.empty() ? "" : "/") + std::string(item);
+  return std::string(field.label) + ": 0-" + std::to_string(field.items.size() - 1) + " = " + items +
+         " (default " + std::to_string(field.defaultIndex) + ")";
+}
+
+OptionSpec ListOption(const ListField& field) {
+  const auto choice = field.choice;
+  const std::uint32_t last = field.items.size() - 1;
+  return {"--" + std::string(field.name), Takes::kValue, "N", ListHelp(field),
+          [choice, last](CliOptions& o, std::string_view v) {
+            const std::optional<int> position = Decimal(v, last);
+            if (position) o.content.*choice = static_cast<std::uint8_t>(*position);
+            return position.has_value();
+          },
+          " (a list position 0-" + std::to_string(last) + ")", field.controlId};
+}
+
+OptionSpec FlagOption(std::string name, std::string help, bool ContentOptions::*flag, int controlId) {
+  return {std::move(name), Takes::kNothing, "", std::move(help),
+          [flag](CliOptions& o, std::string_view) { return (o.content.*flag = true, true); },
+          {}, controlId, [flag](CliOptions& o) { o.content.*flag = false; }};
+}
+
+// The options of the card's fields, the mail check before the mail entries
+// as in the window.
+std::vector<OptionSpec> FieldOptions() {
+  std::vector<OptionSpec> options;
+  bool mail = false;
+  for (const TextField& field : kTextFields) {
+    if (field.mailOnly && !std::exchange(mail, true)) {
+      options.push_back(
+          FlagOption("--mail", "add a mail (needs --to)", &ContentOptions::mail, kIdcMailCheck));
+    }
+    options.push_back(TextOption(field));
+  }
+  for (const ListField& field : kListFields) options.push_back(ListOption(field));
+  return options;
+}
+
+// The options that say which kind of card is made.
+std::vector<OptionSpec> KindOptions() {
+  return {
+      FlagOption("--init", "make an initialisation card", &ContentOptions::initCard,
+                 kIdcInitCardCheck),
+      {"--service-cid", Takes::kValue, "HEX", "make an initialisation card for CID 0-FFFF",
+       [](CliOptions& o, std::string_view v) { return (o.content.serviceCid = std::string(v), true); },
+       {}, kIdcServiceCid},
+      FlagOption("--read-mark", "make a read card (customer ID: --service-cid, or 0)",
+                 &ContentOptions::readMark, 0),
+      {"--uid-card", Takes::kValue, "HEX", "make a UID setting card with this start UID, 0-FFFF",
+       [](CliOptions& o, std::string_view v) { return (o.uidCard = std::string(v), true); },
+       {}, kIdcServiceCid},
+  };
+}
+
+std::vector<OptionSpec> Joined(std::vector<OptionSpec> first, const std::vector<OptionSpec>& then) {
+  first.insert(first.end(), then.begin(), then.end());
+  return first;
+}
+
+// The content options but the answers.
+const std::vector<OptionSpec>& CardOptions() {
+  static const std::vector<OptionSpec> options = Joined(FieldOptions(), KindOptions());
+  return options;
+}
+
+const std::vector<OptionSpec>& Options() {
+  static const std::vector<OptionSpec> others = {
+      {"--cid", Takes::kValue, "HEX", "the customer ID to compose with, 0-FFFF (default 0000)",
+       [](CliOptions& o, std::string_view v) {
+         const auto cid = ParseCustomerId(v);
+         if (cid) o.customerId = *cid;
+         return cid.has_value();
+       }},
+      {"--yes", Takes::kNothing, "", "answer OK to every question",
+       [](CliOptions& o, std::string_view) { return (o.confirm = true, true); }},
+      {"--no", Takes::kNothing, "", "answer Cancel to every question",
+       [](CliOptions& o, std::string_view) { return (o.confirm = false, true); }},
+      {"--format", Takes::kValue, "FMT", "listing, hex, raw (the 256 bytes) or json; history: text or json",
+       [](CliOptions& o, std::string_view v) {
+         o.format = v;
+         const bool history = o.command == "history";
+         return v == "json" || (history ? v == "text" : v == "listing" || v == "hex" || v == "raw");
+       }},
+      {"--out", Takes::kValue, "FILE", "write to FILE (raw unless --format says otherwise)",
+       Optional(&CliOptions::out)},
+      {"--image", Takes::kValue, "FILE", "write exactly the 256 bytes of FILE",
+       Optional(&CliOptions::image)},
+      {"--port", Takes::kValue, "COMn", "use this port only, no scan (COM1-COM31)",
+       [](CliOptions& o, std::string_view v) {
+         const std::optional<int> number = ComPortNumber(v);
+         if (number && *number <= 31) o.port = *number;
+         return number && *number <= 31;
+       }},
+      {"--trace", Takes::kNothing, "", "show every frame on stderr", Flag(&CliOptions::trace)},
+      {"--fast", Takes::kNothing, "", "a reply ends with its frame and 5 ms, not 200 ms of silence",
+       Flag(&CliOptions::fast)},
+      {"--force", Takes::kNothing, "", "write an image that is damaged or of no kind this tool writes",
+       [](CliOptions&, std::string_view) { return true; }},
+      {"--verify", Takes::kNothing, "", "read the card back; status 5 when a block differs",
+       Flag(&CliOptions::verify)},
+      {"--count", Takes::kValue, "N", "stop after N cards (default: until interrupted)",
+       [](CliOptions& o, std::string_view v) {
+         o.production.count = Decimal(v, 0x7FFFFFFF);
+         return o.production.count.value_or(0) >= 1;
+       }},
+      {"--ports", Takes::kValue, "COM3,COM5", "these writers (default: the first writer found)",
+       [](CliOptions& o, std::string_view v) { return SetPorts(o.production.ports, v); },
+       " (COM1-COM31, each once)"},
+      {"--all", Takes::kNothing, "", "every port where a writer answers",
+       [](CliOptions& o, std::string_view) { return (o.production.all = true); }},
+      {"--no-verify", Takes::kNothing, "", "do not read the cards back",
+       [](CliOptions& o, std::string_view) { return !(o.production.verify = false); }},
+      {"--json", Takes::kNothing, "", "JSON Lines: time, port, idm, result, block, resends, seconds",
+       [](CliOptions& o, std::string_view) { return (o.production.json = true); }},
+      {"--log", Takes::kValue, "FILE", "append JSON Lines to FILE, flushed after every card",
+       [](CliOptions& o, std::string_view v) { return !(o.production.log = v).empty(); }},
+      {"--rows", Takes::kValue, "FILE", "a CSV file with a row per card (columns: content options)",
+       [](CliOptions& o, std::string_view v) { return !(o.production.rows = v).empty(); }},
+      {"--resume", Takes::kValue, "LOG", "skip the rows an earlier run's --log records as ok",
+       [](CliOptions& o, std::string_view v) { return !(o.production.resume = v).empty(); }},
+      {"--idm", Takes::kValue, "HEX", "the card with this IDm (16 hexadecimal digits)",
+       [](CliOptions& o, std::string_view v) {
+         std::array<std::uint8_t, 8> idm{};
+         if (v.size() != 16 || !ParseHexBytes(v, idm)) return false;
+         std::string upper(v);
+         for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+         return (o.history.idm = upper, true);
+       }},
+      {"--id", Takes::kValue, "TEXT", "the cards of the rows with this id",
+       [](CliOptions& o, std::string_view v) { return (o.history.id = std::string(v), true); }},
+      {"--row", Takes::kValue, "N", "the cards of the row on this line of its list",
+       [](CliOptions& o, std::string_view v) {
+         const std::optional<std::uint32_t> line = ParseDecimal(v, 0x7FFFFFFF);
+         if (line && *line > 0) o.history.row = *line;
+         return line && *line > 0;
+       }},
+      {"--result", Takes::kValue, "WHICH", "ok, failed, or doubt (started, no result)",
+       [](CliOptions& o, std::string_view v) {
+         const std::pair<std::string_view, HistoryResult> results[] = {
+             {"ok", HistoryResult::kOk}, {"failed", HistoryResult::kFailed}, {"doubt", HistoryResult::kDoubt}};
+         for (const auto& [name, result] : results) {
+           if (name == v) return (o.history.result = result, true);
+         }
+         return false;
+       },
+       " (ok, failed or doubt)"},
+      {"--since", Takes::kValue, "DATE", "the cards started on or after DATE (2026-12-07, or 2026-12-07T09:30:00Z)",
+       [](CliOptions& o, std::string_view v) {
+         if (!IsRecordTimeOrDate(v)) return false;
+         return (o.history.since = std::string(v), true);
+       },
+       " (YYYY-MM-DD or YYYY-MM-DDTHH:MM:SSZ)"},
+      {"--wait", Takes::kOptionalValue, "[=SECONDS]",
+       "wait for the writer and the card (up to SECONDS; then status 4)",
+       [](CliOptions& o, std::string_view v) {
+         o.wait = true;
+         if (v.empty()) return true;
+         o.waitSeconds = Decimal(v, 86400);
+         return o.waitSeconds.has_value();
+       }},
+  };
+  static const std::vector<OptionSpec> options = Joined(CardOptions(), others);
+  return options;
+}
+
+}  // namespace
+
+const OptionSpec* FindOption(std::string_view name) {
+  for (const OptionSpec& option : Options()) {
+    if (option.name == name) return &option;
+  }
+  return nullptr;
+}
+
+std::optional<std::string> GiveOption(CliOptions& options, std::string_view name,
+                                      std::string_view value) {
+  const OptionSpec* option = FindOption(name);
+  if (option == nullptr) return "no option " + std::string(name);
+  if (!option->set(options, value)) {
+    return "bad value for " + option->name + ": " + std::string(value) + option->range;
+  }
+  options.given.insert(option->name);
+  return std::nullopt;
+}
+
+void WithdrawFlag(CliOptions& options, std::string_view name) {
+  const OptionSpec* option = FindOption(name);
+  if (option == nullptr || !option->unset) return;
+  option->unset(options);
+  options.given.erase(option->name);
+}
+
+bool TakesValue(std::string_view name) {
+  const OptionSpec* option = FindOption(name);
+  return option != nullptr && option->takes != Takes::kNothing;
+}
+
+namespace {
+
+// The option that gives a control: the first, or the first given of several.
+const OptionSpec* OptionGiving(int controlId, const CliOptions& options) {
+  const OptionSpec* chosen = nullptr;
+  for (const OptionSpec& option : Options()) {
+    if (option.controlId != controlId) continue;
+    const bool givenInstead =
+        chosen != nullptr && !options.given.contains(chosen->name) && options.given.contains(option.name);
+    if (chosen == nullptr || givenInstead) chosen = &option;
+  }
+  return chosen;
+}
+
+}  // namespace
+
+std::string OptionsConcerned(const MessageSubject& subject, const CliOptions& options) {
+  std::string names;
+  for (const int control : subject.controls) {
+    const OptionSpec* option = OptionGiving(control, options);
+    if (option != nullptr) names += (names.empty() ? "" : ", ") + option->name;
+  }
+  return names;
+}
+
+std::vector<std::string_view> CardOptionNames() {
+  std::vector<std::string_view> names;
+  for (const OptionSpec& option : CardOptions()) names.push_back(option.name);
+  return names;
+}
+
+std::vector<std::string_view> ContentOptionNames() {
+  std::vector<std::string_view> names = CardOptionNames();
+  names.insert(names.end(), {"--yes", "--no"});
+  return names;
+}
+
+std::vector<std::string_view> WriterOptionNames() {
+  return {"--port", "--trace", "--wait", "--fast"};
+}
+
+std::vector<std::string_view> ProductionOptionNames() {
+  return {"--rows", "--resume", "--image", "--force", "--count", "--ports", "--all",
+          "--no-verify", "--json", "--log", "--trace", "--fast"};
+}
+
+std::optional<std::array<std::uint8_t, 2>> ParseCustomerId(std::string_view text) {
+  const std::optional<std::uint32_t> value = ParseHexDigits(text, 4);
+  if (!value) return std::nullopt;
+  return std::array<std::uint8_t, 2>{static_cast<std::uint8_t>(*value >> 8),
+                                     static_cast<std::uint8_t>(*value & 0xFF)};
+}
+
+}  // namespace morvik
