@@ -191,7 +191,9 @@ int CLineDlg::WriterRow(const std::string& port) {
   const auto at = std::find_if(writers_.begin(), writers_.end(),
                                [&port](const WriterLine& w) { return PortOrder(w.port) > PortOrder(port); });
   const int row = static_cast<int>(at - writers_.begin());
-  writers_.insert(at, WriterLine{port, std::nullopt, false});
+  WriterLine line;
+  line.port = port;
+  writers_.insert(at, std::move(line));
   const std::string cells[] = {port, "", "", "", ""};
   host().InsertListRow(kIdcLineWriters, row, cells);
   return row;

@@ -96,7 +96,8 @@ ParsedDialog Parse(const std::vector<std::uint8_t>& bytes) {
   EXPECT_EQ(in.Text(), u"") << "class";
   dialog.title = in.Text();
   dialog.pointSize = in.Word();
-  in.Skip(4);  // weight, italic, charset
+  EXPECT_EQ(in.Word(), 400) << "normal weight";
+  in.Skip(2);  // italic, charset
   dialog.font = in.Text();
   for (int i = 0; i < count; ++i) dialog.items.push_back(ReadItem(in));
   EXPECT_TRUE(in.AtEnd());

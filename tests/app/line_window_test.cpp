@@ -14,6 +14,8 @@
 #include <thread>
 
 #include "app/dialog/headless_dialog_host.h"
+#include "app/layout/resources.h"
+#include "app/line/line_app.h"
 #include "app/line/line_texts.h"
 #include "app/line/line_window.h"
 #include "files/file_access.h"
@@ -317,6 +319,48 @@ INSTANTIATE_TEST_SUITE_P(Loopback, LineWindow,
                                          LineCase{"EscapeAskedEveryPort", Ending::kEscapeAsked, false},
                                          LineCase{"CloseBoxThenANewWindow", Ending::kCloseBox, true}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A writer whose cards all read back wrong is set aside after the third, and
+// says so after the run's end.
+TEST(LineWindowWriter, SetAsideAfterThreeCardsReadBackWrong) {
+  const std::string list = testing::TempDir() + "line-set-aside.csv";
+  std::ofstream(PathFromUtf8(list), std::ios::binary) << "url\nhttp://e.com/1\nhttp://e.com/2\nhttp://e.com/3\n";
+  Remove(JournalBeside(list));
+  sim::WriterModel writer;
+  writer.StartOperator({5, 500, 1000}, 0);
+  writer.SetFaults({.wrongByteBlock = 5});
+  const auto seats = [&writer] {
+    auto clock = std::make_unique<sim::VirtualClock>();
+    auto platform = std::make_unique<sim::LoopbackPlatform>(*clock);
+    platform->AttachWriter(3, writer);
+    return WriterSeat{std::move(clock), std::move(platform)};
+  };
+  sim::VirtualClock clock;
+  HeadlessDialogHost host;
+  CLineDlg window(host, {{"COM3"}, false, "", list}, seats, clock);
+  host.PressEnter();
+  host.WaitUntil([&] { return host.IsEnabled(kIdcLineOpen) && !host.ListRows(kIdcLineRecords).empty(); });
+  window.DoModal();
+  EXPECT_EQ(Column(host, kIdcLineWriters, kWriterState), (std::vector<std::string>{"休止（3 枚続けて失敗）"}));
+  EXPECT_EQ(Column(host, kIdcLineRecords, kRecordReason), std::vector<std::string>(3, "読み返すと内容が違います（ブロック 5）"));
+  EXPECT_EQ(host.window().text(kIdcLineFailed), "3");
+  EXPECT_EQ(host.window().text(kIdcLineMessage), "止めました。残り 3 行は「開始」で続きから書きます");
+  Remove(list);
+  Remove(JournalBeside(list));
+}
+
+// The program: a command line it cannot take is said in a box (status 2);
+// without arguments the window opens, waiting for a list.
+TEST(LineProgram, CommandLineRefusedOrTheWindowOpened) {
+  HeadlessDialogHost refused;
+  EXPECT_EQ(RunLineWindow(refused, {"--ports", "COM40"}), 2);
+  ASSERT_EQ(refused.window().messages().size(), 1u);
+  EXPECT_EQ(refused.window().messages()[0].text,
+            "--ports: not a port COM1-COM31: COM40\n\n使い方: " + std::string(kLineUsage));
+  HeadlessDialogHost opened;
+  EXPECT_EQ(RunLineWindow(opened, {}), 0);
+  EXPECT_EQ(opened.shownTemplates(), std::vector<int>{kIddLineWindow});
+}
 
 }  // namespace
 }  // namespace morvik

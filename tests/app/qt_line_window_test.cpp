@@ -63,6 +63,7 @@ TEST(QtLineWindow, ReturnStartsTheListAndTheWidgetsShowItsRun) {
                host.control(kIdcLineOpen)->isEnabled()) {
       ended = true;
       EXPECT_EQ(tree(kIdcLineRecords)->topLevelItem(0)->text(kRecordResult), "OK");
+      EXPECT_EQ(tree(kIdcLineRecords)->topLevelItem(0)->text(kRecordId), "B") << "the newest card at the top";
       EXPECT_EQ(tree(kIdcLineWriters)->topLevelItem(0)->text(kWriterState), "終了");
       const auto* bar = qobject_cast<QProgressBar*>(host.control(kIdcLineProgress));
       EXPECT_EQ(bar->value(), 2);
