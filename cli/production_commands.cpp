@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "cli/card_image_options.h"
-#include "cli/card_rows.h"
+#include "cli/card_list.h"
 #include "cli/image_file.h"
 #include "cli/frame_trace.h"
 #include "cli/interrupt.h"
@@ -22,11 +22,6 @@
 
 namespace morvik {
 namespace {
-
-// Far more than any list of cards a day of work makes.
-constexpr std::size_t kRowsFileLimit = 16 << 20;
-// A list's problems said before "and N more": enough to fix a whole column.
-constexpr std::size_t kProblemsShown = 50;
 
 std::vector<WriterPlan> PlanWriters(const ProductionOptions& options) {
   std::vector<WriterPlan> plans;
@@ -162,21 +157,9 @@ ExitCode RunProductionLine(const CliOptions& options, CliEnvironment& env, RunPl
   return BatchExitStatus(outcome.tallies, InterruptCount() > 0, printer.outputFailed() || !journalClosed);
 }
 
-// The first problems, each on a line of its own, then how many more there are.
-void SayProblems(const std::string& path, const std::vector<RowProblem>& problems, std::ostream& err) {
-  const std::size_t shown = std::min(problems.size(), kProblemsShown);
-  for (std::size_t i = 0; i < shown; ++i) err << kToolSays << path << ": " << ProblemText(problems[i]) << "\n";
-  if (problems.size() > shown) err << kToolSays << path << ": and " << problems.size() - shown << " more\n";
-}
-
-// Each row's look-alikes, on one line per row: what its cells give beyond
-// the command line's, which were said already.
-void SayRowsBestFits(const std::string& path, const CardRows& rows, const CliOptions& commandLine, std::ostream& err) {
-  for (const CardRow& row : rows.rows) {
-    std::string notes;
-    for (const std::string& note : BestFitNotes(row.options, &commandLine)) notes += (notes.empty() ? "" : "; ") + note;
-    if (!notes.empty()) err << kToolSays << path << ": line " << row.line << ": " << notes << "\n";
-  }
+// Each line on stderr, after the list's name.
+void SayLines(const std::string& path, const std::vector<std::string>& lines, std::ostream& err) {
+  for (const std::string& line : lines) err << kToolSays << path << ": " << line << "\n";
 }
 
 // Each question the rows raise, asked once for every row that raises it (or
@@ -189,28 +172,21 @@ bool AskRowQuestions(const std::string& path, const std::vector<RowQuestion>& qu
   return true;
 }
 
-// The rows of --rows, every one checked as the command line is and composed
-// once, their questions asked; nullopt after naming every bad row, or after a
-// question answered Cancel.
-std::optional<CardRows> ReadRows(const CliOptions& options, CliSession& session) {
+// The list of --rows, every row checked and composed once, its look-alikes
+// said and its questions asked; nullopt after naming every bad row, or after
+// a question answered Cancel.
+std::optional<CardList> ReadRows(const CliOptions& options, CliSession& session) {
   CliEnvironment& env = session.env;
   const std::string& path = options.production.rows;
-  std::string error;
-  const std::optional<std::string> bytes = ReadBoundedFile(path, env.in, kRowsFileLimit, error);
-  if (!bytes) {
-    env.err << kToolSays << error << "\n";
+  ListReading reading = ReadCardList(options, env.in);
+  if (!reading.unreadable.empty()) {
+    env.err << kToolSays << reading.unreadable << "\n";
     return std::nullopt;
   }
-  CardRows rows = ReadCardRows(*bytes, options);
-  const std::vector<RowQuestion> questions = ComposeRows(rows);
-  SayRowsBestFits(path, rows, options, env.err);
-  if (rows.problems.empty() && rows.rows.empty()) rows.problems.push_back({0, "no rows below the header"});
-  if (!rows.problems.empty()) {
-    SayProblems(path, rows.problems, env.err);
-    return std::nullopt;
-  }
-  if (!AskRowQuestions(path, questions, session)) return std::nullopt;
-  return rows;
+  SayLines(path, reading.lookAlikes, env.err);
+  SayLines(path, ProblemLines(reading.problems), env.err);
+  if (!reading.list || !AskRowQuestions(path, reading.questions, session)) return std::nullopt;
+  return std::move(reading.list);
 }
 
 std::string Plural(std::size_t count, const char* one, const char* many) {
@@ -219,8 +195,8 @@ std::string Plural(std::size_t count, const char* one, const char* many) {
 
 // What the journal of --resume says of this list; nullopt after saying why
 // it cannot be taken (a file that is no journal, or cannot be read).
-std::optional<JournalState> ReadResumedJournal(const CliOptions& options, const CardRows& rows, CliEnvironment& env) {
-  JournalState state(rows.fileHash);
+std::optional<JournalState> ReadResumedJournal(const CliOptions& options, const CardList& list, CliEnvironment& env) {
+  JournalState state(list.fileHash);
   const std::string& path = options.production.resume;
   if (path.empty()) return state;
   std::string error;
@@ -244,21 +220,18 @@ std::optional<JournalState> ReadResumedJournal(const CliOptions& options, const 
 
 ExitCode RunRows(const CliOptions& options, CliSession& session) {
   CliEnvironment& env = session.env;
-  const std::optional<CardRows> rows = ReadRows(options, session);
-  if (!rows) return ExitCode::kUsage;
-  const std::optional<JournalState> journal = ReadResumedJournal(options, *rows, env);
+  std::optional<CardList> list = ReadRows(options, session);
+  if (!list) return ExitCode::kUsage;
+  const std::optional<JournalState> journal = ReadResumedJournal(options, *list, env);
   if (!journal) return ExitCode::kUsage;
   const std::optional<int> count = options.production.count;
-  std::vector<PlannedRow> planned;
-  for (const CardRow& row : rows->rows) planned.push_back({row.line, row.id});
-  ListPlan plan(
-      std::move(planned), rows->fileHash,
-      [&rows](std::size_t row, CustomerId cid) { return QuietImage(rows->rows[row].options, cid); },
-      journal->rowsDone(), count ? std::optional<std::size_t>(static_cast<std::size_t>(*count)) : std::nullopt);
-  const std::size_t doneBefore = rows->rows.size() - plan.rowsLeft();
+  const std::size_t rows = list->rows.size();
+  ListPlan plan(std::move(list->rows), list->fileHash, std::move(list->rowImage), journal->rowsDone(),
+                count ? std::optional<std::size_t>(static_cast<std::size_t>(*count)) : std::nullopt);
+  const std::size_t doneBefore = rows - plan.rowsLeft();
   const std::size_t notReadBack = journal->rowsNotReadBack();
-  env.err << kToolSays << options.production.rows << ": " << Plural(rows->rows.size(), "row", "rows") << " ("
-          << CsvEncodingName(rows->encoding) << "), " << doneBefore << " done before"
+  env.err << kToolSays << options.production.rows << ": " << Plural(rows, "row", "rows") << " ("
+          << CsvEncodingName(list->encoding) << "), " << doneBefore << " done before"
           << (notReadBack > 0 ? " (" + std::to_string(notReadBack) + " of them not read back)" : "") << "\n";
   DoneCards done(journal->cardsDone());
   CardsInDoubt inDoubt(journal->cardsInDoubt());

@@ -46,20 +46,22 @@ BatchOutcome RunProduction(const std::vector<WriterPlan>& writers, const BatchCo
     Slot& slot = slots[i];
     slot.seat = makeSeat();
     slot.worker.emplace(*slot.seat.platform, *slot.seat.clock, context);
-    threads.emplace_back([&slot, &plan = writers[i], &tried, &answered] {
+    threads.emplace_back([&slot, &plan = writers[i], &tried, &answered, &context] {
       slot.answered = slot.worker->Connect(plan.ports);
       if (slot.answered) ++answered;
       tried.ArriveAndWait();
-      if (answered > 0 && (slot.answered || plan.required)) slot.worker->Run();
+      const bool runs = answered > 0 || context.lookWhenNoneAnswers;
+      if (runs && (slot.answered || plan.required)) slot.worker->Run();
     });
   }
   for (std::thread& thread : threads) thread.join();
 
   BatchOutcome outcome{answered > 0, {}, {}};
+  const bool ran = outcome.anyWriter || context.lookWhenNoneAnswers;
   for (std::size_t i = 0; i < writers.size(); ++i) {
     const BatchWorker& worker = *slots[i].worker;
     if (!outcome.anyWriter) outcome.tried.insert(outcome.tried.end(), worker.triedPorts().begin(), worker.triedPorts().end());
-    if (outcome.anyWriter && (slots[i].answered || writers[i].required)) outcome.tallies.push_back(worker.tally());
+    if (ran && (slots[i].answered || writers[i].required)) outcome.tallies.push_back(worker.tally());
   }
   return outcome;
 }

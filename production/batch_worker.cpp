@@ -76,6 +76,7 @@ bool BatchWorker::Connect(const std::vector<std::string>& ports) {
     if (!Handshake(port)) continue;
     tally_.port = port;
     connected_ = true;
+    Tell({WriterEvent::Kind::kFound, port, CustomerIdText(card_.customerId())});
     if (context_.announceWriters) {
       Note("writer found (CID " + CustomerIdText(card_.customerId()) + "), waiting for a card");
     }
@@ -86,12 +87,16 @@ bool BatchWorker::Connect(const std::vector<std::string>& ports) {
 }
 
 void BatchWorker::Run() {
-  if (!connected_) Note(WhyNoWriter() + "; looking for it");
+  if (!connected_) {
+    Note(WhyNoWriter() + "; looking for it");
+    Tell({WriterEvent::Kind::kNotAnswering, tally_.port});
+  }
   while (connected_ || LookForWriter()) {
     // The writer that answers may be another one, with another customer ID.
     if (!context_.plan->AcceptsWriter(card_.customerId())) {
       tally_.problem = "content refused";
       Note(tally_.problem);
+      Tell({WriterEvent::Kind::kContentRefused, tally_.port, CustomerIdText(card_.customerId())});
       return;
     }
     if (WriteCards()) break;
@@ -121,9 +126,11 @@ bool BatchWorker::LookForWriter() {
     card_.port().Close();
     if (card_.ConnectOnPort(tally_.port)) {
       connected_ = true;
+      const std::string cid = CustomerIdText(card_.customerId());
+      Tell({timesLost_ == 0 ? WriterEvent::Kind::kFound : WriterEvent::Kind::kBack, tally_.port, cid});
       if (timesLost_ == 0) {
         foundLate_ = true;
-        Note("writer found (CID " + CustomerIdText(card_.customerId()) + "), waiting for a card");
+        Note("writer found (CID " + cid + "), waiting for a card");
       } else {
         ++timesBack_;
         Note("writer back");
@@ -162,6 +169,7 @@ bool BatchWorker::WriteCards() {
     Progress(WriterProgress::Step::kFinished);
     if (Count(*record)) {
       Note("three cards failed in a row; set aside: check the writer and its cards");
+      Tell({WriterEvent::Kind::kSetAside, tally_.port});
       return true;
     }
     if (record->result == CardResult::kInterrupted) return true;
@@ -180,6 +188,7 @@ std::optional<CardIdm> BatchWorker::WaitForNewCard() {
       lastCard_ = idm;
       const std::optional<CardRecord> done = idm ? context_.done->Find(IdmText(*idm)) : std::nullopt;
       if (idm && !done) return idm;
+      if (done) Tell({WriterEvent::Kind::kDoneBefore, tally_.port, "", done->idm, done->row, done->id});
       if (done && done->row != 0) {
         Note(done->idm + " written ok before (row " + std::to_string(done->row) +
              (done->id.empty() ? "" : ", " + done->id) + "): not written again");
@@ -254,6 +263,7 @@ void BatchWorker::LoseWriter() {
   lastCard_.reset();  // the card lying there when it is back is seen anew
   card_.port().Close();
   Note("writer lost, looking for it");
+  Tell({WriterEvent::Kind::kLost, tally_.port});
 }
 
 void BatchWorker::SumUp() {
@@ -273,6 +283,10 @@ std::string BatchWorker::WhyNoWriter() const {
 
 void BatchWorker::Note(const std::string& text) {
   if (context_.note) context_.note(tally_.port + ": " + text);
+}
+
+void BatchWorker::Tell(WriterEvent event) {
+  if (context_.event) context_.event(event);
 }
 
 void BatchWorker::Progress(WriterProgress::Step step, int block) {

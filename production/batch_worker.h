@@ -71,6 +71,26 @@ struct WriterProgress {
   int resends = 0;       // block requests this writer sent again so far
 };
 
+// What happens to a writer beside its cards, as a kind: the note says the
+// same in words for a terminal; a window shows the kind in its own words.
+struct WriterEvent {
+  enum class Kind {
+    kFound,           // answers, at the start or later: its customer ID
+    kNotAnswering,    // did not answer at the start: looked for every second
+    kLost,            // lost in the middle of the run: looked for every second
+    kBack,            // answers again after it was lost: its customer ID
+    kSetAside,        // its last three cards failed
+    kContentRefused,  // the plan cannot be written with its customer ID
+    kDoneBefore,      // a card put on was written ok before: not written again
+  };
+  Kind kind;
+  std::string port;
+  std::string cid{};   // kFound, kBack: "1234"
+  std::string idm{};   // kDoneBefore: the card, its row's line and id
+  std::size_t row = 0;
+  std::string id{};
+};
+
 // What every writer of a run shares: the plan, the cards done and in doubt,
 // and the sinks it reports to. Each is safe to use from every writer's thread.
 struct BatchContext {
@@ -84,11 +104,15 @@ struct BatchContext {
   std::function<bool(const CardRecord&)> starting;
   std::function<void(const CardRecord&)> report;
   std::function<void(const std::string&)> note;  // a writer's problem, as it happens
+  std::function<void(const WriterEvent&)> event;  // the same, as a kind
   std::function<void(const WriterProgress&)> progress;
   // A trace of every frame a writer exchanges, when asked for; it is given
   // the writer's clock.
   std::function<std::unique_ptr<OperationsObserver>(Clock&)> traceFor;
   bool announceWriters = false;     // say each writer found before the first card
+  // A run no writer answers at the start looks for its required writers
+  // until it is stopped, instead of ending there.
+  bool lookWhenNoneAnswers = false;
   bool verify = true;
   bool fast = false;                // replies end with their frame and a short guard
   std::uint32_t pollPauseMs = 100;  // between detection requests while no new card lies there
@@ -150,6 +174,7 @@ class BatchWorker {
   void Note(const std::string& text);
   // Why the writer's port gave no writer when it was last tried.
   std::string WhyNoWriter() const;
+  void Tell(WriterEvent event);
   void Progress(WriterProgress::Step step, int block = 0);
 
   Clock& clock_;

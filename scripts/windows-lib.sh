@@ -41,13 +41,13 @@ build_windows() {
   ninja -C "$dir" -j"$windows_jobs" "${targets[@]}"
 }
 
-# stage_windows_programs TREE STAGE: both programs of a build tree, stripped,
+# stage_windows_programs TREE STAGE: the three programs of a build tree, stripped,
 # into STAGE; refuses a program that needs a DLL not part of Windows itself.
 stage_windows_programs() {
   local tree=$1 stage=$2 exe dlls
-  local windows_dlls='^(KERNEL32|USER32|GDI32|COMCTL32|SHELL32|ADVAPI32|msvcrt)\.dll$'
+  local windows_dlls='^(KERNEL32|USER32|GDI32|COMCTL32|comdlg32|SHELL32|ADVAPI32|msvcrt)\.dll$'
   mkdir -p "$stage"
-  for exe in morvik-card-writer.exe morvik-card.exe; do
+  for exe in morvik-card-writer.exe morvik-card-line.exe morvik-card.exe; do
     x86_64-w64-mingw32-strip -o "$stage/$exe" "$tree/bin/$exe"
     dlls=$(x86_64-w64-mingw32-objdump -p "$stage/$exe" | sed -n 's/^\s*DLL Name: //p')
     if echo "$dlls" | grep -Ev "$windows_dlls"; then

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <memory>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -41,6 +43,25 @@ class DialogHost {
   virtual std::string ControlText(int controlId) = 0;
   // Focus on the first enabled, visible tab stop in template order.
   virtual void FocusFirstTabStop() = 0;
+  virtual void FocusControl(int controlId) = 0;
+
+  // A list view's rows, row 0 at the top; cells are UTF-8, one per column.
+  virtual void InsertListRow(int controlId, int row, std::span<const std::string> cells) = 0;
+  virtual void SetListCell(int controlId, int row, int column, std::string_view text) = 0;
+  virtual void DeleteListRow(int controlId, int row) = 0;
+  // A progress bar's position, from 0 to range.
+  virtual void SetProgress(int controlId, int position, int range) = 0;
+
+  // The system's dialog that chooses a file to open: its name (UTF-8), or
+  // nullopt when the operator cancelled. filter: what the files are and
+  // their pattern ("CSV", "*.csv").
+  virtual std::optional<std::string> ChooseFileToOpen(std::string_view title, std::string_view filterName,
+                                                      std::string_view pattern) = 0;
+
+  // Posts a message to the window from any thread: it is handled on the
+  // window's own thread, after what is posted before it. Whoever posts must
+  // have stopped before the window is destroyed.
+  virtual void PostFromThread(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) = 0;
 
   // The system menu; false when the window has none.
   virtual bool HasSystemMenu() = 0;

@@ -1,5 +1,7 @@
 #include "app/dialog/headless_dialog_host.h"
 
+#include <chrono>
+
 #include "app/dialog/keys.h"
 
 namespace morvik {
@@ -20,27 +22,70 @@ void HeadlessDialogHost::CreateWindow(const DialogTemplate& dialog, MessageSink&
 
 void HeadlessDialogHost::RunModalLoop() {
   running_ = true;
+  bool closed = false;
   while (running_ && !window_.exitStatus()) {
-    if (!window_.posted().empty()) {
+    if (HasPosted()) {
       DeliverPosted();
     } else if (!input_.empty()) {
       const std::function<void()> action = std::move(input_.front());
       input_.pop_front();
       action();
-    } else {
+    } else if (!closed) {
+      closed = true;
       Send(SystemCommandMessage(kScClose));
+    } else if (!WaitForThreadPost()) {
       running_ = false;
     }
   }
 }
 
+bool HeadlessDialogHost::HasPosted() {
+  const std::lock_guard<std::mutex> lock(inboxMutex_);
+  return !window_.posted().empty() || !inbox_.empty();
+}
+
+bool HeadlessDialogHost::WaitForThreadPost() {
+  std::unique_lock<std::mutex> lock(inboxMutex_);
+  if (inboxFilled_.wait_for(lock, std::chrono::milliseconds(kThreadWaitMs), [this] { return !inbox_.empty(); })) {
+    return true;
+  }
+  timedOut_ = true;
+  return false;
+}
+
+void HeadlessDialogHost::PostFromThread(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
+  const std::lock_guard<std::mutex> lock(inboxMutex_);
+  inbox_.push_back({message, wParam, lParam});
+  inboxFilled_.notify_all();
+}
+
+void HeadlessDialogHost::WaitUntil(std::function<bool()> condition) {
+  Queue([this, condition = std::move(condition)] {
+    bool met = condition();
+    afterEachPosted_ = [&met, &condition](const Message&) { met = met || condition(); };
+    while (!met && running_ && !window_.exitStatus() && (HasPosted() || WaitForThreadPost())) DeliverPosted();
+    afterEachPosted_ = nullptr;
+  });
+}
+
 void HeadlessDialogHost::DestroyWindow() { sink_ = nullptr; }
 
+// Those this thread posted first, then one from another thread at a time.
 void HeadlessDialogHost::DeliverPosted() {
-  while (!window_.posted().empty() && !window_.exitStatus()) {
-    const PostedMessage posted = window_.posted().front();
-    window_.posted().pop_front();
-    Send({posted.message, posted.wParam, posted.lParam});
+  while (!window_.exitStatus()) {
+    PostedMessage posted{};
+    if (!window_.posted().empty()) {
+      posted = window_.posted().front();
+      window_.posted().pop_front();
+    } else {
+      const std::lock_guard<std::mutex> lock(inboxMutex_);
+      if (inbox_.empty()) return;
+      posted = inbox_.front();
+      inbox_.pop_front();
+    }
+    const Message message{posted.message, posted.wParam, posted.lParam};
+    Send(message);
+    if (afterEachPosted_) afterEachPosted_(message);
   }
 }
 
@@ -51,6 +96,37 @@ void HeadlessDialogHost::FocusFirstTabStop() {
       return;
     }
   }
+}
+
+void HeadlessDialogHost::FocusControl(int controlId) {
+  if (Item(controlId) != nullptr && Reachable(controlId)) focus_ = controlId;
+}
+
+void HeadlessDialogHost::InsertListRow(int controlId, int row, std::span<const std::string> cells) {
+  std::vector<std::vector<std::string>>& rows = listRows_[controlId];
+  const auto at = static_cast<std::size_t>(row) < rows.size() && row >= 0 ? rows.begin() + row : rows.end();
+  rows.insert(at, std::vector<std::string>(cells.begin(), cells.end()));
+}
+
+void HeadlessDialogHost::SetListCell(int controlId, int row, int column, std::string_view text) {
+  std::vector<std::vector<std::string>>& rows = listRows_[controlId];
+  if (row < 0 || static_cast<std::size_t>(row) >= rows.size()) return;
+  std::vector<std::string>& cells = rows[static_cast<std::size_t>(row)];
+  if (column >= 0 && static_cast<std::size_t>(column) < cells.size()) cells[static_cast<std::size_t>(column)] = text;
+}
+
+void HeadlessDialogHost::DeleteListRow(int controlId, int row) {
+  std::vector<std::vector<std::string>>& rows = listRows_[controlId];
+  if (row >= 0 && static_cast<std::size_t>(row) < rows.size()) rows.erase(rows.begin() + row);
+}
+
+std::optional<std::string> HeadlessDialogHost::ChooseFileToOpen(std::string_view title, std::string_view,
+                                                                std::string_view) {
+  root().fileDialogTitles_.emplace_back(title);
+  if (fileAnswers_.empty()) return std::nullopt;
+  std::optional<std::string> answer = std::move(fileAnswers_.front());
+  fileAnswers_.pop_front();
+  return answer;
 }
 
 std::unique_ptr<DialogHost> HeadlessDialogHost::CreateModalChild() {

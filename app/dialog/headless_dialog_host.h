@@ -1,13 +1,16 @@
 // A dialog host without a screen. Control state lives in a HeadlessWindow;
 // the operator's actions are queued and run by the modal loop after any posted
 // message, one at a time, as the real window would receive them. When the
-// queue runs dry the operator closes the window with the close box.
+// queue runs dry the operator closes the window with the close box; a window
+// that stays open then gets what other threads post until it ends.
 #pragma once
 
+#include <condition_variable>
 #include <deque>
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "app/dialog/dialog_host.h"
@@ -32,6 +35,14 @@ class HeadlessDialogHost final : public DialogHost {
   void DestroyWindow() override;
   std::string ControlText(int controlId) override { return window_.text(controlId); }
   void FocusFirstTabStop() override;
+  void FocusControl(int controlId) override;
+  void InsertListRow(int controlId, int row, std::span<const std::string> cells) override;
+  void SetListCell(int controlId, int row, int column, std::string_view text) override;
+  void DeleteListRow(int controlId, int row) override;
+  void SetProgress(int controlId, int position, int range) override { progress_[controlId] = {position, range}; }
+  std::optional<std::string> ChooseFileToOpen(std::string_view title, std::string_view filterName,
+                                              std::string_view pattern) override;
+  void PostFromThread(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override;
   bool HasSystemMenu() override { return hasSystemMenu_; }
   void AppendSystemMenuSeparator() override { systemMenu_.push_back({0, ""}); }
   void AppendSystemMenuItem(unsigned commandValue, std::string_view text) override {
@@ -60,6 +71,12 @@ class HeadlessDialogHost final : public DialogHost {
   void SystemMenu(unsigned commandValue);
   void MenuCommand(int command);              // only enabled menu items
   void Then(std::function<void()> inspect);   // runs between the actions
+  // Takes every message other threads post, one at a time, until condition
+  // holds after one of them (or before the first); timedOut() when none
+  // came for kThreadWaitMs.
+  void WaitUntil(std::function<bool()> condition);
+  // The operator's choice in the next file dialog; none: Cancel.
+  void AnswerFileDialog(std::optional<std::string> name) { fileAnswers_.push_back(std::move(name)); }
 
   // Runs every posted message now (as the loop would), for stepping by hand.
   void DeliverPosted();
@@ -68,6 +85,11 @@ class HeadlessDialogHost final : public DialogHost {
   bool IsVisible(int controlId) const;
   bool IsEnabled(int controlId) { return window_.control(controlId).enabled; }
   int focus() const { return focus_; }
+  // A list view's cells, row by row; a progress bar's position and range.
+  const std::vector<std::vector<std::string>>& ListRows(int controlId) { return listRows_[controlId]; }
+  std::pair<int, int> Progress(int controlId) { return progress_[controlId]; }
+  const std::vector<std::string>& fileDialogTitles() const { return fileDialogTitles_; }
+  bool timedOut() const { return timedOut_; }
   void SetHasSystemMenu(bool has) { hasSystemMenu_ = has; }
   void SetIconic(bool iconic) { iconic_ = iconic; }
   void SetClientSize(PixelSize size) { clientSize_ = size; }
@@ -95,6 +117,9 @@ class HeadlessDialogHost final : public DialogHost {
   bool Reachable(int controlId);
   const DialogItem* Item(int controlId) const;
   void Send(const Message& message);
+  bool HasPosted();
+  // Waits for a message from another thread; false when none came in time.
+  bool WaitForThreadPost();
 
   HeadlessDialogHost* parent_ = nullptr;
   HeadlessWindow window_;
@@ -115,6 +140,18 @@ class HeadlessDialogHost final : public DialogHost {
   int iconBackgroundErases_ = 0;
   std::vector<int> shownTemplates_;
   std::vector<Message> dispatched_;
+  std::map<int, std::vector<std::vector<std::string>>> listRows_;
+  std::map<int, std::pair<int, int>> progress_;
+  std::deque<std::optional<std::string>> fileAnswers_;
+  std::vector<std::string> fileDialogTitles_;
+  std::mutex inboxMutex_;
+  std::condition_variable inboxFilled_;
+  std::deque<PostedMessage> inbox_;  // posted by other threads
+  std::function<void(const Message&)> afterEachPosted_;
+  bool timedOut_ = false;
 };
+
+// Real time a headless window waits for other threads before it gives up.
+inline constexpr int kThreadWaitMs = 30'000;
 
 }  // namespace morvik

@@ -74,12 +74,15 @@ std::uint32_t KindStyle(const DialogItem& item) {
       return kCbsDropDown | (item.Has(kSorted) ? kCbsSort : 0);
     case ItemKind::kLabel: return LabelStyle(item);
     case ItemKind::kIcon: return kSsIcon;
+    case ItemKind::kListView: return kLvsReport | kLvsSingleSel | kLvsShowSelAlways | kLvsNoSortHeader;
+    case ItemKind::kProgressBar: return 0;
   }
   return 0;
 }
 
 std::uint32_t ExtendedStyle(const DialogItem& item) {
-  const bool edit = item.kind == ItemKind::kEdit || item.kind == ItemKind::kMultiLineEdit;
+  const bool edit = item.kind == ItemKind::kEdit || item.kind == ItemKind::kMultiLineEdit ||
+                    item.kind == ItemKind::kListView;
   std::uint32_t exStyle = edit && !item.Has(kNoBorder) ? kWsExClientEdge : 0;
   if (item.Has(kRaisedBorder)) exStyle |= kWsExDlgModalFrame;
   return exStyle;
@@ -100,8 +103,16 @@ std::uint16_t ItemWindowClass(ItemKind kind) {
     case ItemKind::kPushButton:
     case ItemKind::kCheckBox:
     case ItemKind::kGroupBox: return kButtonClass;
+    case ItemKind::kListView:
+    case ItemKind::kProgressBar: return 0;  // named instead
   }
   return kStaticClass;
+}
+
+std::string_view ItemClassName(ItemKind kind) {
+  if (kind == ItemKind::kListView) return kListViewClass;
+  if (kind == ItemKind::kProgressBar) return kProgressBarClass;
+  return {};
 }
 
 void WriteHeader(ResourceWriter& out, const DialogTemplate& dialog, WindowStyles window) {
@@ -136,7 +147,11 @@ void WriteItem(ResourceWriter& out, const DialogItem& item) {
   out.Short(item.rect.width);
   out.Short(item.rect.height);
   out.DWord(static_cast<std::uint32_t>(item.id));
-  out.Ordinal(ItemWindowClass(item.kind));
+  if (const std::string_view name = ItemClassName(item.kind); !name.empty()) {
+    out.Text(name);
+  } else {
+    out.Ordinal(ItemWindowClass(item.kind));
+  }
   if (item.kind == ItemKind::kIcon) {
     out.Ordinal(static_cast<std::uint16_t>(item.iconResource));
   } else {

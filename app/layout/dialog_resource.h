@@ -41,12 +41,19 @@ inline constexpr std::uint32_t kSsRight = 0x2;
 inline constexpr std::uint32_t kSsIcon = 0x3;
 inline constexpr std::uint32_t kSsNoPrefix = 0x80;
 inline constexpr std::uint32_t kSsCenterImage = 0x200;
+inline constexpr std::uint32_t kLvsReport = 0x1;
+inline constexpr std::uint32_t kLvsSingleSel = 0x4;
+inline constexpr std::uint32_t kLvsShowSelAlways = 0x8;
+inline constexpr std::uint32_t kLvsNoSortHeader = 0x8000;
 
 // Predefined window classes, by ordinal.
 inline constexpr std::uint16_t kButtonClass = 0x0080;
 inline constexpr std::uint16_t kEditClass = 0x0081;
 inline constexpr std::uint16_t kStaticClass = 0x0082;
 inline constexpr std::uint16_t kComboBoxClass = 0x0085;
+// The common controls' classes, by name.
+inline constexpr std::string_view kListViewClass = "SysListView32";
+inline constexpr std::string_view kProgressBarClass = "msctls_progress32";
 
 inline constexpr std::uint8_t kDefaultCharset = 1;
 

@@ -19,6 +19,8 @@ enum class ItemKind {
   kLabel,
   kGroupBox,
   kIcon,
+  kListView,       // rows of cells under column headings, filled by the program
+  kProgressBar,
 };
 
 // Style and state bits of an item.
@@ -47,13 +49,20 @@ struct DialogRect {
   friend constexpr bool operator==(const DialogRect&, const DialogRect&) = default;
 };
 
+// A column of a list view: its heading and width in dialog units.
+struct ListColumn {
+  std::string_view heading;
+  int width = 0;
+};
+
 struct DialogItem {
   int id = kIdcStatic;
   ItemKind kind = ItemKind::kLabel;
   std::string_view text;
   DialogRect rect;
   unsigned style = 0;
-  int iconResource = 0;  // icons only
+  int iconResource = 0;                  // icons only
+  std::span<const ListColumn> columns{};  // list views only
 
   constexpr bool Has(unsigned bits) const { return (style & bits) == bits; }
 };

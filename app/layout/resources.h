@@ -1,5 +1,6 @@
-// The program's resources: the main window (template 103) with its menu 131,
-// the About box (template 100), string 101 and icon 128.
+// The programs' resources: the main window (template 103) with its menu 131,
+// the About box (template 100), string 101 and icon 128; the production
+// window (template 104).
 #pragma once
 
 #include <string_view>
@@ -11,11 +12,13 @@ namespace morvik {
 inline constexpr int kIddAboutBox = 100;
 inline constexpr int kIdsAboutItem = 101;
 inline constexpr int kIddMainWindow = 103;
+inline constexpr int kIddLineWindow = 104;  // the production window's own program
 inline constexpr int kIdrMainIcon = 128;
 inline constexpr int kIdrMainMenu = 131;
 
 const DialogTemplate& MainWindowTemplate();
 const DialogTemplate& AboutBoxTemplate();
+const DialogTemplate& LineWindowTemplate();
 const MenuTemplate& MainMenu();
 
 // A string resource; empty when there is none with this identifier.

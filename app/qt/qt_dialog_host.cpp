@@ -3,14 +3,19 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
+#include <QTreeWidget>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -166,6 +171,7 @@ QString QtDialogHost::ControlQText(int controlId) const {
   if (auto* list = qobject_cast<QComboBox*>(widget)) return list->currentText();
   if (auto* text = qobject_cast<QPlainTextEdit*>(widget)) return ToEditLines(text->toPlainText());
   if (auto* button = qobject_cast<QAbstractButton*>(widget)) return button->text();
+  if (auto* label = qobject_cast<QLabel*>(widget)) return label->text();
   return {};
 }
 
@@ -181,6 +187,51 @@ void QtDialogHost::FocusFirstTabStop() {
       return;
     }
   }
+}
+
+void QtDialogHost::FocusControl(int controlId) {
+  if (QWidget* widget = control(controlId)) widget->setFocus(Qt::OtherFocusReason);
+}
+
+void QtDialogHost::InsertListRow(int controlId, int row, std::span<const std::string> cells) {
+  auto* list = qobject_cast<QTreeWidget*>(control(controlId));
+  if (!list) return;
+  QStringList texts;
+  for (const std::string& cell : cells) texts << FromUtf8(cell);
+  const bool append = row < 0 || row > list->topLevelItemCount();
+  list->insertTopLevelItem(append ? list->topLevelItemCount() : row, new QTreeWidgetItem(texts));
+}
+
+void QtDialogHost::SetListCell(int controlId, int row, int column, std::string_view text) {
+  auto* list = qobject_cast<QTreeWidget*>(control(controlId));
+  if (QTreeWidgetItem* item = list ? list->topLevelItem(row) : nullptr) item->setText(column, FromUtf8(text));
+}
+
+void QtDialogHost::DeleteListRow(int controlId, int row) {
+  auto* list = qobject_cast<QTreeWidget*>(control(controlId));
+  if (list) delete list->takeTopLevelItem(row);
+}
+
+void QtDialogHost::SetProgress(int controlId, int position, int range) {
+  if (auto* bar = qobject_cast<QProgressBar*>(control(controlId))) {
+    bar->setRange(0, std::max(range, 1));
+    bar->setValue(position);
+  }
+}
+
+std::optional<std::string> QtDialogHost::ChooseFileToOpen(std::string_view title, std::string_view filterName,
+                                                          std::string_view pattern) {
+  const QString filter = FromUtf8(filterName) + " (" + FromUtf8(pattern) + ")";
+  const QString chosen = QFileDialog::getOpenFileName(dialog_.get(), FromUtf8(title), QString(), filter);
+  if (chosen.isEmpty()) return std::nullopt;
+  return chosen.toStdString();
+}
+
+// Queued to the dialog's own thread, where PostMessage runs as for any
+// message the window posts itself.
+void QtDialogHost::PostFromThread(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
+  QMetaObject::invokeMethod(
+      dialog_.get(), [this, message, wParam, lParam] { PostMessage(message, wParam, lParam); }, Qt::QueuedConnection);
 }
 
 void QtDialogHost::AppendSystemMenuSeparator() {
@@ -315,6 +366,9 @@ void QtDialogHost::SetControlText(int controlId, std::string_view text) {
     lines->setPlainText(ToDisplayLines(shown));
   } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
     button->setText(shown);
+  } else if (auto* label = qobject_cast<QLabel*>(widget)) {
+    label->setText(shown);
+    FitLabelText(label, shown);
   }
 }
 

@@ -29,6 +29,14 @@ class QtDialogHost final : public DialogHost, public WindowServices, private Dia
   void DestroyWindow() override;
   std::string ControlText(int controlId) override;
   void FocusFirstTabStop() override;
+  void FocusControl(int controlId) override;
+  void InsertListRow(int controlId, int row, std::span<const std::string> cells) override;
+  void SetListCell(int controlId, int row, int column, std::string_view text) override;
+  void DeleteListRow(int controlId, int row) override;
+  void SetProgress(int controlId, int position, int range) override;
+  std::optional<std::string> ChooseFileToOpen(std::string_view title, std::string_view filterName,
+                                              std::string_view pattern) override;
+  void PostFromThread(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override;
   bool HasSystemMenu() override { return true; }
   void AppendSystemMenuSeparator() override;
   void AppendSystemMenuItem(unsigned commandValue, std::string_view text) override;

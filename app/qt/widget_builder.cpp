@@ -4,11 +4,14 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QStyle>
+#include <QTreeWidget>
 #include <algorithm>
 
 #include "app/qt/qt_icon.h"
@@ -82,7 +85,37 @@ QWidget* MakeIcon(const DialogItem&, QWidget* parent) {
   return icon;
 }
 
-QWidget* MakeControl(const DialogItem& item, QWidget* parent) {
+// Rows of cells under headings, as a report-style list: one selected row,
+// no tree lines, no sorting by the headings.
+QWidget* MakeListView(const DialogItem& item, QWidget* parent, DialogBaseUnits base) {
+  auto* list = new QTreeWidget(parent);
+  list->setRootIsDecorated(false);
+  list->setUniformRowHeights(true);
+  list->setSelectionMode(QAbstractItemView::SingleSelection);
+  list->setSelectionBehavior(QAbstractItemView::SelectRows);
+  list->setColumnCount(static_cast<int>(item.columns.size()));
+  list->header()->setSectionsMovable(false);
+  list->header()->setStretchLastSection(false);
+  QStringList headings;
+  for (const ListColumn& column : item.columns) {
+    headings << QString::fromUtf8(column.heading.data(), static_cast<qsizetype>(column.heading.size()));
+  }
+  list->setHeaderLabels(headings);
+  for (std::size_t i = 0; i < item.columns.size(); ++i) {
+    list->setColumnWidth(static_cast<int>(i), HorizontalPixels(item.columns[i].width, base));
+  }
+  return list;
+}
+
+QWidget* MakeProgressBar(QWidget* parent) {
+  auto* bar = new QProgressBar(parent);
+  bar->setTextVisible(false);
+  bar->setRange(0, 1);
+  bar->setValue(0);
+  return bar;
+}
+
+QWidget* MakeControl(const DialogItem& item, QWidget* parent, DialogBaseUnits base) {
   switch (item.kind) {
     case ItemKind::kEdit: return MakeEdit(item, parent);
     case ItemKind::kMultiLineEdit: return MakeMultiLineEdit(item, parent);
@@ -92,16 +125,23 @@ QWidget* MakeControl(const DialogItem& item, QWidget* parent) {
     case ItemKind::kLabel: return MakeLabel(item, parent);
     case ItemKind::kGroupBox: return MakeGroupBox(item, parent);
     case ItemKind::kIcon: return MakeIcon(item, parent);
+    case ItemKind::kListView: return MakeListView(item, parent, base);
+    case ItemKind::kProgressBar: return MakeProgressBar(parent);
   }
   return nullptr;
 }
 
 // The fallback font's kana are wider than those the layout was made for:
 // text that would not fit its control is drawn condensed, never clipped.
+// Measured with the font it inherits, so that a new text is fitted afresh.
 void FitText(QWidget* control, const QString& text, int available) {
-  const int needed = control->fontMetrics().horizontalAdvance(text);
-  if (needed <= available || needed == 0) return;
-  QFont font = control->font();
+  const QFont own = control->parentWidget() ? control->parentWidget()->font() : control->font();
+  const int needed = QFontMetrics(own).horizontalAdvance(text);
+  if (needed <= available || needed == 0) {
+    if (control->font().stretch() != own.stretch()) control->setFont(own);
+    return;
+  }
+  QFont font = own;
   font.setStretch(std::max(kNarrowestStretch, available * 100 / needed));
   control->setFont(font);
 }
@@ -150,9 +190,11 @@ QWidget* RaisedFrame(const DialogItem& item, QWidget* client) {
 
 }  // namespace
 
+void FitLabelText(QWidget* label, const QString& text) { FitText(label, text, label->width()); }
+
 BuiltItem BuildItem(const DialogItem& item, QWidget* client, DialogBaseUnits base) {
   QWidget* frame = RaisedFrame(item, client);
-  QWidget* control = MakeControl(item, frame ? frame : client);
+  QWidget* control = MakeControl(item, frame ? frame : client, base);
   QWidget* outer = frame ? frame : control;
   const QRect placement = Placement(item, control, base);
   outer->setGeometry(placement);

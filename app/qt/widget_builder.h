@@ -18,4 +18,8 @@ struct BuiltItem {
 
 BuiltItem BuildItem(const DialogItem& item, QWidget* client, DialogBaseUnits base);
 
+// A label's new text drawn condensed when it would not fit, as the
+// template's texts are; at its own width when it fits.
+void FitLabelText(QWidget* label, const QString& text);
+
 }  // namespace morvik

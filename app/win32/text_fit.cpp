@@ -114,27 +114,42 @@ HFONT FittingFont(HDC dc, HFONT own, const std::wstring& text, UINT prefix, int 
   return best != nullptr ? best : CreateFontIndirectW(&last);
 }
 
+// The font that shows the control's text whole: own when it fits, else a
+// fitted one (made here); nullptr when the control shows no such text.
+HFONT FontThatFits(HDC dc, HWND control, HFONT own) {
+  const TextKind kind = KindOf(control);
+  const std::wstring text = TextOf(control);
+  if (kind == TextKind::kNone || text.empty() || own == nullptr) return nullptr;
+  const bool noPrefix = GetWindowLongW(control, GWL_STYLE) & SS_NOPREFIX;
+  const UINT prefix = kind == TextKind::kLabel && noPrefix ? DT_NOPREFIX : 0;
+  const int room = TextRoom(control, kind, GetDeviceCaps(dc, LOGPIXELSX));
+  if (TextWidth(dc, own, text, prefix) + kOverhang <= room) return own;
+  return FittingFont(dc, own, text, prefix, room);
+}
+
 }  // namespace
 
 void FitControlTexts(HWND dialog, std::vector<HFONT>& made) {
   HDC dc = GetDC(dialog);
-  const int dpi = GetDeviceCaps(dc, LOGPIXELSX);
   for (HWND control = GetWindow(dialog, GW_CHILD); control != nullptr;
        control = GetWindow(control, GW_HWNDNEXT)) {
-    const TextKind kind = KindOf(control);
-    const std::wstring text = TextOf(control);
     const auto own = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
-    if (kind == TextKind::kNone || text.empty() || own == nullptr) continue;
-    const bool noPrefix = GetWindowLongW(control, GWL_STYLE) & SS_NOPREFIX;
-    const UINT prefix = kind == TextKind::kLabel && noPrefix ? DT_NOPREFIX : 0;
-    const int room = TextRoom(control, kind, dpi);
-    if (TextWidth(dc, own, text, prefix) + kOverhang <= room) continue;
-    if (HFONT fitted = FittingFont(dc, own, text, prefix, room)) {
-      made.push_back(fitted);
-      SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fitted), FALSE);
-    }
+    HFONT font = FontThatFits(dc, control, own);
+    if (font == nullptr || font == own) continue;
+    made.push_back(font);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   }
   ReleaseDC(dialog, dc);
+}
+
+HFONT RefitControlText(HWND dialog, HWND control) {
+  const auto own = reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
+  HDC dc = GetDC(dialog);
+  HFONT font = FontThatFits(dc, control, own);
+  ReleaseDC(dialog, dc);
+  if (font == nullptr) return nullptr;
+  SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  return font == own ? nullptr : font;
 }
 
 }  // namespace morvik

@@ -16,4 +16,10 @@ namespace morvik {
 // appended to `made`: they must outlive the dialog.
 void FitControlTexts(HWND__* dialog, std::vector<HFONT__*>& made);
 
+// Fits a control's text again after it changed, starting from the dialog's
+// own font: the fitted font it now has (the caller deletes it once the
+// control has another), or nullptr when the dialog's font fits or the
+// control shows no such text.
+HFONT__* RefitControlText(HWND__* dialog, HWND__* control);
+
 }  // namespace morvik

@@ -3,6 +3,8 @@
 #define WIN32_LEAN_AND_MEAN
 #define UNICODE
 #include <windows.h>
+#include <commctrl.h>
+#include <commdlg.h>
 // Our methods carry the plain names; the A/W macros must not rename them.
 #undef CreateWindow
 #undef MessageBox
@@ -67,6 +69,7 @@ void Win32DialogHost::CreateWindow(const DialogTemplate& dialog, MessageSink& si
   ended_ = false;
   focusFirstTabStop_ = false;
   sink_ = &sink;
+  template_ = &dialog;
   menu_ = dialog.menu;
   const std::vector<std::uint8_t> resource =
       BuildDialogResource(dialog, DialogWindowStyles(dialog, owner_ != nullptr));
@@ -81,6 +84,9 @@ void Win32DialogHost::CreateWindow(const DialogTemplate& dialog, MessageSink& si
 void Win32DialogHost::Initialise(HWND__* window) {
   window_ = window;
   if (menu_ != nullptr) AttachMenu(*menu_);
+  for (const DialogItem& item : template_->items) {
+    if (item.kind == ItemKind::kListView) AddListColumns(item);
+  }
   FitControlTexts(window_, fittedFonts_);
   Send(WM_INITDIALOG, 0, 0);
 }
@@ -111,6 +117,24 @@ void Win32DialogHost::AttachMenu(const MenuTemplate& menu) {
   SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left,
                frame.bottom - frame.top + (before.bottom - after.bottom),
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The headings and widths the template gives, in dialog units converted by
+// the dialog's own font; a row is selected whole.
+void Win32DialogHost::AddListColumns(const DialogItem& item) {
+  HWND list = GetDlgItem(window_, item.id);
+  SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+  int index = 0;
+  for (const ListColumn& column : item.columns) {
+    RECT units{0, 0, column.width, 0};
+    MapDialogRect(window_, &units);
+    std::wstring heading = Wide(column.heading);
+    LVCOLUMNW spec{};
+    spec.mask = LVCF_TEXT | LVCF_WIDTH;
+    spec.cx = units.right;
+    spec.pszText = heading.data();
+    SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index++), reinterpret_cast<LPARAM>(&spec));
+  }
 }
 
 void Win32DialogHost::RunModalLoop() {
@@ -159,6 +183,8 @@ void Win32DialogHost::DestroyWindow() {
   ::DestroyWindow(window);
   for (HFONT font : fittedFonts_) DeleteObject(font);
   fittedFonts_.clear();
+  for (const auto& [control, font] : refittedFonts_) DeleteObject(font);
+  refittedFonts_.clear();
 }
 
 std::intptr_t Win32DialogHost::Handle(unsigned message, std::uintptr_t wParam,
@@ -274,8 +300,83 @@ EntryText Win32DialogHost::GetEntryText(int controlId, std::size_t bufferSize) {
   return EntryFromUtf8(Utf8(WindowText(GetDlgItem(window_, controlId))), bufferSize);
 }
 
+// A label's new text is fitted as the template's texts are.
 void Win32DialogHost::SetControlText(int controlId, std::string_view text) {
   SetDlgItemTextW(window_, controlId, Wide(text).c_str());
+  HWND control = GetDlgItem(window_, controlId);
+  wchar_t className[16] = {};
+  if (control == nullptr || GetClassNameW(control, className, 16) == 0 || lstrcmpiW(className, L"Static") != 0) return;
+  HFONT fitted = RefitControlText(window_, control);
+  const auto previous = refittedFonts_.find(control);
+  if (previous != refittedFonts_.end()) {
+    DeleteObject(previous->second);
+    refittedFonts_.erase(previous);
+  }
+  if (fitted != nullptr) refittedFonts_[control] = fitted;
+}
+
+void Win32DialogHost::FocusControl(int controlId) {
+  if (HWND control = GetDlgItem(window_, controlId)) {
+    SendMessageW(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+  }
+}
+
+void Win32DialogHost::InsertListRow(int controlId, int row, std::span<const std::string> cells) {
+  HWND list = GetDlgItem(window_, controlId);
+  if (list == nullptr || cells.empty()) return;
+  std::wstring first = Wide(cells.front());
+  LVITEMW item{};
+  item.mask = LVIF_TEXT;
+  item.iItem = row < 0 ? static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)) : row;
+  item.pszText = first.data();
+  const auto at = static_cast<int>(SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+  for (std::size_t column = 1; column < cells.size() && at >= 0; ++column) {
+    SetListCell(controlId, at, static_cast<int>(column), cells[column]);
+  }
+}
+
+void Win32DialogHost::SetListCell(int controlId, int row, int column, std::string_view text) {
+  std::wstring wide = Wide(text);
+  LVITEMW item{};
+  item.iSubItem = column;
+  item.pszText = wide.data();
+  SendDlgItemMessageW(window_, controlId, LVM_SETITEMTEXTW, static_cast<WPARAM>(row),
+                      reinterpret_cast<LPARAM>(&item));
+}
+
+void Win32DialogHost::DeleteListRow(int controlId, int row) {
+  SendDlgItemMessageW(window_, controlId, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
+}
+
+void Win32DialogHost::SetProgress(int controlId, int position, int range) {
+  SendDlgItemMessageW(window_, controlId, PBM_SETRANGE32, 0, range > 0 ? range : 1);
+  SendDlgItemMessageW(window_, controlId, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+}
+
+// The filter is "what (pattern)", then the pattern, each ended by a zero.
+std::optional<std::string> Win32DialogHost::ChooseFileToOpen(std::string_view title, std::string_view filterName,
+                                                             std::string_view pattern) {
+  std::wstring filter = Wide(std::string(filterName) + " (" + std::string(pattern) + ")");
+  filter.push_back(L'\0');
+  filter += Wide(pattern);
+  filter.push_back(L'\0');
+  const std::wstring caption = Wide(title);
+  std::wstring name(32768, L'\0');
+  OPENFILENAMEW choice{};
+  choice.lStructSize = sizeof choice;
+  choice.hwndOwner = window_;
+  choice.lpstrFilter = filter.c_str();
+  choice.lpstrFile = name.data();
+  choice.nMaxFile = static_cast<DWORD>(name.size());
+  choice.lpstrTitle = caption.c_str();
+  choice.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER;
+  if (!GetOpenFileNameW(&choice)) return std::nullopt;
+  name.resize(wcslen(name.c_str()));
+  return Utf8(name);
+}
+
+void Win32DialogHost::PostFromThread(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
+  PostMessageW(window_, message, wParam, lParam);
 }
 
 int Win32DialogHost::GetCheck(int controlId) {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -34,6 +35,14 @@ class Win32DialogHost final : public DialogHost, public WindowServices {
   void DestroyWindow() override;
   std::string ControlText(int controlId) override;
   void FocusFirstTabStop() override { focusFirstTabStop_ = true; }
+  void FocusControl(int controlId) override;
+  void InsertListRow(int controlId, int row, std::span<const std::string> cells) override;
+  void SetListCell(int controlId, int row, int column, std::string_view text) override;
+  void DeleteListRow(int controlId, int row) override;
+  void SetProgress(int controlId, int position, int range) override;
+  std::optional<std::string> ChooseFileToOpen(std::string_view title, std::string_view filterName,
+                                              std::string_view pattern) override;
+  void PostFromThread(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override;
   bool HasSystemMenu() override;
   void AppendSystemMenuSeparator() override;
   void AppendSystemMenuItem(unsigned commandValue, std::string_view text) override;
@@ -73,6 +82,7 @@ class Win32DialogHost final : public DialogHost, public WindowServices {
   std::intptr_t HandleSystemCommand(std::uintptr_t wParam, std::intptr_t lParam);
   std::intptr_t HandlePaint();
   void AttachMenu(const MenuTemplate& menu);
+  void AddListColumns(const DialogItem& item);
   void ShowAndFocus();
   std::intptr_t SendToControl(int controlId, unsigned message, std::uintptr_t wParam,
                               std::intptr_t lParam);
@@ -80,8 +90,10 @@ class Win32DialogHost final : public DialogHost, public WindowServices {
   HWND__* owner_;
   HWND__* window_ = nullptr;
   MessageSink* sink_ = nullptr;
+  const DialogTemplate* template_ = nullptr;
   const MenuTemplate* menu_ = nullptr;
   std::vector<HFONT__*> fittedFonts_;
+  std::map<HWND__*, HFONT__*> refittedFonts_;  // a label's font fitted to its last text
   HDC__* paintDc_ = nullptr;
   bool ended_ = false;
   bool focusFirstTabStop_ = false;

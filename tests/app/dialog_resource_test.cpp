@@ -20,7 +20,7 @@ struct ParsedItem {
   std::uint32_t exStyle = 0, style = 0, id = 0;
   DialogRect rect;
   std::uint16_t windowClass = 0, titleOrdinal = 0;
-  std::u16string title;
+  std::u16string className, title;  // a class by name: the common controls
 };
 
 struct ParsedDialog {
@@ -68,8 +68,12 @@ ParsedItem ReadItem(Reader& in) {
   item.style = in.DWord();
   item.rect = {in.Short(), in.Short(), in.Short(), in.Short()};
   item.id = in.DWord();
-  EXPECT_EQ(in.Word(), 0xFFFF) << "window class by ordinal";
-  item.windowClass = in.Word();
+  if (in.Peek() == 0xFFFF) {
+    in.Word();
+    item.windowClass = in.Word();
+  } else {
+    item.className = in.Text();
+  }
   if (in.Peek() == 0xFFFF) {
     in.Word();
     item.titleOrdinal = in.Word();
@@ -92,7 +96,8 @@ ParsedDialog Parse(const std::vector<std::uint8_t>& bytes) {
   EXPECT_EQ(in.Text(), u"") << "class";
   dialog.title = in.Text();
   dialog.pointSize = in.Word();
-  in.Skip(4);  // weight, italic, charset
+  EXPECT_EQ(in.Word(), 400) << "normal weight";
+  in.Skip(2);  // italic, charset
   dialog.font = in.Text();
   for (int i = 0; i < count; ++i) dialog.items.push_back(ReadItem(in));
   EXPECT_TRUE(in.AtEnd());
@@ -126,7 +131,7 @@ TEST_P(DialogResource, ParsesBackToTheTemplate) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Templates, DialogResource,
-                         testing::Values(&MainWindowTemplate(), &AboutBoxTemplate()));
+                         testing::Values(&MainWindowTemplate(), &AboutBoxTemplate(), &LineWindowTemplate()));
 
 // Windows gets no style the window is not described with: the main window is
 // visible from its creation (the box over it is shown by its modal run), a
@@ -148,6 +153,34 @@ TEST(DialogResource, WindowListAndReportStylesAsDescribed) {
   }
   EXPECT_EQ(style(1013), kWsChild | kWsDisabled | kWsTabStop | kWsVScroll | kEsMultiLine |
                             kEsAutoHScroll | kEsReadOnly);
+}
+
+// The production window's list views and progress bar are common controls,
+// named by class: a list view shows rows under headings, one row selected,
+// headings that do not sort, in an edit's sunken border.
+TEST(DialogResource, ListViewsAndProgressBarAreCommonControlsByName) {
+  const DialogTemplate& window = LineWindowTemplate();
+  const ParsedDialog line = Parse(BuildDialogResource(window, DialogWindowStyles(window, false)));
+  int lists = 0;
+  int bars = 0;
+  for (std::size_t i = 0; i < window.items.size(); ++i) {
+    const ParsedItem& back = line.items[i];
+    if (window.items[i].kind == ItemKind::kListView) {
+      ++lists;
+      EXPECT_EQ(back.className, u"SysListView32");
+      EXPECT_EQ(back.style, kWsChild | kWsVisible | kWsTabStop | kLvsReport | kLvsSingleSel | kLvsShowSelAlways |
+                                kLvsNoSortHeader);
+      EXPECT_EQ(back.exStyle, kWsExClientEdge);
+    } else if (window.items[i].kind == ItemKind::kProgressBar) {
+      ++bars;
+      EXPECT_EQ(back.className, u"msctls_progress32");
+      EXPECT_EQ(back.style, kWsChild | kWsVisible);
+    } else {
+      EXPECT_EQ(back.className, u"") << "item " << i + 1;
+    }
+  }
+  EXPECT_EQ(lists, 2);
+  EXPECT_EQ(bars, 1);
 }
 
 TEST(Utf16FromUtf8, KeepsEveryCharacterAndReplacesBrokenSequences) {

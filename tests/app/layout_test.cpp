@@ -97,6 +97,36 @@ TEST(AboutBoxTemplate, IconVersionAndOkAndTheSystemMenuString) {
   EXPECT_EQ(LoadStringResource(102), "");
 }
 
+// The production window: Start is command 1 and the only default button, and
+// first in the tab order, so that Return alone starts; every control is a tab
+// stop; every item lies inside the window; each list view's columns fit
+// inside it beside its scroll bar.
+TEST(LineWindowTemplate, ReturnStartsEveryControlReachableAndEverythingInside) {
+  const DialogTemplate& window = LineWindowTemplate();
+  ASSERT_FALSE(window.items.empty());
+  EXPECT_EQ(window.items[0].id, 1);
+  std::set<int> ids;
+  int defaults = 0;
+  for (const DialogItem& item : window.items) {
+    SCOPED_TRACE(item.id);
+    const bool control = item.kind == kPushButton || item.kind == kListView;
+    EXPECT_EQ(item.Has(kTabStop), control);
+    if (item.id != kIdcStatic) {
+      EXPECT_TRUE(ids.insert(item.id).second);
+    }
+    defaults += item.Has(kDefaultButton) ? 1 : 0;
+    EXPECT_LE(item.rect.x + item.rect.width, window.width);
+    EXPECT_LE(item.rect.y + item.rect.height, window.height);
+    int columns = 0;
+    for (const ListColumn& column : item.columns) columns += column.width;
+    EXPECT_EQ(item.kind == kListView, columns > 0);
+    EXPECT_LE(columns, item.rect.width - 5);
+  }
+  EXPECT_EQ(defaults, 1);
+  EXPECT_TRUE(window.items[0].Has(kDefaultButton));
+  EXPECT_EQ(window.fontName, MainWindowTemplate().fontName);
+}
+
 TEST(DialogUnits, BaseUnitsAndPixelsAsWindowsComputesThem) {
   // 52 letters 286 pixels wide: average 5.5, rounded up to 6.
   const DialogBaseUnits base = BaseUnitsFromFont(286, 13);

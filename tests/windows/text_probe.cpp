@@ -1,5 +1,5 @@
-// text-probe.exe: builds the main window and the About box as the program
-// does (our host over Windows' dialog manager, texts fitted) and measures
+// text-probe.exe: builds the main window, the About box and the production
+// window as the programs do (our host over Windows' dialog manager, texts fitted) and measures
 // every shown text with the font its control has against the room the
 // control draws it in, less 2 pixels for the renderer's overhang. Prints each
 // text with both widths, then the count of clipped texts; status 1 when any.
@@ -69,13 +69,15 @@ BOOL CALLBACK MeasureTexts(HWND window, LPARAM data) {
 }  // namespace
 
 int main() {
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&controls);
   NoHandlers sink;
   morvik::Win32DialogHost main;
   main.CreateWindow(morvik::MainWindowTemplate(), sink);
   const std::unique_ptr<morvik::DialogHost> about = main.CreateModalChild();
   about->CreateWindow(morvik::AboutBoxTemplate(), sink);
+  morvik::Win32DialogHost line;
+  line.CreateWindow(morvik::LineWindowTemplate(), sink);
   Totals totals;
   EnumThreadWindows(GetCurrentThreadId(), MeasureTexts, reinterpret_cast<LPARAM>(&totals));
   std::printf("%d of %d shown texts clipped\n", totals.clipped, totals.shown);

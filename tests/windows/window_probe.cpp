@@ -5,6 +5,7 @@
 // the way any other Windows program could.
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -12,11 +13,8 @@
 
 namespace {
 
-std::wstring ControlText(const char* caption, int controlId) {
-  const int size = MultiByteToWideChar(CP_UTF8, 0, caption, -1, nullptr, 0);
-  std::wstring wideCaption(static_cast<std::size_t>(size), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, caption, -1, wideCaption.data(), size);
-  HWND window = FindWindowW(nullptr, wideCaption.c_str());
+std::wstring ControlText(const wchar_t* caption, int controlId) {
+  HWND window = FindWindowW(nullptr, caption);
   HWND control = window != nullptr ? GetDlgItem(window, controlId) : nullptr;
   if (control == nullptr) return {};
   wchar_t text[256] = {};
@@ -37,8 +35,12 @@ int main(int argc, char** argv) {
   }
   const int controlId = std::atoi(argv[2]);
   const DWORD deadline = GetTickCount() + static_cast<DWORD>(std::atoi(argv[3]));
+  // The caption as typed, whatever the ANSI code page: from the UTF-16 command line.
+  int count = 0;
+  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (wide == nullptr || count != 4) return 2;
   for (;;) {
-    const std::wstring text = ControlText(argv[1], controlId);
+    const std::wstring text = ControlText(wide[1], controlId);
     if (!text.empty()) {
       char utf8[1024] = {};
       WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, utf8, sizeof utf8 - 1, nullptr, nullptr);

@@ -1,0 +1,49 @@
+#include "app/line/line_app.h"
+
+#include "app/dialog/win_app.h"
+#include "app/line/line_window.h"
+#include "link/system_serial.h"
+
+namespace morvik {
+namespace {
+
+class CLineApp final : public CWinApp {
+ public:
+  explicit CLineApp(LineOptions options) : options_(std::move(options)) {}
+
+ protected:
+  bool Start() override {
+    SystemClock clock;
+    CLineDlg window(mainHost(), options_, SystemSeats, clock);
+    SetMainWindow(&window);
+    window.DoModal();
+    return false;
+  }
+
+ private:
+  // Each writer has its own clock and ports: each runs on a thread of its own.
+  static WriterSeat SystemSeats() {
+    WriterSeat seat;
+    seat.clock = std::make_unique<SystemClock>();
+    seat.platform = MakeSystemSerialPlatform();
+    return seat;
+  }
+
+  LineOptions options_;
+};
+
+}  // namespace
+
+int RunLineWindow(DialogHost& host, const std::vector<std::string>& arguments) {
+  const LineOptionsRead read = ParseLineOptions(arguments);
+  if (!read.options) {
+    const std::string usage = "使い方: " + std::string(kLineUsage);
+    host.services().MessageBox(read.help ? usage : read.error + "\n\n" + usage, "morvik-card-line",
+                               read.help ? kMbOk : kMbError);
+    return read.help ? 0 : 2;
+  }
+  CLineApp app(*read.options);
+  return app.Run(host);
+}
+
+}  // namespace morvik

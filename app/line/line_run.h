@@ -1,0 +1,90 @@
+// A production run of the window: a list's rows on the writers through the
+// production line's own runner, each card's started record made durable in
+// the journal before its first block and its result after it, as
+// `batch --rows --log --resume` does. The writers run on threads of their
+// own; what they report waits in a queue the window takes from on its thread.
+#pragma once
+
+#include <atomic>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <variant>
+#include <vector>
+
+#include "cli/card_list.h"
+#include "production/batch_runner.h"
+#include "production/journal.h"
+
+namespace morvik {
+
+struct LineSetup {
+  std::vector<std::string> ports;  // none: every port COM1-COM31, each looked for until it answers
+  bool fast = false;
+  std::string journal;             // the journal's file name
+};
+
+// What a journal says of a list before a run.
+struct JournalLook {
+  explicit JournalLook(const std::string& listHash) : state(listHash) {}
+  JournalState state;  // a line a killed run left cut short is skipped
+  std::string error;   // "NAME: reason", or the first line that is no record
+};
+
+// A journal that does not exist yet holds nothing, which is no error.
+JournalLook LookIntoJournal(const std::string& journal, const std::string& listHash);
+
+// How a run ended.
+struct LineEnd {
+  std::optional<std::string> journalLost;  // why a record could not be made durable
+  std::vector<CardRecord> inDoubt;         // cards left with part of a row on them
+};
+
+using LineEvent = std::variant<WriterProgress, CardRecord, WriterEvent, LineEnd>;
+
+class LineRun {
+ public:
+  // seats: each writer's ports and clock; wake: called on a writer's thread
+  // each time an event has been queued.
+  LineRun(std::function<WriterSeat()> seats, std::function<void()> wake)
+      : seats_(std::move(seats)), wake_(std::move(wake)) {}
+  ~LineRun() { Abandon(); }
+  LineRun(const LineRun&) = delete;
+  LineRun& operator=(const LineRun&) = delete;
+
+  // Starts the rows the journal does not hold as done; false with error
+  // (the system's reason) when the journal cannot be opened for appending.
+  bool Start(const CardList& list, const JournalState& journal, const LineSetup& setup, std::string& error);
+  // As one interrupt: the cards being written finish, then the run ends.
+  void Stop() { stops_ = std::max(stops_.load(), 1); }
+  // As two, then waits for the end: what is left of the run when the window goes.
+  void Abandon();
+
+  // The oldest event not yet taken; nullopt when none waits.
+  std::optional<LineEvent> TakeEvent();
+
+ private:
+  void Push(LineEvent event);
+  void Run(std::vector<WriterPlan> writers, BatchContext context);
+  bool Append(const std::string& line);
+
+  std::function<WriterSeat()> seats_;
+  std::function<void()> wake_;
+  std::thread thread_;
+  std::atomic<int> stops_{0};
+  std::unique_ptr<ListPlan> plan_;
+  std::unique_ptr<DoneCards> done_;
+  std::unique_ptr<CardsInDoubt> inDoubt_;
+  std::mutex journalMutex_;
+  std::optional<JournalWriter> journal_;
+  std::optional<int> journalFailure_;  // errno's value of the first failed append
+  std::atomic<bool> journalBroken_{false};
+  std::mutex eventsMutex_;
+  std::deque<LineEvent> events_;
+};
+
+}  // namespace morvik

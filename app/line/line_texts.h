@@ -1,0 +1,53 @@
+// What the production window says, in the operator's words: the list, each
+// writer's state, a card's result and why it failed, the totals. Pure: values
+// in, UTF-8 texts out.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/csv_reader.h"
+#include "production/batch_worker.h"
+#include "production/card_record.h"
+
+namespace morvik::line_texts {
+
+// "12 行（UTF-8）、前回までに 3 行済み：続きから書きます" ("、前回までにすべて
+// 済み" when none is left), with the cards an earlier run left half written:
+// "、途中のカード 1 枚".
+std::string ListInfo(std::size_t rows, CsvEncoding encoding, std::size_t doneBefore, std::size_t inDoubt);
+
+// A writer at work: "カードを置いてください", "書き込み中 ブロック 12/64", "読み返し中".
+std::string WriterState(const WriterProgress& progress);
+// Waiting after a card: "OK（次のカードを置いてください）", "失敗（次のカードを置いてください）".
+std::string WaitingAfter(CardResult last);
+std::string LookingForWriter();
+std::string Ended();
+// A writer's event as its state ("ライターを探しています"); empty when the
+// state stays as it is.
+std::string StateAfter(const WriterEvent& event);
+// The same event as the message line says it, with the port.
+std::string EventMessage(const WriterEvent& event);
+
+// The row a card carries: "7（shop-1）", "7" without an id; "" without a list.
+std::string RowOf(std::size_t line, const std::string& id);
+// The rows a question of the list concerns, then the question: "行 3, 8：..."
+std::string RowsAsked(const std::vector<std::size_t>& lines, const std::string& question);
+// "OK", "書き込み失敗", "読み返し不一致", "取り外し", "中断", "ライター応答なし".
+std::string Result(CardResult result);
+// Why a card failed, short enough for its column, in words an operator
+// knows; for an ok card what was special about it, else "".
+std::string Reason(const CardRecord& record);
+// A failed card as the message line says it: the card, what happened, what
+// to do ("COM3：カード 0123456789ABCDEF は書き込み中に外されました。置き直してください").
+std::string FailureMessage(const CardRecord& record);
+
+// Cards per minute with one decimal, "－" while there is none to tell.
+std::string Rate(std::optional<double> cardsPerMinute);
+// "約 3 分", "約 1 時間 5 分", "1 分未満", "－" while unknown.
+std::string TimeLeft(std::optional<double> minutes);
+
+}  // namespace morvik::line_texts

@@ -1,0 +1,289 @@
+#include "app/line/line_window.h"
+
+#include <algorithm>
+#include <set>
+
+#include "app/layout/resources.h"
+#include "app/line/line_texts.h"
+#include "link/port_names.h"
+
+namespace morvik {
+namespace {
+
+namespace texts = line_texts;
+
+// Posted to itself: the list named on the command line is opened once the
+// window is on screen, so that a refusal shows over it.
+constexpr unsigned WM_LINE_OPEN_GIVEN = kWmUser + 0x402;
+
+// The cards per minute are told once the run has gone on this long.
+constexpr std::int64_t kRateAfterMs = 5'000;
+
+int PortOrder(const std::string& port) { return ComPortNumber(port).value_or(0); }
+
+}  // namespace
+
+CLineDlg::CLineDlg(DialogHost& host, LineOptions options, std::function<WriterSeat()> seats, Clock& clock)
+    : CDialog(LineWindowTemplate(), host),
+      options_(std::move(options)),
+      clock_(clock),
+      run_(std::move(seats), [&host] { host.PostFromThread(WM_LINE_EVENT, 0, 0); }) {}
+
+const MessageMap& CLineDlg::ClassMessageMap() {
+  using Map = MessageMapFor<CLineDlg>;
+  static constexpr MessageMapEntry kEntries[] = {
+      Map::Command<&CLineDlg::OnStop>(kIdcLineStop),
+      Map::Command<&CLineDlg::OnOpen>(kIdcLineOpen),
+      Map::On<&CLineDlg::OnLineEvent>(WM_LINE_EVENT),
+      Map::On<&CLineDlg::OnSystemCommand>(WM_SYSCOMMAND),
+      Map::On<&CLineDlg::OnWindowDestroy>(WM_DESTROY),
+      Map::On<&CLineDlg::OnOpenGiven>(WM_LINE_OPEN_GIVEN),
+  };
+  static const MessageMap map{&CDialog::ClassMessageMap(), kEntries};
+  return map;
+}
+
+bool CLineDlg::InitWindow() {
+  CDialog::InitWindow();
+  host().SetIcon(kIdrMainIcon, IconKind::kLarge);
+  host().SetIcon(kIdrMainIcon, IconKind::kSmall);
+  ShowTotals();
+  if (options_.list.empty()) {
+    Say("「開く」でリストを選んでください");
+  } else {
+    services().PostMessage(WM_LINE_OPEN_GIVEN, 0, 0);
+  }
+  return true;
+}
+
+void CLineDlg::OnOpenGiven() {
+  if (OpenList(options_.list)) host().FocusControl(kIdcLineStart);
+}
+
+void CLineDlg::OnOpen() {
+  if (state_ != RunState::kIdle) return;
+  const std::optional<std::string> path = host().ChooseFileToOpen("リストを開く", "CSV ファイル", "*.csv");
+  if (path && OpenList(*path)) host().FocusControl(kIdcLineStart);
+}
+
+// The list at path once its problems are none and its questions are all
+// answered OK; nullopt after showing why it is not taken.
+std::optional<CardList> CLineDlg::TakeList(const std::string& path) {
+  const std::string caption(dialogTemplate().title);
+  ListReading reading = ReadCardList(path);
+  if (!reading.unreadable.empty() || !reading.problems.empty()) {
+    std::string why = reading.unreadable;
+    for (const std::string& line : ProblemLines(reading.problems)) why += (why.empty() ? "" : "\n") + line;
+    services().MessageBox("リストを読めません。\n\n" + path + "\n" + why, caption, kMbError);
+    return std::nullopt;
+  }
+  for (const RowQuestion& question : reading.questions) {
+    if (services().MessageBox(texts::RowsAsked(question.lines, question.text), caption, kMbQuestion) != kIdOk) {
+      return std::nullopt;
+    }
+  }
+  return std::move(reading.list);
+}
+
+bool CLineDlg::OpenList(const std::string& path) {
+  const std::string caption(dialogTemplate().title);
+  std::optional<CardList> list = TakeList(path);
+  if (!list) return false;
+  const std::string journal = options_.log.empty() ? JournalBeside(path) : options_.log;
+  const JournalLook look = LookIntoJournal(journal, list->fileHash);
+  if (!look.error.empty()) {
+    services().MessageBox("記録ファイルを読めません。\n\n" + look.error, caption, kMbError);
+    return false;
+  }
+  list_ = std::move(list);
+  journal_ = journal;
+  services().SetControlText(kIdcLineFile, path);
+  services().SetControlText(kIdcLineJournal, journal_);
+  ShowList(look);
+  Say(rowsDone_ == list_->rows.size() ? "このリストはすべて書き込み済みです" : "「開始」を押すと書き込みを始めます");
+  return true;
+}
+
+void CLineDlg::ShowList(const JournalLook& journal) {
+  const std::set<std::size_t>& done = journal.state.rowsDone();
+  const auto doneBefore = [&done](const PlannedRow& row) { return done.contains(row.line); };
+  rowsDone_ = static_cast<std::size_t>(std::count_if(list_->rows.begin(), list_->rows.end(), doneBefore));
+  services().SetControlText(kIdcLineInfo, texts::ListInfo(list_->rows.size(), list_->encoding, rowsDone_,
+                                                          journal.state.cardsInDoubt().size()));
+  ShowTotals();
+  ShowState();
+}
+
+void CLineDlg::ShowState() {
+  const bool idle = state_ == RunState::kIdle;
+  services().EnableControl(kIdcLineStart, idle && list_ && rowsDone_ < list_->rows.size());
+  services().EnableControl(kIdcLineStop, state_ == RunState::kRunning);
+  services().EnableControl(kIdcLineOpen, idle);
+}
+
+void CLineDlg::ShowTotals() {
+  const std::size_t rows = list_ ? list_->rows.size() : 0;
+  const std::size_t left = rows - std::min(rowsDone_, rows);
+  const std::int64_t elapsedMs = clock_.NowMs() - startMs_;
+  std::optional<double> rate;
+  if (okThisRun_ > 0 && elapsedMs >= kRateAfterMs) rate = static_cast<double>(okThisRun_) * 60'000.0 / elapsedMs;
+  services().SetControlText(kIdcLineDone, std::to_string(rowsDone_));
+  services().SetControlText(kIdcLineLeft, std::to_string(left));
+  services().SetControlText(kIdcLineFailed, std::to_string(failed_));
+  services().SetControlText(kIdcLineRate, texts::Rate(rate));
+  const bool timeToTell = left > 0 && rate.has_value();
+  const std::optional<double> minutesLeft =
+      timeToTell ? std::optional(static_cast<double>(left) / *rate) : std::nullopt;
+  services().SetControlText(kIdcLineTimeLeft, texts::TimeLeft(minutesLeft));
+  host().SetProgress(kIdcLineProgress, static_cast<int>(rowsDone_), static_cast<int>(rows));
+}
+
+void CLineDlg::OnStart() {
+  if (state_ != RunState::kIdle || !list_ || rowsDone_ >= list_->rows.size()) return;
+  const std::string caption(dialogTemplate().title);
+  const JournalLook look = LookIntoJournal(journal_, list_->fileHash);
+  std::string error = look.error;
+  const LineSetup setup{options_.ports, options_.fast, journal_};
+  if (error.empty() && !run_.Start(*list_, look.state, setup, error)) error = journal_ + ": " + error;
+  if (!error.empty()) {
+    services().MessageBox("記録ファイルを使えません。\n\n" + error, caption, kMbError);
+    return;
+  }
+  state_ = RunState::kRunning;
+  okThisRun_ = 0;
+  startMs_ = clock_.NowMs();
+  for (std::size_t row = writers_.size(); row > 0; --row) {
+    host().DeleteListRow(kIdcLineWriters, static_cast<int>(row - 1));
+  }
+  writers_.clear();
+  ShowList(look);
+  host().FocusControl(kIdcLineRecords);
+  Say(options_.ports.empty() ? "COM1～COM31 でライターを探しています" : "ライターにつないでいます");
+}
+
+void CLineDlg::OnStop() {
+  if (state_ == RunState::kRunning) StopRun();
+}
+
+void CLineDlg::StopRun() {
+  run_.Stop();
+  state_ = RunState::kStopping;
+  ShowState();
+  Say("止めています。書き込み中のカードは最後まで書きます");
+}
+
+void CLineDlg::OnCancel() {
+  if (state_ == RunState::kIdle) {
+    EndDialog(kDialogCancelled);
+    return;
+  }
+  if (state_ != RunState::kRunning) return;
+  const int answer = services().MessageBox("書き込みを止めますか？\n書き込み中のカードは最後まで書きます。",
+                                           dialogTemplate().title, kMbQuestion);
+  if (answer == kIdOk && state_ == RunState::kRunning) StopRun();
+}
+
+// The close box while cards are written: they finish first, then the window goes.
+void CLineDlg::OnSystemCommand(std::uintptr_t commandValue, std::intptr_t parameter) {
+  if ((commandValue & kSysCommandMask) != kScClose || state_ == RunState::kIdle) {
+    DefaultWindowProc({WM_SYSCOMMAND, commandValue, parameter});
+    return;
+  }
+  closeAtEnd_ = true;
+  if (state_ == RunState::kRunning) StopRun();
+  Say("書き込み中のカードを書き終えてから閉じます");
+}
+
+void CLineDlg::OnLineEvent() {
+  std::optional<LineEvent> event = run_.TakeEvent();
+  if (event) std::visit([this](const auto& taken) { Take(taken); }, *event);
+}
+
+int CLineDlg::WriterRow(const std::string& port) {
+  const auto found =
+      std::find_if(writers_.begin(), writers_.end(), [&port](const WriterLine& w) { return w.port == port; });
+  if (found != writers_.end()) return static_cast<int>(found - writers_.begin());
+  const auto at = std::find_if(writers_.begin(), writers_.end(),
+                               [&port](const WriterLine& w) { return PortOrder(w.port) > PortOrder(port); });
+  const int row = static_cast<int>(at - writers_.begin());
+  WriterLine line;
+  line.port = port;
+  writers_.insert(at, std::move(line));
+  const std::string cells[] = {port, "", "", "", ""};
+  host().InsertListRow(kIdcLineWriters, row, cells);
+  return row;
+}
+
+void CLineDlg::SetWriterState(const std::string& port, const std::string& state) {
+  host().SetListCell(kIdcLineWriters, WriterRow(port), kWriterState, state);
+}
+
+void CLineDlg::Take(const WriterProgress& progress) {
+  if (progress.step == WriterProgress::Step::kFinished) return;
+  const int row = WriterRow(progress.port);
+  const WriterLine& writer = writers_[static_cast<std::size_t>(row)];
+  if (progress.step == WriterProgress::Step::kStarting) {
+    host().SetListCell(kIdcLineWriters, row, kWriterIdm, progress.idm);
+    host().SetListCell(kIdcLineWriters, row, kWriterRow, texts::RowOf(progress.line, ""));
+  }
+  const bool after = progress.step == WriterProgress::Step::kWaitingForCard && writer.last;
+  SetWriterState(progress.port, after ? texts::WaitingAfter(*writer.last) : texts::WriterState(progress));
+}
+
+void CLineDlg::Take(const CardRecord& record) {
+  const int row = WriterRow(record.port);
+  writers_[static_cast<std::size_t>(row)].last = record.result;
+  host().SetListCell(kIdcLineWriters, row, kWriterRow, texts::RowOf(record.row, record.id));
+  SetWriterState(record.port, texts::Result(record.result));
+  const std::string cells[] = {record.row > 0 ? std::to_string(record.row) : "", record.id, record.idm,
+                               texts::Result(record.result), texts::Reason(record)};
+  host().InsertListRow(kIdcLineRecords, 0, cells);
+  if (++records_ > kShownRecords) host().DeleteListRow(kIdcLineRecords, --records_);
+  if (record.result == CardResult::kOk) {
+    ++okThisRun_;
+    if (record.row > 0) ++rowsDone_;
+  } else {
+    ++failed_;
+    Say(texts::FailureMessage(record));
+  }
+  ShowTotals();
+  ShowState();
+}
+
+void CLineDlg::Take(const WriterEvent& event) {
+  const bool scanning = options_.ports.empty();
+  if (event.kind == WriterEvent::Kind::kNotAnswering && scanning) return;  // 31 ports: said once at the start
+  const int row = WriterRow(event.port);
+  if (event.kind == WriterEvent::Kind::kFound || event.kind == WriterEvent::Kind::kBack) {
+    host().SetListCell(kIdcLineWriters, row, kWriterCid, event.cid);
+  }
+  if (event.kind == WriterEvent::Kind::kSetAside || event.kind == WriterEvent::Kind::kContentRefused) {
+    writers_[static_cast<std::size_t>(row)].out = true;
+  }
+  if (const std::string state = texts::StateAfter(event); !state.empty()) SetWriterState(event.port, state);
+  Say(texts::EventMessage(event));
+}
+
+void CLineDlg::Take(const LineEnd& end) {
+  state_ = RunState::kIdle;
+  for (const WriterLine& writer : writers_) {
+    if (!writer.out) SetWriterState(writer.port, texts::Ended());
+  }
+  const std::size_t left = list_->rows.size() - std::min(rowsDone_, list_->rows.size());
+  if (end.journalLost) {
+    Say("記録ファイルに書けなくなったため止めました：" + *end.journalLost);
+  } else if (!end.inDoubt.empty()) {
+    Say("カード " + end.inDoubt.front().idm + " に行 " + texts::RowOf(end.inDoubt.front().row, end.inDoubt.front().id) +
+        " の一部が残っています。次の開始でライターに置いてください");
+  } else if (left == 0) {
+    Say("すべての行を書き終えました");
+  } else {
+    Say("止めました。残り " + std::to_string(left) + " 行は「開始」で続きから書きます");
+  }
+  ShowTotals();
+  ShowState();
+  host().FocusControl(left > 0 ? kIdcLineStart : kIdcLineOpen);
+  if (closeAtEnd_) EndDialog(kDialogCancelled);
+}
+
+}  // namespace morvik

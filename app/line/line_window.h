@@ -1,0 +1,89 @@
+// The production window: template 104. It opens a list, shows what its
+// journal holds, and runs the list on the writers (LineRun): one line per
+// writer, the totals, the last cards with their results. What the writers'
+// threads report reaches it as posted messages, one event each.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/dialog/dialog.h"
+#include "app/layout/line_window_ids.h"
+#include "app/line/line_options.h"
+#include "app/line/line_run.h"
+#include "link/clock.h"
+#include "window/control_ids.h"
+
+namespace morvik {
+
+// Posted from a writer's thread for each event it queued.
+inline constexpr unsigned WM_LINE_EVENT = kWmUser + 0x401;
+
+// The last cards the window lists; older ones are in the journal.
+inline constexpr int kShownRecords = 200;
+
+class CLineDlg : public CDialog {
+ public:
+  // seats: each writer's ports and clock; clock: the run's time for the
+  // cards per minute.
+  CLineDlg(DialogHost& host, LineOptions options, std::function<WriterSeat()> seats, Clock& clock);
+
+  static const MessageMap& ClassMessageMap();
+
+  void OnStart();
+  void OnStop();
+  void OnOpen();
+  void OnOpenGiven();
+  void OnLineEvent();
+  void OnSystemCommand(std::uintptr_t commandValue, std::intptr_t parameter);
+  void OnWindowDestroy() { run_.Abandon(); }
+
+ protected:
+  const MessageMap& GetMessageMap() const override { return ClassMessageMap(); }
+  bool InitWindow() override;
+  void OnOK() override { OnStart(); }
+  // Escape: a run is stopped after asking; without one the window ends.
+  void OnCancel() override;
+
+ private:
+  enum class RunState { kIdle, kRunning, kStopping };
+
+  struct WriterLine {
+    std::string port;
+    std::optional<CardResult> last;  // the last card's result
+    bool out = false;                // set aside, or refused the list
+  };
+
+  std::optional<CardList> TakeList(const std::string& path);
+  bool OpenList(const std::string& path);
+  void ShowList(const JournalLook& journal);
+  void ShowState();
+  void ShowTotals();
+  void Say(const std::string& text) { services().SetControlText(kIdcLineMessage, text); }
+  // The writer's row in the writers list, made in port order the first time.
+  int WriterRow(const std::string& port);
+  void SetWriterState(const std::string& port, const std::string& state);
+  void Take(const WriterProgress& progress);
+  void Take(const CardRecord& record);
+  void Take(const WriterEvent& event);
+  void Take(const LineEnd& end);
+  // Asks the run to finish the cards in progress and end.
+  void StopRun();
+
+  LineOptions options_;
+  Clock& clock_;
+  LineRun run_;
+  std::optional<CardList> list_;
+  std::string journal_;
+  RunState state_ = RunState::kIdle;
+  bool closeAtEnd_ = false;
+  std::vector<WriterLine> writers_;
+  std::size_t rowsDone_ = 0;
+  std::size_t failed_ = 0;
+  std::size_t okThisRun_ = 0;
+  std::int64_t startMs_ = 0;
+  int records_ = 0;
+};
+
+}  // namespace morvik

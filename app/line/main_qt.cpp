@@ -1,0 +1,27 @@
+// morvik-card-line: the production window, writing a list of cards on
+// several writers.
+#include <QApplication>
+
+#include "app/line/line_app.h"
+#include "app/qt/dialog_font.h"
+#include "app/qt/qt_dialog_host.h"
+#include "app/qt/qt_icon.h"
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  QApplication::setQuitOnLastWindowClosed(false);
+  morvik::ApplyDialogStyle();
+  QApplication::setWindowIcon(morvik::AppIcon());
+  QGuiApplication::setDesktopFileName(QStringLiteral("morvik-card-line"));
+
+  std::vector<std::string> arguments;
+  for (const QString& argument : QCoreApplication::arguments().mid(1)) arguments.push_back(argument.toStdString());
+  // What escapes is a fault of ours: the process ends with a failure's
+  // status, not with an abort.
+  try {
+    morvik::QtDialogHost host;
+    return morvik::RunLineWindow(host, arguments);
+  } catch (...) {
+    return 1;
+  }
+}

@@ -1,0 +1,69 @@
+#include "cli/card_list.h"
+
+#include <memory>
+#include <sstream>
+
+#include "cli/card_image_options.h"
+#include "cli/command_line.h"
+#include "cli/command_table.h"
+#include "files/file_access.h"
+
+namespace morvik {
+namespace {
+
+// Far more than any list of cards a day of work makes.
+constexpr std::size_t kRowsFileLimit = 16 << 20;
+// A list's problems said before "and N more".
+constexpr std::size_t kProblemsShown = 50;
+
+// Each row's look-alikes beyond the command line's, which were said already.
+std::vector<std::string> RowsLookAlikes(const CardRows& rows, const CliOptions& commandLine) {
+  std::vector<std::string> lines;
+  for (const CardRow& row : rows.rows) {
+    std::string notes;
+    for (const std::string& note : BestFitNotes(row.options, &commandLine)) notes += (notes.empty() ? "" : "; ") + note;
+    if (!notes.empty()) lines.push_back("line " + std::to_string(row.line) + ": " + notes);
+  }
+  return lines;
+}
+
+}  // namespace
+
+ListReading ReadCardList(const CliOptions& options, std::istream& in) {
+  ListReading reading;
+  const std::optional<std::string> bytes =
+      ReadBoundedFile(options.production.rows, in, kRowsFileLimit, reading.unreadable);
+  if (!bytes) return reading;
+  auto rows = std::make_shared<CardRows>(ReadCardRows(*bytes, options));
+  reading.questions = ComposeRows(*rows);
+  reading.lookAlikes = RowsLookAlikes(*rows, options);
+  if (rows->problems.empty() && rows->rows.empty()) rows->problems.push_back({0, "no rows below the header"});
+  reading.problems = std::move(rows->problems);
+  if (!reading.problems.empty()) return reading;
+  CardList list{{}, rows->fileHash, rows->encoding, {}};
+  for (const CardRow& row : rows->rows) list.rows.push_back({row.line, row.id});
+  list.rowImage = [rows](std::size_t row, CustomerId cid) { return QuietImage(rows->rows[row].options, cid); };
+  reading.list = std::move(list);
+  return reading;
+}
+
+ListReading ReadCardList(const std::string& path) {
+  const ParseResult parsed = ParseCommandLine({"batch", "--rows=" + path}, Commands());
+  if (!parsed.options) {
+    ListReading refused;
+    refused.unreadable = parsed.text;
+    return refused;
+  }
+  std::istringstream noInput;
+  return ReadCardList(*parsed.options, noInput);
+}
+
+std::vector<std::string> ProblemLines(const std::vector<RowProblem>& problems) {
+  const std::size_t shown = std::min(problems.size(), kProblemsShown);
+  std::vector<std::string> lines;
+  for (std::size_t i = 0; i < shown; ++i) lines.push_back(ProblemText(problems[i]));
+  if (problems.size() > shown) lines.push_back("and " + std::to_string(problems.size() - shown) + " more");
+  return lines;
+}
+
+}  // namespace morvik

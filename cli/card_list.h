@@ -1,0 +1,48 @@
+// A list of cards for a production run (a CSV file, one row per card), read
+// once and checked whole before any writer is touched: what `batch --rows`
+// runs, and what the production window runs through the same code.
+#pragma once
+
+#include <istream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/card_rows.h"
+#include "cli/cli_options.h"
+#include "cli/csv_reader.h"
+#include "production/run_plan.h"
+
+namespace morvik {
+
+struct CardList {
+  std::vector<PlannedRow> rows;  // each row's line and id, in the file's order
+  std::string fileHash;          // ContentHash of the file: a journal's records name it
+  CsvEncoding encoding = CsvEncoding::kUtf8;
+  ListPlan::RowImage rowImage;   // a row's image for a writer with this customer ID
+};
+
+// What reading a list found. The list is there when the file was read and
+// no row has a problem; its questions are still to be asked, and the list
+// taken only when every one is answered OK.
+struct ListReading {
+  std::optional<CardList> list;
+  std::string unreadable;               // why the file could not be read ("cards.csv: ...")
+  std::vector<RowProblem> problems;     // every bad row, in the file's order
+  std::vector<std::string> lookAlikes;  // "line 3: --url: é is written as e", one per row with any
+  std::vector<RowQuestion> questions;   // one per text, with every row that raises it
+};
+
+// The list options.production.rows names ("-": in), every row checked as the
+// command line is and composed once.
+ListReading ReadCardList(const CliOptions& options, std::istream& in);
+
+// A list on its own, as a program without content options reads it: every
+// row starts from the options' defaults.
+ListReading ReadCardList(const std::string& path);
+
+// The first problems, one per line ("line 7: --volume: ..."), then
+// "and N more" past the first 50: enough to fix a whole column at once.
+std::vector<std::string> ProblemLines(const std::vector<RowProblem>& problems);
+
+}  // namespace morvik

@@ -1,0 +1,365 @@
+// The production window on a headless host, end to end on the loopback
+// simulator in virtual time: two writers whose operators put cards on, a list
+// of every card kind, a card taken off mid-write, a writer unplugged and back,
+// the first run ended in the middle (by Stop, by Escape, by the close box)
+// and a second start going on from the journal. What the controls show at
+// each step; every row ok once in the journal, on a card holding its image.
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <fstream>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <set>
+#include <thread>
+
+#include "app/dialog/headless_dialog_host.h"
+#include "app/layout/resources.h"
+#include "app/line/line_app.h"
+#include "app/line/line_texts.h"
+#include "app/line/line_window.h"
+#include "files/file_access.h"
+#include "sim/loopback_serial.h"
+
+namespace morvik {
+namespace {
+
+const char kList[] =
+    "id,url,popup,mail,to,title,body,init,service-cid,read-mark,uid-card\n"
+    "店-1,http://www.example.com/1,ようこそ,,,,,,,,\n"
+    "店-2,http://www.example.com/2,,1,to@example.com,件名,本文,,,,\n"
+    "初期化-3,http://www.example.com/3,,,,,,1,,,\n"
+    "サービス-4,http://www.example.com/4,,,,,,,1A2B,,\n"
+    "読出-5,http://www.example.com/5,,,,,,,1A2B,1,\n"
+    "UID-6,,,,,,,,,,00FF\n"
+    "\"店-7\",\"http://www.example.com/7?a=1,b=2\",いらっしゃいませ,,,,,,,,\n"
+    "UID-8,,,,,,,,,,0100\n";
+constexpr std::size_t kRows = 8;
+const CustomerId kCid{0x12, 0x34};
+
+// Holds a writer's thread, in the middle of a card, until it is opened.
+class Gate {
+ public:
+  void Hold(const std::function<void()>& wake) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    ++held_;
+    wake();
+    opened_.wait(lock, [this] { return open_; });
+  }
+  void Open() {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    open_ = true;
+    opened_.notify_all();
+  }
+  int held() {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    return held_;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable opened_;
+  int held_ = 0;
+  bool open_ = false;
+};
+
+// A port where no writer ever answers, looked at every virtual second: paced
+// in real time, so that the threads looking leave the cores to the writers.
+class PacedClock final : public Clock {
+ public:
+  void Sleep(std::uint32_t milliseconds) override {
+    nowMs_ += milliseconds;
+    std::this_thread::sleep_for(std::chrono::microseconds(10 * milliseconds));
+  }
+  std::int64_t NowMs() override { return nowMs_; }
+
+ private:
+  std::int64_t nowMs_ = 0;
+};
+
+class NoPorts final : public SerialPlatform {
+ public:
+  std::unique_ptr<SerialDevice> Open(std::string_view) override { return nullptr; }
+};
+
+void Remove(const std::string& name) {
+  std::error_code ignored;
+  std::filesystem::remove(PathFromUtf8(name), ignored);
+}
+
+enum class Ending { kStopButton, kEscapeAsked, kCloseBox };
+
+struct LineCase {
+  const char* name;
+  Ending ending;
+  // Else every port COM1-COM31 is looked at, COM5's writer is plugged in
+  // only after the start instead of being unplugged and back, and the list
+  // is chosen with the Open button.
+  bool portsGiven;
+};
+
+class LineWindow : public testing::TestWithParam<LineCase> {
+ protected:
+  LineWindow() {
+    std::ofstream(PathFromUtf8(list_), std::ios::binary) << kList;
+    Remove(journal_);
+    for (int i = 0; i < 2; ++i) {
+      sim::Idm idm = sim::kDefaultIdm;
+      idm[0] = static_cast<std::uint8_t>(0x30 + 0x20 * i);
+      writers_[i].StartOperator({20, 500, 1000, idm}, 0);
+    }
+    sim::Faults takenOff;
+    takenOff.removeCardAfterWrites = 20;  // COM3's first card leaves at block 20
+    writers_[0].SetFaults(takenOff);
+  }
+  ~LineWindow() override {
+    Remove(list_);
+    Remove(journal_);
+  }
+
+  // In the first run COM5's writer is away from 1.5 s (0 s when every port
+  // is looked at) to 3.5 s, and both writers are held in the middle of a
+  // card after 4 s; a later run's writers go on freely.
+  std::function<WriterSeat()> Seats(HeadlessDialogHost& host) {
+    return [this, &host] {
+      const bool given = GetParam().portsGiven;
+      const int seat = seats_++;
+      const int com = given ? (seat % 2 == 0 ? 3 : 5) : seat % 31 + 1;
+      if (com != 3 && com != 5) return WriterSeat{std::make_unique<PacedClock>(), std::make_unique<NoPorts>()};
+      auto clock = std::make_unique<sim::VirtualClock>();
+      auto platform = std::make_unique<sim::LoopbackPlatform>(*clock);
+      sim::WriterModel& writer = writers_[com == 3 ? 0 : 1];
+      const bool firstRun = seat < (given ? 2 : 31);
+      if (!firstRun || com == 3 || given) platform->AttachWriter(com, writer);
+      if (firstRun && com == 5) {
+        sim::LoopbackPort& port = platform->port(5);
+        if (given) clock->At(1'500, [&port] { port.lineDropped = true; });
+        clock->At(3'500, [&port, &writer, p = platform.get()] {
+          port.lineDropped = false;
+          p->AttachWriter(5, writer);
+        });
+      }
+      if (firstRun) HoldMidCard(*clock, writer, host);
+      return WriterSeat{std::move(clock), std::move(platform)};
+    };
+  }
+
+  void HoldMidCard(sim::VirtualClock& clock, sim::WriterModel& writer, HeadlessDialogHost& host) {
+    auto held = std::make_shared<bool>(false);
+    for (std::int64_t ms = 4'000; ms < 60'000; ms += 20) {
+      clock.At(ms, [this, &writer, &host, held] {
+        const auto& requests = writer.requests();
+        if (*held || requests.empty() || sim::ClassifyRequest(requests.back()) != sim::RequestKind::kBlockWrite) return;
+        *held = true;
+        gate_.Hold([&host] { host.PostFromThread(0, 0, 0); });
+      });
+    }
+  }
+
+  // What the message line and the writers' states said while the condition was waited for.
+  void Watch(HeadlessDialogHost& host, std::function<bool()> until) {
+    host.WaitUntil([this, &host, until] {
+      said_.insert(host.window().text(kIdcLineMessage));
+      for (const auto& row : host.ListRows(kIdcLineWriters)) states_.insert(row[0] + " " + row[kWriterState]);
+      return until();
+    });
+  }
+
+  static bool Idle(HeadlessDialogHost& host) { return host.IsEnabled(kIdcLineOpen); }
+
+  // Of this case alone: CTest runs the cases side by side.
+  std::string list_ = testing::TempDir() + "line-" + GetParam().name + "-一覧.csv";
+  std::string journal_ = testing::TempDir() + "line-" + GetParam().name + "-一覧.journal.jsonl";
+  sim::WriterModel writers_[2];
+  int seats_ = 0;
+  Gate gate_;
+  std::set<std::string> said_;
+  std::set<std::string> states_;
+  sim::VirtualClock windowClock_;
+};
+
+std::vector<std::string> Column(HeadlessDialogHost& host, int list, int column) {
+  std::vector<std::string> cells;
+  for (const auto& row : host.ListRows(list)) cells.push_back(row[static_cast<std::size_t>(column)]);
+  return cells;
+}
+
+bool Contains(const std::vector<std::string>& cells, const std::string& text) {
+  return std::find(cells.begin(), cells.end(), text) != cells.end();
+}
+
+TEST_P(LineWindow, RunStoppedInTheMiddleThenGoesOnFromTheJournal) {
+  const LineCase& c = GetParam();
+  LineOptions options{c.portsGiven ? std::vector<std::string>{"COM3", "COM5"} : std::vector<std::string>{}, true, "",
+                      c.portsGiven ? list_ : ""};
+  HeadlessDialogHost host;
+  host.window().ScriptAnswers({kIdOk});  // Escape's question: stop
+  CLineDlg window(host, options, Seats(host), windowClock_);
+  std::size_t doneAtStop = 0;
+  if (!c.portsGiven) {
+    host.Then([&] {
+      EXPECT_EQ(host.window().text(kIdcLineMessage), "「開く」でリストを選んでください");
+      EXPECT_EQ(host.focus(), kIdcLineOpen);
+    });
+    host.AnswerFileDialog(list_);
+    host.PressEnter();  // on 開く, which has the focus
+  }
+  host.Then([&] {
+    EXPECT_EQ(host.window().text(kIdcLineFile), list_);
+    EXPECT_EQ(host.window().text(kIdcLineInfo), "8 行（UTF-8）");
+    EXPECT_EQ(host.window().text(kIdcLineJournal), journal_);
+    EXPECT_EQ(host.window().text(kIdcLineMessage), "「開始」を押すと書き込みを始めます");
+    EXPECT_EQ(host.window().text(kIdcLineLeft), "8");
+    EXPECT_EQ(host.window().text(kIdcLineRate), "－");
+    EXPECT_EQ(host.focus(), kIdcLineStart);
+    EXPECT_FALSE(host.IsEnabled(kIdcLineStop));
+  });
+  host.PressEnter();  // Return alone starts
+  Watch(host, [&] { return gate_.held() == 2; });
+  host.Then([&] {
+    EXPECT_EQ(Column(host, kIdcLineWriters, kWriterPort), (std::vector<std::string>{"COM3", "COM5"}));
+    EXPECT_EQ(Column(host, kIdcLineWriters, kWriterCid), (std::vector<std::string>{"1234", "1234"}));
+    for (const std::string& state : Column(host, kIdcLineWriters, kWriterState)) {
+      EXPECT_TRUE(state.starts_with("書き込み中 ブロック ")) << state;
+    }
+    EXPECT_TRUE(host.IsEnabled(kIdcLineStop));
+    EXPECT_FALSE(host.IsEnabled(kIdcLineStart) || host.IsEnabled(kIdcLineOpen));
+    const std::vector<std::string> results = Column(host, kIdcLineRecords, kRecordResult);
+    ASSERT_TRUE(Contains(results, "取り外し"));
+    const auto off = std::find(results.begin(), results.end(), "取り外し") - results.begin();
+    EXPECT_EQ(host.ListRows(kIdcLineRecords)[static_cast<std::size_t>(off)][kRecordReason],
+              "書き込み中に外されました（ブロック 20）");
+  });
+  if (c.ending == Ending::kStopButton) host.Click(kIdcLineStop);
+  if (c.ending == Ending::kEscapeAsked) host.PressEscape();
+  if (c.ending == Ending::kCloseBox) host.CloseBox();
+  host.Then([&] {
+    EXPECT_EQ(host.window().text(kIdcLineMessage),
+              c.ending == Ending::kCloseBox ? "書き込み中のカードを書き終えてから閉じます"
+                                            : "止めています。書き込み中のカードは最後まで書きます");
+    EXPECT_FALSE(host.IsEnabled(kIdcLineStop) || host.IsEnabled(kIdcLineStart));
+    gate_.Open();
+  });
+  if (c.ending != Ending::kCloseBox) {
+    Watch(host, [&] { return Idle(host); });
+    host.Then([&] {
+      // The two cards held mid-write were finished and read back.
+      EXPECT_EQ(Column(host, kIdcLineWriters, kWriterState), (std::vector<std::string>{"終了", "終了"}));
+      doneAtStop = std::stoul(host.window().text(kIdcLineDone));
+      EXPECT_EQ(host.window().text(kIdcLineMessage),
+                "止めました。残り " + std::to_string(kRows - doneAtStop) + " 行は「開始」で続きから書きます");
+      EXPECT_EQ(host.focus(), kIdcLineStart);
+    });
+    host.Click(kIdcLineStart);
+  }
+  Watch(host, [&] { return Idle(host); });
+  window.DoModal();
+  EXPECT_FALSE(host.timedOut());
+  EXPECT_EQ(host.window().messages().size(), c.ending == Ending::kEscapeAsked ? 1u : 0u);
+  EXPECT_EQ(host.fileDialogTitles(), c.portsGiven ? std::vector<std::string>{} : std::vector<std::string>{"リストを開く"});
+
+  HeadlessDialogHost again;  // after the close box, a new window on the same list goes on from its journal
+  std::optional<CLineDlg> second;
+  if (c.ending == Ending::kCloseBox) {
+    second.emplace(again, options, Seats(again), windowClock_);
+    again.Then([&] { doneAtStop = std::stoul(again.window().text(kIdcLineDone)); });
+    again.PressEnter();
+    Watch(again, [&] { return Idle(again); });
+    second->DoModal();
+    EXPECT_FALSE(again.timedOut());
+  }
+  HeadlessWindow& last = c.ending == Ending::kCloseBox ? again.window() : host.window();
+  EXPECT_GT(doneAtStop, 0u);
+  EXPECT_LT(doneAtStop, kRows);
+  EXPECT_EQ(last.text(kIdcLineInfo), "8 行（UTF-8）、前回までに " + std::to_string(doneAtStop) + " 行済み：続きから書きます");
+  EXPECT_EQ(last.text(kIdcLineMessage), "すべての行を書き終えました");
+  EXPECT_EQ(last.text(kIdcLineDone), "8");
+  EXPECT_EQ(last.text(kIdcLineLeft), "0");
+  for (const char* seen : {"COM3 書き込み中 ブロック 1/64", "COM3 読み返し中", "COM3 OK（次のカードを置いてください）"}) {
+    EXPECT_TRUE(states_.contains(seen)) << seen;
+  }
+  EXPECT_TRUE(said_.contains("COM3：カード 3023456789ABCDEF は書き込み中に外されました。置き直してください"));
+  if (c.portsGiven) {
+    EXPECT_TRUE(states_.contains("COM5 ライターを探しています"));
+    EXPECT_TRUE(said_.contains("COM5：ライターの応答がなくなりました。探し続けます"));
+    EXPECT_TRUE(said_.contains("COM5：ライターが戻りました（CID 1234）"));
+  } else {
+    EXPECT_TRUE(said_.contains("COM5：ライターが見つかりました（CID 1234）"));
+  }
+
+  // Every row ok exactly once in the journal, on a card that holds its row's image.
+  const std::optional<CardList> list = ReadCardList(list_).list;
+  ASSERT_TRUE(list);
+  std::map<std::string, sim::CardImage> cards;
+  for (const sim::WriterModel& writer : writers_) {
+    for (const sim::CardSlot& card : writer.cardsTakenOff()) cards[IdmText(card.idm)] = card.memory;
+    cards[IdmText(writer.slot().idm)] = writer.slot().memory;
+  }
+  std::map<std::size_t, int> okRows;
+  std::ifstream journal(PathFromUtf8(journal_));
+  for (std::string line; std::getline(journal, line);) {
+    const nlohmann::json record = nlohmann::json::parse(line);
+    if (record["record"] != "card" || record["result"] != "ok") continue;
+    const std::size_t row = record["row"];
+    ++okRows[row];
+    std::size_t index = 0;
+    while (index < kRows && list->rows[index].line != row) ++index;
+    ASSERT_LT(index, kRows) << line;
+    const std::optional<ContentImage> image = list->rowImage(index, kCid);
+    ASSERT_TRUE(image);
+    EXPECT_TRUE(std::equal(image->begin(), image->end(), cards[record["idm"]].begin())) << line;
+  }
+  EXPECT_EQ(okRows.size(), kRows);
+  for (const auto& [row, count] : okRows) EXPECT_EQ(count, 1) << "row " << row;
+}
+
+INSTANTIATE_TEST_SUITE_P(Loopback, LineWindow,
+                         testing::Values(LineCase{"StopButton", Ending::kStopButton, true},
+                                         LineCase{"EscapeAskedEveryPort", Ending::kEscapeAsked, false},
+                                         LineCase{"CloseBoxThenANewWindow", Ending::kCloseBox, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A writer whose cards all read back wrong is set aside after the third, and
+// says so after the run's end.
+TEST(LineWindowWriter, SetAsideAfterThreeCardsReadBackWrong) {
+  const std::string list = testing::TempDir() + "line-set-aside.csv";
+  std::ofstream(PathFromUtf8(list), std::ios::binary) << "url\nhttp://e.com/1\nhttp://e.com/2\nhttp://e.com/3\n";
+  Remove(JournalBeside(list));
+  sim::WriterModel writer;
+  writer.StartOperator({5, 500, 1000}, 0);
+  writer.SetFaults({.wrongByteBlock = 5});
+  const auto seats = [&writer] {
+    auto clock = std::make_unique<sim::VirtualClock>();
+    auto platform = std::make_unique<sim::LoopbackPlatform>(*clock);
+    platform->AttachWriter(3, writer);
+    return WriterSeat{std::move(clock), std::move(platform)};
+  };
+  sim::VirtualClock clock;
+  HeadlessDialogHost host;
+  CLineDlg window(host, {{"COM3"}, false, "", list}, seats, clock);
+  host.PressEnter();
+  host.WaitUntil([&] { return host.IsEnabled(kIdcLineOpen) && !host.ListRows(kIdcLineRecords).empty(); });
+  window.DoModal();
+  EXPECT_EQ(Column(host, kIdcLineWriters, kWriterState), (std::vector<std::string>{"休止（3 枚続けて失敗）"}));
+  EXPECT_EQ(Column(host, kIdcLineRecords, kRecordReason), std::vector<std::string>(3, "読み返すと内容が違います（ブロック 5）"));
+  EXPECT_EQ(host.window().text(kIdcLineFailed), "3");
+  EXPECT_EQ(host.window().text(kIdcLineMessage), "止めました。残り 3 行は「開始」で続きから書きます");
+  Remove(list);
+  Remove(JournalBeside(list));
+}
+
+// The program: a command line it cannot take is said in a box (status 2);
+// without arguments the window opens, waiting for a list.
+TEST(LineProgram, CommandLineRefusedOrTheWindowOpened) {
+  HeadlessDialogHost refused;
+  EXPECT_EQ(RunLineWindow(refused, {"--ports", "COM40"}), 2);
+  ASSERT_EQ(refused.window().messages().size(), 1u);
+  EXPECT_EQ(refused.window().messages()[0].text,
+            "--ports: not a port COM1-COM31: COM40\n\n使い方: " + std::string(kLineUsage));
+  HeadlessDialogHost opened;
+  EXPECT_EQ(RunLineWindow(opened, {}), 0);
+  EXPECT_EQ(opened.shownTemplates(), std::vector<int>{kIddLineWindow});
+}
+
+}  // namespace
+}  // namespace morvik

@@ -1,0 +1,88 @@
+// The production window with real widgets (offscreen), on the loopback
+// simulator: list views and the progress bar where the template puts them,
+// Return alone starting the run, the writer's thread reaching the widgets
+// only through posted messages, Escape ending the window once the run is over.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <fstream>
+
+#include "app/layout/resources.h"
+#include "app/line/line_window.h"
+#include "app/qt/dialog_font.h"
+#include "app/qt/qt_dialog_host.h"
+#include "sim/loopback_serial.h"
+
+namespace morvik {
+namespace {
+
+TEST(QtLineWindow, ReturnStartsTheListAndTheWidgetsShowItsRun) {
+  const std::string list = testing::TempDir() + "qt-line.csv";
+  const std::string journal = testing::TempDir() + "qt-line.journal.jsonl";
+  std::ofstream(list, std::ios::binary) << "id,url\nA,http://www.example.com/a\nB,http://www.example.com/b\n";
+  std::remove(journal.c_str());
+  sim::WriterModel writer;
+  writer.StartOperator({5, 500, 1000}, 0);
+  const auto seats = [&writer] {
+    auto clock = std::make_unique<sim::VirtualClock>();
+    auto platform = std::make_unique<sim::LoopbackPlatform>(*clock);
+    platform->AttachWriter(3, writer);
+    return WriterSeat{std::move(clock), std::move(platform)};
+  };
+  sim::VirtualClock clock;
+  QtDialogHost host;
+  CLineDlg window(host, {{"COM3"}, true, "", list}, seats, clock);
+  const auto tree = [&host](int id) { return qobject_cast<QTreeWidget*>(host.control(id)); };
+  bool started = false;
+  bool ended = false;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    if (!host.dialog() || host.busy()) return;
+    QWidget* start = host.control(kIdcLineStart);
+    if (!started && start->isEnabled() && QApplication::focusWidget() == start) {
+      started = true;
+      const DialogBaseUnits base = BaseUnitsOf(host.dialog()->font());
+      for (const DialogItem& item : LineWindowTemplate().items) {
+        if (item.kind != ItemKind::kListView && item.kind != ItemKind::kProgressBar) continue;
+        const PixelRect placed = ToPixels(item.rect, base);
+        EXPECT_EQ(host.control(item.id)->geometry(), QRect(placed.x, placed.y, placed.width, placed.height));
+        for (std::size_t i = 0; i < item.columns.size(); ++i) {
+          EXPECT_EQ(tree(item.id)->headerItem()->text(static_cast<int>(i)).toStdString(), item.columns[i].heading);
+          EXPECT_EQ(tree(item.id)->columnWidth(static_cast<int>(i)), HorizontalPixels(item.columns[i].width, base));
+        }
+      }
+      QTest::keyClick(start, Qt::Key_Return);
+    } else if (started && !ended && tree(kIdcLineRecords)->topLevelItemCount() == 2 && start->isEnabled() == false &&
+               host.control(kIdcLineOpen)->isEnabled()) {
+      ended = true;
+      EXPECT_EQ(tree(kIdcLineRecords)->topLevelItem(0)->text(kRecordResult), "OK");
+      EXPECT_EQ(tree(kIdcLineRecords)->topLevelItem(0)->text(kRecordId), "B") << "the newest card at the top";
+      EXPECT_EQ(tree(kIdcLineWriters)->topLevelItem(0)->text(kWriterState), "終了");
+      const auto* bar = qobject_cast<QProgressBar*>(host.control(kIdcLineProgress));
+      EXPECT_EQ(bar->value(), 2);
+      EXPECT_EQ(bar->maximum(), 2);
+      EXPECT_EQ(qobject_cast<QLabel*>(host.control(kIdcLineMessage))->text(), "すべての行を書き終えました");
+      QTest::keyClick(host.dialog(), Qt::Key_Escape);
+    }
+  });
+  poll.start(10);
+  QTimer deadline;  // a run that never ends fails below
+  deadline.setSingleShot(true);
+  QObject::connect(&deadline, &QTimer::timeout, [&host] { host.dialog()->done(0); });
+  deadline.start(60'000);
+  window.DoModal();
+  EXPECT_TRUE(started);
+  EXPECT_TRUE(ended);
+  std::remove(list.c_str());
+  std::remove(journal.c_str());
+}
+
+}  // namespace
+}  // namespace morvik
