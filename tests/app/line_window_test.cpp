@@ -348,6 +348,37 @@ TEST(LineWindowWriter, SetAsideAfterThreeCardsReadBackWrong) {
   Remove(JournalBeside(list));
 }
 
+// A list is taken whole or not at all: every bad row said in one box; a
+// question its rows raise asked once for all of them, Cancel leaving the
+// window without a list, OK taking it.
+TEST(LineWindowList, BadRowsSaidTogetherAndQuestionsAskedBeforeTheListIsTaken) {
+  const std::string list = testing::TempDir() + "line-list-check.csv";
+  const auto open = [&list](const char* text, std::initializer_list<int> answers) {
+    std::ofstream(PathFromUtf8(list), std::ios::binary) << text;
+    auto host = std::make_unique<HeadlessDialogHost>();
+    host->window().ScriptAnswers(answers);
+    sim::VirtualClock clock;
+    CLineDlg window(*host, {{"COM3"}, false, "", list}, [] { return WriterSeat{}; }, clock);
+    host->PressEscape();
+    window.DoModal();
+    return host;
+  };
+  const auto bad = open("url,volume\nhttp://e.com/1,9\nhttp://e.com/2\nhttp://e.com/3,1,2\n", {});
+  ASSERT_FALSE(bad->window().messages().empty());
+  EXPECT_EQ(bad->window().messages()[0].text, "リストを読めません。\n\n" + list +
+                                                  "\nline 2: bad value for --volume: 9 (a list position 0-3)"
+                                                  "\nline 3: 1 cell, the header names 2\nline 4: 3 cells, the header names 2");
+  EXPECT_EQ(bad->window().text(kIdcLineFile), "");
+
+  const char kAsking[] = "url\nhttp://e.com/1[CT]\nhttp://e.com/2\nhttp://e.com/3[CT]\n";
+  const auto cancelled = open(kAsking, {kIdCancel});
+  ASSERT_FALSE(cancelled->window().messages().empty());
+  EXPECT_TRUE(cancelled->window().messages()[0].text.starts_with("行 2, 4：キーワード[CT]は"));
+  EXPECT_EQ(cancelled->window().text(kIdcLineFile), "");
+  EXPECT_EQ(open(kAsking, {kIdOk})->window().text(kIdcLineFile), list);
+  Remove(list);
+}
+
 // The program: a command line it cannot take is said in a box (status 2);
 // without arguments the window opens, waiting for a list.
 TEST(LineProgram, CommandLineRefusedOrTheWindowOpened) {
