@@ -129,11 +129,11 @@ void Win32DialogHost::AddListColumns(const DialogItem& item) {
     RECT units{0, 0, column.width, 0};
     MapDialogRect(window_, &units);
     std::wstring heading = Wide(column.heading);
-    LVCOLUMNW spec{};
-    spec.mask = LVCF_TEXT | LVCF_WIDTH;
-    spec.cx = units.right;
-    spec.pszText = heading.data();
-    SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index++), reinterpret_cast<LPARAM>(&spec));
+    LVCOLUMNW lvColumn{};
+    lvColumn.mask = LVCF_TEXT | LVCF_WIDTH;
+    lvColumn.cx = units.right;
+    lvColumn.pszText = heading.data();
+    SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index++), reinterpret_cast<LPARAM>(&lvColumn));
   }
 }
 
