@@ -24,6 +24,12 @@ std::string StepText(const WriterProgress& progress) {
   return {};
 }
 
+// "about 12 min left", or "under a minute left" for the last cards.
+std::string TimeLeftText(double minutes) {
+  const long rounded = std::lround(minutes);
+  return rounded < 1 ? "under a minute left" : "about " + std::to_string(rounded) + " min left";
+}
+
 }  // namespace
 
 std::string WriterProgressLine(const WriterProgress& progress) {
@@ -71,7 +77,7 @@ std::string ProgressBoard::TotalLine() const {
   char rate[40];
   std::snprintf(rate, sizeof rate, "  %.1f cards/min", perMinute);
   line += rate;
-  if (rows) line += "  about " + std::to_string(std::lround(static_cast<double>(rows->left) / perMinute)) + " min left";
+  if (rows && rows->left > 0) line += "  " + TimeLeftText(static_cast<double>(rows->left) / perMinute);
   return line;
 }
 

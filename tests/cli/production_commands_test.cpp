@@ -36,6 +36,20 @@ TEST(ProgressBoard, ALinePerWriterAndTheTotalDrawnInPlace) {
   board.Update({Step::kReadingBack, "COM5", "0123456789ABCDEF", 7, 0, "", 2});
   EXPECT_EQ(terminal.str(), "\x1b[3A\r\x1b[JCOM3  waiting for a card\x1b[K\nCOM5  row 7  0123456789ABCDEF  reading back  2 resends"
                             "\x1b[K\nrows: 2 done, 8 left  2.0 cards/min  about 4 min left\x1b[K\n");
+  // The last row: under a minute; none left: no time.
+  ProgressBoard last(terminal, clock, [] { return std::optional(ProgressBoard::Rows{9, 1}); });
+  ProgressBoard done(terminal, clock, [] { return std::optional(ProgressBoard::Rows{10, 0}); });
+  for (ProgressBoard* board : {&last, &done}) {
+    board->CountCard();
+    board->CountCard();
+    board->CountCard();
+  }
+  clock.Sleep(60'000);
+  terminal.str("");
+  last.Update({Step::kWaitingForCard, "COM3", "", 0, 0, "", 0});
+  done.Update({Step::kWaitingForCard, "COM3", "", 0, 0, "", 0});
+  EXPECT_EQ(terminal.str(), "COM3  waiting for a card\x1b[K\nrows: 9 done, 1 left  3.0 cards/min  under a minute left\x1b[K\n"
+                            "COM3  waiting for a card\x1b[K\nrows: 10 done, 0 left  3.0 cards/min\x1b[K\n");
 }
 
 TEST(BatchExitStatus, LostOutputThenInterruptThenFailureThenVerifyOnly) {
