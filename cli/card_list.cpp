@@ -39,6 +39,7 @@ ListReading ReadCardList(const CliOptions& options, std::istream& in) {
   reading.lookAlikes = RowsLookAlikes(*rows, options);
   if (rows->problems.empty() && rows->rows.empty()) rows->problems.push_back({0, "no rows below the header"});
   reading.problems = std::move(rows->problems);
+  reading.ambiguous = std::move(rows->ambiguous);
   if (!reading.problems.empty()) return reading;
   CardList list{{}, rows->fileHash, rows->encoding, {}};
   for (const CardRow& row : rows->rows) list.rows.push_back({row.line, row.id});
@@ -47,8 +48,10 @@ ListReading ReadCardList(const CliOptions& options, std::istream& in) {
   return reading;
 }
 
-ListReading ReadCardList(const std::string& path) {
-  const ParseResult parsed = ParseCommandLine({"batch", "--rows=" + path}, Commands());
+ListReading ReadCardList(const std::string& path, std::optional<CsvEncoding> encoding) {
+  std::vector<std::string> arguments = {"batch", "--rows=" + path};
+  if (encoding) arguments.push_back(*encoding == CsvEncoding::kCp932 ? "--encoding=cp932" : "--encoding=utf-8");
+  const ParseResult parsed = ParseCommandLine(arguments, Commands());
   if (!parsed.options) {
     ListReading refused;
     refused.unreadable = parsed.text;

@@ -31,6 +31,7 @@ struct ListReading {
   std::vector<RowProblem> problems;     // every bad row, in the file's order
   std::vector<std::string> lookAlikes;  // "line 3: --url: é is written as e", one per row with any
   std::vector<RowQuestion> questions;   // one per text, with every row that raises it
+  std::optional<CsvAmbiguity> ambiguous;  // refused as both UTF-8 and code page 932: read again saying which
 };
 
 // The list options.production.rows names ("-": in), every row checked as the
@@ -38,8 +39,9 @@ struct ListReading {
 ListReading ReadCardList(const CliOptions& options, std::istream& in);
 
 // A list on its own, as a program without content options reads it: every
-// row starts from the options' defaults.
-ListReading ReadCardList(const std::string& path);
+// row starts from the options' defaults; the encoding as given, else as the
+// bytes say.
+ListReading ReadCardList(const std::string& path, std::optional<CsvEncoding> encoding = std::nullopt);
 
 // The first problems, one per line ("line 7: --volume: ..."), then
 // "and N more" past the first 50: enough to fix a whole column at once.

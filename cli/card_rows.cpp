@@ -116,6 +116,7 @@ CardRows ReadCardRows(std::string_view fileBytes, const CliOptions& commandLine)
   result.fileHash = ContentHash(fileBytes);
   const CsvText text = DecodeCsvText(fileBytes, commandLine.production.encoding);
   result.encoding = text.encoding;
+  result.ambiguous = text.ambiguous;
   if (!text.problem.empty()) return Refused(std::move(result), 0, text.problem);
   const CsvRead csv = ReadCsv(text.utf8);
   if (!csv.error.empty()) return Refused(std::move(result), 0, csv.error);

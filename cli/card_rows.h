@@ -35,6 +35,7 @@ struct CardRows {
   std::vector<RowProblem> problems;  // in the file's order; empty when every row is good
   CsvEncoding encoding = CsvEncoding::kUtf8;
   std::string fileHash;  // ContentHash of the file, for matching a journal to its list
+  std::optional<CsvAmbiguity> ambiguous = std::nullopt;  // refused: the bytes read both ways
 };
 
 // The column carried into the record only. It is the one whose cells may

@@ -145,9 +145,12 @@ CsvText DecodeCsvText(std::string_view bytes, std::optional<CsvEncoding> given) 
   const std::optional<std::size_t> twoByte = cp932 ? TwoByteFormsOnly(bytes) : std::nullopt;
   if (!twoByte) return AsUtf8(bytes);
   const LineAt line = LineHolding(bytes, *twoByte);
-  return Refused("line " + std::to_string(line.number) + " reads as UTF-8 \"" + std::string(line.text) +
-                 "\" and as code page 932 \"" + DecodeCp932(line.text).value_or("") +
-                 "\": say which with --encoding utf-8 or --encoding cp932");
+  CsvAmbiguity ambiguity{line.number, std::string(line.text), DecodeCp932(line.text).value_or("")};
+  CsvText refused = Refused("line " + std::to_string(line.number) + " reads as UTF-8 \"" + ambiguity.asUtf8 +
+                            "\" and as code page 932 \"" + ambiguity.asCp932 +
+                            "\": say which with --encoding utf-8 or --encoding cp932");
+  refused.ambiguous = std::move(ambiguity);
+  return refused;
 }
 
 std::string_view CsvEncodingName(CsvEncoding encoding) {

@@ -28,11 +28,20 @@ CsvRead ReadCsv(std::string_view text);
 // a byte order mark, or code page 932 (a spreadsheet's "CSV" on a Japanese PC).
 enum class CsvEncoding { kUtf8WithBom, kUtf8, kCp932 };
 
+// A line of a list that reads as text both ways: the one to show someone
+// who knows which the file is.
+struct CsvAmbiguity {
+  std::size_t line;
+  std::string asUtf8;
+  std::string asCp932;  // as UTF-8 text
+};
+
 // A list's bytes as UTF-8 text, and how they were read.
 struct CsvText {
   std::string utf8;
   CsvEncoding encoding = CsvEncoding::kUtf8;
   std::string problem;  // why the bytes cannot be read; empty when read
+  std::optional<CsvAmbiguity> ambiguous = std::nullopt;  // refused as ambiguous: its first such line
 };
 
 // The bytes in the encoding given, or else the one they say: a byte order

@@ -90,6 +90,12 @@ std::string RowOf(std::size_t line, const std::string& id) {
   return Number(line) + (id.empty() ? "" : "（" + id + "）");
 }
 
+std::string WhichEncoding(const CsvAmbiguity& ambiguity) {
+  return "行 " + Number(ambiguity.line) + " はシフトJIS としても UTF-8 としても読めます。\n\nシフトJIS：" +
+         ambiguity.asCp932 + "\nUTF-8：" + ambiguity.asUtf8 +
+         "\n\nシフトJIS として読みますか？（キャンセル：UTF-8 として読みます）";
+}
+
 std::string RowsAsked(const std::vector<std::size_t>& lines, const std::string& question) {
   std::string rows;
   for (const std::size_t line : lines) rows += (rows.empty() ? "" : ", ") + Number(line);

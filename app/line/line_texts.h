@@ -34,6 +34,9 @@ std::string EventMessage(const WriterEvent& event);
 
 // The row a card carries: "7（shop-1）", "7" without an id; "" without a list.
 std::string RowOf(std::size_t line, const std::string& id);
+// A list whose bytes read both ways: OK reads it as code page 932 (what a
+// spreadsheet on a Japanese PC saves), Cancel as UTF-8.
+std::string WhichEncoding(const CsvAmbiguity& ambiguity);
 // The rows a question of the list concerns, then the question: "行 3, 8：..."
 std::string RowsAsked(const std::vector<std::size_t>& lines, const std::string& question);
 // "OK", "書き込み失敗", "読み返し不一致", "取り外し", "中断", "ライター応答なし".

@@ -71,6 +71,10 @@ void CLineDlg::OnOpen() {
 std::optional<CardList> CLineDlg::TakeList(const std::string& path) {
   const std::string caption(dialogTemplate().title);
   ListReading reading = ReadCardList(path);
+  if (reading.ambiguous) {
+    const bool cp932 = services().MessageBox(texts::WhichEncoding(*reading.ambiguous), caption, kMbQuestion) == kIdOk;
+    reading = ReadCardList(path, cp932 ? CsvEncoding::kCp932 : CsvEncoding::kUtf8);
+  }
   if (!reading.unreadable.empty() || !reading.problems.empty()) {
     std::string why = reading.unreadable;
     for (const std::string& line : ProblemLines(reading.problems)) why += (why.empty() ? "" : "\n") + line;

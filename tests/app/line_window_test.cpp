@@ -350,7 +350,7 @@ TEST(LineWindowWriter, SetAsideAfterThreeCardsReadBackWrong) {
 
 // A list is taken whole or not at all: every bad row said in one box; a
 // question its rows raise asked once for all of them, Cancel leaving the
-// window without a list, OK taking it.
+// window without a list, OK taking it; bytes that read both ways asked about.
 TEST(LineWindowList, BadRowsSaidTogetherAndQuestionsAskedBeforeTheListIsTaken) {
   const std::string list = testing::TempDir() + "line-list-check.csv";
   const auto open = [&list](const char* text, std::initializer_list<int> answers) {
@@ -376,6 +376,17 @@ TEST(LineWindowList, BadRowsSaidTogetherAndQuestionsAskedBeforeTheListIsTaken) {
   EXPECT_TRUE(cancelled->window().messages()[0].text.starts_with("行 2, 4：キーワード[CT]は"));
   EXPECT_EQ(cancelled->window().text(kIdcLineFile), "");
   EXPECT_EQ(open(kAsking, {kIdOk})->window().text(kIdcLineFile), list);
+
+  // Half-width katakana in code page 932 read as UTF-8 too: which is asked,
+  // OK taking code page 932, Cancel UTF-8.
+  const char kBothWays[] = "url,popup\nhttp://e.com/1,\xc2\xb1\n";
+  const auto cp932 = open(kBothWays, {kIdOk});
+  ASSERT_FALSE(cp932->window().messages().empty());
+  EXPECT_EQ(cp932->window().messages()[0].text,
+            "行 2 はシフトJIS としても UTF-8 としても読めます。\n\nシフトJIS：http://e.com/1,ﾂｱ\n"
+            "UTF-8：http://e.com/1,±\n\nシフトJIS として読みますか？（キャンセル：UTF-8 として読みます）");
+  EXPECT_EQ(cp932->window().text(kIdcLineInfo), "1 行（シフトJIS）");
+  EXPECT_EQ(open(kBothWays, {kIdCancel})->window().text(kIdcLineInfo), "1 行（UTF-8）");
   Remove(list);
 }
 
