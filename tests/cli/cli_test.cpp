@@ -107,7 +107,11 @@ INSTANTIATE_TEST_SUITE_P(Cli, ExitStatus, testing::ValuesIn(std::vector<ExitCase
      "{\"port\":\"COM2\",\"version\":\"0211\",\"date\":\"261206\",\"customer_id\":\"1234\"}\n", ""},
     {"DecodeJson", Setup::kNoWriter, {"decode", "-", "--format=json"}, 0, "\"decoded\":{\"kind\":\"content card\",\"customer_id\":\"0005\"", ""},
     {"Trace", Setup::kWriter, {"connect", "--trace"}, 0, "",
-     "0.500 COM2 > 02 00 4F 02 F0 00 03 46 0D\n"},
+     "0.500 COM2 > 02 00 4F 02 F0 00 03 46 0D\n0.700 COM2 < 02 00 30 08 F0 02 11 26 12 06 12 34 03 C4 0D\n"
+     "0.700 COM2 > 02 00 4F 04 F1 00 12 34 03 8F 0D\n0.900 COM2 < 02 00 30 00 03 35 0D\n"
+     "0.900 COM2 > 02 00 4F 02 F2 00 03 48 0D\n1.100 COM2 < 02 00 30 00 03 35 0D\n"
+     "1.200 COM2 > 02 00 7F 01 01 03 86 0D\n1.400 COM2 < 02 00 30 00 03 35 0D\n"
+     "1.400 COM2 > 02 00 7F 01 01 03 86 0D\n1.600 COM2 < 02 00 30 00 03 35 0D\n"},
     {"NoWriter", Setup::kNoWriter, {"connect"}, 3, "", "もう一度実行するか、--wait"},
     {"WriterOnAnotherPort", Setup::kWriter, {"uid", "--port", "COM3"}, 3, "", "Writer"},
     {"RefusedPortNamedFirst", Setup::kNoPermission, {"dump"}, 3, "",
