@@ -85,6 +85,7 @@ void HeadlessDialogHost::DeliverPosted() {
     }
     const Message message{posted.message, posted.wParam, posted.lParam};
     Send(message);
+    if (watcher_) watcher_();
     if (afterEachPosted_) afterEachPosted_(message);
   }
 }

@@ -75,6 +75,10 @@ class HeadlessDialogHost final : public DialogHost {
   // holds after one of them (or before the first); timedOut() when none
   // came for kThreadWaitMs.
   void WaitUntil(std::function<bool()> condition);
+  // Called after every message posted to the window is handled, whenever it
+  // is handled: to see each state a window passes through, however the
+  // threads that post are scheduled.
+  void WatchEachPosted(std::function<void()> watcher) { watcher_ = std::move(watcher); }
   // The operator's choice in the next file dialog; none: Cancel.
   void AnswerFileDialog(std::optional<std::string> name) { fileAnswers_.push_back(std::move(name)); }
 
@@ -148,6 +152,7 @@ class HeadlessDialogHost final : public DialogHost {
   std::condition_variable inboxFilled_;
   std::deque<PostedMessage> inbox_;  // posted by other threads
   std::function<void(const Message&)> afterEachPosted_;
+  std::function<void()> watcher_;
   bool timedOut_ = false;
 };
 

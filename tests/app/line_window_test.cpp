@@ -156,12 +156,12 @@ class LineWindow : public testing::TestWithParam<LineCase> {
     }
   }
 
-  // What the message line and the writers' states said while the condition was waited for.
-  void Watch(HeadlessDialogHost& host, std::function<bool()> until) {
-    host.WaitUntil([this, &host, until] {
+  // What the message line and the writers' states say after each message
+  // the writers post, however their threads are scheduled.
+  void WatchWhatIsSaid(HeadlessDialogHost& host) {
+    host.WatchEachPosted([this, &host] {
       said_.insert(host.window().text(kIdcLineMessage));
       for (const auto& row : host.ListRows(kIdcLineWriters)) states_.insert(row[0] + " " + row[kWriterState]);
-      return until();
     });
   }
 
@@ -193,6 +193,7 @@ TEST_P(LineWindow, RunStoppedInTheMiddleThenGoesOnFromTheJournal) {
   LineOptions options{c.portsGiven ? std::vector<std::string>{"COM3", "COM5"} : std::vector<std::string>{}, true, "",
                       c.portsGiven ? list_ : ""};
   HeadlessDialogHost host;
+  WatchWhatIsSaid(host);
   host.window().ScriptAnswers({kIdOk});  // Escape's question: stop
   CLineDlg window(host, options, Seats(host), windowClock_);
   std::size_t doneAtStop = 0;
@@ -215,7 +216,7 @@ TEST_P(LineWindow, RunStoppedInTheMiddleThenGoesOnFromTheJournal) {
     EXPECT_FALSE(host.IsEnabled(kIdcLineStop));
   });
   host.PressEnter();  // Return alone starts
-  Watch(host, [&] { return gate_.held() == 2; });
+  host.WaitUntil([&] { return gate_.held() == 2; });
   host.Then([&] {
     EXPECT_EQ(Column(host, kIdcLineWriters, kWriterPort), (std::vector<std::string>{"COM3", "COM5"}));
     EXPECT_EQ(Column(host, kIdcLineWriters, kWriterCid), (std::vector<std::string>{"1234", "1234"}));
@@ -241,7 +242,7 @@ TEST_P(LineWindow, RunStoppedInTheMiddleThenGoesOnFromTheJournal) {
     gate_.Open();
   });
   if (c.ending != Ending::kCloseBox) {
-    Watch(host, [&] { return Idle(host); });
+    host.WaitUntil([&] { return Idle(host); });
     host.Then([&] {
       // The two cards held mid-write were finished and read back.
       EXPECT_EQ(Column(host, kIdcLineWriters, kWriterState), (std::vector<std::string>{"終了", "終了"}));
@@ -252,7 +253,7 @@ TEST_P(LineWindow, RunStoppedInTheMiddleThenGoesOnFromTheJournal) {
     });
     host.Click(kIdcLineStart);
   }
-  Watch(host, [&] { return Idle(host); });
+  host.WaitUntil([&] { return Idle(host); });
   window.DoModal();
   EXPECT_FALSE(host.timedOut());
   EXPECT_EQ(host.window().messages().size(), c.ending == Ending::kEscapeAsked ? 1u : 0u);
@@ -261,10 +262,11 @@ TEST_P(LineWindow, RunStoppedInTheMiddleThenGoesOnFromTheJournal) {
   HeadlessDialogHost again;  // after the close box, a new window on the same list goes on from its journal
   std::optional<CLineDlg> second;
   if (c.ending == Ending::kCloseBox) {
+    WatchWhatIsSaid(again);
     second.emplace(again, options, Seats(again), windowClock_);
     again.Then([&] { doneAtStop = std::stoul(again.window().text(kIdcLineDone)); });
     again.PressEnter();
-    Watch(again, [&] { return Idle(again); });
+    again.WaitUntil([&] { return Idle(again); });
     second->DoModal();
     EXPECT_FALSE(again.timedOut());
   }
