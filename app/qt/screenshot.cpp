@@ -7,12 +7,12 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
-#include <fstream>
 
 #include "app/line/line_window.h"
 #include "app/qt/dialog_font.h"
 #include "app/qt/qt_dialog_host.h"
 #include "app/serial_dlg.h"
+#include "files/file_access.h"
 #include "sim/loopback_serial.h"
 #include "window/control_ids.h"
 
@@ -30,10 +30,18 @@ bool ShootLineWindow(const QString& dir) {
   const QString before = QDir::currentPath();
   QDir::setCurrent(folder.path());
   const std::string list = "顧客リスト.csv";
-  std::ofstream(list, std::ios::binary) << "id,url,popup\n"
-                                           "店-1,http://www.example.com/1,ようこそ\n店-2,http://www.example.com/2,\n"
-                                           "店-3,http://www.example.com/3,またどうぞ\n店-4,http://www.example.com/4,\n"
-                                           "店-5,http://www.example.com/5,いらっしゃいませ\n店-6,http://www.example.com/6,\n";
+  std::string error;
+  const bool written = morvik::WriteWholeFile(list,
+                                              "id,url,popup\n"
+                                              "店-1,http://www.example.com/1,ようこそ\n店-2,http://www.example.com/2,\n"
+                                              "店-3,http://www.example.com/3,またどうぞ\n店-4,http://www.example.com/4,\n"
+                                              "店-5,http://www.example.com/5,いらっしゃいませ\n店-6,http://www.example.com/6,\n",
+                                              error);
+  if (!written) {
+    std::fprintf(stderr, "%s\n", error.c_str());
+    QDir::setCurrent(before);
+    return false;
+  }
   morvik::sim::WriterModel writers[2];
   for (int i = 0; i < 2; ++i) {
     morvik::sim::Idm idm = morvik::sim::kDefaultIdm;
