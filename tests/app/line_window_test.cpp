@@ -20,6 +20,7 @@
 #include "app/line/line_window.h"
 #include "files/file_access.h"
 #include "sim/loopback_serial.h"
+#include "tests/support/loopback_seat.h"
 
 namespace morvik {
 namespace {
@@ -330,12 +331,7 @@ TEST(LineWindowWriter, SetAsideAfterThreeCardsReadBackWrong) {
   sim::WriterModel writer;
   writer.StartOperator({5, 500, 1000}, 0);
   writer.SetFaults({.wrongByteBlock = 5});
-  const auto seats = [&writer] {
-    auto clock = std::make_unique<sim::VirtualClock>();
-    auto platform = std::make_unique<sim::LoopbackPlatform>(*clock);
-    platform->AttachWriter(3, writer);
-    return WriterSeat{std::move(clock), std::move(platform)};
-  };
+  const auto seats = test::WriterOnCom3(writer);
   sim::VirtualClock clock;
   HeadlessDialogHost host;
   CLineDlg window(host, {{"COM3"}, false, "", list}, seats, clock);

@@ -19,6 +19,7 @@
 #include "app/qt/dialog_font.h"
 #include "app/qt/qt_dialog_host.h"
 #include "sim/loopback_serial.h"
+#include "tests/support/loopback_seat.h"
 
 namespace morvik {
 namespace {
@@ -30,12 +31,7 @@ TEST(QtLineWindow, ReturnStartsTheListAndTheWidgetsShowItsRun) {
   std::remove(journal.c_str());
   sim::WriterModel writer;
   writer.StartOperator({5, 500, 1000}, 0);
-  const auto seats = [&writer] {
-    auto clock = std::make_unique<sim::VirtualClock>();
-    auto platform = std::make_unique<sim::LoopbackPlatform>(*clock);
-    platform->AttachWriter(3, writer);
-    return WriterSeat{std::move(clock), std::move(platform)};
-  };
+  const auto seats = test::WriterOnCom3(writer);
   sim::VirtualClock clock;
   QtDialogHost host;
   CLineDlg window(host, {{"COM3"}, true, "", list}, seats, clock);
