@@ -4,8 +4,7 @@
 #include <sstream>
 
 #include "cli/card_image_options.h"
-#include "cli/command_line.h"
-#include "cli/command_table.h"
+#include "cli/option_table.h"
 #include "files/file_access.h"
 
 namespace morvik {
@@ -49,16 +48,18 @@ ListReading ReadCardList(const CliOptions& options, std::istream& in) {
 }
 
 ListReading ReadCardList(const std::string& path, std::optional<CsvEncoding> encoding) {
-  std::vector<std::string> arguments = {"batch", "--rows=" + path};
-  if (encoding) arguments.push_back(*encoding == CsvEncoding::kCp932 ? "--encoding=cp932" : "--encoding=utf-8");
-  const ParseResult parsed = ParseCommandLine(arguments, Commands());
-  if (!parsed.options) {
-    ListReading refused;
-    refused.unreadable = parsed.text;
-    return refused;
+  CliOptions options;
+  std::optional<std::string> refused = GiveOption(options, "--rows", path);
+  if (!refused && encoding) {
+    refused = GiveOption(options, "--encoding", *encoding == CsvEncoding::kCp932 ? "cp932" : "utf-8");
+  }
+  if (refused) {
+    ListReading reading;
+    reading.unreadable = *refused;
+    return reading;
   }
   std::istringstream noInput;
-  return ReadCardList(*parsed.options, noInput);
+  return ReadCardList(options, noInput);
 }
 
 std::vector<std::string> ProblemLines(const std::vector<RowProblem>& problems) {
