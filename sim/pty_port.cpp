@@ -1,6 +1,7 @@
 #include "sim/pty_port.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -30,20 +31,20 @@ bool SetRaw(int fd) {
   return tcsetattr(fd, TCSANOW, &tio) == 0;
 }
 
-// A link left behind by a simulator that did not end cleanly (its terminal is
-// gone) may be replaced; a link to a live terminal belongs to a simulator that
-// still serves the port, and anything else at that path is not ours to remove.
-bool ClearStaleLink(const std::string& path, std::string& error) {
+// Called with the port's lock held, so no simulator serves the port: a link
+// there was left by one that did not end cleanly, and is replaced (its target
+// noted) whatever it points at now. Anything else at that path is not ours to
+// remove.
+bool ClearStaleLink(const std::string& path, std::string& staleTarget, std::string& error) {
   struct stat st{};
   if (lstat(path.c_str(), &st) != 0) return errno == ENOENT || Fail(error, path);
   if (!S_ISLNK(st.st_mode)) {
     error = path + " exists and is not a link";
     return false;
   }
-  if (stat(path.c_str(), &st) == 0) {
-    error = path + " is served by another simulator";
-    return false;
-  }
+  std::array<char, 256> buffer{};
+  const ssize_t length = readlink(path.c_str(), buffer.data(), buffer.size() - 1);
+  staleTarget = length > 0 ? std::string(buffer.data(), static_cast<std::size_t>(length)) : "?";
   return unlink(path.c_str()) == 0 || Fail(error, path);
 }
 
@@ -62,7 +63,20 @@ std::unique_ptr<PtyPort> PtyPort::Create(const std::string& dir, int com, std::s
   return port;
 }
 
+// The lock beside the link is held while this port is open: the system lets
+// it go when the simulator ends, however it ends.
+bool PtyPort::Lock(std::string& error) {
+  const std::string lockPath = linkPath_ + ".lock";
+  lockFd_ = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  if (lockFd_ < 0) return Fail(error, lockPath);
+  if (flock(lockFd_, LOCK_EX | LOCK_NB) == 0) return true;
+  if (errno != EWOULDBLOCK) return Fail(error, lockPath);
+  error = linkPath_ + " is served by another simulator";
+  return false;
+}
+
 bool PtyPort::Open(std::string& error) {
+  if (!Lock(error)) return false;
   masterFd_ = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
   if (masterFd_ < 0) return Fail(error, "posix_openpt");
   if (grantpt(masterFd_) != 0 || unlockpt(masterFd_) != 0) return Fail(error, "grantpt");
@@ -77,7 +91,7 @@ bool PtyPort::Open(std::string& error) {
     return Fail(error, "fcntl");
   }
 
-  if (!ClearStaleLink(linkPath_, error)) return false;
+  if (!ClearStaleLink(linkPath_, replacedLink_, error)) return false;
   if (symlink(slavePath_.c_str(), linkPath_.c_str()) != 0) return Fail(error, linkPath_);
   linked_ = true;
   return true;
@@ -90,7 +104,8 @@ void PtyPort::Close() {
   linked_ = false;
   if (slaveFd_ >= 0) ::close(slaveFd_);
   if (masterFd_ >= 0) ::close(masterFd_);
-  slaveFd_ = masterFd_ = -1;
+  if (lockFd_ >= 0) ::close(lockFd_);
+  slaveFd_ = masterFd_ = lockFd_ = -1;
 }
 
 PtyPort::IoResult PtyPort::ReadAvailable(std::vector<std::uint8_t>& out) {

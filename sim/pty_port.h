@@ -18,8 +18,9 @@ namespace morvik::sim {
 
 class PtyPort {
  public:
-  // Makes the pty and the link dir/COMn (replacing a stale link there).
-  // nullptr with a reason in error when that fails.
+  // Takes the lock dir/COMn.lock, makes the pty and the link dir/COMn
+  // (replacing a link a simulator that is gone left there). nullptr with a
+  // reason in error when that fails, as when another simulator holds the lock.
   static std::unique_ptr<PtyPort> Create(const std::string& dir, int com, std::string& error);
 
   ~PtyPort();
@@ -43,14 +44,19 @@ class PtyPort {
   int com() const { return com_; }
   const std::string& slavePath() const { return slavePath_; }
   const std::string& linkPath() const { return linkPath_; }
+  // Where the link this port replaced pointed; empty when there was none.
+  const std::string& replacedLink() const { return replacedLink_; }
 
  private:
   PtyPort(int com, std::string linkPath) : com_(com), linkPath_(std::move(linkPath)) {}
+  bool Lock(std::string& error);
   bool Open(std::string& error);
 
   int com_;
   std::string linkPath_;
   std::string slavePath_;
+  std::string replacedLink_;
+  int lockFd_ = -1;
   int masterFd_ = -1;
   int slaveFd_ = -1;
   bool linked_ = false;

@@ -69,6 +69,17 @@ void SaveCardFile(const std::string& path, const CardImage& memory) {
   std::rename(temporary.c_str(), path.c_str());
 }
 
+// The port COMn, saying so when it replaces a link a simulator that is gone
+// left behind.
+std::unique_ptr<PtyPort> CreatePort(const std::string& dir, int com, std::string& error) {
+  std::unique_ptr<PtyPort> port = PtyPort::Create(dir, com, error);
+  if (port && !port->replacedLink().empty()) {
+    std::fprintf(stderr, "morvik-writer-sim: COM%d: replaced the link to %s left by a simulator that is gone\n",
+                 com, port->replacedLink().c_str());
+  }
+  return port;
+}
+
 // Serves the model on its pty: frames in, replies out, optionally at the pace
 // of a real 19200 baud line.
 class WriterServer {
@@ -105,7 +116,7 @@ class WriterServer {
     if (!replugAt_ || SteadyClock::now() < *replugAt_) return;
     replugAt_.reset();
     std::string error;
-    port_ = PtyPort::Create(options_.portDir, options_.com, error);
+    port_ = CreatePort(options_.portDir, options_.com, error);
     if (!port_) std::fprintf(stderr, "morvik-writer-sim: %s\n", error.c_str());
     if (options_.trace) std::fprintf(stderr, "plugged in again\n");
   }
@@ -238,7 +249,7 @@ void Serve(WriterServer& server, const WriterModel& model, std::unique_ptr<PtyPo
 bool CreateSilentPorts(const ServerOptions& options,
                        std::vector<std::unique_ptr<PtyPort>>& ports, std::string& error) {
   for (int com : options.silentComs) {
-    std::unique_ptr<PtyPort> port = PtyPort::Create(options.portDir, com, error);
+    std::unique_ptr<PtyPort> port = CreatePort(options.portDir, com, error);
     if (!port) return false;
     ports.push_back(std::move(port));
   }
@@ -285,7 +296,7 @@ int Run(int argc, char** argv) {
   sigset_t waitMask;
   PrepareSignals(waitMask);
 
-  std::unique_ptr<PtyPort> writerPort = PtyPort::Create(options.portDir, options.com, error);
+  std::unique_ptr<PtyPort> writerPort = CreatePort(options.portDir, options.com, error);
   std::vector<std::unique_ptr<PtyPort>> silentPorts;
   if (!writerPort || !CreateSilentPorts(options, silentPorts, error)) {
     std::fprintf(stderr, "morvik-writer-sim: %s\n", error.c_str());

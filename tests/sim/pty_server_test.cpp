@@ -94,5 +94,44 @@ TEST(PtyServer, RefusesBadValuesAndATakenPort) {
   EXPECT_EQ(fs::read_symlink(com3), target);
 }
 
+// A simulator killed outright leaves its link; the next one on that port
+// replaces it (saying so) and serves, whatever the old link points at by then:
+// nothing, or a terminal another program holds.
+TEST(PtyServer, ReplacesTheLinkOfAKilledSimulatorAndServes) {
+  for (const bool targetTakenAgain : {false, true}) {
+    SCOPED_TRACE(targetTakenAgain ? "the old terminal given to another program" : "the old terminal gone");
+    morvik::test::Simulator killed({"--com", "5"});
+    ASSERT_TRUE(killed.ready());
+    const fs::path com5 = fs::path(killed.portDir()) / "COM5";
+    killed.Kill();
+    ASSERT_TRUE(fs::is_symlink(com5));
+    const int otherProgramsTerminal = targetTakenAgain ? posix_openpt(O_RDWR | O_NOCTTY) : -1;
+    if (targetTakenAgain) {
+      ASSERT_GE(otherProgramsTerminal, 0);
+      ASSERT_EQ(grantpt(otherProgramsTerminal) | unlockpt(otherProgramsTerminal), 0);
+      fs::remove(com5);
+      fs::create_symlink(ptsname(otherProgramsTerminal), com5);
+    }
+    const fs::path staleTarget = fs::read_symlink(com5);
+
+    morvik::test::Simulator next({"--com", "5"}, killed.portDir());
+    ASSERT_TRUE(next.ready()) << next.errors();
+    EXPECT_EQ(next.errors(), "morvik-writer-sim: COM5: replaced the link to " + staleTarget.string() +
+                                 " left by a simulator that is gone\n");
+    if (targetTakenAgain) {
+      EXPECT_NE(fs::read_symlink(com5), staleTarget);
+    }
+    std::unique_ptr<SerialPlatform> platform = MakeSystemSerialPlatform();
+    SystemClock clock;
+    HeadlessWindow window;
+    WriterLink link{*platform, window, clock};
+    ASSERT_TRUE(link.OpenPort("COM5"));
+    std::array<std::uint8_t, 1024> reply{};
+    EXPECT_EQ(link.Exchange(Hex("02 00 78 0C 23 08 04 01 01 23 45 67 89 AB CD EF 03 79 0D"), reply), 17);
+    link.port().Close();
+    if (otherProgramsTerminal >= 0) close(otherProgramsTerminal);
+  }
+}
+
 }  // namespace
 }  // namespace morvik::sim

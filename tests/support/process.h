@@ -71,22 +71,24 @@ inline CommandResult RunCommand(const std::vector<std::string>& args) {
   return result;
 }
 
-// morvik-writer-sim in the background, on its own port folder, which is also
-// made this process's MORVIK_PORT_DIR. Stopped (and its card saved) on destruction.
+// morvik-writer-sim in the background, on its own port folder (or the one
+// given), which is also made this process's MORVIK_PORT_DIR. Stopped (and its
+// card saved) on destruction; what it said on stderr is kept.
 class Simulator {
  public:
-  explicit Simulator(std::vector<std::string> options) {
+  explicit Simulator(std::vector<std::string> options, std::string portDir = {}) : portDir_(std::move(portDir)) {
     char pattern[] = "/tmp/morvik-test-ports.XXXXXX";
-    portDir_ = mkdtemp(pattern);
+    if (portDir_.empty()) portDir_ = mkdtemp(pattern);
+    errPath_ = portDir_ + "/sim-stderr." + std::to_string(++started_);
     setenv("MORVIK_PORT_DIR", portDir_.c_str(), 1);
     int fds[2];
     if (pipe(fds) != 0) return;
     std::vector<std::string> args{MORVIK_WRITER_SIM, "--port-dir", portDir_};
     args.insert(args.end(), options.begin(), options.end());
-    const int devNull = open("/dev/null", O_WRONLY);
-    pid_ = Spawn(args, fds[1], devNull);
+    const int errFd = open(errPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    pid_ = Spawn(args, fds[1], errFd);
     close(fds[1]);
-    close(devNull);
+    close(errFd);
     ready_ = ReadLine(fds[0]).rfind("ready", 0) == 0;
     close(fds[0]);
   }
@@ -95,11 +97,14 @@ class Simulator {
   bool ready() const { return ready_; }
   const std::string& portDir() const { return portDir_; }
   // Ends the simulator as SIGTERM does; it saves its card file first.
-  void Stop() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGTERM);
-    waitpid(pid_, nullptr, 0);
-    pid_ = -1;
+  void Stop() { End(SIGTERM); }
+  // Ends it as a crash would: nothing of it runs to clean up.
+  void Kill() { End(SIGKILL); }
+  std::string errors() const {
+    const int fd = open(errPath_.c_str(), O_RDONLY);
+    std::string text = fd >= 0 ? ReadAll(fd) : "";
+    if (fd >= 0) close(fd);
+    return text;
   }
 
  private:
@@ -110,7 +115,16 @@ class Simulator {
     return line;
   }
 
+  void End(int signal) {
+    if (pid_ <= 0) return;
+    kill(pid_, signal);
+    waitpid(pid_, nullptr, 0);
+    pid_ = -1;
+  }
+
+  static inline int started_ = 0;
   std::string portDir_;
+  std::string errPath_;
   pid_t pid_ = -1;
   bool ready_ = false;
 };
