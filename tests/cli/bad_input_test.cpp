@@ -148,6 +148,7 @@ std::vector<BadInputCase> BadInputCases() {
     {"OptionAsPopup", {"write", "--url", "a", "--popup", "--fast=1"}, 2, "written --popup=--fast=1"},
     {"HelpAsRows", {"batch", "--rows", "--help"}, 2, "written --rows=--help"},
     {"WaitValueApart", {"uid", "--wait", "30"}, 2, "--wait takes its value after =: uid --wait=30 (see"},
+    {"WaitValueApartAfterAFlag", {"uid", "--fast", "--wait", "30"}, 2, "--wait takes its value after =: uid --wait=30"},
     {"PortZero", {"uid", "--port", "COM0"}, 2, "bad value for --port: COM0 (COM1-COM31)"},
     {"CountZero", {"batch", "--count", "0"}, 2, "bad value for --count: 0 (see morvik-card batch --help)"},
     {"PortsEmptyName", {"batch", "--ports", "COM3,,COM5"}, 2, "--ports: COM3,,COM5 (COM1-COM31, each once)"},

@@ -163,18 +163,22 @@ TEST(CardFields, ASettingPastItsListEveryMailTextAndEscapedJson) {
   DecodedCard card;
   card.kind = CardKind::kContent;
   card.mail = true;
-  card.mailTitle = "ti";
+  card.mailTitle = "ti\r\n";
   card.url = "u\r";
   card.popup = "p\r\n";
   card.volume = 4;
   card.sectionsWhole = false;
   const CardFields fields = DescribeCard(card);
-  for (const auto& field : {CardField{"mail title", "title", "ti"}, {"volume", "volume", "4 (not in the list)"},
+  for (const auto& field : {CardField{"mail title", "title", "ti\r\n"}, {"volume", "volume", "4 (not in the list)"},
                             {"URL", "url", "u\r"}, {"popup", "popup", "p"},
                             {"sections", "sections", "lengths reach past the content: texts cut"}}) {
     EXPECT_NE(std::find(fields.begin(), fields.end(), field), fields.end()) << field.label;
   }
   EXPECT_NE(CardJson({}, ContentImage{}, {{"URL", "url", "a\"\\b\t"}}).find("\"url\":\"a\\\"\\\\b\\t\"}"),
+            std::string::npos);
+  // Japanese stays readable: its UTF-8 bytes, not \u escapes.
+  EXPECT_NE(CardJson({}, ContentImage{}, {{"popup", "popup", "\xE3\x83\x9D\xE3\x83\x83\xE3\x83\x97"}})
+                .find("\"popup\":\"\xE3\x83\x9D\xE3\x83\x83\xE3\x83\x97\"}"),
             std::string::npos);
 }
 
