@@ -104,8 +104,8 @@ class WriterServer {
     const bool present = model_.slot().present;
     model_.AdvanceTo(std::chrono::duration_cast<std::chrono::milliseconds>(
                          SteadyClock::now() - started_).count());
-    if (options_.trace && present != model_.slot().present) {
-      std::fprintf(stderr, "card %d %s\n", model_.cardsPlaced(), present ? "taken off" : "put on");
+    if (present != model_.slot().present) {
+      TraceLine("card " + std::to_string(model_.cardsPlaced()) + (present ? " taken off" : " put on"));
     }
   }
 
@@ -118,7 +118,7 @@ class WriterServer {
     std::string error;
     port_ = CreatePort(options_.portDir, options_.com, error);
     if (!port_) std::fprintf(stderr, "morvik-writer-sim: %s\n", error.c_str());
-    if (options_.trace) std::fprintf(stderr, "plugged in again\n");
+    TraceLine("plugged in again");
   }
 
   // With an operator each card has its own file: FILE.1, FILE.2, ...
@@ -141,9 +141,12 @@ class WriterServer {
       return;
     }
     if (!reply.empty()) SendReply(reply);
-    if (model_.blockWrites() != writesBefore) SaveCardFile(CardFilePath(), model_.slot().memory);
+    if (model_.blockWrites() != writesBefore && !options_.cardFile.empty()) {
+      SaveCardFile(CardFilePath(), model_.slot().memory);
+      TraceLine("card saved");
+    }
     if (model_.lineDropped()) {
-      if (options_.trace) std::fprintf(stderr, "line dropped\n");
+      TraceLine("line dropped");
       port_->Close();
     }
   }
@@ -154,7 +157,7 @@ class WriterServer {
   }
 
   void Unplug() {
-    if (options_.trace) std::fprintf(stderr, "unplugged\n");
+    TraceLine("unplugged");
     unplugged_ = true;
     port_->Close();
     replugAt_ = SteadyClock::now() + std::chrono::milliseconds(options_.unpluggedMs);
@@ -177,15 +180,21 @@ class WriterServer {
   }
 
   PtyPort::IoResult Report(PtyPort::IoResult result) {
-    if (result == PtyPort::IoResult::kToolNotReading && options_.trace) {
-      std::fprintf(stderr, "reply dropped: nobody reads the port\n");
-    }
+    if (result == PtyPort::IoResult::kToolNotReading) TraceLine("reply dropped: nobody reads the port");
     if (result == PtyPort::IoResult::kGone) port_->Close();
     return result;
   }
 
   void Trace(char direction, std::span<const std::uint8_t> bytes) const {
-    if (options_.trace) std::fprintf(stderr, "%c %s\n", direction, Hex(bytes).c_str());
+    TraceLine(std::string(1, direction) + " " + Hex(bytes));
+  }
+
+  // Seconds since the start, as the tool's trace gives them: the two traces
+  // side by side show which side kept the other waiting.
+  void TraceLine(const std::string& text) const {
+    if (!options_.trace) return;
+    const std::chrono::duration<double> since = SteadyClock::now() - started_;
+    std::fprintf(stderr, "%.3f %s\n", since.count(), text.c_str());
   }
 
   const ServerOptions& options_;

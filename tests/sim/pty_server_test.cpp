@@ -116,8 +116,9 @@ TEST(PtyServer, ReplacesTheLinkOfAKilledSimulatorAndServes) {
 
     morvik::test::Simulator next({"--com", "5"}, killed.portDir());
     ASSERT_TRUE(next.ready()) << next.errors();
-    EXPECT_EQ(next.errors(), "morvik-writer-sim: COM5: replaced the link to " + staleTarget.string() +
-                                 " left by a simulator that is gone\n");
+    EXPECT_TRUE(next.errors().starts_with("morvik-writer-sim: COM5: replaced the link to " + staleTarget.string() +
+                                          " left by a simulator that is gone\n"))
+        << next.errors();
     if (targetTakenAgain) {
       EXPECT_NE(fs::read_symlink(com5), staleTarget);
     }

@@ -73,7 +73,8 @@ inline CommandResult RunCommand(const std::vector<std::string>& args) {
 
 // morvik-writer-sim in the background, on its own port folder (or the one
 // given), which is also made this process's MORVIK_PORT_DIR. Stopped (and its
-// card saved) on destruction; what it said on stderr is kept.
+// card saved) on destruction. Its trace (every frame with its time) and what
+// else it said on stderr are kept, for a failed check to show.
 class Simulator {
  public:
   explicit Simulator(std::vector<std::string> options, std::string portDir = {}) : portDir_(std::move(portDir)) {
@@ -83,7 +84,7 @@ class Simulator {
     setenv("MORVIK_PORT_DIR", portDir_.c_str(), 1);
     int fds[2];
     if (pipe(fds) != 0) return;
-    std::vector<std::string> args{MORVIK_WRITER_SIM, "--port-dir", portDir_};
+    std::vector<std::string> args{MORVIK_WRITER_SIM, "--port-dir", portDir_, "--trace"};
     args.insert(args.end(), options.begin(), options.end());
     const int errFd = open(errPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     pid_ = Spawn(args, fds[1], errFd);
