@@ -1,5 +1,6 @@
 // The command line and the console of the platform: arguments as UTF-8, and
-// a console that shows the UTF-8 the tool prints (Japanese messages included).
+// a console that shows what the tool prints (Japanese messages included):
+// UTF-16, a whole line at a time, where the platform's console wants it.
 #pragma once
 
 #include <string>
