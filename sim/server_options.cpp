@@ -236,7 +236,7 @@ Serves a simulated card writer on a pseudo-terminal linked as DIR/COMn.
                           for it have stopped for HOLD ms (default 500), the
                           next put on GAP ms later (default 1000); with
                           --card-file, card n is saved as FILE.n
-  --trace                 print every request (>) and reply (<) on stderr
+  --trace                 print each request (>) and reply (<), timed, on stderr
 Faults (REQ is a request number counted from start, or "all"):
   --silent-info K         no answer to the first K information requests
   --bad-sum REQ           wrong checksum in the reply
