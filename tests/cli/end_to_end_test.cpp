@@ -66,7 +66,7 @@ TEST(EndToEnd, PortsTraceAndAnImageThroughTheCardAndBack) {
                                  "ポップ", "--cid", "1234", "--out", dir + "/typed.bin"});
   ASSERT_EQ(image.status, 0) << image.err;
   const auto write = RunCommand({kCard, "write", "--image", dir + "/typed.bin", "--trace"});
-  EXPECT_EQ(write.status, 0) << write.err;
+  EXPECT_EQ(write.status, 0) << write.err << "the writer's trace:\n" << simulator.errors();
   // The start-up frames on COM2, after the silent COM1's two unanswered tries.
   EXPECT_NE(write.err.find(" COM1 < (time-out"), std::string::npos) << write.err;
   EXPECT_NE(write.err.find(" COM2 > 02 00 4F 02 F0 00 03 46 0D\n"), std::string::npos);
@@ -97,7 +97,7 @@ TEST(BatchCommand, TwoWritersOneUnpluggedAndPluggedInAgain) {
   const std::string log = first.portDir() + "/log";
   const auto batch = RunCommand({kCard, "batch", "--count", "5", "--ports", "COM3,COM5", "--json",
                                  "--url", "abc", "--log", log, "--fast"});
-  EXPECT_EQ(batch.status, 1) << batch.err;
+  EXPECT_EQ(batch.status, 1) << batch.err << "the writers' traces:\n" << first.errors() << second.errors();
   // The journal: each card's started record before its result, the results as on stdout.
   std::ifstream logged(log);
   std::string results;
@@ -152,8 +152,8 @@ TEST(BatchCommand, RowsOfEveryCardKindEachOnACardOfItsOwn) {
       {"--url", "http://example.com/3", "--service-cid", "1A2B"}, {"--url", "http://example.com/4", "--service-cid", "BEEF"},
       {"--uid-card", "0010"}, {"--uid-card", "0020"}};
   const auto batch =
-      RunCommand({kCard, "batch", "--rows", rows, "--ports", "COM3,COM5", "--json", "--fast"});
-  EXPECT_EQ(batch.status, 0) << batch.err;
+      RunCommand({kCard, "batch", "--rows", rows, "--ports", "COM3,COM5", "--json", "--fast", "--trace"});
+  EXPECT_EQ(batch.status, 0) << batch.err << "the writers' traces:\n" << first.errors() << second.errors();
   EXPECT_NE(batch.err.find("rows: 6 done, 0 left"), std::string::npos) << batch.err;
   EXPECT_NE(batch.out.find(",\"rows_done\":6,\"rows_left\":0}\n"), std::string::npos) << batch.out;
   first.Stop();
@@ -212,7 +212,7 @@ TEST(Journal, KilledMidCardThenResumedAtOnce) {
 
   const auto resumed = RunCommand(
       {kCard, "batch", "--rows", list, "--ports", "COM3", "--log", journal, "--resume", journal, "--fast", "--json"});
-  EXPECT_EQ(resumed.status, 0) << resumed.err;
+  EXPECT_EQ(resumed.status, 0) << resumed.err << "the writer's trace:\n" << simulator.errors();
   for (const char* said : {"1 line cut short (a run ended while writing it) skipped\n", "2 records of other lists skipped\n",
                            "3 rows (UTF-8), 0 done before\n",
                            "card 0123456789ABCDEF may hold part of row 2 (A): put it on a writer to finish it\n",
