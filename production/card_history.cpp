@@ -48,7 +48,7 @@ std::string HistoryJson(const CardHistoryEntry& entry) {
   JsonObject card = CardObject(entry.record);
   JsonObject joined{{"started", entry.started}};
   if (!entry.inDoubt) joined["time"] = entry.record.time;
-  for (const char* key : {"port", "idm", "result", "block", "resends", "seconds", "row", "id", "file", "image",
+  for (const char* key : {"port", "idm", "result", "block", "resends", "seconds", "row", "id", "file", "image_hash",
                           "verified", "found_in_doubt"}) {
     if (card.contains(key)) joined[key] = card[key];
   }

@@ -97,7 +97,7 @@ JsonObject CardObject(const CardRecord& r) {
   json["resends"] = r.resends;
   json["seconds"] = std::round(r.seconds * 10) / 10;
   AddRow(json, r);
-  if (!r.image.empty()) json["image"] = r.image;
+  if (!r.image.empty()) json["image_hash"] = r.image;
   if (!r.verified) json["verified"] = false;
   if (r.foundInDoubt) json["found_in_doubt"] = true;
   return json;
@@ -108,7 +108,7 @@ std::string RecordJson(const CardRecord& r) { return JsonLine(CardObject(r)); }
 std::string StartedJson(const CardRecord& r) {
   Json json = Head("started", r);
   AddRow(json, r);
-  json["image"] = r.image;
+  json["image_hash"] = r.image;
   return JsonLine(json);
 }
 

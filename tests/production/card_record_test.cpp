@@ -50,10 +50,10 @@ TEST(CardRecord, IdCellIsKeptWholeAndTheTextLineStaysOneLine) {
   record.foundInDoubt = true;
   record.image = "IM";
   EXPECT_EQ(RecordText(record), "t COM3 01 row 2 (a\"b\\c\\nd\\te) ok, not read back 1.0s (found in doubt)");
-  EXPECT_NE(RecordJson(record).find(R"("file":"AB","image":"IM","verified":false,"found_in_doubt":true})"),
+  EXPECT_NE(RecordJson(record).find(R"("file":"AB","image_hash":"IM","verified":false,"found_in_doubt":true})"),
             std::string::npos) << RecordJson(record);
   EXPECT_EQ(StartedJson(record), R"({"record":"started","time":"t","port":"COM3","idm":"01","row":2,)"
-                                 R"("id":"a\"b\\c\nd\te","file":"AB","image":"IM"})");
+                                 R"("id":"a\"b\\c\nd\te","file":"AB","image_hash":"IM"})");
 }
 
 TEST(TallyText, CountsEveryKindOfResultOnceInAll) {

@@ -140,11 +140,11 @@ TEST(JournalWriter, AppendsWholeLinesAfterALineCutShort) {
 
 TEST(CardHistory, JoinsEachCardsStartedAndResultOldestFirstAndFilters) {
   CardHistory history;
-  const std::string second =  // a later journal, read first
+  const std::string second =  // a later journal, read first; written before the hash had its own key
       R"({"record":"started","time":"2026-12-08T09:00:00Z","port":"COM5","idm":"0000000000000002","row":4,"id":"B","file":"L1","image":"I"})" "\n";
   const std::string first =
-      R"({"record":"started","time":"2026-12-07T09:00:00Z","port":"COM3","idm":"0000000000000001","row":2,"id":"A\nx","file":"L1","image":"I"})" "\n"
-      R"({"record":"card","time":"2026-12-07T09:00:15Z","port":"COM3","idm":"0000000000000001","result":"verify-failed","block":5,"resends":1,"seconds":15.0,"row":2,"id":"A\nx","file":"L1","image":"I"})" "\n";
+      R"({"record":"started","time":"2026-12-07T09:00:00Z","port":"COM3","idm":"0000000000000001","row":2,"id":"A\nx","file":"L1","image_hash":"I"})" "\n"
+      R"({"record":"card","time":"2026-12-07T09:00:15Z","port":"COM3","idm":"0000000000000001","result":"verify-failed","block":5,"resends":1,"seconds":15.0,"row":2,"id":"A\nx","file":"L1","image_hash":"I"})" "\n";
   for (const std::string& journal : {second, first}) {
     ReadJournal(journal, [&history](const JournalEntry& e) { history.Take(e); });
     history.EndOfJournal();
@@ -159,9 +159,9 @@ TEST(CardHistory, JoinsEachCardsStartedAndResultOldestFirstAndFilters) {
                       "2026-12-08T09:00:00Z COM5 0000000000000002 row 4 (B) in doubt: started, no result"}));
   EXPECT_EQ(json[0],
             R"({"started":"2026-12-07T09:00:00Z","time":"2026-12-07T09:00:15Z","port":"COM3","idm":"0000000000000001",)"
-            R"("result":"verify-failed","block":5,"resends":1,"seconds":15.0,"row":2,"id":"A\nx","file":"L1","image":"I"})");
+            R"("result":"verify-failed","block":5,"resends":1,"seconds":15.0,"row":2,"id":"A\nx","file":"L1","image_hash":"I"})");
   EXPECT_EQ(json[1], R"({"started":"2026-12-08T09:00:00Z","port":"COM5","idm":"0000000000000002","result":"doubt",)"
-                     R"("row":4,"id":"B","file":"L1","image":"I"})");
+                     R"("row":4,"id":"B","file":"L1","image_hash":"I"})");
 
   const std::vector<CardHistoryEntry> entries = history.Entries();
   const auto shown = [&entries](const HistoryFilter& filter) {
