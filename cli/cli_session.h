@@ -64,11 +64,16 @@ class CliSession {
 
  private:
   // "COM4: no permission (join the group dialout)" for each port tried.
-  std::vector<std::string> PortsWithoutWriter() const;
+  MessageCause PortsWithoutWriter() const;
 
   std::unique_ptr<OperationsObserver> trace_;
   bool writesCards_;
 };
+
+// Why no writer was found, from the ports told: a line for each, and the
+// conclusion and status their reasons call for (none when only silence and
+// absent devices were found: plug the writer in, or --wait).
+MessageCause NoWriterCause(std::span<const TriedPort> told);
 
 // Flushes what the command wrote to out; false, after saying why on err,
 // when any of it did not arrive.

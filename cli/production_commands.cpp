@@ -118,14 +118,20 @@ BatchContext ContextFor(const CliOptions& options, const CliEnvironment& env, Re
   return context;
 }
 
-// Each port tried and why it gave no writer, then the ports looked at.
-void SayNoWriter(const BatchOutcome& outcome, const ProductionOptions& production, std::ostream& err) {
+// Each port tried and why it gave no writer, then what to do (or the ports
+// looked at, when none of them had a reason to mend). The run's status.
+ExitCode SayNoWriter(const BatchOutcome& outcome, const ProductionOptions& production, std::ostream& err) {
+  std::vector<TriedPort> told;
   for (const TriedPort& tried : outcome.tried) {
     // A scan passes by the port names that lead nowhere; a port named is told.
     if (tried.problem == PortProblem::kNoSuchPort && production.ports.empty()) continue;
-    err << kToolSays << tried.port << ": " << PortProblemText(tried) << "\n";
+    told.push_back(tried);
   }
+  const MessageCause cause = NoWriterCause(told);
+  for (const std::string& line : cause.lines) err << kToolSays << line << "\n";
+  if (!cause.conclusion.empty()) err << kToolSays << cause.conclusion << "\n";
   err << kToolSays << "no writer answers on " << PortsLooked(production) << "\n";
+  return cause.status.value_or(ExitCode::kNoWriter);
 }
 
 // What is the same in every run: the writers, the records, the interrupts,
@@ -146,8 +152,7 @@ ExitCode RunProductionLine(const CliOptions& options, CliEnvironment& env, RunPl
   printer.EndProgress();
   const bool journalClosed = printer.CloseJournal();
   if (!outcome.anyWriter) {
-    SayNoWriter(outcome, production, env.err);
-    return ExitCode::kNoWriter;
+    return SayNoWriter(outcome, production, env.err);
   }
   for (const WriterTally& tally : outcome.tallies) env.err << TallyText(tally) << "\n";
   env.err << TallyText(TotalOf(outcome.tallies)) << "\n";

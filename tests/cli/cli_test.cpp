@@ -116,7 +116,13 @@ INSTANTIATE_TEST_SUITE_P(Cli, ExitStatus, testing::ValuesIn(std::vector<ExitCase
     {"WriterOnAnotherPort", Setup::kWriter, {"uid", "--port", "COM3"}, 3, "", "Writer"},
     {"RefusedPortNamedFirst", Setup::kNoPermission, {"dump"}, 3, "",
      "morvik-card: COM4: no permission (join the group that owns the device)\nmorvik-card: COM12: no permission"
-     " (join the group that owns the device)\nmorvik-card: Morvik ICCard Writerが接続されていません。"},
+     " (join the group that owns the device)\nmorvik-card: Morvik ICCard Writerにつながりませんでした。上のポートの"},
+    {"DamagedRepliesAreNoSilence", Setup::kDamaged, {"connect", "--port", "COM2"}, 1, "",
+     "morvik-card: COM2: replies arrive damaged: check the cable and what runs beside it\n"
+     "morvik-card: Morvik ICCard Writerにつながりませんでした。上のポートの問題を解消してからもう一度実行してください\n"},
+    {"DamagedTrace", Setup::kDamaged, {"connect", "--trace"}, 1, "",
+     "COM2 < 02 00 30 08 F0 02 11 26 12 06 12 34 03 C5 0D (whole frame, wrong checksum: C5 where the bytes sum to C4)\n"},
+    {"PortsDamaged", Setup::kDamaged, {"ports", "--format", "json"}, 0, "\"state\":\"damaged\",\"reason\":\"replies arrive damaged", ""},
     {"NamedPortMissing", Setup::kWriter, {"uid", "--port", "COM9"}, 3, "", "morvik-card: COM9: no such port\nmorvik-card: Morvik"},
     {"WriterWaitEnds", Setup::kNoWriter, {"connect", "--wait=3"}, 4, "",
      "Writerを接続してください…（最大3秒）\nmorvik-card: 待ち時間"},
@@ -128,6 +134,8 @@ INSTANTIATE_TEST_SUITE_P(Cli, ExitStatus, testing::ValuesIn(std::vector<ExitCase
     {"UidJson", Setup::kWriter, {"uid", "--format", "json"}, 0, "{\"idm\":\"0123456789ABCDEF\"}\n", ""},
     {"WriteFailsJson", Setup::kFailingWrite, {"write", "--url", "abc", "--format", "json"}, 1,
      "{\"idm\":\"0123456789ABCDEF\",\"result\":\"write-failed\",\"block\":2,\"read_back\":false}\n", ""},
+    {"CardTakenOffAsBatchSaysIt", Setup::kTakenOff, {"write", "--url", "abc", "--format", "json"}, 1,
+     "{\"idm\":\"0123456789ABCDEF\",\"result\":\"removed\",\"block\":5,\"read_back\":false}\n", ""},
     {"WriteFails", Setup::kFailingWrite, {"write", "--url", "abc"}, 1, "", "ブロック2で失敗"},
     {"BadReplyResent", Setup::kBadReply, {"write", "--url", "abc", "--verify", "--trace"}, 0, "",
      "COM2 * resend for block 9, try 2\n"},
