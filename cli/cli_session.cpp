@@ -109,7 +109,8 @@ std::string Formatted(std::string_view format, ImageBytes card, std::string_view
   if (format == "raw") return std::string(card.begin(), card.end());
   if (format == "hex") return HexLines(card);
   if (format == "json") return CardJson(idm, card, DescribeCard(DecodeCard(card)));
-  std::string listing;
+  // The card's own listing, after the IDm of the card it was read from.
+  std::string listing = idm.empty() ? "" : "IDm: " + std::string(idm) + "\n";
   for (const char c : CardListing(card)) {
     if (c != '\r') listing += c;
   }
@@ -184,15 +185,14 @@ ReadBack ReadCardBack(CardOperations& card, std::span<const std::uint8_t, kConte
 
 namespace {
 
-// The card written whole, read back: said ok on stdout, a failure on stderr too.
+// The card written whole, read back: said on stdout as verify says it.
 ExitCode ReportReadBack(CliSession& session, const LastWrite& last) {
   ReadBack back = ReadCardBack(session.operations, last.image, last.idm);
   back.outcome.readBack = true;
   const bool ok = back.status == ExitCode::kOk;
-  session.Print(ok ? back.outcome.idm + " written and read back: ok\n" : "", CardOutcomeJson(back.outcome));
-  if (!ok && back.status != ExitCode::kInterrupted) {
-    session.env.err << kToolSays << back.outcome.idm << " " << CardEndText(back.outcome) << "\n";
-  }
+  const bool told = back.status != ExitCode::kInterrupted;
+  const std::string text = ok ? " written and read back: ok" : " " + CardEndText(back.outcome);
+  session.Print(told ? back.outcome.idm + text + "\n" : "", CardOutcomeJson(back.outcome));
   return back.status;
 }
 

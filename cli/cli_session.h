@@ -95,8 +95,8 @@ struct ReadBack {
 ReadBack ReadCardBack(CardOperations& card, std::span<const std::uint8_t, kContentImageSize> image,
                       const CardIdm& idm);
 // What the last write or clear did to its card, on stdout: as text only a
-// card read back ok (the window ends a good write silently), as JSON always;
-// a failure of the read-back is told on stderr too. The command's status.
+// card read back (the window ends a good write silently), as JSON always.
+// The command's status.
 ExitCode ReportLastWrite(CliSession& session, bool readBack);
 // A card command's status once interrupts are counted: 130 after an
 // interrupt, saying whether the last card written is complete or where it

@@ -1,6 +1,7 @@
 #include "cli/production_commands.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <optional>
 
@@ -198,12 +199,27 @@ std::string Plural(std::size_t count, const char* one, const char* many) {
   return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
+// The journal to resume is not there yet, and this run's --log starts it: the
+// first run of a script that always resumes its own log.
+bool NoJournalYet(const ProductionOptions& production) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  const fs::path resume = PathFromUtf8(production.resume);
+  if (production.log.empty() || fs::symlink_status(resume, error).type() != fs::file_type::not_found) return false;
+  const fs::path log = PathFromUtf8(production.log);
+  return fs::weakly_canonical(resume, error) == fs::weakly_canonical(log, error) && !error;
+}
+
 // What the journal of --resume says of this list; nullopt after saying why
 // it cannot be taken (a file that is no journal, or cannot be read).
 std::optional<JournalState> ReadResumedJournal(const CliOptions& options, const CardList& list, CliEnvironment& env) {
   JournalState state(list.fileHash);
   const std::string& path = options.production.resume;
   if (path.empty()) return state;
+  if (NoJournalYet(options.production)) {
+    env.err << kToolSays << path << ": no journal yet, starting at the first row\n";
+    return state;
+  }
   std::string error;
   const JournalRead read = ReadJournalFile(path, [&state](const JournalEntry& entry) { state.Take(entry); }, error);
   if (!error.empty() || read.badLine != 0) {

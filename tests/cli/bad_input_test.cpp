@@ -149,7 +149,13 @@ std::vector<BadInputCase> BadInputCases() {
     {"HelpAsRows", {"batch", "--rows", "--help"}, 2, "written --rows=--help"},
     {"WaitValueApart", {"uid", "--wait", "30"}, 2, "--wait takes its value after =: uid --wait=30 (see"},
     {"PortZero", {"uid", "--port", "COM0"}, 2, "bad value for --port: COM0 (COM1-COM31)"},
-    {"CountZero", {"batch", "--count", "0"}, 2, "bad value for --count: 0 (see morvik-card batch --help)"},
+    {"CountZero", {"batch", "--count", "0"}, 2, "bad value for --count: 0 (1-2147483647) (see morvik-card batch --help)"},
+    {"CidOutside", {"image", "--url", "a", "--cid", "10000"}, 2, "bad value for --cid: 10000 (0-FFFF, hexadecimal)"},
+    {"WaitTooLong", {"uid", "--wait=86401"}, 2, "bad value for --wait: 86401 (0-86400 seconds)"},
+    {"RowZero", {"history", "{card}", "--row", "0"}, 2, "bad value for --row: 0 (a line number, 1-2147483647)"},
+    {"IdmShort", {"history", "{card}", "--idm", "0123"}, 2, "bad value for --idm: 0123 (16 hexadecimal digits)"},
+    {"FormatOfAnotherCommand", {"uid", "--format", "hex"}, 2, "bad value for --format: hex (text or json)"},
+    {"FormatNoCardHas", {"dump", "--format", "text"}, 2, "bad value for --format: text (listing, hex, raw or json)"},
     {"PortsEmptyName", {"batch", "--ports", "COM3,,COM5"}, 2, "--ports: COM3,,COM5 (COM1-COM31, each once)"},
     {"PortsTwice", {"batch", "--ports", "COM3,com3"}, 2, "--ports: COM3,com3 (COM1-COM31, each once)"},
     {"PortOutside", {"batch", "--ports", "COM32"}, 2, "bad value for --ports: COM32 (COM1-COM31, each once)"},
@@ -219,7 +225,9 @@ INSTANTIATE_TEST_SUITE_P(Cli, BadInput, testing::ValuesIn(BadInputCases()),
 TEST(ImageFile, OfAnotherCustomerIsAQuestion) {
   const RunResult refused = Bench(Setup::kWriter)({"write", "--image", TheFiles().Expand("{other}"), "--no"});
   EXPECT_EQ(refused.status, 2);
-  EXPECT_NE(refused.err.find("customer ID ABCD, the writer 1234: write it anyway?"), std::string::npos)
+  EXPECT_NE(refused.err.find("customer ID ABCD, the writer 1234: write it anyway?\nmorvik-card: " +
+                             TheFiles().Expand("{other}") + ": not written\n"),
+            std::string::npos)
       << refused.err;
 }
 

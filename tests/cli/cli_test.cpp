@@ -52,6 +52,19 @@ void ExpectJsonLines(const std::string& out) {
 
 class ExitStatus : public testing::TestWithParam<ExitCase> {};
 
+// Help shows a command only the formats it takes.
+TEST(CommandHelp, ListsOnlyTheCommandsFormats) {
+  for (const auto& [command, formats] : {std::pair{"uid", "text or json"}, {"dump", "listing, hex, raw or json"},
+                                         {"history", "text or json"}, {"image", "listing, hex, raw or json"}}) {
+    const RunResult help = Bench(Setup::kNoWriter)({command, "--help"});
+    const std::size_t line = help.out.find("  --format FMT");
+    ASSERT_NE(line, std::string::npos) << command;
+    const std::string shown = help.out.substr(line, help.out.find('\n', line) - line);
+    EXPECT_NE(shown.find(formats), std::string::npos) << shown;
+    EXPECT_EQ(std::string(command) == "uid" || std::string(command) == "history", shown.find("raw") == std::string::npos) << shown;
+  }
+}
+
 TEST_P(ExitStatus, ToldAndEndedAsTheCaseSays) {
   const ExitCase& c = GetParam();
   const RunResult run = Bench(c.setup)(c.args, "4D76 0002\r\n00050000\t" + std::string(496, '0') + "\n");
@@ -145,8 +158,11 @@ INSTANTIATE_TEST_SUITE_P(Cli, ExitStatus, testing::ValuesIn(std::vector<ExitCase
     {"WriteAndVerify", Setup::kWriter, {"write", "--url", "abc", "--verify", "--fast"}, 0,
      "0123456789ABCDEF written and read back: ok\n", ""},
     {"WriteVerifyMismatch", Setup::kWrongByte, {"write", "--url", "abc", "--verify", "--fast", "--format", "json"}, 5,
-     "{\"idm\":\"0123456789ABCDEF\",\"result\":\"verify-failed\",\"block\":5,\"read_back\":true}\n",
-     "morvik-card: 0123456789ABCDEF verify failed at block 5\n"},
+     "{\"idm\":\"0123456789ABCDEF\",\"result\":\"verify-failed\",\"block\":5,\"read_back\":true}\n", ""},
+    {"WriteVerifyMismatchAsVerifySaysIt", Setup::kWrongByte, {"write", "--url", "abc", "--verify"}, 5,
+     "0123456789ABCDEF verify failed at block 5\n", ""},
+    {"DumpNamesTheCard", Setup::kWriter, {"dump"}, 0, "IDm: 0123456789ABCDEF\n0000", ""},
+    {"PortsNone", Setup::kNoWriter, {"ports"}, 3, "", "morvik-card: no serial port at all on COM1-COM31\n"},
     {"VerifyMismatch", Setup::kWriter, {"verify", "--url", "abc", "--trace"}, 5,
      "0123456789ABCDEF verify failed at block 0\n", " COM2 > "},
     {"VerifyUnreadableJson", Setup::kFailingReads, {"verify", "--url", "abc", "--format", "json"}, 1,

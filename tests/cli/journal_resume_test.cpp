@@ -134,5 +134,35 @@ INSTANTIATE_TEST_SUITE_P(
                    {"COM2 " + CardIdm(1) + " row 3 (B) ok", "COM2 " + CardIdm(2) + " row 4 (C) ok"}, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A script that always resumes its own log: the first run finds no journal
+// and starts at the first row; a journal named apart from --log must exist.
+TEST(JournalResumeFirstRun, NoJournalYetStartsWhenTheLogIsTheSameFile) {
+  const std::string journal = test::OwnTempPath("first-run.jsonl");
+  const std::string otherLog = test::OwnTempPath("other-log.jsonl");
+  for (const std::string& log : {otherLog, journal}) {
+    std::remove(journal.c_str());
+    sim::WriterModel model;
+    model.StartOperator({3, 500, 1000, {kFirst, 0, 0, 0, 0, 0, 0, 0}}, 0);
+    const auto seat = [&model] {
+      auto clock = std::make_unique<sim::VirtualClock>();
+      auto platform = std::make_unique<sim::LoopbackPlatform>(*clock);
+      platform->AttachWriter(2, model);
+      return WriterSeat{std::move(clock), std::move(platform)};
+    };
+    std::ostringstream out, err;
+    std::istringstream in(kList);
+    sim::VirtualClock clock;
+    sim::LoopbackPlatform platform(clock);
+    CliEnvironment env{platform, clock, out, err, in, false, false, false, seat};
+    const int status = Status(RunCli({"batch", "--rows", "-", "--ports", "COM2", "--fast", "--log", log, "--resume", journal}, env));
+    const bool same = log == journal;
+    EXPECT_EQ(status, same ? 0 : 2) << err.str();
+    EXPECT_EQ(err.str().find(journal + ": no journal yet, starting at the first row\n") != std::string::npos, same) << err.str();
+    EXPECT_EQ(model.blockWrites() > 0, same);
+  }
+  std::remove(journal.c_str());
+  std::remove(otherLog.c_str());
+}
+
 }  // namespace
 }  // namespace morvik
