@@ -40,16 +40,6 @@ bool SetPorts(std::vector<std::string>& ports, std::string_view text) {
   }
 }
 
-// "2026-12-07" or "2026-12-07T01:23:45Z": a date, or a time as records give it.
-bool IsRecordTimeOrDate(std::string_view text) {
-  constexpr std::string_view kShape = "dddd-dd-ddTdd:dd:ddZ";
-  if (text.size() != 10 && text.size() != kShape.size()) return false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const bool digit = text[i] >= '0' && text[i] <= '9';
-    if (kShape[i] == 'd' ? !digit : text[i] != kShape[i]) return false;
-  }
-  return true;
-}
 
 
 OptionSpec TextOption(const TextField& field) {
@@ -221,12 +211,14 @@ const std::vector<OptionSpec>& Options() {
          return false;
        },
        " (ok, failed or doubt)"},
-      {"--since", Takes::kValue, "DATE", "the cards started on or after DATE (2026-12-07, or 2026-12-07T09:30:00Z)",
+      {"--since", Takes::kValue, "DATE",
+       "the cards started on or after DATE: 2026-12-07, 2026-12-07T09:30 or 2026-12-07T09:30:00+09:00 (local time "
+       "without an offset)",
        [](CliOptions& o, std::string_view v) {
-         if (!IsRecordTimeOrDate(v)) return false;
-         return (o.history.since = std::string(v), true);
+         o.history.since = ParseTypedTime(v);
+         return o.history.since.has_value();
        },
-       " (YYYY-MM-DD or YYYY-MM-DDTHH:MM:SSZ)"},
+       " (no such date or time: YYYY-MM-DD, or YYYY-MM-DDTHH:MM[:SS] with Z, +HH:MM or local time)"},
       {"--wait", Takes::kOptionalValue, "[=SECONDS]",
        "wait for the writer and the card (up to SECONDS; then status 4)",
        [](CliOptions& o, std::string_view v) {

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "production/record_json.h"
+#include "production/record_time.h"
 
 namespace morvik {
 namespace {
@@ -79,7 +80,7 @@ std::string Resends(int count) { return std::to_string(count) + (count == 1 ? " 
 std::string RecordHead(const CardRecord& r) {
   const std::string row =
       r.row == 0 ? "" : " row " + std::to_string(r.row) + (r.id.empty() ? "" : " (" + Escaped(r.id) + ")");
-  return r.time + " " + r.port + " " + r.idm + row;
+  return LocalTimeText(r.time) + " " + r.port + " " + r.idm + row;
 }
 
 std::string RecordText(const CardRecord& r) {
