@@ -261,10 +261,8 @@ int WriterLink::Exchange(Bytes request, std::span<std::uint8_t> reply) {
   return received[3];
 }
 
-// A whole reply of the wrong shape is a writer answering badly, as a damaged
-// one is.
+// The first damage heard outweighs silence on a later try.
 HandshakeResult WriterLink::FailStartUp(ReplyCondition fault) {
-  if (fault == ReplyCondition::kAnswered) fault = ReplyCondition::kBadLength;
   if (!IsStartUpDamage(startUpFault_)) startUpFault_ = fault;
   return HandshakeResult::kFailed;
 }
@@ -278,6 +276,7 @@ HandshakeResult WriterLink::Handshake() {
     return retryMark_ ? HandshakeResult::kFirstTimeUnanswered : HandshakeResult::kFailed;
   }
   retryMark_ = false;
+  // A whole reply of the wrong shape is a writer answering badly, as a damaged one is.
   if (!std::equal(kInformationReplyHead.begin(), kInformationReplyHead.end(), reply.begin())) {
     return FailStartUp(ReplyCondition::kBadLength);
   }
