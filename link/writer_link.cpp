@@ -140,10 +140,22 @@ std::string PortProblemText(const TriedPort& tried) {
 
 std::string_view PortProblemKey(PortProblem problem) { return WordsOf(problem).key; }
 
-OperatorMessage NoWriterMessage(std::span<const RefusedDevice> refused) {
+namespace {
+
+// "応答が壊れて届くポート: COM3, COM5。…": ports where something answers badly.
+std::string DamagedPortsDetail(std::span<const std::string> damagedPorts) {
+  std::string names;
+  for (const std::string& port : damagedPorts) names += (names.empty() ? "" : ", ") + port;
+  return "応答が壊れて届くポート: " + names + "。ケーブルと、そばで動いている機器を確認してください。";
+}
+
+}  // namespace
+
+OperatorMessage NoWriterMessage(std::span<const RefusedDevice> refused, std::span<const std::string> damagedPorts) {
   OperatorMessage message(kNoWriterText, kErrorCaption, kMbRetryCancelError,
                           {MessageKind::kNoWriter, {}});
   message.advice = kNoWriterAdvice;
+  if (!damagedPorts.empty()) message.detail = DamagedPortsDetail(damagedPorts);
   if (refused.empty()) return message;
   std::string names;
   bool permission = false;
@@ -161,7 +173,7 @@ OperatorMessage NoWriterMessage(std::span<const RefusedDevice> refused) {
   if (permission && rootOnly) advice += "管理者に、デバイスをグループ dialout に与えるよう依頼してください。";
   if (permission && !rootOnly) advice += "デバイスの所有グループ（" + OwnerGroups(refused) + "）に参加してください。";
   if (busy) advice += "ポートを使用中の他のプログラムを終了してください。";
-  message.detail = "開けなかったポート: " + names + "。" + advice;
+  message.detail = "開けなかったポート: " + names + "。" + advice + message.detail;
   return message;
 }
 
@@ -342,11 +354,13 @@ void WriterLink::ConnectWriter() {
       if (ConnectOnPort(PortName(number))) return;
     }
     std::vector<RefusedDevice> refused;
+    std::vector<std::string> damaged;
     for (const TriedPort& tried : triedPorts_) {
       const bool fixable = tried.problem == PortProblem::kNoPermission || tried.problem == PortProblem::kBusy;
       if (fixable && tried.refused) refused.push_back(*tried.refused);
+      if (tried.problem == PortProblem::kDamaged) damaged.push_back(tried.port);
     }
-    if (window_.ShowMessage(NoWriterMessage(refused)) == kIdCancel) {
+    if (window_.ShowMessage(NoWriterMessage(refused, damaged)) == kIdCancel) {
       window_.ExitProcess(1);
       return;
     }

@@ -90,9 +90,10 @@ std::string PortProblemText(const TriedPort& tried);
 // "damaged": for JSON.
 std::string_view PortProblemKey(PortProblem problem);
 
-// The message shown when no writer answered on any port; on POSIX its detail
-// names the devices that exist but could not be opened, and what to do about them.
-OperatorMessage NoWriterMessage(std::span<const RefusedDevice> refused);
+// The message shown when no writer answered on any port; its detail names the
+// devices that exist but could not be opened (on POSIX) and the ports whose
+// replies arrive damaged, and what to do about them.
+OperatorMessage NoWriterMessage(std::span<const RefusedDevice> refused, std::span<const std::string> damagedPorts);
 
 // A start-up that failed on something heard, not on silence: a damaged reply,
 // a refusal, or a whole reply of the wrong shape. A writer answering badly.

@@ -207,5 +207,19 @@ TEST_F(ConnectTest, RefusedDevicesAreNamedAfterABlankLine) {
   EXPECT_EQ(added.find('\n'), std::string::npos);
 }
 
+TEST_F(ConnectTest, PortsWhoseRepliesArriveDamagedAreNamedWithWhatToCheck) {
+  ByteVector badSum = kInfo;
+  ++badSum[badSum.size() - 2];
+  platform.port(2).replies = {badSum, badSum};
+  platform.port(5).refuseOpen = true;
+  link.ConnectWriter();
+  ASSERT_EQ(window.messages().size(), 1u);
+  const std::string& text = window.messages()[0].text;
+  EXPECT_NE(text.find("（使用中）。ポートを使用中の他のプログラムを終了してください。応答が壊れて届くポート: COM2。"
+                      "ケーブルと、そばで動いている機器を確認してください。"),
+            std::string::npos)
+      << text;
+}
+
 }  // namespace
 }  // namespace morvik
