@@ -48,7 +48,7 @@ std::string TerminalText(const OperatorMessage& message, const MessageCause& cau
   const std::string_view advice = OnTerminal(message.subject.kind).advice;
   std::string text = message.text + std::string(message.advice.empty() ? "" : advice);
   if (!cause.conclusion.empty()) text = cause.conclusion;
-  if (message.subject.kind == MessageKind::kLimit) text += " (" + std::to_string(message.subject.length) + " bytes)";
+  text += CountedLength(message);
   std::string causeLines;
   for (const std::string& line : cause.lines) causeLines += line + "\n" + std::string(kToolSays);
   if (!cause.lines.empty()) return causeLines + text;
@@ -56,6 +56,11 @@ std::string TerminalText(const OperatorMessage& message, const MessageCause& cau
 }
 
 }  // namespace
+
+std::string CountedLength(const OperatorMessage& message) {
+  if (message.subject.kind != MessageKind::kLimit) return {};
+  return " (" + std::to_string(message.subject.length) + " bytes)";
+}
 
 TerminalWindow::TerminalWindow(TerminalAnswers answers, Clock& clock, TerminalStreams streams)
     : answers_(answers), clock_(clock), streams_(streams) {

@@ -41,6 +41,9 @@ struct MessageCause {
   std::optional<ExitCode> status = {};
 };
 
+// " (42 bytes)": the length a limit message counted; empty for other messages.
+std::string CountedLength(const OperatorMessage& message);
+
 class TerminalWindow : public HeadlessWindow {
  public:
   TerminalWindow(TerminalAnswers answers, Clock& clock, TerminalStreams streams);

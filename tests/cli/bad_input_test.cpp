@@ -56,6 +56,7 @@ class Files {
     Write("{counterRows}", "url\nhttp://a/\nhttp://b/[CT]\nhttp://c/\nhttp://d/[CT]\n");
     Write("{katakana}", "id,url,popup\nA,http://a/,\xC2\xB1\n");  // "ﾂｱ" in code page 932, "±" in UTF-8
     Write("{rows357}", "url,volume\na,1\nb,9\nc,1\nd,1,2\ne,1\n,1\n");
+    Write("{longPopup}", "url,popup\na," + std::string(41, 'p') + "\n");
     std::string manyBad = "url,volume\n";
     for (int row = 0; row < 53; ++row) manyBad += "a,9\n";
     Write("{manyBad}", manyBad);
@@ -179,6 +180,8 @@ std::vector<BadInputCase> BadInputCases() {
      "morvik-card: {rows357}: line 3: bad value for --volume: 9 (a list position 0-3)\n"
      "morvik-card: {rows357}: line 5: 3 cells, the header names 2\n"
      "morvik-card: {rows357}: line 7: --url: 空のURL情報"},
+    {"ListRowTooLongGivesTheBytes", {"batch", "--rows", "{longPopup}"}, 2,
+     "{longPopup}: line 2: --popup: ポップアップの長さは最大40文字（半角）までです (41 bytes)\n"},
     {"FiftyBadRowsThenHowManyMore", {"batch", "--rows", "{manyBad}"}, 2,
      "{manyBad}: line 51: bad value for --volume: 9 (a list position 0-3)\nmorvik-card: {manyBad}: and 3 more\n"},
     {"BestFitSaidPerRow", {"batch", "--rows", "{bestFit}", "--encoding", "utf-8", "--popup", "ü"}, 2,
