@@ -60,6 +60,10 @@ ExitCode RunPorts(const CliOptions& options, CliSession& session) {
     deviceWidth = std::max(deviceWidth, device.size());
     rows.emplace_back(std::move(port), std::move(device));
   }
+  if (rows.empty()) {
+    session.env.err << kToolSays << "no serial port at all on COM1-COM31\n";
+    return ExitCode::kNoWriter;
+  }
   for (auto& [port, device] : rows) {
     const PortState state = StateOf(session, port);
     const std::string json = PortJson(port, device, state.key, state.writer ? "" : state.text,
@@ -134,7 +138,10 @@ ExitCode WriteImageFile(const CliOptions& options, CliSession& session) {
     return ExitCode::kUsage;
   }
   if (!session.Connect()) return session.Status(ExitCode::kNoWriter);
-  if (!CustomerAgrees(session, decoded)) return ExitCode::kUsage;
+  if (!CustomerAgrees(session, decoded)) {
+    session.env.err << kToolSays << *options.image << ": not written\n";
+    return ExitCode::kUsage;
+  }
   session.operations.WriteWholeImage(*image);
   return ReportLastWrite(session, options.verify);
 }

@@ -7,6 +7,7 @@
 #include "cli/card_image_options.h"
 #include "cli/option_rules.h"
 #include "cli/option_table.h"
+#include "cli/terminal_window.h"
 
 namespace morvik {
 namespace {
@@ -99,7 +100,8 @@ std::vector<RowQuestion> ComposeRows(CardRows& rows) {
     if (composed) continue;
     const ShownMessage* said = window.messages().empty() ? nullptr : &window.messages().back();
     const std::string subject = said ? OptionsConcerned(said->message.subject, row.options) : "";
-    rows.problems.push_back({row.line, (subject.empty() ? "" : subject + ": ") + (said ? said->text : "refused")});
+    const std::string text = said ? said->text + CountedLength(said->message) : "refused";
+    rows.problems.push_back({row.line, (subject.empty() ? "" : subject + ": ") + text});
   }
   std::ranges::stable_sort(rows.problems, {}, &RowProblem::line);
   return questions;

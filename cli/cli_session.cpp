@@ -1,5 +1,6 @@
 #include "cli/cli_session.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <ostream>
 
@@ -26,18 +27,42 @@ CliSession::CliSession(CliEnvironment& environment, const CliOptions& cliOptions
     return OptionsConcerned(subject, options);
   });
   window.SetCauseOf([this](const OperatorMessage& message) {
-    return message.subject.kind == MessageKind::kNoWriter ? PortsWithoutWriter() : std::vector<std::string>();
+    return message.subject.kind == MessageKind::kNoWriter ? PortsWithoutWriter() : MessageCause{};
   });
 }
 
-std::vector<std::string> CliSession::PortsWithoutWriter() const {
-  std::vector<std::string> lines;
+MessageCause CliSession::PortsWithoutWriter() const {
+  std::vector<TriedPort> told;
   for (const TriedPort& tried : operations.triedPorts()) {
     // A scan passes by the port names that lead nowhere; a port named is told.
     if (tried.problem == PortProblem::kNoSuchPort && !options.port) continue;
-    lines.push_back(tried.port + ": " + PortProblemText(tried));
+    told.push_back(tried);
   }
-  return lines;
+  return NoWriterCause(told);
+}
+
+namespace {
+
+constexpr char kPortsToMend[] =
+    "Morvik ICCard Writerにつながりませんでした。上のポートの問題を解消してからもう一度実行してください";
+
+bool Mendable(PortProblem problem) {
+  return problem == PortProblem::kNoPermission || problem == PortProblem::kBusy || problem == PortProblem::kDamaged;
+}
+
+}  // namespace
+
+MessageCause NoWriterCause(std::span<const TriedPort> told) {
+  MessageCause cause;
+  for (const TriedPort& tried : told) cause.lines.push_back(tried.port + ": " + PortProblemText(tried));
+  // Waiting for a writer to be plugged in helps none of these: each is said
+  // with what to do about it.
+  if (std::ranges::any_of(told, Mendable, &TriedPort::problem)) cause.conclusion = kPortsToMend;
+  // Something on the line talks, but badly: a writer, not the absence of one.
+  if (std::ranges::any_of(told, [](const TriedPort& t) { return t.problem == PortProblem::kDamaged; })) {
+    cause.status = ExitCode::kWriterAnswersBadly;
+  }
+  return cause;
 }
 
 void CliSession::StartTrace() {
@@ -84,7 +109,8 @@ std::string Formatted(std::string_view format, ImageBytes card, std::string_view
   if (format == "raw") return std::string(card.begin(), card.end());
   if (format == "hex") return HexLines(card);
   if (format == "json") return CardJson(idm, card, DescribeCard(DecodeCard(card)));
-  std::string listing;
+  // The card's own listing, after the IDm of the card it was read from.
+  std::string listing = idm.empty() ? "" : "IDm: " + std::string(idm) + "\n";
   for (const char c : CardListing(card)) {
     if (c != '\r') listing += c;
   }
@@ -159,16 +185,28 @@ ReadBack ReadCardBack(CardOperations& card, std::span<const std::uint8_t, kConte
 
 namespace {
 
-// The card written whole, read back: said ok on stdout, a failure on stderr too.
+// The card written whole, read back: said on stdout as verify says it.
 ExitCode ReportReadBack(CliSession& session, const LastWrite& last) {
   ReadBack back = ReadCardBack(session.operations, last.image, last.idm);
   back.outcome.readBack = true;
   const bool ok = back.status == ExitCode::kOk;
-  session.Print(ok ? back.outcome.idm + " written and read back: ok\n" : "", CardOutcomeJson(back.outcome));
-  if (!ok && back.status != ExitCode::kInterrupted) {
-    session.env.err << kToolSays << back.outcome.idm << " " << CardEndText(back.outcome) << "\n";
-  }
+  const bool told = back.status != ExitCode::kInterrupted;
+  const std::string text = ok ? " written and read back: ok" : " " + CardEndText(back.outcome);
+  session.Print(told ? back.outcome.idm + text + "\n" : "", CardOutcomeJson(back.outcome));
   return back.status;
+}
+
+}  // namespace
+
+namespace {
+
+// A write that stopped short: interrupted, the card taken off (another card or
+// none on a writer that still answers), or failed on the card.
+CardEnd WhyShort(CardOperations& card, const CardIdm& idm) {
+  if (card.StopRequested()) return CardEnd::kInterrupted;
+  if (card.lastSendFailed()) return CardEnd::kWriteFailed;
+  const std::optional<CardIdm> onWriter = card.PollCard();
+  return onWriter == idm || card.lastSendFailed() ? CardEnd::kWriteFailed : CardEnd::kRemoved;
 }
 
 }  // namespace
@@ -180,7 +218,7 @@ ExitCode ReportLastWrite(CliSession& session, bool readBack) {
   const bool whole = last->written == kCardBlocks;
   if (whole && readBack && status == ExitCode::kOk) return ReportReadBack(session, *last);
   CardOutcome outcome{IdmText(last->idm), CardEnd::kOk, last->written, false};
-  if (!whole) outcome.end = session.operations.StopRequested() ? CardEnd::kInterrupted : CardEnd::kWriteFailed;
+  if (!whole) outcome.end = WhyShort(session.operations, last->idm);
   session.Print("", CardOutcomeJson(outcome));
   return status;
 }

@@ -64,11 +64,16 @@ class CliSession {
 
  private:
   // "COM4: no permission (join the group dialout)" for each port tried.
-  std::vector<std::string> PortsWithoutWriter() const;
+  MessageCause PortsWithoutWriter() const;
 
   std::unique_ptr<OperationsObserver> trace_;
   bool writesCards_;
 };
+
+// Why no writer was found, from the ports told: a line for each, and the
+// conclusion and status their reasons call for (none when only silence and
+// absent devices were found: plug the writer in, or --wait).
+MessageCause NoWriterCause(std::span<const TriedPort> told);
 
 // Flushes what the command wrote to out; false, after saying why on err,
 // when any of it did not arrive.
@@ -90,8 +95,8 @@ struct ReadBack {
 ReadBack ReadCardBack(CardOperations& card, std::span<const std::uint8_t, kContentImageSize> image,
                       const CardIdm& idm);
 // What the last write or clear did to its card, on stdout: as text only a
-// card read back ok (the window ends a good write silently), as JSON always;
-// a failure of the read-back is told on stderr too. The command's status.
+// card read back (the window ends a good write silently), as JSON always.
+// The command's status.
 ExitCode ReportLastWrite(CliSession& session, bool readBack);
 // A card command's status once interrupts are counted: 130 after an
 // interrupt, saying whether the last card written is complete or where it

@@ -204,7 +204,7 @@ std::string CommandHelp(const CommandSpec& command) {
         (option->argument.empty() || option->takes == Takes::kOptionalValue ? "" : " ") +
         std::string(option->argument);
     head.resize(std::max<std::size_t>(head.size() + 2, 22), ' ');
-    text += head + option->help + "\n";
+    text += head + OptionHelp(*option, command.name) + "\n";
   }
   return text;
 }

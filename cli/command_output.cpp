@@ -19,6 +19,7 @@ constexpr CardEndWords kCardEnds[] = {
     {CardEnd::kVerifyFailed, "verify-failed", "verify failed"},
     {CardEnd::kUnreadable, "unreadable", "unreadable"},
     {CardEnd::kInterrupted, "interrupted", "interrupted"},
+    {CardEnd::kRemoved, "removed", "card removed"},  // taken off the writer mid-write, as batch says
 };
 
 const CardEndWords& WordsOf(CardEnd end) {

@@ -12,7 +12,7 @@
 namespace morvik {
 
 // How the card a command wrote or read back ended.
-enum class CardEnd { kOk, kWriteFailed, kVerifyFailed, kUnreadable, kInterrupted };
+enum class CardEnd { kOk, kWriteFailed, kVerifyFailed, kUnreadable, kInterrupted, kRemoved };
 
 struct CardOutcome {
   std::string idm;

@@ -10,6 +10,7 @@ namespace morvik {
 enum class ExitCode : int {
   kOk = 0,
   kCardFailed = 1,      // the card operation failed
+  kWriterAnswersBadly = 1,  // a writer answers, but its replies arrive damaged
   kUsage = 2,           // usage or bad input: texts, limits, refused questions
   kNoWriter = 3,        // no writer found
   kNoCard = 4,          // no card on the writer, or the operator's wait ended
@@ -25,7 +26,7 @@ struct ExitStatusMeaning {
 
 inline constexpr ExitStatusMeaning kExitStatuses[] = {
     {ExitCode::kOk, "done"},
-    {ExitCode::kCardFailed, "the card operation failed"},
+    {ExitCode::kCardFailed, "the card operation failed, or the writer's replies arrive damaged"},
     {ExitCode::kUsage, "usage or bad input (texts, limits, a question answered Cancel)"},
     {ExitCode::kNoWriter, "no writer found"},
     {ExitCode::kNoCard, "no card on the writer, or the wait ended"},

@@ -13,6 +13,11 @@
 
 namespace morvik {
 
+// What the trace adds after a reply's bytes: nothing for a whole frame, else
+// the silence or how the frame is damaged ("(whole frame, wrong checksum: 36
+// where the bytes sum to 35)").
+std::string ReplyNote(Bytes reply);
+
 class FrameTrace final : public OperationsObserver {
  public:
   using LineSink = std::function<void(const std::string& line)>;

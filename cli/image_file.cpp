@@ -1,15 +1,31 @@
 #include "cli/image_file.h"
 
+#include <nlohmann/json.hpp>
+
 #include "files/file_access.h"
 #include "link/number_text.h"
 
 namespace morvik {
+namespace {
+
+// The "image" of a JSON object as dump, image and decode print it.
+std::optional<std::string> ImageOfJson(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(" \t\r\n");
+  if (first == std::string_view::npos || text[first] != '{') return std::nullopt;
+  const nlohmann::json json = nlohmann::json::parse(text, nullptr, false);
+  if (!json.is_object() || !json.contains("image") || !json["image"].is_string()) return std::nullopt;
+  return json["image"].get<std::string>();
+}
+
+}  // namespace
+
 std::optional<ContentImage> CardFromText(std::string_view text) {
   ContentImage image{};
   if (text.size() == image.size()) {
     std::copy(text.begin(), text.end(), image.begin());
     return image;
   }
+  if (const std::optional<std::string> digitsOfJson = ImageOfJson(text)) return CardFromText(*digitsOfJson);
   std::size_t digits = 0;
   for (const char c : text) {
     if (c == ' ' || c == '\n' || c == '\r' || c == '\t') continue;
@@ -38,7 +54,7 @@ ImageRead ReadCardImageFile(const std::string& path, std::istream& in) {
   if (!read.image) {
     read.error = (path == "-" ? std::string("standard input") : path) + ": holds " +
                  std::to_string(text->size()) +
-                 " bytes, not a card image (256 bytes or 512 hexadecimal digits)";
+                 " bytes, not a card image (256 bytes, 512 hexadecimal digits, or dump's JSON)";
   }
   return read;
 }

@@ -22,7 +22,8 @@ struct ImageRead {
   std::string error;  // "PATH: reason" when there is no image
 };
 
-// The 256 bytes themselves, or 512 hexadecimal digits with any white space.
+// The 256 bytes themselves, 512 hexadecimal digits with any white space, or
+// the JSON object dump prints (its "image").
 std::optional<ContentImage> CardFromText(std::string_view text);
 
 // A card image from path ("-": `in`).

@@ -40,16 +40,6 @@ bool SetPorts(std::vector<std::string>& ports, std::string_view text) {
   }
 }
 
-// "2026-12-07" or "2026-12-07T01:23:45Z": a date, or a time as records give it.
-bool IsRecordTimeOrDate(std::string_view text) {
-  constexpr std::string_view kShape = "dddd-dd-ddTdd:dd:ddZ";
-  if (text.size() != 10 && text.size() != kShape.size()) return false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const bool digit = text[i] >= '0' && text[i] <= '9';
-    if (kShape[i] == 'd' ? !digit : text[i] != kShape[i]) return false;
-  }
-  return true;
-}
 
 
 OptionSpec TextOption(const TextField& field) {
@@ -135,18 +125,17 @@ const std::vector<OptionSpec>& Options() {
          const auto cid = ParseCustomerId(v);
          if (cid) o.customerId = *cid;
          return cid.has_value();
-       }},
+       },
+       " (0-FFFF, hexadecimal)"},
       {"--yes", Takes::kNothing, "", "answer OK to every question",
        [](CliOptions& o, std::string_view) { return (o.confirm = true, true); }},
       {"--no", Takes::kNothing, "", "answer Cancel to every question",
        [](CliOptions& o, std::string_view) { return (o.confirm = false, true); }},
-      {"--format", Takes::kValue, "FMT",
-       "json (one object per line) or text; image and dump: listing, hex, raw (the 256 bytes) or json",
+      {"--format", Takes::kValue, "FMT", "text or json (one object per line)",
        [](CliOptions& o, std::string_view v) {
          o.format = v;
          o.production.json = v == "json";
-         const bool card = o.command == "image" || o.command == "dump";
-         return v == "json" || (card ? v == "listing" || v == "hex" || v == "raw" : v == "text");
+         return std::ranges::find(FormatsOf(o.command), v) != FormatsOf(o.command).end();
        }},
       {"--out", Takes::kValue, "FILE", "write to FILE (raw unless --format says otherwise)",
        Optional(&CliOptions::out)},
@@ -170,7 +159,8 @@ const std::vector<OptionSpec>& Options() {
        [](CliOptions& o, std::string_view v) {
          o.production.count = Decimal(v, 0x7FFFFFFF);
          return o.production.count.value_or(0) >= 1;
-       }},
+       },
+       " (1-2147483647)"},
       {"--ports", Takes::kValue, "COM3,COM5", "these writers (default: the first writer found)",
        [](CliOptions& o, std::string_view v) { return SetPorts(o.production.ports, v); },
        " (COM1-COM31, each once)"},
@@ -200,7 +190,8 @@ const std::vector<OptionSpec>& Options() {
          std::string upper(v);
          for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
          return (o.history.idm = upper, true);
-       }},
+       },
+       " (16 hexadecimal digits)"},
       {"--id", Takes::kValue, "TEXT", "the cards of the rows with this id",
        [](CliOptions& o, std::string_view v) { return (o.history.id = std::string(v), true); }},
       {"--row", Takes::kValue, "N", "the cards of the row on this line of its list",
@@ -208,7 +199,8 @@ const std::vector<OptionSpec>& Options() {
          const std::optional<std::uint32_t> line = ParseDecimal(v, 0x7FFFFFFF);
          if (line && *line > 0) o.history.row = *line;
          return line && *line > 0;
-       }},
+       },
+       " (a line number, 1-2147483647)"},
       {"--result", Takes::kValue, "WHICH", "ok, failed, or doubt (started, no result)",
        [](CliOptions& o, std::string_view v) {
          const std::pair<std::string_view, HistoryResult> results[] = {
@@ -219,12 +211,14 @@ const std::vector<OptionSpec>& Options() {
          return false;
        },
        " (ok, failed or doubt)"},
-      {"--since", Takes::kValue, "DATE", "the cards started on or after DATE (2026-12-07, or 2026-12-07T09:30:00Z)",
+      {"--since", Takes::kValue, "DATE",
+       "the cards started on or after DATE: 2026-12-07, 2026-12-07T09:30 or 2026-12-07T09:30:00+09:00 (local time "
+       "without an offset)",
        [](CliOptions& o, std::string_view v) {
-         if (!IsRecordTimeOrDate(v)) return false;
-         return (o.history.since = std::string(v), true);
+         o.history.since = ParseTypedTime(v);
+         return o.history.since.has_value();
        },
-       " (YYYY-MM-DD or YYYY-MM-DDTHH:MM:SSZ)"},
+       " (no such date or time: YYYY-MM-DD, or YYYY-MM-DDTHH:MM[:SS] with Z, +HH:MM or local time)"},
       {"--wait", Takes::kOptionalValue, "[=SECONDS]",
        "wait for the writer and the card (up to SECONDS; then status 4)",
        [](CliOptions& o, std::string_view v) {
@@ -232,7 +226,8 @@ const std::vector<OptionSpec>& Options() {
          if (v.empty()) return true;
          o.waitSeconds = Decimal(v, 86400);
          return o.waitSeconds.has_value();
-       }},
+       },
+       " (0-86400 seconds)"},
   };
   static const std::vector<OptionSpec> options = Joined(CardOptions(), others);
   return options;
@@ -247,12 +242,40 @@ const OptionSpec* FindOption(std::string_view name) {
   return nullptr;
 }
 
+std::span<const std::string_view> FormatsOf(std::string_view command) {
+  static constexpr std::string_view kCardFormats[] = {"listing", "hex", "raw", "json"};
+  static constexpr std::string_view kTextFormats[] = {"text", "json"};
+  if (command == "image" || command == "dump") return kCardFormats;
+  return kTextFormats;
+}
+
+namespace {
+
+// "listing, hex, raw or json"
+std::string FormatList(std::string_view command) {
+  const std::span<const std::string_view> formats = FormatsOf(command);
+  std::string list;
+  for (std::size_t i = 0; i < formats.size(); ++i) {
+    list += (i == 0 ? "" : i + 1 == formats.size() ? " or " : ", ") + std::string(formats[i]);
+  }
+  return list;
+}
+
+}  // namespace
+
+std::string OptionHelp(const OptionSpec& option, std::string_view command) {
+  if (option.name != "--format") return option.help;
+  if (FormatsOf(command).size() == 2) return option.help;
+  return FormatList(command) + " (raw: the 256 bytes; json: one object per line)";
+}
+
 std::optional<std::string> GiveOption(CliOptions& options, std::string_view name,
                                       std::string_view value) {
   const OptionSpec* option = FindOption(name);
   if (option == nullptr) return "no option " + std::string(name);
   if (!option->set(options, value)) {
-    return "bad value for " + option->name + ": " + std::string(value) + option->range;
+    const std::string range = option->name == "--format" ? " (" + FormatList(options.command) + ")" : option->range;
+    return "bad value for " + option->name + ": " + std::string(value) + range;
   }
   options.given.insert(option->name);
   return std::nullopt;

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,6 +33,12 @@ struct OptionSpec {
   int controlId = 0;       // the window's control whose entry the option gives
   std::function<void(CliOptions&)> unset = {};  // a flag's way back to not given
 };
+
+// The formats --format takes for this command: text and json, or for the
+// commands that print a card listing, hex, raw and json.
+std::span<const std::string_view> FormatsOf(std::string_view command);
+// The help of the option as this command's help shows it.
+std::string OptionHelp(const OptionSpec& option, std::string_view command);
 
 // The option of this name, if the table has one.
 const OptionSpec* FindOption(std::string_view name);

@@ -1,6 +1,7 @@
 #include "cli/production_commands.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <optional>
 
@@ -118,14 +119,20 @@ BatchContext ContextFor(const CliOptions& options, const CliEnvironment& env, Re
   return context;
 }
 
-// Each port tried and why it gave no writer, then the ports looked at.
-void SayNoWriter(const BatchOutcome& outcome, const ProductionOptions& production, std::ostream& err) {
+// Each port tried and why it gave no writer, then what to do (or the ports
+// looked at, when none of them had a reason to mend). The run's status.
+ExitCode SayNoWriter(const BatchOutcome& outcome, const ProductionOptions& production, std::ostream& err) {
+  std::vector<TriedPort> told;
   for (const TriedPort& tried : outcome.tried) {
     // A scan passes by the port names that lead nowhere; a port named is told.
     if (tried.problem == PortProblem::kNoSuchPort && production.ports.empty()) continue;
-    err << kToolSays << tried.port << ": " << PortProblemText(tried) << "\n";
+    told.push_back(tried);
   }
+  const MessageCause cause = NoWriterCause(told);
+  for (const std::string& line : cause.lines) err << kToolSays << line << "\n";
+  if (!cause.conclusion.empty()) err << kToolSays << cause.conclusion << "\n";
   err << kToolSays << "no writer answers on " << PortsLooked(production) << "\n";
+  return cause.status.value_or(ExitCode::kNoWriter);
 }
 
 // What is the same in every run: the writers, the records, the interrupts,
@@ -146,8 +153,7 @@ ExitCode RunProductionLine(const CliOptions& options, CliEnvironment& env, RunPl
   printer.EndProgress();
   const bool journalClosed = printer.CloseJournal();
   if (!outcome.anyWriter) {
-    SayNoWriter(outcome, production, env.err);
-    return ExitCode::kNoWriter;
+    return SayNoWriter(outcome, production, env.err);
   }
   for (const WriterTally& tally : outcome.tallies) env.err << TallyText(tally) << "\n";
   env.err << TallyText(TotalOf(outcome.tallies)) << "\n";
@@ -193,12 +199,27 @@ std::string Plural(std::size_t count, const char* one, const char* many) {
   return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
+// The journal to resume is not there yet, and this run's --log starts it: the
+// first run of a script that always resumes its own log.
+bool NoJournalYet(const ProductionOptions& production) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  const fs::path resume = PathFromUtf8(production.resume);
+  if (production.log.empty() || fs::symlink_status(resume, error).type() != fs::file_type::not_found) return false;
+  const fs::path log = PathFromUtf8(production.log);
+  return fs::weakly_canonical(resume, error) == fs::weakly_canonical(log, error) && !error;
+}
+
 // What the journal of --resume says of this list; nullopt after saying why
 // it cannot be taken (a file that is no journal, or cannot be read).
 std::optional<JournalState> ReadResumedJournal(const CliOptions& options, const CardList& list, CliEnvironment& env) {
   JournalState state(list.fileHash);
   const std::string& path = options.production.resume;
   if (path.empty()) return state;
+  if (NoJournalYet(options.production)) {
+    env.err << kToolSays << path << ": no journal yet, starting at the first row\n";
+    return state;
+  }
   std::string error;
   const JournalRead read = ReadJournalFile(path, [&state](const JournalEntry& entry) { state.Take(entry); }, error);
   if (!error.empty() || read.badLine != 0) {

@@ -7,6 +7,7 @@
 
 #include "cli/exit_code.h"
 #include "files/file_access.h"
+#include "production/record_time.h"
 
 namespace morvik {
 namespace {
@@ -30,19 +31,7 @@ class BoardAside {
 
 }  // namespace
 
-std::string UtcTimeText() {
-  using namespace std::chrono;
-  const auto now = floor<seconds>(system_clock::now());
-  const auto day = floor<days>(now);
-  const year_month_day date{day};
-  const hh_mm_ss time{now - day};
-  char text[32];
-  std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02d:%02d:%02dZ", static_cast<int>(date.year()),
-                static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
-                static_cast<int>(time.hours().count()), static_cast<int>(time.minutes().count()),
-                static_cast<int>(time.seconds().count()));
-  return text;
-}
+std::string UtcTimeText() { return RecordTimeNow(); }
 
 bool RecordPrinter::Started(CardRecord record) {
   record.time = UtcTimeText();

@@ -44,17 +44,23 @@ const KindOnTerminal& OnTerminal(MessageKind kind) {
 // of the window's button, the length a limit counted, and what else is known
 // of the cause (the ports that could not be opened) named first, as the
 // likely cause.
-std::string TerminalText(const OperatorMessage& message, const std::vector<std::string>& cause) {
+std::string TerminalText(const OperatorMessage& message, const MessageCause& cause) {
   const std::string_view advice = OnTerminal(message.subject.kind).advice;
   std::string text = message.text + std::string(message.advice.empty() ? "" : advice);
-  if (message.subject.kind == MessageKind::kLimit) text += " (" + std::to_string(message.subject.length) + " bytes)";
+  if (!cause.conclusion.empty()) text = cause.conclusion;
+  text += CountedLength(message);
   std::string causeLines;
-  for (const std::string& line : cause) causeLines += line + "\n" + std::string(kToolSays);
-  if (!cause.empty()) return causeLines + text;
+  for (const std::string& line : cause.lines) causeLines += line + "\n" + std::string(kToolSays);
+  if (!cause.lines.empty()) return causeLines + text;
   return message.detail.empty() ? text : message.detail + "\n" + std::string(kToolSays) + text;
 }
 
 }  // namespace
+
+std::string CountedLength(const OperatorMessage& message) {
+  if (message.subject.kind != MessageKind::kLimit) return {};
+  return " (" + std::to_string(message.subject.length) + " bytes)";
+}
 
 TerminalWindow::TerminalWindow(TerminalAnswers answers, Clock& clock, TerminalStreams streams)
     : answers_(answers), clock_(clock), streams_(streams) {
@@ -66,21 +72,28 @@ int TerminalWindow::Answer(const ShownMessage& shown) {
   if (buttons == kMbRetryCancel) return AnswerRetry(shown);
   if (buttons == kMbOkCancel) return AnswerQuestion(shown);
   Say(Headed(shown));
-  NoteFailure(OnTerminal(shown.message.subject.kind).status);
+  NoteFailure(StatusOf(shown));
   return kIdOk;
+}
+
+MessageCause TerminalWindow::CauseOf(const ShownMessage& shown) const {
+  return causeOf_ ? causeOf_(shown.message) : MessageCause{};
+}
+
+ExitCode TerminalWindow::StatusOf(const ShownMessage& shown) const {
+  return CauseOf(shown).status.value_or(OnTerminal(shown.message.subject.kind).status);
 }
 
 std::string TerminalWindow::Headed(const ShownMessage& shown) const {
   const std::string subject = subjectOf_ ? subjectOf_(shown.message.subject) : std::string();
-  const std::vector<std::string> cause = causeOf_ ? causeOf_(shown.message) : std::vector<std::string>();
-  return (subject.empty() ? "" : subject + ": ") + TerminalText(shown.message, cause);
+  return (subject.empty() ? "" : subject + ": ") + TerminalText(shown.message, CauseOf(shown));
 }
 
 int TerminalWindow::AnswerRetry(const ShownMessage& shown) {
   const KindOnTerminal& kind = OnTerminal(shown.message.subject.kind);
   if (!answers_.wait || kind.waitingFor.empty()) {
     Say(Headed(shown));
-    NoteFailure(kind.status);
+    NoteFailure(StatusOf(shown));
     return kIdCancel;
   }
   if (!waitStartMs_) waitStartMs_ = clock_.NowMs();

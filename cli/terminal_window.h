@@ -31,6 +31,19 @@ struct TerminalStreams {
   bool errIsTerminal;
 };
 
+// What else is known of a message's cause, in the tool's words: lines said
+// first, as the likely cause (the ports tried and why each gave no writer);
+// the conclusion said in place of the window's text and advice, and the
+// status, when that cause calls for other ones than the message's kind.
+struct MessageCause {
+  std::vector<std::string> lines;
+  std::string conclusion = {};
+  std::optional<ExitCode> status = {};
+};
+
+// " (42 bytes)": the length a limit message counted; empty for other messages.
+std::string CountedLength(const OperatorMessage& message);
+
 class TerminalWindow : public HeadlessWindow {
  public:
   TerminalWindow(TerminalAnswers answers, Clock& clock, TerminalStreams streams);
@@ -39,10 +52,9 @@ class TerminalWindow : public HeadlessWindow {
   void BeginWaitCursor() override;
   void EndWaitCursor() override;
 
-  // What else is known of a message's cause, in the tool's words (the ports
-  // tried and why each gave no writer), said in place of the window's detail;
-  // empty: the window's detail.
-  void SetCauseOf(std::function<std::vector<std::string>(const OperatorMessage&)> causeOf) {
+  // What else is known of a message's cause; its lines are said in place of
+  // the window's detail (none: the window's detail).
+  void SetCauseOf(std::function<MessageCause(const OperatorMessage&)> causeOf) {
     causeOf_ = std::move(causeOf);
   }
   // Names what a message is about ("--url") before its text.
@@ -66,6 +78,9 @@ class TerminalWindow : public HeadlessWindow {
   // "--url: text", or the text alone when the message names no option (the
   // window's caption, "Error", says nothing the tool's prefix does not).
   std::string Headed(const ShownMessage& shown) const;
+  MessageCause CauseOf(const ShownMessage& shown) const;
+  // The status a message ends the command with.
+  ExitCode StatusOf(const ShownMessage& shown) const;
   void NoteFailure(ExitCode status);
 
   TerminalAnswers answers_;
@@ -78,7 +93,7 @@ class TerminalWindow : public HeadlessWindow {
   bool reading_ = false;
   bool progressOpen_ = false;
   std::function<std::string(const MessageSubject&)> subjectOf_;
-  std::function<std::vector<std::string>(const OperatorMessage&)> causeOf_;
+  std::function<MessageCause(const OperatorMessage&)> causeOf_;
 };
 
 }  // namespace morvik

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -86,13 +87,18 @@ class SerialDevice {
 // A device that could not be opened, and why the platform said it could not.
 struct RefusedDevice {
   enum class Reason {
-    kPermission,  // the operator can fix it: join the device's group
+    kPermission,  // the device's group or its administrator can fix it
     kBusy,        // another program holds it
     kMissing,     // nothing there (a link that leads nowhere, an adapter unplugged)
   };
   std::string device;  // the platform's own name for it, e.g. /dev/ttyUSB0
   Reason reason;
   std::string group = {};  // kPermission: the device's owner group, when known
+  // kPermission: the device's owner and permission bits, when known.
+  std::string owner = {};
+  std::optional<unsigned> mode = {};
+  // kBusy: the programs holding it ("minicom (pid 4242)"), when the system tells.
+  std::string holders = {};
 };
 
 // Opens devices by their Windows device path ("\\.\COM3").

@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -18,6 +19,7 @@
 #include <cstdlib>
 #include <utility>
 
+#include "link/device_holders.h"
 #include "link/port_names.h"
 #include "link/system_serial.h"
 
@@ -212,8 +214,13 @@ class PosixSerialPlatform final : public SerialPlatform {
     }
     // Exclusive, as a Windows port is: flock holds off every other holder
     // (root included), TIOCEXCL holds off other openers of the tty.
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0 || (isatty(fd) && ioctl(fd, TIOCEXCL) != 0)) {
+    // A program may hold it open without either (a terminal program): that is
+    // asked before TIOCEXCL, which would hold off that program's next open too.
+    const bool locked = flock(fd, LOCK_EX | LOCK_NB) == 0;
+    const std::string holders = locked && isatty(fd) ? HoldersText(fd) : std::string();
+    if (!locked || !holders.empty() || (isatty(fd) && ioctl(fd, TIOCEXCL) != 0)) {
       NoteRefusal(*device, EBUSY);
+      refusals_.back().holders = holders;
       ::close(fd);
       return nullptr;
     }
@@ -234,17 +241,29 @@ class PosixSerialPlatform final : public SerialPlatform {
   }
 
  private:
-  // The group whose members may open the device: the one to join.
-  static std::string OwnerGroup(const std::string& device) {
+  // "minicom (pid 4242), cat (pid 4300)": the other programs that hold it open.
+  static std::string HoldersText(int fd) {
+    std::string text;
+    for (const std::string& holder : OtherHoldersOf(fd)) text += (text.empty() ? "" : ", ") + holder;
+    return text;
+  }
+
+  // The device's owner, group and permission bits: who may open it.
+  static RefusedDevice NoPermission(const std::string& device) {
+    RefusedDevice refused{device, RefusedDevice::Reason::kPermission};
     struct stat entry {};
-    if (stat(device.c_str(), &entry) != 0) return {};
-    const group* owner = getgrgid(entry.st_gid);
-    return owner != nullptr ? owner->gr_name : std::to_string(entry.st_gid);
+    if (stat(device.c_str(), &entry) != 0) return refused;
+    const group* owningGroup = getgrgid(entry.st_gid);
+    refused.group = owningGroup != nullptr ? owningGroup->gr_name : std::to_string(entry.st_gid);
+    const passwd* owner = getpwuid(entry.st_uid);
+    refused.owner = owner != nullptr ? owner->pw_name : std::to_string(entry.st_uid);
+    refused.mode = entry.st_mode & 07777;
+    return refused;
   }
 
   void NoteRefusal(const std::string& device, int error) {
     if (error == EACCES || error == EPERM) {
-      refusals_.push_back({device, RefusedDevice::Reason::kPermission, OwnerGroup(device)});
+      refusals_.push_back(NoPermission(device));
     } else if (error == EBUSY || error == EAGAIN || error == EWOULDBLOCK) {
       refusals_.push_back({device, RefusedDevice::Reason::kBusy});
     } else if (error == ENOENT || error == ENXIO || error == ENODEV) {

@@ -24,6 +24,33 @@ std::size_t FrameLength(Bytes bytes) {
   return CheckFrame(bytes) ? bytes[3] + kFrameOverhead : 0;
 }
 
+namespace {
+
+// The bytes end as a frame does: ETX, a sum, CR.
+bool EndsLikeAFrame(Bytes bytes) {
+  return bytes.size() >= kFrameOverhead && bytes.back() == kCr && bytes[bytes.size() - 3] == kEtx;
+}
+
+}  // namespace
+
+ReplyCondition ClassifyReply(Bytes received) {
+  if (received.empty()) return ReplyCondition::kSilence;
+  if (CheckFrame(received)) return received[2] == kStatusSuccess ? ReplyCondition::kAnswered : ReplyCondition::kRefused;
+  if (received[0] != kStx || (received.size() > 1 && received[1] != 0x00)) return ReplyCondition::kNoise;
+  if (received.size() < kFrameHead) return ReplyCondition::kCutShort;
+  const std::size_t announced = AnnouncedFrameLength(received);
+  if (received.size() < announced) {
+    return EndsLikeAFrame(received) ? ReplyCondition::kBadLength : ReplyCondition::kCutShort;
+  }
+  const bool endWhereAnnounced = received[announced - 3] == kEtx && received[announced - 1] == kCr;
+  return endWhereAnnounced ? ReplyCondition::kBadSum : ReplyCondition::kBadLength;
+}
+
+bool IsDamagedReply(ReplyCondition condition) {
+  return condition != ReplyCondition::kAnswered && condition != ReplyCondition::kRefused &&
+         condition != ReplyCondition::kSilence;
+}
+
 std::size_t AnnouncedFrameLength(Bytes head) {
   if (head.size() < kFrameHead || head[0] != kStx || head[1] != 0x00) return 0;
   return head[3] + kFrameOverhead;

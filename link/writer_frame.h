@@ -35,6 +35,22 @@ std::size_t FrameLength(Bytes bytes);
 // that or when they do not (such bytes announce no frame).
 std::size_t AnnouncedFrameLength(Bytes head);
 
+// What arrived in answer to a request.
+enum class ReplyCondition {
+  kAnswered,   // a whole frame whose status is success
+  kRefused,    // a whole frame whose status refuses the request
+  kSilence,    // nothing arrived
+  kBadSum,     // ETX and CR where the length byte puts them, the sum wrong
+  kBadLength,  // the frame ends (ETX, sum, CR) where its length byte does not put the end
+  kCutShort,   // the bytes stop before the end the length byte announces
+  kNoise,      // bytes that do not begin with STX, 0x00
+};
+
+// The condition of the bytes collected for one reply.
+ReplyCondition ClassifyReply(Bytes received);
+// Bytes arrived but no whole frame: damaged on the line rather than silence.
+bool IsDamagedReply(ReplyCondition condition);
+
 // Low 8 bits of the sum of the bytes.
 std::uint8_t FrameSum(Bytes bytes);
 

@@ -36,14 +36,21 @@ FrameRead NextFrameRead(Bytes received, std::size_t limit) {
   return {room, kReplySilenceMs};  // no frame announced, or bytes beyond it
 }
 
-// The owner groups of the refused devices, or "dialout など" when none is known.
+// The groups whose members may open the refused devices, or "dialout など"
+// when none is known.
 std::string OwnerGroups(std::span<const RefusedDevice> refused) {
   std::string groups;
   for (const RefusedDevice& device : refused) {
     if (device.group.empty() || groups.find(device.group) != std::string::npos) continue;
+    if (device.mode && !GroupMayOpen(device)) continue;
     groups += (groups.empty() ? "" : ", ") + device.group;
   }
   return groups.empty() ? "dialout など" : groups;
+}
+
+std::string RefusalNote(const RefusedDevice& device) {
+  if (device.reason == RefusedDevice::Reason::kPermission) return "（権限なし）";
+  return device.holders.empty() ? "（使用中）" : "（使用中：" + device.holders + "）";
 }
 
 }  // namespace
@@ -79,11 +86,12 @@ struct PortProblemWords {
 };
 
 constexpr PortProblemWords kPortProblems[] = {
-    {PortProblem::kNoPermission, "no-permission", "no permission (join the group "},
+    {PortProblem::kNoPermission, "no-permission", "no permission ("},
     {PortProblem::kBusy, "busy", "in use by another program"},
     {PortProblem::kNoSuchPort, "no-such-port", "no such port"},
     {PortProblem::kNotSerial, "not-serial", "not a serial device"},
     {PortProblem::kNoAnswer, "no-answer", "nothing answered"},
+    {PortProblem::kDamaged, "damaged", "replies arrive damaged: check the cable and what runs beside it"},
 };
 
 const PortProblemWords& WordsOf(PortProblem problem) {
@@ -104,34 +112,68 @@ PortProblem ProblemOf(RefusedDevice::Reason reason) {
 
 }  // namespace
 
+bool IsStartUpDamage(ReplyCondition fault) {
+  return fault != ReplyCondition::kAnswered && fault != ReplyCondition::kSilence;
+}
+
+bool GroupMayOpen(const RefusedDevice& device) {
+  return device.mode && (*device.mode & 060) == 060 && !device.group.empty();
+}
+
+std::string PermissionAdvice(const RefusedDevice& device) {
+  if (!device.mode || GroupMayOpen(device)) {
+    return "join the group " + (device.group.empty() ? std::string("that owns the device") : device.group);
+  }
+  const bool ownerMayOpen = (*device.mode & 0600) == 0600 && !device.owner.empty();
+  return "only " + (ownerMayOpen ? device.owner : std::string("root")) +
+         " may open it: ask the administrator to give it to the group dialout";
+}
+
 std::string PortProblemText(const TriedPort& tried) {
   const std::string text(WordsOf(tried.problem).text);
+  if (tried.problem == PortProblem::kBusy && tried.refused && !tried.refused->holders.empty()) {
+    return text + ": " + tried.refused->holders;
+  }
   if (tried.problem != PortProblem::kNoPermission) return text;
-  const std::string group = tried.refused ? tried.refused->group : std::string();
-  return text + (group.empty() ? "that owns the device" : group) + ")";
+  return text + PermissionAdvice(tried.refused.value_or(RefusedDevice{{}, RefusedDevice::Reason::kPermission})) + ")";
 }
 
 std::string_view PortProblemKey(PortProblem problem) { return WordsOf(problem).key; }
 
-OperatorMessage NoWriterMessage(std::span<const RefusedDevice> refused) {
+namespace {
+
+// "応答が壊れて届くポート: COM3, COM5。…": ports where something answers badly.
+std::string DamagedPortsDetail(std::span<const std::string> damagedPorts) {
+  std::string names;
+  for (const std::string& port : damagedPorts) names += (names.empty() ? "" : ", ") + port;
+  return "応答が壊れて届くポート: " + names + "。ケーブルと、そばで動いている機器を確認してください。";
+}
+
+}  // namespace
+
+OperatorMessage NoWriterMessage(std::span<const RefusedDevice> refused, std::span<const std::string> damagedPorts) {
   OperatorMessage message(kNoWriterText, kErrorCaption, kMbRetryCancelError,
                           {MessageKind::kNoWriter, {}});
   message.advice = kNoWriterAdvice;
+  if (!damagedPorts.empty()) message.detail = DamagedPortsDetail(damagedPorts);
   if (refused.empty()) return message;
   std::string names;
   bool permission = false;
+  bool rootOnly = false;
   bool busy = false;
   for (const RefusedDevice& device : refused) {
     if (!names.empty()) names += ", ";
     const bool isPermission = device.reason == RefusedDevice::Reason::kPermission;
-    names += device.device + (isPermission ? "（権限なし）" : "（使用中）");
+    names += device.device + RefusalNote(device);
     permission = permission || isPermission;
+    rootOnly = rootOnly || (isPermission && device.mode && !GroupMayOpen(device));
     busy = busy || !isPermission;
   }
   std::string advice;
-  if (permission) advice += "デバイスの所有グループ（" + OwnerGroups(refused) + "）に参加してください。";
+  if (permission && rootOnly) advice += "管理者に、デバイスをグループ dialout に与えるよう依頼してください。";
+  if (permission && !rootOnly) advice += "デバイスの所有グループ（" + OwnerGroups(refused) + "）に参加してください。";
   if (busy) advice += "ポートを使用中の他のプログラムを終了してください。";
-  message.detail = "開けなかったポート: " + names + "。" + advice;
+  message.detail = "開けなかったポート: " + names + "。" + advice + message.detail;
   return message;
 }
 
@@ -209,7 +251,7 @@ int WriterLink::Exchange(Bytes request, std::span<std::uint8_t> reply) {
   const std::size_t length = FrameLength(request);
   if (length == 0 || reply.empty()) return -1;
   lastSendFailed_ = false;
-  lastReplyDamaged_ = false;
+  lastReply_ = ReplyCondition::kSilence;
   // Whatever is still waiting belongs to an earlier request (the tail of a
   // reply longer than the collection limit, say): a reply must come after its
   // request to count.
@@ -226,35 +268,45 @@ int WriterLink::Exchange(Bytes request, std::span<std::uint8_t> reply) {
   if (observer_ != nullptr) observer_->OnSent(openPortName_, request.first(length));
   const Bytes received = reply.first(CollectReply(reply));
   if (observer_ != nullptr) observer_->OnReceived(openPortName_, received);
-  lastReplyDamaged_ = !received.empty() && !CheckFrame(received);
-  if (!CheckReply(received)) return -1;
+  lastReply_ = ClassifyReply(received);
+  if (lastReply_ != ReplyCondition::kAnswered) return -1;
   return received[3];
+}
+
+// The first damage heard outweighs silence on a later try.
+HandshakeResult WriterLink::FailStartUp(ReplyCondition fault) {
+  if (!IsStartUpDamage(startUpFault_)) startUpFault_ = fault;
+  return HandshakeResult::kFailed;
 }
 
 HandshakeResult WriterLink::Handshake() {
   const std::span<std::uint8_t> reply = replyBuffer_;
   clock_.Sleep(kWaitBeforeInformation);
   if (Exchange(kInformationRequest, reply) < 0) {
+    FailStartUp(lastReply_);
     retryMark_ = !retryMark_;
     return retryMark_ ? HandshakeResult::kFirstTimeUnanswered : HandshakeResult::kFailed;
   }
   retryMark_ = false;
+  // A whole reply of the wrong shape is a writer answering badly, as a damaged one is.
   if (!std::equal(kInformationReplyHead.begin(), kInformationReplyHead.end(), reply.begin())) {
-    return HandshakeResult::kFailed;
+    return FailStartUp(ReplyCondition::kBadLength);
   }
   identity_.Ver = {reply[5], reply[6]};
   identity_.Date = {reply[7], reply[8], reply[9]};
   identity_.CID = {reply[10], reply[11]};
   window_.SetControlText(kIdcReport, VersionReport(reply));
 
-  if (Exchange(CustomerIdEcho(identity_.CID), reply) < 0) return HandshakeResult::kFailed;
-  if (Exchange(kF2Request, reply) < 0) return HandshakeResult::kFailed;
+  if (Exchange(CustomerIdEcho(identity_.CID), reply) < 0) return FailStartUp(lastReply_);
+  if (Exchange(kF2Request, reply) < 0) return FailStartUp(lastReply_);
   clock_.Sleep(kWaitBefore7F);
   Exchange(k7FRequest, reply);
-  if (Exchange(k7FRequest, reply) < 0) return HandshakeResult::kFailed;
-  return std::equal(kBareSuccessReply.begin(), kBareSuccessReply.end(), reply.begin())
-             ? HandshakeResult::kAnswered
-             : HandshakeResult::kFailed;
+  if (Exchange(k7FRequest, reply) < 0) return FailStartUp(lastReply_);
+  if (!std::equal(kBareSuccessReply.begin(), kBareSuccessReply.end(), reply.begin())) {
+    return FailStartUp(ReplyCondition::kBadLength);
+  }
+  startUpFault_ = ReplyCondition::kAnswered;
+  return HandshakeResult::kAnswered;
 }
 
 bool WriterLink::HandshakeOpenPort(std::string_view portName) {
@@ -269,7 +321,8 @@ bool WriterLink::HandshakeOpenPort(std::string_view portName) {
 
 void WriterLink::NoteTried(std::string_view portName, bool opened) {
   std::vector<RefusedDevice> refusals = platform_.TakeRefusals();
-  TriedPort tried{std::string(portName), opened ? PortProblem::kNoAnswer : PortProblem::kNotSerial, std::nullopt};
+  const PortProblem unanswered = IsStartUpDamage(startUpFault_) ? PortProblem::kDamaged : PortProblem::kNoAnswer;
+  TriedPort tried{std::string(portName), opened ? unanswered : PortProblem::kNotSerial, std::nullopt};
   if (!refusals.empty()) tried = {tried.port, ProblemOf(refusals.back().reason), refusals.back()};
   const auto before = std::ranges::find(triedPorts_, tried.port, &TriedPort::port);
   if (before == triedPorts_.end()) {
@@ -281,6 +334,7 @@ void WriterLink::NoteTried(std::string_view portName, bool opened) {
 
 bool WriterLink::ConnectOnPort(std::string_view portName) {
   platform_.TakeRefusals();
+  startUpFault_ = ReplyCondition::kAnswered;
   const bool opened = OpenPort(portName);
   if (!opened || !HandshakeOpenPort(portName)) {
     NoteTried(portName, opened);
@@ -300,11 +354,13 @@ void WriterLink::ConnectWriter() {
       if (ConnectOnPort(PortName(number))) return;
     }
     std::vector<RefusedDevice> refused;
+    std::vector<std::string> damaged;
     for (const TriedPort& tried : triedPorts_) {
       const bool fixable = tried.problem == PortProblem::kNoPermission || tried.problem == PortProblem::kBusy;
       if (fixable && tried.refused) refused.push_back(*tried.refused);
+      if (tried.problem == PortProblem::kDamaged) damaged.push_back(tried.port);
     }
-    if (window_.ShowMessage(NoWriterMessage(refused)) == kIdCancel) {
+    if (window_.ShowMessage(NoWriterMessage(refused, damaged)) == kIdCancel) {
       window_.ExitProcess(1);
       return;
     }

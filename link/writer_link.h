@@ -64,7 +64,7 @@ std::string CustomerIdText(std::span<const std::uint8_t, 2> cid);
 // The customer ID echo carrying the given CID, with its sum recomputed.
 std::array<std::uint8_t, 11> CustomerIdEcho(std::span<const std::uint8_t, 2> cid);
 // Why a port tried gave no writer, as every command of the tool says it.
-enum class PortProblem { kNoPermission, kBusy, kNoSuchPort, kNotSerial, kNoAnswer };
+enum class PortProblem { kNoPermission, kBusy, kNoSuchPort, kNotSerial, kNoAnswer, kDamaged };
 
 struct TriedPort {
   std::string port;  // "COM4"
@@ -72,15 +72,32 @@ struct TriedPort {
   std::optional<RefusedDevice> refused;  // how the platform refused to open it, when it did
 };
 
-// "no permission (join the group dialout)", "in use by another program", "no
-// such port", "not a serial device", "nothing answered".
+// A device refused for permission whose group may read and write it: joining
+// that group helps.
+bool GroupMayOpen(const RefusedDevice& device);
+// What lets the operator open a device refused for permission: "join the group
+// dialout" when that group may read and write it (or the mode is unknown),
+// else "only root may open it: ask the administrator to give it to the group
+// dialout" (its owner in place of root when the owner may).
+std::string PermissionAdvice(const RefusedDevice& device);
+
+// "no permission (join the group dialout)", "in use by another program" (":
+// minicom (pid 4242)" when the system names it), "no
+// such port", "not a serial device", "nothing answered", "replies arrive
+// damaged: check the cable and what runs beside it".
 std::string PortProblemText(const TriedPort& tried);
-// "no-permission", "busy", "no-such-port", "not-serial", "no-answer": for JSON.
+// "no-permission", "busy", "no-such-port", "not-serial", "no-answer",
+// "damaged": for JSON.
 std::string_view PortProblemKey(PortProblem problem);
 
-// The message shown when no writer answered on any port; on POSIX its detail
-// names the devices that exist but could not be opened, and what to do about them.
-OperatorMessage NoWriterMessage(std::span<const RefusedDevice> refused);
+// The message shown when no writer answered on any port; its detail names the
+// devices that exist but could not be opened (on POSIX) and the ports whose
+// replies arrive damaged, and what to do about them.
+OperatorMessage NoWriterMessage(std::span<const RefusedDevice> refused, std::span<const std::string> damagedPorts);
+
+// A start-up that failed on something heard, not on silence: a damaged reply,
+// a refusal, or a whole reply of the wrong shape. A writer answering badly.
+bool IsStartUpDamage(ReplyCondition fault);
 
 // How the writer's start-up sequence ended.
 enum class HandshakeResult {
@@ -110,8 +127,11 @@ class WriterLink {
   bool OpenPort(std::string_view portName);
   // Discards stale input, sends a valid request frame and collects the reply
   // (up to 256 bytes, ended as replyEnd() says). The reply's payload length,
-  // or -1.
+  // or -1; lastReply() tells why not.
   int Exchange(Bytes request, std::span<std::uint8_t> reply);
+  // What the last exchange heard: an answer, a refusal, silence, or how the
+  // reply was damaged.
+  ReplyCondition lastReply() const { return lastReply_; }
   // The start-up sequence on the open port.
   HandshakeResult Handshake();
   // The start-up sequence on this port, already open, run once more on a
@@ -121,6 +141,10 @@ class WriterLink {
   // Opens this port and hand-shakes on it as above. False (port closed) when
   // no writer answers, and why is kept among the ports tried.
   bool ConnectOnPort(std::string_view portName);
+  // Why the start-up sequence on the port last tried did not end in an answer:
+  // a damaged reply on any of its tries outweighs silence (something there
+  // talks); kAnswered when it did.
+  ReplyCondition startUpFault() const { return startUpFault_; }
   // The ports tried since the last scan began (or since these operations were
   // made) where no writer answered, each with the latest reason, in the order
   // first tried.
@@ -144,7 +168,7 @@ class WriterLink {
   bool lastSendFailed() const { return lastSendFailed_; }
   // The last exchange heard bytes that were no whole frame: noise on the line
   // rather than an answer (a whole frame, even one refusing, is an answer).
-  bool lastReplyDamaged() const { return lastReplyDamaged_; }
+  bool lastReplyDamaged() const { return IsDamagedReply(lastReply_); }
   const WriterIdentity& identity() const { return identity_; }
   // The customer ID in force for content: the same two bytes as identity's CID.
   std::array<std::uint8_t, 2>& customerId() { return identity_.CID; }
@@ -167,6 +191,7 @@ class WriterLink {
   // device that would not take a serial port's settings, or silence.
   void NoteTried(std::string_view portName, bool opened);
   std::size_t ReadToDrop(std::span<std::uint8_t> buffer);
+  HandshakeResult FailStartUp(ReplyCondition fault);
 
   SerialPlatform& platform_;
   std::string connectedPort_;
@@ -178,7 +203,8 @@ class WriterLink {
   bool retryMark_ = false;
   ReplyEnd replyEnd_ = ReplyEnd::kSilence;
   bool lastSendFailed_ = false;
-  bool lastReplyDamaged_ = false;
+  ReplyCondition lastReply_ = ReplyCondition::kSilence;
+  ReplyCondition startUpFault_ = ReplyCondition::kAnswered;
   int scanFirst_ = 1;
   int scanLast_ = kComPortCount;
   std::string openPortName_;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "production/record_json.h"
+#include "production/record_time.h"
 
 namespace morvik {
 
@@ -35,7 +36,7 @@ bool Matches(const HistoryFilter& f, const CardHistoryEntry& e) {
                                                                     : HistoryResult::kFailed;
   return (!f.idm || *f.idm == e.record.idm) && (!f.id || *f.id == e.record.id) &&
          (!f.row || *f.row == e.record.row) && (!f.result || *f.result == result) &&
-         (!f.since || e.started >= *f.since);
+         (!f.since || ParseRecordTime(e.started).value_or(*f.since - 1) >= *f.since);
 }
 
 std::string HistoryText(const CardHistoryEntry& entry) {
@@ -48,7 +49,7 @@ std::string HistoryJson(const CardHistoryEntry& entry) {
   JsonObject card = CardObject(entry.record);
   JsonObject joined{{"started", entry.started}};
   if (!entry.inDoubt) joined["time"] = entry.record.time;
-  for (const char* key : {"port", "idm", "result", "block", "resends", "seconds", "row", "id", "file", "image",
+  for (const char* key : {"port", "idm", "result", "block", "resends", "seconds", "row", "id", "file", "image_hash",
                           "verified", "found_in_doubt"}) {
     if (card.contains(key)) joined[key] = card[key];
   }

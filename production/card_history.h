@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "production/journal.h"
+#include "production/record_time.h"
 
 namespace morvik {
 
@@ -40,7 +41,7 @@ struct HistoryFilter {
   std::optional<std::string> id{};
   std::optional<std::size_t> row{};
   std::optional<HistoryResult> result{};
-  std::optional<std::string> since{};  // a date "2026-12-07" or a time "2026-12-07T01:23:45Z"
+  std::optional<EpochSeconds> since{};  // started at or after this moment
 };
 
 bool Matches(const HistoryFilter& filter, const CardHistoryEntry& entry);

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "production/record_json.h"
+#include "production/record_time.h"
 
 namespace morvik {
 namespace {
@@ -79,7 +80,7 @@ std::string Resends(int count) { return std::to_string(count) + (count == 1 ? " 
 std::string RecordHead(const CardRecord& r) {
   const std::string row =
       r.row == 0 ? "" : " row " + std::to_string(r.row) + (r.id.empty() ? "" : " (" + Escaped(r.id) + ")");
-  return r.time + " " + r.port + " " + r.idm + row;
+  return LocalTimeText(r.time) + " " + r.port + " " + r.idm + row;
 }
 
 std::string RecordText(const CardRecord& r) {
@@ -97,7 +98,7 @@ JsonObject CardObject(const CardRecord& r) {
   json["resends"] = r.resends;
   json["seconds"] = std::round(r.seconds * 10) / 10;
   AddRow(json, r);
-  if (!r.image.empty()) json["image"] = r.image;
+  if (!r.image.empty()) json["image_hash"] = r.image;
   if (!r.verified) json["verified"] = false;
   if (r.foundInDoubt) json["found_in_doubt"] = true;
   return json;
@@ -108,7 +109,7 @@ std::string RecordJson(const CardRecord& r) { return JsonLine(CardObject(r)); }
 std::string StartedJson(const CardRecord& r) {
   Json json = Head("started", r);
   AddRow(json, r);
-  json["image"] = r.image;
+  json["image_hash"] = r.image;
   return JsonLine(json);
 }
 

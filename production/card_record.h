@@ -36,11 +36,11 @@ std::string RecordHead(const CardRecord& record);
 // Control characters of the id are shown escaped ("\n"): one record, one line.
 std::string RecordText(const CardRecord& record);
 // {"record":"card","time":"...","port":"COM3","idm":"...","result":"write-failed","block":9,
-//  "resends":2,"seconds":13.2}, with ,"row":7,"id":"A-001","file":"...","image":"..." after it
+//  "resends":2,"seconds":13.2}, with ,"row":7,"id":"A-001","file":"...","image_hash":"..." after it
 // for a card of a list, "verified":false when not read back, "found_in_doubt":true.
 std::string RecordJson(const CardRecord& record);
 // What the journal holds before a card's first block is written:
-// {"record":"started","time":"...","port":"COM3","idm":"...","row":7,"id":"A-001","file":"...","image":"..."}
+// {"record":"started","time":"...","port":"COM3","idm":"...","row":7,"id":"A-001","file":"...","image_hash":"..."}
 std::string StartedJson(const CardRecord& record);
 
 // 16 hexadecimal digits: a stable digest (64-bit FNV-1a) of a list's bytes or

@@ -78,6 +78,13 @@ bool ReadCard(const Json& json, CardRecord& r) {
          FlagAt(json, "verified", r.verified) && FlagAt(json, "found_in_doubt", r.foundInDoubt);
 }
 
+// The image's hash: "image_hash", or "image" in a journal written before the
+// key had its own name.
+bool ImageHashAt(const Json& json, std::string& hash, bool required) {
+  return json.contains("image_hash") || !json.contains("image") ? TextAt(json, "image_hash", hash, required)
+                                                                 : TextAt(json, "image", hash, required);
+}
+
 }  // namespace
 
 std::optional<JournalEntry> ParseJournalLine(std::string_view line) {
@@ -91,7 +98,7 @@ std::optional<JournalEntry> ParseJournalLine(std::string_view line) {
   const bool common = TextAt(json, "time", r.time, true) && TextAt(json, "port", r.port, true) &&
                       TextAt(json, "idm", r.idm, true) && NumberAt(json, "row", r.row) &&
                       TextAt(json, "id", r.id, false) && TextAt(json, "file", r.file, r.row != 0) &&
-                      TextAt(json, "image", r.image, entry.kind == JournalEntryKind::kStarted);
+                      ImageHashAt(json, r.image, entry.kind == JournalEntryKind::kStarted);
   if (!common || (entry.kind == JournalEntryKind::kCard && !ReadCard(json, r))) return std::nullopt;
   return entry;
 }

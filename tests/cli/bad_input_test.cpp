@@ -56,6 +56,7 @@ class Files {
     Write("{counterRows}", "url\nhttp://a/\nhttp://b/[CT]\nhttp://c/\nhttp://d/[CT]\n");
     Write("{katakana}", "id,url,popup\nA,http://a/,\xC2\xB1\n");  // "ﾂｱ" in code page 932, "±" in UTF-8
     Write("{rows357}", "url,volume\na,1\nb,9\nc,1\nd,1,2\ne,1\n,1\n");
+    Write("{longPopup}", "url,popup\na," + std::string(41, 'p') + "\n");
     std::string manyBad = "url,volume\n";
     for (int row = 0; row < 53; ++row) manyBad += "a,9\n";
     Write("{manyBad}", manyBad);
@@ -150,7 +151,16 @@ std::vector<BadInputCase> BadInputCases() {
     {"WaitValueApart", {"uid", "--wait", "30"}, 2, "--wait takes its value after =: uid --wait=30 (see"},
     {"WaitValueApartAfterAFlag", {"uid", "--fast", "--wait", "30"}, 2, "--wait takes its value after =: uid --wait=30"},
     {"PortZero", {"uid", "--port", "COM0"}, 2, "bad value for --port: COM0 (COM1-COM31)"},
-    {"CountZero", {"batch", "--count", "0"}, 2, "bad value for --count: 0 (see morvik-card batch --help)"},
+    {"CountZero", {"batch", "--count", "0"}, 2, "bad value for --count: 0 (1-2147483647) (see morvik-card batch --help)"},
+    {"CidOutside", {"image", "--url", "a", "--cid", "10000"}, 2, "bad value for --cid: 10000 (0-FFFF, hexadecimal)"},
+    {"WaitTooLong", {"uid", "--wait=86401"}, 2, "bad value for --wait: 86401 (0-86400 seconds)"},
+    {"RowZero", {"history", "{card}", "--row", "0"}, 2, "bad value for --row: 0 (a line number, 1-2147483647)"},
+    {"SinceNoMonth13", {"history", "{card}", "--since", "2026-13-01"}, 2, "bad value for --since: 2026-13-01 (no such date"},
+    {"SinceNoFebruary31", {"history", "{card}", "--since", "2026-02-31"}, 2, "bad value for --since: 2026-02-31 ("},
+    {"SinceNoHour25", {"history", "{card}", "--since", "2026-12-08T25:99:99Z"}, 2, "--since: 2026-12-08T25:99:99Z ("},
+    {"IdmShort", {"history", "{card}", "--idm", "0123"}, 2, "bad value for --idm: 0123 (16 hexadecimal digits)"},
+    {"FormatOfAnotherCommand", {"uid", "--format", "hex"}, 2, "bad value for --format: hex (text or json)"},
+    {"FormatNoCardHas", {"dump", "--format", "text"}, 2, "bad value for --format: text (listing, hex, raw or json)"},
     {"PortsEmptyName", {"batch", "--ports", "COM3,,COM5"}, 2, "--ports: COM3,,COM5 (COM1-COM31, each once)"},
     {"PortsTwice", {"batch", "--ports", "COM3,com3"}, 2, "--ports: COM3,com3 (COM1-COM31, each once)"},
     {"PortOutside", {"batch", "--ports", "COM32"}, 2, "bad value for --ports: COM32 (COM1-COM31, each once)"},
@@ -171,6 +181,8 @@ std::vector<BadInputCase> BadInputCases() {
      "morvik-card: {rows357}: line 3: bad value for --volume: 9 (a list position 0-3)\n"
      "morvik-card: {rows357}: line 5: 3 cells, the header names 2\n"
      "morvik-card: {rows357}: line 7: --url: 空のURL情報"},
+    {"ListRowTooLongGivesTheBytes", {"batch", "--rows", "{longPopup}"}, 2,
+     "{longPopup}: line 2: --popup: ポップアップの長さは最大40文字（半角）までです (41 bytes)\n"},
     {"FiftyBadRowsThenHowManyMore", {"batch", "--rows", "{manyBad}"}, 2,
      "{manyBad}: line 51: bad value for --volume: 9 (a list position 0-3)\nmorvik-card: {manyBad}: and 3 more\n"},
     {"BestFitSaidPerRow", {"batch", "--rows", "{bestFit}", "--encoding", "utf-8", "--popup", "ü"}, 2,
@@ -220,7 +232,9 @@ INSTANTIATE_TEST_SUITE_P(Cli, BadInput, testing::ValuesIn(BadInputCases()),
 TEST(ImageFile, OfAnotherCustomerIsAQuestion) {
   const RunResult refused = Bench(Setup::kWriter)({"write", "--image", TheFiles().Expand("{other}"), "--no"});
   EXPECT_EQ(refused.status, 2);
-  EXPECT_NE(refused.err.find("customer ID ABCD, the writer 1234: write it anyway?"), std::string::npos)
+  EXPECT_NE(refused.err.find("customer ID ABCD, the writer 1234: write it anyway?\nmorvik-card: " +
+                             TheFiles().Expand("{other}") + ": not written\n"),
+            std::string::npos)
       << refused.err;
 }
 

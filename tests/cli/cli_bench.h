@@ -21,7 +21,7 @@ inline std::string OwnTempPath(const std::string& name) {
   return testing::TempDir() + "morvik-" + own + "-" + name;
 }
 
-enum class Setup { kWriter, kNoWriter, kNoCard, kFailingWrite, kFailingReads, kNoPermission, kBadReply, kCardLater, kWrongByte };
+enum class Setup { kWriter, kNoWriter, kNoCard, kFailingWrite, kFailingReads, kNoPermission, kBadReply, kCardLater, kWrongByte, kDamaged, kTakenOff };
 
 struct RunResult {
   int status;
@@ -44,6 +44,8 @@ class Bench {
     faults.failBlockWriteAt = setup == Setup::kFailingWrite ? 3 : 0;
     faults.aimedRun = setup == Setup::kFailingWrite ? 3 : 1;  // block 2 fails every try
     faults.badSumAt = setup == Setup::kBadReply ? 16 : 0;  // block 9, once
+    if (setup == Setup::kDamaged) faults.badSumAt = sim::kEveryRequest;
+    faults.removeCardAfterWrites = setup == Setup::kTakenOff ? 5 : 0;
     faults.failReads = setup == Setup::kFailingReads ? 3 : 0;
     faults.wrongByteBlock = setup == Setup::kWrongByte ? 5 : -1;
     writer_.SetFaults(faults);

@@ -52,6 +52,19 @@ void ExpectJsonLines(const std::string& out) {
 
 class ExitStatus : public testing::TestWithParam<ExitCase> {};
 
+// Help shows a command only the formats it takes.
+TEST(CommandHelp, ListsOnlyTheCommandsFormats) {
+  for (const auto& [command, formats] : {std::pair{"uid", "text or json"}, {"dump", "listing, hex, raw or json"},
+                                         {"history", "text or json"}, {"image", "listing, hex, raw or json"}}) {
+    const RunResult help = Bench(Setup::kNoWriter)({command, "--help"});
+    const std::size_t line = help.out.find("  --format FMT");
+    ASSERT_NE(line, std::string::npos) << command;
+    const std::string shown = help.out.substr(line, help.out.find('\n', line) - line);
+    EXPECT_NE(shown.find(formats), std::string::npos) << shown;
+    EXPECT_EQ(std::string(command) == "uid" || std::string(command) == "history", shown.find("raw") == std::string::npos) << shown;
+  }
+}
+
 TEST_P(ExitStatus, ToldAndEndedAsTheCaseSays) {
   const ExitCase& c = GetParam();
   const RunResult run = Bench(c.setup)(c.args, "4D76 0002\r\n00050000\t" + std::string(496, '0') + "\n");
@@ -116,7 +129,13 @@ INSTANTIATE_TEST_SUITE_P(Cli, ExitStatus, testing::ValuesIn(std::vector<ExitCase
     {"WriterOnAnotherPort", Setup::kWriter, {"uid", "--port", "COM3"}, 3, "", "Writer"},
     {"RefusedPortNamedFirst", Setup::kNoPermission, {"dump"}, 3, "",
      "morvik-card: COM4: no permission (join the group that owns the device)\nmorvik-card: COM12: no permission"
-     " (join the group that owns the device)\nmorvik-card: Morvik ICCard Writerが接続されていません。"},
+     " (join the group that owns the device)\nmorvik-card: Morvik ICCard Writerにつながりませんでした。上のポートの"},
+    {"DamagedRepliesAreNoSilence", Setup::kDamaged, {"connect", "--port", "COM2"}, 1, "",
+     "morvik-card: COM2: replies arrive damaged: check the cable and what runs beside it\n"
+     "morvik-card: Morvik ICCard Writerにつながりませんでした。上のポートの問題を解消してからもう一度実行してください\n"},
+    {"DamagedTrace", Setup::kDamaged, {"connect", "--trace"}, 1, "",
+     "COM2 < 02 00 30 08 F0 02 11 26 12 06 12 34 03 C5 0D (whole frame, wrong checksum: C5 where the bytes sum to C4)\n"},
+    {"PortsDamaged", Setup::kDamaged, {"ports", "--format", "json"}, 0, "\"state\":\"damaged\",\"reason\":\"replies arrive damaged", ""},
     {"NamedPortMissing", Setup::kWriter, {"uid", "--port", "COM9"}, 3, "", "morvik-card: COM9: no such port\nmorvik-card: Morvik"},
     {"WriterWaitEnds", Setup::kNoWriter, {"connect", "--wait=3"}, 4, "",
      "Writerを接続してください…（最大3秒）\nmorvik-card: 待ち時間"},
@@ -128,6 +147,8 @@ INSTANTIATE_TEST_SUITE_P(Cli, ExitStatus, testing::ValuesIn(std::vector<ExitCase
     {"UidJson", Setup::kWriter, {"uid", "--format", "json"}, 0, "{\"idm\":\"0123456789ABCDEF\"}\n", ""},
     {"WriteFailsJson", Setup::kFailingWrite, {"write", "--url", "abc", "--format", "json"}, 1,
      "{\"idm\":\"0123456789ABCDEF\",\"result\":\"write-failed\",\"block\":2,\"read_back\":false}\n", ""},
+    {"CardTakenOffAsBatchSaysIt", Setup::kTakenOff, {"write", "--url", "abc", "--format", "json"}, 1,
+     "{\"idm\":\"0123456789ABCDEF\",\"result\":\"removed\",\"block\":5,\"read_back\":false}\n", ""},
     {"WriteFails", Setup::kFailingWrite, {"write", "--url", "abc"}, 1, "", "ブロック2で失敗"},
     {"BadReplyResent", Setup::kBadReply, {"write", "--url", "abc", "--verify", "--trace"}, 0, "",
      "COM2 * resend for block 9, try 2\n"},
@@ -137,8 +158,11 @@ INSTANTIATE_TEST_SUITE_P(Cli, ExitStatus, testing::ValuesIn(std::vector<ExitCase
     {"WriteAndVerify", Setup::kWriter, {"write", "--url", "abc", "--verify", "--fast"}, 0,
      "0123456789ABCDEF written and read back: ok\n", ""},
     {"WriteVerifyMismatch", Setup::kWrongByte, {"write", "--url", "abc", "--verify", "--fast", "--format", "json"}, 5,
-     "{\"idm\":\"0123456789ABCDEF\",\"result\":\"verify-failed\",\"block\":5,\"read_back\":true}\n",
-     "morvik-card: 0123456789ABCDEF verify failed at block 5\n"},
+     "{\"idm\":\"0123456789ABCDEF\",\"result\":\"verify-failed\",\"block\":5,\"read_back\":true}\n", ""},
+    {"WriteVerifyMismatchAsVerifySaysIt", Setup::kWrongByte, {"write", "--url", "abc", "--verify"}, 5,
+     "0123456789ABCDEF verify failed at block 5\n", ""},
+    {"DumpNamesTheCard", Setup::kWriter, {"dump"}, 0, "IDm: 0123456789ABCDEF\n0000", ""},
+    {"PortsNone", Setup::kNoWriter, {"ports"}, 3, "", "morvik-card: no serial port at all on COM1-COM31\n"},
     {"VerifyMismatch", Setup::kWriter, {"verify", "--url", "abc", "--trace"}, 5,
      "0123456789ABCDEF verify failed at block 0\n", " COM2 > "},
     {"VerifyUnreadableJson", Setup::kFailingReads, {"verify", "--url", "abc", "--format", "json"}, 1,

@@ -85,6 +85,34 @@ TEST(EndToEnd, PortsTraceAndAnImageThroughTheCardAndBack) {
       << decode.out;
 }
 
+// A writer whose every reply arrives with a wrong checksum is a writer
+// answering badly, not silence; a port a terminal program keeps open without
+// a lock is in use, and that program is named.
+TEST(EndToEnd, DamagedRepliesAndAPortHeldByAnotherProgram) {
+  Simulator noisy({"--com", "1", "--bad-sum", "all"});
+  Simulator held({"--port-dir", noisy.portDir(), "--com", "2"});
+  ASSERT_TRUE(noisy.ready() && held.ready());
+  setenv("MORVIK_PORT_DIR", noisy.portDir().c_str(), 1);
+  const std::string tryAgain = "morvik-card: Morvik ICCard Writerにつながりませんでした。上のポートの問題を解消してからもう一度実行してください\n";
+  const auto damaged = RunCommand({kCard, "connect", "--port", "COM1"});
+  EXPECT_EQ(damaged.status, 1);
+  EXPECT_EQ(damaged.err, "morvik-card: COM1: replies arrive damaged: check the cable and what runs beside it\n" + tryAgain);
+
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, (noisy.portDir() + "/COM2").c_str(), O_RDWR | O_NOCTTY, 0);
+  char sleepName[] = "sleep", seconds[] = "30";
+  char* argv[] = {sleepName, seconds, nullptr};
+  pid_t holder = 0;
+  ASSERT_EQ(posix_spawnp(&holder, "sleep", &actions, nullptr, argv, environ), 0);
+  posix_spawn_file_actions_destroy(&actions);
+  const auto inUse = RunCommand({kCard, "connect", "--port", "COM2"});
+  kill(holder, SIGTERM);
+  waitpid(holder, nullptr, 0);
+  EXPECT_EQ(inUse.status, 3);
+  EXPECT_EQ(inUse.err, "morvik-card: COM2: in use by another program: sleep (pid " + std::to_string(holder) + ")\n" + tryAgain);
+}
+
 // Two writers: an operator puts three cards on the first in turn; the second
 // is unplugged in the middle of its card and plugged in again, and its card
 // is reported where it stopped and written again once the writer is back.

@@ -86,7 +86,7 @@ TEST_P(JournalResume, TakesWhatTheJournalSaysAndWritesTheRest) {
   for (const std::string& line : c.told) EXPECT_NE(err.str().find(line), std::string::npos) << line << "\n" << err.str();
   std::vector<std::string> records;
   std::istringstream lines(out.str());
-  for (std::string line; std::getline(lines, line);) records.push_back(line.substr(line.find(' ') + 1));
+  for (std::string line; std::getline(lines, line);) records.push_back(line.substr(line.find(" COM") + 1));
   for (std::string& record : records) record = std::regex_replace(record, std::regex(" [0-9]+\\.[0-9]s"), "");
   EXPECT_EQ(records, c.records);
   EXPECT_EQ(seats > 0, c.status != 2);
@@ -133,6 +133,36 @@ INSTANTIATE_TEST_SUITE_P(
                    {"3 rows (UTF-8), 1 done before (1 of them not read back)\n"},
                    {"COM2 " + CardIdm(1) + " row 3 (B) ok", "COM2 " + CardIdm(2) + " row 4 (C) ok"}, 0}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A script that always resumes its own log: the first run finds no journal
+// and starts at the first row; a journal named apart from --log must exist.
+TEST(JournalResumeFirstRun, NoJournalYetStartsWhenTheLogIsTheSameFile) {
+  const std::string journal = test::OwnTempPath("first-run.jsonl");
+  const std::string otherLog = test::OwnTempPath("other-log.jsonl");
+  for (const std::string& log : {otherLog, journal}) {
+    std::remove(journal.c_str());
+    sim::WriterModel model;
+    model.StartOperator({3, 500, 1000, {kFirst, 0, 0, 0, 0, 0, 0, 0}}, 0);
+    const auto seat = [&model] {
+      auto clock = std::make_unique<sim::VirtualClock>();
+      auto platform = std::make_unique<sim::LoopbackPlatform>(*clock);
+      platform->AttachWriter(2, model);
+      return WriterSeat{std::move(clock), std::move(platform)};
+    };
+    std::ostringstream out, err;
+    std::istringstream in(kList);
+    sim::VirtualClock clock;
+    sim::LoopbackPlatform platform(clock);
+    CliEnvironment env{platform, clock, out, err, in, false, false, false, seat};
+    const int status = Status(RunCli({"batch", "--rows", "-", "--ports", "COM2", "--fast", "--log", log, "--resume", journal}, env));
+    const bool same = log == journal;
+    EXPECT_EQ(status, same ? 0 : 2) << err.str();
+    EXPECT_EQ(err.str().find(journal + ": no journal yet, starting at the first row\n") != std::string::npos, same) << err.str();
+    EXPECT_EQ(model.blockWrites() > 0, same);
+  }
+  std::remove(journal.c_str());
+  std::remove(otherLog.c_str());
+}
 
 }  // namespace
 }  // namespace morvik

@@ -54,12 +54,12 @@ class FillingBuffer final : public std::streambuf {
   std::size_t room_;
 };
 
-// "2026-12-07T01:33:09Z COM2 0123456789ABCDEF write failed at block 9 13.2s" -> "COM2 0123456789ABCDEF write failed"
+// "2026-12-07 10:33:09 +09:00 COM2 0123456789ABCDEF write failed at block 9 13.2s" -> "COM2 0123456789ABCDEF write failed"
 std::vector<std::string> RecordsOf(const std::string& out) {
   std::vector<std::string> records;
   std::istringstream lines(out.substr(0, out.rfind('\n') + 1));  // a line cut short is not a record
   for (std::string line; std::getline(lines, line);) {
-    line = line.substr(line.find(' ') + 1);
+    line = line.substr(line.find(" COM") + 1);
     records.push_back(line.substr(0, std::min(line.rfind(' '), line.find(" at block"))));
   }
   std::sort(records.begin(), records.end());

@@ -42,20 +42,28 @@ TEST_F(ExchangeTest, BareSuccessIsPayloadLengthZeroAndEndsWithOneSilentRead) {
   EXPECT_EQ(clock.now, 200);
 }
 
-TEST_F(ExchangeTest, FailedRepliesGiveMinusOne) {
+TEST_F(ExchangeTest, FailedRepliesGiveMinusOneAndSayWhy) {
+  using C = ReplyCondition;
   const struct {
     const char* what;
     ByteVector reply;
+    C condition;
   } cases[] = {
-      {"error status", {0x02, 0x00, 0x31, 0x00, 0x03, 0x36, 0x0D}},
-      {"wrong sum", {0x02, 0x00, 0x30, 0x00, 0x03, 0x34, 0x0D}},
-      {"cut short", {0x02, 0x00, 0x30, 0x02, 0x41, 0x42, 0x03}},
-      {"leading noise", {0x00, 0x02, 0x00, 0x30, 0x00, 0x03, 0x35, 0x0D}},
+      {"error status", {0x02, 0x00, 0x31, 0x00, 0x03, 0x36, 0x0D}, C::kRefused},
+      {"wrong sum", {0x02, 0x00, 0x30, 0x00, 0x03, 0x34, 0x0D}, C::kBadSum},
+      {"cut short", {0x02, 0x00, 0x30, 0x02, 0x41, 0x42, 0x03}, C::kCutShort},
+      {"leading noise", {0x00, 0x02, 0x00, 0x30, 0x00, 0x03, 0x35, 0x0D}, C::kNoise},
+      {"nothing", {}, C::kSilence},
   };
   for (const auto& c : cases) {
     port().replies = {c.reply};
     EXPECT_EQ(Send(), -1) << c.what;
+    EXPECT_EQ(link.lastReply(), c.condition) << c.what;
+    EXPECT_EQ(link.lastReplyDamaged(), IsDamagedReply(c.condition)) << c.what;
   }
+  port().replies = {kBare};
+  EXPECT_EQ(Send(), 0);
+  EXPECT_EQ(link.lastReply(), C::kAnswered);
 }
 
 TEST_F(ExchangeTest, SilenceGivesMinusOneAndZeroInTheFirstReplyByte) {

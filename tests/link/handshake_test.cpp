@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "link/writer_link.h"
 #include "tests/support/scripted_line.h"
 #include "window/control_ids.h"
@@ -111,6 +113,70 @@ TEST_F(ConnectTest, BadStartUpRepliesPassThePortOverAtOnce) {
   }
 }
 
+// A start-up that hears something, however damaged, is a writer answering
+// badly; only silence on every try is nothing answering. The second try on a
+// fresh open goes on as for silence.
+TEST(StartUpFaults, DamagedRepliesAreToldFromSilence) {
+  ByteVector badSum = kInfo;
+  ++badSum[badSum.size() - 2];
+  const ByteVector cut(kInfo.begin(), kInfo.begin() + 6);
+  const ByteVector shortInfo = Reply({0xF0, 0x02, 0x11});
+  using C = ReplyCondition;
+  const struct {
+    const char* what;
+    std::deque<ByteVector> replies;
+    C fault;
+    std::optional<PortProblem> problem;  // nullopt: the writer connects
+  } cases[] = {
+      {"silence twice", {}, C::kSilence, PortProblem::kNoAnswer},
+      {"wrong sum twice", {badSum, badSum}, C::kBadSum, PortProblem::kDamaged},
+      {"cut short, then silence", {cut, kSilence}, C::kCutShort, PortProblem::kDamaged},
+      {"silence, then a wrong sum", {kSilence, badSum}, C::kBadSum, PortProblem::kDamaged},
+      {"information of the wrong length", {shortInfo}, C::kBadLength, PortProblem::kDamaged},
+      {"F2 refused", {kInfo, kBare, kRefused}, C::kRefused, PortProblem::kDamaged},
+      {"echo with a wrong sum", {kInfo, badSum}, C::kBadSum, PortProblem::kDamaged},
+      {"wrong sum, then the whole sequence", {badSum, kInfo, kBare, kBare, kBare, kBare}, C::kAnswered, std::nullopt},
+  };
+  for (const auto& c : cases) {
+    test::FakeClock clock;
+    test::ScriptedPlatform platform(clock);
+    HeadlessWindow window;
+    WriterLink link(platform, window, clock);
+    platform.port(1).replies = c.replies;
+    EXPECT_EQ(link.ConnectOnPort("COM1"), !c.problem) << c.what;
+    EXPECT_EQ(link.startUpFault(), c.fault) << c.what;
+    if (!c.problem) continue;
+    ASSERT_EQ(link.triedPorts().size(), 1u) << c.what;
+    EXPECT_EQ(link.triedPorts()[0].problem, *c.problem) << c.what;
+  }
+}
+
+// Advice names a group only when that group may read and write the device.
+TEST(PortProblems, PermissionAdviceFollowsTheModeAndOwner) {
+  const struct {
+    std::optional<unsigned> mode;
+    const char* owner;
+    const char* group;
+    const char* text;
+  } cases[] = {
+      {0660, "root", "dialout", "no permission (join the group dialout)"},
+      {0600, "root", "root", "no permission (only root may open it: ask the administrator to give it to the group dialout)"},
+      {0640, "root", "dialout", "no permission (only root may open it: ask the administrator to give it to the group dialout)"},
+      {0620, "kim", "tty", "no permission (only kim may open it: ask the administrator to give it to the group dialout)"},
+      {0000, "kim", "kim", "no permission (only root may open it: ask the administrator to give it to the group dialout)"},
+      {std::nullopt, "", "uucp", "no permission (join the group uucp)"},
+      {std::nullopt, "", "", "no permission (join the group that owns the device)"},
+  };
+  for (const auto& c : cases) {
+    RefusedDevice device{"/dev/ttyUSB0", RefusedDevice::Reason::kPermission, c.group, c.owner, c.mode};
+    EXPECT_EQ(PortProblemText({"COM3", PortProblem::kNoPermission, device}), c.text) << c.owner << c.group;
+  }
+  RefusedDevice held{"/dev/ttyUSB0", RefusedDevice::Reason::kBusy};
+  EXPECT_EQ(PortProblemText({"COM3", PortProblem::kBusy, held}), "in use by another program");
+  held.holders = "minicom (pid 42)";
+  EXPECT_EQ(PortProblemText({"COM3", PortProblem::kBusy, held}), "in use by another program: minicom (pid 42)");
+}
+
 TEST_F(ConnectTest, NoWriterAsksRetryOrCancelAndCancelEndsWithStatusOne) {
   window.ScriptAnswers({kIdRetry, kIdCancel});
   link.ConnectWriter();
@@ -139,6 +205,20 @@ TEST_F(ConnectTest, RefusedDevicesAreNamedAfterABlankLine) {
   const std::string added = text.substr(head.size());
   EXPECT_NE(added.find("\\\\.\\COM5（使用中）"), std::string::npos) << added;
   EXPECT_EQ(added.find('\n'), std::string::npos);
+}
+
+TEST_F(ConnectTest, PortsWhoseRepliesArriveDamagedAreNamedWithWhatToCheck) {
+  ByteVector badSum = kInfo;
+  ++badSum[badSum.size() - 2];
+  platform.port(2).replies = {badSum, badSum};
+  platform.port(5).refuseOpen = true;
+  link.ConnectWriter();
+  ASSERT_EQ(window.messages().size(), 1u);
+  const std::string& text = window.messages()[0].text;
+  EXPECT_NE(text.find("（使用中）。ポートを使用中の他のプログラムを終了してください。応答が壊れて届くポート: COM2。"
+                      "ケーブルと、そばで動いている機器を確認してください。"),
+            std::string::npos)
+      << text;
 }
 
 }  // namespace

@@ -1,6 +1,11 @@
 // The termios device on a real pseudo-terminal: a rate termios lacks, the read
 // time-out as the terminal holds it, and the exclusive hold on the port.
 #include <fcntl.h>
+#include <grp.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -10,7 +15,9 @@
 #include <filesystem>
 #include <string>
 
+#include "link/device_holders.h"
 #include "link/system_serial.h"
+#include "link/writer_link.h"
 
 namespace morvik {
 namespace {
@@ -26,7 +33,8 @@ class PtyPort : public testing::Test {
     ASSERT_GE(master_, 0);
     ASSERT_EQ(grantpt(master_), 0);
     ASSERT_EQ(unlockpt(master_), 0);
-    const std::string slave = ptsname(master_);
+    slavePath_ = ptsname(master_);
+    const std::string& slave = slavePath_;
     slave_ = ::open(slave.c_str(), O_RDWR | O_NOCTTY);
     ASSERT_GE(slave_, 0);
     dir_ = fs::temp_directory_path() / ("morvik-posix-" + std::to_string(getpid()));
@@ -47,7 +55,34 @@ class PtyPort : public testing::Test {
     return tio.c_cc[VTIME];
   }
 
+  // What opening COM1 as the user nobody is told, from a child process.
+  std::string RefusalToNobody() {
+    int pipeFds[2];
+    EXPECT_EQ(pipe(pipeFds), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+      ::close(pipeFds[0]);
+      std::string said = "opened";
+      if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0) said = "setuid failed";
+      const std::unique_ptr<SerialPlatform> platform = MakeSystemSerialPlatform();
+      if (said == "opened" && platform->Open("\\\\.\\COM1") == nullptr) {
+        const std::vector<RefusedDevice> refused = platform->TakeRefusals();
+        said = refused.empty() ? "no refusal" : PortProblemText({"COM1", PortProblem::kNoPermission, refused.back()});
+      }
+      (void)!write(pipeFds[1], said.data(), said.size());
+      _exit(0);
+    }
+    ::close(pipeFds[1]);
+    std::string said;
+    char buffer[256];
+    for (ssize_t n; (n = read(pipeFds[0], buffer, sizeof buffer)) > 0;) said.append(buffer, static_cast<std::size_t>(n));
+    ::close(pipeFds[0]);
+    waitpid(child, nullptr, 0);
+    return said;
+  }
+
   int master_ = -1, slave_ = -1;
+  std::string slavePath_;
   fs::path dir_;
 };
 
@@ -69,6 +104,51 @@ TEST_F(PtyPort, UnknownRateIsRefusedReadTimeOutRoundsUpAndThePortIsHeldUntilClos
   EXPECT_EQ(refused[0].reason, RefusedDevice::Reason::kBusy);
   device.reset();
   EXPECT_NE(platform->Open("\\\\.\\COM1"), nullptr);
+}
+
+// A terminal program keeps the port open without a lock: the port is in use,
+// and the program is named. Whoever holds the other end of the terminal (here
+// this test, as the simulator does) is the line itself, not a holder.
+TEST_F(PtyPort, AProgramHoldingThePortOpenIsNamedAsUsingIt) {
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, slave_, 0);
+  posix_spawn_file_actions_addclose(&actions, master_);
+  char sleepName[] = "sleep", seconds[] = "30";
+  char* argv[] = {sleepName, seconds, nullptr};
+  pid_t holder = 0;
+  ASSERT_EQ(posix_spawnp(&holder, "sleep", &actions, nullptr, argv, environ), 0);
+  posix_spawn_file_actions_destroy(&actions);
+
+  const std::unique_ptr<SerialPlatform> platform = MakeSystemSerialPlatform();
+  EXPECT_EQ(platform->Open("\\\\.\\COM1"), nullptr);
+  const std::vector<RefusedDevice> refused = platform->TakeRefusals();
+  kill(holder, SIGTERM);
+  waitpid(holder, nullptr, 0);
+  ASSERT_EQ(refused.size(), 1u);
+  EXPECT_EQ(refused[0].reason, RefusedDevice::Reason::kBusy);
+  EXPECT_EQ(refused[0].holders, "sleep (pid " + std::to_string(holder) + ")");
+  EXPECT_NE(platform->Open("\\\\.\\COM1"), nullptr);
+}
+
+TEST_F(PtyPort, PermissionAdviceFollowsTheTerminalsModeAndGroup) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to open the terminal as another user";
+  ASSERT_EQ(chown(slavePath_.c_str(), 0, 0), 0);
+  ASSERT_EQ(chmod(slavePath_.c_str(), 0600), 0);
+  EXPECT_EQ(RefusalToNobody(),
+            "no permission (only root may open it: ask the administrator to give it to the group dialout)");
+  const group* dialout = getgrnam("dialout");
+  if (dialout == nullptr) GTEST_SKIP() << "no group dialout";
+  ASSERT_EQ(chown(slavePath_.c_str(), 0, dialout->gr_gid), 0);
+  ASSERT_EQ(chmod(slavePath_.c_str(), 0660), 0);
+  EXPECT_EQ(RefusalToNobody(), "no permission (join the group dialout)");
+}
+
+TEST(DeviceHolders, TheTerminalNumberIsReadFromTheDescriptorsInformation) {
+  EXPECT_EQ(TtyIndexOf("pos:\t0\nflags:\t02100002\nmnt_id:\t24\nino:\t90\ntty-index:\t7\n"), 7);
+  EXPECT_EQ(TtyIndexOf("tty-index:\t12"), 12);
+  EXPECT_EQ(TtyIndexOf("pos:\t0\nflags:\t02\n"), -1);
+  EXPECT_EQ(TtyIndexOf("xtty-index:\t3\n"), -1);
 }
 
 }  // namespace

@@ -64,5 +64,42 @@ TEST(FrameBuild, SumsFromStxThroughEtxAndEndsWithCr) {
   EXPECT_EQ(FrameLength(longest), 262u);
 }
 
+TEST(ReplyConditions, SilenceRefusalAndEachDamageAreToldApart) {
+  using C = ReplyCondition;
+  const struct {
+    const char* name;
+    V bytes;
+    C condition;
+  } cases[] = {
+      {"bare success", {0x02, 0x00, 0x30, 0x00, 0x03, 0x35, 0x0D}, C::kAnswered},
+      {"refusal", {0x02, 0x00, 0x31, 0x00, 0x03, 0x36, 0x0D}, C::kRefused},
+      {"nothing", {}, C::kSilence},
+      {"wrong sum", {0x02, 0x00, 0x30, 0x00, 0x03, 0x36, 0x0D}, C::kBadSum},
+      {"length one short", {0x02, 0x00, 0x30, 0x01, 0x41, 0x42, 0x03, 0x79, 0x0D}, C::kBadLength},
+      {"length promises more, frame ended", {0x02, 0x00, 0x30, 0x02, 0x03, 0x37, 0x0D}, C::kBadLength},
+      {"no ETX where announced", {0x02, 0x00, 0x30, 0x00, 0x04, 0x35, 0x0D}, C::kBadLength},
+      {"cut after two of four payload bytes", {0x02, 0x00, 0x30, 0x04, 0x41, 0x42}, C::kCutShort},
+      {"only STX", {0x02}, C::kCutShort},
+      {"leading zero", {0x00, 0x02, 0x00, 0x30, 0x00, 0x03, 0x35, 0x0D}, C::kNoise},
+      {"second byte not zero", {0x02, 0x01, 0x30, 0x00, 0x03, 0x36, 0x0D}, C::kNoise},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ClassifyReply(c.bytes), c.condition) << c.name;
+    const bool damaged = c.condition != C::kAnswered && c.condition != C::kRefused && c.condition != C::kSilence;
+    EXPECT_EQ(IsDamagedReply(c.condition), damaged) << c.name;
+  }
+}
+
+TEST(ReplyConditions, EveryOneBitFlipOfAReplyIsDamagedNeverAnAnswerOrSilence) {
+  const V reply = BuildFrame(kStatusSuccess, V{0xF0, 0x02, 0x11, 0x26, 0x12, 0x06, 0x12, 0x34});
+  for (std::size_t at = 0; at < reply.size(); ++at) {
+    for (int bit = 0; bit < 8; ++bit) {
+      V flipped = reply;
+      flipped[at] = static_cast<std::uint8_t>(flipped[at] ^ (1u << bit));
+      EXPECT_TRUE(IsDamagedReply(ClassifyReply(flipped))) << "byte " << at << " bit " << bit;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace morvik

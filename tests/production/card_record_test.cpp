@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/time_zone.h"
+
 namespace morvik {
 namespace {
 
@@ -20,9 +22,10 @@ class CardRecordTest : public testing::TestWithParam<RecordCase> {};
 
 TEST_P(CardRecordTest, TextAndJsonLinesCarryTheResultAndItsBlock) {
   const RecordCase& c = GetParam();
+  const test::ScopedTimeZone tokyo("JST-9");
   const CardRecord record{"2026-12-07T01:23:45Z", "COM3", "0123456789ABCDEF", c.result, c.block, 17.26, c.resends};
   EXPECT_EQ(RecordText(record),
-            std::string("2026-12-07T01:23:45Z COM3 0123456789ABCDEF ") + c.text + " 17.3s" + c.note);
+            std::string("2026-12-07 10:23:45 +09:00 COM3 0123456789ABCDEF ") + c.text + " 17.3s" + c.note);
   EXPECT_EQ(RecordJson(record), std::string(R"({"record":"card","time":"2026-12-07T01:23:45Z","port":"COM3",)") +
                                     R"("idm":"0123456789ABCDEF","result":)" + c.json + R"(,"resends":)" +
                                     std::to_string(c.resends) + R"(,"seconds":17.3})");
@@ -50,10 +53,10 @@ TEST(CardRecord, IdCellIsKeptWholeAndTheTextLineStaysOneLine) {
   record.foundInDoubt = true;
   record.image = "IM";
   EXPECT_EQ(RecordText(record), "t COM3 01 row 2 (a\"b\\c\\nd\\te) ok, not read back 1.0s (found in doubt)");
-  EXPECT_NE(RecordJson(record).find(R"("file":"AB","image":"IM","verified":false,"found_in_doubt":true})"),
+  EXPECT_NE(RecordJson(record).find(R"("file":"AB","image_hash":"IM","verified":false,"found_in_doubt":true})"),
             std::string::npos) << RecordJson(record);
   EXPECT_EQ(StartedJson(record), R"({"record":"started","time":"t","port":"COM3","idm":"01","row":2,)"
-                                 R"("id":"a\"b\\c\nd\te","file":"AB","image":"IM"})");
+                                 R"("id":"a\"b\\c\nd\te","file":"AB","image_hash":"IM"})");
 }
 
 TEST(TallyText, CountsEveryKindOfResultOnceInAll) {

@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "production/card_history.h"
+#include "tests/support/time_zone.h"
 
 namespace morvik {
 namespace {
@@ -139,12 +140,13 @@ TEST(JournalWriter, AppendsWholeLinesAfterALineCutShort) {
 }
 
 TEST(CardHistory, JoinsEachCardsStartedAndResultOldestFirstAndFilters) {
+  const test::ScopedTimeZone tokyo("JST-9");
   CardHistory history;
-  const std::string second =  // a later journal, read first
+  const std::string second =  // a later journal, read first; written before the hash had its own key
       R"({"record":"started","time":"2026-12-08T09:00:00Z","port":"COM5","idm":"0000000000000002","row":4,"id":"B","file":"L1","image":"I"})" "\n";
   const std::string first =
-      R"({"record":"started","time":"2026-12-07T09:00:00Z","port":"COM3","idm":"0000000000000001","row":2,"id":"A\nx","file":"L1","image":"I"})" "\n"
-      R"({"record":"card","time":"2026-12-07T09:00:15Z","port":"COM3","idm":"0000000000000001","result":"verify-failed","block":5,"resends":1,"seconds":15.0,"row":2,"id":"A\nx","file":"L1","image":"I"})" "\n";
+      R"({"record":"started","time":"2026-12-07T09:00:00Z","port":"COM3","idm":"0000000000000001","row":2,"id":"A\nx","file":"L1","image_hash":"I"})" "\n"
+      R"({"record":"card","time":"2026-12-07T09:00:15Z","port":"COM3","idm":"0000000000000001","result":"verify-failed","block":5,"resends":1,"seconds":15.0,"row":2,"id":"A\nx","file":"L1","image_hash":"I"})" "\n";
   for (const std::string& journal : {second, first}) {
     ReadJournal(journal, [&history](const JournalEntry& e) { history.Take(e); });
     history.EndOfJournal();
@@ -155,13 +157,13 @@ TEST(CardHistory, JoinsEachCardsStartedAndResultOldestFirstAndFilters) {
     json.push_back(HistoryJson(entry));
   }
   EXPECT_EQ(text, (std::vector<std::string>{
-                      "2026-12-07T09:00:00Z COM3 0000000000000001 row 2 (A\\nx) verify failed at block 5 15.0s (1 resend)",
-                      "2026-12-08T09:00:00Z COM5 0000000000000002 row 4 (B) in doubt: started, no result"}));
+                      "2026-12-07 18:00:00 +09:00 COM3 0000000000000001 row 2 (A\\nx) verify failed at block 5 15.0s (1 resend)",
+                      "2026-12-08 18:00:00 +09:00 COM5 0000000000000002 row 4 (B) in doubt: started, no result"}));
   EXPECT_EQ(json[0],
             R"({"started":"2026-12-07T09:00:00Z","time":"2026-12-07T09:00:15Z","port":"COM3","idm":"0000000000000001",)"
-            R"("result":"verify-failed","block":5,"resends":1,"seconds":15.0,"row":2,"id":"A\nx","file":"L1","image":"I"})");
+            R"("result":"verify-failed","block":5,"resends":1,"seconds":15.0,"row":2,"id":"A\nx","file":"L1","image_hash":"I"})");
   EXPECT_EQ(json[1], R"({"started":"2026-12-08T09:00:00Z","port":"COM5","idm":"0000000000000002","result":"doubt",)"
-                     R"("row":4,"id":"B","file":"L1","image":"I"})");
+                     R"("row":4,"id":"B","file":"L1","image_hash":"I"})");
 
   const std::vector<CardHistoryEntry> entries = history.Entries();
   const auto shown = [&entries](const HistoryFilter& filter) {
@@ -176,8 +178,8 @@ TEST(CardHistory, JoinsEachCardsStartedAndResultOldestFirstAndFilters) {
   EXPECT_EQ(shown({.result = HistoryResult::kFailed}), "1");
   EXPECT_EQ(shown({.result = HistoryResult::kDoubt}), "2");
   EXPECT_EQ(shown({.result = HistoryResult::kOk}), "");
-  EXPECT_EQ(shown({.since = "2026-12-08"}), "2");
-  EXPECT_EQ(shown({.since = "2026-12-07T09:00:01Z"}), "2");
+  EXPECT_EQ(shown({.since = ParseTypedTime("2026-12-08T09:00Z")}), "2");
+  EXPECT_EQ(shown({.since = ParseTypedTime("2026-12-07T09:00:01Z")}), "2");
 }
 
 }  // namespace
