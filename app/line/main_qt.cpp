@@ -4,10 +4,9 @@
 #include <cstdio>
 
 #include "app/line/line_app.h"
-#include "app/qt/dialog_font.h"
 #include "app/qt/display.h"
+#include "app/qt/qt_application.h"
 #include "app/qt/qt_dialog_host.h"
-#include "app/qt/qt_icon.h"
 
 int main(int argc, char** argv) {
   // --help and a command line the window cannot take are said on the
@@ -21,10 +20,7 @@ int main(int argc, char** argv) {
   }
 
   QApplication application(argc, argv);
-  QApplication::setQuitOnLastWindowClosed(false);
-  morvik::ApplyDialogStyle();
-  QApplication::setWindowIcon(morvik::AppIcon());
-  QGuiApplication::setDesktopFileName(QStringLiteral("morvik-card-line"));
+  morvik::SetUpApplication(application, QStringLiteral("morvik-card-line"));
 
   std::vector<std::string> arguments;
   for (const QString& argument : QCoreApplication::arguments().mid(1)) arguments.push_back(argument.toStdString());
