@@ -308,15 +308,19 @@ int Win32DialogHost::MessageBox(std::string_view text, std::string_view caption,
   return MessageBoxW(window_, Wide(text).c_str(), Wide(caption).c_str(), type);
 }
 
-// A task dialog: Windows' message box cannot name its buttons. Escape and
-// the close box cancel it.
+// A task dialog: Windows' message box cannot name its buttons. The choice
+// Escape and the close box give is the dialog's Cancel button (IDCANCEL),
+// which is how the dialog manager finds what Escape presses.
 int Win32DialogHost::AskChoice(const ChoiceQuestion& question) {
   constexpr int kFirstChoice = 100;
+  const auto idOf = [&question](int choice) {
+    return choice == question.escapeChoice ? IDCANCEL : kFirstChoice + choice;
+  };
   std::vector<std::wstring> labels;
   for (const std::string& choice : question.choices) labels.push_back(Wide(choice));
   std::vector<TASKDIALOG_BUTTON> buttons;
   for (std::size_t i = 0; i < labels.size(); ++i) {
-    buttons.push_back({kFirstChoice + static_cast<int>(i), labels[i].c_str()});
+    buttons.push_back({idOf(static_cast<int>(i)), labels[i].c_str()});
   }
   const std::wstring caption = Wide(question.caption);
   const std::wstring text = Wide(question.text);
@@ -329,8 +333,8 @@ int Win32DialogHost::AskChoice(const ChoiceQuestion& question) {
   config.pszContent = text.c_str();
   config.cButtons = static_cast<UINT>(buttons.size());
   config.pButtons = buttons.data();
-  config.nDefaultButton = kFirstChoice + question.defaultChoice;
-  int pressed = 0;
+  config.nDefaultButton = idOf(question.defaultChoice);
+  int pressed = IDCANCEL;
   if (FAILED(TaskDialogIndirect(&config, &pressed, nullptr, nullptr))) return question.escapeChoice;
   const int index = pressed - kFirstChoice;
   return index >= 0 && static_cast<std::size_t>(index) < buttons.size() ? index : question.escapeChoice;
