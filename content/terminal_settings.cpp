@@ -1,5 +1,6 @@
 #include "content/terminal_settings.h"
 
+#include <algorithm>
 #include <optional>
 #include <string>
 
@@ -78,7 +79,12 @@ std::optional<TerminalChoices> ReadLists(WindowServices& window) {
 }  // namespace
 
 void FillSettingsLists(WindowServices& window) {
-  for (const ListField& list : kListFields) {
+  // The window's order, which is not the card's: the auto-off time comes
+  // before the release time.
+  constexpr int kFillOrder[] = {kIdcVolumeList, kIdcSoundTypeList,   kIdcLedPatternList,
+                                kIdcModeList,   kIdcAutoOffTimeList, kIdcReleaseTimeList};
+  for (const int id : kFillOrder) {
+    const ListField& list = *std::ranges::find(kListFields, id, &ListField::controlId);
     for (std::size_t position = 0; position < list.items.size(); ++position) {
       window.InsertListItem(list.controlId, static_cast<int>(position), list.items[position]);
     }

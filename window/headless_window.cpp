@@ -33,6 +33,7 @@ int HeadlessWindow::GetCheck(int controlId) { return controls_[controlId].check;
 void HeadlessWindow::SetCheck(int controlId, int state) { controls_[controlId].check = state; }
 
 void HeadlessWindow::InsertListItem(int controlId, int position, std::string_view text) {
+  listSteps_.push_back({controlId, false});
   std::vector<std::string>& items = controls_[controlId].items;
   if (position < 0 || static_cast<std::size_t>(position) > items.size()) {
     items.emplace_back(text);
@@ -42,6 +43,7 @@ void HeadlessWindow::InsertListItem(int controlId, int position, std::string_vie
 }
 
 void HeadlessWindow::SelectListItem(int controlId, int position) {
+  listSteps_.push_back({controlId, true});
   HeadlessControl& list = controls_[controlId];
   const bool valid = position >= 0 && static_cast<std::size_t>(position) < list.items.size();
   list.selection = valid ? position : -1;

@@ -28,6 +28,13 @@ struct PostedMessage {
   std::intptr_t lParam;
 };
 
+// A list filled (an item inserted) or selected, in the order the window did it.
+struct ListStep {
+  int controlId;
+  bool selected;  // false: an item inserted
+  bool operator==(const ListStep&) const = default;
+};
+
 struct HeadlessControl {
   std::string text;  // UTF-8
   int check = 0;
@@ -67,6 +74,7 @@ class HeadlessWindow : public WindowServices {
   HeadlessControl& control(int controlId) { return controls_[controlId]; }
   const std::string& text(int controlId) { return controls_[controlId].text; }
   const std::vector<ShownMessage>& messages() const { return messages_; }
+  const std::vector<ListStep>& listSteps() const { return listSteps_; }
   std::deque<PostedMessage>& posted() { return posted_; }
   std::optional<int> exitStatus() const { return exitStatus_; }
   int waitCursorDepth() const { return waitCursorDepth_; }
@@ -78,6 +86,7 @@ class HeadlessWindow : public WindowServices {
   int defaultAnswer_ = kIdCancel;
   std::function<int(const ShownMessage&)> answerer_;
   std::vector<ShownMessage> messages_;
+  std::vector<ListStep> listSteps_;
   std::deque<PostedMessage> posted_;
   std::optional<int> exitStatus_;
   int waitCursorDepth_ = 0;

@@ -7,12 +7,28 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/dialog/message.h"
 #include "app/layout/dialog_template.h"
 #include "window/window_services.h"
 
 namespace morvik {
+
+// A message box's question icon, beside the icons window/ knows: the
+// production window asks with it (the main window's boxes keep theirs).
+inline constexpr unsigned kMbIconQuestion = 0x20;
+inline constexpr unsigned kMbAsk = kMbOkCancel | kMbIconQuestion;
+
+// A question whose answers are named on its buttons, left to right. Return
+// gives defaultChoice; Escape and the close box give escapeChoice.
+struct ChoiceQuestion {
+  std::string text;
+  std::string caption;
+  std::vector<std::string> choices;
+  int defaultChoice = 0;
+  int escapeChoice = 0;
+};
 
 using IconHandle = int;  // the icon's resource identifier; 0 for none
 
@@ -57,6 +73,10 @@ class DialogHost {
   // their pattern ("CSV", "*.csv").
   virtual std::optional<std::string> ChooseFileToOpen(std::string_view title, std::string_view filterName,
                                                       std::string_view pattern) = 0;
+
+  // Asks the question in a modal box with the question icon; the index of
+  // the choice made.
+  virtual int AskChoice(const ChoiceQuestion& question) = 0;
 
   // Posts a message to the window from any thread: it is handled on the
   // window's own thread, after what is posted before it. Whoever posts must

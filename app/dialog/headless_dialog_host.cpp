@@ -130,6 +130,14 @@ std::optional<std::string> HeadlessDialogHost::ChooseFileToOpen(std::string_view
   return answer;
 }
 
+int HeadlessDialogHost::AskChoice(const ChoiceQuestion& question) {
+  root().choiceQuestions_.push_back(question);
+  if (choiceAnswers_.empty()) return question.escapeChoice;
+  const int answer = choiceAnswers_.front();
+  choiceAnswers_.pop_front();
+  return answer;
+}
+
 std::unique_ptr<DialogHost> HeadlessDialogHost::CreateModalChild() {
   return std::unique_ptr<DialogHost>(new HeadlessDialogHost(this));
 }
@@ -191,6 +199,13 @@ void HeadlessDialogHost::Focus(int controlId) {
   Queue([this, controlId] {
     const DialogItem* item = Item(controlId);
     if (item && item->Has(kTabStop) && Reachable(controlId)) focus_ = controlId;
+  });
+}
+
+void HeadlessDialogHost::SelectRow(int listId, int row) {
+  Queue([this, listId, row] {
+    if (!Reachable(listId) || row < 0 || static_cast<std::size_t>(row) >= listRows_[listId].size()) return;
+    Send({WM_COMMAND, CommandMessage(listId, kLvnRowSelected).wParam, row});
   });
 }
 

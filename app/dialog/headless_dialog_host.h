@@ -42,6 +42,7 @@ class HeadlessDialogHost final : public DialogHost {
   void SetProgress(int controlId, int position, int range) override { progress_[controlId] = {position, range}; }
   std::optional<std::string> ChooseFileToOpen(std::string_view title, std::string_view filterName,
                                               std::string_view pattern) override;
+  int AskChoice(const ChoiceQuestion& question) override;
   void PostFromThread(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override;
   bool HasSystemMenu() override { return hasSystemMenu_; }
   void AppendSystemMenuSeparator() override { systemMenu_.push_back({0, ""}); }
@@ -65,6 +66,7 @@ class HeadlessDialogHost final : public DialogHost {
   void Choose(int listId, int position);      // a list entry
   void Type(int controlId, std::string text); // replaces an entry's text
   void Focus(int controlId);
+  void SelectRow(int listId, int row);        // a list view's row, by the mouse
   void PressEnter();
   void PressEscape();
   void CloseBox();
@@ -81,6 +83,11 @@ class HeadlessDialogHost final : public DialogHost {
   void WatchEachPosted(std::function<void()> watcher) { watcher_ = std::move(watcher); }
   // The operator's choice in the next file dialog; none: Cancel.
   void AnswerFileDialog(std::optional<std::string> name) { fileAnswers_.push_back(std::move(name)); }
+
+  // The operator's answers to the next questions with named choices; when
+  // none is left the box is dismissed (Escape).
+  void AnswerChoices(std::initializer_list<int> choices) { choiceAnswers_.insert(choiceAnswers_.end(), choices); }
+  const std::vector<ChoiceQuestion>& choiceQuestions() const { return root().choiceQuestions_; }
 
   // Runs every posted message now (as the loop would), for stepping by hand.
   void DeliverPosted();
@@ -148,6 +155,8 @@ class HeadlessDialogHost final : public DialogHost {
   std::map<int, std::pair<int, int>> progress_;
   std::deque<std::optional<std::string>> fileAnswers_;
   std::vector<std::string> fileDialogTitles_;
+  std::deque<int> choiceAnswers_;
+  std::vector<ChoiceQuestion> choiceQuestions_;
   std::mutex inboxMutex_;
   std::condition_variable inboxFilled_;
   std::deque<PostedMessage> inbox_;  // posted by other threads

@@ -16,6 +16,7 @@ inline constexpr unsigned WM_SYSCOMMAND = 0x0112;
 
 inline constexpr unsigned kBnClicked = 0;      // button and menu notification
 inline constexpr unsigned kCbnSelChange = 1;   // a list's selection changed
+inline constexpr unsigned kLvnRowSelected = 2; // a list view's row became selected: the row in lParam
 
 inline constexpr unsigned kScClose = 0xF060;   // system command: the close box
 inline constexpr unsigned kScMinimize = 0xF020;

@@ -18,6 +18,7 @@ inline constexpr int kIdcLineRate = 1110;      // cards per minute
 inline constexpr int kIdcLineTimeLeft = 1111;
 inline constexpr int kIdcLineProgress = 1112;  // rows done of all rows
 inline constexpr int kIdcLineMessage = 1113;   // what happened last, or what to do
+inline constexpr int kIdcLineFast = 1114;      // a reply ends with its frame (--fast)
 
 // The columns of the two list views.
 enum WriterColumn { kWriterPort, kWriterCid, kWriterState, kWriterIdm, kWriterRow };

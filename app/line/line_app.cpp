@@ -34,6 +34,14 @@ class CLineApp final : public CWinApp {
 
 }  // namespace
 
+std::optional<CommandLineAnswer> AnswerCommandLine(const std::vector<std::string>& arguments) {
+  const LineOptionsRead read = ParseLineOptions(arguments);
+  if (read.options) return std::nullopt;
+  const std::string usage = "usage: " + std::string(kLineUsage) + "\n";
+  if (read.help) return CommandLineAnswer{usage, false, 0};
+  return CommandLineAnswer{"morvik-card-line: " + read.error + "\n" + usage, true, 2};
+}
+
 int RunLineWindow(DialogHost& host, const std::vector<std::string>& arguments) {
   const LineOptionsRead read = ParseLineOptions(arguments);
   if (!read.options) {

@@ -92,9 +92,10 @@ std::string RowOf(std::size_t line, const std::string& id) {
 
 std::string WhichEncoding(const CsvAmbiguity& ambiguity) {
   return "行 " + Number(ambiguity.line) + " はシフトJIS としても UTF-8 としても読めます。\n\nシフトJIS：" +
-         ambiguity.asCp932 + "\nUTF-8：" + ambiguity.asUtf8 +
-         "\n\nシフトJIS として読みますか？（キャンセル：UTF-8 として読みます）";
+         ambiguity.asCp932 + "\nUTF-8：" + ambiguity.asUtf8 + "\n\nどちらとして読みますか？";
 }
+
+std::vector<std::string> EncodingChoices() { return {"シフトJIS", "UTF-8", "開かない"}; }
 
 std::string RowsAsked(const std::vector<std::size_t>& lines, const std::string& question) {
   std::string rows;
@@ -114,7 +115,10 @@ std::string Result(CardResult result) {
   return "";
 }
 
-std::string Reason(const CardRecord& record) {
+std::string Reason(const CardRecord& record, bool readingBack) {
+  if (record.result == CardResult::kWriterLost && readingBack) {
+    return "読み返し中にライターの応答がなくなりました（" + std::to_string(kCardBlocks) + " ブロック書き込み済み）";
+  }
   switch (record.result) {
     case CardResult::kOk: return record.foundInDoubt ? "前回途中のカードを書き上げました" : "";
     case CardResult::kWriteFailed: return "カードが受け付けません" + AtBlock(record);
@@ -126,8 +130,11 @@ std::string Reason(const CardRecord& record) {
   return "";
 }
 
-std::string FailureMessage(const CardRecord& record) {
+std::string FailureMessage(const CardRecord& record, bool readingBack) {
   const std::string head = record.port + "：カード " + record.idm + " は";
+  if (record.result == CardResult::kWriterLost && readingBack) {
+    return head + "書き込み済みですが、読み返し中にライターの応答がなくなりました。つなぎを確かめてください";
+  }
   switch (record.result) {
     case CardResult::kOk: return "";
     case CardResult::kWriteFailed: return head + "書き込みを受け付けませんでした。置き直してください";
@@ -137,6 +144,17 @@ std::string FailureMessage(const CardRecord& record) {
     case CardResult::kWriterLost: return head + "書き込めませんでした：ライターが応答しません。つなぎを確かめてください";
   }
   return "";
+}
+
+std::string WrittenMessage(const CardRecord& record) {
+  const std::string row = record.row > 0 ? "行 " + RowOf(record.row, record.id) + (record.id.empty() ? " を" : "を") : "";
+  return record.port + "：" + row + "カード " + record.idm + " に書き込みました";
+}
+
+std::string RecordLine(const CardRecord& record, bool readingBack) {
+  const std::string row = record.row > 0 ? "行 " + RowOf(record.row, record.id) + " " : "";
+  const std::string reason = Reason(record, readingBack);
+  return row + "カード " + record.idm + "：" + Result(record.result) + (reason.empty() ? "" : "：" + reason);
 }
 
 std::string Rate(std::optional<double> cardsPerMinute) {

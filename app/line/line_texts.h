@@ -34,19 +34,28 @@ std::string EventMessage(const WriterEvent& event);
 
 // The row a card carries: "7（shop-1）", "7" without an id; "" without a list.
 std::string RowOf(std::size_t line, const std::string& id);
-// A list whose bytes read both ways: OK reads it as code page 932 (what a
-// spreadsheet on a Japanese PC saves), Cancel as UTF-8.
+// A list whose bytes read both ways: its first such line both ways, then
+// the question; the answers are EncodingChoices().
 std::string WhichEncoding(const CsvAmbiguity& ambiguity);
+// シフトJIS (what a spreadsheet on a Japanese PC saves), UTF-8, 開かない.
+std::vector<std::string> EncodingChoices();
 // The rows a question of the list concerns, then the question: "行 3, 8：..."
 std::string RowsAsked(const std::vector<std::size_t>& lines, const std::string& question);
 // "OK", "書き込み失敗", "読み返し不一致", "取り外し", "中断", "ライター応答なし".
 std::string Result(CardResult result);
-// Why a card failed, short enough for its column, in words an operator
-// knows; for an ok card what was special about it, else "".
-std::string Reason(const CardRecord& record);
+// Why a card failed, in words an operator knows; for an ok card what was
+// special about it, else "". readingBack: the writer was reading the card
+// back, every block written, when the card ended.
+std::string Reason(const CardRecord& record, bool readingBack);
 // A failed card as the message line says it: the card, what happened, what
 // to do ("COM3：カード 0123456789ABCDEF は書き込み中に外されました。置き直してください").
-std::string FailureMessage(const CardRecord& record);
+std::string FailureMessage(const CardRecord& record, bool readingBack);
+// A card written as the message line says it:
+// "COM3：行 7（shop-1）をカード 0123456789ABCDEF に書き込みました".
+std::string WrittenMessage(const CardRecord& record);
+// A card of the recent cards list, whole, as the message line says it when
+// its row is selected: "行 7（shop-1） カード 0123456789ABCDEF：読み返し不一致：読み返すと内容が違います（ブロック 5）".
+std::string RecordLine(const CardRecord& record, bool readingBack);
 
 // Cards per minute with one decimal, "－" while there is none to tell.
 std::string Rate(std::optional<double> cardsPerMinute);

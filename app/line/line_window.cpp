@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <set>
+#include <utility>
 
 #include "app/layout/resources.h"
 #include "app/line/line_texts.h"
@@ -38,6 +39,7 @@ const MessageMap& CLineDlg::ClassMessageMap() {
       Map::On<&CLineDlg::OnSystemCommand>(WM_SYSCOMMAND),
       Map::On<&CLineDlg::OnWindowDestroy>(WM_DESTROY),
       Map::On<&CLineDlg::OnOpenGiven>(WM_LINE_OPEN_GIVEN),
+      Map::Command<&CLineDlg::OnRecordSelected>(kIdcLineRecords, kLvnRowSelected),
   };
   static const MessageMap map{&CDialog::ClassMessageMap(), kEntries};
   return map;
@@ -47,6 +49,7 @@ bool CLineDlg::InitWindow() {
   CDialog::InitWindow();
   host().SetIcon(kIdrMainIcon, IconKind::kLarge);
   host().SetIcon(kIdrMainIcon, IconKind::kSmall);
+  services().SetCheck(kIdcLineFast, options_.fast ? 1 : 0);
   ShowTotals();
   if (options_.list.empty()) {
     Say("「開く」でリストを選んでください");
@@ -56,14 +59,20 @@ bool CLineDlg::InitWindow() {
   return true;
 }
 
-void CLineDlg::OnOpenGiven() {
-  if (OpenList(options_.list)) host().FocusControl(kIdcLineStart);
-}
+void CLineDlg::OnOpenGiven() { Opened(OpenList(options_.list)); }
 
 void CLineDlg::OnOpen() {
   if (state_ != RunState::kIdle) return;
   const std::optional<std::string> path = host().ChooseFileToOpen("リストを開く", "CSV ファイル", "*.csv");
-  if (path && OpenList(*path)) host().FocusControl(kIdcLineStart);
+  if (path) Opened(OpenList(*path));
+}
+
+void CLineDlg::Opened(bool taken) {
+  if (taken) {
+    host().FocusControl(kIdcLineStart);
+  } else {
+    Say(list_ ? "リストを開きませんでした。前のリストのままです" : "リストを開きませんでした。「開く」でリストを選んでください");
+  }
 }
 
 // The list at path once its problems are none and its questions are all
@@ -72,8 +81,14 @@ std::optional<CardList> CLineDlg::TakeList(const std::string& path) {
   const std::string caption(dialogTemplate().title);
   ListReading reading = ReadCardList(path);
   if (reading.ambiguous) {
-    const bool cp932 = services().MessageBox(texts::WhichEncoding(*reading.ambiguous), caption, kMbQuestion) == kIdOk;
-    reading = ReadCardList(path, cp932 ? CsvEncoding::kCp932 : CsvEncoding::kUtf8);
+    constexpr int kCp932 = 0;
+    constexpr int kUtf8 = 1;
+    constexpr int kNotOpened = 2;
+    const ChoiceQuestion which{texts::WhichEncoding(*reading.ambiguous), caption, texts::EncodingChoices(), kCp932,
+                               kNotOpened};
+    const int choice = host().AskChoice(which);
+    if (choice != kCp932 && choice != kUtf8) return std::nullopt;
+    reading = ReadCardList(path, choice == kCp932 ? CsvEncoding::kCp932 : CsvEncoding::kUtf8);
   }
   if (!reading.unreadable.empty() || !reading.problems.empty()) {
     std::string why = reading.unreadable;
@@ -82,7 +97,7 @@ std::optional<CardList> CLineDlg::TakeList(const std::string& path) {
     return std::nullopt;
   }
   for (const RowQuestion& question : reading.questions) {
-    if (services().MessageBox(texts::RowsAsked(question.lines, question.text), caption, kMbQuestion) != kIdOk) {
+    if (services().MessageBox(texts::RowsAsked(question.lines, question.text), caption, kMbAsk) != kIdOk) {
       return std::nullopt;
     }
   }
@@ -99,6 +114,7 @@ bool CLineDlg::OpenList(const std::string& path) {
     services().MessageBox("記録ファイルを読めません。\n\n" + look.error, caption, kMbError);
     return false;
   }
+  ClearRun();
   list_ = std::move(list);
   journal_ = journal;
   services().SetControlText(kIdcLineFile, path);
@@ -106,6 +122,19 @@ bool CLineDlg::OpenList(const std::string& path) {
   ShowList(look);
   Say(rowsDone_ == list_->rows.size() ? "このリストはすべて書き込み済みです" : "「開始」を押すと書き込みを始めます");
   return true;
+}
+
+void CLineDlg::ClearRun() {
+  for (std::size_t row = writers_.size(); row > 0; --row) {
+    host().DeleteListRow(kIdcLineWriters, static_cast<int>(row - 1));
+  }
+  writers_.clear();
+  for (std::size_t row = recordLines_.size(); row > 0; --row) {
+    host().DeleteListRow(kIdcLineRecords, static_cast<int>(row - 1));
+  }
+  recordLines_.clear();
+  failed_ = 0;
+  okThisRun_ = 0;
 }
 
 void CLineDlg::ShowList(const JournalLook& journal) {
@@ -123,6 +152,7 @@ void CLineDlg::ShowState() {
   services().EnableControl(kIdcLineStart, idle && list_ && rowsDone_ < list_->rows.size());
   services().EnableControl(kIdcLineStop, state_ == RunState::kRunning);
   services().EnableControl(kIdcLineOpen, idle);
+  services().EnableControl(kIdcLineFast, idle);
 }
 
 void CLineDlg::ShowTotals() {
@@ -147,7 +177,7 @@ void CLineDlg::OnStart() {
   const std::string caption(dialogTemplate().title);
   const JournalLook look = LookIntoJournal(journal_, list_->fileHash);
   std::string error = look.error;
-  const LineSetup setup{options_.ports, options_.fast, journal_};
+  const LineSetup setup{options_.ports, services().GetCheck(kIdcLineFast) == 1, journal_};
   if (error.empty() && !run_.Start(*list_, look.state, setup, error)) error = journal_ + ": " + error;
   if (!error.empty()) {
     services().MessageBox("記録ファイルを使えません。\n\n" + error, caption, kMbError);
@@ -183,7 +213,7 @@ void CLineDlg::OnCancel() {
   }
   if (state_ != RunState::kRunning) return;
   const int answer = services().MessageBox("書き込みを止めますか？\n書き込み中のカードは最後まで書きます。",
-                                           dialogTemplate().title, kMbQuestion);
+                                           dialogTemplate().title, kMbAsk);
   if (answer == kIdOk && state_ == RunState::kRunning) StopRun();
 }
 
@@ -201,6 +231,10 @@ void CLineDlg::OnSystemCommand(std::uintptr_t commandValue, std::intptr_t parame
 void CLineDlg::OnLineEvent() {
   std::optional<LineEvent> event = run_.TakeEvent();
   if (event) std::visit([this](const auto& taken) { Take(taken); }, *event);
+}
+
+void CLineDlg::OnRecordSelected(std::uintptr_t, std::intptr_t row) {
+  if (row >= 0 && static_cast<std::size_t>(row) < recordLines_.size()) Say(recordLines_[static_cast<std::size_t>(row)]);
 }
 
 int CLineDlg::WriterRow(const std::string& port) {
@@ -225,7 +259,8 @@ void CLineDlg::SetWriterState(const std::string& port, const std::string& state)
 void CLineDlg::Take(const WriterProgress& progress) {
   if (progress.step == WriterProgress::Step::kFinished) return;
   const int row = WriterRow(progress.port);
-  const WriterLine& writer = writers_[static_cast<std::size_t>(row)];
+  WriterLine& writer = writers_[static_cast<std::size_t>(row)];
+  writer.readingBack = progress.step == WriterProgress::Step::kReadingBack;
   if (progress.step == WriterProgress::Step::kStarting) {
     host().SetListCell(kIdcLineWriters, row, kWriterIdm, progress.idm);
     host().SetListCell(kIdcLineWriters, row, kWriterRow, texts::RowOf(progress.line, ""));
@@ -236,19 +271,26 @@ void CLineDlg::Take(const WriterProgress& progress) {
 
 void CLineDlg::Take(const CardRecord& record) {
   const int row = WriterRow(record.port);
-  writers_[static_cast<std::size_t>(row)].last = record.result;
+  WriterLine& writer = writers_[static_cast<std::size_t>(row)];
+  writer.last = record.result;
+  const bool readingBack = std::exchange(writer.readingBack, false);
   host().SetListCell(kIdcLineWriters, row, kWriterRow, texts::RowOf(record.row, record.id));
   SetWriterState(record.port, texts::Result(record.result));
   const std::string cells[] = {record.row > 0 ? std::to_string(record.row) : "", record.id, record.idm,
-                               texts::Result(record.result), texts::Reason(record)};
+                               texts::Result(record.result), texts::Reason(record, readingBack)};
   host().InsertListRow(kIdcLineRecords, 0, cells);
-  if (++records_ > kShownRecords) host().DeleteListRow(kIdcLineRecords, --records_);
+  recordLines_.push_front(texts::RecordLine(record, readingBack));
+  if (recordLines_.size() > static_cast<std::size_t>(kShownRecords)) {
+    recordLines_.pop_back();
+    host().DeleteListRow(kIdcLineRecords, kShownRecords);
+  }
   if (record.result == CardResult::kOk) {
     ++okThisRun_;
     if (record.row > 0) ++rowsDone_;
+    Say(texts::WrittenMessage(record));
   } else {
     ++failed_;
-    Say(texts::FailureMessage(record));
+    Say(texts::FailureMessage(record, readingBack));
   }
   ShowTotals();
   ShowState();

@@ -4,6 +4,7 @@
 // threads report reaches it as posted messages, one event each.
 #pragma once
 
+#include <deque>
 #include <optional>
 #include <string>
 #include <vector>
@@ -36,6 +37,8 @@ class CLineDlg : public CDialog {
   void OnOpen();
   void OnOpenGiven();
   void OnLineEvent();
+  // A card of the recent cards selected: the message line says it whole.
+  void OnRecordSelected(std::uintptr_t commandValue, std::intptr_t row);
   void OnSystemCommand(std::uintptr_t commandValue, std::intptr_t parameter);
   void OnWindowDestroy() { run_.Abandon(); }
 
@@ -53,10 +56,16 @@ class CLineDlg : public CDialog {
     std::string port;
     std::optional<CardResult> last;  // the last card's result
     bool out = false;                // set aside, or refused the list
+    bool readingBack = false;        // the card in hand is being read back
   };
 
   std::optional<CardList> TakeList(const std::string& path);
   bool OpenList(const std::string& path);
+  // After an open: Start has the focus, or the message line says the list
+  // was not taken.
+  void Opened(bool taken);
+  // The previous run's writers, cards and counts leave the window.
+  void ClearRun();
   void ShowList(const JournalLook& journal);
   void ShowState();
   void ShowTotals();
@@ -83,7 +92,7 @@ class CLineDlg : public CDialog {
   std::size_t failed_ = 0;
   std::size_t okThisRun_ = 0;
   std::int64_t startMs_ = 0;
-  int records_ = 0;
+  std::deque<std::string> recordLines_;  // the recent cards, whole, newest first
 };
 
 }  // namespace morvik

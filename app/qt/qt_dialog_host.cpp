@@ -16,6 +16,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <algorithm>
+#include <vector>
 #include <cstdio>
 #include <cstdlib>
 
@@ -52,6 +53,11 @@ void LabelButtons(QMessageBox& box) {
   if (QAbstractButton* ok = box.button(QMessageBox::Ok)) ok->setText(QStringLiteral("OK"));
   if (QAbstractButton* cancel = box.button(QMessageBox::Cancel)) cancel->setText("キャンセル");
   if (QAbstractButton* retry = box.button(QMessageBox::Retry)) retry->setText("再試行(&R)");
+}
+
+// The hand is the icon every box had; a question may ask with its own.
+QMessageBox::Icon IconFor(unsigned type) {
+  return (type & 0xF0) == kMbIconQuestion ? QMessageBox::Question : QMessageBox::Critical;
 }
 
 int AnswerOf(const QMessageBox& box) {
@@ -124,6 +130,12 @@ void QtDialogHost::ConnectControl(const DialogItem& item, QWidget* control) {
   if (auto* button = qobject_cast<QAbstractButton*>(control)) {
     QObject::connect(button, &QAbstractButton::clicked, dialog_.get(),
                      [this, id] { Send(CommandMessage(id, kBnClicked)); });
+  } else if (auto* rows = qobject_cast<QTreeWidget*>(control)) {
+    QObject::connect(rows, &QTreeWidget::itemSelectionChanged, dialog_.get(), [this, id, rows] {
+      const QList<QTreeWidgetItem*> selected = rows->selectedItems();
+      if (busy_ > 0 || selected.isEmpty()) return;
+      Send({WM_COMMAND, CommandMessage(id, kLvnRowSelected).wParam, rows->indexOfTopLevelItem(selected.front())});
+    });
   } else if (auto* list = qobject_cast<QComboBox*>(control)) {
     listSelection_[id] = -1;
     QObject::connect(list, &QComboBox::activated, dialog_.get(), [this, id](int index) {
@@ -341,13 +353,32 @@ void QtDialogHost::OnPaint() {
 }
 
 int QtDialogHost::MessageBox(std::string_view text, std::string_view caption, unsigned type) {
-  QMessageBox box(QMessageBox::Critical, FromUtf8(caption), FromUtf8(text), ButtonsFor(type),
-                  dialog_.get());
+  QMessageBox box(IconFor(type), FromUtf8(caption), FromUtf8(text), ButtonsFor(type), dialog_.get());
   LabelButtons(box);
   if (waitCursorDepth_ > 0) QApplication::setOverrideCursor(Qt::ArrowCursor);
   box.exec();
   if (waitCursorDepth_ > 0) QApplication::restoreOverrideCursor();
   return AnswerOf(box);
+}
+
+int QtDialogHost::AskChoice(const ChoiceQuestion& question) {
+  QMessageBox box(QMessageBox::Question, FromUtf8(question.caption), FromUtf8(question.text), QMessageBox::NoButton,
+                  dialog_.get());
+  std::vector<QAbstractButton*> buttons;
+  for (const std::string& choice : question.choices) {
+    buttons.push_back(box.addButton(FromUtf8(choice), QMessageBox::ActionRole));
+  }
+  if (buttons.empty()) return question.escapeChoice;
+  const auto at = [&buttons](int index) {
+    return buttons[std::min(static_cast<std::size_t>(std::max(index, 0)), buttons.size() - 1)];
+  };
+  box.setDefaultButton(qobject_cast<QPushButton*>(at(question.defaultChoice)));
+  box.setEscapeButton(at(question.escapeChoice));
+  if (waitCursorDepth_ > 0) QApplication::setOverrideCursor(Qt::ArrowCursor);
+  box.exec();
+  if (waitCursorDepth_ > 0) QApplication::restoreOverrideCursor();
+  const auto chosen = std::find(buttons.begin(), buttons.end(), box.clickedButton());
+  return chosen == buttons.end() ? question.escapeChoice : static_cast<int>(chosen - buttons.begin());
 }
 
 EntryText QtDialogHost::GetEntryText(int controlId, std::size_t bufferSize) {

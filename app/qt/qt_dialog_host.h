@@ -36,6 +36,7 @@ class QtDialogHost final : public DialogHost, public WindowServices, private Dia
   void SetProgress(int controlId, int position, int range) override;
   std::optional<std::string> ChooseFileToOpen(std::string_view title, std::string_view filterName,
                                               std::string_view pattern) override;
+  int AskChoice(const ChoiceQuestion& question) override;
   void PostFromThread(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override;
   bool HasSystemMenu() override { return true; }
   void AppendSystemMenuSeparator() override;

@@ -195,6 +195,9 @@ std::intptr_t Win32DialogHost::Handle(unsigned message, std::uintptr_t wParam,
       Send(message, wParam, lParam);
       return TRUE;
     case WM_SYSCOMMAND: return HandleSystemCommand(wParam, lParam);
+    case WM_NOTIFY:
+      HandleNotify(lParam);
+      return FALSE;
     case WM_PAINT: return HandlePaint();
     case WM_QUERYDRAGICON: {
       const auto icon = static_cast<IconHandle>(Send(message, wParam, lParam));
@@ -215,6 +218,16 @@ std::intptr_t Win32DialogHost::Handle(unsigned message, std::uintptr_t wParam,
 std::intptr_t Win32DialogHost::Send(unsigned message, std::uintptr_t wParam,
                                     std::intptr_t lParam) {
   return sink_ != nullptr ? sink_->Dispatch({message, wParam, lParam}) : 0;
+}
+
+// A list view's row the operator selected reaches the dialog as a command
+// carrying the row.
+void Win32DialogHost::HandleNotify(std::intptr_t lParam) {
+  const auto* change = reinterpret_cast<const NMLISTVIEW*>(lParam);
+  if (change->hdr.code != LVN_ITEMCHANGED || (change->uChanged & LVIF_STATE) == 0) return;
+  if ((change->uNewState & LVIS_SELECTED) == 0 || (change->uOldState & LVIS_SELECTED) != 0) return;
+  const auto id = static_cast<std::uintptr_t>(change->hdr.idFrom) & 0xFFFF;
+  Send(WM_COMMAND, (static_cast<std::uintptr_t>(kLvnRowSelected) << 16) | id, change->iItem);
 }
 
 // What the dialog leaves to DefaultSystemCommand goes on to Windows' own
@@ -293,6 +306,38 @@ std::unique_ptr<DialogHost> Win32DialogHost::CreateModalChild() {
 
 int Win32DialogHost::MessageBox(std::string_view text, std::string_view caption, unsigned type) {
   return MessageBoxW(window_, Wide(text).c_str(), Wide(caption).c_str(), type);
+}
+
+// A task dialog: Windows' message box cannot name its buttons. The choice
+// Escape and the close box give is the dialog's Cancel button (IDCANCEL),
+// which is how the dialog manager finds what Escape presses.
+int Win32DialogHost::AskChoice(const ChoiceQuestion& question) {
+  constexpr int kFirstChoice = 100;
+  const auto idOf = [&question](int choice) {
+    return choice == question.escapeChoice ? IDCANCEL : kFirstChoice + choice;
+  };
+  std::vector<std::wstring> labels;
+  for (const std::string& choice : question.choices) labels.push_back(Wide(choice));
+  std::vector<TASKDIALOG_BUTTON> buttons;
+  for (std::size_t i = 0; i < labels.size(); ++i) {
+    buttons.push_back({idOf(static_cast<int>(i)), labels[i].c_str()});
+  }
+  const std::wstring caption = Wide(question.caption);
+  const std::wstring text = Wide(question.text);
+  TASKDIALOGCONFIG config{};
+  config.cbSize = sizeof config;
+  config.hwndParent = window_;
+  config.dwFlags = TDF_ALLOW_DIALOG_CANCELLATION | TDF_USE_HICON_MAIN;
+  config.pszWindowTitle = caption.c_str();
+  config.hMainIcon = LoadIconW(nullptr, IDI_QUESTION);
+  config.pszContent = text.c_str();
+  config.cButtons = static_cast<UINT>(buttons.size());
+  config.pButtons = buttons.data();
+  config.nDefaultButton = idOf(question.defaultChoice);
+  int pressed = IDCANCEL;
+  if (FAILED(TaskDialogIndirect(&config, &pressed, nullptr, nullptr))) return question.escapeChoice;
+  const int index = pressed - kFirstChoice;
+  return index >= 0 && static_cast<std::size_t>(index) < buttons.size() ? index : question.escapeChoice;
 }
 
 // Read as UTF-16, then converted to code page 932 once, by Windows.

@@ -42,6 +42,7 @@ class Win32DialogHost final : public DialogHost, public WindowServices {
   void SetProgress(int controlId, int position, int range) override;
   std::optional<std::string> ChooseFileToOpen(std::string_view title, std::string_view filterName,
                                               std::string_view pattern) override;
+  int AskChoice(const ChoiceQuestion& question) override;
   void PostFromThread(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override;
   bool HasSystemMenu() override;
   void AppendSystemMenuSeparator() override;
@@ -81,6 +82,7 @@ class Win32DialogHost final : public DialogHost, public WindowServices {
   std::intptr_t Send(unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
   std::intptr_t HandleSystemCommand(std::uintptr_t wParam, std::intptr_t lParam);
   std::intptr_t HandlePaint();
+  void HandleNotify(std::intptr_t lParam);
   void AttachMenu(const MenuTemplate& menu);
   void AddListColumns(const DialogItem& item);
   void ShowAndFocus();

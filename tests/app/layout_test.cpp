@@ -109,7 +109,7 @@ TEST(LineWindowTemplate, ReturnStartsEveryControlReachableAndEverythingInside) {
   int defaults = 0;
   for (const DialogItem& item : window.items) {
     SCOPED_TRACE(item.id);
-    const bool control = item.kind == kPushButton || item.kind == kListView;
+    const bool control = item.kind == kPushButton || item.kind == kListView || item.kind == kCheckBox;
     EXPECT_EQ(item.Has(kTabStop), control);
     if (item.id != kIdcStatic) {
       EXPECT_TRUE(ids.insert(item.id).second);

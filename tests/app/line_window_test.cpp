@@ -20,6 +20,7 @@
 #include "app/line/line_window.h"
 #include "files/file_access.h"
 #include "sim/loopback_serial.h"
+#include "tests/support/line_texts_samples.h"
 #include "tests/support/loopback_seat.h"
 
 namespace morvik {
@@ -372,20 +373,216 @@ TEST(LineWindowList, BadRowsSaidTogetherAndQuestionsAskedBeforeTheListIsTaken) {
   const auto cancelled = open(kAsking, {kIdCancel});
   ASSERT_FALSE(cancelled->window().messages().empty());
   EXPECT_TRUE(cancelled->window().messages()[0].text.starts_with("行 2, 4：キーワード[CT]は"));
+  EXPECT_EQ(cancelled->window().messages()[0].type, kMbAsk);
   EXPECT_EQ(cancelled->window().text(kIdcLineFile), "");
   EXPECT_EQ(open(kAsking, {kIdOk})->window().text(kIdcLineFile), list);
 
-  // Half-width katakana in code page 932 read as UTF-8 too: which is asked,
-  // OK taking code page 932, Cancel UTF-8.
+  // Half-width katakana in code page 932 read as UTF-8 too: the first such
+  // line shown both ways, the answer choosing the reading; dismissed (Escape,
+  // the close box), the list is not opened.
   const char kBothWays[] = "url,popup\nhttp://e.com/1,\xc2\xb1\n";
-  const auto cp932 = open(kBothWays, {kIdOk});
-  ASSERT_FALSE(cp932->window().messages().empty());
-  EXPECT_EQ(cp932->window().messages()[0].text,
-            "行 2 はシフトJIS としても UTF-8 としても読めます。\n\nシフトJIS：http://e.com/1,ﾂｱ\n"
-            "UTF-8：http://e.com/1,±\n\nシフトJIS として読みますか？（キャンセル：UTF-8 として読みます）");
-  EXPECT_EQ(cp932->window().text(kIdcLineInfo), "1 行（シフトJIS）");
-  EXPECT_EQ(open(kBothWays, {kIdCancel})->window().text(kIdcLineInfo), "1 行（UTF-8）");
+  struct Answer {
+    std::optional<int> choice;  // none: dismissed
+    const char* info;
+  };
+  const Answer answers[] = {{0, "1 行（シフトJIS）"}, {1, "1 行（UTF-8）"}, {2, ""}, {{}, ""}};
+  for (const Answer& answer : answers) {
+    std::ofstream(PathFromUtf8(list), std::ios::binary) << kBothWays;
+    HeadlessDialogHost host;
+    if (answer.choice) host.AnswerChoices({*answer.choice});
+    sim::WriterModel writer;
+    writer.StartOperator({1, 500, 1000}, 0);
+    sim::VirtualClock clock;
+    CLineDlg window(host, {{"COM3"}, true, "", list}, test::WriterOnCom3(writer), clock);
+    host.PressEnter();  // starts a list taken
+    host.WaitUntil([&] { return host.IsEnabled(kIdcLineOpen); });
+    window.DoModal();
+    SCOPED_TRACE(answer.info);
+    ASSERT_EQ(host.choiceQuestions().size(), 1u);
+    const ChoiceQuestion& asked = host.choiceQuestions()[0];
+    EXPECT_EQ(asked.text, "行 2 はシフトJIS としても UTF-8 としても読めます。\n\nシフトJIS：http://e.com/1,ﾂｱ\n"
+                          "UTF-8：http://e.com/1,±\n\nどちらとして読みますか？");
+    EXPECT_EQ(asked.choices, (std::vector<std::string>{"シフトJIS", "UTF-8", "開かない"}));
+    EXPECT_EQ(asked.defaultChoice, 0);
+    EXPECT_EQ(asked.escapeChoice, 2);
+    EXPECT_EQ(host.window().text(kIdcLineInfo), answer.info);
+    if (std::string(answer.info).empty()) {
+      EXPECT_EQ(host.window().text(kIdcLineFile), "");
+      EXPECT_EQ(host.window().text(kIdcLineMessage), "リストを開きませんでした。「開く」でリストを選んでください");
+      EXPECT_TRUE(std::ranges::none_of(writer.requests(), [](const auto& request) {
+        return sim::ClassifyRequest(request) == sim::RequestKind::kBlockWrite;
+      }));
+    }
+    Remove(JournalBeside(list));
+  }
   Remove(list);
+}
+
+// A writer that stops answering once its second card is read back: every
+// block of it was written.
+std::function<WriterSeat()> LostInTheSecondReadBack(sim::WriterModel& writer) {
+  return [&writer] {
+    auto clock = std::make_unique<sim::VirtualClock>();
+    auto platform = std::make_unique<sim::LoopbackPlatform>(*clock);
+    platform->AttachWriter(3, writer);
+    sim::LoopbackPort& port = platform->port(3);
+    for (std::int64_t ms = 0; ms < 60'000; ms += 5) {
+      clock->At(ms, [&writer, &port] {
+        const auto& requests = writer.requests();
+        const auto kind = [](const auto& request) { return sim::ClassifyRequest(request); };
+        if (!requests.empty() && kind(requests.back()) == sim::RequestKind::kBlockRead &&
+            std::ranges::count(requests, sim::RequestKind::kBlockWrite, kind) >= 2 * kCardBlocks) {
+          port.lineDropped = true;
+        }
+      });
+    }
+    return WriterSeat{std::move(clock), std::move(platform)};
+  };
+}
+
+std::string WriteList(const std::string& name, const std::string& rows) {
+  const std::string list = testing::TempDir() + name;
+  std::ofstream(PathFromUtf8(list), std::ios::binary) << "id,url\n" << rows;
+  Remove(JournalBeside(list));
+  return list;
+}
+
+// A second list opened leaves nothing of the first run on screen; the
+// message line says the last thing that happened; a card of the recent
+// cards selected is said whole; a writer lost in the read-back is said as
+// such; the cards per minute wait for a run.
+TEST(LineWindowView, SecondListStartsCleanAndTheMessageLineFollowsTheRun) {
+  const std::string first = WriteList("line-view-1.csv", "A1,http://e.com/a\nA2,http://e.com/b\n");
+  const std::string second = WriteList("line-view-2.csv", "B,http://e.com/b\nC,http://e.com/c\n");
+  sim::WriterModel writer;
+  writer.StartOperator({2, 500, 1000}, 0);
+  sim::VirtualClock clock;
+  clock.Sleep(60'000);  // the window's clock has long run before the first run
+  HeadlessDialogHost host;
+  std::set<std::string> said;
+  host.WatchEachPosted([&] { said.insert(host.window().text(kIdcLineMessage)); });
+  CLineDlg window(host, {{"COM3"}, true, "", ""}, LostInTheSecondReadBack(writer), clock);
+  const std::string lost = "読み返し中にライターの応答がなくなりました（64 ブロック書き込み済み）";
+  host.Then([&] { EXPECT_EQ(host.window().text(kIdcLineRate), "－"); });
+  host.AnswerFileDialog(first);
+  host.Click(kIdcLineOpen);
+  host.PressEnter();
+  host.WaitUntil([&] { return host.ListRows(kIdcLineRecords).size() == 2; });
+  host.WaitUntil([&] { return host.window().text(kIdcLineMessage) == "COM3：ライターの応答がなくなりました。探し続けます"; });
+  host.SelectRow(kIdcLineRecords, 0);
+  host.Then([&] {
+    EXPECT_EQ(Column(host, kIdcLineRecords, kRecordReason), (std::vector<std::string>{lost, ""}));
+    const std::string idm = host.ListRows(kIdcLineRecords)[0][kRecordIdm];
+    EXPECT_TRUE(said.contains("COM3：行 2（A1）をカード " + host.ListRows(kIdcLineRecords)[1][kRecordIdm] + " に書き込みました"));
+    EXPECT_TRUE(said.contains("COM3：カード " + idm +
+                              " は書き込み済みですが、読み返し中にライターの応答がなくなりました。つなぎを確かめてください"));
+    EXPECT_EQ(host.window().text(kIdcLineMessage), "行 3（A2） カード " + idm + "：ライター応答なし：" + lost);
+    EXPECT_EQ(host.window().text(kIdcLineFailed), "1");
+    clock.Sleep(60'000);
+  });
+  host.Click(kIdcLineStop);
+  host.WaitUntil([&] { return host.IsEnabled(kIdcLineOpen); });
+  host.AnswerFileDialog(second);
+  host.Click(kIdcLineOpen);
+  host.Then([&] {
+    EXPECT_EQ(host.window().text(kIdcLineFile), second);
+    EXPECT_TRUE(host.ListRows(kIdcLineWriters).empty());
+    EXPECT_TRUE(host.ListRows(kIdcLineRecords).empty());
+    EXPECT_EQ(host.window().text(kIdcLineFailed), "0");
+    EXPECT_EQ(host.window().text(kIdcLineDone), "0");
+    EXPECT_EQ(host.window().text(kIdcLineLeft), "2");
+    EXPECT_EQ(host.window().text(kIdcLineRate), "－");
+    EXPECT_EQ(host.window().text(kIdcLineMessage), "「開始」を押すと書き込みを始めます");
+  });
+  window.DoModal();
+  EXPECT_FALSE(host.timedOut());
+  for (const std::string& list : {first, second}) {
+    Remove(list);
+    Remove(JournalBeside(list));
+  }
+}
+
+// An ok card is said on the message line, and the 高速 box, on when the
+// command line says --fast, decides how the next run talks to the writer:
+// a card takes seconds with it, far longer without.
+TEST(LineWindowFast, TheCheckBoxDecidesTheNextRun) {
+  struct Case {
+    bool fastOption;
+    bool clicked;
+    bool fast;
+  };
+  for (const Case c : {Case{true, false, true}, Case{false, false, false}, Case{false, true, true}}) {
+    const std::string list = WriteList("line-fast.csv", "A,http://e.com/a\n");
+    sim::WriterModel writer;
+    writer.StartOperator({1, 500, 1000}, 0);
+    sim::VirtualClock clock;
+    HeadlessDialogHost host;
+    CLineDlg window(host, {{"COM3"}, c.fastOption, "", list}, test::WriterOnCom3(writer), clock);
+    host.Then([&] { EXPECT_EQ(host.window().GetCheck(kIdcLineFast), c.fastOption ? 1 : 0); });
+    if (c.clicked) host.Click(kIdcLineFast);
+    host.PressEnter();
+    host.Then([&] { EXPECT_FALSE(host.IsEnabled(kIdcLineFast)); });
+    host.WaitUntil([&] { return host.IsEnabled(kIdcLineOpen); });
+    window.DoModal();
+    SCOPED_TRACE(std::to_string(c.fastOption) + std::to_string(c.clicked));
+    EXPECT_EQ(host.window().text(kIdcLineMessage), "すべての行を書き終えました");
+    EXPECT_TRUE(host.IsEnabled(kIdcLineFast));
+    std::ifstream journal(PathFromUtf8(JournalBeside(list)));
+    double seconds = 0;
+    for (std::string line; std::getline(journal, line);) {
+      const nlohmann::json record = nlohmann::json::parse(line);
+      if (record["record"] == "card") seconds = record["seconds"];
+    }
+    EXPECT_EQ(seconds < 5.0, c.fast) << seconds;
+    Remove(list);
+    Remove(JournalBeside(list));
+  }
+}
+
+// After a journal it cannot read, the window has no list and says so.
+TEST(LineWindowList, UnreadableJournalLeavesTheListUnopened) {
+  const std::string list = WriteList("line-bad-journal.csv", "A,http://e.com/a\n");
+  std::ofstream(PathFromUtf8(JournalBeside(list)), std::ios::binary) << "not a record\n";
+  HeadlessDialogHost host;
+  sim::VirtualClock clock;
+  CLineDlg window(host, {{"COM3"}, true, "", list}, [] { return WriterSeat{}; }, clock);
+  window.DoModal();
+  ASSERT_EQ(host.window().messages().size(), 1u);
+  EXPECT_TRUE(host.window().messages()[0].text.starts_with("記録ファイルを読めません。")) << host.window().messages()[0].text;
+  EXPECT_EQ(host.window().text(kIdcLineFile), "");
+  EXPECT_EQ(host.window().text(kIdcLineMessage), "リストを開きませんでした。「開く」でリストを選んでください");
+  Remove(list);
+  Remove(JournalBeside(list));
+}
+
+// Every state, result and reason the lists show fits its column whole, at
+// the width the dialog manager gives a character (a full-width one is two
+// average characters, 8 dialog units), with a cell's margins.
+TEST(LineWindowTemplateColumns, HoldTheLongestStateResultAndReason) {
+  const auto units = [](std::string_view utf8) {
+    int width = 0;
+    for (std::size_t i = 0; i < utf8.size();) {
+      const auto lead = static_cast<unsigned char>(utf8[i]);
+      const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+      width += length >= 3 ? 8 : 4;
+      i += length;
+    }
+    return width;
+  };
+  constexpr int kCellMargins = 8;
+  const DialogTemplate& window = LineWindowTemplate();
+  const auto column = [&window](int list, int index) {
+    return window.Find(list)->columns[static_cast<std::size_t>(index)].width;
+  };
+  for (const std::string& state : test::EveryWriterState()) {
+    EXPECT_LE(units(state) + kCellMargins, column(kIdcLineWriters, kWriterState)) << state;
+  }
+  for (const std::string& result : test::EveryResult()) {
+    EXPECT_LE(units(result) + kCellMargins, column(kIdcLineRecords, kRecordResult)) << result;
+  }
+  for (const std::string& reason : test::EveryReason()) {
+    EXPECT_LE(units(reason) + kCellMargins, column(kIdcLineRecords, kRecordReason)) << reason;
+  }
 }
 
 // The program: a command line it cannot take is said in a box (status 2);

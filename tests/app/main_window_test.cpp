@@ -75,10 +75,18 @@ TEST(MainWindowStart, ConnectStartsOnlyOnceTheWindowIsInitialised) {
   bool checked = false;
   rig.platform.OnFirstOpen([&] {
     checked = true;
+    // Each list filled, then selected, one after the other in the window's order.
+    std::vector<ListStep> steps;
+    for (const ListStep& step : rig.controls().listSteps()) {
+      if (steps.empty() || !(steps.back() == step)) steps.push_back(step);
+    }
+    std::vector<ListStep> inOrder;
     for (const ListStart& list : kListStarts) {
       EXPECT_EQ(rig.controls().control(list.id).items.size(), 4u) << list.id;
       EXPECT_EQ(rig.controls().GetListSelection(list.id), list.selection) << list.id;
+      inOrder.insert(inOrder.end(), {{list.id, false}, {list.id, true}});
     }
+    EXPECT_EQ(steps, inOrder);
     EXPECT_FALSE(rig.host.IsEnabled(kIdcReleaseTimeList));
     EXPECT_TRUE(rig.host.IsEnabled(kIdcAutoOffTimeList));
     for (const int entry : kMailEntries) EXPECT_FALSE(rig.host.IsEnabled(entry)) << entry;

@@ -76,6 +76,36 @@ TEST(QtWindowOnTheSimulator, WriteButtonPutsTheTypedContentOnTheCard) {
   std::filesystem::remove(cardFile);
 }
 
+// Without a display the windows' programs end with a status and say why,
+// never with Qt's abort; --help and a command line the window cannot take
+// are said on the terminal.
+TEST(ProgramsWithoutADisplay, SayWhyAndEndWithAStatus) {
+  struct Case {
+    std::vector<std::string> command;
+    int status;
+    std::string said;  // at the start of standard output, else within standard error
+  };
+  const Case cases[] = {
+      {{MORVIK_CARD_LINE, "--help"}, 0, "usage: morvik-card-line [--ports COM3,COM5] [--fast]"},
+      {{MORVIK_CARD_LINE, "--ports", "COM40"}, 2, "morvik-card-line: --ports: not a port COM1-COM31: COM40\nusage: "},
+      {{MORVIK_CARD_LINE, "list.csv"}, 1, "morvik-card-line: no display to show the window on"},
+      {{MORVIK_CARD_WRITER}, 1, "morvik-card-writer: no display to show the window on"},
+  };
+  const std::string platform = qEnvironmentVariable("QT_QPA_PLATFORM").toStdString();
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) unsetenv(name);
+  for (const char* platformName : {"", "xcb"}) {
+    setenv("QT_QPA_PLATFORM", platformName, 1);
+    for (const Case& c : cases) {
+      const test::CommandResult result = test::RunCommand(c.command);
+      SCOPED_TRACE(c.command.back() + " with QT_QPA_PLATFORM=" + platformName);
+      EXPECT_EQ(result.status, c.status) << result.err;
+      const bool said = c.status == 0 ? result.out.starts_with(c.said) : result.err.find(c.said) != std::string::npos;
+      EXPECT_TRUE(said) << result.out << result.err;
+    }
+  }
+  setenv("QT_QPA_PLATFORM", platform.c_str(), 1);
+}
+
 }  // namespace
 }  // namespace morvik
 

@@ -6,12 +6,15 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <algorithm>
+#include <array>
 #include <fstream>
 
 #include "app/layout/resources.h"
@@ -19,6 +22,7 @@
 #include "app/qt/dialog_font.h"
 #include "app/qt/qt_dialog_host.h"
 #include "sim/loopback_serial.h"
+#include "tests/support/line_texts_samples.h"
 #include "tests/support/loopback_seat.h"
 
 namespace morvik {
@@ -78,6 +82,54 @@ TEST(QtLineWindow, ReturnStartsTheListAndTheWidgetsShowItsRun) {
   EXPECT_TRUE(ended);
   std::remove(list.c_str());
   std::remove(journal.c_str());
+}
+
+// At the window's font every state, result and reason is whole in its
+// column, and the columns need no horizontal scroll bar beside a vertical one.
+TEST(QtLineWindow, ColumnsHoldTheirLongestTextsWithoutAHorizontalScrollBar) {
+  QtDialogHost host;
+  sim::VirtualClock clock;
+  CLineDlg window(host, {{"COM3"}, true, "", ""}, [] { return WriterSeat{}; }, clock);
+  const auto tree = [&host](int id) { return qobject_cast<QTreeWidget*>(host.control(id)); };
+  // The widest first: a view measures the rows it shows.
+  const auto widestFirst = [&](int list, std::vector<std::string> texts) {
+    const QFontMetrics metrics = tree(list)->fontMetrics();
+    const auto width = [&metrics](const std::string& text) { return metrics.horizontalAdvance(text.c_str()); };
+    std::ranges::sort(texts, std::greater{}, width);
+    return texts;
+  };
+  int step = 0;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    if (!host.dialog() || host.busy()) return;
+    if (step++ == 0) {
+      const std::vector<std::string> states = widestFirst(kIdcLineWriters, test::EveryWriterState());
+      const std::vector<std::string> results = widestFirst(kIdcLineRecords, test::EveryResult());
+      const std::vector<std::string> reasons = widestFirst(kIdcLineRecords, test::EveryReason());
+      for (std::size_t i = 0; i < std::max(states.size(), reasons.size()); ++i) {
+        const auto at = [i](const std::vector<std::string>& texts) { return texts[std::min(i, texts.size() - 1)]; };
+        host.InsertListRow(kIdcLineWriters, -1,
+                           std::array<std::string, 5>{"COM31", "FFFF", at(states), "DDDDDDDDDDDDDDDD", "100000"});
+        host.InsertListRow(kIdcLineRecords, -1,
+                           std::array<std::string, 5>{"100000", "", "DDDDDDDDDDDDDDDD", at(results), at(reasons)});
+      }
+      return;
+    }
+    for (const int list : {kIdcLineWriters, kIdcLineRecords}) {
+      QTreeWidget* view = tree(list);
+      SCOPED_TRACE(list);
+      for (int column = 0; column < view->columnCount(); ++column) {
+        EXPECT_GE(view->columnWidth(column), static_cast<QAbstractItemView*>(view)->sizeHintForColumn(column))
+            << "column " << column;
+      }
+      EXPECT_TRUE(view->verticalScrollBar()->isVisible());
+      EXPECT_FALSE(view->horizontalScrollBar()->isVisible());
+    }
+    host.dialog()->done(0);
+  });
+  poll.start(10);
+  window.DoModal();
+  EXPECT_GE(step, 2);
 }
 
 }  // namespace

@@ -12,10 +12,12 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QTranslator>
 #include <functional>
 
 #include "app/layout/resources.h"
 #include "app/qt/dialog_font.h"
+#include "app/qt/qt_application.h"
 #include "app/qt/qt_dialog_host.h"
 #include "app/serial_dlg.h"
 #include "sim/loopback_serial.h"
@@ -228,6 +230,23 @@ TEST(QtMainWindow, TypingIntoAListLeavesItWithoutSelection) {
     EXPECT_EQ(rig.host.GetListText(kIdcVolumeList), "中");
     rig.host.dialog()->close();
   });
+}
+
+// A window program's application: its icon in both sizes for every window,
+// its desktop entry, and Qt's own texts (the file dialog's) in Japanese
+// under a Japanese locale.
+TEST(QtApplication, IconDesktopEntryAndQtsOwnTextsInTheUsersLanguage) {
+  auto& application = *qobject_cast<QApplication*>(QCoreApplication::instance());
+  SetUpApplication(application, QStringLiteral("morvik-card-line"));
+  const QList<QSize> sizes = QApplication::windowIcon().availableSizes();
+  EXPECT_TRUE(sizes.contains(QSize(32, 32)) && sizes.contains(QSize(16, 16)));
+  EXPECT_EQ(QGuiApplication::desktopFileName(), "morvik-card-line");
+  const QString lookIn = QStringLiteral("Look in:");
+  QTranslator* japanese = InstallQtTranslations(application, QLocale(QLocale::Japanese, QLocale::Japan));
+  ASSERT_NE(japanese, nullptr) << "Qt's Japanese catalog (qt6-translations-l10n) is not installed";
+  EXPECT_NE(QCoreApplication::translate("QFileDialog", "Look in:"), lookIn);
+  QCoreApplication::removeTranslator(japanese);
+  EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Look in:"), lookIn);
 }
 
 }  // namespace

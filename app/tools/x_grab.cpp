@@ -4,8 +4,15 @@
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QScreen>
+#include <cstdio>
+
+#include "app/qt/display.h"
 
 int main(int argc, char** argv) {
+  if (!morvik::DisplayAvailable()) {
+    std::fprintf(stderr, "morvik-x-grab: %s", morvik::kNoDisplay);
+    return 1;
+  }
   QGuiApplication application(argc, argv);
   if (argc != 2) return 2;
   QScreen* screen = QGuiApplication::primaryScreen();

@@ -4,9 +4,12 @@
 #include <QGuiApplication>
 #include <cstdio>
 
+#include "app/qt/display.h"
 #include "app/qt/qt_icon.h"
 
 int main(int argc, char** argv) {
+  // It draws into images: without a display it draws off screen.
+  if (!morvik::DisplayAvailable()) qputenv("QT_QPA_PLATFORM", "offscreen");
   QGuiApplication application(argc, argv);
   if (argc != 2) {
     std::fprintf(stderr, "usage: morvik-icon-export <directory>\n");

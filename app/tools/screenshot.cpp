@@ -10,6 +10,7 @@
 
 #include "app/line/line_window.h"
 #include "app/qt/dialog_font.h"
+#include "app/qt/display.h"
 #include "app/qt/qt_dialog_host.h"
 #include "app/serial_dlg.h"
 #include "files/file_access.h"
@@ -83,6 +84,8 @@ bool ShootLineWindow(const QString& dir) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // It draws into images: without a display it draws off screen.
+  if (!morvik::DisplayAvailable()) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication application(argc, argv);
   QApplication::setQuitOnLastWindowClosed(false);
   morvik::ApplyDialogStyle();
