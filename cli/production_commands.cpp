@@ -1,8 +1,11 @@
 #include "cli/production_commands.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <optional>
+#include <set>
+#include <system_error>
 
 #include "cli/card_image_options.h"
 #include "cli/card_list.h"
@@ -184,6 +187,7 @@ std::optional<CardList> ReadRows(const CliOptions& options, CliSession& session)
     return std::nullopt;
   }
   SayLines(path, reading.lookAlikes, env.err);
+  if (const std::string blank = BlankRowsText(reading.blankLines); !blank.empty()) SayLines(path, {blank}, env.err);
   SayLines(path, ProblemLines(reading.problems), env.err);
   if (!reading.list || !AskRowQuestions(path, reading.questions, session)) return std::nullopt;
   return std::move(reading.list);
@@ -196,9 +200,13 @@ std::string Plural(std::size_t count, const char* one, const char* many) {
 // What the journal of --resume says of this list; nullopt after saying why
 // it cannot be taken (a file that is no journal, or cannot be read).
 std::optional<JournalState> ReadResumedJournal(const CliOptions& options, const CardList& list, CliEnvironment& env) {
-  JournalState state(list.fileHash);
+  JournalState state(list.fileHash, list.name, list.rows);
   const std::string& path = options.production.resume;
-  if (path.empty()) return state;
+  // The journal this run appends to holds nothing before its first run.
+  std::error_code missing;
+  if (path.empty() || (path == options.production.log && !std::filesystem::exists(PathFromUtf8(path), missing))) {
+    return state;
+  }
   std::string error;
   const JournalRead read = ReadJournalFile(path, [&state](const JournalEntry& entry) { state.Take(entry); }, error);
   if (!error.empty() || read.badLine != 0) {
@@ -218,21 +226,55 @@ std::optional<JournalState> ReadResumedJournal(const CliOptions& options, const 
   return state;
 }
 
+// "3 rows (UTF-8), 1 done before", or for a list edited since its cards were
+// written what the edit changed: "2 rows added, 1 changed since written (not
+// written again), 3 done".
+std::string ListStanding(const CardList& list, const JournalState& journal, bool rewriteChanged) {
+  const ListChanges changes = journal.changes();
+  const std::size_t notReadBack = journal.rowsNotReadBack();
+  const std::string readBack = notReadBack > 0 ? " (" + std::to_string(notReadBack) + " of them not read back)" : "";
+  std::string text = Plural(list.rows.size(), "row", "rows") + " (" + std::string(CsvEncodingName(list.encoding)) + "), ";
+  if (!changes.edited && changes.changed == 0) return text + std::to_string(changes.done) + " done before" + readBack;
+  text += Plural(changes.added, "row", "rows") + " added, " + std::to_string(changes.changed) +
+          " changed since written (" + (rewriteChanged ? "written again" : "not written again") + "), " +
+          std::to_string(changes.done) + " done" + readBack;
+  if (changes.gone > 0) text += ", " + Plural(changes.gone, "row", "rows") + " done no longer in the list";
+  return text;
+}
+
+// Each row whose cells changed after its card was written, with that card.
+void SayChangedRows(const CardList& list, const JournalState& journal, bool rewriteChanged, std::ostream& err) {
+  for (const auto& [index, card] : journal.rowsChanged()) {
+    const PlannedRow& row = list.rows[index];
+    err << kToolSays << "row " << row.line << " (" << row.id << ") changed since card " << card.idm
+        << " was written with it (" << card.time << "): "
+        << (rewriteChanged ? "written again" : "not written again (--rewrite-changed writes it)") << "\n";
+  }
+}
+
+// The lines of the rows this run does not write: done, or changed and not
+// to be written again.
+std::set<std::size_t> LinesNotToWrite(const CardList& list, const JournalState& journal, bool rewriteChanged) {
+  std::set<std::size_t> lines = journal.rowsDone();
+  for (const auto& [index, card] : journal.rowsChanged()) {
+    if (!rewriteChanged) lines.insert(list.rows[index].line);
+  }
+  return lines;
+}
+
 ExitCode RunRows(const CliOptions& options, CliSession& session) {
   CliEnvironment& env = session.env;
   std::optional<CardList> list = ReadRows(options, session);
   if (!list) return ExitCode::kUsage;
   const std::optional<JournalState> journal = ReadResumedJournal(options, *list, env);
   if (!journal) return ExitCode::kUsage;
+  const bool rewrite = options.production.rewriteChanged;
+  env.err << kToolSays << options.production.rows << ": " << ListStanding(*list, *journal, rewrite) << "\n";
+  SayChangedRows(*list, *journal, rewrite, env.err);
   const std::optional<int> count = options.production.count;
-  const std::size_t rows = list->rows.size();
-  ListPlan plan(std::move(list->rows), list->fileHash, std::move(list->rowImage), journal->rowsDone(),
-                count ? std::optional<std::size_t>(static_cast<std::size_t>(*count)) : std::nullopt);
-  const std::size_t doneBefore = rows - plan.rowsLeft();
-  const std::size_t notReadBack = journal->rowsNotReadBack();
-  env.err << kToolSays << options.production.rows << ": " << Plural(rows, "row", "rows") << " ("
-          << CsvEncodingName(list->encoding) << "), " << doneBefore << " done before"
-          << (notReadBack > 0 ? " (" + std::to_string(notReadBack) + " of them not read back)" : "") << "\n";
+  const std::set<std::size_t> notToWrite = LinesNotToWrite(*list, *journal, rewrite);
+  ListPlan plan(std::move(list->rows), list->fileHash, std::move(list->rowImage), notToWrite,
+                count ? std::optional<std::size_t>(static_cast<std::size_t>(*count)) : std::nullopt, list->name);
   DoneCards done(journal->cardsDone());
   CardsInDoubt inDoubt(journal->cardsInDoubt());
   for (const auto& [idm, started] : journal->cardsInDoubt()) {
@@ -241,7 +283,6 @@ ExitCode RunRows(const CliOptions& options, CliSession& session) {
   }
   return RunProductionLine(options, env, plan, &plan, done, inDoubt, [&] { SayRowsLeft(plan, inDoubt, env.err); });
 }
-
 
 }  // namespace
 

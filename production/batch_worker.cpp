@@ -148,8 +148,7 @@ bool BatchWorker::LookForWriter() {
 bool BatchWorker::WriteCards() {
   while (const std::optional<CardIdm> idm = WaitForNewCard()) {
     const std::optional<CardRecord> doubt = context_.inDoubt ? context_.inDoubt->Take(IdmText(*idm)) : std::nullopt;
-    const std::optional<CardJob> job =
-        context_.plan->Take(card_.customerId(), doubt ? std::optional(doubt->row) : std::nullopt);
+    const std::optional<CardJob> job = context_.plan->Take(card_.customerId(), doubt ? &*doubt : nullptr);
     if (!job) {  // every row left is on another writer: the card waits for one that fails
       if (doubt) context_.inDoubt->Add(*doubt);
       lastCard_.reset();
@@ -210,6 +209,9 @@ std::optional<CardRecord> BatchWorker::WriteCard(const CardIdm& idm, const CardJ
   record.row = job.line;
   record.id = job.id;
   record.file = job.file;
+  record.cells = job.cells;
+  record.occurrence = job.occurrence;
+  record.list = job.list;
   record.image = ContentHash(std::string_view(reinterpret_cast<const char*>(job.image.data()), job.image.size()));
   record.verified = context_.verify;
   record.foundInDoubt = foundInDoubt;

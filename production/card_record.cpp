@@ -51,6 +51,9 @@ void AddRow(Json& json, const CardRecord& r) {
   json["row"] = r.row;
   if (!r.id.empty()) json["id"] = r.id;
   json["file"] = r.file;
+  if (!r.list.empty()) json["list"] = r.list;
+  if (!r.cells.empty()) json["cells"] = r.cells;
+  if (r.occurrence != 0) json["occurrence"] = r.occurrence;
 }
 
 // A control character of the id as the JSON escape would write it.
