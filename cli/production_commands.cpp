@@ -20,6 +20,8 @@
 #include "production/batch_runner.h"
 #include "production/card_history.h"
 #include "production/journal.h"
+#include "production/other_runs.h"
+#include "production/shared_journal.h"
 #include "production/record_json.h"
 #include "production/run_plan.h"
 
@@ -56,13 +58,17 @@ std::string PortsLooked(const ProductionOptions& options) {
   return ports;
 }
 
-// The journal opened for appending; false after saying why. No --log: no journal.
-bool OpenJournal(const std::string& path, std::optional<JournalWriter>& journal, std::ostream& err) {
+// The journal of --log, shared with every other run that appends to it;
+// nullptr without --log. false after saying why it cannot be used: a journal
+// without locks is never written, as another run could write a row twice.
+bool OpenJournal(const std::string& path, CliEnvironment& env, std::unique_ptr<SharedJournal>& journal,
+                 const std::function<void()>& waiting) {
   if (path.empty()) return true;
-  int reason = 0;
-  journal = JournalWriter::Open(path, reason);
-  if (!journal) err << kToolSays << path << ": " << SystemReason(reason) << "\n";
-  return journal.has_value();
+  std::string error;
+  journal = SharedJournal::Open(path, env.journalLocks ? env.journalLocks : SharedJournal::LocksFor(FileLocks),
+                                waiting, error);
+  if (!journal) env.err << kToolSays << error << "\n";
+  return journal != nullptr;
 }
 
 std::string RowText(const CardRecord& record) {
@@ -131,16 +137,30 @@ void SayNoWriter(const BatchOutcome& outcome, const ProductionOptions& productio
   err << kToolSays << "no writer answers on " << PortsLooked(production) << "\n";
 }
 
+// The journal a run writes and the other runs sharing it.
+struct JournalShare {
+  SharedJournal* journal = nullptr;  // none without --log
+  OtherRuns* others = nullptr;       // none when the run does not read what others append
+  // A writer waits for the journal's lock: said by whoever says things now.
+  std::function<void(const std::string&)> say;
+};
+
 // What is the same in every run: the writers, the records, the interrupts,
 // the progress; `list` is the plan when the run is from a list.
 ExitCode RunProductionLine(const CliOptions& options, CliEnvironment& env, RunPlan& plan, const ListPlan* list,
-                           DoneCards& done, CardsInDoubt& inDoubt, const std::function<void()>& sayAtEnd) {
+                           DoneCards& done, CardsInDoubt& inDoubt, const std::function<void()>& sayAtEnd,
+                           JournalShare& share) {
   const ProductionOptions& production = options.production;
   std::optional<JournalWriter> journal;
-  if (!OpenJournal(production.log, journal, env.err)) return ExitCode::kOutputLost;
+  if (SharedJournal* shared = share.journal) {
+    journal = JournalWriter::Via([shared](std::string_view line, int& reason) { return shared->Append(line, reason); },
+                                 [shared](int& reason) { return shared->Close(reason); });
+  }
   InstallInterruptHandlers(InterruptMode::kCount);
   RecordPrinter printer(env.out, production.json, std::move(journal), production.log, env.err);
   BatchContext context = ContextFor(options, env, printer, list);
+  if (share.journal != nullptr) ShareJournal(context, *share.journal, share.others);
+  share.say = [&printer](const std::string& text) { printer.Note(std::string(kToolSays) + text); };
   context.plan = &plan;
   context.done = &done;
   context.inDoubt = &inDoubt;
@@ -148,6 +168,7 @@ ExitCode RunProductionLine(const CliOptions& options, CliEnvironment& env, RunPl
       RunProduction(PlanWriters(production), context, env.writerSeat ? env.writerSeat : SystemSeats());
   printer.EndProgress();
   const bool journalClosed = printer.CloseJournal();
+  share.say = [&env](const std::string& text) { env.err << kToolSays << text << "\n"; };
   if (!outcome.anyWriter) {
     SayNoWriter(outcome, production, env.err);
     return ExitCode::kNoWriter;
@@ -199,16 +220,16 @@ std::string Plural(std::size_t count, const char* one, const char* many) {
 
 // What the journal of --resume says of this list; nullopt after saying why
 // it cannot be taken (a file that is no journal, or cannot be read).
-std::optional<JournalState> ReadResumedJournal(const CliOptions& options, const CardList& list, CliEnvironment& env) {
+// A journal this run also appends to (shared) is read through it: from then
+// on the run reads only what other runs append.
+std::optional<JournalState> ReadResumedJournal(const CliOptions& options, const CardList& list, CliEnvironment& env,
+                                               SharedJournal* shared) {
   JournalState state(list.fileHash, list.name, list.rows);
   const std::string& path = options.production.resume;
-  // The journal this run appends to holds nothing before its first run.
-  std::error_code missing;
-  if (path.empty() || (path == options.production.log && !std::filesystem::exists(PathFromUtf8(path), missing))) {
-    return state;
-  }
+  if (path.empty()) return state;
   std::string error;
-  const JournalRead read = ReadJournalFile(path, [&state](const JournalEntry& entry) { state.Take(entry); }, error);
+  const JournalTake take = [&state](const JournalEntry& entry) { state.Take(entry); };
+  const JournalRead read = shared != nullptr ? shared->CatchUp(take) : ReadJournalFile(path, take, error);
   if (!error.empty() || read.badLine != 0) {
     env.err << kToolSays
             << (error.empty() ? path + ": line " + std::to_string(read.badLine) + " is not a journal record" : error)
@@ -262,11 +283,22 @@ std::set<std::size_t> LinesNotToWrite(const CardList& list, const JournalState& 
   return lines;
 }
 
+// Whether the run reads the journal it appends to: runs that share it.
+bool ResumesItsOwnLog(const ProductionOptions& production) {
+  return !production.log.empty() && !production.resume.empty() && SameFile(production.log, production.resume);
+}
+
 ExitCode RunRows(const CliOptions& options, CliSession& session) {
   CliEnvironment& env = session.env;
   std::optional<CardList> list = ReadRows(options, session);
   if (!list) return ExitCode::kUsage;
-  const std::optional<JournalState> journal = ReadResumedJournal(options, *list, env);
+  JournalShare share;
+  std::unique_ptr<SharedJournal> shared;
+  const auto waiting = [&share, &options] { share.say(options.production.log + ": waiting for the journal: another run is using it"); };
+  share.say = [&env](const std::string& text) { env.err << kToolSays << text << "\n"; };
+  if (!OpenJournal(options.production.log, env, shared, waiting)) return ExitCode::kOutputLost;
+  const bool sharing = ResumesItsOwnLog(options.production);
+  const std::optional<JournalState> journal = ReadResumedJournal(options, *list, env, sharing ? shared.get() : nullptr);
   if (!journal) return ExitCode::kUsage;
   const bool rewrite = options.production.rewriteChanged;
   env.err << kToolSays << options.production.rows << ": " << ListStanding(*list, *journal, rewrite) << "\n";
@@ -276,12 +308,25 @@ ExitCode RunRows(const CliOptions& options, CliSession& session) {
   ListPlan plan(std::move(list->rows), list->fileHash, std::move(list->rowImage), notToWrite,
                 count ? std::optional<std::size_t>(static_cast<std::size_t>(*count)) : std::nullopt, list->name);
   DoneCards done(journal->cardsDone());
-  CardsInDoubt inDoubt(journal->cardsInDoubt());
+  CardsInDoubt inDoubt;
+  OtherRuns others(&plan, done, inDoubt, [&shared](const std::string& run) { return shared->Alive(run); });
   for (const auto& [idm, started] : journal->cardsInDoubt()) {
+    // A card another run is writing now is that run's.
+    if (sharing && !started.run.empty() && shared->Alive(started.run)) {
+      others.TakeStarted(started);
+      continue;
+    }
+    inDoubt.Add(started);
     env.err << kToolSays << "card " << idm << " may hold part of " << RowText(started)
             << ": put it on a writer to finish it\n";
   }
-  return RunProductionLine(options, env, plan, &plan, done, inDoubt, [&] { SayRowsLeft(plan, inDoubt, env.err); });
+  if (sharing) {
+    others.Review();
+    share.others = &others;
+  }
+  share.journal = shared.get();
+  return RunProductionLine(options, env, plan, &plan, done, inDoubt, [&] { SayRowsLeft(plan, inDoubt, env.err); },
+                           share);
 }
 
 }  // namespace
@@ -308,7 +353,13 @@ ExitCode RunBatch(const CliOptions& options, CliSession& session) {
   OneImagePlan plan(std::move(imageFor), options.production.count);
   DoneCards done;
   CardsInDoubt inDoubt;
-  return RunProductionLine(options, session.env, plan, nullptr, done, inDoubt, [] {});
+  JournalShare share;
+  std::unique_ptr<SharedJournal> shared;
+  share.say = [&session](const std::string& text) { session.env.err << kToolSays << text << "\n"; };
+  const auto waiting = [&share, &options] { share.say(options.production.log + ": waiting for the journal: another run is using it"); };
+  if (!OpenJournal(options.production.log, session.env, shared, waiting)) return ExitCode::kOutputLost;
+  share.journal = shared.get();
+  return RunProductionLine(options, session.env, plan, nullptr, done, inDoubt, [] {}, share);
 }
 
 // Every journal whole before a line is printed: one that cannot be read, or

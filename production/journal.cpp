@@ -93,7 +93,8 @@ std::optional<JournalEntry> ParseJournalLine(std::string_view line) {
                       TextAt(json, "idm", r.idm, true) && NumberAt(json, "row", r.row) &&
                       TextAt(json, "id", r.id, false) && TextAt(json, "file", r.file, r.row != 0) &&
                       TextAt(json, "list", r.list, false) && TextAt(json, "cells", r.cells, false) &&
-                      NumberAt(json, "occurrence", r.occurrence) &&
+                      NumberAt(json, "occurrence", r.occurrence) && TextAt(json, "run", r.run, false) &&
+                      TextAt(json, "host", r.host, false) && NumberAt(json, "pid", r.pid) &&
                       TextAt(json, "image", r.image, entry.kind == JournalEntryKind::kStarted);
   if (!common || (entry.kind == JournalEntryKind::kCard && !ReadCard(json, r))) return std::nullopt;
   return entry;
@@ -249,7 +250,15 @@ std::optional<JournalWriter> JournalWriter::Open(const std::string& utf8Name, in
   return writer;
 }
 
+JournalWriter JournalWriter::Via(AppendVia append, CloseVia close) {
+  JournalWriter writer(nullptr);
+  writer.appendVia_ = std::move(append);
+  writer.closeVia_ = std::move(close);
+  return writer;
+}
+
 bool JournalWriter::Append(std::string_view line, int& errorNumber) {
+  if (appendVia_) return appendVia_(line, errorNumber);
   errno = 0;
   const std::string text = std::string(line) + "\n";
   if (std::fwrite(text.data(), 1, text.size(), file_.get()) != text.size()) {
@@ -259,6 +268,9 @@ bool JournalWriter::Append(std::string_view line, int& errorNumber) {
   return SyncToDisk(file_.get(), errorNumber);
 }
 
-bool JournalWriter::Close(int& errorNumber) { return CloseFile(std::move(file_), errorNumber); }
+bool JournalWriter::Close(int& errorNumber) {
+  if (closeVia_) return closeVia_(errorNumber);
+  return CloseFile(std::move(file_), errorNumber);
+}
 
 }  // namespace morvik

@@ -129,12 +129,18 @@ class JournalWriter {
  public:
   // nullopt with errorNumber set when the file cannot be opened.
   static std::optional<JournalWriter> Open(const std::string& utf8Name, int& errorNumber);
+  // One that appends and closes through others: a journal shared with other runs.
+  using AppendVia = std::function<bool(std::string_view line, int& errorNumber)>;
+  using CloseVia = std::function<bool(int& errorNumber)>;
+  static JournalWriter Via(AppendVia append, CloseVia close);
   bool Append(std::string_view line, int& errorNumber);
   bool Close(int& errorNumber);
 
  private:
   explicit JournalWriter(FileHandle file) : file_(std::move(file)) {}
   FileHandle file_;
+  AppendVia appendVia_;
+  CloseVia closeVia_;
 };
 
 }  // namespace morvik

@@ -46,6 +46,18 @@ std::optional<CardJob> ListPlan::Take(CustomerId cid, const CardRecord* started)
                  finder_.listName()};
 }
 
+void ListPlan::DoneElsewhere(const CardRecord& record) {
+  if (const std::optional<std::size_t> row = finder_.Find(record)) queue_.DoneElsewhere(*row);
+}
+
+void ListPlan::HeldElsewhere(const std::vector<CardRecord>& started) {
+  std::set<std::size_t> rows;
+  for (const CardRecord& record : started) {
+    if (const std::optional<std::size_t> row = finder_.Find(record)) rows.insert(*row);
+  }
+  queue_.SetElsewhere(std::move(rows));
+}
+
 void ListPlan::Settle(const CardJob& job, bool ok) {
   if (!job.row) return;
   if (ok) {

@@ -83,6 +83,12 @@ class ListPlan final : public RunPlan {
   void Settle(const CardJob& job, bool ok) override;
   bool Finished() const override { return queue_.Finished(); }
 
+  // What other runs sharing the journal did: a row they wrote ok, the rows
+  // their cards are on now (their started records).
+  void DoneElsewhere(const CardRecord& record);
+  void HeldElsewhere(const std::vector<CardRecord>& started);
+  bool OfThisList(const CardRecord& record) const { return finder_.OfThisList(record); }
+
   std::size_t rowsDone() const { return queue_.done(); }
   std::size_t rowsLeft() const { return queue_.left(); }
 
