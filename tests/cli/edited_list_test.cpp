@@ -115,5 +115,30 @@ INSTANTIATE_TEST_SUITE_P(
                  {"2 rows of only separators skipped (lines 3, 4)\n", "0 rows added", ", 2 done\n"}, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A file system without locks (a share mounted without them): the run says
+// so and no writer is touched, as two runs could write a row twice.
+TEST(SharedJournal, RefusedWhereNoLockCanBeTaken) {
+  class NoLocks final : public JournalLocks {
+    RangeLock Lock(std::uint64_t, bool, int& errorNumber) override { return errorNumber = ENOLCK, RangeLock::kNoLocks; }
+    void Unlock(std::uint64_t) override {}
+  };
+  const std::string list = test::OwnTempPath("nolocks.csv"), journal = test::OwnTempPath("nolocks.jsonl");
+  std::ofstream(list, std::ios::binary) << kAb;
+  int seats = 0;
+  std::ostringstream out, err;
+  std::istringstream in;
+  sim::VirtualClock clock;
+  sim::LoopbackPlatform platform(clock);
+  CliEnvironment env{platform, clock, out, err, in, false, false, false,
+                     [&seats]() -> WriterSeat { return ++seats, WriterSeat{}; },
+                     [](std::FILE*) { return std::make_unique<NoLocks>(); }};
+  const int status = Status(RunCli({"batch", "--rows", list, "--log", journal, "--resume", journal}, env));
+  std::remove(list.c_str());
+  std::remove(journal.c_str());
+  EXPECT_EQ(status, 6);
+  EXPECT_EQ(seats, 0);
+  EXPECT_NE(err.str().find(".jsonl: the file system gives no locks ("), std::string::npos) << err.str();
+}
+
 }  // namespace
 }  // namespace morvik
