@@ -75,11 +75,21 @@ std::string RowText(const CardRecord& record) {
   return "row " + std::to_string(record.row) + (record.id.empty() ? "" : " (" + record.id + ")");
 }
 
+// "row 2 (A), started on COM3 at 2026-12-07T09:00:00Z": where a card in doubt came from.
+std::string StartedText(const CardRecord& started) {
+  return RowText(started) + ", started on " + started.port + " at " + started.time;
+}
+
+// "card 0123456789ABCDEF may hold part of row 2 (A), started on COM3 at ...".
+std::string InDoubtText(const CardRecord& started) {
+  return "card " + started.idm + " may hold part of " + StartedText(started) + ": put it on a writer to finish it";
+}
+
 // What a run from a list says at its end beyond the tallies.
 void SayRowsLeft(const ListPlan& plan, const CardsInDoubt& inDoubt, std::ostream& err) {
   err << kToolSays << "rows: " << plan.rowsDone() << " done, " << plan.rowsLeft() << " left\n";
   for (const CardRecord& card : inDoubt.Left()) {
-    err << kToolSays << "card " << card.idm << " was not seen: it may still hold part of " << RowText(card) << "\n";
+    err << kToolSays << "card " << card.idm << " was not seen: it may still hold part of " << StartedText(card) << "\n";
   }
 }
 
@@ -149,7 +159,7 @@ struct JournalShare {
 // the progress; `list` is the plan when the run is from a list.
 ExitCode RunProductionLine(const CliOptions& options, CliEnvironment& env, RunPlan& plan, const ListPlan* list,
                            DoneCards& done, CardsInDoubt& inDoubt, const std::function<void()>& sayAtEnd,
-                           JournalShare& share) {
+                           JournalShare& share, bool finishInDoubt = false) {
   const ProductionOptions& production = options.production;
   std::optional<JournalWriter> journal;
   if (SharedJournal* shared = share.journal) {
@@ -160,6 +170,7 @@ ExitCode RunProductionLine(const CliOptions& options, CliEnvironment& env, RunPl
   RecordPrinter printer(env.out, production.json, std::move(journal), production.log, env.err);
   BatchContext context = ContextFor(options, env, printer, list);
   if (share.journal != nullptr) ShareJournal(context, *share.journal, share.others);
+  context.finishInDoubt = finishInDoubt;
   share.say = [&printer](const std::string& text) { printer.Note(std::string(kToolSays) + text); };
   context.plan = &plan;
   context.done = &done;
@@ -309,7 +320,8 @@ ExitCode RunRows(const CliOptions& options, CliSession& session) {
                 count ? std::optional<std::size_t>(static_cast<std::size_t>(*count)) : std::nullopt, list->name);
   DoneCards done(journal->cardsDone());
   CardsInDoubt inDoubt;
-  OtherRuns others(&plan, done, inDoubt, [&shared](const std::string& run) { return shared->Alive(run); });
+  OtherRuns others(&plan, done, inDoubt, [&shared](const std::string& run) { return shared->Alive(run); },
+                   [&share](const CardRecord& started) { share.say(InDoubtText(started) + " (its run is gone)"); });
   for (const auto& [idm, started] : journal->cardsInDoubt()) {
     // A card another run is writing now is that run's.
     if (sharing && !started.run.empty() && shared->Alive(started.run)) {
@@ -317,16 +329,18 @@ ExitCode RunRows(const CliOptions& options, CliSession& session) {
       continue;
     }
     inDoubt.Add(started);
-    env.err << kToolSays << "card " << idm << " may hold part of " << RowText(started)
-            << ": put it on a writer to finish it\n";
+    env.err << kToolSays << InDoubtText(started) << "\n";
   }
   if (sharing) {
     others.Review();
     share.others = &others;
   }
   share.journal = shared.get();
+  // A list done whole with cards left in doubt: the run finishes them.
+  const bool onlyDoubts = plan.rowsLeft() == 0 && !inDoubt.empty();
+  if (onlyDoubts) env.err << kToolSays << "every row is done: put each card in doubt on a writer to finish it (Ctrl-C ends the run)\n";
   return RunProductionLine(options, env, plan, &plan, done, inDoubt, [&] { SayRowsLeft(plan, inDoubt, env.err); },
-                           share);
+                           share, onlyDoubts);
 }
 
 }  // namespace

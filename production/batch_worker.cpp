@@ -53,6 +53,11 @@ std::optional<CardRecord> CardsInDoubt::Take(const std::string& idm) {
   return started;
 }
 
+bool CardsInDoubt::empty() const {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  return cards_.empty();
+}
+
 std::vector<CardRecord> CardsInDoubt::Left() const {
   const std::lock_guard<std::mutex> lock(mutex_);
   std::vector<CardRecord> left;
@@ -111,7 +116,8 @@ void BatchWorker::Run() {
 }
 
 bool BatchWorker::StopTaking() const {
-  return setAside_ || context_.stopAfterCard() || context_.plan->Finished();
+  const bool doubtsLeft = context_.finishInDoubt && context_.inDoubt != nullptr && !context_.inDoubt->empty();
+  return setAside_ || context_.stopAfterCard() || (context_.plan->Finished() && !doubtsLeft);
 }
 
 bool BatchWorker::Handshake(const std::string& port) {

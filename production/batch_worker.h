@@ -49,6 +49,7 @@ class CardsInDoubt {
   // The card's started record, taken out: it is in doubt no longer.
   std::optional<CardRecord> Take(const std::string& idm);
   std::vector<CardRecord> Left() const;
+  bool empty() const;
 
  private:
   mutable std::mutex mutex_;
@@ -123,6 +124,9 @@ struct BatchContext {
   // until it is stopped, instead of ending there.
   bool lookWhenNoneAnswers = false;
   bool verify = true;
+  // The run goes on while cards are in doubt, though the plan has nothing
+  // left: each is finished as it is put on, until none is left or a stop.
+  bool finishInDoubt = false;
   bool fast = false;                // replies end with their frame and a short guard
   std::uint32_t pollPauseMs = 100;  // between detection requests while no new card lies there
 };

@@ -37,7 +37,10 @@ void OtherRuns::Review() {
       ++it;
       continue;
     }
-    if (plan_ != nullptr && plan_->OfThisList(it->second)) inDoubt_.Add(it->second);
+    if (plan_ != nullptr && plan_->OfThisList(it->second)) {
+      inDoubt_.Add(it->second);
+      if (foundInDoubt_) foundInDoubt_(it->second);
+    }
     it = inProgress_.erase(it);
   }
   if (plan_ != nullptr) plan_->HeldElsewhere(held);

@@ -19,8 +19,10 @@ namespace morvik {
 class OtherRuns {
  public:
   // plan: none for a run of one image; alive: whether the run of that name lives.
-  OtherRuns(ListPlan* plan, DoneCards& done, CardsInDoubt& inDoubt, std::function<bool(const std::string&)> alive)
-      : plan_(plan), done_(done), inDoubt_(inDoubt), alive_(std::move(alive)) {}
+  // inDoubt: told each card of this list a run that is gone left in doubt.
+  OtherRuns(ListPlan* plan, DoneCards& done, CardsInDoubt& inDoubt, std::function<bool(const std::string&)> alive,
+            std::function<void(const CardRecord&)> foundInDoubt = {})
+      : plan_(plan), done_(done), inDoubt_(inDoubt), alive_(std::move(alive)), foundInDoubt_(std::move(foundInDoubt)) {}
   // A record another run appended.
   void Take(const JournalEntry& entry);
   // A card another run started and has not finished: its row waits while the
@@ -36,6 +38,7 @@ class OtherRuns {
   DoneCards& done_;
   CardsInDoubt& inDoubt_;
   std::function<bool(const std::string&)> alive_;
+  std::function<void(const CardRecord&)> foundInDoubt_;
   std::map<std::string, CardRecord> inProgress_;  // by IDm
 };
 

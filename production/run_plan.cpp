@@ -35,15 +35,22 @@ std::optional<CardJob> ListPlan::Take(CustomerId cid, const CardRecord* started)
   const std::optional<std::size_t> preferred = started ? finder_.Find(*started) : std::nullopt;
   std::optional<std::size_t> row = preferred ? queue_.TakeRow(*preferred) : std::nullopt;
   if (!row) row = queue_.Take();
+  // Every row is done: a card left in doubt is finished with its own row all the same.
+  if (!row && preferred && queue_.left() == 0) return JobFor(*preferred, cid, true);
   if (!row) return std::nullopt;
-  const std::optional<ContentImage> image = rowImage_(*row, cid);
-  if (!image) {
-    queue_.Failed(*row);
-    return std::nullopt;
-  }
-  const PlannedRow& planned = rows_[*row];
-  return CardJob{*image, row, planned.line, planned.id, finder_.listHash(), planned.cells, planned.occurrence,
-                 finder_.listName()};
+  std::optional<CardJob> job = JobFor(*row, cid, false);
+  if (!job) queue_.Failed(*row);
+  return job;
+}
+
+std::optional<CardJob> ListPlan::JobFor(std::size_t row, CustomerId cid, bool again) {
+  const std::optional<ContentImage> image = rowImage_(row, cid);
+  if (!image) return std::nullopt;
+  const PlannedRow& planned = rows_[row];
+  CardJob job{*image, row, planned.line, planned.id, finder_.listHash(), planned.cells, planned.occurrence,
+              finder_.listName()};
+  job.again = again;
+  return job;
 }
 
 void ListPlan::DoneElsewhere(const CardRecord& record) {
@@ -59,7 +66,7 @@ void ListPlan::HeldElsewhere(const std::vector<CardRecord>& started) {
 }
 
 void ListPlan::Settle(const CardJob& job, bool ok) {
-  if (!job.row) return;
+  if (!job.row || job.again) return;
   if (ok) {
     queue_.Done(*job.row);
   } else {

@@ -32,6 +32,7 @@ struct CardJob {
   std::string cells{};  // what the row is (RowKey)
   std::size_t occurrence = 0;
   std::string list{};   // the list's file name
+  bool again = false;   // a done row, written again to finish a card left in doubt
 };
 
 class RunPlan {
@@ -93,6 +94,7 @@ class ListPlan final : public RunPlan {
   std::size_t rowsLeft() const { return queue_.left(); }
 
  private:
+  std::optional<CardJob> JobFor(std::size_t row, CustomerId cid, bool again);
   static std::set<std::size_t> Indices(const std::vector<PlannedRow>& rows, const std::set<std::size_t>& lines);
 
   std::vector<PlannedRow> rows_;

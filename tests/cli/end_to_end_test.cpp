@@ -216,7 +216,7 @@ TEST(Journal, KilledMidCardThenResumedAtOnce) {
   EXPECT_EQ(resumed.status, 0) << resumed.err;
   for (const char* said : {"1 line cut short (a run ended while writing it) skipped\n", "2 records of other lists skipped\n",
                            "3 rows (UTF-8), 0 done before\n",
-                           "card 0123456789ABCDEF may hold part of row 2 (A): put it on a writer to finish it\n",
+                           "card 0123456789ABCDEF may hold part of row 2 (A), started on COM3 at ",
                            "rows: 3 done, 0 left\n"}) {
     EXPECT_NE(resumed.err.find(said), std::string::npos) << said << resumed.err;
   }
