@@ -343,6 +343,14 @@ ExitCode RunRows(const CliOptions& options, CliSession& session) {
                            share, onlyDoubts);
 }
 
+// Whether a record may be of a card the filter shows: the card, row and id
+// a card's records share are matched as they are read, so that a long
+// journal is not held whole for a few of its cards.
+bool MayMatch(const HistoryFilter& filter, const CardRecord& record) {
+  return (!filter.idm || record.idm == *filter.idm) && (!filter.row || record.row == *filter.row) &&
+         (!filter.id || record.id == *filter.id);
+}
+
 }  // namespace
 
 // The content (an image file, or every row of a list) is checked, and its
@@ -382,7 +390,9 @@ ExitCode RunHistory(const CliOptions& options, CliSession& session) {
   CardHistory history;
   for (const std::string& path : options.operands) {
     std::string error;
-    const JournalRead read = ReadJournalFile(path, [&history](const JournalEntry& e) { history.Take(e); }, error);
+    const JournalRead read = ReadJournalFile(path, [&](const JournalEntry& e) {
+      if (MayMatch(options.history, e.record)) history.Take(e);
+    }, error);
     if (!error.empty() || read.badLine != 0) {
       session.env.err << kToolSays
                       << (error.empty() ? path + ": line " + std::to_string(read.badLine) + " is not a journal record"
