@@ -309,7 +309,7 @@ ExitCode RunRows(const CliOptions& options, CliSession& session) {
   share.say = [&env](const std::string& text) { env.err << kToolSays << text << "\n"; };
   if (!OpenJournal(options.production.log, env, shared, waiting)) return ExitCode::kOutputLost;
   const bool sharing = ResumesItsOwnLog(options.production);
-  const std::optional<JournalState> journal = ReadResumedJournal(options, *list, env, sharing ? shared.get() : nullptr);
+  std::optional<JournalState> journal = ReadResumedJournal(options, *list, env, sharing ? shared.get() : nullptr);
   if (!journal) return ExitCode::kUsage;
   const bool rewrite = options.production.rewriteChanged;
   env.err << kToolSays << options.production.rows << ": " << ListStanding(*list, *journal, rewrite) << "\n";
@@ -318,7 +318,7 @@ ExitCode RunRows(const CliOptions& options, CliSession& session) {
   const std::set<std::size_t> notToWrite = LinesNotToWrite(*list, *journal, rewrite);
   ListPlan plan(std::move(list->rows), list->fileHash, std::move(list->rowImage), notToWrite,
                 count ? std::optional<std::size_t>(static_cast<std::size_t>(*count)) : std::nullopt, list->name);
-  DoneCards done(journal->cardsDone());
+  DoneCards done(journal->TakeCardsDone());
   CardsInDoubt inDoubt;
   OtherRuns others(&plan, done, inDoubt, [&shared](const std::string& run) { return shared->Alive(run); },
                    [&share](const CardRecord& started) { share.say(InDoubtText(started) + " (its run is gone)"); });

@@ -27,6 +27,7 @@ class DoneCards {
   DoneCards() = default;
   // The cards an earlier run's journal records as done, by IDm.
   explicit DoneCards(const std::map<std::string, CardRecord>& before) : cards_(before) {}
+  explicit DoneCards(std::map<std::string, CardRecord>&& before) : cards_(std::move(before)) {}
   void Add(const CardRecord& record);
   // Started again by another run: no longer done.
   void Remove(const std::string& idm);

@@ -200,7 +200,7 @@ void JournalState::TakeRow(const CardRecord& r, bool ok) {
   if (byLine_) {
     if (!ok) return;
     rowsDone_.insert(r.row);
-    rowReadBack_[r.row] = r.verified;
+    NoteReadBack(r.row, r.verified);
     return;
   }
   const std::optional<std::size_t> index = finder_.Find(r);
@@ -217,7 +217,15 @@ void JournalState::TakeRow(const CardRecord& r, bool ok) {
   }
   changed_.erase(*index);
   rowsDone_.insert(row.line);
-  rowReadBack_[row.line] = r.verified;
+  NoteReadBack(row.line, r.verified);
+}
+
+void JournalState::NoteReadBack(std::size_t line, bool readBack) {
+  if (readBack) {
+    notReadBack_.erase(line);
+  } else {
+    notReadBack_.insert(line);
+  }
 }
 
 ListChanges JournalState::changes() const {
@@ -232,7 +240,7 @@ ListChanges JournalState::changes() const {
 
 std::size_t JournalState::rowsNotReadBack() const {
   std::size_t count = 0;
-  for (const auto& [row, readBack] : rowReadBack_) count += readBack ? 0 : 1;
+  for (const std::size_t line : notReadBack_) count += rowsDone_.contains(line) ? 1 : 0;
   return count;
 }
 

@@ -100,6 +100,8 @@ class JournalState {
   ListChanges changes() const;
   // Cards whose last record is ok, of any list or none: never written again.
   const std::map<std::string, CardRecord>& cardsDone() const { return cardsDone_; }
+  // The same, handed over: a long journal's cards are not held twice.
+  std::map<std::string, CardRecord> TakeCardsDone() { return std::move(cardsDone_); }
   // This list's cards started and left without a result: they may hold part of a row.
   const std::map<std::string, CardRecord>& cardsInDoubt() const { return inDoubt_; }
   // Records of other lists, or of runs without a list.
@@ -107,13 +109,14 @@ class JournalState {
 
  private:
   void TakeRow(const CardRecord& record, bool ok);
+  void NoteReadBack(std::size_t line, bool readBack);
 
   RowFinder finder_;
   bool byLine_ = true;
   std::vector<PlannedRow> rows_;
   std::vector<bool> named_;  // by row index: some record of this list names it
   std::set<std::size_t> rowsDone_;
-  std::map<std::size_t, bool> rowReadBack_;
+  std::set<std::size_t> notReadBack_;  // rows whose last ok card was not read back, by line
   std::map<std::size_t, CardRecord> changed_;
   std::set<std::string> goneDone_;  // the keys of rows done that the list no longer has
   bool edited_ = false;
