@@ -122,19 +122,24 @@ bool SharedJournal::Exclusive(const std::function<void()>& body) {
 
 JournalRead SharedJournal::CatchUp(const JournalTake& take) {
   const std::lock_guard<std::recursive_mutex> lock(mutex_);
-  std::string bytes;
-  std::clearerr(reader_.get());
-  if (std::fseek(reader_.get(), static_cast<long>(offset_), SEEK_SET) == 0) {
-    char chunk[64 * 1024];
-    std::size_t got = 0;
-    while ((got = std::fread(chunk, 1, sizeof chunk, reader_.get())) > 0) bytes.append(chunk, got);
-  }
-  const std::size_t whole = bytes.rfind('\n');
-  if (whole == std::string::npos) return {};
-  offset_ += whole + 1;
-  return ReadJournal(std::string_view(bytes).substr(0, whole + 1), [&](const JournalEntry& entry) {
-    if (entry.record.run != name_.run || entry.record.run.empty()) take(entry);
+  JournalParser parser([&](const JournalEntry& entry) {
+    if (entry.record.run.empty() || entry.record.run != name_.run) take(entry);
   });
+  std::clearerr(reader_.get());
+  if (std::fseek(reader_.get(), static_cast<long>(offset_), SEEK_SET) != 0) return {};
+  // Whole lines only, a piece at a time: a line still being written waits for the next look.
+  std::string chunk(64 * 1024, '\0'), pending;
+  std::size_t got = 0;
+  while ((got = std::fread(chunk.data(), 1, chunk.size(), reader_.get())) > 0) {
+    pending.append(chunk, 0, got);
+    const std::size_t lineEnd = pending.rfind('\n');
+    if (lineEnd == std::string::npos) continue;
+    const bool records = parser.Feed(std::string_view(pending).substr(0, lineEnd + 1));
+    offset_ += lineEnd + 1;  // a line that is no record is not read again
+    pending.erase(0, lineEnd + 1);
+    if (!records) break;
+  }
+  return parser.Finish();
 }
 
 bool SharedJournal::EndsInLineEnd() {

@@ -106,6 +106,34 @@ TEST(SharedJournal, RunsNameThemselvesSeeEachOtherLiveOrGoneAndReadOnlyWhatOther
   EXPECT_TRUE(first->Close(reason));
 }
 
+// A journal longer than one read, and a line still being written: every whole
+// line is read once, the unfinished one when it is whole.
+TEST(SharedJournal, ReadsEveryWholeLineOnceAndALineBeingWrittenWhenItIsWhole) {
+  const std::string path = TempJournal("long");
+  std::string error;
+  auto writer = SharedJournal::Open(path, FileLocks, {}, error);
+  auto reader = SharedJournal::Open(path, FileLocks, {}, error);
+  ASSERT_TRUE(writer && reader) << error;
+  CardRecord card;
+  card.time = "T";
+  card.port = "COM1";
+  card.idm = "0123456789ABCDEF";
+  int reason = 0;
+  for (int i = 0; i < 1500; ++i) ASSERT_TRUE(writer->Append(RecordJson(Signed(card, *writer)), reason));
+  std::FILE* raw = std::fopen(path.c_str(), "ab");
+  const std::string last = RecordJson(card);
+  std::fputs(last.substr(0, 20).c_str(), raw);
+  std::fflush(raw);
+  int seen = 0;
+  const auto count = [&seen](const JournalEntry&) { ++seen; };
+  EXPECT_EQ(reader->CatchUp(count).records, 1500u);
+  std::fputs((last.substr(20) + "\n").c_str(), raw);
+  std::fclose(raw);
+  reader->CatchUp(count);
+  reader->CatchUp(count);
+  EXPECT_EQ(seen, 1501);
+}
+
 // --- two runs on one list, one of them killed ---------------------------------
 
 constexpr std::size_t kLines[] = {2, 3, 4, 5, 6};
