@@ -1,5 +1,6 @@
 #include "cli/card_list.h"
 
+#include <algorithm>
 #include <memory>
 #include <sstream>
 
@@ -39,9 +40,10 @@ ListReading ReadCardList(const CliOptions& options, std::istream& in) {
   if (rows->problems.empty() && rows->rows.empty()) rows->problems.push_back({0, "no rows below the header"});
   reading.problems = std::move(rows->problems);
   reading.ambiguous = std::move(rows->ambiguous);
+  reading.blankLines = std::move(rows->blankLines);
   if (!reading.problems.empty()) return reading;
-  CardList list{{}, rows->fileHash, rows->encoding, {}};
-  for (const CardRow& row : rows->rows) list.rows.push_back({row.line, row.id});
+  CardList list{{}, rows->fileHash, ListNameOf(options.production.rows), rows->encoding, {}};
+  for (const CardRow& row : rows->rows) list.rows.push_back({row.line, row.id, row.cells, row.occurrence});
   list.rowImage = [rows](std::size_t row, CustomerId cid) { return QuietImage(rows->rows[row].options, cid); };
   reading.list = std::move(list);
   return reading;
@@ -60,6 +62,16 @@ ListReading ReadCardList(const std::string& path, std::optional<CsvEncoding> enc
   }
   std::istringstream noInput;
   return ReadCardList(options, noInput);
+}
+
+std::string BlankRowsText(const std::vector<std::size_t>& lines) {
+  if (lines.empty()) return {};
+  std::string numbers;
+  const std::size_t shown = std::min(lines.size(), kProblemsShown);
+  for (std::size_t i = 0; i < shown; ++i) numbers += (i == 0 ? "" : ", ") + std::to_string(lines[i]);
+  if (lines.size() > shown) numbers += "...";
+  return std::to_string(lines.size()) + (lines.size() == 1 ? " row" : " rows") +
+         " of only separators skipped (line" + (lines.size() == 1 ? " " : "s ") + numbers + ")";
 }
 
 std::vector<std::string> ProblemLines(const std::vector<RowProblem>& problems) {

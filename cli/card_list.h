@@ -18,6 +18,7 @@ namespace morvik {
 struct CardList {
   std::vector<PlannedRow> rows;  // each row's line and id, in the file's order
   std::string fileHash;          // ContentHash of the file: a journal's records name it
+  std::string name;              // the file's name without its folder; empty for stdin
   CsvEncoding encoding = CsvEncoding::kUtf8;
   ListPlan::RowImage rowImage;   // a row's image for a writer with this customer ID
 };
@@ -32,7 +33,11 @@ struct ListReading {
   std::vector<std::string> lookAlikes;  // "line 3: --url: é is written as e", one per row with any
   std::vector<RowQuestion> questions;   // one per text, with every row that raises it
   std::optional<CsvAmbiguity> ambiguous;  // refused as both UTF-8 and code page 932: read again saying which
+  std::vector<std::size_t> blankLines;    // rows of nothing but separators, skipped
 };
+
+// "3 rows of only separators skipped (lines 4, 9, 12)"; empty for none.
+std::string BlankRowsText(const std::vector<std::size_t>& lines);
 
 // The list options.production.rows names ("-": in), every row checked as the
 // command line is and composed once.

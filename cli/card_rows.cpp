@@ -1,6 +1,8 @@
 #include "cli/card_rows.h"
 
 #include <algorithm>
+#include <cctype>
+#include <map>
 #include <optional>
 #include <set>
 
@@ -71,6 +73,37 @@ std::vector<std::string> HeaderProblems(const std::vector<std::string>& header) 
   return problems;
 }
 
+// "URL " and " url" name the url column.
+std::string ColumnName(std::string_view cell) {
+  const std::size_t begin = cell.find_first_not_of(" \t");
+  if (begin == std::string_view::npos) return {};
+  const std::size_t end = cell.find_last_not_of(" \t");
+  std::string name(cell.substr(begin, end + 1 - begin));
+  for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return name;
+}
+
+// Nothing but separators and spaces: a row a spreadsheet saves for cells once touched.
+bool IsBlankRow(const CsvRecord& record) {
+  return std::ranges::all_of(record.fields,
+                             [](const std::string& cell) { return cell.find_first_not_of(" \t") == std::string::npos; });
+}
+
+// Each row's how-manyth occurrence of its cells, and each id given again.
+void NumberRows(CardRows& rows) {
+  std::map<std::string, std::size_t> seenCells;
+  std::map<std::string, std::size_t> firstLineOfId;
+  for (CardRow& row : rows.rows) {
+    row.occurrence = ++seenCells[row.cells];
+    if (row.id.empty()) continue;
+    const auto [first, isNew] = firstLineOfId.emplace(row.id, row.line);
+    if (!isNew) {
+      rows.problems.push_back({row.line, "id " + row.id + " is the id of line " + std::to_string(first->second) +
+                                             " too: every row's id must differ"});
+    }
+  }
+}
+
 CardRows Refused(CardRows rows, std::size_t line, std::string text) {
   rows.problems.push_back({line, std::move(text)});
   return rows;
@@ -113,6 +146,18 @@ std::string RowQuestionText(const RowQuestion& question) {
   return (question.lines.size() == 1 ? "row " : "rows ") + lines + ": " + question.text;
 }
 
+std::string CellsHash(const std::vector<std::string>& header, const std::vector<std::string>& cells) {
+  std::map<std::string_view, std::string_view> named;
+  for (std::size_t column = 0; column < header.size() && column < cells.size(); ++column) {
+    if (header[column] != kIdColumn && !cells[column].empty()) named.emplace(header[column], cells[column]);
+  }
+  std::string text;
+  for (const auto& [name, cell] : named) {
+    text.append(name).append(":").append(std::to_string(cell.size())).append(":").append(cell);
+  }
+  return ContentHash(text);
+}
+
 CardRows ReadCardRows(std::string_view fileBytes, const CliOptions& commandLine) {
   CardRows result;
   result.fileHash = ContentHash(fileBytes);
@@ -123,18 +168,26 @@ CardRows ReadCardRows(std::string_view fileBytes, const CliOptions& commandLine)
   const CsvRead csv = ReadCsv(text.utf8);
   if (!csv.error.empty()) return Refused(std::move(result), 0, csv.error);
   if (csv.records.empty()) return Refused(std::move(result), 0, "no header row");
-  const std::vector<std::string>& header = csv.records[0].fields;
+  std::vector<std::string> header;
+  for (const std::string& cell : csv.records[0].fields) header.push_back(ColumnName(cell));
   for (std::string& problem : HeaderProblems(header)) result.problems.push_back({1, std::move(problem)});
   if (!result.problems.empty()) return result;
   for (std::size_t i = 1; i < csv.records.size(); ++i) {
     const CsvRecord& record = csv.records[i];
+    if (IsBlankRow(record)) {
+      result.blankLines.push_back(record.line);
+      continue;
+    }
     CardRow row{record.line, {}, commandLine};
     if (std::optional<std::string> bad = ApplyCells(header, record, row.options, row.id)) {
       result.problems.push_back({record.line, std::move(*bad)});
     } else {
+      row.cells = CellsHash(header, record.fields);
       result.rows.push_back(std::move(row));
     }
   }
+  NumberRows(result);
+  std::ranges::stable_sort(result.problems, {}, &RowProblem::line);
   return result;
 }
 

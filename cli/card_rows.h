@@ -21,6 +21,8 @@ struct CardRow {
   std::size_t line;      // where the row starts in the file
   std::string id;        // the id cell, empty without that column
   CliOptions options;
+  std::string cells{};         // CellsHash of the row
+  std::size_t occurrence = 1;  // the how-manyth row with these cells
 };
 
 // What is wrong with a row (or with the file: line 0), in the tool's words.
@@ -36,13 +38,20 @@ struct CardRows {
   CsvEncoding encoding = CsvEncoding::kUtf8;
   std::string fileHash;  // ContentHash of the file, for matching a journal to its list
   std::optional<CsvAmbiguity> ambiguous = std::nullopt;  // refused: the bytes read both ways
+  std::vector<std::size_t> blankLines{};  // rows of nothing but separators and spaces, skipped
 };
 
 // The column carried into the record only. It is the one whose cells may
 // hold a line end (in quotes): every entry of the window holds one line.
 inline constexpr std::string_view kIdColumn = "id";
 
+// What a row holds, whatever the order of its columns: a hash of each
+// non-empty cell but the id's with its column's name.
+std::string CellsHash(const std::vector<std::string>& header, const std::vector<std::string>& cells);
+
 // The rows of a file's bytes, each starting from the command line's options.
+// A header names its columns in any case, with spaces around the names; an
+// id given to two rows is a problem of each row that repeats it.
 CardRows ReadCardRows(std::string_view fileBytes, const CliOptions& commandLine);
 
 // "line 7: bad value ..." (the text alone for line 0).

@@ -36,6 +36,7 @@ struct ProductionOptions {
   std::string rows;                // a CSV file: one row per card
   std::optional<CsvEncoding> encoding;  // the list's, as --encoding says; none: as its bytes say
   std::string resume;              // an earlier run's log: its rows done are skipped
+  bool rewriteChanged = false;     // rows changed after their card was written are written again
 };
 
 struct CliOptions {

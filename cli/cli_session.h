@@ -20,6 +20,7 @@
 #include "link/clock.h"
 #include "link/serial_device.h"
 #include "production/batch_runner.h"
+#include "production/shared_journal.h"
 
 namespace morvik {
 
@@ -36,6 +37,8 @@ struct CliEnvironment {
   // The ports and clock of each writer of a production run (one thread each);
   // empty: the system's.
   std::function<WriterSeat()> writerSeat = {};
+  // The locks a journal is shared under; empty: the file system's.
+  SharedJournal::LocksFor journalLocks = {};
 };
 
 // One command's run: the terminal window and the card operations on it.

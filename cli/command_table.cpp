@@ -95,7 +95,12 @@ std::span<const CommandSpec> Commands() {
        "for every column; a quoted cell may hold commas, doubled quotes and, in the id\n"
        "column only, line ends. Every row is checked first, and every bad row named;\n"
        "a row is done once its card is written and read back ok, and --resume LOG\n"
-       "skips the rows an earlier run's log records as done.\n" KEYWORD_HELP,
+       "skips the rows an earlier run's log records as done. A row is known by its\n"
+       "id (ids must differ), else by its cells: rows added to the list or moved are\n"
+       "found, and a row whose cells changed after its card was written is named and\n"
+       "written again only with --rewrite-changed. Rows of only commas are skipped.\n"
+       "Runs that name one journal as --log and --resume share the list: each row\n"
+       "is written once, under a lock on the journal.\n" KEYWORD_HELP,
        Joined({content, ProductionOptionNames()}), RunBatch, kOpensPorts | kWritesCards},
       {"history", "LOG...", "which row is on which card, from batch's journals",
        "Reads the journals batch --log writes and prints one line per card, oldest first:\n"

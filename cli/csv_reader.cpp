@@ -1,6 +1,8 @@
 #include "cli/csv_reader.h"
 
 #include <algorithm>
+#include <cctype>
+#include <iterator>
 
 #include "window/cp932.h"
 
@@ -151,6 +153,15 @@ CsvText DecodeCsvText(std::string_view bytes, std::optional<CsvEncoding> given) 
                             "\": say which with --encoding utf-8 or --encoding cp932");
   refused.ambiguous = std::move(ambiguity);
   return refused;
+}
+
+std::optional<CsvEncoding> CsvEncodingNamed(std::string_view name) {
+  std::string lower(name);
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  constexpr std::string_view kCp932Names[] = {"cp932", "sjis", "shift_jis", "shift-jis", "windows-31j"};
+  if (lower == "utf-8" || lower == "utf8") return CsvEncoding::kUtf8;
+  if (std::ranges::find(kCp932Names, lower) != std::end(kCp932Names)) return CsvEncoding::kCp932;
+  return std::nullopt;
 }
 
 std::string_view CsvEncodingName(CsvEncoding encoding) {

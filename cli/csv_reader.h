@@ -51,6 +51,9 @@ struct CsvText {
 // told: refused, naming their first such line read both ways. Other bytes
 // valid both ways are UTF-8 (ASCII reads the same either way).
 CsvText DecodeCsvText(std::string_view bytes, std::optional<CsvEncoding> given);
+// The encoding as people type its name, in any case: utf-8, utf8, cp932,
+// sjis, shift_jis, shift-jis, windows-31j; nullopt for any other.
+std::optional<CsvEncoding> CsvEncodingNamed(std::string_view name);
 // "UTF-8 with BOM", "UTF-8", "code page 932".
 std::string_view CsvEncodingName(CsvEncoding encoding);
 

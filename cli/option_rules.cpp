@@ -62,6 +62,7 @@ const std::vector<OptionRule>& OptionRules() {
       {{"--yes"}, Kind::kExcludes, {"--no"}, "{when} and {other} exclude each other"},
       {{"--all"}, Kind::kExcludes, {"--ports"}, "{when} and {other} exclude each other"},
       {{"--resume", "--encoding"}, Kind::kNeedsOneOf, {"--rows"}, "{when} needs {other}"},
+      {{"--rewrite-changed"}, Kind::kNeedsOneOf, {"--resume"}, "{when} needs {other}"},
       {{"--force"}, Kind::kNeedsOneOf, {"--image"}, "{when} needs {other}"},
       {{"--rows"}, Kind::kExcludes, {"--image"}, "{when} and {other} exclude each other"},
       {{"--uid-card"}, Kind::kExcludes, NotOnAUidCard(),

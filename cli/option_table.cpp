@@ -175,12 +175,10 @@ const std::vector<OptionSpec>& Options() {
       {"--rows", Takes::kValue, "FILE", "a CSV file with a row per card (columns: content options)",
        [](CliOptions& o, std::string_view v) { return !(o.production.rows = v).empty(); }},
       {"--encoding", Takes::kValue, "ENC", "the list's encoding, utf-8 or cp932 (default: as its bytes say)",
-       [](CliOptions& o, std::string_view v) {
-         if (v == "utf-8") o.production.encoding = CsvEncoding::kUtf8;
-         if (v == "cp932") o.production.encoding = CsvEncoding::kCp932;
-         return o.production.encoding.has_value();
-       },
-       " (utf-8 or cp932)"},
+       [](CliOptions& o, std::string_view v) { return (o.production.encoding = CsvEncodingNamed(v)).has_value(); },
+       " (utf-8, utf8, cp932, sjis, shift_jis, shift-jis or windows-31j)"},
+      {"--rewrite-changed", Takes::kNothing, "", "write again the rows whose cells changed after their card was written",
+       [](CliOptions& o, std::string_view) { return (o.production.rewriteChanged = true); }},
       {"--resume", Takes::kValue, "LOG", "skip the rows an earlier run's --log records as ok",
        [](CliOptions& o, std::string_view v) { return !(o.production.resume = v).empty(); }},
       {"--idm", Takes::kValue, "HEX", "the card with this IDm (16 hexadecimal digits)",
@@ -335,7 +333,7 @@ std::vector<std::string_view> WriterOptionNames() {
 }
 
 std::vector<std::string_view> ProductionOptionNames() {
-  return {"--rows", "--encoding", "--resume", "--image", "--force", "--count", "--ports", "--all",
+  return {"--rows", "--encoding", "--resume", "--rewrite-changed", "--image", "--force", "--count", "--ports", "--all",
           "--no-verify", "--json", "--format", "--log", "--trace", "--fast"};
 }
 

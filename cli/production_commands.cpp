@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <set>
+#include <system_error>
 
 #include "cli/card_image_options.h"
 #include "cli/card_list.h"
@@ -18,6 +20,8 @@
 #include "production/batch_runner.h"
 #include "production/card_history.h"
 #include "production/journal.h"
+#include "production/other_runs.h"
+#include "production/shared_journal.h"
 #include "production/record_json.h"
 #include "production/run_plan.h"
 
@@ -54,24 +58,38 @@ std::string PortsLooked(const ProductionOptions& options) {
   return ports;
 }
 
-// The journal opened for appending; false after saying why. No --log: no journal.
-bool OpenJournal(const std::string& path, std::optional<JournalWriter>& journal, std::ostream& err) {
+// The journal of --log, shared with every other run that appends to it;
+// nullptr without --log. false after saying why it cannot be used: a journal
+// without locks is never written, as another run could write a row twice.
+bool OpenJournal(const std::string& path, CliEnvironment& env, std::unique_ptr<SharedJournal>& journal,
+                 const std::function<void()>& waiting) {
   if (path.empty()) return true;
-  int reason = 0;
-  journal = JournalWriter::Open(path, reason);
-  if (!journal) err << kToolSays << path << ": " << SystemReason(reason) << "\n";
-  return journal.has_value();
+  std::string error;
+  journal = SharedJournal::Open(path, env.journalLocks ? env.journalLocks : SharedJournal::LocksFor(FileLocks),
+                                waiting, error);
+  if (!journal) env.err << kToolSays << error << "\n";
+  return journal != nullptr;
 }
 
 std::string RowText(const CardRecord& record) {
   return "row " + std::to_string(record.row) + (record.id.empty() ? "" : " (" + record.id + ")");
 }
 
+// "row 2 (A), started on COM3 at 2026-12-07T09:00:00Z": where a card in doubt came from.
+std::string StartedText(const CardRecord& started) {
+  return RowText(started) + ", started on " + started.port + " at " + started.time;
+}
+
+// "card 0123456789ABCDEF may hold part of row 2 (A), started on COM3 at ...".
+std::string InDoubtText(const CardRecord& started) {
+  return "card " + started.idm + " may hold part of " + StartedText(started) + ": put it on a writer to finish it";
+}
+
 // What a run from a list says at its end beyond the tallies.
 void SayRowsLeft(const ListPlan& plan, const CardsInDoubt& inDoubt, std::ostream& err) {
   err << kToolSays << "rows: " << plan.rowsDone() << " done, " << plan.rowsLeft() << " left\n";
   for (const CardRecord& card : inDoubt.Left()) {
-    err << kToolSays << "card " << card.idm << " was not seen: it may still hold part of " << RowText(card) << "\n";
+    err << kToolSays << "card " << card.idm << " was not seen: it may still hold part of " << StartedText(card) << "\n";
   }
 }
 
@@ -135,16 +153,31 @@ ExitCode SayNoWriter(const BatchOutcome& outcome, const ProductionOptions& produ
   return cause.status.value_or(ExitCode::kNoWriter);
 }
 
+// The journal a run writes and the other runs sharing it.
+struct JournalShare {
+  SharedJournal* journal = nullptr;  // none without --log
+  OtherRuns* others = nullptr;       // none when the run does not read what others append
+  // A writer waits for the journal's lock: said by whoever says things now.
+  std::function<void(const std::string&)> say;
+};
+
 // What is the same in every run: the writers, the records, the interrupts,
 // the progress; `list` is the plan when the run is from a list.
 ExitCode RunProductionLine(const CliOptions& options, CliEnvironment& env, RunPlan& plan, const ListPlan* list,
-                           DoneCards& done, CardsInDoubt& inDoubt, const std::function<void()>& sayAtEnd) {
+                           DoneCards& done, CardsInDoubt& inDoubt, const std::function<void()>& sayAtEnd,
+                           JournalShare& share, bool finishInDoubt = false) {
   const ProductionOptions& production = options.production;
   std::optional<JournalWriter> journal;
-  if (!OpenJournal(production.log, journal, env.err)) return ExitCode::kOutputLost;
+  if (SharedJournal* shared = share.journal) {
+    journal = JournalWriter::Via([shared](std::string_view line, int& reason) { return shared->Append(line, reason); },
+                                 [shared](int& reason) { return shared->Close(reason); });
+  }
   InstallInterruptHandlers(InterruptMode::kCount);
   RecordPrinter printer(env.out, production.json, std::move(journal), production.log, env.err);
   BatchContext context = ContextFor(options, env, printer, list);
+  if (share.journal != nullptr) ShareJournal(context, *share.journal, share.others);
+  context.finishInDoubt = finishInDoubt;
+  share.say = [&printer](const std::string& text) { printer.Note(std::string(kToolSays) + text); };
   context.plan = &plan;
   context.done = &done;
   context.inDoubt = &inDoubt;
@@ -152,6 +185,7 @@ ExitCode RunProductionLine(const CliOptions& options, CliEnvironment& env, RunPl
       RunProduction(PlanWriters(production), context, env.writerSeat ? env.writerSeat : SystemSeats());
   printer.EndProgress();
   const bool journalClosed = printer.CloseJournal();
+  share.say = [&env](const std::string& text) { env.err << kToolSays << text << "\n"; };
   if (!outcome.anyWriter) {
     return SayNoWriter(outcome, production, env.err);
   }
@@ -190,6 +224,7 @@ std::optional<CardList> ReadRows(const CliOptions& options, CliSession& session)
     return std::nullopt;
   }
   SayLines(path, reading.lookAlikes, env.err);
+  if (const std::string blank = BlankRowsText(reading.blankLines); !blank.empty()) SayLines(path, {blank}, env.err);
   SayLines(path, ProblemLines(reading.problems), env.err);
   if (!reading.list || !AskRowQuestions(path, reading.questions, session)) return std::nullopt;
   return std::move(reading.list);
@@ -212,8 +247,11 @@ bool NoJournalYet(const ProductionOptions& production) {
 
 // What the journal of --resume says of this list; nullopt after saying why
 // it cannot be taken (a file that is no journal, or cannot be read).
-std::optional<JournalState> ReadResumedJournal(const CliOptions& options, const CardList& list, CliEnvironment& env) {
-  JournalState state(list.fileHash);
+// A journal this run also appends to (shared) is read through it: from then
+// on the run reads only what other runs append.
+std::optional<JournalState> ReadResumedJournal(const CliOptions& options, const CardList& list, CliEnvironment& env,
+                                               SharedJournal* shared) {
+  JournalState state(list.fileHash, list.name, list.rows);
   const std::string& path = options.production.resume;
   if (path.empty()) return state;
   if (NoJournalYet(options.production)) {
@@ -221,7 +259,8 @@ std::optional<JournalState> ReadResumedJournal(const CliOptions& options, const 
     return state;
   }
   std::string error;
-  const JournalRead read = ReadJournalFile(path, [&state](const JournalEntry& entry) { state.Take(entry); }, error);
+  const JournalTake take = [&state](const JournalEntry& entry) { state.Take(entry); };
+  const JournalRead read = shared != nullptr ? shared->CatchUp(take) : ReadJournalFile(path, take, error);
   if (!error.empty() || read.badLine != 0) {
     env.err << kToolSays
             << (error.empty() ? path + ": line " + std::to_string(read.badLine) + " is not a journal record" : error)
@@ -239,30 +278,98 @@ std::optional<JournalState> ReadResumedJournal(const CliOptions& options, const 
   return state;
 }
 
+// "3 rows (UTF-8), 1 done before", or for a list edited since its cards were
+// written what the edit changed: "2 rows added, 1 changed since written (not
+// written again), 3 done".
+std::string ListStanding(const CardList& list, const JournalState& journal, bool rewriteChanged) {
+  const ListChanges changes = journal.changes();
+  const std::size_t notReadBack = journal.rowsNotReadBack();
+  const std::string readBack = notReadBack > 0 ? " (" + std::to_string(notReadBack) + " of them not read back)" : "";
+  std::string text = Plural(list.rows.size(), "row", "rows") + " (" + std::string(CsvEncodingName(list.encoding)) + "), ";
+  if (!changes.edited && changes.changed == 0) return text + std::to_string(changes.done) + " done before" + readBack;
+  text += Plural(changes.added, "row", "rows") + " added, " + std::to_string(changes.changed) +
+          " changed since written (" + (rewriteChanged ? "written again" : "not written again") + "), " +
+          std::to_string(changes.done) + " done" + readBack;
+  if (changes.gone > 0) text += ", " + Plural(changes.gone, "row", "rows") + " done no longer in the list";
+  return text;
+}
+
+// Each row whose cells changed after its card was written, with that card.
+void SayChangedRows(const CardList& list, const JournalState& journal, bool rewriteChanged, std::ostream& err) {
+  for (const auto& [index, card] : journal.rowsChanged()) {
+    const PlannedRow& row = list.rows[index];
+    err << kToolSays << "row " << row.line << " (" << row.id << ") changed since card " << card.idm
+        << " was written with it (" << card.time << "): "
+        << (rewriteChanged ? "written again" : "not written again (--rewrite-changed writes it)") << "\n";
+  }
+}
+
+// The lines of the rows this run does not write: done, or changed and not
+// to be written again.
+std::set<std::size_t> LinesNotToWrite(const CardList& list, const JournalState& journal, bool rewriteChanged) {
+  std::set<std::size_t> lines = journal.rowsDone();
+  for (const auto& [index, card] : journal.rowsChanged()) {
+    if (!rewriteChanged) lines.insert(list.rows[index].line);
+  }
+  return lines;
+}
+
+// Whether the run reads the journal it appends to: runs that share it.
+bool ResumesItsOwnLog(const ProductionOptions& production) {
+  return !production.log.empty() && !production.resume.empty() && SameFile(production.log, production.resume);
+}
+
 ExitCode RunRows(const CliOptions& options, CliSession& session) {
   CliEnvironment& env = session.env;
   std::optional<CardList> list = ReadRows(options, session);
   if (!list) return ExitCode::kUsage;
-  const std::optional<JournalState> journal = ReadResumedJournal(options, *list, env);
+  JournalShare share;
+  std::unique_ptr<SharedJournal> shared;
+  const auto waiting = [&share, &options] { share.say(options.production.log + ": waiting for the journal: another run is using it"); };
+  share.say = [&env](const std::string& text) { env.err << kToolSays << text << "\n"; };
+  if (!OpenJournal(options.production.log, env, shared, waiting)) return ExitCode::kOutputLost;
+  const bool sharing = ResumesItsOwnLog(options.production);
+  std::optional<JournalState> journal = ReadResumedJournal(options, *list, env, sharing ? shared.get() : nullptr);
   if (!journal) return ExitCode::kUsage;
+  const bool rewrite = options.production.rewriteChanged;
+  env.err << kToolSays << options.production.rows << ": " << ListStanding(*list, *journal, rewrite) << "\n";
+  SayChangedRows(*list, *journal, rewrite, env.err);
   const std::optional<int> count = options.production.count;
-  const std::size_t rows = list->rows.size();
-  ListPlan plan(std::move(list->rows), list->fileHash, std::move(list->rowImage), journal->rowsDone(),
-                count ? std::optional<std::size_t>(static_cast<std::size_t>(*count)) : std::nullopt);
-  const std::size_t doneBefore = rows - plan.rowsLeft();
-  const std::size_t notReadBack = journal->rowsNotReadBack();
-  env.err << kToolSays << options.production.rows << ": " << Plural(rows, "row", "rows") << " ("
-          << CsvEncodingName(list->encoding) << "), " << doneBefore << " done before"
-          << (notReadBack > 0 ? " (" + std::to_string(notReadBack) + " of them not read back)" : "") << "\n";
-  DoneCards done(journal->cardsDone());
-  CardsInDoubt inDoubt(journal->cardsInDoubt());
+  const std::set<std::size_t> notToWrite = LinesNotToWrite(*list, *journal, rewrite);
+  ListPlan plan(std::move(list->rows), list->fileHash, std::move(list->rowImage), notToWrite,
+                count ? std::optional<std::size_t>(static_cast<std::size_t>(*count)) : std::nullopt, list->name);
+  DoneCards done(journal->TakeCardsDone());
+  CardsInDoubt inDoubt;
+  OtherRuns others(&plan, done, inDoubt, [&shared](const std::string& run) { return shared->Alive(run); },
+                   [&share](const CardRecord& started) { share.say(InDoubtText(started) + " (its run is gone)"); });
   for (const auto& [idm, started] : journal->cardsInDoubt()) {
-    env.err << kToolSays << "card " << idm << " may hold part of " << RowText(started)
-            << ": put it on a writer to finish it\n";
+    // A card another run is writing now is that run's.
+    if (sharing && !started.run.empty() && shared->Alive(started.run)) {
+      others.TakeStarted(started);
+      continue;
+    }
+    inDoubt.Add(started);
+    env.err << kToolSays << InDoubtText(started) << "\n";
   }
-  return RunProductionLine(options, env, plan, &plan, done, inDoubt, [&] { SayRowsLeft(plan, inDoubt, env.err); });
+  if (sharing) {
+    others.Review();
+    share.others = &others;
+  }
+  share.journal = shared.get();
+  // A list done whole with cards left in doubt: the run finishes them.
+  const bool onlyDoubts = plan.rowsLeft() == 0 && !inDoubt.empty();
+  if (onlyDoubts) env.err << kToolSays << "every row is done: put each card in doubt on a writer to finish it (Ctrl-C ends the run)\n";
+  return RunProductionLine(options, env, plan, &plan, done, inDoubt, [&] { SayRowsLeft(plan, inDoubt, env.err); },
+                           share, onlyDoubts);
 }
 
+// Whether a record may be of a card the filter shows: the card, row and id
+// a card's records share are matched as they are read, so that a long
+// journal is not held whole for a few of its cards.
+bool MayMatch(const HistoryFilter& filter, const CardRecord& record) {
+  return (!filter.idm || record.idm == *filter.idm) && (!filter.row || record.row == *filter.row) &&
+         (!filter.id || record.id == *filter.id);
+}
 
 }  // namespace
 
@@ -288,7 +395,13 @@ ExitCode RunBatch(const CliOptions& options, CliSession& session) {
   OneImagePlan plan(std::move(imageFor), options.production.count);
   DoneCards done;
   CardsInDoubt inDoubt;
-  return RunProductionLine(options, session.env, plan, nullptr, done, inDoubt, [] {});
+  JournalShare share;
+  std::unique_ptr<SharedJournal> shared;
+  share.say = [&session](const std::string& text) { session.env.err << kToolSays << text << "\n"; };
+  const auto waiting = [&share, &options] { share.say(options.production.log + ": waiting for the journal: another run is using it"); };
+  if (!OpenJournal(options.production.log, session.env, shared, waiting)) return ExitCode::kOutputLost;
+  share.journal = shared.get();
+  return RunProductionLine(options, session.env, plan, nullptr, done, inDoubt, [] {}, share);
 }
 
 // Every journal whole before a line is printed: one that cannot be read, or
@@ -297,7 +410,9 @@ ExitCode RunHistory(const CliOptions& options, CliSession& session) {
   CardHistory history;
   for (const std::string& path : options.operands) {
     std::string error;
-    const JournalRead read = ReadJournalFile(path, [&history](const JournalEntry& e) { history.Take(e); }, error);
+    const JournalRead read = ReadJournalFile(path, [&](const JournalEntry& e) {
+      if (MayMatch(options.history, e.record)) history.Take(e);
+    }, error);
     if (!error.empty() || read.badLine != 0) {
       session.env.err << kToolSays
                       << (error.empty() ? path + ": line " + std::to_string(read.badLine) + " is not a journal record"

@@ -27,6 +27,11 @@ void DoneCards::Add(const CardRecord& record) {
   cards_[record.idm] = record;
 }
 
+void DoneCards::Remove(const std::string& idm) {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  cards_.erase(idm);
+}
+
 std::optional<CardRecord> DoneCards::Find(const std::string& idm) const {
   const std::lock_guard<std::mutex> lock(mutex_);
   const auto found = cards_.find(idm);
@@ -46,6 +51,11 @@ std::optional<CardRecord> CardsInDoubt::Take(const std::string& idm) {
   CardRecord started = found->second;
   cards_.erase(found);
   return started;
+}
+
+bool CardsInDoubt::empty() const {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  return cards_.empty();
 }
 
 std::vector<CardRecord> CardsInDoubt::Left() const {
@@ -106,7 +116,8 @@ void BatchWorker::Run() {
 }
 
 bool BatchWorker::StopTaking() const {
-  return setAside_ || context_.stopAfterCard() || context_.plan->Finished();
+  const bool doubtsLeft = context_.finishInDoubt && context_.inDoubt != nullptr && !context_.inDoubt->empty();
+  return setAside_ || context_.stopAfterCard() || (context_.plan->Finished() && !doubtsLeft);
 }
 
 bool BatchWorker::Handshake(const std::string& port) {
@@ -148,21 +159,26 @@ bool BatchWorker::LookForWriter() {
 bool BatchWorker::WriteCards() {
   while (const std::optional<CardIdm> idm = WaitForNewCard()) {
     const std::optional<CardRecord> doubt = context_.inDoubt ? context_.inDoubt->Take(IdmText(*idm)) : std::nullopt;
-    const std::optional<CardJob> job =
-        context_.plan->Take(card_.customerId(), doubt ? std::optional(doubt->row) : std::nullopt);
-    if (!job) {  // every row left is on another writer: the card waits for one that fails
+    std::optional<CardJob> job;
+    std::optional<CardRecord> record;
+    const auto claim = [&] {
+      job = context_.plan->Take(card_.customerId(), doubt ? &*doubt : nullptr);
+      if (job) record = StartCard(*idm, *job, doubt.has_value());
+    };
+    const bool claimed = context_.exclusive ? context_.exclusive(claim) : (claim(), true);
+    if (claimed && !job) {  // every row left is on another writer: the card waits for one that fails
       if (doubt) context_.inDoubt->Add(*doubt);
       lastCard_.reset();
       clock_.Sleep(context_.pollPauseMs);
       std::this_thread::yield();  // on a clock that only counts, the other writers go first
       continue;
     }
-    const std::optional<CardRecord> record = WriteCard(*idm, *job, doubt.has_value());
     if (!record) {  // the journal failed: the run takes no new cards
-      context_.plan->Settle(*job, false);
+      if (job) context_.plan->Settle(*job, false);
       if (doubt) context_.inDoubt->Add(*doubt);
       return true;
     }
+    WriteCard(*idm, *job, *record);
     context_.plan->Settle(*job, record->result == CardResult::kOk);
     if (record->result == CardResult::kOk) context_.done->Add(*record);
     context_.report(*record);
@@ -181,6 +197,7 @@ bool BatchWorker::WriteCards() {
 std::optional<CardIdm> BatchWorker::WaitForNewCard() {
   Progress(WriterProgress::Step::kWaitingForCard);
   while (!StopTaking()) {
+    if (context_.lookAtOthers) context_.lookAtOthers();
     const std::optional<CardIdm> idm = card_.PollCard();
     if (card_.lastSendFailed()) return std::nullopt;
     // A card taken off and put on again is new again, unless it was done.
@@ -201,20 +218,27 @@ std::optional<CardIdm> BatchWorker::WaitForNewCard() {
   return std::nullopt;
 }
 
-std::optional<CardRecord> BatchWorker::WriteCard(const CardIdm& idm, const CardJob& job, bool foundInDoubt) {
-  const std::int64_t startMs = clock_.NowMs();
-  const int resendsBefore = card_.resends();
+std::optional<CardRecord> BatchWorker::StartCard(const CardIdm& idm, const CardJob& job, bool foundInDoubt) {
+  startMs_ = clock_.NowMs();
+  resendsBefore_ = card_.resends();
   CardRecord& record = current_ = CardRecord{};
   record.port = tally_.port;
   record.idm = IdmText(idm);
   record.row = job.line;
   record.id = job.id;
   record.file = job.file;
+  record.cells = job.cells;
+  record.occurrence = job.occurrence;
+  record.list = job.list;
   record.image = ContentHash(std::string_view(reinterpret_cast<const char*>(job.image.data()), job.image.size()));
   record.verified = context_.verify;
   record.foundInDoubt = foundInDoubt;
   Progress(WriterProgress::Step::kStarting);
   if (!context_.starting(record)) return std::nullopt;
+  return record;
+}
+
+void BatchWorker::WriteCard(const CardIdm& idm, const CardJob& job, CardRecord& record) {
   Progress(WriterProgress::Step::kWriting, 0);
   const int written = card_.WriteCardImage(job.image, idm);
   if (written < kCardBlocks) {
@@ -223,9 +247,8 @@ std::optional<CardRecord> BatchWorker::WriteCard(const CardIdm& idm, const CardJ
   } else if (context_.verify) {
     ReadBack(idm, job, record);
   }
-  record.resends = card_.resends() - resendsBefore;
-  record.seconds = static_cast<double>(clock_.NowMs() - startMs) / 1000.0;
-  return record;
+  record.resends = card_.resends() - resendsBefore_;
+  record.seconds = static_cast<double>(clock_.NowMs() - startMs_) / 1000.0;
 }
 
 void BatchWorker::ReadBack(const CardIdm& idm, const CardJob& job, CardRecord& record) {

@@ -27,7 +27,10 @@ class DoneCards {
   DoneCards() = default;
   // The cards an earlier run's journal records as done, by IDm.
   explicit DoneCards(const std::map<std::string, CardRecord>& before) : cards_(before) {}
+  explicit DoneCards(std::map<std::string, CardRecord>&& before) : cards_(std::move(before)) {}
   void Add(const CardRecord& record);
+  // Started again by another run: no longer done.
+  void Remove(const std::string& idm);
   // The card's record when it is done.
   std::optional<CardRecord> Find(const std::string& idm) const;
 
@@ -47,6 +50,7 @@ class CardsInDoubt {
   // The card's started record, taken out: it is in doubt no longer.
   std::optional<CardRecord> Take(const std::string& idm);
   std::vector<CardRecord> Left() const;
+  bool empty() const;
 
  private:
   mutable std::mutex mutex_;
@@ -102,6 +106,13 @@ struct BatchContext {
   // Makes the card's started record durable before its first block is
   // written; false: it could not be, and the card is not written.
   std::function<bool(const CardRecord&)> starting;
+  // On a journal other runs share: runs the choice of a card's row and its
+  // started record as one step under the journal's lock, after looking at
+  // what the other runs did; false when the lock could not be taken (the run
+  // takes no new cards). None: the run is alone.
+  std::function<bool(const std::function<void()>&)> exclusive;
+  // Looks at what the other runs did, while a writer waits for a card.
+  std::function<void()> lookAtOthers;
   std::function<void(const CardRecord&)> report;
   std::function<void(const std::string&)> note;  // a writer's problem, as it happens
   std::function<void(const WriterEvent&)> event;  // the same, as a kind
@@ -114,6 +125,9 @@ struct BatchContext {
   // until it is stopped, instead of ending there.
   bool lookWhenNoneAnswers = false;
   bool verify = true;
+  // The run goes on while cards are in doubt, though the plan has nothing
+  // left: each is finished as it is put on, until none is left or a stop.
+  bool finishInDoubt = false;
   bool fast = false;                // replies end with their frame and a short guard
   std::uint32_t pollPauseMs = 100;  // between detection requests while no new card lies there
 };
@@ -159,9 +173,11 @@ class BatchWorker {
   bool WriteCards();
   // The next card to write: one put on since the last poll, not done before.
   std::optional<CardIdm> WaitForNewCard();
-  // Starts, writes and reads back the card; nullopt when its started record
-  // could not be made durable (nothing was written).
-  std::optional<CardRecord> WriteCard(const CardIdm& idm, const CardJob& job, bool foundInDoubt);
+  // The card's started record, made durable; nullopt when it could not be
+  // (nothing is written).
+  std::optional<CardRecord> StartCard(const CardIdm& idm, const CardJob& job, bool foundInDoubt);
+  // Writes and reads back the card started.
+  void WriteCard(const CardIdm& idm, const CardJob& job, CardRecord& record);
   void ReadBack(const CardIdm& idm, const CardJob& job, CardRecord& record);
   // A write or read that did not go through: the operator's stop, the writer
   // or the card taken away, or a failure of the card itself.
@@ -190,6 +206,8 @@ class BatchWorker {
   int failuresInARow_ = 0;
   std::optional<CardIdm> lastCard_;  // the card on the writer at the last poll
   CardRecord current_;               // the card in progress, for the progress sink
+  std::int64_t startMs_ = 0;         // when it was started
+  int resendsBefore_ = 0;
   WriterTally tally_;
 };
 

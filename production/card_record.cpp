@@ -52,6 +52,18 @@ void AddRow(Json& json, const CardRecord& r) {
   json["row"] = r.row;
   if (!r.id.empty()) json["id"] = r.id;
   json["file"] = r.file;
+  if (!r.list.empty()) json["list"] = r.list;
+  if (!r.cells.empty()) json["cells"] = r.cells;
+  if (r.occurrence != 0) json["occurrence"] = r.occurrence;
+}
+
+// The run that wrote the record; a started record names its computer and process too.
+void AddRun(Json& json, const CardRecord& r, bool started) {
+  if (r.run.empty()) return;
+  json["run"] = r.run;
+  if (!started) return;
+  json["host"] = r.host;
+  json["pid"] = r.pid;
 }
 
 // A control character of the id as the JSON escape would write it.
@@ -98,6 +110,7 @@ JsonObject CardObject(const CardRecord& r) {
   json["resends"] = r.resends;
   json["seconds"] = std::round(r.seconds * 10) / 10;
   AddRow(json, r);
+  AddRun(json, r, false);
   if (!r.image.empty()) json["image_hash"] = r.image;
   if (!r.verified) json["verified"] = false;
   if (r.foundInDoubt) json["found_in_doubt"] = true;
@@ -109,6 +122,7 @@ std::string RecordJson(const CardRecord& r) { return JsonLine(CardObject(r)); }
 std::string StartedJson(const CardRecord& r) {
   Json json = Head("started", r);
   AddRow(json, r);
+  AddRun(json, r, true);
   json["image_hash"] = r.image;
   return JsonLine(json);
 }

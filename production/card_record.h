@@ -23,6 +23,17 @@ struct CardRecord {
   std::size_t row = 0;
   std::string id{};
   std::string file{};
+  // What the row is, wherever it moves in its list: the hash of its cells,
+  // which occurrence of those cells it is (rows without an id), and the
+  // list's file name.
+  std::string cells{};
+  std::size_t occurrence = 0;
+  std::string list{};
+  // The run that wrote the record, on a journal runs share: its own lock,
+  // the computer and the process.
+  std::string run{};
+  std::string host{};
+  long pid = 0;
   std::string image{};        // the hash of the image written (ImageHash), empty when not known
   bool verified = true;       // read back and compared; false when the run reads no card back
   bool foundInDoubt = false;  // an earlier run started this card and left no result for it

@@ -1,5 +1,6 @@
 #include "production/journal.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <nlohmann/json.hpp>
@@ -98,6 +99,9 @@ std::optional<JournalEntry> ParseJournalLine(std::string_view line) {
   const bool common = TextAt(json, "time", r.time, true) && TextAt(json, "port", r.port, true) &&
                       TextAt(json, "idm", r.idm, true) && NumberAt(json, "row", r.row) &&
                       TextAt(json, "id", r.id, false) && TextAt(json, "file", r.file, r.row != 0) &&
+                      TextAt(json, "list", r.list, false) && TextAt(json, "cells", r.cells, false) &&
+                      NumberAt(json, "occurrence", r.occurrence) && TextAt(json, "run", r.run, false) &&
+                      TextAt(json, "host", r.host, false) && NumberAt(json, "pid", r.pid) &&
                       ImageHashAt(json, r.image, entry.kind == JournalEntryKind::kStarted);
   if (!common || (entry.kind == JournalEntryKind::kCard && !ReadCard(json, r))) return std::nullopt;
   return entry;
@@ -174,10 +178,14 @@ JournalRead ReadJournalFile(const std::string& utf8Name, const JournalTake& take
   return parser.Finish();
 }
 
+JournalState::JournalState(std::string listHash, std::string listName, const std::vector<PlannedRow>& rows)
+    : finder_(std::move(listHash), std::move(listName), rows), byLine_(false), rows_(rows), named_(rows.size(), false) {}
+
 void JournalState::Take(const JournalEntry& entry) {
   const CardRecord& r = entry.record;
-  const bool thisList = r.row != 0 && r.file == listHash_;
+  const bool thisList = finder_.OfThisList(r);
   if (!thisList) ++otherRecords_;
+  if (thisList && r.file != finder_.listHash()) edited_ = true;
   const bool started = entry.kind == JournalEntryKind::kStarted;
   const bool ok = !started && r.result == CardResult::kOk;
   if (ok) {
@@ -190,15 +198,56 @@ void JournalState::Take(const JournalEntry& entry) {
   } else {
     inDoubt_.erase(r.idm);
   }
-  if (ok && thisList) {
+  if (thisList) TakeRow(r, ok);
+}
+
+// Rows known by line take the record's line; rows known by what they are
+// take the row the record names, wherever it is now.
+void JournalState::TakeRow(const CardRecord& r, bool ok) {
+  if (byLine_) {
+    if (!ok) return;
     rowsDone_.insert(r.row);
-    rowReadBack_[r.row] = r.verified;
+    NoteReadBack(r.row, r.verified);
+    return;
   }
+  const std::optional<std::size_t> index = finder_.Find(r);
+  if (!index) {
+    if (ok && !RowKeyOf(r).empty()) goneDone_.insert(RowKeyOf(r));
+    return;
+  }
+  named_[*index] = true;
+  if (!ok) return;
+  const PlannedRow& row = rows_[*index];
+  if (!row.id.empty() && !r.cells.empty() && r.cells != row.cells) {
+    changed_[*index] = r;
+    return;
+  }
+  changed_.erase(*index);
+  rowsDone_.insert(row.line);
+  NoteReadBack(row.line, r.verified);
+}
+
+void JournalState::NoteReadBack(std::size_t line, bool readBack) {
+  if (readBack) {
+    notReadBack_.erase(line);
+  } else {
+    notReadBack_.insert(line);
+  }
+}
+
+ListChanges JournalState::changes() const {
+  ListChanges changes;
+  changes.edited = edited_;
+  changes.changed = changed_.size();
+  changes.done = rowsDone_.size();
+  changes.gone = goneDone_.size();
+  if (edited_) changes.added = static_cast<std::size_t>(std::count(named_.begin(), named_.end(), false));
+  return changes;
 }
 
 std::size_t JournalState::rowsNotReadBack() const {
   std::size_t count = 0;
-  for (const auto& [row, readBack] : rowReadBack_) count += readBack ? 0 : 1;
+  for (const std::size_t line : notReadBack_) count += rowsDone_.contains(line) ? 1 : 0;
   return count;
 }
 
@@ -216,7 +265,15 @@ std::optional<JournalWriter> JournalWriter::Open(const std::string& utf8Name, in
   return writer;
 }
 
+JournalWriter JournalWriter::Via(AppendVia append, CloseVia close) {
+  JournalWriter writer(nullptr);
+  writer.appendVia_ = std::move(append);
+  writer.closeVia_ = std::move(close);
+  return writer;
+}
+
 bool JournalWriter::Append(std::string_view line, int& errorNumber) {
+  if (appendVia_) return appendVia_(line, errorNumber);
   errno = 0;
   const std::string text = std::string(line) + "\n";
   if (std::fwrite(text.data(), 1, text.size(), file_.get()) != text.size()) {
@@ -226,6 +283,9 @@ bool JournalWriter::Append(std::string_view line, int& errorNumber) {
   return SyncToDisk(file_.get(), errorNumber);
 }
 
-bool JournalWriter::Close(int& errorNumber) { return CloseFile(std::move(file_), errorNumber); }
+bool JournalWriter::Close(int& errorNumber) {
+  if (closeVia_) return closeVia_(errorNumber);
+  return CloseFile(std::move(file_), errorNumber);
+}
 
 }  // namespace morvik

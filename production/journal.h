@@ -13,9 +13,11 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "files/file_access.h"
 #include "production/card_record.h"
+#include "production/row_identity.h"
 
 namespace morvik {
 
@@ -69,27 +71,55 @@ JournalRead ReadJournal(std::string_view bytes, const JournalTake& take);
 // A journal file, streamed; error holds "NAME: reason" when it cannot be read.
 JournalRead ReadJournalFile(const std::string& utf8Name, const JournalTake& take, std::string& error);
 
-// What a journal says of the cards of one list (by its hash), for a run that
-// resumes it. The last record of a card is what the card holds.
+// How a list stands against its journal: what an edit of the list changed
+// since its cards were written.
+struct ListChanges {
+  bool edited = false;    // records name this list with other bytes
+  std::size_t added = 0;  // rows no record of this list names (counted when edited)
+  std::size_t changed = 0;  // rows with an id whose cells changed after their card was written ok
+  std::size_t done = 0;
+  std::size_t gone = 0;   // rows written ok that the list no longer has
+};
+
+// What a journal says of the cards of one list, for a run that resumes it.
+// The last record of a card is what the card holds.
 class JournalState {
  public:
-  explicit JournalState(std::string listHash) : listHash_(std::move(listHash)) {}
+  // Rows known only by their line in the very bytes of listHash.
+  explicit JournalState(std::string listHash) : finder_(std::move(listHash), {}, {}) {}
+  // Rows known by what they are (RowFinder), wherever the list has them now.
+  JournalState(std::string listHash, std::string listName, const std::vector<PlannedRow>& rows);
   void Take(const JournalEntry& entry);
 
   // The lines of this list's rows written and read back ok (or ok, not read back).
   const std::set<std::size_t>& rowsDone() const { return rowsDone_; }
   std::size_t rowsNotReadBack() const;
+  // Rows with an id whose cells changed after their card was written ok, by
+  // the row's index: the record of that card.
+  const std::map<std::size_t, CardRecord>& rowsChanged() const { return changed_; }
+  ListChanges changes() const;
   // Cards whose last record is ok, of any list or none: never written again.
   const std::map<std::string, CardRecord>& cardsDone() const { return cardsDone_; }
+  // The same, handed over: a long journal's cards are not held twice.
+  std::map<std::string, CardRecord> TakeCardsDone() { return std::move(cardsDone_); }
   // This list's cards started and left without a result: they may hold part of a row.
   const std::map<std::string, CardRecord>& cardsInDoubt() const { return inDoubt_; }
   // Records of other lists, or of runs without a list.
   std::size_t otherRecords() const { return otherRecords_; }
 
  private:
-  std::string listHash_;
+  void TakeRow(const CardRecord& record, bool ok);
+  void NoteReadBack(std::size_t line, bool readBack);
+
+  RowFinder finder_;
+  bool byLine_ = true;
+  std::vector<PlannedRow> rows_;
+  std::vector<bool> named_;  // by row index: some record of this list names it
   std::set<std::size_t> rowsDone_;
-  std::map<std::size_t, bool> rowReadBack_;
+  std::set<std::size_t> notReadBack_;  // rows whose last ok card was not read back, by line
+  std::map<std::size_t, CardRecord> changed_;
+  std::set<std::string> goneDone_;  // the keys of rows done that the list no longer has
+  bool edited_ = false;
   std::map<std::string, CardRecord> cardsDone_;
   std::map<std::string, CardRecord> inDoubt_;
   std::size_t otherRecords_ = 0;
@@ -102,12 +132,18 @@ class JournalWriter {
  public:
   // nullopt with errorNumber set when the file cannot be opened.
   static std::optional<JournalWriter> Open(const std::string& utf8Name, int& errorNumber);
+  // One that appends and closes through others: a journal shared with other runs.
+  using AppendVia = std::function<bool(std::string_view line, int& errorNumber)>;
+  using CloseVia = std::function<bool(int& errorNumber)>;
+  static JournalWriter Via(AppendVia append, CloseVia close);
   bool Append(std::string_view line, int& errorNumber);
   bool Close(int& errorNumber);
 
  private:
   explicit JournalWriter(FileHandle file) : file_(std::move(file)) {}
   FileHandle file_;
+  AppendVia appendVia_;
+  CloseVia closeVia_;
 };
 
 }  // namespace morvik

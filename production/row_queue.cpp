@@ -18,12 +18,27 @@ RowQueue::RowQueue(std::size_t rows, const std::set<std::size_t>& doneAlready,
 
 std::optional<std::size_t> RowQueue::Take() {
   const std::lock_guard<std::mutex> lock(mutex_);
-  return TakeWaiting(waiting_.begin());
+  return TakeWaiting(std::find_if(waiting_.begin(), waiting_.end(),
+                                  [this](std::size_t row) { return !elsewhere_.contains(row); }));
 }
 
 std::optional<std::size_t> RowQueue::TakeRow(std::size_t row) {
   const std::lock_guard<std::mutex> lock(mutex_);
+  if (elsewhere_.contains(row)) return std::nullopt;
   return TakeWaiting(std::find(waiting_.begin(), waiting_.end(), row));
+}
+
+void RowQueue::DoneElsewhere(std::size_t row) {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  const auto waiting = std::find(waiting_.begin(), waiting_.end(), row);
+  if (waiting == waiting_.end()) return;
+  waiting_.erase(waiting);
+  ++done_;
+}
+
+void RowQueue::SetElsewhere(std::set<std::size_t> rows) {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  elsewhere_ = std::move(rows);
 }
 
 std::optional<std::size_t> RowQueue::TakeWaiting(std::deque<std::size_t>::iterator waiting) {

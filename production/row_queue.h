@@ -25,6 +25,11 @@ class RowQueue {
   void Done(std::size_t row);
   // Back to the front: the next card takes it first.
   void Failed(std::size_t row);
+  // Done by another run sharing the journal: no card of this run takes it.
+  void DoneElsewhere(std::size_t row);
+  // The rows another run's card is on now: no card of this run takes them
+  // while they are.
+  void SetElsewhere(std::set<std::size_t> rows);
   // No card is on a row, and every row is done or the limit is spent with no
   // taken row waiting again: nothing is left for any writer.
   bool Finished() const;
@@ -40,6 +45,7 @@ class RowQueue {
   mutable std::mutex mutex_;
   std::deque<std::size_t> waiting_;
   std::set<std::size_t> taken_;
+  std::set<std::size_t> elsewhere_;
   std::size_t done_ = 0;
   std::size_t inProgress_ = 0;
   std::size_t total_;

@@ -1,10 +1,8 @@
 #include "production/run_plan.h"
 
-#include <algorithm>
-
 namespace morvik {
 
-std::optional<CardJob> OneImagePlan::Take(CustomerId cid, std::optional<std::size_t>) {
+std::optional<CardJob> OneImagePlan::Take(CustomerId cid, const CardRecord*) {
   if (limited_) {
     int left = left_.load();
     while (left > 0 && !left_.compare_exchange_weak(left, left - 1)) {
@@ -19,9 +17,9 @@ std::optional<CardJob> OneImagePlan::Take(CustomerId cid, std::optional<std::siz
 }
 
 ListPlan::ListPlan(std::vector<PlannedRow> rows, std::string listHash, RowImage rowImage,
-                   const std::set<std::size_t>& doneLines, std::optional<std::size_t> limit)
+                   const std::set<std::size_t>& doneLines, std::optional<std::size_t> limit, std::string listName)
     : rows_(std::move(rows)),
-      listHash_(std::move(listHash)),
+      finder_(std::move(listHash), std::move(listName), rows_),
       rowImage_(std::move(rowImage)),
       queue_(rows_.size(), Indices(rows_, doneLines), limit) {}
 
@@ -33,27 +31,42 @@ std::set<std::size_t> ListPlan::Indices(const std::vector<PlannedRow>& rows, con
   return indices;
 }
 
-std::optional<std::size_t> ListPlan::IndexOfLine(std::size_t line) const {
-  const auto found = std::find_if(rows_.begin(), rows_.end(), [line](const PlannedRow& r) { return r.line == line; });
-  if (found == rows_.end()) return std::nullopt;
-  return static_cast<std::size_t>(found - rows_.begin());
-}
-
-std::optional<CardJob> ListPlan::Take(CustomerId cid, std::optional<std::size_t> preferLine) {
-  const std::optional<std::size_t> preferred = preferLine ? IndexOfLine(*preferLine) : std::nullopt;
+std::optional<CardJob> ListPlan::Take(CustomerId cid, const CardRecord* started) {
+  const std::optional<std::size_t> preferred = started ? finder_.Find(*started) : std::nullopt;
   std::optional<std::size_t> row = preferred ? queue_.TakeRow(*preferred) : std::nullopt;
   if (!row) row = queue_.Take();
+  // Every row is done: a card left in doubt is finished with its own row all the same.
+  if (!row && preferred && queue_.left() == 0) return JobFor(*preferred, cid, true);
   if (!row) return std::nullopt;
-  const std::optional<ContentImage> image = rowImage_(*row, cid);
-  if (!image) {
-    queue_.Failed(*row);
-    return std::nullopt;
+  std::optional<CardJob> job = JobFor(*row, cid, false);
+  if (!job) queue_.Failed(*row);
+  return job;
+}
+
+std::optional<CardJob> ListPlan::JobFor(std::size_t row, CustomerId cid, bool again) {
+  const std::optional<ContentImage> image = rowImage_(row, cid);
+  if (!image) return std::nullopt;
+  const PlannedRow& planned = rows_[row];
+  CardJob job{*image, row, planned.line, planned.id, finder_.listHash(), planned.cells, planned.occurrence,
+              finder_.listName()};
+  job.again = again;
+  return job;
+}
+
+void ListPlan::DoneElsewhere(const CardRecord& record) {
+  if (const std::optional<std::size_t> row = finder_.Find(record)) queue_.DoneElsewhere(*row);
+}
+
+void ListPlan::HeldElsewhere(const std::vector<CardRecord>& started) {
+  std::set<std::size_t> rows;
+  for (const CardRecord& record : started) {
+    if (const std::optional<std::size_t> row = finder_.Find(record)) rows.insert(*row);
   }
-  return CardJob{*image, row, rows_[*row].line, rows_[*row].id, listHash_};
+  queue_.SetElsewhere(std::move(rows));
 }
 
 void ListPlan::Settle(const CardJob& job, bool ok) {
-  if (!job.row) return;
+  if (!job.row || job.again) return;
   if (ok) {
     queue_.Done(*job.row);
   } else {

@@ -9,10 +9,13 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "content/content_settings.h"
+#include "production/card_record.h"
+#include "production/row_identity.h"
 #include "production/row_queue.h"
 
 namespace morvik {
@@ -26,6 +29,10 @@ struct CardJob {
   std::size_t line = 0;            // the row's line in the file; 0: no list
   std::string id;
   std::string file;  // the list's hash
+  std::string cells{};  // what the row is (RowKey)
+  std::size_t occurrence = 0;
+  std::string list{};   // the list's file name
+  bool again = false;   // a done row, written again to finish a card left in doubt
 };
 
 class RunPlan {
@@ -33,10 +40,11 @@ class RunPlan {
   virtual ~RunPlan() = default;
   // Whether a writer with this customer ID can write the plan's cards.
   virtual bool AcceptsWriter(CustomerId cid) = 0;
-  // The next card's job; preferLine names a row to take first while it is
-  // still to do. nullopt while nothing is free for this card (every row left
-  // is on another writer, or the run has its cards).
-  virtual std::optional<CardJob> Take(CustomerId cid, std::optional<std::size_t> preferLine) = 0;
+  // The next card's job; started, a card's record left without a result,
+  // names a row to take first while it is still to do. nullopt while nothing
+  // is free for this card (every row left is on another writer, or the run
+  // has its cards).
+  virtual std::optional<CardJob> Take(CustomerId cid, const CardRecord* started) = 0;
   // A row is done once its card is ok; otherwise it goes back for the next card.
   virtual void Settle(const CardJob& job, bool ok) = 0;
   // Nothing is left for any writer.
@@ -52,7 +60,7 @@ class OneImagePlan final : public RunPlan {
   OneImagePlan(ImageFor imageFor, std::optional<int> cards)
       : imageFor_(std::move(imageFor)), limited_(cards.has_value()), left_(cards.value_or(0)) {}
   bool AcceptsWriter(CustomerId cid) override { return imageFor_(cid).has_value(); }
-  std::optional<CardJob> Take(CustomerId cid, std::optional<std::size_t> preferLine) override;
+  std::optional<CardJob> Take(CustomerId cid, const CardRecord* started) override;
   void Settle(const CardJob&, bool) override {}
   bool Finished() const override { return limited_ && left_.load() <= 0; }
 
@@ -62,32 +70,35 @@ class OneImagePlan final : public RunPlan {
   std::atomic<int> left_;
 };
 
-struct PlannedRow {
-  std::size_t line;  // where the row starts in the file
-  std::string id;
-};
-
 // The rows of a list not done before, each taken by one card at a time.
 class ListPlan final : public RunPlan {
  public:
   using RowImage = std::function<std::optional<ContentImage>(std::size_t row, CustomerId)>;
-  // doneLines: the rows an earlier run finished, by line; limit: how many rows this run may take.
+  // doneLines: the rows an earlier run finished (or is not to write again),
+  // by line; limit: how many rows this run may take; listName: the list's
+  // file name, carried into the records.
   ListPlan(std::vector<PlannedRow> rows, std::string listHash, RowImage rowImage,
-           const std::set<std::size_t>& doneLines, std::optional<std::size_t> limit);
+           const std::set<std::size_t>& doneLines, std::optional<std::size_t> limit, std::string listName = {});
   bool AcceptsWriter(CustomerId) override { return true; }
-  std::optional<CardJob> Take(CustomerId cid, std::optional<std::size_t> preferLine) override;
+  std::optional<CardJob> Take(CustomerId cid, const CardRecord* started) override;
   void Settle(const CardJob& job, bool ok) override;
   bool Finished() const override { return queue_.Finished(); }
+
+  // What other runs sharing the journal did: a row they wrote ok, the rows
+  // their cards are on now (their started records).
+  void DoneElsewhere(const CardRecord& record);
+  void HeldElsewhere(const std::vector<CardRecord>& started);
+  bool OfThisList(const CardRecord& record) const { return finder_.OfThisList(record); }
 
   std::size_t rowsDone() const { return queue_.done(); }
   std::size_t rowsLeft() const { return queue_.left(); }
 
  private:
-  std::optional<std::size_t> IndexOfLine(std::size_t line) const;
+  std::optional<CardJob> JobFor(std::size_t row, CustomerId cid, bool again);
   static std::set<std::size_t> Indices(const std::vector<PlannedRow>& rows, const std::set<std::size_t>& lines);
 
   std::vector<PlannedRow> rows_;
-  std::string listHash_;
+  RowFinder finder_;
   RowImage rowImage_;
   RowQueue queue_;
 };

@@ -52,7 +52,7 @@ class Files {
     Write("{foreign}", std::string(256, 'x'));
     Write("{blank}", std::string(256, '\0'));
     Write("{columnTwice}", "id,url,url\nA,a,b\n");
-    Write("{bestFit}", "url,popup\nhttp://café/,ü\nx,\n,\n");
+    Write("{bestFit}", "url,popup\nhttp://café/,ü\nx,\n,ü\n");
     Write("{counterRows}", "url\nhttp://a/\nhttp://b/[CT]\nhttp://c/\nhttp://d/[CT]\n");
     Write("{katakana}", "id,url,popup\nA,http://a/,\xC2\xB1\n");  // "ﾂｱ" in code page 932, "±" in UTF-8
     Write("{rows357}", "url,volume\na,1\nb,9\nc,1\nd,1,2\ne,1\n,1\n");
@@ -193,7 +193,7 @@ std::vector<BadInputCase> BadInputCases() {
     {"AmbiguousList", {"batch", "--rows", "{katakana}"}, 2,
      "{katakana}: line 2 reads as UTF-8 \"A,http://a/,±\" and as code page 932 \"A,http://a/,ﾂｱ\""},
     {"EncodingUnknown", {"batch", "--rows", "{katakana}", "--encoding", "latin1"}, 2,
-     "bad value for --encoding: latin1 (utf-8 or cp932)"},
+     "bad value for --encoding: latin1 (utf-8, utf8, cp932, sjis, shift_jis, shift-jis or windows-31j)"},
     {"LogNamesTheList", {"batch", "--rows", "{rows357}", "--log", "{rows357}"}, 2,
      "morvik-card: --log names the file --rows reads: {rows357}\n"},
     {"LogNamesTheImage", {"batch", "--image", "{card}", "--log", "{card}"}, 2, "--log names the file --image reads"},

@@ -76,8 +76,39 @@ INSTANTIATE_TEST_SUITE_P(Csv, CardRowsRead, testing::ValuesIn(std::vector<RowsCa
     {"BadFlag", "url,init\nabc,maybe\n", {}, "line 2: init: maybe is not 1, 0, yes or no"},
     {"FlagCellClearsTheCommandLine", "url,mail,to\nabc,0,\n", {"--mail", "--to", "t"}, "line 2: --to needs --mail"},
     {"QuoteNeverEnds", "url\n\"abc\n", {}, "line 2: a quoted field does not end"},
+    {"HeaderInAnyCaseWithSpaces", " URL ,Popup\nabc,p\n", {}, "", CsvEncoding::kUtf8, {{2, "abc"}}, "p"},
+    {"SeparatorRowsAreBlank", "id,url\n,\nA,abc\n , \t\n,,,\n", {}, "", CsvEncoding::kUtf8, {{3, "abc"}}, "", "A"},
+    {"EveryRepeatedIdNamed", "id,url\nA,a\nB,b\nA,c\nA,d\nB,e\n", {},
+     "line 4: id A is the id of line 2 too: every row's id must differ\n"
+     "line 5: id A is the id of line 2 too: every row's id must differ\n"
+     "line 6: id B is the id of line 3 too: every row's id must differ"},
 }), [](const auto& info) { return info.param.name; });
 // clang-format on
+
+// A row is its cells whatever the order of the columns; equal rows are told
+// apart by their occurrence, and a row of separators is counted once.
+TEST(CardRowsIdentity, CellsWhateverTheColumnOrderAndOccurrenceOfEqualRows) {
+  const ParseResult commandLine = ParseCommandLine({"batch"}, Commands());
+  ASSERT_TRUE(commandLine.options);
+  const CardRows one = ReadCardRows("url,popup\na,p\na,p\nb,p\n,\n", *commandLine.options);
+  const CardRows other = ReadCardRows("popup,id,url\np,X,a\n", *commandLine.options);
+  ASSERT_EQ(one.rows.size(), 3u);
+  ASSERT_EQ(other.rows.size(), 1u);
+  EXPECT_EQ(one.rows[0].cells, other.rows[0].cells);  // the id is no cell of the row's content
+  EXPECT_EQ(one.rows[0].cells, one.rows[1].cells);
+  EXPECT_NE(one.rows[0].cells, one.rows[2].cells);
+  EXPECT_EQ(std::vector<std::size_t>({one.rows[0].occurrence, one.rows[1].occurrence, one.rows[2].occurrence}),
+            std::vector<std::size_t>({1, 2, 1}));
+  EXPECT_EQ(one.blankLines, std::vector<std::size_t>{5});
+}
+
+TEST(CsvEncodingNamed, TakesTheNamesPeopleTypeInAnyCase) {
+  for (const char* name : {"cp932", "SJIS", "Shift_JIS", "shift-jis", "Windows-31J"}) {
+    EXPECT_EQ(CsvEncodingNamed(name), CsvEncoding::kCp932) << name;
+  }
+  for (const char* name : {"utf-8", "UTF8"}) EXPECT_EQ(CsvEncodingNamed(name), CsvEncoding::kUtf8) << name;
+  for (const char* name : {"", "latin1", "utf-16", "cp9320"}) EXPECT_EQ(CsvEncodingNamed(name), std::nullopt) << name;
+}
 
 // A record ends where the text given ends, whatever follows in memory.
 TEST(Csv, ReadsNoFurtherThanItsText) {

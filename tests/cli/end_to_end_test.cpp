@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <sstream>
 
 #include "tests/support/abc_card.h"
@@ -243,7 +244,7 @@ TEST(Journal, KilledMidCardThenResumedAtOnce) {
   EXPECT_EQ(resumed.status, 0) << resumed.err << "the writer's trace:\n" << simulator.errors();
   for (const char* said : {"1 line cut short (a run ended while writing it) skipped\n", "2 records of other lists skipped\n",
                            "3 rows (UTF-8), 0 done before\n",
-                           "card 0123456789ABCDEF may hold part of row 2 (A): put it on a writer to finish it\n",
+                           "card 0123456789ABCDEF may hold part of row 2 (A), started on COM3 at ",
                            "rows: 3 done, 0 left\n"}) {
     EXPECT_NE(resumed.err.find(said), std::string::npos) << said << resumed.err;
   }
@@ -258,6 +259,45 @@ TEST(Journal, KilledMidCardThenResumedAtOnce) {
     std::filesystem::remove(file);
     std::filesystem::remove(file + ".expected");
   }
+}
+
+// Two batch processes started together on one list and one journal, each on
+// a writer of its own: every row ok once in the journal, no card ok twice,
+// and each run says what the other did.
+TEST(Journal, TwoRunsShareOneListAndJournal) {
+  Simulator first({"--com", "3", "--operator", "3:300:300"});
+  Simulator second({"--port-dir", first.portDir(), "--com", "5", "--idm", "1111111111111111", "--operator", "3:300:300"});
+  ASSERT_TRUE(first.ready() && second.ready());
+  setenv("MORVIK_PORT_DIR", first.portDir().c_str(), 1);
+  const std::string list = first.portDir() + "/shared.csv", journal = first.portDir() + "/shared.jsonl";
+  std::ofstream(list) << "id,url\nA,http://example.com/a\nB,http://example.com/b\nC,http://example.com/c\n"
+                         "D,http://example.com/d\n";
+  std::vector<pid_t> runs;
+  std::vector<std::string> errs;
+  for (const char* port : {"COM3", "COM5"}) {
+    errs.push_back(first.portDir() + "/err" + port);
+    const int err = open(errs.back().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const int devNull = open("/dev/null", O_WRONLY);
+    runs.push_back(test::Spawn({kCard, "batch", "--rows", list, "--ports", port, "--fast", "--log", journal, "--resume",
+                                journal}, devNull, err));
+    close(err);
+    close(devNull);
+  }
+  for (const pid_t run : runs) {
+    int status = 0;
+    waitpid(run, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << FileBytes(errs[0]) << FileBytes(errs[1]);
+  }
+  std::map<std::string, int> okRows, okCards;
+  for (const std::string& line : LinesOf(FileBytes(journal))) {
+    if (line.find(R"("result":"ok")") == std::string::npos) continue;
+    ++okRows[line.substr(line.find(R"("id":")"), 8)];
+    ++okCards[line.substr(line.find(R"("idm":")"), 24)];
+  }
+  EXPECT_EQ(okRows.size(), 4u) << FileBytes(journal);
+  for (const auto& [row, count] : okRows) EXPECT_EQ(count, 1) << row;
+  for (const auto& [card, count] : okCards) EXPECT_EQ(count, 1) << card;
+  for (const std::string& err : errs) EXPECT_NE(FileBytes(err).find("rows: 4 done, 0 left\n"), std::string::npos) << FileBytes(err);
 }
 
 // `batch ... | head -n 1`: the closed pipe is an output failure (status 6),

@@ -118,16 +118,25 @@ INSTANTIATE_TEST_SUITE_P(
                    {"COM2 " + CardIdm(2) + " row 3 (B) ok", "COM2 " + CardIdm(3) + " row 4 (C) ok"}, 0},
         // Killed while writing row 4 on the first card: that card is finished with row 4.
         ResumeCase{"CardInDoubtIsFinishedWithItsRow", Started(CardIdm(1), 4),
-                   {"card " + CardIdm(1) + " may hold part of row 4: put it on a writer to finish it\n"},
+                   {"card " + CardIdm(1) + " may hold part of row 4, started on COM2 at 2026-12-07T09:00:00Z: put it on a "
+                    "writer to finish it\n"},
                    {"COM2 " + CardIdm(1) + " row 4 (C) ok (found in doubt)", "COM2 " + CardIdm(2) + " row 2 (A) ok",
                     "COM2 " + CardIdm(3) + " row 3 (B) ok"}, 0},
         ResumeCase{"CardInDoubtWhoseRowIsDoneTakesTheNext", Started(CardIdm(1), 2) + Started(CardIdm(5), 2) + Ok(CardIdm(5), 2),
                    {"card " + CardIdm(1) + " may hold part of row 2"},
                    {"COM2 " + CardIdm(1) + " row 3 (B) ok (found in doubt)", "COM2 " + CardIdm(2) + " row 4 (C) ok"}, 0},
         ResumeCase{"CardInDoubtNeverSeen", Started("FFFFFFFFFFFFFFFF", 3),
-                   {"card FFFFFFFFFFFFFFFF was not seen: it may still hold part of row 3\n"},
+                   {"card FFFFFFFFFFFFFFFF was not seen: it may still hold part of row 3, started on COM2 at "
+                    "2026-12-07T09:00:00Z\n"},
                    {"COM2 " + CardIdm(1) + " row 2 (A) ok", "COM2 " + CardIdm(2) + " row 3 (B) ok",
                     "COM2 " + CardIdm(3) + " row 4 (C) ok"}, 0},
+        // Every row is done, one card left in doubt: the run finishes it with its own row, then ends.
+        ResumeCase{"EveryRowDoneCardInDoubtStillFinished",
+                   Started(CardIdm(7), 2) + Ok(CardIdm(7), 2) + Started(CardIdm(8), 3) + Ok(CardIdm(8), 3) +
+                       Started(CardIdm(9), 4) + Ok(CardIdm(9), 4) + Started(CardIdm(1), 3),
+                   {"every row is done: put each card in doubt on a writer to finish it (Ctrl-C ends the run)\n",
+                    "rows: 3 done, 0 left\n"},
+                   {"COM2 " + CardIdm(1) + " row 3 (B) ok (found in doubt)"}, 0},
         ResumeCase{"RowsNotReadBackAreDoneAndSaid",
                    Started(CardIdm(8), 2) + Ok(CardIdm(8), 2, kHash, R"(,"verified":false)"),
                    {"3 rows (UTF-8), 1 done before (1 of them not read back)\n"},

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "cli/command_table.h"
+#include "files/file_lock.h"
 #include "sim/loopback_serial.h"
 #include "tests/cli/cli_bench.h"
 #include "tests/support/abc_card.h"
@@ -117,7 +118,12 @@ TEST_P(ProductionFaults, RecordsCardsAndStatus) {
 #ifndef _WIN32  // a file that can grow no further: the disk is full
   rlimit limit{};
   getrlimit(RLIMIT_FSIZE, &limit);
-  const rlimit small{450, limit.rlim_max};  // the first card's two records, the second's started and half its result
+  // The first card's two records, the second's started and half its result,
+  // each signed by the run (a started record with its computer and process).
+  const std::size_t signed_ = std::string(R"(,"run":"R0000000")").size();
+  const std::size_t started = signed_ + std::string(R"(,"host":"","pid":)").size() + HostName().size() +
+                              std::to_string(ProcessId()).size();
+  const rlimit small{static_cast<rlim_t>(450 + 2 * started + signed_ + signed_ / 2), limit.rlim_max};
   std::signal(SIGXFSZ, SIG_IGN);
   if (c.output == Output::kLogFillsAfterOne) setrlimit(RLIMIT_FSIZE, &small);
 #endif

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "files/file_access.h"
+#include "files/file_lock.h"
 
 namespace morvik {
 namespace {
@@ -61,6 +62,35 @@ TEST_P(Names, WrittenAppendedAndReadBackUnderTheNameGivenAndNamedInRefusals) {
 INSTANTIATE_TEST_SUITE_P(Files, Names,
                          ::testing::Values("カード.bin", "顧客リスト.csv", "記録 1.jsonl", "카드.bin",
                                            "📇.bin"));
+
+}  // namespace
+}  // namespace morvik
+
+namespace morvik {
+namespace {
+
+// Two handles of one file exclude each other, in one process as in two; a
+// lock goes only with its own handle, never with another handle's close.
+TEST(FileLock, HandlesOfOneFileExcludeEachOtherAndALockGoesOnlyWithItsHandle) {
+  const std::string name = (std::filesystem::temp_directory_path() / "morvik-file-lock.jsonl").string();
+  int error = 0;
+  FileHandle first = OpenFile(name, OpenFor::kAppending, error);
+  FileHandle second = OpenFile(name, OpenFor::kAppending, error);
+  FileHandle reader = OpenFile(name, OpenFor::kReading, error);
+  ASSERT_TRUE(first && second && reader) << error;
+  constexpr std::uint64_t kFar = std::uint64_t{1} << 40;
+  EXPECT_EQ(LockByte(first.get(), kFar, false, error), RangeLock::kTaken) << error;
+  EXPECT_EQ(LockByte(second.get(), kFar, false, error), RangeLock::kHeldElsewhere);
+  EXPECT_EQ(LockByte(second.get(), kFar + 1, false, error), RangeLock::kTaken);  // a byte of its own
+  reader.reset();
+  EXPECT_EQ(LockByte(second.get(), kFar, false, error), RangeLock::kHeldElsewhere);
+  EXPECT_TRUE(UnlockByte(first.get(), kFar, error)) << error;
+  EXPECT_EQ(LockByte(second.get(), kFar, true, error), RangeLock::kTaken);
+  second.reset();  // closed: its locks go with it
+  EXPECT_EQ(LockByte(first.get(), kFar + 1, false, error), RangeLock::kTaken);
+  first.reset();
+  std::filesystem::remove(PathFromUtf8(name));
+}
 
 }  // namespace
 }  // namespace morvik

@@ -1,0 +1,282 @@
+// Runs that share one journal, on the file system's own locks in virtual
+// time: each names itself, sees the others live or gone, reads only what the
+// others append, and none starts where no lock can be taken. Two runs on one
+// list, one killed at every step of a card while the other goes on, then
+// resumed: every row ok once, and every card blank or holding the whole image
+// of the row its last record names.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <filesystem>
+#include <map>
+#include <thread>
+#include <utility>
+
+#include "production/batch_runner.h"
+#include "production/other_runs.h"
+#include "production/shared_journal.h"
+#include "sim/loopback_serial.h"
+
+namespace morvik {
+namespace {
+
+using Step = WriterProgress::Step;
+
+std::string TempJournal(const char* name) {
+  const std::string path = testing::TempDir() + "morvik-shared-" + name + ".jsonl";
+  std::filesystem::remove(path);
+  return path;
+}
+
+// A file system that gives no locks (a share mounted without them), or whose
+// journal lock another run holds for a while.
+class DoubleLocks final : public JournalLocks {
+ public:
+  explicit DoubleLocks(RangeLock answer) : answer_(answer) {}
+  RangeLock Lock(std::uint64_t offset, bool wait, int& errorNumber) override {
+    errorNumber = answer_ == RangeLock::kNoLocks ? ENOLCK : 0;
+    if (offset == kAppendLockByte && answer_ == RangeLock::kHeldElsewhere) return wait ? RangeLock::kTaken : answer_;
+    return answer_ == RangeLock::kHeldElsewhere ? RangeLock::kTaken : answer_;
+  }
+  void Unlock(std::uint64_t) override {}
+
+ private:
+  RangeLock answer_;
+};
+
+TEST(SharedJournal, NoRunStartsWhereNoLockCanBeTaken) {
+  const std::string path = TempJournal("nolocks");
+  std::string error;
+  const auto journal = SharedJournal::Open(
+      path, [](std::FILE*) { return std::make_unique<DoubleLocks>(RangeLock::kNoLocks); }, {}, error);
+  EXPECT_EQ(journal, nullptr);
+  EXPECT_NE(error.find(": the file system gives no locks ("), std::string::npos) << error;
+}
+
+TEST(SharedJournal, ARunWaitingForTheLockSaysSoOnceAndGoesOn) {
+  const std::string path = TempJournal("waiting");
+  std::string error;
+  int said = 0;
+  const auto journal = SharedJournal::Open(
+      path, [](std::FILE*) { return std::make_unique<DoubleLocks>(RangeLock::kHeldElsewhere); }, [&said] { ++said; },
+      error);
+  ASSERT_NE(journal, nullptr) << error;
+  EXPECT_EQ(said, 1);  // opening the appender waited for the lock
+}
+
+TEST(SharedJournal, RunsNameThemselvesSeeEachOtherLiveOrGoneAndReadOnlyWhatOthersAppend) {
+  const std::string path = TempJournal("two");
+  std::string error;
+  auto first = SharedJournal::Open(path, FileLocks, {}, error);
+  auto second = SharedJournal::Open(path, FileLocks, {}, error);
+  ASSERT_TRUE(first && second) << error;
+  const std::string secondRun = second->name().run;
+  EXPECT_NE(first->name().run, secondRun);
+  EXPECT_TRUE(first->Alive(secondRun));
+  EXPECT_FALSE(first->Alive("R9999999"));  // no such run
+  EXPECT_FALSE(first->Alive("someone"));
+
+  CardRecord started;
+  started.time = "T";
+  started.port = "COM1";
+  started.idm = "01";
+  started.row = 2;
+  started.file = "LIST";
+  started.image = "I";
+  int reason = 0;
+  // A run killed in the middle of a record left it cut short: the next record starts a line of its own.
+  std::FILE* raw = std::fopen(path.c_str(), "ab");
+  std::fputs(R"({"record":"started","ti)", raw);
+  std::fclose(raw);
+  ASSERT_TRUE(second->Append(StartedJson(Signed(started, *second)), reason));
+  ASSERT_TRUE(first->Append(StartedJson(Signed(started, *first)), reason));
+  std::vector<std::string> seenByFirst, seenBySecond;
+  const JournalRead read = first->CatchUp([&](const JournalEntry& e) { seenByFirst.push_back(e.record.run); });
+  second->CatchUp([&](const JournalEntry& e) { seenBySecond.push_back(e.record.run); });
+  EXPECT_EQ(read.cutShort, 1u);
+  EXPECT_EQ(seenByFirst, std::vector<std::string>{secondRun});
+  EXPECT_EQ(seenBySecond, std::vector<std::string>{first->name().run});
+  first->CatchUp([&](const JournalEntry& e) { seenByFirst.push_back(e.record.run); });
+  EXPECT_EQ(seenByFirst.size(), 1u);  // nothing new
+
+  ASSERT_TRUE(second->Close(reason));
+  second.reset();  // the run is gone: its lock with it
+  EXPECT_FALSE(first->Alive(secondRun));
+  EXPECT_TRUE(first->Close(reason));
+}
+
+// A journal longer than one read, and a line still being written: every whole
+// line is read once, the unfinished one when it is whole.
+TEST(SharedJournal, ReadsEveryWholeLineOnceAndALineBeingWrittenWhenItIsWhole) {
+  const std::string path = TempJournal("long");
+  std::string error;
+  auto writer = SharedJournal::Open(path, FileLocks, {}, error);
+  auto reader = SharedJournal::Open(path, FileLocks, {}, error);
+  ASSERT_TRUE(writer && reader) << error;
+  CardRecord card;
+  card.time = "T";
+  card.port = "COM1";
+  card.idm = "0123456789ABCDEF";
+  int reason = 0;
+  for (int i = 0; i < 1500; ++i) ASSERT_TRUE(writer->Append(RecordJson(Signed(card, *writer)), reason));
+  std::FILE* raw = std::fopen(path.c_str(), "ab");
+  const std::string last = RecordJson(card);
+  std::fputs(last.substr(0, 20).c_str(), raw);
+  std::fflush(raw);
+  int seen = 0;
+  const auto count = [&seen](const JournalEntry&) { ++seen; };
+  EXPECT_EQ(reader->CatchUp(count).records, 1500u);
+  std::fputs((last.substr(20) + "\n").c_str(), raw);
+  std::fclose(raw);
+  reader->CatchUp(count);
+  reader->CatchUp(count);
+  EXPECT_EQ(seen, 1501);
+}
+
+// --- two runs on one list, one of them killed ---------------------------------
+
+constexpr std::size_t kLines[] = {2, 3, 4, 5, 6};
+
+ContentImage RowImage(std::size_t line) {
+  ContentImage image;
+  for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<std::uint8_t>(i * 5 + line);
+  return image;
+}
+
+struct KillPoint {
+  const char* name;
+  int card;
+  Step step;
+  int block = 0;
+};
+
+struct Remains {
+  bool killed = false;
+  std::optional<sim::CardSlot> onWriter;
+  std::vector<sim::CardSlot> takenOff;
+};
+
+// One run of the list on the shared journal; limit: the rows it may take.
+Remains RunShared(sim::WriterModel& writer, const std::string& path, const std::optional<KillPoint>& kill,
+                  std::optional<std::size_t> limit) {
+  Remains left;
+  std::string error;
+  std::unique_ptr<SharedJournal> journal = SharedJournal::Open(path, FileLocks, {}, error);
+  EXPECT_TRUE(journal) << error;
+  if (!journal) return left;
+  std::vector<PlannedRow> rows;
+  for (const std::size_t line : kLines) rows.push_back({line, "id" + std::to_string(line), "C", 1});
+  JournalState state("LIST", "list.csv", rows);
+  journal->CatchUp([&state](const JournalEntry& e) { state.Take(e); });
+  ListPlan plan(rows, "LIST", [](std::size_t row, CustomerId) { return RowImage(kLines[row]); }, state.rowsDone(),
+                limit, "list.csv");
+  DoneCards done(state.cardsDone());
+  CardsInDoubt inDoubt;
+  OtherRuns others(&plan, done, inDoubt, [&journal](const std::string& run) { return journal->Alive(run); });
+  for (const auto& [idm, started] : state.cardsInDoubt()) {
+    if (journal->Alive(started.run)) {
+      others.TakeStarted(started);
+    } else {
+      inDoubt.Add(started);
+    }
+  }
+  others.Review();
+
+  std::atomic<bool> killed{false};
+  int cardsStarted = 0;
+  BatchContext context;
+  context.plan = &plan;
+  context.done = &done;
+  context.inDoubt = &inDoubt;
+  context.stopAfterCard = context.stopNow = [&] { return killed.load(); };
+  const auto append = [&](const std::string& line) {
+    int reason = 0;
+    return !killed && journal->Append(line, reason);
+  };
+  context.starting = [&](const CardRecord& r) { return append(StartedJson(r)); };
+  context.report = [&](const CardRecord& r) { append(RecordJson(r)); };
+  context.progress = [&](const WriterProgress& p) {
+    if (p.step == Step::kStarting) ++cardsStarted;
+    if (killed || !kill || kill->card != cardsStarted || kill->step != p.step || kill->block != p.block) return;
+    killed = left.killed = true;  // from here on nothing reaches the journal or the card
+    left.onWriter = writer.slot();
+    left.takenOff = writer.cardsTakenOff();
+  };
+  ShareJournal(context, *journal, &others);
+  RunProduction({{{"COM1"}, true}}, context, [&writer] {
+    auto clock = std::make_unique<sim::VirtualClock>();
+    auto platform = std::make_unique<sim::LoopbackPlatform>(*clock);
+    platform->AttachWriter(1, writer);
+    clock->At(20'000, [&writer] {
+      if (writer.cardsPlaced() == 1 && writer.blockWrites() == 0) writer.RemoveCard();
+    });
+    clock->At(900'000, [] { std::fputs("the run did not end\n", stderr), std::_Exit(1); });
+    return WriterSeat{std::move(clock), std::move(platform)};
+  });
+  if (!killed) {
+    left.onWriter = writer.slot();
+    left.takenOff = writer.cardsTakenOff();
+  }
+  return left;  // the journal closes with the run: its own lock goes
+}
+
+class TwoRunKillMatrix : public testing::TestWithParam<KillPoint> {};
+
+TEST_P(TwoRunKillMatrix, EveryRowOkOnceAndEveryCardWholeWhileTheOtherRunGoesOn) {
+  const std::string path = TempJournal(GetParam().name);
+  sim::WriterModel killedWriter, otherWriter;
+  killedWriter.StartOperator({6, 500, 1000}, 0);
+  otherWriter.StartOperator({4, 500, 1000, {0xB0, 0, 0, 0, 0, 0, 0, 0}}, 0);
+  Remains killed, other;
+  std::thread otherRun([&] { other = RunShared(otherWriter, path, std::nullopt, 2); });
+  killed = RunShared(killedWriter, path, GetParam(), std::nullopt);
+  otherRun.join();
+  ASSERT_TRUE(killed.killed && killed.onWriter);
+
+  sim::WriterModel again;  // the killed run's writer, its card still on it
+  again.StartOperator({6, 500, 1000, killed.onWriter->idm}, 0);
+  again.slot() = *killed.onWriter;
+  const Remains resumed = RunShared(again, path, std::nullopt, std::nullopt);
+
+  std::string journal;
+  std::map<std::size_t, int> okRows;
+  std::map<std::string, CardRecord> lastRecord;
+  std::string error;
+  ReadJournalFile(path, [&](const JournalEntry& e) {
+    if (e.kind == JournalEntryKind::kCard && e.record.result == CardResult::kOk) ++okRows[e.record.row];
+    lastRecord[e.record.idm] = e.record;
+    journal += (e.kind == JournalEntryKind::kStarted ? "started " : "card ") + e.record.idm + " row " +
+               std::to_string(e.record.row) + " " + e.record.run + "\n";
+  }, error);
+  for (const std::size_t line : kLines) EXPECT_EQ(okRows[line], 1) << "row " << line << "\n" << journal;
+
+  std::map<std::string, sim::CardImage> cards;
+  for (const Remains* run : {&std::as_const(killed), &std::as_const(other), &resumed}) {
+    for (const sim::CardSlot& card : run->takenOff) cards[IdmText(card.idm)] = card.memory;
+    if (run->onWriter) cards[IdmText(run->onWriter->idm)] = run->onWriter->memory;
+  }
+  for (const std::size_t line : kLines) {
+    EXPECT_EQ(std::ranges::count_if(cards, [line](const auto& card) { return card.second == RowImage(line); }), 1)
+        << "cards holding row " << line << "\n" << journal;
+  }
+  for (const auto& [idm, memory] : cards) {
+    if (memory == sim::CardImage{}) continue;
+    ASSERT_TRUE(lastRecord.contains(idm)) << idm << " written but named nowhere";
+    EXPECT_EQ(memory, RowImage(lastRecord[idm].row)) << idm << " does not hold row " << lastRecord[idm].row;
+  }
+  std::filesystem::remove(path);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryStep, TwoRunKillMatrix,
+    testing::Values(KillPoint{"BeforeItsStartedRecord", 1, Step::kStarting},
+                    KillPoint{"AfterItsStartedRecord", 1, Step::kWriting, 0},
+                    KillPoint{"MidWrite", 1, Step::kWriting, 30},
+                    KillPoint{"InTheReadBack", 1, Step::kReadingBack},
+                    KillPoint{"AfterItsResult", 1, Step::kFinished},
+                    KillPoint{"SecondCardMidWrite", 2, Step::kWriting, 50}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace morvik
