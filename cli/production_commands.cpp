@@ -249,14 +249,15 @@ bool NoJournalYet(const ProductionOptions& production) {
 // it cannot be taken (a file that is no journal, or cannot be read).
 // A journal this run also appends to (shared) is read through it: from then
 // on the run reads only what other runs append.
+// noJournalYet is decided before this run's --log creates the file.
 std::optional<JournalState> ReadResumedJournal(const CliOptions& options, const CardList& list, CliEnvironment& env,
-                                               SharedJournal* shared) {
+                                               SharedJournal* shared, bool noJournalYet) {
   JournalState state(list.fileHash, list.name, list.rows);
   const std::string& path = options.production.resume;
   if (path.empty()) return state;
-  if (NoJournalYet(options.production)) {
+  if (noJournalYet) {
     env.err << kToolSays << path << ": no journal yet, starting at the first row\n";
-    return state;
+    if (shared == nullptr) return state;
   }
   std::string error;
   const JournalTake take = [&state](const JournalEntry& entry) { state.Take(entry); };
@@ -327,9 +328,11 @@ ExitCode RunRows(const CliOptions& options, CliSession& session) {
   std::unique_ptr<SharedJournal> shared;
   const auto waiting = [&share, &options] { share.say(options.production.log + ": waiting for the journal: another run is using it"); };
   share.say = [&env](const std::string& text) { env.err << kToolSays << text << "\n"; };
+  const bool noJournalYet = NoJournalYet(options.production);
   if (!OpenJournal(options.production.log, env, shared, waiting)) return ExitCode::kOutputLost;
   const bool sharing = ResumesItsOwnLog(options.production);
-  std::optional<JournalState> journal = ReadResumedJournal(options, *list, env, sharing ? shared.get() : nullptr);
+  std::optional<JournalState> journal =
+      ReadResumedJournal(options, *list, env, sharing ? shared.get() : nullptr, noJournalYet);
   if (!journal) return ExitCode::kUsage;
   const bool rewrite = options.production.rewriteChanged;
   env.err << kToolSays << options.production.rows << ": " << ListStanding(*list, *journal, rewrite) << "\n";
