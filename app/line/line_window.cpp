@@ -166,7 +166,7 @@ void CLineDlg::ShowList(const JournalLook& journal) {
 void CLineDlg::ShowState() {
   const bool idle = state_ == RunState::kIdle;
   services().EnableControl(kIdcLineStart, idle && list_ && (rowsDone_ < list_->rows.size() || !inDoubt_.empty()));
-  services().SetControlText(kIdcLineStart, OnlyCardsInDoubt() ? texts::kFinishInDoubt : "開始(&S)");
+  services().SetControlText(kIdcLineStart, OnlyCardsInDoubt() ? texts::kFinishInDoubt : texts::kStart);
   services().EnableControl(kIdcLineStop, state_ == RunState::kRunning);
   services().EnableControl(kIdcLineOpen, idle);
   services().EnableControl(kIdcLineFast, idle);
@@ -337,7 +337,7 @@ void CLineDlg::ShowInDoubt() {
   if (!inDoubt_.empty()) Say(texts::CardsInDoubt(inDoubt_));
 }
 
-void CLineDlg::Take(const JournalWaiting&) { Say("記録ファイルの空きを待っています。ほかの実行が使っています"); }
+void CLineDlg::Take(const JournalWaiting&) { Say("記録ファイルを待っています：ほかの実行が使っています"); }
 
 void CLineDlg::Take(const LineEnd& end) {
   state_ = RunState::kIdle;
