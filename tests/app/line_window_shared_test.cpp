@@ -95,6 +95,12 @@ void ExpectEachRowOnOneCard(const SharedList& shared, const std::map<std::string
 
 bool Idle(HeadlessDialogHost& host) { return host.IsEnabled(kIdcLineOpen); }
 
+std::vector<std::string> Column(HeadlessDialogHost& host, int list, int column) {
+  std::vector<std::string> cells;
+  for (const auto& row : host.ListRows(list)) cells.push_back(row[static_cast<std::size_t>(column)]);
+  return cells;
+}
+
 // Two windows started together on one list, each with a writer of its own:
 // every row is written once between them, every started record names its
 // window's run, and each window ends with the whole list done.
@@ -245,6 +251,42 @@ TEST_P(LineWindowInDoubt, EveryRowDoneACardInDoubtIsNamedAndFinished) {
 
 INSTANTIATE_TEST_SUITE_P(Starters, LineWindowInDoubt,
                          testing::Values(Starter::kNoRunName, Starter::kRunGone, Starter::kRunAlive));
+
+// Row 2 is on a card another run is writing: it waits while that run lives.
+// Once the run is gone, its card is named at once and at the end, row 2 is
+// written here, and Start is left to finish the card.
+TEST(LineWindowsSharing, ACardOfARunThatGoesIsNamedDuringTheRunAndAtItsEnd) {
+  const SharedList shared("line-shared-gone.csv", "A,http://e.com/a\nB,http://e.com/b\n");
+  std::string listText;
+  std::getline(std::ifstream(PathFromUtf8(shared.list)), listText, '\0');
+  std::string error;
+  std::unique_ptr<SharedJournal> other = SharedJournal::Open(shared.journal, FileLocks, {}, error);
+  ASSERT_TRUE(other) << error;
+  std::ofstream(PathFromUtf8(shared.journal), std::ios::binary)
+      << Started("FFFFFFFFFFFFFFFF", 2, listText, other->name().run);
+  sim::WriterModel writer;
+  writer.StartOperator({2, 500, 1000, IdmStartingWith(kFirst)}, 0);
+  sim::VirtualClock clock;
+  HeadlessDialogHost host;
+  std::set<std::string> said;
+  host.WatchEachPosted([&] { said.insert(host.window().text(kIdcLineMessage)); });
+  CLineDlg window(host, {{"COM3"}, true, "", shared.list}, test::WriterOnCom3(writer), clock);
+  host.PressEnter();
+  host.WaitUntil([&] { return host.ListRows(kIdcLineRecords).size() == 1; });
+  host.Then([&] {
+    EXPECT_EQ(host.ListRows(kIdcLineRecords)[0][kRecordId], "B");
+    other.reset();
+  });
+  host.WaitUntil([&] { return Idle(host); });
+  window.DoModal();
+  EXPECT_FALSE(host.timedOut());
+  const std::string named =
+      "途中のカード 1 枚（ライターに置くと仕上げます）：カード FFFFFFFFFFFFFFFF 行 2（A） COM3 2026-12-07T09:00:00Z";
+  EXPECT_TRUE(said.contains(named));
+  EXPECT_EQ(host.window().text(kIdcLineMessage), named);
+  EXPECT_EQ(host.window().text(kIdcLineStart), "途中のカードを仕上げる(&S)");
+  EXPECT_EQ(Column(host, kIdcLineRecords, kRecordId), (std::vector<std::string>{"A", "B"}));
+}
 
 }  // namespace
 }  // namespace morvik
