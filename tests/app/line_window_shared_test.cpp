@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <latch>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <set>
@@ -113,9 +114,11 @@ TEST(LineWindowsSharing, TwoWindowsWriteEachRowOnceBetweenThem) {
   sim::VirtualClock clocks[2];
   HeadlessDialogHost hosts[2];
   std::vector<std::unique_ptr<CLineDlg>> windows;
+  std::latch bothOpened(2);  // neither starts before the other has its list open
   for (int i = 0; i < 2; ++i) {
     windows.push_back(std::make_unique<CLineDlg>(hosts[i], LineOptions{{"COM3"}, true, "", shared.list},
                                                  test::WriterOnCom3(writers[i]), clocks[i]));
+    hosts[i].Then([&bothOpened] { bothOpened.arrive_and_wait(); });
     hosts[i].PressEnter();
     hosts[i].WaitUntil([&host = hosts[i]] { return Idle(host); });
   }
