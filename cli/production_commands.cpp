@@ -345,19 +345,9 @@ ExitCode RunRows(const CliOptions& options, CliSession& session) {
   CardsInDoubt inDoubt;
   OtherRuns others(&plan, done, inDoubt, [&shared](const std::string& run) { return shared->Alive(run); },
                    [&share](const CardRecord& started) { share.say(InDoubtText(started) + " (its run is gone)"); });
-  for (const auto& [idm, started] : journal->cardsInDoubt()) {
-    // A card another run is writing now is that run's.
-    if (sharing && !started.run.empty() && shared->Alive(started.run)) {
-      others.TakeStarted(started);
-      continue;
-    }
-    inDoubt.Add(started);
-    env.err << kToolSays << InDoubtText(started) << "\n";
-  }
-  if (sharing) {
-    others.Review();
-    share.others = &others;
-  }
+  SortStartedCards(journal->cardsInDoubt(), sharing ? shared.get() : nullptr, others, inDoubt,
+                   [&env](const CardRecord& started) { env.err << kToolSays << InDoubtText(started) << "\n"; });
+  if (sharing) share.others = &others;
   share.journal = shared.get();
   // A list done whole with cards left in doubt: the run finishes them.
   const bool onlyDoubts = plan.rowsLeft() == 0 && !inDoubt.empty();

@@ -53,6 +53,19 @@ CardRecord Signed(CardRecord record, const SharedJournal& journal) {
   return record;
 }
 
+void SortStartedCards(const std::map<std::string, CardRecord>& started, SharedJournal* journal, OtherRuns& others,
+                      CardsInDoubt& inDoubt, const std::function<void(const CardRecord&)>& foundInDoubt) {
+  for (const auto& [idm, card] : started) {
+    if (journal != nullptr && !card.run.empty() && journal->Alive(card.run)) {
+      others.TakeStarted(card);
+      continue;
+    }
+    inDoubt.Add(card);
+    if (foundInDoubt) foundInDoubt(card);
+  }
+  if (journal != nullptr) others.Review();
+}
+
 void ShareJournal(BatchContext& context, SharedJournal& journal, OtherRuns* others) {
   context.starting = [starting = context.starting, &journal](const CardRecord& record) {
     return starting(Signed(record, journal));

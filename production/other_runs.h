@@ -45,6 +45,13 @@ class OtherRuns {
 // The record signed with the run's name, for the other runs on the journal.
 CardRecord Signed(CardRecord record, const SharedJournal& journal);
 
+// The cards a journal left started without a result, sorted as the run
+// begins: a card a run that lives is writing is that run's (its row waits);
+// every other one is in doubt here, each told to foundInDoubt. journal: none
+// when the run does not read what others append (then every one is in doubt).
+void SortStartedCards(const std::map<std::string, CardRecord>& started, SharedJournal* journal, OtherRuns& others,
+                      CardsInDoubt& inDoubt, const std::function<void(const CardRecord&)>& foundInDoubt);
+
 // A run on a shared journal: its records signed, every one made under the
 // journal's lock, and each card's choice of row made after looking at what
 // the others did (others: none when the run does not read what they append).

@@ -21,7 +21,7 @@ constexpr ListColumn kRecordColumns[] = {
 constexpr unsigned kName = kNoPrefix;  // file names may hold '&'
 
 constexpr DialogItem kLineWindowItems[] = {
-    {kIdcLineStart, kPushButton, "開始(&S)", {454, 312, 50, 16}, kTabStop | kDefaultButton | kDisabled},
+    {kIdcLineStart, kPushButton, "開始(&S)", {394, 312, 110, 16}, kTabStop | kDefaultButton | kDisabled},
     {kIdcLineStop, kPushButton, "停止(&T)", {510, 312, 50, 16}, kTabStop | kDisabled},
     {kIdcLineOpen, kPushButton, "開く(&O)...", {502, 6, 58, 14}, kTabStop},
     {kIdcLineFast, kCheckBox, "高速(&F)", {12, 315, 60, 10}, kTabStop},

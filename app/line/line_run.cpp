@@ -42,20 +42,26 @@ JournalLook LookIntoJournal(const std::string& journal, const std::string& listH
   return look;
 }
 
-bool LineRun::Start(const CardList& list, const JournalState& journal, const LineSetup& setup, std::string& error) {
+bool LineRun::Start(const CardList& list, const LineSetup& setup, JournalLook& look) {
   if (thread_.joinable()) thread_.join();  // the last run has ended: its end was queued last
-  int reason = 0;
-  journal_ = JournalWriter::Open(setup.journal, reason);
-  if (!journal_) {
-    error = SystemReason(reason);
+  journal_ = SharedJournal::Open(setup.journal, setup.locks, [this] { Push(JournalWaiting{}); }, look.error);
+  if (!journal_) return false;
+  const JournalRead read = journal_->CatchUp([&look](const JournalEntry& entry) { look.state.Take(entry); });
+  if (read.badLine != 0) {
+    look.error = setup.journal + ": line " + std::to_string(read.badLine) + " is not a journal record";
+    journal_.reset();
     return false;
   }
   journalFailure_.reset();
   journalBroken_ = false;
   stops_ = 0;
-  plan_ = std::make_unique<ListPlan>(list.rows, list.fileHash, list.rowImage, journal.rowsDone(), std::nullopt);
-  done_ = std::make_unique<DoneCards>(journal.cardsDone());
-  inDoubt_ = std::make_unique<CardsInDoubt>(journal.cardsInDoubt());
+  plan_ = std::make_unique<ListPlan>(list.rows, list.fileHash, list.rowImage, look.state.rowsDone(), std::nullopt);
+  done_ = std::make_unique<DoneCards>(look.state.cardsDone());
+  inDoubt_ = std::make_unique<CardsInDoubt>();
+  const auto found = [this](const CardRecord& started) { Push(FoundInDoubt{started}); };
+  others_ = std::make_unique<OtherRuns>(plan_.get(), *done_, *inDoubt_,
+                                        [this](const std::string& run) { return journal_->Alive(run); }, found);
+  SortStartedCards(look.state.cardsInDoubt(), journal_.get(), *others_, *inDoubt_, {});
   BatchContext context;
   context.plan = plan_.get();
   context.done = done_.get();
@@ -71,19 +77,27 @@ bool LineRun::Start(const CardList& list, const JournalState& journal, const Lin
   };
   context.progress = [this](const WriterProgress& progress) { Push(progress); };
   context.event = [this](const WriterEvent& event) { Push(event); };
+  ShareJournal(context, *journal_, others_.get());
   context.fast = setup.fast;
   context.lookWhenNoneAnswers = true;
+  // Every row is done: the run goes on while cards are in doubt, each
+  // finished with its own row as it is put on a writer.
+  context.finishInDoubt = plan_->rowsLeft() == 0 && !inDoubt_->empty();
   thread_ = std::thread([this, writers = PlanWriters(setup.ports), context] { Run(writers, context); });
   return true;
 }
 
+std::vector<CardRecord> LineRun::InDoubtNow() const {
+  return inDoubt_ ? inDoubt_->Left() : std::vector<CardRecord>{};
+}
+
 void LineRun::Run(std::vector<WriterPlan> writers, BatchContext context) {
   RunProduction(writers, context, seats_);
-  LineEnd end{std::nullopt, inDoubt_->Left()};
+  LineEnd end{std::nullopt, inDoubt_->Left(), plan_->rowsLeft()};
   int reason = 0;
   const std::lock_guard<std::mutex> lock(journalMutex_);
   if (!journal_->Close(reason) && !journalFailure_) journalFailure_ = reason;
-  journal_.reset();
+  journal_.reset();  // the run's own lock goes with it: its cards left are in doubt for the others
   if (journalFailure_) end.journalLost = OutputFailureReason(*journalFailure_);
   Push(std::move(end));
 }

@@ -19,6 +19,8 @@
 #include "cli/card_list.h"
 #include "production/batch_runner.h"
 #include "production/journal.h"
+#include "production/other_runs.h"
+#include "production/shared_journal.h"
 
 namespace morvik {
 
@@ -26,6 +28,7 @@ struct LineSetup {
   std::vector<std::string> ports;  // none: every port COM1-COM31, each looked for until it answers
   bool fast = false;
   std::string journal;             // the journal's file name
+  SharedJournal::LocksFor locks = FileLocks;  // the journal's locks
 };
 
 // What a journal says of a list before a run.
@@ -42,9 +45,19 @@ JournalLook LookIntoJournal(const std::string& journal, const std::string& listH
 struct LineEnd {
   std::optional<std::string> journalLost;  // why a record could not be made durable
   std::vector<CardRecord> inDoubt;         // cards left with part of a row on them
+  std::size_t rowsLeft = 0;                // by this run and every other sharing the journal
 };
 
-using LineEvent = std::variant<WriterProgress, CardRecord, WriterEvent, LineEnd>;
+// A card found in doubt during the run: a run sharing the journal that
+// started it is gone.
+struct FoundInDoubt {
+  CardRecord started;
+};
+
+// The journal's lock has been waited for a second: another run holds it.
+struct JournalWaiting {};
+
+using LineEvent = std::variant<WriterProgress, CardRecord, WriterEvent, LineEnd, FoundInDoubt, JournalWaiting>;
 
 class LineRun {
  public:
@@ -56,13 +69,19 @@ class LineRun {
   LineRun(const LineRun&) = delete;
   LineRun& operator=(const LineRun&) = delete;
 
-  // Starts the rows the journal does not hold as done; false with error
-  // (the system's reason) when the journal cannot be opened for appending.
-  bool Start(const CardList& list, const JournalState& journal, const LineSetup& setup, std::string& error);
+  // Starts the rows the journal does not hold as done, sharing the journal
+  // with every other run on it: look is what the journal says as the run
+  // starts (its cards in doubt are those no live run is writing). false with
+  // look.error ("NAME: reason") when the journal cannot be opened, gives no
+  // locks, or holds a line that is no record.
+  bool Start(const CardList& list, const LineSetup& setup, JournalLook& look);
   // As one interrupt: the cards being written finish, then the run ends.
   void Stop() { stops_ = std::max(stops_.load(), 1); }
   // As two, then waits for the end: what is left of the run when the window goes.
   void Abandon();
+
+  // The cards in doubt the run has yet to finish: after Start, those it found.
+  std::vector<CardRecord> InDoubtNow() const;
 
   // The oldest event not yet taken; nullopt when none waits.
   std::optional<LineEvent> TakeEvent();
@@ -79,8 +98,9 @@ class LineRun {
   std::unique_ptr<ListPlan> plan_;
   std::unique_ptr<DoneCards> done_;
   std::unique_ptr<CardsInDoubt> inDoubt_;
+  std::unique_ptr<OtherRuns> others_;
   std::mutex journalMutex_;
-  std::optional<JournalWriter> journal_;
+  std::unique_ptr<SharedJournal> journal_;  // holds the run's own lock while it lives
   std::optional<int> journalFailure_;  // errno's value of the first failed append
   std::atomic<bool> journalBroken_{false};
   std::mutex eventsMutex_;

@@ -172,4 +172,14 @@ std::string TimeLeft(std::optional<double> minutes) {
   return "約 " + std::to_string(whole / 60) + " 時間 " + std::to_string(whole % 60) + " 分";
 }
 
+std::string CardsInDoubt(const std::vector<CardRecord>& started) {
+  std::string text = "途中のカード " + Number(started.size()) + " 枚（ライターに置くと仕上げます）";
+  const char* separator = "：";
+  for (const CardRecord& card : started) {
+    text += separator + ("カード " + card.idm + " 行 " + RowOf(card.row, card.id) + " " + card.port + " " + card.time);
+    separator = "、";
+  }
+  return text;
+}
+
 }  // namespace morvik::line_texts

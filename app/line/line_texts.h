@@ -62,4 +62,12 @@ std::string Rate(std::optional<double> cardsPerMinute);
 // "約 3 分", "約 1 時間 5 分", "1 分未満", "－" while unknown.
 std::string TimeLeft(std::optional<double> minutes);
 
+// Every card in doubt, each with its IDm, row, writer and the time its
+// started record was made: "途中のカード 1 枚（ライターに置くと仕上げます）：カード X 行 2（A） COM3 TIME".
+std::string CardsInDoubt(const std::vector<CardRecord>& started);
+
+// The Start button, and what it says once every row is done while cards are in doubt.
+inline constexpr const char* kStart = "開始(&S)";
+inline constexpr const char* kFinishInDoubt = "途中のカードを仕上げる(&S)";
+
 }  // namespace morvik::line_texts

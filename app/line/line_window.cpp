@@ -24,10 +24,12 @@ int PortOrder(const std::string& port) { return ComPortNumber(port).value_or(0);
 
 }  // namespace
 
-CLineDlg::CLineDlg(DialogHost& host, LineOptions options, std::function<WriterSeat()> seats, Clock& clock)
+CLineDlg::CLineDlg(DialogHost& host, LineOptions options, std::function<WriterSeat()> seats, Clock& clock,
+                   SharedJournal::LocksFor locks)
     : CDialog(LineWindowTemplate(), host),
       options_(std::move(options)),
       clock_(clock),
+      journalLocks_(std::move(locks)),
       run_(std::move(seats), [&host] { host.PostFromThread(WM_LINE_EVENT, 0, 0); }) {}
 
 const MessageMap& CLineDlg::ClassMessageMap() {
@@ -114,13 +116,27 @@ bool CLineDlg::OpenList(const std::string& path) {
     services().MessageBox("記録ファイルを読めません。\n\n" + look.error, caption, kMbError);
     return false;
   }
+  // Runs sharing a journal keep to one row a card only through its locks: a
+  // journal on a file system that gives none is not used.
+  std::string lockError;
+  const std::unique_ptr<SharedJournal> shared = SharedJournal::Open(journal, journalLocks_, {}, lockError);
+  if (!shared) {
+    services().MessageBox("記録ファイルを使えません。\n\n" + lockError, caption, kMbError);
+    return false;
+  }
   ClearRun();
   list_ = std::move(list);
   journal_ = journal;
   services().SetControlText(kIdcLineFile, path);
   services().SetControlText(kIdcLineJournal, journal_);
+  inDoubt_.clear();
+  for (const auto& [idm, started] : look.state.cardsInDoubt()) {
+    // A card a window or batch on the journal is writing now is that run's.
+    if (started.run.empty() || !shared->Alive(started.run)) inDoubt_.push_back(started);
+  }
   ShowList(look);
   Say(rowsDone_ == list_->rows.size() ? "このリストはすべて書き込み済みです" : "「開始」を押すと書き込みを始めます");
+  ShowInDoubt();
   return true;
 }
 
@@ -141,15 +157,16 @@ void CLineDlg::ShowList(const JournalLook& journal) {
   const std::set<std::size_t>& done = journal.state.rowsDone();
   const auto doneBefore = [&done](const PlannedRow& row) { return done.contains(row.line); };
   rowsDone_ = static_cast<std::size_t>(std::count_if(list_->rows.begin(), list_->rows.end(), doneBefore));
-  services().SetControlText(kIdcLineInfo, texts::ListInfo(list_->rows.size(), list_->encoding, rowsDone_,
-                                                          journal.state.cardsInDoubt().size()));
+  services().SetControlText(kIdcLineInfo,
+                            texts::ListInfo(list_->rows.size(), list_->encoding, rowsDone_, inDoubt_.size()));
   ShowTotals();
   ShowState();
 }
 
 void CLineDlg::ShowState() {
   const bool idle = state_ == RunState::kIdle;
-  services().EnableControl(kIdcLineStart, idle && list_ && rowsDone_ < list_->rows.size());
+  services().EnableControl(kIdcLineStart, idle && list_ && (rowsDone_ < list_->rows.size() || !inDoubt_.empty()));
+  services().SetControlText(kIdcLineStart, OnlyCardsInDoubt() ? texts::kFinishInDoubt : texts::kStart);
   services().EnableControl(kIdcLineStop, state_ == RunState::kRunning);
   services().EnableControl(kIdcLineOpen, idle);
   services().EnableControl(kIdcLineFast, idle);
@@ -173,14 +190,12 @@ void CLineDlg::ShowTotals() {
 }
 
 void CLineDlg::OnStart() {
-  if (state_ != RunState::kIdle || !list_ || rowsDone_ >= list_->rows.size()) return;
+  if (state_ != RunState::kIdle || !list_ || (rowsDone_ >= list_->rows.size() && inDoubt_.empty())) return;
   const std::string caption(dialogTemplate().title);
-  const JournalLook look = LookIntoJournal(journal_, list_->fileHash);
-  std::string error = look.error;
-  const LineSetup setup{options_.ports, services().GetCheck(kIdcLineFast) == 1, journal_};
-  if (error.empty() && !run_.Start(*list_, look.state, setup, error)) error = journal_ + ": " + error;
-  if (!error.empty()) {
-    services().MessageBox("記録ファイルを使えません。\n\n" + error, caption, kMbError);
+  JournalLook look(list_->fileHash);
+  const LineSetup setup{options_.ports, services().GetCheck(kIdcLineFast) == 1, journal_, journalLocks_};
+  if (!run_.Start(*list_, setup, look)) {
+    services().MessageBox("記録ファイルを使えません。\n\n" + look.error, caption, kMbError);
     return;
   }
   state_ = RunState::kRunning;
@@ -190,9 +205,11 @@ void CLineDlg::OnStart() {
     host().DeleteListRow(kIdcLineWriters, static_cast<int>(row - 1));
   }
   writers_.clear();
+  inDoubt_ = run_.InDoubtNow();
   ShowList(look);
   host().FocusControl(kIdcLineRecords);
   Say(options_.ports.empty() ? "COM1～COM31 でライターを探しています" : "ライターにつないでいます");
+  ShowInDoubt();
 }
 
 void CLineDlg::OnStop() {
@@ -270,6 +287,7 @@ void CLineDlg::Take(const WriterProgress& progress) {
 }
 
 void CLineDlg::Take(const CardRecord& record) {
+  std::erase_if(inDoubt_, [&record](const CardRecord& started) { return started.idm == record.idm; });
   const int row = WriterRow(record.port);
   WriterLine& writer = writers_[static_cast<std::size_t>(row)];
   writer.last = record.result;
@@ -310,8 +328,22 @@ void CLineDlg::Take(const WriterEvent& event) {
   Say(texts::EventMessage(event));
 }
 
+void CLineDlg::Take(const FoundInDoubt& found) {
+  inDoubt_.push_back(found.started);
+  ShowInDoubt();
+}
+
+void CLineDlg::ShowInDoubt() {
+  if (!inDoubt_.empty()) Say(texts::CardsInDoubt(inDoubt_));
+}
+
+void CLineDlg::Take(const JournalWaiting&) { Say("記録ファイルを待っています：ほかの実行が使っています"); }
+
 void CLineDlg::Take(const LineEnd& end) {
   state_ = RunState::kIdle;
+  // Rows other runs on the journal wrote are done here too.
+  rowsDone_ = list_->rows.size() - std::min(end.rowsLeft, list_->rows.size());
+  inDoubt_ = end.inDoubt;
   for (const WriterLine& writer : writers_) {
     if (!writer.out) SetWriterState(writer.port, texts::Ended());
   }
@@ -319,8 +351,7 @@ void CLineDlg::Take(const LineEnd& end) {
   if (end.journalLost) {
     Say("記録ファイルに書けなくなったため止めました：" + *end.journalLost);
   } else if (!end.inDoubt.empty()) {
-    Say("カード " + end.inDoubt.front().idm + " に行 " + texts::RowOf(end.inDoubt.front().row, end.inDoubt.front().id) +
-        " の一部が残っています。次の開始でライターに置いてください");
+    Say(texts::CardsInDoubt(end.inDoubt));
   } else if (left == 0) {
     Say("すべての行を書き終えました");
   } else {
@@ -328,7 +359,7 @@ void CLineDlg::Take(const LineEnd& end) {
   }
   ShowTotals();
   ShowState();
-  host().FocusControl(left > 0 ? kIdcLineStart : kIdcLineOpen);
+  host().FocusControl(left > 0 || !inDoubt_.empty() ? kIdcLineStart : kIdcLineOpen);
   if (closeAtEnd_) EndDialog(kDialogCancelled);
 }
 

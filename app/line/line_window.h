@@ -28,7 +28,9 @@ class CLineDlg : public CDialog {
  public:
   // seats: each writer's ports and clock; clock: the run's time for the
   // cards per minute.
-  CLineDlg(DialogHost& host, LineOptions options, std::function<WriterSeat()> seats, Clock& clock);
+  // locks: the journal's, as the file system gives them.
+  CLineDlg(DialogHost& host, LineOptions options, std::function<WriterSeat()> seats, Clock& clock,
+           SharedJournal::LocksFor locks = FileLocks);
 
   static const MessageMap& ClassMessageMap();
 
@@ -77,11 +79,18 @@ class CLineDlg : public CDialog {
   void Take(const CardRecord& record);
   void Take(const WriterEvent& event);
   void Take(const LineEnd& end);
+  void Take(const FoundInDoubt& found);
+  void Take(const JournalWaiting&);
+  // The cards in doubt said on the message line; Start finishes them when
+  // every row is done.
+  void ShowInDoubt();
+  bool OnlyCardsInDoubt() const { return list_ && rowsDone_ >= list_->rows.size() && !inDoubt_.empty(); }
   // Asks the run to finish the cards in progress and end.
   void StopRun();
 
   LineOptions options_;
   Clock& clock_;
+  SharedJournal::LocksFor journalLocks_;
   LineRun run_;
   std::optional<CardList> list_;
   std::string journal_;
@@ -92,6 +101,7 @@ class CLineDlg : public CDialog {
   std::size_t failed_ = 0;
   std::size_t okThisRun_ = 0;
   std::int64_t startMs_ = 0;
+  std::vector<CardRecord> inDoubt_;  // cards left with part of a row on them, of no live run
   std::deque<std::string> recordLines_;  // the recent cards, whole, newest first
 };
 

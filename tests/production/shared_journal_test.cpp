@@ -209,14 +209,7 @@ Remains RunShared(sim::WriterModel& writer, const std::string& path, const std::
   DoneCards done(state.cardsDone());
   CardsInDoubt inDoubt;
   OtherRuns others(&plan, done, inDoubt, [&journal](const std::string& run) { return journal->Alive(run); });
-  for (const auto& [idm, started] : state.cardsInDoubt()) {
-    if (journal->Alive(started.run)) {
-      others.TakeStarted(started);
-    } else {
-      inDoubt.Add(started);
-    }
-  }
-  others.Review();
+  SortStartedCards(state.cardsInDoubt(), journal.get(), others, inDoubt, {});
 
   std::atomic<bool> killed{false};
   int cardsStarted = 0;
@@ -312,6 +305,27 @@ INSTANTIATE_TEST_SUITE_P(
                     KillPoint{"AfterItsResult", 1, Step::kFinished},
                     KillPoint{"SecondCardMidWrite", 2, Step::kWriting, 50}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A card of another list whose run is gone is no card in doubt of this one.
+TEST(OtherRuns, ACardOfAnotherListLeftByARunGoneIsNotInDoubtHere) {
+  const std::vector<PlannedRow> rows{{2, "id2", "C", 1}};
+  ListPlan plan(rows, "LIST", [](std::size_t, CustomerId) { return RowImage(2); }, {}, std::nullopt, "list.csv");
+  DoneCards done;
+  CardsInDoubt inDoubt;
+  int found = 0;
+  OtherRuns others(&plan, done, inDoubt, [](const std::string&) { return false; },
+                   [&found](const CardRecord&) { ++found; });
+  CardRecord started;
+  started.idm = "0123456789ABCDEF";
+  started.row = 2;
+  started.file = "OTHER";
+  started.list = "other.csv";
+  started.run = "R0000009";
+  others.TakeStarted(started);
+  others.Review();
+  EXPECT_TRUE(inDoubt.empty());
+  EXPECT_EQ(found, 0);
+}
 
 }  // namespace
 }  // namespace morvik
