@@ -86,10 +86,10 @@ void WriterModel::StartOperator(const OperatorPlan& plan, std::int64_t nowMs) {
 void WriterModel::AdvanceTo(std::int64_t nowMs) {
   nowMs_ = std::max(nowMs_, nowMs);
   if (!operatorActive()) return;
-  // Done with the card is what the tool shows by asking for the card again,
-  // and no more block requests for a while: a PC that stops for a moment
-  // in the middle of a card asks for nothing and keeps its card.
-  const bool done = cardTouched_ && askedForCardSinceBlocks_;
+  // Done with the card is what the tool shows by reaching its last block or
+  // asking for a card again, and no more block requests for a while: a PC
+  // that stops for a moment in the middle of a card keeps its card.
+  const bool done = cardTouched_ && (askedForCardSinceBlocks_ || lastRequestReachedEnd_);
   if (slot_.present && done && nowMs_ - lastBlockRequestMs_ >= plan_.holdMs) {
     cardsTakenOff_.push_back(slot_);
     RemoveCard();
@@ -188,6 +188,8 @@ void WriterModel::Answer(std::span<const std::uint8_t> frame, std::vector<std::u
     cardTouched_ = true;
     askedForCardSinceBlocks_ = false;
     lastBlockRequestMs_ = nowMs_;
+    const int lastBlock = kind == RequestKind::kBlockRead ? frame[5] + frame[6] - 1 : frame[5];
+    lastRequestReachedEnd_ = frame.size() > 6 && lastBlock >= 63;
   }
   if (kind == RequestKind::kDetection && cardTouched_) askedForCardSinceBlocks_ = true;
   if (kind == RequestKind::kInformation &&

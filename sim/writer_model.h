@@ -207,6 +207,7 @@ class WriterModel {
   std::vector<CardSlot> cardsTakenOff_;
   bool cardTouched_ = false;  // block requests have named the card on the writer
   bool askedForCardSinceBlocks_ = false;  // a detection request after the last block request
+  bool lastRequestReachedEnd_ = false;    // the last block request wrote or read the last block
   std::int64_t lastBlockRequestMs_ = 0;
   std::int64_t removedAtMs_ = 0;
 
