@@ -21,6 +21,7 @@
 #include "link/serial_device.h"
 #include "production/batch_runner.h"
 #include "production/shared_journal.h"
+#include "words/language.h"
 
 namespace morvik {
 
@@ -39,6 +40,8 @@ struct CliEnvironment {
   std::function<WriterSeat()> writerSeat = {};
   // The locks a journal is shared under; empty: the file system's.
   SharedJournal::LocksFor journalLocks = {};
+  // The language the tool says its own texts in.
+  Language language = Language::kEnglish;
 };
 
 // One command's run: the terminal window and the card operations on it.

@@ -307,11 +307,19 @@ const OptionSpec* OptionGiving(int controlId, const CliOptions& options) {
 
 }  // namespace
 
-std::string OptionsConcerned(const MessageSubject& subject, const CliOptions& options) {
-  std::string names;
+std::vector<std::string_view> OptionNamesConcerned(const MessageSubject& subject, const CliOptions& options) {
+  std::vector<std::string_view> names;
   for (const int control : subject.controls) {
     const OptionSpec* option = OptionGiving(control, options);
-    if (option != nullptr) names += (names.empty() ? "" : ", ") + option->name;
+    if (option != nullptr) names.push_back(option->name);
+  }
+  return names;
+}
+
+std::string OptionsConcerned(const MessageSubject& subject, const CliOptions& options) {
+  std::string names;
+  for (const std::string_view name : OptionNamesConcerned(subject, options)) {
+    names += (names.empty() ? "" : ", ") + std::string(name);
   }
   return names;
 }

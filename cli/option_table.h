@@ -55,6 +55,8 @@ bool TakesValue(std::string_view name);
 // "--url, --popup": the options that give the controls a message is about;
 // of two options that give one control, the one given. Empty when none does.
 std::string OptionsConcerned(const MessageSubject& subject, const CliOptions& options);
+// The same options one by one, in the order of the message's controls.
+std::vector<std::string_view> OptionNamesConcerned(const MessageSubject& subject, const CliOptions& options);
 
 // "%02X%02X"-style customer ID: one to four hexadecimal digits.
 std::optional<std::array<std::uint8_t, 2>> ParseCustomerId(std::string_view text);

@@ -223,9 +223,9 @@ std::optional<CardList> ReadRows(const CliOptions& options, CliSession& session)
     env.err << kToolSays << reading.unreadable << "\n";
     return std::nullopt;
   }
-  SayLines(path, reading.lookAlikes, env.err);
+  SayLines(path, LookAlikeLines(reading.lookAlikes), env.err);
   if (const std::string blank = BlankRowsText(reading.blankLines); !blank.empty()) SayLines(path, {blank}, env.err);
-  SayLines(path, ProblemLines(reading.problems), env.err);
+  SayLines(path, ProblemLines(reading.problems, env.language), env.err);
   if (!reading.list || !AskRowQuestions(path, reading.questions, session)) return std::nullopt;
   return std::move(reading.list);
 }
