@@ -15,6 +15,7 @@
 
 #include "cli/cli_options.h"
 #include "window/window_services.h"
+#include "words/catalog.h"
 
 namespace morvik {
 
@@ -48,6 +49,8 @@ const OptionSpec* FindOption(std::string_view name);
 // value is refused.
 std::optional<std::string> GiveOption(CliOptions& options, std::string_view name,
                                       std::string_view value);
+// The same, the refusal a kind with its values.
+std::optional<Saying> OptionRefusal(CliOptions& options, std::string_view name, std::string_view value);
 // Takes back a flag option given before, as if it had not been.
 void WithdrawFlag(CliOptions& options, std::string_view name);
 bool TakesValue(std::string_view name);

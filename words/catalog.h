@@ -43,6 +43,22 @@ enum class Said : std::uint16_t {
   // Characters the card gets as look-alikes.
   kLookAlike,
   kLookAlikeInRows,
+  // The command line refused.
+  kUsageError,
+  kUnknownCommand,
+  kUnknownCommandDidYouMean,
+  kUnexpectedArgument,
+  kNeedsOperand,
+  kNeedsValue,
+  kValueLooksLikeOption,
+  kValueAfterEquals,
+  kDoesNotTake,
+  kDoesNotTakeDidYouMean,
+  kGivenTwice,
+  kTakesNoValue,
+  kNothingAfterEquals,
+  kNoOption,
+  kBadOptionValue,
   kEnd,  // past the last kind
 };
 

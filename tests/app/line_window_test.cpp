@@ -431,7 +431,7 @@ class LineWindowListSaid : public ::testing::TestWithParam<ListSaid> {};
 
 TEST_P(LineWindowListSaid, InJapaneseWithTheListsColumnNames) {
   const ListSaid& c = GetParam();
-  const std::string list = testing::TempDir() + "line-list-said.csv";
+  const std::string list = testing::TempDir() + "line-list-said-" + c.name + ".csv";
   std::ofstream(PathFromUtf8(list), std::ios::binary) << c.list;
   HeadlessDialogHost host;
   sim::VirtualClock clock;

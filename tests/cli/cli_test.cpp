@@ -299,3 +299,52 @@ TEST(Readme, ShowsTheHelpAsTheToolPrintsIt) {
 
 }  // namespace
 }  // namespace morvik
+
+namespace morvik {
+namespace {
+
+// The tool in English and in Japanese: the same statuses and the same output
+// (JSON included), its own texts in each language.
+struct BothLanguages {
+  const char* name;
+  std::vector<std::string> args;
+  int status;
+  const char* english;
+  const char* japanese;
+};
+
+class ToolLanguage : public ::testing::TestWithParam<BothLanguages> {};
+
+TEST_P(ToolLanguage, SameStatusAndOutputTextsInEachLanguage) {
+  const BothLanguages& c = GetParam();
+  test::Bench english(test::Setup::kWriter);
+  test::Bench japanese(test::Setup::kWriter);
+  japanese.SpeakIn(Language::kJapanese);
+  const test::RunResult inEnglish = english(c.args);
+  const test::RunResult inJapanese = japanese(c.args);
+  EXPECT_EQ(inEnglish.status, c.status);
+  EXPECT_EQ(inJapanese.status, c.status);
+  EXPECT_EQ(inEnglish.out, inJapanese.out);
+  EXPECT_EQ(inEnglish.err, c.english);
+  EXPECT_EQ(inJapanese.err, c.japanese);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, ToolLanguage,
+    ::testing::Values(
+        BothLanguages{"UnknownCommand", {"wrte"}, 2,
+                      "morvik-card: unknown command: wrte (did you mean write?) (see morvik-card --help)\n",
+                      "morvik-card: wrte というコマンドはありません（write のことですか）（morvik-card --help を参照）\n"},
+        BothLanguages{"NeedsValue", {"image", "--url"}, 2,
+                      "morvik-card: --url needs a value (see morvik-card image --help)\n",
+                      "morvik-card: --url には値を指定してください（morvik-card image --help を参照）\n"},
+        BothLanguages{"GivenTwice", {"write", "--url", "a", "--url=b"}, 2,
+                      "morvik-card: --url given twice (see morvik-card write --help)\n",
+                      "morvik-card: --url が二度指定されています（morvik-card write --help を参照）\n"},
+        BothLanguages{"NeedsOperand", {"decode"}, 2, "morvik-card: decode needs FILE|- (see morvik-card decode --help)\n",
+                      "morvik-card: decode には FILE|- を指定してください（morvik-card decode --help を参照）\n"},
+        BothLanguages{"Json", {"image", "--url", "http://e.com/", "--format", "json"}, 0, "", ""}),
+    [](const ::testing::TestParamInfo<BothLanguages>& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace morvik
