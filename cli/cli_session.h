@@ -79,7 +79,7 @@ class CliSession {
 // Why no writer was found, from the ports told: a line for each, and the
 // conclusion and status their reasons call for (none when only silence and
 // absent devices were found: plug the writer in, or --wait).
-MessageCause NoWriterCause(std::span<const TriedPort> told);
+MessageCause NoWriterCause(std::span<const TriedPort> told, Language language);
 
 // Flushes what the command wrote to out; false, after saying why on err,
 // when any of it did not arrive.

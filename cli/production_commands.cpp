@@ -139,14 +139,15 @@ BatchContext ContextFor(const CliOptions& options, const CliEnvironment& env, Re
 
 // Each port tried and why it gave no writer, then what to do (or the ports
 // looked at, when none of them had a reason to mend). The run's status.
-ExitCode SayNoWriter(const BatchOutcome& outcome, const ProductionOptions& production, std::ostream& err) {
+ExitCode SayNoWriter(const BatchOutcome& outcome, const ProductionOptions& production, std::ostream& err,
+                     Language language) {
   std::vector<TriedPort> told;
   for (const TriedPort& tried : outcome.tried) {
     // A scan passes by the port names that lead nowhere; a port named is told.
     if (tried.problem == PortProblem::kNoSuchPort && production.ports.empty()) continue;
     told.push_back(tried);
   }
-  const MessageCause cause = NoWriterCause(told);
+  const MessageCause cause = NoWriterCause(told, language);
   for (const std::string& line : cause.lines) err << kToolSays << line << "\n";
   if (!cause.conclusion.empty()) err << kToolSays << cause.conclusion << "\n";
   err << kToolSays << "no writer answers on " << PortsLooked(production) << "\n";
@@ -187,7 +188,7 @@ ExitCode RunProductionLine(const CliOptions& options, CliEnvironment& env, RunPl
   const bool journalClosed = printer.CloseJournal();
   share.say = [&env](const std::string& text) { env.err << kToolSays << text << "\n"; };
   if (!outcome.anyWriter) {
-    return SayNoWriter(outcome, production, env.err);
+    return SayNoWriter(outcome, production, env.err, env.language);
   }
   for (const WriterTally& tally : outcome.tallies) env.err << TallyText(tally) << "\n";
   env.err << TallyText(TotalOf(outcome.tallies)) << "\n";

@@ -80,6 +80,20 @@ constexpr std::array kWordings{
     Wording{kNoOption, {"option"}, "no option {option}", "{option} というオプションはありません"},
     Wording{kBadOptionValue, {"option", "value", "range"}, "bad value for {option}: {value}{range}",
             "{option} に {value} は指定できません{range}"},
+    Wording{kPortNoPermissionJoinGroup, {"group"}, "no permission (join the group {group})",
+            "権限がありません（グループ {group} に参加してください）"},
+    Wording{kPortNoPermissionJoinOwners, {}, "no permission (join the group that owns the device)",
+            "権限がありません（デバイスの所有グループに参加してください）"},
+    Wording{kPortNoPermissionOnly, {"owner"},
+            "no permission (only {owner} may open it: ask the administrator to give it to the group dialout)",
+            "権限がありません（開けるのは {owner} だけです。デバイスをグループ dialout に与えるよう管理者に依頼してください）"},
+    Wording{kPortBusy, {}, "in use by another program", "他のプログラムが使用中です"},
+    Wording{kPortBusyBy, {"holders"}, "in use by another program: {holders}", "他のプログラムが使用中です：{holders}"},
+    Wording{kPortNoSuchPort, {}, "no such port", "そのポートはありません"},
+    Wording{kPortNotSerial, {}, "not a serial device", "シリアルデバイスではありません"},
+    Wording{kPortNoAnswer, {}, "nothing answered", "応答がありません"},
+    Wording{kPortDamaged, {}, "replies arrive damaged: check the cable and what runs beside it",
+            "応答が壊れて届きます。ケーブルと、そばで動いている機器を確認してください"},
 };
 
 const Wording* WordingOf(Said kind) {

@@ -59,6 +59,16 @@ enum class Said : std::uint16_t {
   kNothingAfterEquals,
   kNoOption,
   kBadOptionValue,
+  // Why a port gave no writer.
+  kPortNoPermissionJoinGroup,
+  kPortNoPermissionJoinOwners,
+  kPortNoPermissionOnly,
+  kPortBusy,
+  kPortBusyBy,
+  kPortNoSuchPort,
+  kPortNotSerial,
+  kPortNoAnswer,
+  kPortDamaged,
   kEnd,  // past the last kind
 };
 

@@ -311,14 +311,15 @@ struct BothLanguages {
   int status;
   const char* english;
   const char* japanese;
+  test::Setup setup = test::Setup::kWriter;
 };
 
 class ToolLanguage : public ::testing::TestWithParam<BothLanguages> {};
 
 TEST_P(ToolLanguage, SameStatusAndOutputTextsInEachLanguage) {
   const BothLanguages& c = GetParam();
-  test::Bench english(test::Setup::kWriter);
-  test::Bench japanese(test::Setup::kWriter);
+  test::Bench english(c.setup);
+  test::Bench japanese(c.setup);
   japanese.SpeakIn(Language::kJapanese);
   const test::RunResult inEnglish = english(c.args);
   const test::RunResult inJapanese = japanese(c.args);
@@ -343,7 +344,14 @@ INSTANTIATE_TEST_SUITE_P(
                       "morvik-card: --url が二度指定されています（morvik-card write --help を参照）\n"},
         BothLanguages{"NeedsOperand", {"decode"}, 2, "morvik-card: decode needs FILE|- (see morvik-card decode --help)\n",
                       "morvik-card: decode には FILE|- を指定してください（morvik-card decode --help を参照）\n"},
-        BothLanguages{"Json", {"image", "--url", "http://e.com/", "--format", "json"}, 0, "", ""}),
+        BothLanguages{"Json", {"image", "--url", "http://e.com/", "--format", "json"}, 0, "", ""},
+        BothLanguages{"PortsJson", {"ports", "--format", "json"}, 0, "", "", test::Setup::kNoPermission},
+        BothLanguages{"DamagedPort", {"connect", "--port", "COM2"}, 1,
+                      "morvik-card: COM2: replies arrive damaged: check the cable and what runs beside it\n"
+                      "morvik-card: Morvik ICCard Writerにつながりませんでした。上のポートの問題を解消してからもう一度実行してください\n",
+                      "morvik-card: COM2: 応答が壊れて届きます。ケーブルと、そばで動いている機器を確認してください\n"
+                      "morvik-card: Morvik ICCard Writerにつながりませんでした。上のポートの問題を解消してからもう一度実行してください\n",
+                      test::Setup::kDamaged}),
     [](const ::testing::TestParamInfo<BothLanguages>& info) { return std::string(info.param.name); });
 
 }  // namespace
