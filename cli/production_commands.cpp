@@ -14,6 +14,7 @@
 #include "cli/interrupt.h"
 #include "cli/option_table.h"
 #include "cli/record_printer.h"
+#include "cli/tally_words.h"
 #include "cli/terminal_window.h"
 #include "files/file_access.h"
 #include "link/system_serial.h"
@@ -190,8 +191,8 @@ ExitCode RunProductionLine(const CliOptions& options, CliEnvironment& env, RunPl
   if (!outcome.anyWriter) {
     return SayNoWriter(outcome, production, env.err, env.language);
   }
-  for (const WriterTally& tally : outcome.tallies) env.err << TallyText(tally) << "\n";
-  env.err << TallyText(TotalOf(outcome.tallies)) << "\n";
+  for (const WriterTally& tally : outcome.tallies) env.err << TallyLine(tally, false, env.language) << "\n";
+  env.err << TallyLine(TotalOf(outcome.tallies), true, env.language) << "\n";
   if (production.json && !printer.outputFailed()) env.out << TalliesJson(outcome.tallies, list) << "\n";
   sayAtEnd();
   if (printer.outputFailed()) env.err << kToolSays << "records: " << printer.LossText() << "\n";

@@ -94,6 +94,17 @@ constexpr std::array kWordings{
     Wording{kPortNoAnswer, {}, "nothing answered", "応答がありません"},
     Wording{kPortDamaged, {}, "replies arrive damaged: check the cable and what runs beside it",
             "応答が壊れて届きます。ケーブルと、そばで動いている機器を確認してください"},
+    Wording{kAllWriters, {}, "all", "全ライター"},
+    Wording{kTallyOneCard, {"port", "ok"}, "{port}: 1 card, {ok} ok", "{port}：カード 1 枚、OK {ok}"},
+    Wording{kTallyCards, {"port", "cards", "ok"}, "{port}: {cards} cards, {ok} ok", "{port}：カード {cards} 枚、OK {ok}"},
+    Wording{kTallyWriteFailed, {"count"}, ", {count} write failed", "、書き込み失敗 {count}"},
+    Wording{kTallyVerifyFailed, {"count"}, ", {count} verify failed", "、読み返し不一致 {count}"},
+    Wording{kTallyRemoved, {"count"}, ", {count} removed", "、取り外し {count}"},
+    Wording{kTallyInterrupted, {"count"}, ", {count} interrupted", "、中断 {count}"},
+    Wording{kTallyWriterLost, {"count"}, ", {count} writer lost", "、ライター応答なし {count}"},
+    Wording{kTallyOneResend, {}, ", 1 resend", "、再送 1 回"},
+    Wording{kTallyResends, {"count"}, ", {count} resends", "、再送 {count} 回"},
+    Wording{kTallyNote, {"note"}, "; {note}", "；{note}"},
 };
 
 const Wording* WordingOf(Said kind) {

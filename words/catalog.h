@@ -69,6 +69,18 @@ enum class Said : std::uint16_t {
   kPortNotSerial,
   kPortNoAnswer,
   kPortDamaged,
+  // A run's tallies.
+  kAllWriters,
+  kTallyOneCard,
+  kTallyCards,
+  kTallyWriteFailed,
+  kTallyVerifyFailed,
+  kTallyRemoved,
+  kTallyInterrupted,
+  kTallyWriterLost,
+  kTallyOneResend,
+  kTallyResends,
+  kTallyNote,
   kEnd,  // past the last kind
 };
 

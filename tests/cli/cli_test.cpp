@@ -14,6 +14,7 @@
 #include "card/card_formats.h"
 #include "cli/card_description.h"
 #include "cli/interrupt.h"
+#include "cli/tally_words.h"
 
 namespace morvik {
 namespace {
@@ -353,6 +354,25 @@ INSTANTIATE_TEST_SUITE_P(
                       "morvik-card: Morvik ICCard Writerにつながりませんでした。上のポートの問題を解消してからもう一度実行してください\n",
                       test::Setup::kDamaged}),
     [](const ::testing::TestParamInfo<BothLanguages>& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace morvik
+
+namespace morvik {
+namespace {
+
+TEST(TallyLine, EveryCountAndNoteInEachLanguage) {
+  WriterTally tally{"COM3", 9, 1, 1, 1, 1, 1, 3, "writer lost", "found late"};
+  EXPECT_EQ(TallyLine(tally, false, Language::kEnglish),
+            "COM3: 14 cards, 9 ok, 1 write failed, 1 verify failed, 1 removed, 1 interrupted, 1 writer lost, "
+            "3 resends; found late; writer lost");
+  EXPECT_EQ(TallyLine(tally, false, Language::kJapanese),
+            "COM3：カード 14 枚、OK 9、書き込み失敗 1、読み返し不一致 1、取り外し 1、中断 1、ライター応答なし 1、"
+            "再送 3 回；found late；writer lost");
+  const WriterTally one{"COM3", 1, 0, 0, 0, 0, 0, 1, "", ""};
+  EXPECT_EQ(TallyLine(one, true, Language::kEnglish), "all: 1 card, 1 ok, 1 resend");
+  EXPECT_EQ(TallyLine(one, true, Language::kJapanese), "全ライター：カード 1 枚、OK 1、再送 1 回");
+}
 
 }  // namespace
 }  // namespace morvik
