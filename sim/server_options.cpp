@@ -233,7 +233,8 @@ Serves a simulated card writer on a pseudo-terminal linked as DIR/COMn.
   --latency MS            answer each request MS milliseconds after it arrived
   --operator N[:HOLD:GAP] an operator puts N cards on in turn (IDms counting up
                           from --idm): a card is taken off once block requests
-                          for it have stopped for HOLD ms (default 500), the
+                          for it have stopped for HOLD ms (default 500) and
+                          the tool asks for a card again, the
                           next put on GAP ms later (default 1000); with
                           --card-file, card n is saved as FILE.n
   --trace                 print each request (>) and reply (<), timed, on stderr

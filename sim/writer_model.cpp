@@ -78,6 +78,7 @@ void WriterModel::StartOperator(const OperatorPlan& plan, std::int64_t nowMs) {
   nowMs_ = nowMs;
   cardsPlaced_ = 0;
   cardTouched_ = false;
+  askedForCardSinceBlocks_ = false;
   if (plan_.cards <= 0) return;
   InsertCard(OperatorCardIdm(plan_.firstIdm, ++cardsPlaced_));
 }
@@ -85,10 +86,15 @@ void WriterModel::StartOperator(const OperatorPlan& plan, std::int64_t nowMs) {
 void WriterModel::AdvanceTo(std::int64_t nowMs) {
   nowMs_ = std::max(nowMs_, nowMs);
   if (!operatorActive()) return;
-  if (slot_.present && cardTouched_ && nowMs_ - lastBlockRequestMs_ >= plan_.holdMs) {
+  // Done with the card is what the tool shows by asking for the card again,
+  // and no more block requests for a while: a PC that stops for a moment
+  // in the middle of a card asks for nothing and keeps its card.
+  const bool done = cardTouched_ && askedForCardSinceBlocks_;
+  if (slot_.present && done && nowMs_ - lastBlockRequestMs_ >= plan_.holdMs) {
     cardsTakenOff_.push_back(slot_);
     RemoveCard();
     cardTouched_ = false;
+    askedForCardSinceBlocks_ = false;
     removedAtMs_ = nowMs_;
   }
   if (!slot_.present && cardsPlaced_ < plan_.cards && nowMs_ - removedAtMs_ >= plan_.gapMs) {
@@ -180,8 +186,10 @@ void WriterModel::Answer(std::span<const std::uint8_t> frame, std::vector<std::u
   const RequestKind kind = ClassifyRequest(frame);
   if (slot_.present && (kind == RequestKind::kBlockWrite || kind == RequestKind::kBlockRead)) {
     cardTouched_ = true;
+    askedForCardSinceBlocks_ = false;
     lastBlockRequestMs_ = nowMs_;
   }
+  if (kind == RequestKind::kDetection && cardTouched_) askedForCardSinceBlocks_ = true;
   if (kind == RequestKind::kInformation &&
       ++informationRequests_ <= faults_.silentInformationRequests) {
     return;

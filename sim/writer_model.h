@@ -206,6 +206,7 @@ class WriterModel {
   int cardsPlaced_ = 0;
   std::vector<CardSlot> cardsTakenOff_;
   bool cardTouched_ = false;  // block requests have named the card on the writer
+  bool askedForCardSinceBlocks_ = false;  // a detection request after the last block request
   std::int64_t lastBlockRequestMs_ = 0;
   std::int64_t removedAtMs_ = 0;
 

@@ -644,9 +644,19 @@ TEST(LineProgram, CommandLineRefusedOrTheWindowOpened) {
   ASSERT_EQ(refused.window().messages().size(), 1u);
   EXPECT_EQ(refused.window().messages()[0].text,
             "--ports: not a port COM1-COM31: COM40\n\n使い方: " + std::string(kLineUsage));
+  HeadlessDialogHost help;
+  EXPECT_EQ(RunLineWindow(help, {"--help"}), 0);
+  EXPECT_EQ(help.shownTemplates(), std::vector<int>{});
   HeadlessDialogHost opened;
   EXPECT_EQ(RunLineWindow(opened, {}), 0);
   EXPECT_EQ(opened.shownTemplates(), std::vector<int>{kIddLineWindow});
+}
+
+TEST(LineTexts, ListInfoSaysWhatIsLeftOfTheList) {
+  EXPECT_EQ(line_texts::ListInfo(3, CsvEncoding::kUtf8, 0, 0), "3 行（UTF-8）");
+  EXPECT_EQ(line_texts::ListInfo(3, CsvEncoding::kCp932, 3, 0), "3 行（シフトJIS）、前回までにすべて済み");
+  EXPECT_EQ(line_texts::ListInfo(3, CsvEncoding::kUtf8WithBom, 2, 1),
+            "3 行（UTF-8、BOM 付き）、前回までに 2 行済み：続きから書きます、途中のカード 1 枚");
 }
 
 }  // namespace

@@ -241,6 +241,7 @@ TEST(QtApplication, IconDesktopEntryAndQtsOwnTextsInTheUsersLanguage) {
   const QList<QSize> sizes = QApplication::windowIcon().availableSizes();
   EXPECT_TRUE(sizes.contains(QSize(32, 32)) && sizes.contains(QSize(16, 16)));
   EXPECT_EQ(QGuiApplication::desktopFileName(), "morvik-card-line");
+  EXPECT_FALSE(QApplication::quitOnLastWindowClosed()) << "a box closed after its window must not end the program";
   const QString lookIn = QStringLiteral("Look in:");
   QTranslator* japanese = InstallQtTranslations(application, QLocale(QLocale::Japanese, QLocale::Japan));
   ASSERT_NE(japanese, nullptr) << "Qt's Japanese catalog (qt6-translations-l10n) is not installed";

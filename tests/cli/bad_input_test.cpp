@@ -56,6 +56,7 @@ class Files {
     Write("{counterRows}", "url\nhttp://a/\nhttp://b/[CT]\nhttp://c/\nhttp://d/[CT]\n");
     Write("{katakana}", "id,url,popup\nA,http://a/,\xC2\xB1\n");  // "ﾂｱ" in code page 932, "±" in UTF-8
     Write("{rows357}", "url,volume\na,1\nb,9\nc,1\nd,1,2\ne,1\n,1\n");
+    Write("{cutJson}", "{\"idm\":\"0123456789ABCDEF\",\"image\":\"4D76");
     Write("{longPopup}", "url,popup\na," + std::string(41, 'p') + "\n");
     std::string manyBad = "url,volume\n";
     for (int row = 0; row < 53; ++row) manyBad += "a,9\n";
@@ -152,6 +153,8 @@ std::vector<BadInputCase> BadInputCases() {
     {"WaitValueApartAfterAFlag", {"uid", "--fast", "--wait", "30"}, 2, "--wait takes its value after =: uid --wait=30"},
     {"PortZero", {"uid", "--port", "COM0"}, 2, "bad value for --port: COM0 (COM1-COM31)"},
     {"CountZero", {"batch", "--count", "0"}, 2, "bad value for --count: 0 (1-2147483647) (see morvik-card batch --help)"},
+    {"CountNotANumber", {"batch", "--count", "many"}, 2, "bad value for --count: many (1-2147483647)"},
+    {"DecodeJsonCutShort", {"decode", "{cutJson}"}, 2, "{cutJson}: holds 39 bytes, not a card image"},
     {"CidOutside", {"image", "--url", "a", "--cid", "10000"}, 2, "bad value for --cid: 10000 (0-FFFF, hexadecimal)"},
     {"WaitTooLong", {"uid", "--wait=86401"}, 2, "bad value for --wait: 86401 (0-86400 seconds)"},
     {"RowZero", {"history", "{card}", "--row", "0"}, 2, "bad value for --row: 0 (a line number, 1-2147483647)"},

@@ -10,6 +10,7 @@
 #include <atomic>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <thread>
 #include <utility>
 
@@ -132,6 +133,40 @@ TEST(SharedJournal, ReadsEveryWholeLineOnceAndALineBeingWrittenWhenItIsWhole) {
   reader->CatchUp(count);
   reader->CatchUp(count);
   EXPECT_EQ(seen, 1501);
+}
+
+// Cards other runs started: a live run's card keeps its row from this run; a
+// gone run's card of this list is in doubt here (and said), of another list not.
+TEST(OtherRuns, ALiveRunsRowWaitsAGoneRunsCardOfThisListIsInDoubt) {
+  std::vector<PlannedRow> rows{{2, "A"}, {3, "B"}};
+  ListPlan plan(rows, "LIST", [](std::size_t, CustomerId) { return ContentImage{}; }, {}, std::nullopt);
+  DoneCards done;
+  CardsInDoubt inDoubt;
+  std::set<std::string> alive{"R0000001"};
+  std::vector<std::string> said;
+  OtherRuns others(&plan, done, inDoubt, [&alive](const std::string& run) { return alive.contains(run); },
+                   [&said](const CardRecord& r) { said.push_back(r.idm); });
+  const auto started = [](const char* idm, std::size_t row, const char* file, const char* run) {
+    CardRecord r;
+    r.idm = idm;
+    r.row = row;
+    r.file = file;
+    r.run = run;
+    return JournalEntry{JournalEntryKind::kStarted, r};
+  };
+  others.Take(started("01", 2, "LIST", "R0000001"));
+  others.Take(started("02", 3, "OTHER", "R0000002"));
+  others.Review();
+  const std::optional<CardJob> first = plan.Take({0, 0}, nullptr);
+  ASSERT_TRUE(first);
+  EXPECT_EQ(first->line, 3u);  // row 2 is on the live run's card
+  EXPECT_TRUE(inDoubt.empty());  // the gone run's card is of another list
+  alive.clear();
+  others.Review();
+  ASSERT_EQ(inDoubt.Left().size(), 1u);
+  EXPECT_EQ(inDoubt.Left()[0].idm, "01");
+  EXPECT_EQ(said, std::vector<std::string>{"01"});
+  EXPECT_EQ(plan.Take({0, 0}, nullptr)->line, 2u);  // free again
 }
 
 // --- two runs on one list, one of them killed ---------------------------------

@@ -102,5 +102,24 @@ TEST(WriterModel, GarblesOneBitInAboutOneReplyInN) {
   EXPECT_TRUE(flippedBits > 60 && flippedBits < 140) << flippedBits;
 }
 
+// The operator takes a card off only once the tool, done writing it, asks
+// for a card again: a tool that stops for a while in the middle of a card
+// finds it still there.
+TEST(WriterModel, OperatorTakesTheCardOffOnlyOnceTheToolAsksForACardAgain) {
+  WriterModel model;
+  model.StartOperator({2, 500, 1000, kDefaultIdm}, 0);
+  model.Receive(kWrite5);
+  model.AdvanceTo(5000);  // silent for 5 s in the middle of the card
+  EXPECT_TRUE(model.slot().present);
+  EXPECT_EQ(model.Receive(kWrite5), kBare);
+  model.AdvanceTo(5100);
+  EXPECT_EQ(model.Receive(kDetect), kDetectionReply);
+  model.AdvanceTo(5499);
+  EXPECT_TRUE(model.slot().present);
+  model.AdvanceTo(5500);
+  EXPECT_FALSE(model.slot().present);
+  EXPECT_EQ(model.cardsTakenOff().size(), 1u);
+}
+
 }  // namespace
 }  // namespace morvik::sim
