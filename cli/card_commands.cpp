@@ -10,6 +10,7 @@
 #include "cli/card_image_options.h"
 #include "cli/image_file.h"
 #include "cli/interrupt.h"
+#include "cli/port_reasons.h"
 #include "content/card_decode.h"
 #include "link/serial_com.h"
 #include "window/control_ids.h"
@@ -28,18 +29,20 @@ namespace {
 
 struct PortState {
   std::string_view key;  // JSON's "state"
-  std::string text;      // what the listing says
+  std::string text;      // what the listing says, in the user's language
   bool writer = false;
+  std::string jsonText = {};  // the same in English: JSON's values are never translated
 };
 
 PortState StateOf(CliSession& session, const std::string& port) {
   WriterLink& link = session.operations;
   const bool answered = link.ConnectOnPort(port);
   link.port().Close();
-  if (answered) return {"writer", "writer " + session.window.text(kIdcReport), true};
+  if (answered) return {"writer", "writer " + session.window.text(kIdcReport), true, {}};
   const auto tried = std::ranges::find(link.triedPorts(), port, &TriedPort::port);
-  if (tried == link.triedPorts().end()) return {"no-answer", "nothing answered"};
-  return {PortProblemKey(tried->problem), PortProblemText(*tried)};
+  const Saying reason = tried == link.triedPorts().end() ? Saying{Said::kPortNoAnswer} : PortReason(*tried);
+  const std::string_view key = tried == link.triedPorts().end() ? "no-answer" : PortProblemKey(tried->problem);
+  return {key, Say(reason, session.env.language), false, Say(reason, Language::kEnglish)};
 }
 
 }  // namespace
@@ -66,7 +69,7 @@ ExitCode RunPorts(const CliOptions& options, CliSession& session) {
   }
   for (auto& [port, device] : rows) {
     const PortState state = StateOf(session, port);
-    const std::string json = PortJson(port, device, state.key, state.writer ? "" : state.text,
+    const std::string json = PortJson(port, device, state.key, state.writer ? "" : state.jsonText,
                                       state.writer ? &session.operations.identity() : nullptr);
     port.resize(portWidth, ' ');
     device.resize(deviceWidth, ' ');

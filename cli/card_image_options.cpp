@@ -53,9 +53,6 @@ std::optional<ContentImage> BuildCardImage(const CliOptions& options,
   return ComposeCard(operations, options, customerId);
 }
 
-namespace {
-
-// "é is written as e, ü as u"
 std::string LookAlikes(const std::vector<BestFit>& fits) {
   std::string text;
   for (const BestFit& fit : fits) {
@@ -65,15 +62,21 @@ std::string LookAlikes(const std::vector<BestFit>& fits) {
   return text;
 }
 
-}  // namespace
-
-std::vector<std::string> BestFitNotes(const CliOptions& options, const CliOptions* base) {
-  std::vector<std::string> notes;
+std::vector<OptionBestFits> BestFitsOf(const CliOptions& options, const CliOptions* base) {
+  std::vector<OptionBestFits> found;
   for (const TextField& field : kTextFields) {
     const std::string& text = options.content.*field.text;
     if (base != nullptr && text == base->content.*field.text) continue;
-    const std::string lookAlikes = LookAlikes(BestFits(text));
-    if (!lookAlikes.empty()) notes.push_back("--" + std::string(field.name) + ": " + lookAlikes);
+    std::vector<BestFit> fits = BestFits(text);
+    if (!fits.empty()) found.push_back({field.name, std::move(fits)});
+  }
+  return found;
+}
+
+std::vector<std::string> BestFitNotes(const CliOptions& options, const CliOptions* base) {
+  std::vector<std::string> notes;
+  for (const OptionBestFits& option : BestFitsOf(options, base)) {
+    notes.push_back("--" + std::string(option.column) + ": " + LookAlikes(option.fits));
   }
   return notes;
 }

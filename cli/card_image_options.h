@@ -12,6 +12,7 @@
 #include "cli/cli_options.h"
 #include "card/card_operations.h"
 #include "content/content_settings.h"
+#include "window/cp932.h"
 #include "window/headless_window.h"
 
 namespace morvik {
@@ -40,6 +41,17 @@ std::optional<ContentImage> BuildCardImage(const CliOptions& options,
 // the card gets as look-alikes (the window's conversion does the same without
 // a word); with `base`, only the options whose text differs from base's.
 std::vector<std::string> BestFitNotes(const CliOptions& options, const CliOptions* base = nullptr);
+
+// The characters of one text option the card gets as look-alikes.
+struct OptionBestFits {
+  std::string_view column;  // the option without "--", as a list's column names it
+  std::vector<BestFit> fits;
+};
+// Every text option holding such characters; with `base`, only those whose
+// text differs from base's.
+std::vector<OptionBestFits> BestFitsOf(const CliOptions& options, const CliOptions* base = nullptr);
+// "é is written as e, ü as u".
+std::string LookAlikes(const std::vector<BestFit>& fits);
 
 // The image built again for a writer (its customer ID goes into it) once the
 // operator has answered every question: this time every answer is OK.

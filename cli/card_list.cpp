@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <set>
 #include <sstream>
 
 #include "cli/card_image_options.h"
@@ -17,14 +18,13 @@ constexpr std::size_t kRowsFileLimit = 16 << 20;
 constexpr std::size_t kProblemsShown = 50;
 
 // Each row's look-alikes beyond the command line's, which were said already.
-std::vector<std::string> RowsLookAlikes(const CardRows& rows, const CliOptions& commandLine) {
-  std::vector<std::string> lines;
+std::vector<RowLookAlikes> RowsLookAlikes(const CardRows& rows, const CliOptions& commandLine) {
+  std::vector<RowLookAlikes> found;
   for (const CardRow& row : rows.rows) {
-    std::string notes;
-    for (const std::string& note : BestFitNotes(row.options, &commandLine)) notes += (notes.empty() ? "" : "; ") + note;
-    if (!notes.empty()) lines.push_back("line " + std::to_string(row.line) + ": " + notes);
+    std::vector<OptionBestFits> options = BestFitsOf(row.options, &commandLine);
+    if (!options.empty()) found.push_back({row.line, std::move(options)});
   }
-  return lines;
+  return found;
 }
 
 }  // namespace
@@ -37,7 +37,7 @@ ListReading ReadCardList(const CliOptions& options, std::istream& in) {
   auto rows = std::make_shared<CardRows>(ReadCardRows(*bytes, options));
   reading.questions = ComposeRows(*rows);
   reading.lookAlikes = RowsLookAlikes(*rows, options);
-  if (rows->problems.empty() && rows->rows.empty()) rows->problems.push_back({0, "no rows below the header"});
+  if (rows->problems.empty() && rows->rows.empty()) rows->problems.push_back({0, {}, {Said::kNoRows}});
   reading.problems = std::move(rows->problems);
   reading.ambiguous = std::move(rows->ambiguous);
   reading.blankLines = std::move(rows->blankLines);
@@ -74,12 +74,59 @@ std::string BlankRowsText(const std::vector<std::size_t>& lines) {
          " of only separators skipped (line" + (lines.size() == 1 ? " " : "s ") + numbers + ")";
 }
 
-std::vector<std::string> ProblemLines(const std::vector<RowProblem>& problems) {
+std::vector<std::string> ProblemLines(const std::vector<RowProblem>& problems, Language language) {
   const std::size_t shown = std::min(problems.size(), kProblemsShown);
   std::vector<std::string> lines;
-  for (std::size_t i = 0; i < shown; ++i) lines.push_back(ProblemText(problems[i]));
-  if (problems.size() > shown) lines.push_back("and " + std::to_string(problems.size() - shown) + " more");
+  for (std::size_t i = 0; i < shown; ++i) lines.push_back(ProblemText(problems[i], language));
+  if (problems.size() > shown) {
+    lines.push_back(Say({Said::kMoreProblems, {std::to_string(problems.size() - shown)}}, language));
+  }
   return lines;
+}
+
+std::vector<std::string> LookAlikeLines(const std::vector<RowLookAlikes>& rows) {
+  std::vector<std::string> lines;
+  for (const RowLookAlikes& row : rows) {
+    std::string notes;
+    for (const OptionBestFits& option : row.options) {
+      notes += (notes.empty() ? "--" : "; --") + std::string(option.column) + ": " + LookAlikes(option.fits);
+    }
+    lines.push_back("line " + std::to_string(row.line) + ": " + notes);
+  }
+  return lines;
+}
+
+std::vector<Saying> ListLookAlikes(const std::vector<RowLookAlikes>& rows) {
+  struct Seen {
+    BestFit fit;
+    std::size_t firstLine;
+    std::set<std::size_t> lines;
+  };
+  std::vector<Seen> seen;
+  for (const RowLookAlikes& row : rows) {
+    for (const OptionBestFits& option : row.options) {
+      for (const BestFit& fit : option.fits) {
+        const auto same = std::ranges::find_if(seen, [&fit](const Seen& s) {
+          return s.fit.character == fit.character && s.fit.writtenAs == fit.writtenAs;
+        });
+        if (same == seen.end()) {
+          seen.push_back({fit, row.line, {row.line}});
+        } else {
+          same->lines.insert(row.line);
+        }
+      }
+    }
+  }
+  std::vector<Saying> said;
+  for (const Seen& s : seen) {
+    const std::string line = std::to_string(s.firstLine);
+    if (s.lines.size() == 1) {
+      said.push_back({Said::kLookAlike, {s.fit.character, s.fit.writtenAs, line}});
+    } else {
+      said.push_back({Said::kLookAlikeInRows, {s.fit.character, s.fit.writtenAs, line, std::to_string(s.lines.size() - 1)}});
+    }
+  }
+  return said;
 }
 
 }  // namespace morvik

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/card_image_options.h"
 #include "cli/card_rows.h"
 #include "cli/cli_options.h"
 #include "cli/csv_reader.h"
@@ -23,6 +24,13 @@ struct CardList {
   ListPlan::RowImage rowImage;   // a row's image for a writer with this customer ID
 };
 
+// The characters of a row the card gets as look-alikes, beyond those of the
+// command line (said already).
+struct RowLookAlikes {
+  std::size_t line;
+  std::vector<OptionBestFits> options;
+};
+
 // What reading a list found. The list is there when the file was read and
 // no row has a problem; its questions are still to be asked, and the list
 // taken only when every one is answered OK.
@@ -30,7 +38,7 @@ struct ListReading {
   std::optional<CardList> list;
   std::string unreadable;               // why the file could not be read ("cards.csv: ...")
   std::vector<RowProblem> problems;     // every bad row, in the file's order
-  std::vector<std::string> lookAlikes;  // "line 3: --url: é is written as e", one per row with any
+  std::vector<RowLookAlikes> lookAlikes;  // one per row with any, in the file's order
   std::vector<RowQuestion> questions;   // one per text, with every row that raises it
   std::optional<CsvAmbiguity> ambiguous;  // refused as both UTF-8 and code page 932: read again saying which
   std::vector<std::size_t> blankLines;    // rows of nothing but separators, skipped
@@ -50,6 +58,12 @@ ListReading ReadCardList(const std::string& path, std::optional<CsvEncoding> enc
 
 // The first problems, one per line ("line 7: --volume: ..."), then
 // "and N more" past the first 50: enough to fix a whole column at once.
-std::vector<std::string> ProblemLines(const std::vector<RowProblem>& problems);
+std::vector<std::string> ProblemLines(const std::vector<RowProblem>& problems, Language language);
+
+// "line 3: --url: é is written as e; --popup: ü as u", one per row.
+std::vector<std::string> LookAlikeLines(const std::vector<RowLookAlikes>& rows);
+// Each character once for the whole list, with its first line and how many
+// other rows hold it: "é は e として書き込みます（3 行目ほか 2 行）".
+std::vector<Saying> ListLookAlikes(const std::vector<RowLookAlikes>& rows);
 
 }  // namespace morvik

@@ -27,24 +27,48 @@ std::optional<bool> FlagValue(std::string_view cell) {
   return std::nullopt;
 }
 
-std::optional<std::string> GiveCell(const std::string& name, const std::string& cell, CliOptions& options) {
+// A cell a column of a list's positions refuses: the last position it takes.
+std::optional<std::size_t> LastPosition(std::string_view column) {
+  for (const ListField& field : kListFields) {
+    if (field.name == column) return field.items.size() - 1;
+  }
+  return std::nullopt;
+}
+
+std::optional<Saying> GiveCell(const std::string& name, const std::string& cell, CliOptions& options) {
   const std::string option = "--" + name;
-  if (TakesValue(option)) return GiveOption(options, option, cell);
+  if (TakesValue(option)) {
+    if (!GiveOption(options, option, cell)) return std::nullopt;
+    if (const std::optional<std::size_t> last = LastPosition(name)) {
+      return Saying{Said::kBadPosition, {name, cell, std::to_string(*last)}};
+    }
+    return Saying{Said::kBadValue, {name, cell}};
+  }
   const std::optional<bool> value = FlagValue(cell);
-  if (!value) return name + ": " + cell + " is not 1, 0, yes or no";
-  if (*value) return GiveOption(options, option, "");
+  if (!value) return Saying{Said::kNotAFlag, {name, cell}};
+  if (*value) {
+    if (GiveOption(options, option, "")) return Saying{Said::kBadValue, {name, cell}};
+    return std::nullopt;
+  }
   WithdrawFlag(options, option);
   return std::nullopt;
 }
 
+RowProblem RowProblemOf(std::size_t line, Saying said) {
+  // Every kind of a row's cells names its column first.
+  std::string column = said.values.empty() ? "" : said.values.front();
+  return {line, std::move(column), std::move(said)};
+}
+
 // Gives the row's cells in place of the command line's options; what is
 // wrong with the row when it cannot be taken.
-std::optional<std::string> ApplyCells(const std::vector<std::string>& header, const CsvRecord& record,
-                                      CliOptions& options, std::string& id) {
+std::optional<RowProblem> ApplyCells(const std::vector<std::string>& header, const CsvRecord& record,
+                                     CliOptions& options, std::string& id) {
   if (record.fields.size() != header.size()) {
     const std::size_t cells = record.fields.size();
-    return std::to_string(cells) + (cells == 1 ? " cell" : " cells") + ", the header names " +
-           std::to_string(header.size());
+    const std::string columns = std::to_string(header.size());
+    if (cells == 1) return RowProblem{record.line, {}, {Said::kOneCell, {columns}}};
+    return RowProblem{record.line, {}, {Said::kCells, {std::to_string(cells), columns}}};
   }
   for (std::size_t column = 0; column < header.size(); ++column) {
     const std::string& name = header[column];
@@ -53,22 +77,22 @@ std::optional<std::string> ApplyCells(const std::vector<std::string>& header, co
     if (name == kIdColumn) {
       id = cell;
     } else if (cell.find_first_of("\r\n") != std::string::npos) {
-      return name + ": a line end in the cell (only the " + std::string(kIdColumn) +
-             " column may hold one; is a quote missing?)";
-    } else if (std::optional<std::string> refused = GiveCell(name, cell, options)) {
-      return refused;
+      return RowProblemOf(record.line, {Said::kLineEndInCell, {name, std::string(kIdColumn)}});
+    } else if (std::optional<Saying> refused = GiveCell(name, cell, options)) {
+      return RowProblemOf(record.line, std::move(*refused));
     }
   }
-  return BrokenOptionRule(options);
+  if (std::optional<Saying> broken = OptionRuleBroken(options)) return RowProblemOf(record.line, std::move(*broken));
+  return std::nullopt;
 }
 
 // Every column unknown or named twice.
-std::vector<std::string> HeaderProblems(const std::vector<std::string>& header) {
-  std::vector<std::string> problems;
+std::vector<RowProblem> HeaderProblems(const std::vector<std::string>& header) {
+  std::vector<RowProblem> problems;
   std::set<std::string, std::less<>> seen;
   for (const std::string& name : header) {
-    if (name != kIdColumn && !IsOptionColumn(name)) problems.push_back("unknown column: " + name);
-    if (!seen.insert(name).second) problems.push_back("column " + name + " given twice");
+    if (name != kIdColumn && !IsOptionColumn(name)) problems.push_back({1, name, {Said::kUnknownColumn, {name}}});
+    if (!seen.insert(name).second) problems.push_back({1, name, {Said::kColumnTwice, {name}}});
   }
   return problems;
 }
@@ -98,21 +122,44 @@ void NumberRows(CardRows& rows) {
     if (row.id.empty()) continue;
     const auto [first, isNew] = firstLineOfId.emplace(row.id, row.line);
     if (!isNew) {
-      rows.problems.push_back({row.line, "id " + row.id + " is the id of line " + std::to_string(first->second) +
-                                             " too: every row's id must differ"});
+      rows.problems.push_back(
+          {row.line, std::string(kIdColumn), {Said::kIdRepeated, {row.id, std::to_string(first->second)}}});
     }
   }
 }
 
-CardRows Refused(CardRows rows, std::size_t line, std::string text) {
-  rows.problems.push_back({line, std::move(text)});
+CardRows Refused(CardRows rows, Saying said) {
+  rows.problems.push_back({0, {}, std::move(said)});
   return rows;
+}
+
+// The columns a message of the card is about, as the list names them: "url, popup".
+std::string ColumnsConcerned(const MessageSubject& subject, const CliOptions& options) {
+  std::string columns;
+  for (const std::string_view option : OptionNamesConcerned(subject, options)) {
+    columns += (columns.empty() ? "" : ", ") + std::string(option.substr(2));
+  }
+  return columns;
+}
+
+// A row the card refuses: the card's own message, and the length it counted.
+RowProblem CardRefusal(std::size_t line, const ShownMessage* said, const CliOptions& options) {
+  if (said == nullptr) return {line, {}, {Said::kRowRefused}};
+  const std::string columns = ColumnsConcerned(said->message.subject, options);
+  const std::string column = columns.substr(0, columns.find(','));
+  if (said->message.subject.kind == MessageKind::kLimit) {
+    return {line, column,
+            {Said::kCardRefusedCounted, {columns, said->text, std::to_string(said->message.subject.length)}}};
+  }
+  return {line, column, {Said::kCardRefused, {columns, said->text}}};
 }
 
 }  // namespace
 
-std::string ProblemText(const RowProblem& problem) {
-  return (problem.line == 0 ? "" : "line " + std::to_string(problem.line) + ": ") + problem.text;
+std::string ProblemText(const RowProblem& problem, Language language) {
+  const std::string text = Say(problem.said, language);
+  if (problem.line == 0) return text;
+  return Say({Said::kAtLine, {std::to_string(problem.line), text}}, language);
 }
 
 std::vector<RowQuestion> ComposeRows(CardRows& rows) {
@@ -132,9 +179,7 @@ std::vector<RowQuestion> ComposeRows(CardRows& rows) {
     }
     if (composed) continue;
     const ShownMessage* said = window.messages().empty() ? nullptr : &window.messages().back();
-    const std::string subject = said ? OptionsConcerned(said->message.subject, row.options) : "";
-    const std::string text = said ? said->text + CountedLength(said->message) : "refused";
-    rows.problems.push_back({row.line, (subject.empty() ? "" : subject + ": ") + text});
+    rows.problems.push_back(CardRefusal(row.line, said, row.options));
   }
   std::ranges::stable_sort(rows.problems, {}, &RowProblem::line);
   return questions;
@@ -164,13 +209,13 @@ CardRows ReadCardRows(std::string_view fileBytes, const CliOptions& commandLine)
   const CsvText text = DecodeCsvText(fileBytes, commandLine.production.encoding);
   result.encoding = text.encoding;
   result.ambiguous = text.ambiguous;
-  if (!text.problem.empty()) return Refused(std::move(result), 0, text.problem);
+  if (!text.problem.empty()) return Refused(std::move(result), {Said::kListUnreadable, {text.problem}});
   const CsvRead csv = ReadCsv(text.utf8);
-  if (!csv.error.empty()) return Refused(std::move(result), 0, csv.error);
-  if (csv.records.empty()) return Refused(std::move(result), 0, "no header row");
+  if (!csv.error.empty()) return Refused(std::move(result), {Said::kListUnreadable, {csv.error}});
+  if (csv.records.empty()) return Refused(std::move(result), {Said::kNoHeaderRow});
   std::vector<std::string> header;
   for (const std::string& cell : csv.records[0].fields) header.push_back(ColumnName(cell));
-  for (std::string& problem : HeaderProblems(header)) result.problems.push_back({1, std::move(problem)});
+  result.problems = HeaderProblems(header);
   if (!result.problems.empty()) return result;
   for (std::size_t i = 1; i < csv.records.size(); ++i) {
     const CsvRecord& record = csv.records[i];
@@ -179,8 +224,8 @@ CardRows ReadCardRows(std::string_view fileBytes, const CliOptions& commandLine)
       continue;
     }
     CardRow row{record.line, {}, commandLine};
-    if (std::optional<std::string> bad = ApplyCells(header, record, row.options, row.id)) {
-      result.problems.push_back({record.line, std::move(*bad)});
+    if (std::optional<RowProblem> bad = ApplyCells(header, record, row.options, row.id)) {
+      result.problems.push_back(std::move(*bad));
     } else {
       row.cells = CellsHash(header, record.fields);
       result.rows.push_back(std::move(row));

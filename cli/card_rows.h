@@ -14,6 +14,7 @@
 #include "cli/cli_options.h"
 #include "cli/csv_reader.h"
 #include "production/card_record.h"
+#include "words/catalog.h"
 
 namespace morvik {
 
@@ -25,10 +26,13 @@ struct CardRow {
   std::size_t occurrence = 1;  // the how-manyth row with these cells
 };
 
-// What is wrong with a row (or with the file: line 0), in the tool's words.
+// What is wrong with a row (or with the file: line 0): the column as the
+// list's header names it (empty when the whole row or file is wrong) and
+// what is wrong, a kind with its values, worded where it is shown.
 struct RowProblem {
   std::size_t line;
-  std::string text;  // "bad value for --volume: 9 ...", without the line
+  std::string column;
+  Saying said;
 };
 
 // A list read whole: the rows whose cells were taken, and every problem found.
@@ -54,8 +58,8 @@ std::string CellsHash(const std::vector<std::string>& header, const std::vector<
 // id given to two rows is a problem of each row that repeats it.
 CardRows ReadCardRows(std::string_view fileBytes, const CliOptions& commandLine);
 
-// "line 7: bad value ..." (the text alone for line 0).
-std::string ProblemText(const RowProblem& problem);
+// "line 7: bad value ..." (the problem alone for line 0), in this language.
+std::string ProblemText(const RowProblem& problem, Language language);
 
 // A question the rows' texts raise (a keyword out of its place), and the
 // lines of the rows that raise it, in the file's order.

@@ -8,6 +8,7 @@
 #include "cli/card_description.h"
 #include "cli/frame_trace.h"
 #include "cli/interrupt.h"
+#include "cli/port_reasons.h"
 #include "cli/option_table.h"
 #include "content/card_decode.h"
 #include "files/file_access.h"
@@ -38,7 +39,7 @@ MessageCause CliSession::PortsWithoutWriter() const {
     if (tried.problem == PortProblem::kNoSuchPort && !options.port) continue;
     told.push_back(tried);
   }
-  return NoWriterCause(told);
+  return NoWriterCause(told, env.language);
 }
 
 namespace {
@@ -52,9 +53,9 @@ bool Mendable(PortProblem problem) {
 
 }  // namespace
 
-MessageCause NoWriterCause(std::span<const TriedPort> told) {
+MessageCause NoWriterCause(std::span<const TriedPort> told, Language language) {
   MessageCause cause;
-  for (const TriedPort& tried : told) cause.lines.push_back(tried.port + ": " + PortProblemText(tried));
+  for (const TriedPort& tried : told) cause.lines.push_back(tried.port + ": " + Say(PortReason(tried), language));
   // Waiting for a writer to be plugged in helps none of these: each is said
   // with what to do about it.
   if (std::ranges::any_of(told, Mendable, &TriedPort::problem)) cause.conclusion = kPortsToMend;

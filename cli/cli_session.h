@@ -21,6 +21,7 @@
 #include "link/serial_device.h"
 #include "production/batch_runner.h"
 #include "production/shared_journal.h"
+#include "words/language.h"
 
 namespace morvik {
 
@@ -39,6 +40,8 @@ struct CliEnvironment {
   std::function<WriterSeat()> writerSeat = {};
   // The locks a journal is shared under; empty: the file system's.
   SharedJournal::LocksFor journalLocks = {};
+  // The language the tool says its own texts in.
+  Language language = Language::kEnglish;
 };
 
 // One command's run: the terminal window and the card operations on it.
@@ -76,7 +79,7 @@ class CliSession {
 // Why no writer was found, from the ports told: a line for each, and the
 // conclusion and status their reasons call for (none when only silence and
 // absent devices were found: plug the writer in, or --wait).
-MessageCause NoWriterCause(std::span<const TriedPort> told);
+MessageCause NoWriterCause(std::span<const TriedPort> told, Language language);
 
 // Flushes what the command wrote to out; false, after saying why on err,
 // when any of it did not arrive.

@@ -22,10 +22,11 @@ bool Accepts(const CommandSpec& command, std::string_view option) {
   return std::find(command.options.begin(), command.options.end(), option) != command.options.end();
 }
 
-ParseResult UsageError(std::string_view command, const std::string& message) {
+ParseResult UsageError(std::string_view command, const Saying& problem, Language language) {
   const std::string help =
       command.empty() ? "morvik-card --help" : "morvik-card " + std::string(command) + " --help";
-  return {std::nullopt, std::string(kToolSays) + message + " (see " + help + ")\n", ExitCode::kUsage};
+  const std::string said = Say({Said::kUsageError, {Say(problem, language), help}}, language);
+  return {std::nullopt, std::string(kToolSays) + said + "\n", ExitCode::kUsage};
 }
 
 struct NameAndValue {
@@ -55,7 +56,7 @@ std::size_t EditDistance(std::string_view a, std::string_view b) {
   return row[b.size()];
 }
 
-// " (did you mean --url?)" for the closest name within two edits, else nothing.
+// The closest name within two edits, else nothing.
 std::string Suggestion(std::string_view typed, const std::vector<std::string_view>& names) {
   std::string_view best;
   std::size_t bestDistance = 3;
@@ -66,7 +67,7 @@ std::string Suggestion(std::string_view typed, const std::vector<std::string_vie
       bestDistance = distance;
     }
   }
-  return best.empty() ? "" : " (did you mean " + std::string(best) + "?)";
+  return std::string(best);
 }
 
 bool IsHelp(std::string_view argument) {
@@ -81,50 +82,48 @@ bool IsOptionName(std::string_view argument) {
 // What is wrong with the value an option would take from the next argument:
 // the name of an option is no value (a missing value would swallow the next
 // option), and an optional value is taken only after "=".
-std::optional<std::string> NextArgumentProblem(const CommandSpec& command, const OptionSpec& option,
-                                               const std::vector<std::string>& arguments, std::size_t i) {
+std::optional<Saying> NextArgumentProblem(const CommandSpec& command, const OptionSpec& option,
+                                          const std::vector<std::string>& arguments, std::size_t i) {
   const bool next = i + 1 < arguments.size();
-  if (option.takes == Takes::kValue && !next) return option.name + " needs a value";
+  if (option.takes == Takes::kValue && !next) return Saying{Said::kNeedsValue, {option.name}};
   if (option.takes == Takes::kValue && IsOptionName(arguments[i + 1])) {
-    return option.name + " needs a value; a text that begins with -- is written " + option.name + "=" +
-           arguments[i + 1];
+    return Saying{Said::kValueLooksLikeOption, {option.name, arguments[i + 1]}};
   }
   const bool looksLikeValue = next && !arguments[i + 1].starts_with("-") && command.operand.empty();
   if (option.takes == Takes::kOptionalValue && looksLikeValue) {
-    return option.name + " takes its value after =: " + std::string(command.name) + " " + option.name + "=" +
-           arguments[i + 1];
+    return Saying{Said::kValueAfterEquals, {option.name, std::string(command.name), arguments[i + 1]}};
   }
   return std::nullopt;
 }
 
 // Takes the option at arguments[i] (and its value, which may be the next
 // argument); the usage error when it cannot.
-std::optional<std::string> TakeOption(const CommandSpec& command,
-                                      const std::vector<std::string>& arguments, std::size_t& i,
-                                      CliOptions& options) {
+std::optional<Saying> TakeOption(const CommandSpec& command, const std::vector<std::string>& arguments,
+                                 std::size_t& i, CliOptions& options) {
   const auto [name, inlineValue] = SplitOption(arguments[i]);
   const OptionSpec* option = FindOption(name);
   if (option == nullptr || !Accepts(command, name)) {
-    return std::string(command.name) + " does not take " + std::string(name) +
-           (option == nullptr ? Suggestion(name, command.options) : "");
+    const std::string suggestion = option == nullptr ? Suggestion(name, command.options) : "";
+    if (suggestion.empty()) return Saying{Said::kDoesNotTake, {std::string(command.name), std::string(name)}};
+    return Saying{Said::kDoesNotTakeDidYouMean, {std::string(command.name), std::string(name), suggestion}};
   }
-  if (options.given.contains(name)) return std::string(name) + " given twice";
+  if (options.given.contains(name)) return Saying{Said::kGivenTwice, {std::string(name)}};
   if (!inlineValue) {
-    if (std::optional<std::string> problem = NextArgumentProblem(command, *option, arguments, i)) return problem;
+    if (std::optional<Saying> problem = NextArgumentProblem(command, *option, arguments, i)) return problem;
   }
   std::string_view value;
   if (option->takes == Takes::kValue) {
     value = inlineValue ? *inlineValue : std::string_view(arguments[++i]);
   } else if (inlineValue) {
-    if (option->takes == Takes::kNothing) return std::string(name) + " takes no value";
-    if (inlineValue->empty()) return std::string(name) + "= needs a value after the =";
+    if (option->takes == Takes::kNothing) return Saying{Said::kTakesNoValue, {std::string(name)}};
+    if (inlineValue->empty()) return Saying{Said::kNothingAfterEquals, {std::string(name)}};
     value = *inlineValue;
   }
-  return GiveOption(options, name, value);
+  return OptionRefusal(options, name, value);
 }
 
-ParseResult ParseCommandOptions(const CommandSpec& command,
-                                const std::vector<std::string>& arguments) {
+ParseResult ParseCommandOptions(const CommandSpec& command, const std::vector<std::string>& arguments,
+                                Language language) {
   CliOptions options;
   options.command = command.name;
   bool optionsEnded = false;  // after "--" every argument is an operand
@@ -136,28 +135,30 @@ ParseResult ParseCommandOptions(const CommandSpec& command,
       return {std::nullopt, CommandHelp(command), ExitCode::kOk};
     } else if (optionsEnded || !argument.starts_with("-") || argument == "-") {
       if (command.operand.empty() || (options.operand && !command.operand.ends_with("..."))) {
-        return UsageError(command.name, "unexpected argument: " + argument);
+        return UsageError(command.name, {Said::kUnexpectedArgument, {argument}}, language);
       }
       if (!options.operand) options.operand = argument;
       options.operands.push_back(argument);
-    } else if (const std::optional<std::string> error = TakeOption(command, arguments, i, options)) {
-      return UsageError(command.name, *error);
+    } else if (const std::optional<Saying> error = TakeOption(command, arguments, i, options)) {
+      return UsageError(command.name, *error, language);
     }
   }
   if (!command.operand.empty() && !options.operand) {
-    return UsageError(command.name,
-                      std::string(command.name) + " needs " + std::string(command.operand));
+    return UsageError(command.name, {Said::kNeedsOperand, {std::string(command.name), std::string(command.operand)}},
+                      language);
   }
-  if (const std::optional<std::string> broken = BrokenOptionRule(options)) {
-    return UsageError(command.name, *broken);
+  if (const std::optional<Saying> broken = OptionRuleBroken(options)) {
+    return UsageError(command.name, *broken, language);
   }
   return {options, {}, ExitCode::kOk};
 }
 
-std::string UnknownCommand(std::string_view typed, std::span<const CommandSpec> commands) {
+Saying UnknownCommand(std::string_view typed, std::span<const CommandSpec> commands) {
   std::vector<std::string_view> names;
   for (const CommandSpec& command : commands) names.push_back(command.name);
-  return "unknown command: " + std::string(typed) + Suggestion(typed, names);
+  const std::string suggestion = Suggestion(typed, names);
+  if (suggestion.empty()) return {Said::kUnknownCommand, {std::string(typed)}};
+  return {Said::kUnknownCommandDidYouMean, {std::string(typed), suggestion}};
 }
 
 }  // namespace
@@ -209,8 +210,8 @@ std::string CommandHelp(const CommandSpec& command) {
   return text;
 }
 
-ParseResult ParseCommandLine(const std::vector<std::string>& arguments,
-                             std::span<const CommandSpec> commands) {
+ParseResult ParseCommandLine(const std::vector<std::string>& arguments, std::span<const CommandSpec> commands,
+                             Language language) {
   if (arguments.empty()) return {std::nullopt, UsageText(commands), ExitCode::kUsage};
   const std::string& first = arguments[0];
   if (first == "--help" || first == "-h") return {std::nullopt, UsageText(commands), ExitCode::kOk};
@@ -224,12 +225,12 @@ ParseResult ParseCommandLine(const std::vector<std::string>& arguments,
     // "help help" asks for the help of help: the overview.
     if (arguments.size() == 1 || arguments[1] == "help") return {std::nullopt, UsageText(commands), ExitCode::kOk};
     const CommandSpec* command = FindCommand(commands, arguments[1]);
-    if (command == nullptr) return UsageError({}, UnknownCommand(arguments[1], commands));
+    if (command == nullptr) return UsageError({}, UnknownCommand(arguments[1], commands), language);
     return {std::nullopt, CommandHelp(*command), ExitCode::kOk};
   }
   const CommandSpec* command = FindCommand(commands, first);
-  if (command == nullptr) return UsageError({}, UnknownCommand(first, commands));
-  return ParseCommandOptions(*command, arguments);
+  if (command == nullptr) return UsageError({}, UnknownCommand(first, commands), language);
+  return ParseCommandOptions(*command, arguments, language);
 }
 
 }  // namespace morvik

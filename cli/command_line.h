@@ -11,6 +11,7 @@
 
 #include "cli/cli_options.h"
 #include "cli/exit_code.h"
+#include "words/catalog.h"
 
 namespace morvik {
 
@@ -44,8 +45,9 @@ struct ParseResult {
   ExitCode status = ExitCode::kOk;
 };
 
-ParseResult ParseCommandLine(const std::vector<std::string>& arguments,
-                             std::span<const CommandSpec> commands);
+// Usage errors in `language`; option names, help and statuses are the same in every language.
+ParseResult ParseCommandLine(const std::vector<std::string>& arguments, std::span<const CommandSpec> commands,
+                             Language language = Language::kEnglish);
 
 std::string UsageText(std::span<const CommandSpec> commands);
 // "exit status:" and one line for each status, as every help shows them.

@@ -176,7 +176,7 @@ ExitCode RunParsed(const ParseResult& parsed, CliEnvironment& environment) {
 }  // namespace
 
 ExitCode RunCli(const std::vector<std::string>& arguments, CliEnvironment& environment) {
-  const ExitCode status = RunParsed(ParseCommandLine(arguments, Commands()), environment);
+  const ExitCode status = RunParsed(ParseCommandLine(arguments, Commands(), environment.language), environment);
   if (status == ExitCode::kOutputLost) return status;  // said already, by the command
   return FlushStandardOutput(environment.out, environment.err) ? status : ExitCode::kOutputLost;
 }

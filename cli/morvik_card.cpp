@@ -13,6 +13,7 @@
 #include "cli/console.h"
 #include "cli/interrupt.h"
 #include "link/system_serial.h"
+#include "words/language.h"
 
 namespace {
 
@@ -23,6 +24,7 @@ int Run(int argc, char** argv) {
   morvik::CliEnvironment environment{*platform, clock, std::cout, std::cerr, std::cin,
                                      isatty(STDIN_FILENO) != 0, isatty(STDERR_FILENO) != 0,
                                      isatty(STDOUT_FILENO) != 0};
+  environment.language = morvik::UserLanguage();
   const morvik::ExitCode status = morvik::RunCli(arguments, environment);
   morvik::CommandEnded();
   return morvik::Status(status);

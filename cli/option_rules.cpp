@@ -18,20 +18,17 @@ std::optional<std::string_view> FirstGiven(const CliOptions& options,
   return std::nullopt;
 }
 
-std::string Said(std::string_view message, std::string_view when, std::string_view other) {
-  std::string text(message);
-  for (const auto& [mark, name] : {std::pair{std::string_view("{when}"), when}, {"{other}", other}}) {
-    if (const std::size_t at = text.find(mark); at != std::string::npos) text.replace(at, mark.size(), name);
-  }
-  return text;
+// "--url" as a list's column names it: "url".
+std::string ColumnOf(std::string_view option) {
+  return std::string(option.starts_with("--") ? option.substr(2) : option);
 }
 
-std::optional<std::string> Broken(const OptionRule& rule, const CliOptions& options) {
+std::optional<Saying> Broken(const OptionRule& rule, const CliOptions& options) {
   const std::optional<std::string_view> when = FirstGiven(options, rule.when);
   if (!when) return std::nullopt;
   const std::optional<std::string_view> other = FirstGiven(options, rule.others);
-  if (rule.kind == Kind::kNeedsOneOf && !other) return Said(rule.message, *when, rule.others[0]);
-  if (rule.kind == Kind::kExcludes && other) return Said(rule.message, *when, *other);
+  if (rule.kind == Kind::kNeedsOneOf && !other) return Saying{rule.message, {ColumnOf(*when), ColumnOf(rule.others[0])}};
+  if (rule.kind == Kind::kExcludes && other) return Saying{rule.message, {ColumnOf(*when), ColumnOf(*other)}};
   return std::nullopt;
 }
 
@@ -44,10 +41,9 @@ std::vector<std::string_view> NotOnAUidCard() {
 }
 
 // Every entry of the window holds one line.
-std::optional<std::string> ControlCharacterInTexts(const CliOptions& options) {
+std::optional<Saying> ControlCharacterInTexts(const CliOptions& options) {
   for (const TextField& field : kTextFields) {
-    const std::string option = "--" + std::string(field.name);
-    if (std::optional<std::string> found = ControlCharacterIn(option, options.content.*field.text)) {
+    if (std::optional<Saying> found = ControlCharacterIn(field.name, options.content.*field.text)) {
       return found;
     }
   }
@@ -58,30 +54,36 @@ std::optional<std::string> ControlCharacterInTexts(const CliOptions& options) {
 
 const std::vector<OptionRule>& OptionRules() {
   static const std::vector<OptionRule> rules = {
-      {{"--to", "--cc", "--title", "--body"}, Kind::kNeedsOneOf, {"--mail"}, "{when} needs {other}"},
-      {{"--yes"}, Kind::kExcludes, {"--no"}, "{when} and {other} exclude each other"},
-      {{"--all"}, Kind::kExcludes, {"--ports"}, "{when} and {other} exclude each other"},
-      {{"--resume", "--encoding"}, Kind::kNeedsOneOf, {"--rows"}, "{when} needs {other}"},
-      {{"--rewrite-changed"}, Kind::kNeedsOneOf, {"--resume"}, "{when} needs {other}"},
-      {{"--force"}, Kind::kNeedsOneOf, {"--image"}, "{when} needs {other}"},
-      {{"--rows"}, Kind::kExcludes, {"--image"}, "{when} and {other} exclude each other"},
+      {{"--to", "--cc", "--title", "--body"}, Kind::kNeedsOneOf, {"--mail"}, Said::kColumnNeeds},
+      {{"--yes"}, Kind::kExcludes, {"--no"}, Said::kColumnsExclude},
+      {{"--all"}, Kind::kExcludes, {"--ports"}, Said::kColumnsExclude},
+      {{"--resume", "--encoding"}, Kind::kNeedsOneOf, {"--rows"}, Said::kColumnNeeds},
+      {{"--rewrite-changed"}, Kind::kNeedsOneOf, {"--resume"}, Said::kColumnNeeds},
+      {{"--force"}, Kind::kNeedsOneOf, {"--image"}, Said::kColumnNeeds},
+      {{"--rows"}, Kind::kExcludes, {"--image"}, Said::kColumnsExclude},
       {{"--uid-card"}, Kind::kExcludes, NotOnAUidCard(),
-       "{other} does not go with {when}: a UID setting card carries its start UID only"},
+       Said::kNotOnUidCard},
       {{"--image"}, Kind::kExcludes, CardOptionNames(),
-       "{other} does not go with {when}: the card gets the file's bytes as they are"},
+       Said::kNotWithImage},
   };
   return rules;
 }
 
-std::optional<std::string> BrokenOptionRule(const CliOptions& options) {
-  if (options.uidCard && options.uidCard->empty()) return "--uid-card needs a start UID";
+std::optional<Saying> OptionRuleBroken(const CliOptions& options) {
+  if (options.uidCard && options.uidCard->empty()) return Saying{Said::kNeedsStartUid};
   for (const OptionRule& rule : OptionRules()) {
-    if (std::optional<std::string> broken = Broken(rule, options)) return broken;
+    if (std::optional<Saying> broken = Broken(rule, options)) return broken;
   }
   return ControlCharacterInTexts(options);
 }
 
-std::optional<std::string> ControlCharacterIn(std::string_view option, std::string_view text) {
+std::optional<std::string> BrokenOptionRule(const CliOptions& options) {
+  const std::optional<Saying> broken = OptionRuleBroken(options);
+  if (!broken) return std::nullopt;
+  return Say(*broken, Language::kEnglish);
+}
+
+std::optional<Saying> ControlCharacterIn(std::string_view option, std::string_view text) {
   std::size_t character = 0;
   for (const char c : text) {
     const auto byte = static_cast<unsigned char>(c);
@@ -89,8 +91,7 @@ std::optional<std::string> ControlCharacterIn(std::string_view option, std::stri
     if (byte >= 0x20 && byte != 0x7F) continue;
     char code[8];
     std::snprintf(code, sizeof code, "0x%02X", byte);
-    return std::string(option) + ": a control character (" + code + ") at character " +
-           std::to_string(character) + ": the entry holds one line of text";
+    return Saying{Said::kControlCharacter, {ColumnOf(option), code, std::to_string(character)}};
   }
   return std::nullopt;
 }

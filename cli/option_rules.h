@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cli/cli_options.h"
+#include "words/catalog.h"
 
 namespace morvik {
 
@@ -21,18 +22,22 @@ struct OptionRule {
   std::vector<std::string_view> when;
   Kind kind;
   std::vector<std::string_view> others;
-  // What is said when the rule is broken: {when} and {other} stand for the
-  // options given (for kNeedsOneOf, {other} is the first of `others`).
-  std::string_view message;
+  // What is said when the rule is broken, its values the options given
+  // without "--": the one of `when`, then the other (for kNeedsOneOf, the
+  // first of `others`).
+  Said message;
 };
 
 const std::vector<OptionRule>& OptionRules();
 
-// The message of the first rule the given options break, if any.
+// The first rule the given options break, if any, with the options it
+// concerns named without "--" (as a list's columns name them).
+std::optional<Saying> OptionRuleBroken(const CliOptions& options);
+// The same in English, as the command line says it.
 std::optional<std::string> BrokenOptionRule(const CliOptions& options);
 
-// "--url: a control character (0x0A) at character 4: ..." for the first
-// control character of a one-line text option, if any.
-std::optional<std::string> ControlCharacterIn(std::string_view option, std::string_view text);
+// The first control character of a one-line text option (named without
+// "--"), if any: its code and the number of the character.
+std::optional<Saying> ControlCharacterIn(std::string_view option, std::string_view text);
 
 }  // namespace morvik

@@ -267,16 +267,22 @@ std::string OptionHelp(const OptionSpec& option, std::string_view command) {
   return FormatList(command) + " (raw: the 256 bytes; json: one object per line)";
 }
 
-std::optional<std::string> GiveOption(CliOptions& options, std::string_view name,
-                                      std::string_view value) {
+std::optional<Saying> OptionRefusal(CliOptions& options, std::string_view name, std::string_view value) {
   const OptionSpec* option = FindOption(name);
-  if (option == nullptr) return "no option " + std::string(name);
+  if (option == nullptr) return Saying{Said::kNoOption, {std::string(name)}};
   if (!option->set(options, value)) {
     const std::string range = option->name == "--format" ? " (" + FormatList(options.command) + ")" : option->range;
-    return "bad value for " + option->name + ": " + std::string(value) + range;
+    return Saying{Said::kBadOptionValue, {option->name, std::string(value), range}};
   }
   options.given.insert(option->name);
   return std::nullopt;
+}
+
+std::optional<std::string> GiveOption(CliOptions& options, std::string_view name,
+                                      std::string_view value) {
+  const std::optional<Saying> refused = OptionRefusal(options, name, value);
+  if (!refused) return std::nullopt;
+  return Say(*refused, Language::kEnglish);
 }
 
 void WithdrawFlag(CliOptions& options, std::string_view name) {
@@ -307,11 +313,19 @@ const OptionSpec* OptionGiving(int controlId, const CliOptions& options) {
 
 }  // namespace
 
-std::string OptionsConcerned(const MessageSubject& subject, const CliOptions& options) {
-  std::string names;
+std::vector<std::string_view> OptionNamesConcerned(const MessageSubject& subject, const CliOptions& options) {
+  std::vector<std::string_view> names;
   for (const int control : subject.controls) {
     const OptionSpec* option = OptionGiving(control, options);
-    if (option != nullptr) names += (names.empty() ? "" : ", ") + option->name;
+    if (option != nullptr) names.push_back(option->name);
+  }
+  return names;
+}
+
+std::string OptionsConcerned(const MessageSubject& subject, const CliOptions& options) {
+  std::string names;
+  for (const std::string_view name : OptionNamesConcerned(subject, options)) {
+    names += (names.empty() ? "" : ", ") + std::string(name);
   }
   return names;
 }

@@ -15,6 +15,7 @@
 
 #include "cli/cli_options.h"
 #include "window/window_services.h"
+#include "words/catalog.h"
 
 namespace morvik {
 
@@ -48,6 +49,8 @@ const OptionSpec* FindOption(std::string_view name);
 // value is refused.
 std::optional<std::string> GiveOption(CliOptions& options, std::string_view name,
                                       std::string_view value);
+// The same, the refusal a kind with its values.
+std::optional<Saying> OptionRefusal(CliOptions& options, std::string_view name, std::string_view value);
 // Takes back a flag option given before, as if it had not been.
 void WithdrawFlag(CliOptions& options, std::string_view name);
 bool TakesValue(std::string_view name);
@@ -55,6 +58,8 @@ bool TakesValue(std::string_view name);
 // "--url, --popup": the options that give the controls a message is about;
 // of two options that give one control, the one given. Empty when none does.
 std::string OptionsConcerned(const MessageSubject& subject, const CliOptions& options);
+// The same options one by one, in the order of the message's controls.
+std::vector<std::string_view> OptionNamesConcerned(const MessageSubject& subject, const CliOptions& options);
 
 // "%02X%02X"-style customer ID: one to four hexadecimal digits.
 std::optional<std::array<std::uint8_t, 2>> ParseCustomerId(std::string_view text);

@@ -14,6 +14,7 @@
 #include "cli/interrupt.h"
 #include "cli/option_table.h"
 #include "cli/record_printer.h"
+#include "cli/tally_words.h"
 #include "cli/terminal_window.h"
 #include "files/file_access.h"
 #include "link/system_serial.h"
@@ -139,14 +140,15 @@ BatchContext ContextFor(const CliOptions& options, const CliEnvironment& env, Re
 
 // Each port tried and why it gave no writer, then what to do (or the ports
 // looked at, when none of them had a reason to mend). The run's status.
-ExitCode SayNoWriter(const BatchOutcome& outcome, const ProductionOptions& production, std::ostream& err) {
+ExitCode SayNoWriter(const BatchOutcome& outcome, const ProductionOptions& production, std::ostream& err,
+                     Language language) {
   std::vector<TriedPort> told;
   for (const TriedPort& tried : outcome.tried) {
     // A scan passes by the port names that lead nowhere; a port named is told.
     if (tried.problem == PortProblem::kNoSuchPort && production.ports.empty()) continue;
     told.push_back(tried);
   }
-  const MessageCause cause = NoWriterCause(told);
+  const MessageCause cause = NoWriterCause(told, language);
   for (const std::string& line : cause.lines) err << kToolSays << line << "\n";
   if (!cause.conclusion.empty()) err << kToolSays << cause.conclusion << "\n";
   err << kToolSays << "no writer answers on " << PortsLooked(production) << "\n";
@@ -187,10 +189,10 @@ ExitCode RunProductionLine(const CliOptions& options, CliEnvironment& env, RunPl
   const bool journalClosed = printer.CloseJournal();
   share.say = [&env](const std::string& text) { env.err << kToolSays << text << "\n"; };
   if (!outcome.anyWriter) {
-    return SayNoWriter(outcome, production, env.err);
+    return SayNoWriter(outcome, production, env.err, env.language);
   }
-  for (const WriterTally& tally : outcome.tallies) env.err << TallyText(tally) << "\n";
-  env.err << TallyText(TotalOf(outcome.tallies)) << "\n";
+  for (const WriterTally& tally : outcome.tallies) env.err << TallyLine(tally, false, env.language) << "\n";
+  env.err << TallyLine(TotalOf(outcome.tallies), true, env.language) << "\n";
   if (production.json && !printer.outputFailed()) env.out << TalliesJson(outcome.tallies, list) << "\n";
   sayAtEnd();
   if (printer.outputFailed()) env.err << kToolSays << "records: " << printer.LossText() << "\n";
@@ -223,9 +225,9 @@ std::optional<CardList> ReadRows(const CliOptions& options, CliSession& session)
     env.err << kToolSays << reading.unreadable << "\n";
     return std::nullopt;
   }
-  SayLines(path, reading.lookAlikes, env.err);
+  SayLines(path, LookAlikeLines(reading.lookAlikes), env.err);
   if (const std::string blank = BlankRowsText(reading.blankLines); !blank.empty()) SayLines(path, {blank}, env.err);
-  SayLines(path, ProblemLines(reading.problems), env.err);
+  SayLines(path, ProblemLines(reading.problems, env.language), env.err);
   if (!reading.list || !AskRowQuestions(path, reading.questions, session)) return std::nullopt;
   return std::move(reading.list);
 }

@@ -7,6 +7,7 @@
 #include "app/layout/resources.h"
 #include "app/line/line_texts.h"
 #include "link/port_names.h"
+#include "words/catalog.h"
 
 namespace morvik {
 namespace {
@@ -94,9 +95,16 @@ std::optional<CardList> CLineDlg::TakeList(const std::string& path) {
   }
   if (!reading.unreadable.empty() || !reading.problems.empty()) {
     std::string why = reading.unreadable;
-    for (const std::string& line : ProblemLines(reading.problems)) why += (why.empty() ? "" : "\n") + line;
+    for (const std::string& line : ProblemLines(reading.problems, Language::kJapanese)) {
+      why += (why.empty() ? "" : "\n") + line;
+    }
     services().MessageBox("リストを読めません。\n\n" + path + "\n" + why, caption, kMbError);
     return std::nullopt;
+  }
+  if (const std::vector<Saying> lookAlikes = ListLookAlikes(reading.lookAlikes); !lookAlikes.empty()) {
+    std::string said;
+    for (const Saying& lookAlike : lookAlikes) said += (said.empty() ? "" : "\n") + morvik::Say(lookAlike, Language::kJapanese);
+    services().MessageBox(said, caption, kMbOk);
   }
   for (const RowQuestion& question : reading.questions) {
     if (services().MessageBox(texts::RowsAsked(question.lines, question.text), caption, kMbAsk) != kIdOk) {

@@ -365,8 +365,8 @@ TEST(LineWindowList, BadRowsSaidTogetherAndQuestionsAskedBeforeTheListIsTaken) {
   const auto bad = open("url,volume\nhttp://e.com/1,9\nhttp://e.com/2\nhttp://e.com/3,1,2\n", {});
   ASSERT_FALSE(bad->window().messages().empty());
   EXPECT_EQ(bad->window().messages()[0].text, "リストを読めません。\n\n" + list +
-                                                  "\nline 2: bad value for --volume: 9 (a list position 0-3)"
-                                                  "\nline 3: 1 cell, the header names 2\nline 4: 3 cells, the header names 2");
+                                                  "\n2 行目：volume は 0～3 で指定してください（9）"
+                                                  "\n3 行目：セルが 1 個です（見出しは 2 列）\n4 行目：セルが 3 個あります（見出しは 2 列）");
   EXPECT_EQ(bad->window().text(kIdcLineFile), "");
 
   const char kAsking[] = "url\nhttp://e.com/1[CT]\nhttp://e.com/2\nhttp://e.com/3[CT]\n";
@@ -417,6 +417,57 @@ TEST(LineWindowList, BadRowsSaidTogetherAndQuestionsAskedBeforeTheListIsTaken) {
   }
   Remove(list);
 }
+
+// A bad list said to the operator: in Japanese, naming the columns as the
+// list's header does (never an option of the tool); look-alikes said once
+// for the whole list before it is taken.
+struct ListSaid {
+  const char* name;
+  const char* list;
+  const char* said;  // the box's text after the file's name
+};
+
+class LineWindowListSaid : public ::testing::TestWithParam<ListSaid> {};
+
+TEST_P(LineWindowListSaid, InJapaneseWithTheListsColumnNames) {
+  const ListSaid& c = GetParam();
+  const std::string list = testing::TempDir() + "line-list-said-" + c.name + ".csv";
+  std::ofstream(PathFromUtf8(list), std::ios::binary) << c.list;
+  HeadlessDialogHost host;
+  sim::VirtualClock clock;
+  CLineDlg window(host, {{"COM3"}, false, "", list}, [] { return WriterSeat{}; }, clock);
+  host.PressEscape();
+  window.DoModal();
+  ASSERT_FALSE(host.window().messages().empty());
+  std::string said = host.window().messages()[0].text;
+  if (said.starts_with("リストを読めません。")) said = said.substr(said.find(list) + list.size() + 1);
+  EXPECT_EQ(said, c.said);
+  EXPECT_EQ(said.find("--"), std::string::npos);
+  EXPECT_EQ(said.find("line"), std::string::npos);
+  Remove(list);
+  Remove(JournalBeside(list));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BadLists, LineWindowListSaid,
+    ::testing::Values(
+        ListSaid{"Position", "URL , Volume\nhttp://e.com/1,9\n", "2 行目：volume は 0～3 で指定してください（9）"},
+        ListSaid{"Header", "url,colour,url\n", "1 行目：colour という列は使えません\n1 行目：url の列が二つあります"},
+        ListSaid{"Flag", "url,init\nhttp://e.com/1,maybe\n",
+                 "2 行目：init は 1、0、yes、no のどれかで指定してください（maybe）"},
+        ListSaid{"RuleBetweenColumns", "url,uid-card\nabc,12\n",
+                 "2 行目：url は uid-card と一緒に指定できません：UID 設定カードには開始 UID だけを書きます"},
+        ListSaid{"Needs", "url,to\nabc,t\n", "2 行目：to には mail も指定してください"},
+        ListSaid{"IdTwice", "id,url\nA,http://e.com/1\nA,http://e.com/2\n",
+                 "3 行目：id A は 2 行目と同じです。行ごとに違う id にしてください"},
+        ListSaid{"LineEnd", "url\n\"a\nb\"\n",
+                 "2 行目：url：セルの中に改行があります（改行を入れられるのは id の列だけです。引用符が抜けていませんか）"},
+        ListSaid{"CardRefusal", "url,popup\nhttp://e.com/1,ppppppppppppppppppppppppppppppppppppppppp\n",
+                 "2 行目：popup：ポップアップの長さは最大40文字（半角）までです（41 バイト）"},
+        ListSaid{"NoRows", "url\n", "見出しの下に行がありません"},
+        ListSaid{"LookAlikes", "\xef\xbb\xbfurl,popup\nhttp://e.com/\xc3\xa9,\nhttp://e.com/2,\xc3\xa9\xc3\xbc\nhttp://e.com/\xc3\xa9,\n",
+                 "é は e として書き込みます（2 行目ほか 2 行）\nü は u として書き込みます（3 行目）"}),
+    [](const ::testing::TestParamInfo<ListSaid>& info) { return std::string(info.param.name); });
 
 // A writer that stops answering once its second card is read back: every
 // block of it was written.

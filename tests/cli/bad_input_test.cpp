@@ -183,13 +183,13 @@ std::vector<BadInputCase> BadInputCases() {
     {"EveryBadRowNamed", {"batch", "--rows", "{rows357}"}, 2,
      "morvik-card: {rows357}: line 3: bad value for --volume: 9 (a list position 0-3)\n"
      "morvik-card: {rows357}: line 5: 3 cells, the header names 2\n"
-     "morvik-card: {rows357}: line 7: --url: 空のURL情報"},
+     "morvik-card: {rows357}: line 7: url: 空のURL情報"},
     {"ListRowTooLongGivesTheBytes", {"batch", "--rows", "{longPopup}"}, 2,
-     "{longPopup}: line 2: --popup: ポップアップの長さは最大40文字（半角）までです (41 bytes)\n"},
+     "{longPopup}: line 2: popup: ポップアップの長さは最大40文字（半角）までです (41 bytes)\n"},
     {"FiftyBadRowsThenHowManyMore", {"batch", "--rows", "{manyBad}"}, 2,
      "{manyBad}: line 51: bad value for --volume: 9 (a list position 0-3)\nmorvik-card: {manyBad}: and 3 more\n"},
     {"BestFitSaidPerRow", {"batch", "--rows", "{bestFit}", "--encoding", "utf-8", "--popup", "ü"}, 2,
-     "morvik-card: {bestFit}: line 2: --url: é is written as e\nmorvik-card: {bestFit}: line 4: --url: 空のURL"},
+     "morvik-card: {bestFit}: line 2: --url: é is written as e\nmorvik-card: {bestFit}: line 4: url: 空のURL"},
     {"RowQuestionWithoutTerminal", {"batch", "--rows", "{counterRows}"}, 2,
      "morvik-card: {counterRows}: rows 3, 5: キーワード[CT]は必ず[IM]の直後に配置する必要があります。このまま書込を続行すると"
      "[CT]はそのまま表示されます\nmorvik-card: no terminal to answer at: taken as Cancel (answer with --yes or --no)\n"},

@@ -30,7 +30,7 @@ TEST_P(CardRowsRead, IntoOptionsOrARefusalNamingTheLine) {
   ASSERT_TRUE(commandLine.options) << commandLine.text;
   const CardRows read = ReadCardRows(c.file, *commandLine.options);
   std::string problems;
-  for (const RowProblem& problem : read.problems) problems += (problems.empty() ? "" : "\n") + ProblemText(problem);
+  for (const RowProblem& problem : read.problems) problems += (problems.empty() ? "" : "\n") + ProblemText(problem, Language::kEnglish);
   EXPECT_EQ(problems, c.error);
   EXPECT_EQ(read.encoding, c.encoding);
   if (!c.error.empty()) return;

@@ -62,6 +62,8 @@ class Bench {
     return Run(args, {}, out);
   }
   const sim::CardImage& card() const { return writer_.slot().memory; }
+  // The language the tool's own texts are said in from now on.
+  void SpeakIn(Language language) { language_ = language; }
 
  private:
   class FullBuffer final : public std::streambuf {
@@ -72,6 +74,7 @@ class Bench {
     std::ostringstream err;
     std::istringstream in(input);
     CliEnvironment environment{platform_, clock_, out, err, in, terminal_, terminal_, terminal_};
+    environment.language = language_;
     const int status = Status(RunCli(args, environment));
     const std::ostringstream* text = dynamic_cast<const std::ostringstream*>(&out);
     return {status, text != nullptr ? text->str() : std::string(), err.str(),
@@ -82,6 +85,7 @@ class Bench {
   sim::LoopbackPlatform platform_;
   sim::WriterModel writer_;
   bool terminal_;
+  Language language_ = Language::kEnglish;
 };
 
 }  // namespace morvik::test

@@ -14,6 +14,7 @@
 #include "card/card_formats.h"
 #include "cli/card_description.h"
 #include "cli/interrupt.h"
+#include "cli/tally_words.h"
 
 namespace morvik {
 namespace {
@@ -295,6 +296,82 @@ TEST(Readme, ShowsTheHelpAsTheToolPrintsIt) {
   for (std::string line; std::getline(lines, line);)
     indented += (line.empty() ? "" : "    ") + line + "\n";
   EXPECT_NE(text.find(indented), std::string::npos) << indented;
+}
+
+}  // namespace
+}  // namespace morvik
+
+namespace morvik {
+namespace {
+
+// The tool in English and in Japanese: the same statuses and the same output
+// (JSON included), its own texts in each language.
+struct BothLanguages {
+  const char* name;
+  std::vector<std::string> args;
+  int status;
+  const char* english;
+  const char* japanese;
+  test::Setup setup = test::Setup::kWriter;
+};
+
+class ToolLanguage : public ::testing::TestWithParam<BothLanguages> {};
+
+TEST_P(ToolLanguage, SameStatusAndOutputTextsInEachLanguage) {
+  const BothLanguages& c = GetParam();
+  test::Bench english(c.setup);
+  test::Bench japanese(c.setup);
+  japanese.SpeakIn(Language::kJapanese);
+  const test::RunResult inEnglish = english(c.args);
+  const test::RunResult inJapanese = japanese(c.args);
+  EXPECT_EQ(inEnglish.status, c.status);
+  EXPECT_EQ(inJapanese.status, c.status);
+  EXPECT_EQ(inEnglish.out, inJapanese.out);
+  EXPECT_EQ(inEnglish.err, c.english);
+  EXPECT_EQ(inJapanese.err, c.japanese);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, ToolLanguage,
+    ::testing::Values(
+        BothLanguages{"UnknownCommand", {"wrte"}, 2,
+                      "morvik-card: unknown command: wrte (did you mean write?) (see morvik-card --help)\n",
+                      "morvik-card: wrte というコマンドはありません（write のことですか）（morvik-card --help を参照）\n"},
+        BothLanguages{"NeedsValue", {"image", "--url"}, 2,
+                      "morvik-card: --url needs a value (see morvik-card image --help)\n",
+                      "morvik-card: --url には値を指定してください（morvik-card image --help を参照）\n"},
+        BothLanguages{"GivenTwice", {"write", "--url", "a", "--url=b"}, 2,
+                      "morvik-card: --url given twice (see morvik-card write --help)\n",
+                      "morvik-card: --url が二度指定されています（morvik-card write --help を参照）\n"},
+        BothLanguages{"NeedsOperand", {"decode"}, 2, "morvik-card: decode needs FILE|- (see morvik-card decode --help)\n",
+                      "morvik-card: decode には FILE|- を指定してください（morvik-card decode --help を参照）\n"},
+        BothLanguages{"Json", {"image", "--url", "http://e.com/", "--format", "json"}, 0, "", ""},
+        BothLanguages{"PortsJson", {"ports", "--format", "json"}, 0, "", "", test::Setup::kNoPermission},
+        BothLanguages{"DamagedPort", {"connect", "--port", "COM2"}, 1,
+                      "morvik-card: COM2: replies arrive damaged: check the cable and what runs beside it\n"
+                      "morvik-card: Morvik ICCard Writerにつながりませんでした。上のポートの問題を解消してからもう一度実行してください\n",
+                      "morvik-card: COM2: 応答が壊れて届きます。ケーブルと、そばで動いている機器を確認してください\n"
+                      "morvik-card: Morvik ICCard Writerにつながりませんでした。上のポートの問題を解消してからもう一度実行してください\n",
+                      test::Setup::kDamaged}),
+    [](const ::testing::TestParamInfo<BothLanguages>& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace morvik
+
+namespace morvik {
+namespace {
+
+TEST(TallyLine, EveryCountAndNoteInEachLanguage) {
+  WriterTally tally{"COM3", 9, 1, 1, 1, 1, 1, 3, "writer lost", "found late"};
+  EXPECT_EQ(TallyLine(tally, false, Language::kEnglish),
+            "COM3: 14 cards, 9 ok, 1 write failed, 1 verify failed, 1 removed, 1 interrupted, 1 writer lost, "
+            "3 resends; found late; writer lost");
+  EXPECT_EQ(TallyLine(tally, false, Language::kJapanese),
+            "COM3：カード 14 枚、OK 9、書き込み失敗 1、読み返し不一致 1、取り外し 1、中断 1、ライター応答なし 1、"
+            "再送 3 回；found late；writer lost");
+  const WriterTally one{"COM3", 1, 0, 0, 0, 0, 0, 1, "", ""};
+  EXPECT_EQ(TallyLine(one, true, Language::kEnglish), "all: 1 card, 1 ok, 1 resend");
+  EXPECT_EQ(TallyLine(one, true, Language::kJapanese), "全ライター：カード 1 枚、OK 1、再送 1 回");
 }
 
 }  // namespace
