@@ -88,6 +88,7 @@ void Remove(const std::string& name) {
   std::error_code ignored;
   std::filesystem::remove(PathFromUtf8(name), ignored);
 }
+void RemoveWithJournal(const std::string& list) { Remove(list), Remove(JournalBeside(list)); }
 
 enum class Ending { kStopButton, kEscapeAsked, kCloseBox };
 
@@ -343,8 +344,7 @@ TEST(LineWindowWriter, SetAsideAfterThreeCardsReadBackWrong) {
   EXPECT_EQ(Column(host, kIdcLineRecords, kRecordReason), std::vector<std::string>(3, "読み返すと内容が違います（ブロック 5）"));
   EXPECT_EQ(host.window().text(kIdcLineFailed), "3");
   EXPECT_EQ(host.window().text(kIdcLineMessage), "止めました。残り 3 行は「開始」で続きから書きます");
-  Remove(list);
-  Remove(JournalBeside(list));
+  RemoveWithJournal(list);
 }
 
 // A list is taken whole or not at all: every bad row said in one box; a
@@ -496,10 +496,7 @@ TEST(LineWindowView, SecondListStartsCleanAndTheMessageLineFollowsTheRun) {
   });
   window.DoModal();
   EXPECT_FALSE(host.timedOut());
-  for (const std::string& list : {first, second}) {
-    Remove(list);
-    Remove(JournalBeside(list));
-  }
+  for (const std::string& list : {first, second}) RemoveWithJournal(list);
 }
 
 // An ok card is said on the message line, and the 高速 box, on when the
@@ -534,8 +531,7 @@ TEST(LineWindowFast, TheCheckBoxDecidesTheNextRun) {
       if (record["record"] == "card") seconds = record["seconds"];
     }
     EXPECT_EQ(seconds < 5.0, c.fast) << seconds;
-    Remove(list);
-    Remove(JournalBeside(list));
+    RemoveWithJournal(list);
   }
 }
 
@@ -551,8 +547,7 @@ TEST(LineWindowList, UnreadableJournalLeavesTheListUnopened) {
   EXPECT_TRUE(host.window().messages()[0].text.starts_with("記録ファイルを読めません。")) << host.window().messages()[0].text;
   EXPECT_EQ(host.window().text(kIdcLineFile), "");
   EXPECT_EQ(host.window().text(kIdcLineMessage), "リストを開きませんでした。「開く」でリストを選んでください");
-  Remove(list);
-  Remove(JournalBeside(list));
+  RemoveWithJournal(list);
 }
 
 // Every state, result and reason the lists show fits its column whole, at
@@ -574,14 +569,12 @@ TEST(LineWindowTemplateColumns, HoldTheLongestStateResultAndReason) {
   const auto column = [&window](int list, int index) {
     return window.Find(list)->columns[static_cast<std::size_t>(index)].width;
   };
-  for (const std::string& state : test::EveryWriterState()) {
-    EXPECT_LE(units(state) + kCellMargins, column(kIdcLineWriters, kWriterState)) << state;
-  }
-  for (const std::string& result : test::EveryResult()) {
-    EXPECT_LE(units(result) + kCellMargins, column(kIdcLineRecords, kRecordResult)) << result;
-  }
-  for (const std::string& reason : test::EveryReason()) {
-    EXPECT_LE(units(reason) + kCellMargins, column(kIdcLineRecords, kRecordReason)) << reason;
+  const std::tuple<std::vector<std::string>, int, int> columns[] = {
+      {test::EveryWriterState(), kIdcLineWriters, kWriterState},
+      {test::EveryResult(), kIdcLineRecords, kRecordResult},
+      {test::EveryReason(), kIdcLineRecords, kRecordReason}};
+  for (const auto& [texts, list, index] : columns) {
+    for (const std::string& text : texts) EXPECT_LE(units(text) + kCellMargins, column(list, index)) << text;
   }
 }
 
