@@ -20,6 +20,7 @@
 #include "app/line/line_window.h"
 #include "files/file_access.h"
 #include "sim/loopback_serial.h"
+#include "tests/support/line_journal.h"
 #include "tests/support/line_texts_samples.h"
 #include "tests/support/loopback_seat.h"
 
@@ -84,10 +85,8 @@ class NoPorts final : public SerialPlatform {
   std::unique_ptr<SerialDevice> Open(std::string_view) override { return nullptr; }
 };
 
-void Remove(const std::string& name) {
-  std::error_code ignored;
-  std::filesystem::remove(PathFromUtf8(name), ignored);
-}
+using test::Column;
+using test::Remove;
 void RemoveWithJournal(const std::string& list) { Remove(list), Remove(JournalBeside(list)); }
 
 enum class Ending { kStopButton, kEscapeAsked, kCloseBox };
@@ -180,12 +179,6 @@ class LineWindow : public testing::TestWithParam<LineCase> {
   std::set<std::string> states_;
   sim::VirtualClock windowClock_;
 };
-
-std::vector<std::string> Column(HeadlessDialogHost& host, int list, int column) {
-  std::vector<std::string> cells;
-  for (const auto& row : host.ListRows(list)) cells.push_back(row[static_cast<std::size_t>(column)]);
-  return cells;
-}
 
 bool Contains(const std::vector<std::string>& cells, const std::string& text) {
   return std::find(cells.begin(), cells.end(), text) != cells.end();
@@ -293,29 +286,7 @@ TEST_P(LineWindow, RunStoppedInTheMiddleThenGoesOnFromTheJournal) {
   }
 
   // Every row ok exactly once in the journal, on a card that holds its row's image.
-  const std::optional<CardList> list = ReadCardList(list_).list;
-  ASSERT_TRUE(list);
-  std::map<std::string, sim::CardImage> cards;
-  for (const sim::WriterModel& writer : writers_) {
-    for (const sim::CardSlot& card : writer.cardsTakenOff()) cards[IdmText(card.idm)] = card.memory;
-    cards[IdmText(writer.slot().idm)] = writer.slot().memory;
-  }
-  std::map<std::size_t, int> okRows;
-  std::ifstream journal(PathFromUtf8(journal_));
-  for (std::string line; std::getline(journal, line);) {
-    const nlohmann::json record = nlohmann::json::parse(line);
-    if (record["record"] != "card" || record["result"] != "ok") continue;
-    const std::size_t row = record["row"];
-    ++okRows[row];
-    std::size_t index = 0;
-    while (index < kRows && list->rows[index].line != row) ++index;
-    ASSERT_LT(index, kRows) << line;
-    const std::optional<ContentImage> image = list->rowImage(index, kCid);
-    ASSERT_TRUE(image);
-    EXPECT_TRUE(std::equal(image->begin(), image->end(), cards[record["idm"]].begin())) << line;
-  }
-  EXPECT_EQ(okRows.size(), kRows);
-  for (const auto& [row, count] : okRows) EXPECT_EQ(count, 1) << "row " << row;
+  test::ExpectEachRowOnOneCard(list_, journal_, test::CardsOf({&writers_[0], &writers_[1]}), kRows, kCid);
 }
 
 INSTANTIATE_TEST_SUITE_P(Loopback, LineWindow,
