@@ -16,6 +16,7 @@
 #include "app/line/line_window.h"
 #include "files/file_access.h"
 #include "sim/loopback_serial.h"
+#include "tests/support/line_journal.h"
 #include "tests/support/loopback_seat.h"
 
 namespace morvik {
@@ -23,10 +24,9 @@ namespace {
 
 const CustomerId kCid{0x12, 0x34};
 
-void Remove(const std::string& name) {
-  std::error_code ignored;
-  std::filesystem::remove(PathFromUtf8(name), ignored);
-}
+using test::CardsOf;
+using test::Column;
+using test::Remove;
 
 struct SharedList {
   explicit SharedList(const std::string& name, const std::string& rows)
@@ -60,47 +60,8 @@ sim::Idm IdmStartingWith(std::uint8_t first) {
   return idm;
 }
 
-// What each card of the writers holds now, by IDm.
-std::map<std::string, sim::CardImage> CardsOf(std::initializer_list<const sim::WriterModel*> writers) {
-  std::map<std::string, sim::CardImage> cards;
-  for (const sim::WriterModel* writer : writers) {
-    for (const sim::CardSlot& card : writer->cardsTakenOff()) cards[IdmText(card.idm)] = card.memory;
-    cards[IdmText(writer->slot().idm)] = writer->slot().memory;
-  }
-  return cards;
-}
-
-// Every row ok once in the journal, each ok card a card of its own holding
-// its row's image.
-void ExpectEachRowOnOneCard(const SharedList& shared, const std::map<std::string, sim::CardImage>& cards,
-                            std::size_t rows) {
-  const std::optional<CardList> list = ReadCardList(shared.list).list;
-  ASSERT_TRUE(list);
-  std::map<std::size_t, int> okRows;
-  std::set<std::string> okCards;
-  for (const nlohmann::json& record : shared.Records()) {
-    if (record["record"] != "card" || record["result"] != "ok") continue;
-    const std::size_t row = record["row"];
-    ++okRows[row];
-    EXPECT_TRUE(okCards.insert(record["idm"]).second) << record.dump();
-    std::size_t index = 0;
-    while (index < rows && list->rows[index].line != row) ++index;
-    ASSERT_LT(index, rows) << record.dump();
-    const std::optional<ContentImage> image = list->rowImage(index, kCid);
-    ASSERT_TRUE(image && cards.contains(record["idm"])) << record.dump();
-    EXPECT_TRUE(std::equal(image->begin(), image->end(), cards.at(record["idm"]).begin())) << record.dump();
-  }
-  EXPECT_EQ(okRows.size(), rows);
-  for (const auto& [row, count] : okRows) EXPECT_EQ(count, 1) << "row " << row;
-}
-
 bool Idle(HeadlessDialogHost& host) { return host.IsEnabled(kIdcLineOpen); }
 
-std::vector<std::string> Column(HeadlessDialogHost& host, int list, int column) {
-  std::vector<std::string> cells;
-  for (const auto& row : host.ListRows(list)) cells.push_back(row[static_cast<std::size_t>(column)]);
-  return cells;
-}
 
 // Two windows started together on one list, each with a writer of its own:
 // every row is written once between them, every started record names its
@@ -130,7 +91,7 @@ TEST(LineWindowsSharing, TwoWindowsWriteEachRowOnceBetweenThem) {
     EXPECT_EQ(host.window().text(kIdcLineMessage), "すべての行を書き終えました");
     EXPECT_EQ(host.window().text(kIdcLineLeft), "0");
   }
-  ExpectEachRowOnOneCard(shared, CardsOf({&writers[0], &writers[1]}), kRows);
+  test::ExpectEachRowOnOneCard(shared.list, shared.journal, CardsOf({&writers[0], &writers[1]}), kRows, kCid);
   std::map<std::string, std::set<std::string>> runsOfWriter;  // by the IDm's first byte
   for (const nlohmann::json& record : shared.Records()) {
     if (record["record"] != "started") continue;

@@ -20,6 +20,7 @@
 #include "app/line/line_window.h"
 #include "files/file_access.h"
 #include "sim/loopback_serial.h"
+#include "tests/support/line_journal.h"
 #include "tests/support/line_texts_samples.h"
 #include "tests/support/loopback_seat.h"
 
@@ -84,10 +85,9 @@ class NoPorts final : public SerialPlatform {
   std::unique_ptr<SerialDevice> Open(std::string_view) override { return nullptr; }
 };
 
-void Remove(const std::string& name) {
-  std::error_code ignored;
-  std::filesystem::remove(PathFromUtf8(name), ignored);
-}
+using test::Column;
+using test::Remove;
+void RemoveWithJournal(const std::string& list) { Remove(list), Remove(JournalBeside(list)); }
 
 enum class Ending { kStopButton, kEscapeAsked, kCloseBox };
 
@@ -179,12 +179,6 @@ class LineWindow : public testing::TestWithParam<LineCase> {
   std::set<std::string> states_;
   sim::VirtualClock windowClock_;
 };
-
-std::vector<std::string> Column(HeadlessDialogHost& host, int list, int column) {
-  std::vector<std::string> cells;
-  for (const auto& row : host.ListRows(list)) cells.push_back(row[static_cast<std::size_t>(column)]);
-  return cells;
-}
 
 bool Contains(const std::vector<std::string>& cells, const std::string& text) {
   return std::find(cells.begin(), cells.end(), text) != cells.end();
@@ -292,29 +286,7 @@ TEST_P(LineWindow, RunStoppedInTheMiddleThenGoesOnFromTheJournal) {
   }
 
   // Every row ok exactly once in the journal, on a card that holds its row's image.
-  const std::optional<CardList> list = ReadCardList(list_).list;
-  ASSERT_TRUE(list);
-  std::map<std::string, sim::CardImage> cards;
-  for (const sim::WriterModel& writer : writers_) {
-    for (const sim::CardSlot& card : writer.cardsTakenOff()) cards[IdmText(card.idm)] = card.memory;
-    cards[IdmText(writer.slot().idm)] = writer.slot().memory;
-  }
-  std::map<std::size_t, int> okRows;
-  std::ifstream journal(PathFromUtf8(journal_));
-  for (std::string line; std::getline(journal, line);) {
-    const nlohmann::json record = nlohmann::json::parse(line);
-    if (record["record"] != "card" || record["result"] != "ok") continue;
-    const std::size_t row = record["row"];
-    ++okRows[row];
-    std::size_t index = 0;
-    while (index < kRows && list->rows[index].line != row) ++index;
-    ASSERT_LT(index, kRows) << line;
-    const std::optional<ContentImage> image = list->rowImage(index, kCid);
-    ASSERT_TRUE(image);
-    EXPECT_TRUE(std::equal(image->begin(), image->end(), cards[record["idm"]].begin())) << line;
-  }
-  EXPECT_EQ(okRows.size(), kRows);
-  for (const auto& [row, count] : okRows) EXPECT_EQ(count, 1) << "row " << row;
+  test::ExpectEachRowOnOneCard(list_, journal_, test::CardsOf({&writers_[0], &writers_[1]}), kRows, kCid);
 }
 
 INSTANTIATE_TEST_SUITE_P(Loopback, LineWindow,
@@ -343,8 +315,7 @@ TEST(LineWindowWriter, SetAsideAfterThreeCardsReadBackWrong) {
   EXPECT_EQ(Column(host, kIdcLineRecords, kRecordReason), std::vector<std::string>(3, "読み返すと内容が違います（ブロック 5）"));
   EXPECT_EQ(host.window().text(kIdcLineFailed), "3");
   EXPECT_EQ(host.window().text(kIdcLineMessage), "止めました。残り 3 行は「開始」で続きから書きます");
-  Remove(list);
-  Remove(JournalBeside(list));
+  RemoveWithJournal(list);
 }
 
 // A list is taken whole or not at all: every bad row said in one box; a
@@ -547,10 +518,7 @@ TEST(LineWindowView, SecondListStartsCleanAndTheMessageLineFollowsTheRun) {
   });
   window.DoModal();
   EXPECT_FALSE(host.timedOut());
-  for (const std::string& list : {first, second}) {
-    Remove(list);
-    Remove(JournalBeside(list));
-  }
+  for (const std::string& list : {first, second}) RemoveWithJournal(list);
 }
 
 // An ok card is said on the message line, and the 高速 box, on when the
@@ -585,8 +553,7 @@ TEST(LineWindowFast, TheCheckBoxDecidesTheNextRun) {
       if (record["record"] == "card") seconds = record["seconds"];
     }
     EXPECT_EQ(seconds < 5.0, c.fast) << seconds;
-    Remove(list);
-    Remove(JournalBeside(list));
+    RemoveWithJournal(list);
   }
 }
 
@@ -602,8 +569,7 @@ TEST(LineWindowList, UnreadableJournalLeavesTheListUnopened) {
   EXPECT_TRUE(host.window().messages()[0].text.starts_with("記録ファイルを読めません。")) << host.window().messages()[0].text;
   EXPECT_EQ(host.window().text(kIdcLineFile), "");
   EXPECT_EQ(host.window().text(kIdcLineMessage), "リストを開きませんでした。「開く」でリストを選んでください");
-  Remove(list);
-  Remove(JournalBeside(list));
+  RemoveWithJournal(list);
 }
 
 // Every state, result and reason the lists show fits its column whole, at
@@ -625,14 +591,12 @@ TEST(LineWindowTemplateColumns, HoldTheLongestStateResultAndReason) {
   const auto column = [&window](int list, int index) {
     return window.Find(list)->columns[static_cast<std::size_t>(index)].width;
   };
-  for (const std::string& state : test::EveryWriterState()) {
-    EXPECT_LE(units(state) + kCellMargins, column(kIdcLineWriters, kWriterState)) << state;
-  }
-  for (const std::string& result : test::EveryResult()) {
-    EXPECT_LE(units(result) + kCellMargins, column(kIdcLineRecords, kRecordResult)) << result;
-  }
-  for (const std::string& reason : test::EveryReason()) {
-    EXPECT_LE(units(reason) + kCellMargins, column(kIdcLineRecords, kRecordReason)) << reason;
+  const std::tuple<std::vector<std::string>, int, int> columns[] = {
+      {test::EveryWriterState(), kIdcLineWriters, kWriterState},
+      {test::EveryResult(), kIdcLineRecords, kRecordResult},
+      {test::EveryReason(), kIdcLineRecords, kRecordReason}};
+  for (const auto& [texts, list, index] : columns) {
+    for (const std::string& text : texts) EXPECT_LE(units(text) + kCellMargins, column(list, index)) << text;
   }
 }
 

@@ -26,17 +26,24 @@ const ByteVector kEchoFor12AB =
 
 const ByteVector kRefused = Frame({0x02, 0x00, 0x31, 0x00, 0x03, 0x36, 0x0D});
 
+ByteVector InfoWithABadSum() {
+  ByteVector badSum = kInfo;
+  ++badSum[badSum.size() - 2];
+  return badSum;
+}
+
 // The first 7F reply is never looked at: a refusal there still connects.
 std::deque<ByteVector> WholeSequence() { return {kInfo, kBare, kBare, kRefused, kBare}; }
 
-class ConnectTest : public testing::Test {
- protected:
-  ConnectTest() : platform(clock), link(platform, window, clock) {}
+struct Connection {
+  Connection() : platform(clock), link(platform, window, clock) {}
   test::FakeClock clock;
   test::ScriptedPlatform platform;
   HeadlessWindow window;
   WriterLink link;
 };
+
+class ConnectTest : public testing::Test, public Connection {};
 
 TEST_F(ConnectTest, WriterOnCom1ConnectsWithTheExactStartUpSequence) {
   platform.port(1).replies = WholeSequence();
@@ -100,16 +107,12 @@ TEST_F(ConnectTest, BadStartUpRepliesPassThePortOverAtOnce) {
       {"second 7F reply with payload", {kInfo, kBare, kBare, kBare, Reply({0x00})}},
   };
   for (const auto& c : cases) {
-    test::FakeClock caseClock;
-    test::ScriptedPlatform casePlatform(caseClock);
-    HeadlessWindow caseWindow;
-    WriterLink caseLink(casePlatform, caseWindow, caseClock);
-    casePlatform.port(1).replies = c.replies;
-    casePlatform.port(2).replies = {Reply({0xF0, 0x01, 0x00, 0x20, 0x01, 0x01, 0x0A, 0xBC}),
-                                    kBare, kBare, kBare, kBare};
-    caseLink.ConnectWriter();
-    EXPECT_EQ(casePlatform.port(1).opens, 1) << c.what;
-    EXPECT_EQ(caseWindow.text(kIdcCustomerId), "0ABC") << c.what;
+    Connection on;
+    on.platform.port(1).replies = c.replies;
+    on.platform.port(2).replies = {Reply({0xF0, 0x01, 0x00, 0x20, 0x01, 0x01, 0x0A, 0xBC}), kBare, kBare, kBare, kBare};
+    on.link.ConnectWriter();
+    EXPECT_EQ(on.platform.port(1).opens, 1) << c.what;
+    EXPECT_EQ(on.window.text(kIdcCustomerId), "0ABC") << c.what;
   }
 }
 
@@ -117,8 +120,7 @@ TEST_F(ConnectTest, BadStartUpRepliesPassThePortOverAtOnce) {
 // badly; only silence on every try is nothing answering. The second try on a
 // fresh open goes on as for silence.
 TEST(StartUpFaults, DamagedRepliesAreToldFromSilence) {
-  ByteVector badSum = kInfo;
-  ++badSum[badSum.size() - 2];
+  const ByteVector badSum = InfoWithABadSum();
   const ByteVector cut(kInfo.begin(), kInfo.begin() + 6);
   const ByteVector shortInfo = Reply({0xF0, 0x02, 0x11});
   using C = ReplyCondition;
@@ -138,16 +140,13 @@ TEST(StartUpFaults, DamagedRepliesAreToldFromSilence) {
       {"wrong sum, then the whole sequence", {badSum, kInfo, kBare, kBare, kBare, kBare}, C::kAnswered, std::nullopt},
   };
   for (const auto& c : cases) {
-    test::FakeClock clock;
-    test::ScriptedPlatform platform(clock);
-    HeadlessWindow window;
-    WriterLink link(platform, window, clock);
-    platform.port(1).replies = c.replies;
-    EXPECT_EQ(link.ConnectOnPort("COM1"), !c.problem) << c.what;
-    EXPECT_EQ(link.startUpFault(), c.fault) << c.what;
+    Connection on;
+    on.platform.port(1).replies = c.replies;
+    EXPECT_EQ(on.link.ConnectOnPort("COM1"), !c.problem) << c.what;
+    EXPECT_EQ(on.link.startUpFault(), c.fault) << c.what;
     if (!c.problem) continue;
-    ASSERT_EQ(link.triedPorts().size(), 1u) << c.what;
-    EXPECT_EQ(link.triedPorts()[0].problem, *c.problem) << c.what;
+    ASSERT_EQ(on.link.triedPorts().size(), 1u) << c.what;
+    EXPECT_EQ(on.link.triedPorts()[0].problem, *c.problem) << c.what;
   }
 }
 
@@ -208,9 +207,7 @@ TEST_F(ConnectTest, RefusedDevicesAreNamedAfterABlankLine) {
 }
 
 TEST_F(ConnectTest, PortsWhoseRepliesArriveDamagedAreNamedWithWhatToCheck) {
-  ByteVector badSum = kInfo;
-  ++badSum[badSum.size() - 2];
-  platform.port(2).replies = {badSum, badSum};
+  platform.port(2).replies = {InfoWithABadSum(), InfoWithABadSum()};
   platform.port(5).refuseOpen = true;
   link.ConnectWriter();
   ASSERT_EQ(window.messages().size(), 1u);

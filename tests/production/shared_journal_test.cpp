@@ -18,6 +18,7 @@
 #include "production/other_runs.h"
 #include "production/shared_journal.h"
 #include "sim/loopback_serial.h"
+#include "tests/support/kill_run.h"
 
 namespace morvik {
 namespace {
@@ -173,24 +174,9 @@ TEST(OtherRuns, ALiveRunsRowWaitsAGoneRunsCardOfThisListIsInDoubt) {
 
 constexpr std::size_t kLines[] = {2, 3, 4, 5, 6};
 
-ContentImage RowImage(std::size_t line) {
-  ContentImage image;
-  for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<std::uint8_t>(i * 5 + line);
-  return image;
-}
-
-struct KillPoint {
-  const char* name;
-  int card;
-  Step step;
-  int block = 0;
-};
-
-struct Remains {
-  bool killed = false;
-  std::optional<sim::CardSlot> onWriter;
-  std::vector<sim::CardSlot> takenOff;
-};
+using test::KillPoint;
+using test::KillRowImage;
+using test::Remains;
 
 // One run of the list on the shared journal; limit: the rows it may take.
 Remains RunShared(sim::WriterModel& writer, const std::string& path, const std::optional<KillPoint>& kill,
@@ -204,7 +190,7 @@ Remains RunShared(sim::WriterModel& writer, const std::string& path, const std::
   for (const std::size_t line : kLines) rows.push_back({line, "id" + std::to_string(line), "C", 1});
   JournalState state("LIST", "list.csv", rows);
   journal->CatchUp([&state](const JournalEntry& e) { state.Take(e); });
-  ListPlan plan(rows, "LIST", [](std::size_t row, CustomerId) { return RowImage(kLines[row]); }, state.rowsDone(),
+  ListPlan plan(rows, "LIST", [](std::size_t row, CustomerId) { return KillRowImage(kLines[row]); }, state.rowsDone(),
                 limit, "list.csv");
   DoneCards done(state.cardsDone());
   CardsInDoubt inDoubt;
@@ -226,26 +212,13 @@ Remains RunShared(sim::WriterModel& writer, const std::string& path, const std::
   context.report = [&](const CardRecord& r) { append(RecordJson(r)); };
   context.progress = [&](const WriterProgress& p) {
     if (p.step == Step::kStarting) ++cardsStarted;
-    if (killed || !kill || kill->card != cardsStarted || kill->step != p.step || kill->block != p.block) return;
+    if (killed || !test::KillsHere(kill, cardsStarted, p)) return;
     killed = left.killed = true;  // from here on nothing reaches the journal or the card
-    left.onWriter = writer.slot();
-    left.takenOff = writer.cardsTakenOff();
+    left.Keep(writer);
   };
   ShareJournal(context, *journal, &others);
-  RunProduction({{{"COM1"}, true}}, context, [&writer] {
-    auto clock = std::make_unique<sim::VirtualClock>();
-    auto platform = std::make_unique<sim::LoopbackPlatform>(*clock);
-    platform->AttachWriter(1, writer);
-    clock->At(20'000, [&writer] {
-      if (writer.cardsPlaced() == 1 && writer.blockWrites() == 0) writer.RemoveCard();
-    });
-    clock->At(900'000, [] { std::fputs("the run did not end\n", stderr), std::_Exit(1); });
-    return WriterSeat{std::move(clock), std::move(platform)};
-  });
-  if (!killed) {
-    left.onWriter = writer.slot();
-    left.takenOff = writer.cardsTakenOff();
-  }
+  RunProduction({{{"COM1"}, true}}, context, test::KillRunSeat(writer));
+  if (!killed) left.Keep(writer);
   return left;  // the journal closes with the run: its own lock goes
 }
 
@@ -268,31 +241,14 @@ TEST_P(TwoRunKillMatrix, EveryRowOkOnceAndEveryCardWholeWhileTheOtherRunGoesOn) 
   const Remains resumed = RunShared(again, path, std::nullopt, std::nullopt);
 
   std::string journal;
-  std::map<std::size_t, int> okRows;
-  std::map<std::string, CardRecord> lastRecord;
+  std::vector<JournalEntry> entries;
   std::string error;
   ReadJournalFile(path, [&](const JournalEntry& e) {
-    if (e.kind == JournalEntryKind::kCard && e.record.result == CardResult::kOk) ++okRows[e.record.row];
-    lastRecord[e.record.idm] = e.record;
+    entries.push_back(e);
     journal += (e.kind == JournalEntryKind::kStarted ? "started " : "card ") + e.record.idm + " row " +
                std::to_string(e.record.row) + " " + e.record.run + "\n";
   }, error);
-  for (const std::size_t line : kLines) EXPECT_EQ(okRows[line], 1) << "row " << line << "\n" << journal;
-
-  std::map<std::string, sim::CardImage> cards;
-  for (const Remains* run : {&std::as_const(killed), &std::as_const(other), &resumed}) {
-    for (const sim::CardSlot& card : run->takenOff) cards[IdmText(card.idm)] = card.memory;
-    if (run->onWriter) cards[IdmText(run->onWriter->idm)] = run->onWriter->memory;
-  }
-  for (const std::size_t line : kLines) {
-    EXPECT_EQ(std::ranges::count_if(cards, [line](const auto& card) { return card.second == RowImage(line); }), 1)
-        << "cards holding row " << line << "\n" << journal;
-  }
-  for (const auto& [idm, memory] : cards) {
-    if (memory == sim::CardImage{}) continue;
-    ASSERT_TRUE(lastRecord.contains(idm)) << idm << " written but named nowhere";
-    EXPECT_EQ(memory, RowImage(lastRecord[idm].row)) << idm << " does not hold row " << lastRecord[idm].row;
-  }
+  test::ExpectEveryRowOnceOnAWholeCard(kLines, entries, {&killed, &other, &resumed}, journal);
   std::filesystem::remove(path);
 }
 
@@ -309,7 +265,7 @@ INSTANTIATE_TEST_SUITE_P(
 // A card of another list whose run is gone is no card in doubt of this one.
 TEST(OtherRuns, ACardOfAnotherListLeftByARunGoneIsNotInDoubtHere) {
   const std::vector<PlannedRow> rows{{2, "id2", "C", 1}};
-  ListPlan plan(rows, "LIST", [](std::size_t, CustomerId) { return RowImage(2); }, {}, std::nullopt, "list.csv");
+  ListPlan plan(rows, "LIST", [](std::size_t, CustomerId) { return KillRowImage(2); }, {}, std::nullopt, "list.csv");
   DoneCards done;
   CardsInDoubt inDoubt;
   int found = 0;
