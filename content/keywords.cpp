@@ -7,7 +7,7 @@
 namespace morvik {
 namespace {
 
-constexpr std::string_view kCaption = "Error";
+constexpr std::string_view kKeywordCaption = "Error";
 constexpr std::string_view kCounterPlacementFormat =
     "キーワード%sは必ず%sの直後に配置する必要があります。"
     "このまま書込を続行すると%sはそのまま表示されます";
@@ -31,7 +31,7 @@ std::string FillFormat(std::string_view format, std::initializer_list<std::strin
 }
 
 bool OperatorAgrees(WindowServices& window, const std::string& question) {
-  const OperatorMessage message(question, std::string(kCaption), kMbQuestion, {MessageKind::kQuestion, {}});
+  const OperatorMessage message(question, std::string(kKeywordCaption), kMbQuestion, {MessageKind::kQuestion, {}});
   return window.ShowMessage(message) != kIdCancel;
 }
 

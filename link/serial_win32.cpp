@@ -15,7 +15,9 @@
 // for this. The time-outs are put on the port only for such reads; a one-byte
 // read or a reading of the time-outs puts the caller's own record back first.
 #define WIN32_LEAN_AND_MEAN
+#ifndef NOMINMAX
 #define NOMINMAX
+#endif
 #include <windows.h>
 
 #include <array>

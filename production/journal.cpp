@@ -8,10 +8,10 @@
 namespace morvik {
 namespace {
 
-using Json = nlohmann::json;
+using JournalJson = nlohmann::json;
 
 // The text at key, when the object has one there; a missing key is "" for optional texts.
-bool TextAt(const Json& json, const char* key, std::string& text, bool required) {
+bool TextAt(const JournalJson& json, const char* key, std::string& text, bool required) {
   const auto found = json.find(key);
   if (found == json.end()) return !required;
   if (!found->is_string()) return false;
@@ -20,7 +20,7 @@ bool TextAt(const Json& json, const char* key, std::string& text, bool required)
 }
 
 template <class Number>
-bool NumberAt(const Json& json, const char* key, Number& number) {
+bool NumberAt(const JournalJson& json, const char* key, Number& number) {
   const auto found = json.find(key);
   if (found == json.end()) return true;
   if (!found->is_number_unsigned()) return false;
@@ -30,7 +30,7 @@ bool NumberAt(const Json& json, const char* key, Number& number) {
   return true;
 }
 
-bool FlagAt(const Json& json, const char* key, bool& flag) {
+bool FlagAt(const JournalJson& json, const char* key, bool& flag) {
   const auto found = json.find(key);
   if (found == json.end()) return true;
   if (!found->is_boolean()) return false;
@@ -38,7 +38,7 @@ bool FlagAt(const Json& json, const char* key, bool& flag) {
   return true;
 }
 
-bool SecondsAt(const Json& json, double& seconds) {
+bool SecondsAt(const JournalJson& json, double& seconds) {
   const auto found = json.find("seconds");
   if (found == json.end()) return true;
   if (!found->is_number()) return false;
@@ -61,7 +61,7 @@ std::optional<CardResult> ResultOfKey(std::string_view key) {
   return std::nullopt;
 }
 
-std::optional<JournalEntryKind> KindOf(const Json& json) {
+std::optional<JournalEntryKind> KindOf(const JournalJson& json) {
   std::string kind = "card";
   if (!TextAt(json, "record", kind, false)) return std::nullopt;
   if (kind == "started") return JournalEntryKind::kStarted;
@@ -69,7 +69,7 @@ std::optional<JournalEntryKind> KindOf(const Json& json) {
   return std::nullopt;
 }
 
-bool ReadCard(const Json& json, CardRecord& r) {
+bool ReadCard(const JournalJson& json, CardRecord& r) {
   std::string result;
   if (!TextAt(json, "result", result, true)) return false;
   const std::optional<CardResult> known = ResultOfKey(result);
@@ -81,7 +81,7 @@ bool ReadCard(const Json& json, CardRecord& r) {
 
 // The image's hash: "image_hash", or "image" in a journal written before the
 // key had its own name.
-bool ImageHashAt(const Json& json, std::string& hash, bool required) {
+bool ImageHashAt(const JournalJson& json, std::string& hash, bool required) {
   return json.contains("image_hash") || !json.contains("image") ? TextAt(json, "image_hash", hash, required)
                                                                  : TextAt(json, "image", hash, required);
 }
@@ -89,7 +89,7 @@ bool ImageHashAt(const Json& json, std::string& hash, bool required) {
 }  // namespace
 
 std::optional<JournalEntry> ParseJournalLine(std::string_view line) {
-  const Json json = Json::parse(line, nullptr, false);
+  const JournalJson json = JournalJson::parse(line, nullptr, false);
   if (!json.is_object()) return std::nullopt;
   JournalEntry entry;
   const std::optional<JournalEntryKind> kind = KindOf(json);
@@ -140,7 +140,7 @@ void JournalParser::Line(std::string_view line) {
   if (entry) {
     ++read_.records;
     take_(*entry);
-  } else if (!overlong_ && line.front() == '{' && !Json::accept(line)) {
+  } else if (!overlong_ && line.front() == '{' && !JournalJson::accept(line)) {
     ++read_.cutShort;
   } else {
     read_.badLine = lineNumber_;

@@ -2,7 +2,9 @@
 // One character per call, so that a character replaced by the default
 // character is known by its place in the text.
 #define WIN32_LEAN_AND_MEAN
+#ifndef NOMINMAX
 #define NOMINMAX
+#endif
 #include <windows.h>
 
 #include <array>

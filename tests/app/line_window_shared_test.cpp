@@ -22,7 +22,7 @@
 namespace morvik {
 namespace {
 
-const CustomerId kCid{0x12, 0x34};
+const CustomerId kTheCid{0x12, 0x34};
 
 using test::CardsOf;
 using test::Column;
@@ -91,7 +91,7 @@ TEST(LineWindowsSharing, TwoWindowsWriteEachRowOnceBetweenThem) {
     EXPECT_EQ(host.window().text(kIdcLineMessage), "すべての行を書き終えました");
     EXPECT_EQ(host.window().text(kIdcLineLeft), "0");
   }
-  test::ExpectEachRowOnOneCard(shared.list, shared.journal, CardsOf({&writers[0], &writers[1]}), kRows, kCid);
+  test::ExpectEachRowOnOneCard(shared.list, shared.journal, CardsOf({&writers[0], &writers[1]}), kRows, kTheCid);
   std::map<std::string, std::set<std::string>> runsOfWriter;  // by the IDm's first byte
   for (const nlohmann::json& record : shared.Records()) {
     if (record["record"] != "started") continue;
@@ -207,7 +207,7 @@ TEST_P(LineWindowInDoubt, EveryRowDoneACardInDoubtIsNamedAndFinished) {
   EXPECT_EQ(last["result"], "ok");
   EXPECT_EQ(last.value("found_in_doubt", false), true);
   EXPECT_EQ(last.value("verified", true), true);
-  const std::optional<ContentImage> image = ReadCardList(shared.list).list->rowImage(1, kCid);
+  const std::optional<ContentImage> image = ReadCardList(shared.list).list->rowImage(1, kTheCid);
   ASSERT_TRUE(image);
   const sim::CardImage card = CardsOf({&writer}).at(CardIdm(1));
   EXPECT_TRUE(std::equal(image->begin(), image->end(), card.begin()));

@@ -15,7 +15,7 @@ using test::ByteVector;
 ByteVector Frame(std::initializer_list<std::uint8_t> bytes) { return ByteVector(bytes); }
 ByteVector Reply(ByteVector payload) { return BuildFrame(kStatusSuccess, payload); }
 
-const ByteVector kBare(kBareSuccessReply.begin(), kBareSuccessReply.end());
+const ByteVector kBareReply(kBareSuccessReply.begin(), kBareSuccessReply.end());
 const ByteVector kInfo =
     Reply({0xF0, 0x02, 0x11, 0x26, 0x12, 0x06, 0x12, 0xAB});  // Ver 0211, Date 261206, CID 12AB
 const ByteVector kSilence;
@@ -33,7 +33,7 @@ ByteVector InfoWithABadSum() {
 }
 
 // The first 7F reply is never looked at: a refusal there still connects.
-std::deque<ByteVector> WholeSequence() { return {kInfo, kBare, kBare, kRefused, kBare}; }
+std::deque<ByteVector> WholeSequence() { return {kInfo, kBareReply, kBareReply, kRefused, kBareReply}; }
 
 struct Connection {
   Connection() : platform(clock), link(platform, window, clock) {}
@@ -103,13 +103,13 @@ TEST_F(ConnectTest, BadStartUpRepliesPassThePortOverAtOnce) {
       {"payload of 7", {Reply({0xF0, 0x02, 0x11, 0x26, 0x12, 0x06, 0x12})}},
       {"payload byte 0 not F0", {Reply({0xF1, 0x02, 0x11, 0x26, 0x12, 0x06, 0x12, 0xAB})}},
       {"echo unanswered", {kInfo}},
-      {"F2 refused", {kInfo, kBare, kRefused}},
-      {"second 7F reply with payload", {kInfo, kBare, kBare, kBare, Reply({0x00})}},
+      {"F2 refused", {kInfo, kBareReply, kRefused}},
+      {"second 7F reply with payload", {kInfo, kBareReply, kBareReply, kBareReply, Reply({0x00})}},
   };
   for (const auto& c : cases) {
     Connection on;
     on.platform.port(1).replies = c.replies;
-    on.platform.port(2).replies = {Reply({0xF0, 0x01, 0x00, 0x20, 0x01, 0x01, 0x0A, 0xBC}), kBare, kBare, kBare, kBare};
+    on.platform.port(2).replies = {Reply({0xF0, 0x01, 0x00, 0x20, 0x01, 0x01, 0x0A, 0xBC}), kBareReply, kBareReply, kBareReply, kBareReply};
     on.link.ConnectWriter();
     EXPECT_EQ(on.platform.port(1).opens, 1) << c.what;
     EXPECT_EQ(on.window.text(kIdcCustomerId), "0ABC") << c.what;
@@ -135,9 +135,9 @@ TEST(StartUpFaults, DamagedRepliesAreToldFromSilence) {
       {"cut short, then silence", {cut, kSilence}, C::kCutShort, PortProblem::kDamaged},
       {"silence, then a wrong sum", {kSilence, badSum}, C::kBadSum, PortProblem::kDamaged},
       {"information of the wrong length", {shortInfo}, C::kBadLength, PortProblem::kDamaged},
-      {"F2 refused", {kInfo, kBare, kRefused}, C::kRefused, PortProblem::kDamaged},
+      {"F2 refused", {kInfo, kBareReply, kRefused}, C::kRefused, PortProblem::kDamaged},
       {"echo with a wrong sum", {kInfo, badSum}, C::kBadSum, PortProblem::kDamaged},
-      {"wrong sum, then the whole sequence", {badSum, kInfo, kBare, kBare, kBare, kBare}, C::kAnswered, std::nullopt},
+      {"wrong sum, then the whole sequence", {badSum, kInfo, kBareReply, kBareReply, kBareReply, kBareReply}, C::kAnswered, std::nullopt},
   };
   for (const auto& c : cases) {
     Connection on;

@@ -172,7 +172,7 @@ TEST(OtherRuns, ALiveRunsRowWaitsAGoneRunsCardOfThisListIsInDoubt) {
 
 // --- two runs on one list, one of them killed ---------------------------------
 
-constexpr std::size_t kLines[] = {2, 3, 4, 5, 6};
+constexpr std::size_t kSharedLines[] = {2, 3, 4, 5, 6};
 
 using test::KillPoint;
 using test::KillRowImage;
@@ -187,10 +187,10 @@ Remains RunShared(sim::WriterModel& writer, const std::string& path, const std::
   EXPECT_TRUE(journal) << error;
   if (!journal) return left;
   std::vector<PlannedRow> rows;
-  for (const std::size_t line : kLines) rows.push_back({line, "id" + std::to_string(line), "C", 1});
+  for (const std::size_t line : kSharedLines) rows.push_back({line, "id" + std::to_string(line), "C", 1});
   JournalState state("LIST", "list.csv", rows);
   journal->CatchUp([&state](const JournalEntry& e) { state.Take(e); });
-  ListPlan plan(rows, "LIST", [](std::size_t row, CustomerId) { return KillRowImage(kLines[row]); }, state.rowsDone(),
+  ListPlan plan(rows, "LIST", [](std::size_t row, CustomerId) { return KillRowImage(kSharedLines[row]); }, state.rowsDone(),
                 limit, "list.csv");
   DoneCards done(state.cardsDone());
   CardsInDoubt inDoubt;
@@ -248,7 +248,7 @@ TEST_P(TwoRunKillMatrix, EveryRowOkOnceAndEveryCardWholeWhileTheOtherRunGoesOn) 
     journal += (e.kind == JournalEntryKind::kStarted ? "started " : "card ") + e.record.idm + " row " +
                std::to_string(e.record.row) + " " + e.record.run + "\n";
   }, error);
-  test::ExpectEveryRowOnceOnAWholeCard(kLines, entries, {&killed, &other, &resumed}, journal);
+  test::ExpectEveryRowOnceOnAWholeCard(kSharedLines, entries, {&killed, &other, &resumed}, journal);
   std::filesystem::remove(path);
 }
 

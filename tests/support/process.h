@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -47,7 +48,23 @@ inline pid_t Spawn(const std::vector<std::string>& args, int outFd, int errFd) {
   return pid;
 }
 
-// Runs to completion; stdout and stderr go through files so that neither pipe fills.
+// Waits for the child; one that has not ended by the deadline is killed, so a
+// run that hangs fails its test with what it said so far instead of leaving
+// CTest to kill the whole test without it.
+inline bool WaitWithin(pid_t pid, int& status, int seconds) {
+  for (int waited = 0; waited < seconds * 50; ++waited) {
+    const pid_t ended = waitpid(pid, &status, WNOHANG);
+    if (ended == -1 && errno == EINTR) continue;
+    if (ended != 0) return ended == pid;
+    usleep(20000);
+  }
+  kill(pid, SIGKILL);
+  waitpid(pid, &status, 0);
+  return false;
+}
+
+// Runs to completion (two minutes at most); stdout and stderr go through files
+// so that neither pipe fills.
 inline CommandResult RunCommand(const std::vector<std::string>& args) {
   const std::filesystem::path dir = std::filesystem::temp_directory_path();
   const std::string outPath = dir / ("morvik-out-" + std::to_string(getpid()));
@@ -57,13 +74,12 @@ inline CommandResult RunCommand(const std::vector<std::string>& args) {
   CommandResult result;
   const pid_t pid = Spawn(args, out, err);
   int status = 0;
-  if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status)) {
-    result.status = WEXITSTATUS(status);
-  }
+  const bool ended = pid > 0 && WaitWithin(pid, status, 120);
+  if (ended && WIFEXITED(status)) result.status = WEXITSTATUS(status);
   lseek(out, 0, SEEK_SET);
   lseek(err, 0, SEEK_SET);
   result.out = ReadAll(out);
-  result.err = ReadAll(err);
+  result.err = ReadAll(err) + (pid > 0 && !ended ? "\n[killed: still running after 120 s]\n" : "");
   close(out);
   close(err);
   std::filesystem::remove(outPath);
