@@ -75,54 +75,74 @@ void SaveCardFile(const std::string& path, const CardImage& memory) {
   std::rename(temporary.c_str(), path.c_str());
 }
 
-// Card files are written by a thread of their own: a disk that is slow for a
-// moment (other programs writing) must not hold up the reply to the next
+// Card files and trace lines are written by a thread of their own: a disk
+// that is slow for a moment (other programs writing: the kernel then holds
+// up any writer of a file for a while) must not hold up the reply to the next
 // request, as a writer's own memory never would. Of several states of one
-// card file waiting, the latest is written.
-class CardSaver {
+// card file waiting, the latest is written; lines keep their order.
+class DiskWriter {
  public:
-  CardSaver() : thread_([this] { Run(); }) {}
-  ~CardSaver() {
+  DiskWriter() : thread_([this] { Run(); }) {}
+  ~DiskWriter() {
     {
       std::lock_guard lock(mutex_);
       ending_ = true;
     }
     wake_.notify_one();
-    thread_.join();  // after every card handed over is written
+    thread_.join();  // after everything handed over is written
   }
-  CardSaver(const CardSaver&) = delete;
-  CardSaver& operator=(const CardSaver&) = delete;
+  DiskWriter(const DiskWriter&) = delete;
+  DiskWriter& operator=(const DiskWriter&) = delete;
 
   void Save(const std::string& path, const CardImage& memory) {
     if (path.empty()) return;
     {
       std::lock_guard lock(mutex_);
-      if (!waiting_.empty() && waiting_.back().first == path) {
-        waiting_.back().second = memory;
+      if (!waiting_.empty() && waiting_.back().path == path) {
+        waiting_.back().memory = memory;
       } else {
-        waiting_.emplace_back(path, memory);
+        waiting_.push_back({path, memory, {}});
       }
     }
     wake_.notify_one();
   }
 
+  // A line for standard error.
+  void Print(std::string line) {
+    {
+      std::lock_guard lock(mutex_);
+      waiting_.push_back({{}, {}, std::move(line)});
+    }
+    wake_.notify_one();
+  }
+
  private:
+  struct Work {
+    std::string path;  // empty: a line to print
+    CardImage memory;
+    std::string line;
+  };
+
   void Run() {
     std::unique_lock lock(mutex_);
     for (;;) {
       wake_.wait(lock, [this] { return !waiting_.empty() || ending_; });
       if (waiting_.empty()) return;
-      const auto [path, memory] = waiting_.front();
+      const Work work = std::move(waiting_.front());
       waiting_.pop_front();
       lock.unlock();
-      SaveCardFile(path, memory);
+      if (work.path.empty()) {
+        std::fputs(work.line.c_str(), stderr);
+      } else {
+        SaveCardFile(work.path, work.memory);
+      }
       lock.lock();
     }
   }
 
   std::mutex mutex_;
   std::condition_variable wake_;
-  std::deque<std::pair<std::string, CardImage>> waiting_;
+  std::deque<Work> waiting_;
   bool ending_ = false;
   std::thread thread_;
 };
@@ -152,8 +172,8 @@ std::unique_ptr<PtyPort> CreatePort(const std::string& dir, int com, std::string
 class WriterServer {
  public:
   WriterServer(const ServerOptions& options, WriterModel& model, std::unique_ptr<PtyPort>& port,
-               CardSaver& saver)
-      : options_(options), model_(model), port_(port), saver_(saver) {}
+               DiskWriter& disk)
+      : options_(options), model_(model), port_(port), disk_(disk) {}
 
   void ServeInput() {
     std::vector<std::uint8_t> input;
@@ -185,7 +205,7 @@ class WriterServer {
     replugAt_.reset();
     std::string error;
     port_ = CreatePort(options_.portDir, options_.com, error);
-    if (!port_) std::fprintf(stderr, "morvik-writer-sim: %s\n", error.c_str());
+    if (!port_) disk_.Print("morvik-writer-sim: " + error + "\n");
     TraceLine("plugged in again");
   }
 
@@ -209,7 +229,7 @@ class WriterServer {
       return;
     }
     if (!reply.empty()) SendReply(reply);
-    if (model_.blockWrites() != writesBefore) saver_.Save(CardFilePath(), model_.slot().memory);
+    if (model_.blockWrites() != writesBefore) disk_.Save(CardFilePath(), model_.slot().memory);
     if (model_.lineDropped()) {
       TraceLine("line dropped");
       port_->Close();
@@ -259,13 +279,15 @@ class WriterServer {
   void TraceLine(const std::string& text) const {
     if (!options_.trace) return;
     const std::chrono::duration<double> since = SteadyClock::now() - started_;
-    std::fprintf(stderr, "%.3f %s\n", since.count(), text.c_str());
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%.3f ", since.count());
+    disk_.Print(seconds + text + "\n");
   }
 
   const ServerOptions& options_;
   WriterModel& model_;
   std::unique_ptr<PtyPort>& port_;
-  CardSaver& saver_;
+  DiskWriter& disk_;
   std::optional<SteadyClock::time_point> replugAt_;
   bool unplugged_ = false;
   SteadyClock::time_point requestArrived_{};
@@ -382,10 +404,10 @@ int Run(int argc, char** argv) {
   std::fflush(stdout);
 
   {
-    CardSaver saver;
-    WriterServer server(options, model, writerPort, saver);
+    DiskWriter disk;
+    WriterServer server(options, model, writerPort, disk);
     Serve(server, model, writerPort, silentPorts, waitMask);
-    saver.Save(server.CardFilePath(), model.slot().memory);
+    disk.Save(server.CardFilePath(), model.slot().memory);
   }
   if (options.faults.garbleOneIn > 0) {
     std::fprintf(stderr, "morvik-writer-sim: COM%d: %d of %d replies garbled\n", options.com,
