@@ -21,7 +21,7 @@ constexpr std::size_t kProblemsShown = 50;
 std::vector<RowLookAlikes> RowsLookAlikes(const CardRows& rows, const CliOptions& commandLine) {
   std::vector<RowLookAlikes> found;
   for (const CardRow& row : rows.rows) {
-    std::vector<OptionBestFits> options = BestFitsOf(row.options, &commandLine);
+    std::vector<OptionBestFits> options = BestFitsOf(RowOptions(rows, row), &commandLine);
     if (!options.empty()) found.push_back({row.line, std::move(options)});
   }
   return found;
@@ -44,7 +44,7 @@ ListReading ReadCardList(const CliOptions& options, std::istream& in) {
   if (!reading.problems.empty()) return reading;
   CardList list{{}, rows->fileHash, ListNameOf(options.production.rows), rows->encoding, {}};
   for (const CardRow& row : rows->rows) list.rows.push_back({row.line, row.id, row.cells, row.occurrence});
-  list.rowImage = [rows](std::size_t row, CustomerId cid) { return QuietImage(rows->rows[row].options, cid); };
+  list.rowImage = [rows](std::size_t row, CustomerId cid) { return QuietImage(RowOptions(*rows, rows->rows[row]), cid); };
   reading.list = std::move(list);
   return reading;
 }

@@ -179,7 +179,7 @@ JournalRead ReadJournalFile(const std::string& utf8Name, const JournalTake& take
 }
 
 JournalState::JournalState(std::string listHash, std::string listName, const std::vector<PlannedRow>& rows)
-    : finder_(std::move(listHash), std::move(listName), rows), byLine_(false), rows_(rows), named_(rows.size(), false) {}
+    : finder_(std::move(listHash), std::move(listName), rows), byLine_(false), rows_(&rows), named_(rows.size(), false) {}
 
 void JournalState::Take(const JournalEntry& entry) {
   const CardRecord& r = entry.record;
@@ -189,9 +189,9 @@ void JournalState::Take(const JournalEntry& entry) {
   const bool started = entry.kind == JournalEntryKind::kStarted;
   const bool ok = !started && r.result == CardResult::kOk;
   if (ok) {
-    cardsDone_[r.idm] = r;
+    cardsDone_.Add(r);
   } else {
-    cardsDone_.erase(r.idm);
+    cardsDone_.Remove(r.idm);
   }
   if (started && thisList) {
     inDoubt_[r.idm] = r;
@@ -212,12 +212,14 @@ void JournalState::TakeRow(const CardRecord& r, bool ok) {
   }
   const std::optional<std::size_t> index = finder_.Find(r);
   if (!index) {
-    if (ok && !RowKeyOf(r).empty()) goneDone_.insert(RowKeyOf(r));
+    if (const std::string key = RowKeyOf(r); ok && !key.empty()) goneDone_.push_back(RowKeyDigest(key));
+    // Held once each, however many records name them.
+    if (goneDone_.size() > 2 * gone_ + 1024) gone_ = GoneRows();
     return;
   }
   named_[*index] = true;
   if (!ok) return;
-  const PlannedRow& row = rows_[*index];
+  const PlannedRow& row = (*rows_)[*index];
   if (!row.id.empty() && !r.cells.empty() && r.cells != row.cells) {
     changed_[*index] = r;
     return;
@@ -240,9 +242,15 @@ ListChanges JournalState::changes() const {
   changes.edited = edited_;
   changes.changed = changed_.size();
   changes.done = rowsDone_.size();
-  changes.gone = goneDone_.size();
+  changes.gone = GoneRows();
   if (edited_) changes.added = static_cast<std::size_t>(std::count(named_.begin(), named_.end(), false));
   return changes;
+}
+
+std::size_t JournalState::GoneRows() const {
+  std::ranges::sort(goneDone_);
+  goneDone_.erase(std::unique(goneDone_.begin(), goneDone_.end()), goneDone_.end());
+  return goneDone_.size();
 }
 
 std::size_t JournalState::rowsNotReadBack() const {

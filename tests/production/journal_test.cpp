@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <algorithm>
 #include <fstream>
 
 #include "production/card_history.h"
@@ -113,7 +114,8 @@ TEST(JournalState, RowsAndCardsDoneCardsInDoubtAndOtherListsSkipped) {
   EXPECT_EQ(state.rowsDone(), (std::set<std::size_t>{2, 3, 6}));
   EXPECT_EQ(state.rowsNotReadBack(), 1u);
   std::vector<std::string> done, doubt;
-  for (const auto& [idm, record] : state.cardsDone()) done.push_back(idm + " row " + std::to_string(record.row));
+  state.cardsDone().ForEach([&done](const CardRecord& r) { done.push_back(r.idm + " row " + std::to_string(r.row)); });
+  std::ranges::sort(done);
   for (const auto& [idm, record] : state.cardsInDoubt()) doubt.push_back(idm + " row " + std::to_string(record.row));
   EXPECT_EQ(done, (std::vector<std::string>{"01 row 2", "03 row 3", "05 row 2"}));  // any list's
   EXPECT_EQ(doubt, (std::vector<std::string>{"04 row 4", "08 row 9"}));           // this list's, the last record
