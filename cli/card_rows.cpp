@@ -239,15 +239,16 @@ CardRows ReadCardRows(std::string_view fileBytes, const CliOptions& commandLine)
   result.encoding = text.encoding;
   result.ambiguous = text.ambiguous;
   if (!text.problem.empty()) return Refused(std::move(result), {Said::kListUnreadable, {text.problem}});
-  const CsvRead csv = ReadCsv(text.utf8);
+  CsvRead csv = ReadCsv(text.utf8);
   if (!csv.error.empty()) return Refused(std::move(result), {Said::kListUnreadable, {csv.error}});
   if (csv.records.empty()) return Refused(std::move(result), {Said::kNoHeaderRow});
   std::vector<std::string>& header = result.header;
   for (const std::string& cell : csv.records[0].fields) header.push_back(ColumnName(cell));
   result.problems = HeaderProblems(header);
   if (!result.problems.empty()) return result;
+  result.rows.reserve(csv.records.size() - 1);
   for (std::size_t i = 1; i < csv.records.size(); ++i) {
-    const CsvRecord& record = csv.records[i];
+    CsvRecord& record = csv.records[i];
     if (IsBlankRow(record)) {
       result.blankLines.push_back(record.line);
       continue;
@@ -261,6 +262,7 @@ CardRows ReadCardRows(std::string_view fileBytes, const CliOptions& commandLine)
       row.cells = CellsHash(header, record.fields);
       result.rows.push_back(std::move(row));
     }
+    std::vector<std::string>().swap(record.fields);  // the row holds its cells packed now
   }
   NumberRows(result);
   std::ranges::stable_sort(result.problems, {}, &RowProblem::line);
