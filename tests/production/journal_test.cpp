@@ -122,6 +122,36 @@ TEST(JournalState, RowsAndCardsDoneCardsInDoubtAndOtherListsSkipped) {
   EXPECT_EQ(state.otherRecords(), 3u);
 }
 
+// Cards by IDm past the table's first growths, of both kinds of IDm: each
+// found with its own row and id, none lost when removed ones are added again.
+TEST(DoneCardTable, EveryCardFoundWithItsRowThroughGrowthRemovalAndAddingAgain) {
+  DoneCardTable table;
+  const auto idm = [](std::size_t card) {
+    char hex[17];
+    std::snprintf(hex, sizeof hex, "%016zX", card * 0x10000);
+    return card % 3 == 0 ? "card-" + std::to_string(card) : std::string(hex);
+  };
+  const auto record = [&idm](std::size_t card, std::size_t row, std::string id) {
+    CardRecord r;
+    r.idm = idm(card), r.row = row, r.id = std::move(id);
+    return r;
+  };
+  constexpr std::size_t kCards = 5000;
+  for (std::size_t card = 0; card < kCards; ++card) table.Add(record(card, card + 2, "id" + std::to_string(card)));
+  for (std::size_t card = 0; card < kCards; card += 2) table.Remove(idm(card));
+  for (std::size_t card = 0; card < kCards; card += 4) table.Add(record(card, 1, ""));
+  std::size_t each = 0;
+  table.ForEach([&each](const CardRecord&) { ++each; });
+  EXPECT_EQ(table.size(), kCards / 2 + kCards / 4);
+  EXPECT_EQ(each, table.size());
+  for (std::size_t card = 0; card < kCards; ++card) {
+    const std::optional<CardRecord> found = table.Find(idm(card));
+    const std::string expected = card % 4 == 0 ? "row 1 " : card % 2 == 0 ? "" : "row " + std::to_string(card + 2) + " id" + std::to_string(card);
+    EXPECT_EQ(found ? found->idm + " row " + std::to_string(found->row) + " " + found->id : "", expected.empty() ? "" : idm(card) + " " + expected) << card;
+  }
+  EXPECT_FALSE(table.Find("0000000000000001"));
+}
+
 TEST(JournalWriter, AppendsWholeLinesAfterALineCutShort) {
   const std::string path = testing::TempDir() + "journal-writer.jsonl";
   std::ofstream(path, std::ios::binary) << kS << kS.substr(0, 30);
