@@ -128,7 +128,7 @@ TEST(DoneCardTable, EveryCardFoundWithItsRowThroughGrowthRemovalAndAddingAgain) 
   DoneCardTable table;
   const auto idm = [](std::size_t card) {
     char hex[17];
-    std::snprintf(hex, sizeof hex, "%016zX", card * 0x10000);
+    std::snprintf(hex, sizeof hex, "%016llX", static_cast<unsigned long long>(card) * 0x10000);
     return card % 3 == 0 ? "card-" + std::to_string(card) : std::string(hex);
   };
   const auto record = [&idm](std::size_t card, std::size_t row, std::string id) {
