@@ -21,7 +21,7 @@ constexpr std::size_t kProblemsShown = 50;
 std::vector<RowLookAlikes> RowsLookAlikes(const CardRows& rows, const CliOptions& commandLine) {
   std::vector<RowLookAlikes> found;
   for (const CardRow& row : rows.rows) {
-    std::vector<OptionBestFits> options = BestFitsOf(row.options, &commandLine);
+    std::vector<OptionBestFits> options = BestFitsOf(RowOptions(rows, row), &commandLine);
     if (!options.empty()) found.push_back({row.line, std::move(options)});
   }
   return found;
@@ -31,10 +31,10 @@ std::vector<RowLookAlikes> RowsLookAlikes(const CardRows& rows, const CliOptions
 
 ListReading ReadCardList(const CliOptions& options, std::istream& in) {
   ListReading reading;
-  const std::optional<std::string> bytes =
-      ReadBoundedFile(options.production.rows, in, kRowsFileLimit, reading.unreadable);
+  std::optional<std::string> bytes = ReadBoundedFile(options.production.rows, in, kRowsFileLimit, reading.unreadable);
   if (!bytes) return reading;
   auto rows = std::make_shared<CardRows>(ReadCardRows(*bytes, options));
+  bytes.reset();
   reading.questions = ComposeRows(*rows);
   reading.lookAlikes = RowsLookAlikes(*rows, options);
   if (rows->problems.empty() && rows->rows.empty()) rows->problems.push_back({0, {}, {Said::kNoRows}});
@@ -43,8 +43,10 @@ ListReading ReadCardList(const CliOptions& options, std::istream& in) {
   reading.blankLines = std::move(rows->blankLines);
   if (!reading.problems.empty()) return reading;
   CardList list{{}, rows->fileHash, ListNameOf(options.production.rows), rows->encoding, {}};
-  for (const CardRow& row : rows->rows) list.rows.push_back({row.line, row.id, row.cells, row.occurrence});
-  list.rowImage = [rows](std::size_t row, CustomerId cid) { return QuietImage(rows->rows[row].options, cid); };
+  // The plan keeps each row's identity; the rows keep their cells for the cards' images.
+  list.rows.reserve(rows->rows.size());
+  for (CardRow& row : rows->rows) list.rows.push_back({row.line, std::move(row.id), std::move(row.cells), row.occurrence});
+  list.rowImage = [rows](std::size_t row, CustomerId cid) { return QuietImage(RowOptions(*rows, rows->rows[row]), cid); };
   reading.list = std::move(list);
   return reading;
 }

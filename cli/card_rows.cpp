@@ -167,7 +167,8 @@ std::vector<RowQuestion> ComposeRows(CardRows& rows) {
   for (const CardRow& row : rows.rows) {
     HeadlessWindow window;
     window.SetDefaultAnswer(kIdOk);
-    const bool composed = BuildCardImage(row.options, {0, 0}, window).has_value();
+    const CliOptions options = RowOptions(rows, row);
+    const bool composed = BuildCardImage(options, {0, 0}, window).has_value();
     for (const ShownMessage& shown : window.messages()) {
       if (shown.message.subject.kind != MessageKind::kQuestion) continue;
       const auto asked = std::ranges::find(questions, shown.text, &RowQuestion::text);
@@ -179,7 +180,7 @@ std::vector<RowQuestion> ComposeRows(CardRows& rows) {
     }
     if (composed) continue;
     const ShownMessage* said = window.messages().empty() ? nullptr : &window.messages().back();
-    rows.problems.push_back(CardRefusal(row.line, said, row.options));
+    rows.problems.push_back(CardRefusal(row.line, said, options));
   }
   std::ranges::stable_sort(rows.problems, {}, &RowProblem::line);
   return questions;
@@ -203,33 +204,65 @@ std::string CellsHash(const std::vector<std::string>& header, const std::vector<
   return ContentHash(text);
 }
 
+std::string PackCells(const std::vector<std::string>& cells) {
+  std::string packed;
+  for (const std::string& cell : cells) packed.append(std::to_string(cell.size())).append(":").append(cell);
+  return packed;
+}
+
+std::vector<std::string> UnpackCells(std::string_view packed) {
+  std::vector<std::string> cells;
+  while (!packed.empty()) {
+    const std::size_t colon = packed.find(':');
+    if (colon == std::string_view::npos) break;
+    std::size_t size = 0;
+    for (const char digit : packed.substr(0, colon)) size = size * 10 + static_cast<std::size_t>(digit - '0');
+    cells.emplace_back(packed.substr(colon + 1, size));
+    packed.remove_prefix(std::min(packed.size(), colon + 1 + size));
+  }
+  return cells;
+}
+
+CliOptions RowOptions(const CardRows& rows, const CardRow& row) {
+  CliOptions options = rows.commandLine;
+  std::string id;
+  // The row was taken once with these very cells: they are given again without a problem.
+  ApplyCells(rows.header, CsvRecord{row.line, UnpackCells(row.packed)}, options, id);
+  return options;
+}
+
 CardRows ReadCardRows(std::string_view fileBytes, const CliOptions& commandLine) {
   CardRows result;
+  result.commandLine = commandLine;
   result.fileHash = ContentHash(fileBytes);
   const CsvText text = DecodeCsvText(fileBytes, commandLine.production.encoding);
   result.encoding = text.encoding;
   result.ambiguous = text.ambiguous;
   if (!text.problem.empty()) return Refused(std::move(result), {Said::kListUnreadable, {text.problem}});
-  const CsvRead csv = ReadCsv(text.utf8);
+  CsvRead csv = ReadCsv(text.utf8);
   if (!csv.error.empty()) return Refused(std::move(result), {Said::kListUnreadable, {csv.error}});
   if (csv.records.empty()) return Refused(std::move(result), {Said::kNoHeaderRow});
-  std::vector<std::string> header;
+  std::vector<std::string>& header = result.header;
   for (const std::string& cell : csv.records[0].fields) header.push_back(ColumnName(cell));
   result.problems = HeaderProblems(header);
   if (!result.problems.empty()) return result;
+  result.rows.reserve(csv.records.size() - 1);
   for (std::size_t i = 1; i < csv.records.size(); ++i) {
-    const CsvRecord& record = csv.records[i];
+    CsvRecord& record = csv.records[i];
     if (IsBlankRow(record)) {
       result.blankLines.push_back(record.line);
       continue;
     }
-    CardRow row{record.line, {}, commandLine};
-    if (std::optional<RowProblem> bad = ApplyCells(header, record, row.options, row.id)) {
+    CardRow row{record.line, {}, {}};
+    CliOptions options = commandLine;
+    if (std::optional<RowProblem> bad = ApplyCells(header, record, options, row.id)) {
       result.problems.push_back(std::move(*bad));
     } else {
+      row.packed = PackCells(record.fields);
       row.cells = CellsHash(header, record.fields);
       result.rows.push_back(std::move(row));
     }
+    std::vector<std::string>().swap(record.fields);  // the row holds its cells packed now
   }
   NumberRows(result);
   std::ranges::stable_sort(result.problems, {}, &RowProblem::line);

@@ -18,10 +18,13 @@
 
 namespace morvik {
 
+// A row is kept as its cells, packed into one text; its options are made
+// again (RowOptions) when they are wanted: a list of many rows holds one
+// small text per row, not a set of options each.
 struct CardRow {
   std::size_t line;      // where the row starts in the file
   std::string id;        // the id cell, empty without that column
-  CliOptions options;
+  std::string packed;    // the row's cells in the header's order (PackCells)
   std::string cells{};         // CellsHash of the row
   std::size_t occurrence = 1;  // the how-manyth row with these cells
 };
@@ -37,6 +40,8 @@ struct RowProblem {
 
 // A list read whole: the rows whose cells were taken, and every problem found.
 struct CardRows {
+  std::vector<std::string> header;  // the columns' names, as matched
+  CliOptions commandLine;           // what every row starts from
   std::vector<CardRow> rows;
   std::vector<RowProblem> problems;  // in the file's order; empty when every row is good
   CsvEncoding encoding = CsvEncoding::kUtf8;
@@ -58,7 +63,14 @@ std::string CellsHash(const std::vector<std::string>& header, const std::vector<
 // id given to two rows is a problem of each row that repeats it.
 CardRows ReadCardRows(std::string_view fileBytes, const CliOptions& commandLine);
 
-// "line 7: bad value ..." (the problem alone for line 0), in this language.
+// Cells as one text, each as its length in decimal, ':' and its bytes; and back.
+std::string PackCells(const std::vector<std::string>& cells);
+std::vector<std::string> UnpackCells(std::string_view packed);
+
+// A row's options: the command line's with the row's cells given in their place.
+CliOptions RowOptions(const CardRows& rows, const CardRow& row);
+
+// "line 7: bad value ... (the problem alone for line 0), in this language.
 std::string ProblemText(const RowProblem& problem, Language language);
 
 // A question the rows' texts raise (a keyword out of its place), and the

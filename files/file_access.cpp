@@ -1,5 +1,6 @@
 #include "files/file_access.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <system_error>
 
@@ -39,14 +40,36 @@ std::string OutputFailureReason(int errorNumber) {
   return errorNumber != 0 ? SystemReason(errorNumber) : "cannot be written";
 }
 
+namespace {
+
+// Up to limit + 1 bytes, read in pieces: a small file takes no more memory
+// than its bytes, whatever the limit.
+template <class ReadPiece>
+std::string ReadUpTo(std::size_t limit, const ReadPiece& readPiece) {
+  constexpr std::size_t kPiece = 64 * 1024;
+  std::string text;
+  while (text.size() <= limit) {
+    const std::size_t at = text.size();
+    text.resize(at + std::min(kPiece, limit + 1 - at));
+    const std::size_t got = readPiece(text.data() + at, text.size() - at);
+    text.resize(at + got);
+    if (got == 0) break;
+  }
+  return text;
+}
+
+}  // namespace
+
 std::optional<std::string> ReadBoundedFile(const std::string& utf8Name, std::istream& in,
                                            std::size_t limit, std::string& error) {
   const std::string name = utf8Name == "-" ? "standard input" : utf8Name;
   error.clear();
-  std::string text(limit + 1, '\0');
+  std::string text;
   if (utf8Name == "-") {
-    in.read(text.data(), static_cast<std::streamsize>(text.size()));
-    text.resize(static_cast<std::size_t>(in.gcount()));
+    text = ReadUpTo(limit, [&in](char* into, std::size_t size) {
+      in.read(into, static_cast<std::streamsize>(size));
+      return static_cast<std::size_t>(in.gcount());
+    });
     if (in.bad()) error = name + ": cannot be read";
   } else if (const std::string refusal = NotARegularFile(utf8Name); !refusal.empty()) {
     error = name + ": " + refusal;
@@ -58,7 +81,7 @@ std::optional<std::string> ReadBoundedFile(const std::string& utf8Name, std::ist
       return std::nullopt;
     }
     errno = 0;
-    text.resize(std::fread(text.data(), 1, text.size(), file.get()));
+    text = ReadUpTo(limit, [&file](char* into, std::size_t size) { return std::fread(into, 1, size, file.get()); });
     if (std::ferror(file.get())) error = name + ": " + SystemReason(errno);
   }
   if (error.empty() && text.size() > limit) {

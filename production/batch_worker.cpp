@@ -24,19 +24,17 @@ bool WriterOrCardFailed(CardResult result) {
 
 void DoneCards::Add(const CardRecord& record) {
   const std::lock_guard<std::mutex> lock(mutex_);
-  cards_[record.idm] = record;
+  cards_.Add(record);
 }
 
 void DoneCards::Remove(const std::string& idm) {
   const std::lock_guard<std::mutex> lock(mutex_);
-  cards_.erase(idm);
+  cards_.Remove(idm);
 }
 
 std::optional<CardRecord> DoneCards::Find(const std::string& idm) const {
   const std::lock_guard<std::mutex> lock(mutex_);
-  const auto found = cards_.find(idm);
-  if (found == cards_.end()) return std::nullopt;
-  return found->second;
+  return cards_.Find(idm);
 }
 
 void CardsInDoubt::Add(const CardRecord& started) {

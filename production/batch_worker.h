@@ -15,6 +15,7 @@
 
 #include "card/card_operations.h"
 #include "production/card_record.h"
+#include "production/done_card_table.h"
 #include "production/run_plan.h"
 #include "window/headless_window.h"
 
@@ -25,9 +26,9 @@ namespace morvik {
 class DoneCards {
  public:
   DoneCards() = default;
-  // The cards an earlier run's journal records as done, by IDm.
-  explicit DoneCards(const std::map<std::string, CardRecord>& before) : cards_(before) {}
-  explicit DoneCards(std::map<std::string, CardRecord>&& before) : cards_(std::move(before)) {}
+  // The cards an earlier run's journal records as done.
+  explicit DoneCards(const DoneCardTable& before) : cards_(before) {}
+  explicit DoneCards(DoneCardTable&& before) : cards_(std::move(before)) {}
   void Add(const CardRecord& record);
   // Started again by another run: no longer done.
   void Remove(const std::string& idm);
@@ -36,7 +37,7 @@ class DoneCards {
 
  private:
   mutable std::mutex mutex_;
-  std::map<std::string, CardRecord> cards_;
+  DoneCardTable cards_;
 };
 
 // Cards an earlier run started and left without a result: each is finished

@@ -136,14 +136,18 @@ JsonObject TallyObject(const WriterTally& t) {
   return json;
 }
 
-std::string ContentHash(std::string_view bytes) {
+std::uint64_t ContentDigest(std::string_view bytes) {
   std::uint64_t hash = 0xCBF29CE484222325ULL;
   for (const char c : bytes) {
     hash ^= static_cast<unsigned char>(c);
     hash *= 0x100000001B3ULL;
   }
+  return hash;
+}
+
+std::string ContentHash(std::string_view bytes) {
   char text[17];
-  std::snprintf(text, sizeof text, "%016llX", static_cast<unsigned long long>(hash));
+  std::snprintf(text, sizeof text, "%016llX", static_cast<unsigned long long>(ContentDigest(bytes)));
   return text;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <span>
 #include <string>
 
@@ -57,6 +58,8 @@ std::string StartedJson(const CardRecord& record);
 // 16 hexadecimal digits: a stable digest (64-bit FNV-1a) of a list's bytes or
 // of a card image, for matching a journal to them.
 std::string ContentHash(std::string_view bytes);
+// The same digest as a number, for tables keyed by what a text is.
+std::uint64_t ContentDigest(std::string_view bytes);
 
 struct WriterTally {
   std::string port;

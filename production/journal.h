@@ -17,6 +17,7 @@
 
 #include "files/file_access.h"
 #include "production/card_record.h"
+#include "production/done_card_table.h"
 #include "production/row_identity.h"
 
 namespace morvik {
@@ -88,6 +89,7 @@ class JournalState {
   // Rows known only by their line in the very bytes of listHash.
   explicit JournalState(std::string listHash) : finder_(std::move(listHash), {}, {}) {}
   // Rows known by what they are (RowFinder), wherever the list has them now.
+  // The rows are read, not copied: they outlive every Take.
   JournalState(std::string listHash, std::string listName, const std::vector<PlannedRow>& rows);
   void Take(const JournalEntry& entry);
 
@@ -99,9 +101,9 @@ class JournalState {
   const std::map<std::size_t, CardRecord>& rowsChanged() const { return changed_; }
   ListChanges changes() const;
   // Cards whose last record is ok, of any list or none: never written again.
-  const std::map<std::string, CardRecord>& cardsDone() const { return cardsDone_; }
+  const DoneCardTable& cardsDone() const { return cardsDone_; }
   // The same, handed over: a long journal's cards are not held twice.
-  std::map<std::string, CardRecord> TakeCardsDone() { return std::move(cardsDone_); }
+  DoneCardTable TakeCardsDone() { return std::move(cardsDone_); }
   // This list's cards started and left without a result: they may hold part of a row.
   const std::map<std::string, CardRecord>& cardsInDoubt() const { return inDoubt_; }
   // Records of other lists, or of runs without a list.
@@ -113,14 +115,18 @@ class JournalState {
 
   RowFinder finder_;
   bool byLine_ = true;
-  std::vector<PlannedRow> rows_;
+  const std::vector<PlannedRow>* rows_ = nullptr;
   std::vector<bool> named_;  // by row index: some record of this list names it
   std::set<std::size_t> rowsDone_;
   std::set<std::size_t> notReadBack_;  // rows whose last ok card was not read back, by line
   std::map<std::size_t, CardRecord> changed_;
-  std::set<std::string> goneDone_;  // the keys of rows done that the list no longer has
+  // The RowKeyDigest of each row done that the list no longer has, once or
+  // more; counted by GoneRows.
+  mutable std::vector<std::uint64_t> goneDone_;
+  std::size_t GoneRows() const;
+  std::size_t gone_ = 0;  // the rows of goneDone_ when it was last made unique
   bool edited_ = false;
-  std::map<std::string, CardRecord> cardsDone_;
+  DoneCardTable cardsDone_;
   std::map<std::string, CardRecord> inDoubt_;
   std::size_t otherRecords_ = 0;
 };

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,6 +30,9 @@ struct PlannedRow {
 std::string RowKey(std::string_view id, std::string_view cells, std::size_t occurrence);
 // The key of the row a record names; empty for a record without the row's cells.
 std::string RowKeyOf(const CardRecord& record);
+// A row key's 64-bit digest: what a list's rows and the journal's rows are
+// matched and counted by, so that each costs a number, not a text.
+std::uint64_t RowKeyDigest(std::string_view key);
 
 // The file name without its folder: records name their list by it, as the
 // list's bytes change when rows are added.
@@ -48,8 +52,8 @@ class RowFinder {
  private:
   std::string listHash_;
   std::string listName_;
-  std::unordered_map<std::string, std::size_t> byKey_;
-  std::unordered_map<std::size_t, std::size_t> byLine_;
+  std::unordered_map<std::uint64_t, std::uint32_t> byKey_;  // RowKeyDigest: the row's index
+  std::vector<std::size_t> lines_;  // each row's line, in the file's order (ascending)
 };
 
 }  // namespace morvik

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <unordered_map>
 
 namespace morvik {
 namespace {
@@ -36,6 +37,16 @@ std::size_t DecodeUtf8(std::string_view text, std::size_t at, char32_t& characte
   const bool surrogate = character >= 0xD800 && character <= 0xDFFF;
   if (character < minimum || character > 0x10FFFF || surrogate) return 0;
   return length;
+}
+
+// What the card shows for a character beyond ASCII: its bytes read back;
+// nullopt where it has none. Kept per character once found (reading bytes
+// back is as dear as converting them).
+const std::optional<std::string>& WrittenAs(char32_t character) {
+  thread_local std::unordered_map<char32_t, std::optional<std::string>> known;
+  if (const auto found = known.find(character); found != known.end()) return found->second;
+  const std::optional<std::string> bytes = Cp932CharacterBytes(character);
+  return known.emplace(character, bytes ? DecodeCp932(*bytes) : std::nullopt).first->second;
 }
 
 }  // namespace
@@ -96,8 +107,8 @@ std::vector<BestFit> BestFits(std::string_view utf8) {
     if (length == 0) return {};
     const std::string typed(utf8.substr(at, length));
     at += length;
-    const std::optional<std::string> bytes = character < 0x80 ? std::nullopt : Cp932CharacterBytes(character);
-    const std::optional<std::string> written = bytes ? DecodeCp932(*bytes) : std::nullopt;
+    if (character < 0x80) continue;
+    const std::optional<std::string>& written = WrittenAs(character);
     const bool listed = std::ranges::any_of(fits, [&](const BestFit& fit) { return fit.character == typed; });
     if (written && *written != typed && !listed) fits.push_back({typed, *written});
   }

@@ -6,6 +6,7 @@
 #include <QStringEncoder>
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "window/cp932.h"
 #include "window/cp932_windows_mappings.h"
@@ -21,6 +22,15 @@ std::string BytesOf(std::uint16_t bytes) {
   return {static_cast<char>(bytes >> 8), static_cast<char>(bytes & 0xFF)};
 }
 
+std::optional<std::string> ConverterBytes(char32_t character) {
+  // A fresh converter per character: its error mark stays set once raised.
+  QStringEncoder toCp932(kCodePageName, kWholeText);
+  const char32_t text[] = {character};
+  const QByteArray bytes = toCp932(QString::fromUcs4(text, 1));
+  if (!toCp932.isValid() || toCp932.hasError() || bytes.isEmpty()) return std::nullopt;
+  return bytes.toStdString();
+}
+
 }  // namespace
 
 std::optional<std::string> Cp932CharacterBytes(char32_t character) {
@@ -31,12 +41,12 @@ std::optional<std::string> Cp932CharacterBytes(char32_t character) {
     if (mapping->bytes == kWindowsDefaultCharacter) return std::nullopt;
     return BytesOf(mapping->bytes);
   }
-  // A fresh converter per character: its error mark stays set once raised.
-  QStringEncoder toCp932(kCodePageName, kWholeText);
-  const char32_t text[] = {character};
-  const QByteArray bytes = toCp932(QString::fromUcs4(text, 1));
-  if (!toCp932.isValid() || toCp932.hasError() || bytes.isEmpty()) return std::nullopt;
-  return bytes.toStdString();
+  // Making a converter costs far more than converting (the code page is
+  // looked up by name): each character's bytes are kept once found, so that
+  // a list of many rows converts each of its characters once.
+  thread_local std::unordered_map<char32_t, std::optional<std::string>> known;
+  if (const auto found = known.find(character); found != known.end()) return found->second;
+  return known.emplace(character, ConverterBytes(character)).first->second;
 }
 
 std::optional<std::string> DecodeCp932(std::string_view cp932) {

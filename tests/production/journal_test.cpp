@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <algorithm>
 #include <fstream>
 
 #include "production/card_history.h"
@@ -113,11 +114,42 @@ TEST(JournalState, RowsAndCardsDoneCardsInDoubtAndOtherListsSkipped) {
   EXPECT_EQ(state.rowsDone(), (std::set<std::size_t>{2, 3, 6}));
   EXPECT_EQ(state.rowsNotReadBack(), 1u);
   std::vector<std::string> done, doubt;
-  for (const auto& [idm, record] : state.cardsDone()) done.push_back(idm + " row " + std::to_string(record.row));
+  state.cardsDone().ForEach([&done](const CardRecord& r) { done.push_back(r.idm + " row " + std::to_string(r.row)); });
+  std::ranges::sort(done);
   for (const auto& [idm, record] : state.cardsInDoubt()) doubt.push_back(idm + " row " + std::to_string(record.row));
   EXPECT_EQ(done, (std::vector<std::string>{"01 row 2", "03 row 3", "05 row 2"}));  // any list's
   EXPECT_EQ(doubt, (std::vector<std::string>{"04 row 4", "08 row 9"}));           // this list's, the last record
   EXPECT_EQ(state.otherRecords(), 3u);
+}
+
+// Cards by IDm past the table's first growths, of both kinds of IDm: each
+// found with its own row and id, none lost when removed ones are added again.
+TEST(DoneCardTable, EveryCardFoundWithItsRowThroughGrowthRemovalAndAddingAgain) {
+  DoneCardTable table;
+  const auto idm = [](std::size_t card) {
+    char hex[17];
+    std::snprintf(hex, sizeof hex, "%016llX", static_cast<unsigned long long>(card) * 0x10000);
+    return card % 3 == 0 ? "card-" + std::to_string(card) : std::string(hex);
+  };
+  const auto record = [&idm](std::size_t card, std::size_t row, std::string id) {
+    CardRecord r;
+    r.idm = idm(card), r.row = row, r.id = std::move(id);
+    return r;
+  };
+  constexpr std::size_t kCards = 5000;
+  for (std::size_t card = 0; card < kCards; ++card) table.Add(record(card, card + 2, "id" + std::to_string(card)));
+  for (std::size_t card = 0; card < kCards; card += 2) table.Remove(idm(card));
+  for (std::size_t card = 0; card < kCards; card += 4) table.Add(record(card, 1, ""));
+  std::size_t each = 0;
+  table.ForEach([&each](const CardRecord&) { ++each; });
+  EXPECT_EQ(table.size(), kCards / 2 + kCards / 4);
+  EXPECT_EQ(each, table.size());
+  for (std::size_t card = 0; card < kCards; ++card) {
+    const std::optional<CardRecord> found = table.Find(idm(card));
+    const std::string expected = card % 4 == 0 ? "row 1 " : card % 2 == 0 ? "" : "row " + std::to_string(card + 2) + " id" + std::to_string(card);
+    EXPECT_EQ(found ? found->idm + " row " + std::to_string(found->row) + " " + found->id : "", expected.empty() ? "" : idm(card) + " " + expected) << card;
+  }
+  EXPECT_FALSE(table.Find("0000000000000001"));
 }
 
 TEST(JournalWriter, AppendsWholeLinesAfterALineCutShort) {
