@@ -86,8 +86,7 @@ std::vector<OptionSpec> FieldOptions() {
   bool mail = false;
   for (const TextField& field : kTextFields) {
     if (field.mailOnly && !std::exchange(mail, true)) {
-      options.push_back(
-          FlagOption("--mail", kOptionMail, &ContentOptions::mail, kIdcMailCheck));
+      options.push_back(FlagOption("--mail", kOptionMail, &ContentOptions::mail, kIdcMailCheck));
     }
     options.push_back(TextOption(field));
   }
@@ -98,13 +97,11 @@ std::vector<OptionSpec> FieldOptions() {
 // The options that say which kind of card is made.
 std::vector<OptionSpec> KindOptions() {
   return {
-      FlagOption("--init", kOptionInit, &ContentOptions::initCard,
-                 kIdcInitCardCheck),
+      FlagOption("--init", kOptionInit, &ContentOptions::initCard, kIdcInitCardCheck),
       {"--service-cid", Takes::kValue, "HEX", {kOptionServiceCid},
        [](CliOptions& o, std::string_view v) { return (o.content.serviceCid = std::string(v), true); },
        {}, kIdcServiceCid},
-      FlagOption("--read-mark", kOptionReadMark,
-                 &ContentOptions::readMark, 0),
+      FlagOption("--read-mark", kOptionReadMark, &ContentOptions::readMark, 0),
       {"--uid-card", Takes::kValue, "HEX", {kOptionUidCard},
        [](CliOptions& o, std::string_view v) { return (o.uidCard = std::string(v), true); },
        {}, kIdcServiceCid},
@@ -141,10 +138,8 @@ const std::vector<OptionSpec>& Options() {
          o.production.json = v == "json";
          return std::ranges::find(FormatsOf(o.command), v) != FormatsOf(o.command).end();
        }},
-      {"--out", Takes::kValue, "FILE", {kOptionOut},
-       Optional(&CliOptions::out)},
-      {"--image", Takes::kValue, "FILE", {kOptionImage},
-       Optional(&CliOptions::image)},
+      {"--out", Takes::kValue, "FILE", {kOptionOut}, Optional(&CliOptions::out)},
+      {"--image", Takes::kValue, "FILE", {kOptionImage}, Optional(&CliOptions::image)},
       {"--port", Takes::kValue, "COMn", {kOptionPort},
        [](CliOptions& o, std::string_view v) {
          const std::optional<int> number = ComPortNumber(v);
@@ -153,12 +148,10 @@ const std::vector<OptionSpec>& Options() {
        },
        Saying{kRangePort}},
       {"--trace", Takes::kNothing, "", {kOptionTrace}, Flag(&CliOptions::trace)},
-      {"--fast", Takes::kNothing, "", {kOptionFast},
-       Flag(&CliOptions::fast)},
+      {"--fast", Takes::kNothing, "", {kOptionFast}, Flag(&CliOptions::fast)},
       {"--force", Takes::kNothing, "", {kOptionForce},
        [](CliOptions&, std::string_view) { return true; }},
-      {"--verify", Takes::kNothing, "", {kOptionVerify},
-       Flag(&CliOptions::verify)},
+      {"--verify", Takes::kNothing, "", {kOptionVerify}, Flag(&CliOptions::verify)},
       {"--count", Takes::kValue, "N", {kOptionCount},
        [](CliOptions& o, std::string_view v) {
          o.production.count = Decimal(v, 0x7FFFFFFF);
