@@ -18,8 +18,8 @@ constexpr std::array kHelpWordings{
             "of links COM1..COM31 to other devices (the simulator makes them).\n",
             "オプションは --name VALUE または --name=VALUE と書きます。文字は UTF-8 です。\n"
             "-- で始まる値と、省略できる [=VALUE] は = を付けて書きます。\n"
-            "ライターは COM1～COM31 で探します。MORVIK_PORT_DIR には、COM1..COM31 から\n"
-            "別のデバイスへのリンクを置いたフォルダーを指定できます（シミュレーターが作ります）。\n"},
+            "ライターは COM1～COM31 で探します。MORVIK_PORT_DIR には、COM1..COM31 から別の\n"
+            "デバイスへのリンクを置いたフォルダーを指定できます（シミュレーターが作ります）。\n"},
     Wording{kHelpOptions, {}, "options:", "オプション:"},
     Wording{kHelpExitStatus, {}, "exit status:", "終了ステータス:"},
     Wording{kHelpKeywords, {},
@@ -54,7 +54,7 @@ constexpr std::array kHelpWordings{
             "ライター上のカードを消去します（ゼロのブロック 64 個）。--yes が必要です"},
     Wording{kSummaryDump, {}, "read the whole card and print it", "カード全体を読み取って表示します"},
     Wording{kSummaryBatch, {}, "write and read back every new card put on the writer(s), one line per card",
-            "ライターに置かれた新しいカードに次々に書き込んで読み返し、1 枚ごとに 1 行表示します"},
+            "新しく置かれたカードに次々に書き込んで読み返し、1 枚 1 行で表示します"},
     Wording{kSummaryHistory, {}, "which row is on which card, from batch's journals",
             "batch のジャーナルから、どの行がどのカードに書かれたかを表示します"},
     Wording{kSummaryVerify, {}, "compare the card on the writer with the content options",
@@ -194,7 +194,7 @@ constexpr std::array kHelpWordings{
     Wording{kOptionNo, {}, "answer Cancel to every question", "すべての質問にキャンセルと答えます"},
     Wording{kOptionFormat, {}, "text or json (one object per line)", "text か json（json は 1 行に 1 オブジェクト）"},
     Wording{kOptionCardFormat, {"formats"}, "{formats} (raw: the 256 bytes; json: one object per line)",
-            "{formats} のいずれか（raw：256 バイトそのまま、json：1 行に 1 オブジェクト）"},
+            "{formats}（raw：256 バイトのまま、json：1 行 1 オブジェクト）"},
     Wording{kOptionOut, {}, "write to FILE (raw unless --format says otherwise)",
             "FILE に書き出します（--format の指定がなければ raw）"},
     Wording{kOptionImage, {}, "write exactly the 256 bytes of FILE", "FILE の 256 バイトをそのまま書き込みます"},
@@ -202,7 +202,7 @@ constexpr std::array kHelpWordings{
             "このポートだけを使い、ほかは探しません（COM1～COM31）"},
     Wording{kOptionTrace, {}, "show every frame on stderr", "すべてのフレームを標準エラーに表示します"},
     Wording{kOptionFast, {}, "a reply ends with its frame and 5 ms, not 200 ms of silence",
-            "応答の終わりを 200 ms の無通信ではなく、フレームの終わりと 5 ms で判断します"},
+            "応答の終わりを 200 ms の無通信でなく、フレームと 5 ms で判断します"},
     Wording{kOptionForce, {}, "write an image that is damaged or of no kind this tool writes",
             "壊れたイメージや、このツールが書かない種類のイメージも書き込みます"},
     Wording{kOptionVerify, {}, "read the card back; status 5 when a block differs",
