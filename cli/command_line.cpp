@@ -4,6 +4,7 @@
 
 #include "cli/option_rules.h"
 #include "cli/option_table.h"
+#include "words/help_catalog.h"
 
 namespace morvik {
 namespace {
@@ -99,7 +100,7 @@ std::optional<Saying> NextArgumentProblem(const CommandSpec& command, const Opti
 // Takes the option at arguments[i] (and its value, which may be the next
 // argument); the usage error when it cannot.
 std::optional<Saying> TakeOption(const CommandSpec& command, const std::vector<std::string>& arguments,
-                                 std::size_t& i, CliOptions& options) {
+                                 std::size_t& i, CliOptions& options, Language language) {
   const auto [name, inlineValue] = SplitOption(arguments[i]);
   const OptionSpec* option = FindOption(name);
   if (option == nullptr || !Accepts(command, name)) {
@@ -119,7 +120,7 @@ std::optional<Saying> TakeOption(const CommandSpec& command, const std::vector<s
     if (inlineValue->empty()) return Saying{Said::kNothingAfterEquals, {std::string(name)}};
     value = *inlineValue;
   }
-  return OptionRefusal(options, name, value);
+  return OptionRefusal(options, name, value, language);
 }
 
 ParseResult ParseCommandOptions(const CommandSpec& command, const std::vector<std::string>& arguments,
@@ -132,14 +133,14 @@ ParseResult ParseCommandOptions(const CommandSpec& command, const std::vector<st
     if (!optionsEnded && argument == "--") {
       optionsEnded = true;
     } else if (!optionsEnded && IsHelp(argument)) {
-      return {std::nullopt, CommandHelp(command), ExitCode::kOk};
+      return {std::nullopt, CommandHelp(command, language), ExitCode::kOk};
     } else if (optionsEnded || !argument.starts_with("-") || argument == "-") {
       if (command.operand.empty() || (options.operand && !command.operand.ends_with("..."))) {
         return UsageError(command.name, {Said::kUnexpectedArgument, {argument}}, language);
       }
       if (!options.operand) options.operand = argument;
       options.operands.push_back(argument);
-    } else if (const std::optional<Saying> error = TakeOption(command, arguments, i, options)) {
+    } else if (const std::optional<Saying> error = TakeOption(command, arguments, i, options, language)) {
       return UsageError(command.name, *error, language);
     }
   }
@@ -163,40 +164,37 @@ Saying UnknownCommand(std::string_view typed, std::span<const CommandSpec> comma
 
 }  // namespace
 
-std::string ExitStatusHelp() {
-  std::string text = "\nexit status:\n";
+std::string ExitStatusHelp(Language language) {
+  std::string text = "\n" + Say({Said::kHelpExitStatus}, language) + "\n";
   for (const ExitStatusMeaning& row : kExitStatuses) {
     std::string number = std::to_string(Status(row.code));
     number.resize(5, ' ');
-    text += "  " + number + std::string(row.meaning) + "\n";
+    text += "  " + number + Say({row.meaning}, language) + "\n";
   }
   return text;
 }
 
-std::string UsageText(std::span<const CommandSpec> commands) {
-  std::string text =
-      "usage: morvik-card COMMAND [options]\n"
-      "       morvik-card COMMAND --help    (or: morvik-card help COMMAND)\n"
-      "       morvik-card --version\n\ncommands:\n";
+std::string UsageText(std::span<const CommandSpec> commands, Language language) {
+  const std::string head = Say({Said::kHelpUsageHead}, language);
+  const std::string under(DisplayWidth(head) + 1, ' ');  // the lines below the first, aligned with it
+  std::string text = head + " morvik-card COMMAND [options]\n" + under + "morvik-card COMMAND --help    " +
+                     Say({Said::kHelpOrHelpCommand}, language) + "\n" + under + "morvik-card --version\n\n" +
+                     Say({Said::kHelpCommands}, language) + "\n";
   for (const CommandSpec& command : commands) {
     std::string name(command.name);
     name.resize(std::max<std::size_t>(name.size() + 1, 9), ' ');
-    text += "  " + name + std::string(command.summary) + "\n";
+    text += "  " + name + Say({command.summary}, language) + "\n";
   }
-  return text +
-         "\nOptions are written --name VALUE or --name=VALUE; texts are UTF-8. A value\n"
-         "that begins with --, and an optional [=VALUE], are written with =.\n"
-         "The writer is looked for on COM1-COM31; MORVIK_PORT_DIR may name a folder\n"
-         "of links COM1..COM31 to other devices (the simulator makes them).\n" +
-         ExitStatusHelp();
+  return text + "\n" + Say({Said::kHelpHowToWrite}, language) + ExitStatusHelp(language);
 }
 
-std::string CommandHelp(const CommandSpec& command) {
-  std::string text = "usage: morvik-card " + std::string(command.name) +
+std::string CommandHelp(const CommandSpec& command, Language language) {
+  std::string text = Say({Said::kHelpUsageHead}, language) + " morvik-card " + std::string(command.name) +
                      (command.options.empty() ? "" : " [options]") +
                      (command.operand.empty() ? "" : " " + std::string(command.operand)) + "\n" +
-                     std::string(command.help) + "\n";
-  if (!command.options.empty()) text += "\noptions:\n";
+                     Say({command.help}, language) + "\n";
+  if (command.Has(kTakesKeywords)) text += Say({Said::kHelpKeywords}, language) + "\n";
+  if (!command.options.empty()) text += "\n" + Say({Said::kHelpOptions}, language) + "\n";
   for (const std::string_view name : command.options) {
     const OptionSpec* option = FindOption(name);
     if (option == nullptr) continue;
@@ -205,16 +203,16 @@ std::string CommandHelp(const CommandSpec& command) {
         (option->argument.empty() || option->takes == Takes::kOptionalValue ? "" : " ") +
         std::string(option->argument);
     head.resize(std::max<std::size_t>(head.size() + 2, 22), ' ');
-    text += head + OptionHelp(*option, command.name) + "\n";
+    text += head + OptionHelp(*option, command.name, language) + "\n";
   }
   return text;
 }
 
 ParseResult ParseCommandLine(const std::vector<std::string>& arguments, std::span<const CommandSpec> commands,
                              Language language) {
-  if (arguments.empty()) return {std::nullopt, UsageText(commands), ExitCode::kUsage};
+  if (arguments.empty()) return {std::nullopt, UsageText(commands, language), ExitCode::kUsage};
   const std::string& first = arguments[0];
-  if (first == "--help" || first == "-h") return {std::nullopt, UsageText(commands), ExitCode::kOk};
+  if (first == "--help" || first == "-h") return {std::nullopt, UsageText(commands, language), ExitCode::kOk};
   if (first == "--version") {
     return {std::nullopt,
             "morvik-card " + std::string(kToolVersion) + " (MOBILE Morvik IC Card Writer " +
@@ -223,10 +221,10 @@ ParseResult ParseCommandLine(const std::vector<std::string>& arguments, std::spa
   }
   if (first == "help") {
     // "help help" asks for the help of help: the overview.
-    if (arguments.size() == 1 || arguments[1] == "help") return {std::nullopt, UsageText(commands), ExitCode::kOk};
+    if (arguments.size() == 1 || arguments[1] == "help") return {std::nullopt, UsageText(commands, language), ExitCode::kOk};
     const CommandSpec* command = FindCommand(commands, arguments[1]);
     if (command == nullptr) return UsageError({}, UnknownCommand(arguments[1], commands), language);
-    return {std::nullopt, CommandHelp(*command), ExitCode::kOk};
+    return {std::nullopt, CommandHelp(*command, language), ExitCode::kOk};
   }
   const CommandSpec* command = FindCommand(commands, first);
   if (command == nullptr) return UsageError({}, UnknownCommand(first, commands), language);

@@ -22,14 +22,15 @@ using CommandHandler = ExitCode (*)(const CliOptions& options, CliSession& sessi
 enum CommandFlags : unsigned {
   kOpensPorts = 1u << 0,   // looks for the writer: MORVIK_PORT_DIR must name a folder
   kWritesCards = 1u << 1,  // an interrupt lets the card in progress finish
+  kTakesKeywords = 1u << 2,  // its texts take keywords: its help says them
 };
 
 // One row of the command table.
 struct CommandSpec {
   std::string_view name;
   std::string_view operand;  // e.g. "FILE|-" when the command takes one
-  std::string_view summary;  // one line for the overview
-  std::string_view help;     // what it does, for COMMAND --help
+  Said summary;  // one line for the overview
+  Said help;     // what it does, for COMMAND --help
   std::vector<std::string_view> options;
   CommandHandler handler;
   unsigned flags = 0;  // CommandFlags
@@ -45,13 +46,13 @@ struct ParseResult {
   ExitCode status = ExitCode::kOk;
 };
 
-// Usage errors in `language`; option names, help and statuses are the same in every language.
+// Help and usage errors in `language`; option names and statuses are the same in every language.
 ParseResult ParseCommandLine(const std::vector<std::string>& arguments, std::span<const CommandSpec> commands,
                              Language language = Language::kEnglish);
 
-std::string UsageText(std::span<const CommandSpec> commands);
+std::string UsageText(std::span<const CommandSpec> commands, Language language);
 // "exit status:" and one line for each status, as every help shows them.
-std::string ExitStatusHelp();
-std::string CommandHelp(const CommandSpec& command);
+std::string ExitStatusHelp(Language language);
+std::string CommandHelp(const CommandSpec& command, Language language);
 
 }  // namespace morvik

@@ -5,6 +5,8 @@
 
 #include <string_view>
 
+#include "words/catalog.h"
+
 namespace morvik {
 
 enum class ExitCode : int {
@@ -21,18 +23,18 @@ enum class ExitCode : int {
 
 struct ExitStatusMeaning {
   ExitCode code;
-  std::string_view meaning;
+  Said meaning;
 };
 
 inline constexpr ExitStatusMeaning kExitStatuses[] = {
-    {ExitCode::kOk, "done"},
-    {ExitCode::kCardFailed, "the card operation failed, or the writer's replies arrive damaged"},
-    {ExitCode::kUsage, "usage or bad input (texts, limits, a question answered Cancel)"},
-    {ExitCode::kNoWriter, "no writer found"},
-    {ExitCode::kNoCard, "no card on the writer, or the wait ended"},
-    {ExitCode::kVerifyMismatch, "the card does not hold what was written"},
-    {ExitCode::kOutputLost, "an output (standard output, --out, --log) could not be written"},
-    {ExitCode::kInterrupted, "interrupted"},
+    {ExitCode::kOk, Said::kExitDone},
+    {ExitCode::kCardFailed, Said::kExitCardFailed},
+    {ExitCode::kUsage, Said::kExitUsage},
+    {ExitCode::kNoWriter, Said::kExitNoWriter},
+    {ExitCode::kNoCard, Said::kExitNoCard},
+    {ExitCode::kVerifyMismatch, Said::kExitVerifyMismatch},
+    {ExitCode::kOutputLost, Said::kExitOutputLost},
+    {ExitCode::kInterrupted, Said::kExitInterrupted},
 };
 
 // What every line the tool says on stderr begins with.

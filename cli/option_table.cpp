@@ -11,6 +11,8 @@
 namespace morvik {
 namespace {
 
+using enum Said;
+
 Setter Flag(bool CliOptions::*field) {
   return [field](CliOptions& o, std::string_view) { return (o.*field = true, true); };
 }
@@ -44,17 +46,19 @@ bool SetPorts(std::vector<std::string>& ports, std::string_view text) {
 
 OptionSpec TextOption(const TextField& field) {
   const auto text = field.text;
-  return {"--" + std::string(field.name), Takes::kValue, "TEXT", std::string(field.help),
+  return {"--" + std::string(field.name), Takes::kValue, "TEXT", {field.help},
           [text](CliOptions& o, std::string_view v) { return (o.content.*text = v, true); },
           {}, field.controlId};
 }
 
 // The field's label, its positions with their items, and its default position.
-std::string ListHelp(const ListField& field) {
+// The label is the field's own in each language: OptionHelp puts the window's
+// in place of the English one.
+Saying ListHelp(const ListField& field) {
   std::string items;
   for (const std::string_view item : field.items) items += (items.empty() ? "" : "/") + std::string(item);
-  return std::string(field.label) + ": 0-" + std::to_string(field.items.size() - 1) + " = " + items +
-         " (default " + std::to_string(field.defaultIndex) + ")";
+  return {kOptionList, {std::string(field.label), std::to_string(field.items.size() - 1), items,
+                        std::to_string(field.defaultIndex)}};
 }
 
 OptionSpec ListOption(const ListField& field) {
@@ -66,11 +70,11 @@ OptionSpec ListOption(const ListField& field) {
             if (position) o.content.*choice = static_cast<std::uint8_t>(*position);
             return position.has_value();
           },
-          " (a list position 0-" + std::to_string(last) + ")", field.controlId};
+          Saying{kRangeListPosition, {std::to_string(last)}}, field.controlId};
 }
 
-OptionSpec FlagOption(std::string name, std::string help, bool ContentOptions::*flag, int controlId) {
-  return {std::move(name), Takes::kNothing, "", std::move(help),
+OptionSpec FlagOption(std::string name, Said help, bool ContentOptions::*flag, int controlId) {
+  return {std::move(name), Takes::kNothing, "", {help},
           [flag](CliOptions& o, std::string_view) { return (o.content.*flag = true, true); },
           {}, controlId, [flag](CliOptions& o) { o.content.*flag = false; }};
 }
@@ -82,8 +86,7 @@ std::vector<OptionSpec> FieldOptions() {
   bool mail = false;
   for (const TextField& field : kTextFields) {
     if (field.mailOnly && !std::exchange(mail, true)) {
-      options.push_back(
-          FlagOption("--mail", "add a mail (needs --to)", &ContentOptions::mail, kIdcMailCheck));
+      options.push_back(FlagOption("--mail", kOptionMail, &ContentOptions::mail, kIdcMailCheck));
     }
     options.push_back(TextOption(field));
   }
@@ -94,14 +97,12 @@ std::vector<OptionSpec> FieldOptions() {
 // The options that say which kind of card is made.
 std::vector<OptionSpec> KindOptions() {
   return {
-      FlagOption("--init", "make an initialisation card", &ContentOptions::initCard,
-                 kIdcInitCardCheck),
-      {"--service-cid", Takes::kValue, "HEX", "make an initialisation card for CID 0-FFFF",
+      FlagOption("--init", kOptionInit, &ContentOptions::initCard, kIdcInitCardCheck),
+      {"--service-cid", Takes::kValue, "HEX", {kOptionServiceCid},
        [](CliOptions& o, std::string_view v) { return (o.content.serviceCid = std::string(v), true); },
        {}, kIdcServiceCid},
-      FlagOption("--read-mark", "make a read card (customer ID: --service-cid, or 0)",
-                 &ContentOptions::readMark, 0),
-      {"--uid-card", Takes::kValue, "HEX", "make a UID setting card with this start UID, 0-FFFF",
+      FlagOption("--read-mark", kOptionReadMark, &ContentOptions::readMark, 0),
+      {"--uid-card", Takes::kValue, "HEX", {kOptionUidCard},
        [](CliOptions& o, std::string_view v) { return (o.uidCard = std::string(v), true); },
        {}, kIdcServiceCid},
   };
@@ -120,68 +121,64 @@ const std::vector<OptionSpec>& CardOptions() {
 
 const std::vector<OptionSpec>& Options() {
   static const std::vector<OptionSpec> others = {
-      {"--cid", Takes::kValue, "HEX", "the customer ID to compose with, 0-FFFF (default 0000)",
+      {"--cid", Takes::kValue, "HEX", {kOptionCid},
        [](CliOptions& o, std::string_view v) {
          const auto cid = ParseCustomerId(v);
          if (cid) o.customerId = *cid;
          return cid.has_value();
        },
-       " (0-FFFF, hexadecimal)"},
-      {"--yes", Takes::kNothing, "", "answer OK to every question",
+       Saying{kRangeCustomerId}},
+      {"--yes", Takes::kNothing, "", {kOptionYes},
        [](CliOptions& o, std::string_view) { return (o.confirm = true, true); }},
-      {"--no", Takes::kNothing, "", "answer Cancel to every question",
+      {"--no", Takes::kNothing, "", {kOptionNo},
        [](CliOptions& o, std::string_view) { return (o.confirm = false, true); }},
-      {"--format", Takes::kValue, "FMT", "text or json (one object per line)",
+      {"--format", Takes::kValue, "FMT", {kOptionFormat},
        [](CliOptions& o, std::string_view v) {
          o.format = v;
          o.production.json = v == "json";
          return std::ranges::find(FormatsOf(o.command), v) != FormatsOf(o.command).end();
        }},
-      {"--out", Takes::kValue, "FILE", "write to FILE (raw unless --format says otherwise)",
-       Optional(&CliOptions::out)},
-      {"--image", Takes::kValue, "FILE", "write exactly the 256 bytes of FILE",
-       Optional(&CliOptions::image)},
-      {"--port", Takes::kValue, "COMn", "use this port only, no scan (COM1-COM31)",
+      {"--out", Takes::kValue, "FILE", {kOptionOut}, Optional(&CliOptions::out)},
+      {"--image", Takes::kValue, "FILE", {kOptionImage}, Optional(&CliOptions::image)},
+      {"--port", Takes::kValue, "COMn", {kOptionPort},
        [](CliOptions& o, std::string_view v) {
          const std::optional<int> number = ComPortNumber(v);
          if (number && *number <= 31) o.port = *number;
          return number && *number <= 31;
        },
-       " (COM1-COM31)"},
-      {"--trace", Takes::kNothing, "", "show every frame on stderr", Flag(&CliOptions::trace)},
-      {"--fast", Takes::kNothing, "", "a reply ends with its frame and 5 ms, not 200 ms of silence",
-       Flag(&CliOptions::fast)},
-      {"--force", Takes::kNothing, "", "write an image that is damaged or of no kind this tool writes",
+       Saying{kRangePort}},
+      {"--trace", Takes::kNothing, "", {kOptionTrace}, Flag(&CliOptions::trace)},
+      {"--fast", Takes::kNothing, "", {kOptionFast}, Flag(&CliOptions::fast)},
+      {"--force", Takes::kNothing, "", {kOptionForce},
        [](CliOptions&, std::string_view) { return true; }},
-      {"--verify", Takes::kNothing, "", "read the card back; status 5 when a block differs",
-       Flag(&CliOptions::verify)},
-      {"--count", Takes::kValue, "N", "stop after N cards (default: until interrupted)",
+      {"--verify", Takes::kNothing, "", {kOptionVerify}, Flag(&CliOptions::verify)},
+      {"--count", Takes::kValue, "N", {kOptionCount},
        [](CliOptions& o, std::string_view v) {
          o.production.count = Decimal(v, 0x7FFFFFFF);
          return o.production.count.value_or(0) >= 1;
        },
-       " (1-2147483647)"},
-      {"--ports", Takes::kValue, "COM3,COM5", "these writers (default: the first writer found)",
+       Saying{kRangeCount}},
+      {"--ports", Takes::kValue, "COM3,COM5", {kOptionPorts},
        [](CliOptions& o, std::string_view v) { return SetPorts(o.production.ports, v); },
-       " (COM1-COM31, each once)"},
-      {"--all", Takes::kNothing, "", "every port where a writer answers",
+       Saying{kRangePortsOnce}},
+      {"--all", Takes::kNothing, "", {kOptionAll},
        [](CliOptions& o, std::string_view) { return (o.production.all = true); }},
-      {"--no-verify", Takes::kNothing, "", "do not read the cards back",
+      {"--no-verify", Takes::kNothing, "", {kOptionNoVerify},
        [](CliOptions& o, std::string_view) { return !(o.production.verify = false); }},
-      {"--json", Takes::kNothing, "", "JSON Lines: time, port, idm, result, block, resends, seconds",
+      {"--json", Takes::kNothing, "", {kOptionJson},
        [](CliOptions& o, std::string_view) { return (o.production.json = true); }},
-      {"--log", Takes::kValue, "FILE", "append JSON Lines to FILE, flushed after every card",
+      {"--log", Takes::kValue, "FILE", {kOptionLog},
        [](CliOptions& o, std::string_view v) { return !(o.production.log = v).empty(); }},
-      {"--rows", Takes::kValue, "FILE", "a CSV file with a row per card (columns: content options)",
+      {"--rows", Takes::kValue, "FILE", {kOptionRows},
        [](CliOptions& o, std::string_view v) { return !(o.production.rows = v).empty(); }},
-      {"--encoding", Takes::kValue, "ENC", "the list's encoding, utf-8 or cp932 (default: as its bytes say)",
+      {"--encoding", Takes::kValue, "ENC", {kOptionEncoding},
        [](CliOptions& o, std::string_view v) { return (o.production.encoding = CsvEncodingNamed(v)).has_value(); },
-       " (utf-8, utf8, cp932, sjis, shift_jis, shift-jis or windows-31j)"},
-      {"--rewrite-changed", Takes::kNothing, "", "write again the rows whose cells changed after their card was written",
+       Saying{kRangeOneOf, {"utf-8", "utf8", "cp932", "sjis", "shift_jis", "shift-jis", "windows-31j"}}},
+      {"--rewrite-changed", Takes::kNothing, "", {kOptionRewriteChanged},
        [](CliOptions& o, std::string_view) { return (o.production.rewriteChanged = true); }},
-      {"--resume", Takes::kValue, "LOG", "skip the rows an earlier run's --log records as ok",
+      {"--resume", Takes::kValue, "LOG", {kOptionResume},
        [](CliOptions& o, std::string_view v) { return !(o.production.resume = v).empty(); }},
-      {"--idm", Takes::kValue, "HEX", "the card with this IDm (16 hexadecimal digits)",
+      {"--idm", Takes::kValue, "HEX", {kOptionIdm},
        [](CliOptions& o, std::string_view v) {
          std::array<std::uint8_t, 8> idm{};
          if (v.size() != 16 || !ParseHexBytes(v, idm)) return false;
@@ -189,17 +186,17 @@ const std::vector<OptionSpec>& Options() {
          for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
          return (o.history.idm = upper, true);
        },
-       " (16 hexadecimal digits)"},
-      {"--id", Takes::kValue, "TEXT", "the cards of the rows with this id",
+       Saying{kRangeIdm}},
+      {"--id", Takes::kValue, "TEXT", {kOptionId},
        [](CliOptions& o, std::string_view v) { return (o.history.id = std::string(v), true); }},
-      {"--row", Takes::kValue, "N", "the cards of the row on this line of its list",
+      {"--row", Takes::kValue, "N", {kOptionRow},
        [](CliOptions& o, std::string_view v) {
          const std::optional<std::uint32_t> line = ParseDecimal(v, 0x7FFFFFFF);
          if (line && *line > 0) o.history.row = *line;
          return line && *line > 0;
        },
-       " (a line number, 1-2147483647)"},
-      {"--result", Takes::kValue, "WHICH", "ok, failed, or doubt (started, no result)",
+       Saying{kRangeLineNumber}},
+      {"--result", Takes::kValue, "WHICH", {kOptionResult},
        [](CliOptions& o, std::string_view v) {
          const std::pair<std::string_view, HistoryResult> results[] = {
              {"ok", HistoryResult::kOk}, {"failed", HistoryResult::kFailed}, {"doubt", HistoryResult::kDoubt}};
@@ -208,24 +205,21 @@ const std::vector<OptionSpec>& Options() {
          }
          return false;
        },
-       " (ok, failed or doubt)"},
-      {"--since", Takes::kValue, "DATE",
-       "the cards started on or after DATE: 2026-12-07, 2026-12-07T09:30 or 2026-12-07T09:30:00+09:00 (local time "
-       "without an offset)",
+       Saying{kRangeOneOf, {"ok", "failed", "doubt"}}},
+      {"--since", Takes::kValue, "DATE", {kOptionSince},
        [](CliOptions& o, std::string_view v) {
          o.history.since = ParseTypedTime(v);
          return o.history.since.has_value();
        },
-       " (no such date or time: YYYY-MM-DD, or YYYY-MM-DDTHH:MM[:SS] with Z, +HH:MM or local time)"},
-      {"--wait", Takes::kOptionalValue, "[=SECONDS]",
-       "wait for the writer and the card (up to SECONDS; then status 4)",
+       Saying{kRangeDate}},
+      {"--wait", Takes::kOptionalValue, "[=SECONDS]", {kOptionWait},
        [](CliOptions& o, std::string_view v) {
          o.wait = true;
          if (v.empty()) return true;
          o.waitSeconds = Decimal(v, 86400);
          return o.waitSeconds.has_value();
        },
-       " (0-86400 seconds)"},
+       Saying{kRangeSeconds}},
   };
   static const std::vector<OptionSpec> options = Joined(CardOptions(), others);
   return options;
@@ -250,29 +244,56 @@ std::span<const std::string_view> FormatsOf(std::string_view command) {
 namespace {
 
 // "listing, hex, raw or json"
-std::string FormatList(std::string_view command) {
+std::string OneOf(std::span<const std::string> choices, Language language) {
+  if (choices.empty()) return {};
+  std::string list = choices.front();
+  for (std::size_t i = 1; i + 1 < choices.size(); ++i) list = Say({kListMore, {list, choices[i]}}, language);
+  return choices.size() == 1 ? list : Say({kOneOf, {list, choices.back()}}, language);
+}
+
+std::vector<std::string> FormatNames(std::string_view command) {
   const std::span<const std::string_view> formats = FormatsOf(command);
-  std::string list;
-  for (std::size_t i = 0; i < formats.size(); ++i) {
-    list += (i == 0 ? "" : i + 1 == formats.size() ? " or " : ", ") + std::string(formats[i]);
+  return {formats.begin(), formats.end()};
+}
+
+// What a refused value may be; the choices of a one-of range joined as the language joins them.
+std::string RangeWords(const Saying& range, Language language) {
+  if (range.kind != kRangeOneOf) return Say(range, language);
+  return Say({kRangeOneOf, {OneOf(range.values, language)}}, language);
+}
+
+// The list field an option gives, if it gives one.
+const ListField* ListFieldOf(std::string_view option) {
+  for (const ListField& field : kListFields) {
+    if (option == "--" + std::string(field.name)) return &field;
   }
-  return list;
+  return nullptr;
 }
 
 }  // namespace
 
-std::string OptionHelp(const OptionSpec& option, std::string_view command) {
-  if (option.name != "--format") return option.help;
-  if (FormatsOf(command).size() == 2) return option.help;
-  return FormatList(command) + " (raw: the 256 bytes; json: one object per line)";
+std::string OptionHelp(const OptionSpec& option, std::string_view command, Language language) {
+  if (option.name == "--format" && FormatsOf(command).size() != 2) {
+    return Say({kOptionCardFormat, {OneOf(FormatNames(command), language)}}, language);
+  }
+  const ListField* list = ListFieldOf(option.name);
+  if (list != nullptr && language == Language::kJapanese) {
+    Saying inWindowWords = option.help;  // named as the window names the list
+    inWindowWords.values[0] = std::string(list->windowLabel);
+    return Say(inWindowWords, language);
+  }
+  return Say(option.help, language);
 }
 
-std::optional<Saying> OptionRefusal(CliOptions& options, std::string_view name, std::string_view value) {
+std::optional<Saying> OptionRefusal(CliOptions& options, std::string_view name, std::string_view value,
+                                    Language language) {
   const OptionSpec* option = FindOption(name);
   if (option == nullptr) return Saying{Said::kNoOption, {std::string(name)}};
   if (!option->set(options, value)) {
-    const std::string range = option->name == "--format" ? " (" + FormatList(options.command) + ")" : option->range;
-    return Saying{Said::kBadOptionValue, {option->name, std::string(value), range}};
+    const std::optional<Saying> range =
+        option->name == "--format" ? Saying{kRangeOneOf, FormatNames(options.command)} : option->range;
+    return Saying{Said::kBadOptionValue,
+                  {option->name, std::string(value), range ? RangeWords(*range, language) : std::string()}};
   }
   options.given.insert(option->name);
   return std::nullopt;

@@ -28,9 +28,9 @@ struct OptionSpec {
   std::string name;
   Takes takes;
   std::string_view argument;  // as the help shows it
-  std::string help;
+  Saying help;
   Setter set;
-  std::string range = {};  // said after a refused value
+  std::optional<Saying> range = {};  // said after a refused value
   int controlId = 0;       // the window's control whose entry the option gives
   std::function<void(CliOptions&)> unset = {};  // a flag's way back to not given
 };
@@ -39,7 +39,7 @@ struct OptionSpec {
 // commands that print a card listing, hex, raw and json.
 std::span<const std::string_view> FormatsOf(std::string_view command);
 // The help of the option as this command's help shows it.
-std::string OptionHelp(const OptionSpec& option, std::string_view command);
+std::string OptionHelp(const OptionSpec& option, std::string_view command, Language language);
 
 // The option of this name, if the table has one.
 const OptionSpec* FindOption(std::string_view name);
@@ -49,8 +49,9 @@ const OptionSpec* FindOption(std::string_view name);
 // value is refused.
 std::optional<std::string> GiveOption(CliOptions& options, std::string_view name,
                                       std::string_view value);
-// The same, the refusal a kind with its values.
-std::optional<Saying> OptionRefusal(CliOptions& options, std::string_view name, std::string_view value);
+// The same, the refusal a kind with its values (what the value may be said in `language`).
+std::optional<Saying> OptionRefusal(CliOptions& options, std::string_view name, std::string_view value,
+                                    Language language = Language::kEnglish);
 // Takes back a flag option given before, as if it had not been.
 void WithdrawFlag(CliOptions& options, std::string_view name);
 bool TakesValue(std::string_view name);

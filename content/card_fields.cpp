@@ -6,18 +6,12 @@
 namespace morvik {
 
 const std::array<TextField, 6> kTextFields{{
-    {"url", kIdcUrl, &CardTexts::url, "ＵＲＬ情報", "URL",
-     "the URL, up to 184 bytes with the popup (keywords above)", false, false},
-    {"popup", kIdcPopup, &CardTexts::popup, "ポップアップ", "popup",
-     "the popup text, up to 40 bytes", false, true},
-    {"to", kIdcMailTo, &CardTexts::mailTo, "Ｔｏ", "mail To", "mail To address (with --mail)", true,
-     false},
-    {"cc", kIdcMailCc, &CardTexts::mailCc, "ｃｃ", "mail cc", "mail cc address (with --mail)", true,
-     false},
-    {"title", kIdcMailTitle, &CardTexts::mailTitle, "タイトル", "mail title",
-     "mail title (with --mail; keywords above)", true, false},
-    {"body", kIdcMailBody, &CardTexts::mailBody, "本文", "mail body",
-     "mail body (with --mail; keywords above)", true, false},
+    {"url", kIdcUrl, &CardTexts::url, "ＵＲＬ情報", "URL", Said::kOptionUrl, false, false},
+    {"popup", kIdcPopup, &CardTexts::popup, "ポップアップ", "popup", Said::kOptionPopup, false, true},
+    {"to", kIdcMailTo, &CardTexts::mailTo, "Ｔｏ", "mail To", Said::kOptionTo, true, false},
+    {"cc", kIdcMailCc, &CardTexts::mailCc, "ｃｃ", "mail cc", Said::kOptionCc, true, false},
+    {"title", kIdcMailTitle, &CardTexts::mailTitle, "タイトル", "mail title", Said::kOptionTitle, true, false},
+    {"body", kIdcMailBody, &CardTexts::mailBody, "本文", "mail body", Said::kOptionBody, true, false},
 }};
 
 // Byte 249: mode in bits 7-5, release time in bits 4-3, auto-off time in bits

@@ -12,6 +12,8 @@
 #include <string>
 #include <string_view>
 
+#include "words/catalog.h"
+
 namespace morvik {
 
 // The texts a content card carries: code page 932 bytes on the card. They
@@ -43,7 +45,7 @@ struct TextField {
   std::string CardTexts::*text;
   std::string_view windowLabel;  // the entry's label in the window, which its messages name
   std::string_view label;        // what a description of the card calls it
-  std::string_view help;         // what the tool's help says of its option
+  Said help;                     // what the tool's help says of its option
   bool mailOnly;                 // on the card only in mail mode
   bool lineEnd;                  // the card holds it with its line terminator
 };

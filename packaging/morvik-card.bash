@@ -8,14 +8,15 @@
 # names COM1-COM31.
 
 # The help text of COMMAND, or the general help when the command has none of
-# its own. The program runs with no terminal input and no serial port.
+# its own. The program runs with no terminal input and no serial port, and in
+# English: the words read here ("commands:") are the English help's.
 _morvik_card_help() {
   local program=$1 command=$2 text
   if [[ -n $command ]]; then
-    text=$(MORVIK_PORT_DIR=/nonexistent timeout 2 "$program" "$command" --help 2>/dev/null </dev/null) &&
+    text=$(LC_ALL=C MORVIK_PORT_DIR=/nonexistent timeout 2 "$program" "$command" --help 2>/dev/null </dev/null) &&
       [[ -n $text ]] && { printf '%s\n' "$text"; return; }
   fi
-  MORVIK_PORT_DIR=/nonexistent timeout 2 "$program" --help 2>/dev/null </dev/null
+  LC_ALL=C MORVIK_PORT_DIR=/nonexistent timeout 2 "$program" --help 2>/dev/null </dev/null
 }
 
 # The commands: the first word of each line of the help's "commands:" block.

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "words/help_catalog.h"
+
 namespace morvik {
 namespace {
 
@@ -107,14 +109,24 @@ constexpr std::array kWordings{
     Wording{kTallyNote, {"note"}, "; {note}", "；{note}"},
 };
 
+// The messages' table and the help's, as one.
+const std::vector<Wording>& AllWordings() {
+  static const std::vector<Wording> all = [] {
+    std::vector<Wording> wordings(kWordings.begin(), kWordings.end());
+    wordings.insert(wordings.end(), HelpCatalog().begin(), HelpCatalog().end());
+    return wordings;
+  }();
+  return all;
+}
+
 const Wording* WordingOf(Said kind) {
-  const auto found = std::ranges::find(kWordings, kind, &Wording::kind);
-  return found == kWordings.end() ? nullptr : &*found;
+  const auto found = std::ranges::find(AllWordings(), kind, &Wording::kind);
+  return found == AllWordings().end() ? nullptr : &*found;
 }
 
 }  // namespace
 
-std::span<const Wording> Catalog() { return kWordings; }
+std::span<const Wording> Catalog() { return AllWordings(); }
 
 std::string Say(const Saying& saying, Language language) {
   const Wording* wording = WordingOf(saying.kind);

@@ -3,9 +3,17 @@
 #include "app/dialog/win_app.h"
 #include "app/line/line_window.h"
 #include "link/system_serial.h"
+#include "words/catalog.h"
 
 namespace morvik {
 namespace {
+
+// The production window speaks Japanese, on the terminal too.
+std::string Usage() { return Say({Said::kHelpUsageHead}, Language::kJapanese) + " " + std::string(kLineUsage); }
+
+std::string Refusal(const LineOptionsRead& read) {
+  return read.error ? Say(*read.error, Language::kJapanese) : std::string();
+}
 
 class CLineApp final : public CWinApp {
  public:
@@ -37,16 +45,16 @@ class CLineApp final : public CWinApp {
 std::optional<CommandLineAnswer> AnswerCommandLine(const std::vector<std::string>& arguments) {
   const LineOptionsRead read = ParseLineOptions(arguments);
   if (read.options) return std::nullopt;
-  const std::string usage = "usage: " + std::string(kLineUsage) + "\n";
+  const std::string usage = Usage() + "\n";
   if (read.help) return CommandLineAnswer{usage, false, 0};
-  return CommandLineAnswer{"morvik-card-line: " + read.error + "\n" + usage, true, 2};
+  return CommandLineAnswer{"morvik-card-line: " + Refusal(read) + "\n" + usage, true, 2};
 }
 
 int RunLineWindow(DialogHost& host, const std::vector<std::string>& arguments) {
   const LineOptionsRead read = ParseLineOptions(arguments);
   if (!read.options) {
-    const std::string usage = "使い方: " + std::string(kLineUsage);
-    host.services().MessageBox(read.help ? usage : read.error + "\n\n" + usage, "morvik-card-line",
+    const std::string usage = Usage();
+    host.services().MessageBox(read.help ? usage : Refusal(read) + "\n\n" + usage, "morvik-card-line",
                                read.help ? kMbOk : kMbError);
     return read.help ? 0 : 2;
   }

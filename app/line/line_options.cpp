@@ -10,14 +10,14 @@ namespace {
 
 // "com3,COM5" -> COM3, COM5; an error names what is not a port COM1-COM31, or
 // a port named twice.
-std::optional<std::string> ReadPorts(std::string_view text, std::vector<std::string>& ports) {
+std::optional<Saying> ReadPorts(std::string_view text, std::vector<std::string>& ports) {
   while (true) {
     const std::size_t comma = text.find(',');
     const std::string_view name = text.substr(0, comma);
     const std::optional<int> number = ComPortNumber(name);
-    if (!number || *number > kComPortCount) return "--ports: not a port COM1-COM31: " + std::string(name);
+    if (!number || *number > kComPortCount) return Saying{Said::kLinePortsNotAPort, {std::string(name)}};
     const std::string port = "COM" + std::to_string(*number);
-    if (std::find(ports.begin(), ports.end(), port) != ports.end()) return "--ports: " + port + " twice";
+    if (std::find(ports.begin(), ports.end(), port) != ports.end()) return Saying{Said::kLinePortTwice, {port}};
     ports.push_back(port);
     if (comma == std::string_view::npos) return std::nullopt;
     text.remove_prefix(comma + 1);
@@ -40,26 +40,26 @@ LineOptionsRead ParseLineOptions(const std::vector<std::string>& arguments) {
   LineOptions options;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
-    if (argument == "--help") return {std::nullopt, true, ""};
+    if (argument == "--help") return {std::nullopt, true, std::nullopt};
     if (argument == "--fast") {
       options.fast = true;
     } else if (argument.starts_with("--ports")) {
       const std::optional<std::string> ports = ValueOf(arguments, i, "--ports");
-      if (!ports || !options.ports.empty()) return {std::nullopt, false, "--ports needs one list of ports"};
-      if (std::optional<std::string> bad = ReadPorts(*ports, options.ports)) return {std::nullopt, false, *bad};
+      if (!ports || !options.ports.empty()) return {std::nullopt, false, Saying{Said::kLinePortsNeedList}};
+      if (std::optional<Saying> bad = ReadPorts(*ports, options.ports)) return {std::nullopt, false, *bad};
     } else if (argument.starts_with("--log")) {
       const std::optional<std::string> log = ValueOf(arguments, i, "--log");
-      if (!log || log->empty() || !options.log.empty()) return {std::nullopt, false, "--log needs one file name"};
+      if (!log || log->empty() || !options.log.empty()) return {std::nullopt, false, Saying{Said::kLineLogNeedsFile}};
       options.log = *log;
     } else if (argument.starts_with("-") && argument != "-") {
-      return {std::nullopt, false, "unknown option: " + argument};
+      return {std::nullopt, false, Saying{Said::kLineUnknownOption, {argument}}};
     } else if (options.list.empty()) {
       options.list = argument;
     } else {
-      return {std::nullopt, false, "one list only: " + argument};
+      return {std::nullopt, false, Saying{Said::kLineOneListOnly, {argument}}};
     }
   }
-  return {options, false, ""};
+  return {options, false, std::nullopt};
 }
 
 std::string JournalBeside(const std::string& list) {

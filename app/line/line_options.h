@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "words/catalog.h"
+
 namespace morvik {
 
 inline constexpr std::string_view kLineUsage =
@@ -22,7 +24,7 @@ struct LineOptions {
 struct LineOptionsRead {
   std::optional<LineOptions> options;
   bool help = false;   // --help: the usage, nothing else
-  std::string error;   // what is wrong with the command line
+  std::optional<Saying> error;  // what is wrong with the command line
 };
 
 // The arguments after the program's name; --ports and --log also as --name=VALUE.

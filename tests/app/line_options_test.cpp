@@ -21,7 +21,7 @@ class LineCommandLine : public testing::TestWithParam<OptionsCase> {};
 TEST_P(LineCommandLine, PortsLogAndListOrWhatIsWrong) {
   const OptionsCase& c = GetParam();
   const LineOptionsRead read = ParseLineOptions(c.arguments);
-  EXPECT_EQ(read.error, c.error);
+  EXPECT_EQ(read.error ? Say(*read.error, Language::kEnglish) : "", c.error);
   ASSERT_EQ(read.options.has_value(), c.error.empty());
   if (!read.options) return;
   EXPECT_EQ(read.options->ports, c.ports);

@@ -607,7 +607,7 @@ TEST(LineProgram, CommandLineRefusedOrTheWindowOpened) {
   EXPECT_EQ(RunLineWindow(refused, {"--ports", "COM40"}), 2);
   ASSERT_EQ(refused.window().messages().size(), 1u);
   EXPECT_EQ(refused.window().messages()[0].text,
-            "--ports: not a port COM1-COM31: COM40\n\n使い方: " + std::string(kLineUsage));
+            "--ports：COM1～COM31 のポートではありません：COM40\n\n使い方: " + std::string(kLineUsage));
   HeadlessDialogHost help;
   EXPECT_EQ(RunLineWindow(help, {"--help"}), 0);
   EXPECT_EQ(help.shownTemplates(), std::vector<int>{});

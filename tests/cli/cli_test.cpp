@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 #include <nlohmann/json.hpp>
+#include <set>
 #include <sstream>
 
 #include "tests/cli/cli_bench.h"
@@ -15,6 +16,7 @@
 #include "cli/card_description.h"
 #include "cli/interrupt.h"
 #include "cli/tally_words.h"
+#include "words/help_catalog.h"
 
 namespace morvik {
 namespace {
@@ -326,6 +328,11 @@ TEST_P(ToolLanguage, SameStatusAndOutputTextsInEachLanguage) {
   const test::RunResult inJapanese = japanese(c.args);
   EXPECT_EQ(inEnglish.status, c.status);
   EXPECT_EQ(inJapanese.status, c.status);
+  if (c.args.front() == "help" || c.args.back() == "--help") {  // help is printed on stdout
+    EXPECT_NE(inEnglish.out.find(c.english), std::string::npos) << inEnglish.out;
+    EXPECT_NE(inJapanese.out.find(c.japanese), std::string::npos) << inJapanese.out;
+    return;
+  }
   EXPECT_EQ(inEnglish.out, inJapanese.out);
   EXPECT_EQ(inEnglish.err, c.english);
   EXPECT_EQ(inJapanese.err, c.japanese);
@@ -345,6 +352,20 @@ INSTANTIATE_TEST_SUITE_P(
                       "morvik-card: --url が二度指定されています（morvik-card write --help を参照）\n"},
         BothLanguages{"NeedsOperand", {"decode"}, 2, "morvik-card: decode needs FILE|- (see morvik-card decode --help)\n",
                       "morvik-card: decode には FILE|- を指定してください（morvik-card decode --help を参照）\n"},
+        BothLanguages{"BadListPosition", {"image", "--volume", "9"}, 2,
+                      "morvik-card: bad value for --volume: 9 (a list position 0-3) (see morvik-card image --help)\n",
+                      "morvik-card: --volume に 9 は指定できません（0～3 の番号）（morvik-card image --help を参照）\n"},
+        BothLanguages{"BadChoice", {"history", "--result", "x", "a.log"}, 2,
+                      "morvik-card: bad value for --result: x (ok, failed or doubt) (see morvik-card history --help)\n",
+                      "morvik-card: --result に x は指定できません（ok、failed、doubt のいずれか）"
+                      "（morvik-card history --help を参照）\n"},
+        BothLanguages{"Help", {"--help"}, 0,
+                      "usage: morvik-card COMMAND [options]\n       morvik-card COMMAND --help    (or:",
+                      "使い方: morvik-card COMMAND [options]\n        morvik-card COMMAND --help    （または"},
+        BothLanguages{"CommandHelp", {"help", "clear"}, 0, "usage: morvik-card clear [options]\nWrites 64 zero",
+                      "使い方: morvik-card clear [options]\nライター上のカードにゼロのブロックを 64 個"},
+        BothLanguages{"OptionHelp", {"image", "--help"}, 0, "\n  --volume N          volume: 0-3 = なし/小/中/大 (default 3)\n",
+                      "\n  --volume N          音量：0～3 = なし/小/中/大（既定 3）\n"},
         BothLanguages{"Json", {"image", "--url", "http://e.com/", "--format", "json"}, 0, "", ""},
         BothLanguages{"PortsJson", {"ports", "--format", "json"}, 0, "", "", test::Setup::kNoPermission},
         BothLanguages{"DamagedPort", {"connect", "--port", "COM2"}, 1,
@@ -354,6 +375,19 @@ INSTANTIATE_TEST_SUITE_P(
                       "morvik-card: Morvik ICCard Writerにつながりませんでした。上のポートの問題を解消してからもう一度実行してください\n",
                       test::Setup::kDamaged}),
     [](const ::testing::TestParamInfo<BothLanguages>& info) { return std::string(info.param.name); });
+
+// On a terminal a wide character takes two columns: the usage lines still start
+// "morvik-card" in one column.
+TEST(HelpLayout, JapaneseUsageLinesAlign) {
+  test::Bench japanese(test::Setup::kNoWriter);
+  japanese.SpeakIn(Language::kJapanese);
+  std::istringstream lines(japanese({"--help"}).out);
+  std::set<std::size_t> columns;
+  for (std::string line; std::getline(lines, line) && !line.empty();) {
+    columns.insert(DisplayWidth(line.substr(0, line.find("morvik-card"))));
+  }
+  EXPECT_EQ(columns, std::set<std::size_t>{8});
+}
 
 }  // namespace
 }  // namespace morvik
