@@ -2,7 +2,9 @@
 
 #include "app/dialog/win_app.h"
 #include "app/line/line_window.h"
+#include "files/file_access.h"
 #include "link/system_serial.h"
+#include "words/catalog.h"
 
 namespace morvik {
 namespace {
@@ -45,11 +47,13 @@ std::optional<CommandLineAnswer> AnswerCommandLine(const std::vector<std::string
 int RunLineWindow(DialogHost& host, const std::vector<std::string>& arguments) {
   const LineOptionsRead read = ParseLineOptions(arguments);
   if (!read.options) {
-    const std::string usage = "使い方: " + std::string(kLineUsage);
+    const std::string usage = Say({Said::kLineUsage, {std::string(kLineUsage)}}, Language::kJapanese);
     host.services().MessageBox(read.help ? usage : read.error + "\n\n" + usage, "morvik-card-line",
                                read.help ? kMbOk : kMbError);
     return read.help ? 0 : 2;
   }
+  // The window speaks Japanese, the system's reasons in it too.
+  SpeakSystemReasonsIn(Language::kJapanese);
   CLineApp app(*read.options);
   return app.Run(host);
 }
