@@ -4,17 +4,11 @@
 #include <cstdio>
 
 #include "card/block_commands.h"
-#include "words/catalog.h"
 
 namespace morvik::line_texts {
 namespace {
 
 using enum Said;
-
-// The window speaks Japanese whatever the user's language.
-std::string Words(Said kind, std::vector<std::string> values = {}) {
-  return Say({kind, std::move(values)}, Language::kJapanese);
-}
 
 std::string Number(std::size_t value) { return std::to_string(value); }
 
@@ -32,6 +26,10 @@ std::string Block(const CardRecord& record) { return std::to_string(record.block
 std::string PortAndCard(Said kind, const CardRecord& record) { return Words(kind, {record.port, record.idm}); }
 
 }  // namespace
+
+std::string Words(Said kind, std::vector<std::string> values) {
+  return Say({kind, std::move(values)}, Language::kJapanese);
+}
 
 std::string ListInfo(std::size_t rows, CsvEncoding encoding, std::size_t doneBefore, std::size_t inDoubt) {
   std::string text = Words(kLineListRows, {Number(rows), EncodingName(encoding)});

@@ -13,8 +13,13 @@
 #include "cli/csv_reader.h"
 #include "production/batch_worker.h"
 #include "production/card_record.h"
+#include "words/catalog.h"
 
 namespace morvik::line_texts {
+
+// A message of the catalog as the window says it: in Japanese, whatever the
+// user's language.
+std::string Words(Said kind, std::vector<std::string> values = {});
 
 // "12 行（UTF-8）、前回までに 3 行済み：続きから書きます" ("、前回までにすべて
 // 済み" when none is left), with the cards an earlier run left half written:

@@ -14,11 +14,7 @@ namespace {
 
 namespace texts = line_texts;
 using enum Said;
-
-// The window speaks Japanese whatever the user's language.
-std::string Words(Said kind, std::vector<std::string> values = {}) {
-  return morvik::Say({kind, std::move(values)}, Language::kJapanese);
-}
+using texts::Words;
 
 // Posted to itself: the list named on the command line is opened once the
 // window is on screen, so that a refusal shows over it.
