@@ -89,7 +89,9 @@ TEST_P(SystemReasons, SayTheSystemsWordsInTheLanguageOrEnglish) {
   }
   if (japanese != static_cast<locale_t>(nullptr)) freelocale(japanese);
 #endif
-  const std::string reason = SystemReasonIn(ENOENT, GetParam().language);
+  SpeakSystemReasonsIn(GetParam().language);
+  const std::string reason = SystemReason(ENOENT);
+  SpeakSystemReasonsIn(Language::kEnglish);
   EXPECT_TRUE(reason.ends_with(GetParam().words)) << reason;
 }
 
