@@ -59,7 +59,7 @@ std::optional<std::string> PortDirectoryProblem() {
   std::error_code error;
   if (std::filesystem::is_directory(directory, error)) return std::nullopt;
   return "MORVIK_PORT_DIR=" + std::string(directory) + ": " +
-         (error ? error.message() : std::string("not a folder"));
+         (error ? SystemReason(error.default_error_condition().value()) : std::string("not a folder"));
 #endif
 }
 

@@ -12,6 +12,7 @@
 #include "cli/command_table.h"
 #include "cli/console.h"
 #include "cli/interrupt.h"
+#include "files/file_access.h"
 #include "link/system_serial.h"
 #include "words/language.h"
 
@@ -25,6 +26,7 @@ int Run(int argc, char** argv) {
                                      isatty(STDIN_FILENO) != 0, isatty(STDERR_FILENO) != 0,
                                      isatty(STDOUT_FILENO) != 0};
   environment.language = morvik::UserLanguage();
+  morvik::SpeakSystemReasonsIn(environment.language);
   const morvik::ExitCode status = morvik::RunCli(arguments, environment);
   morvik::CommandEnded();
   return morvik::Status(status);

@@ -1,10 +1,16 @@
 #include "files/file_access.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <system_error>
 
 namespace morvik {
+namespace {
+
+std::atomic<Language> reasonLanguage{Language::kEnglish};
+
+}  // namespace
 
 bool CloseFile(FileHandle file, int& errorNumber) {
   errno = 0;
@@ -19,12 +25,11 @@ bool CloseFile(FileHandle file, int& errorNumber) {
 std::string NotARegularFile(std::string_view utf8Name) {
   std::error_code error;
   const std::filesystem::file_status status = std::filesystem::status(PathFromUtf8(utf8Name), error);
-  // The portable condition's words: on Windows the system's own would come in
-  // the user's language and the ANSI code page, not the UTF-8 the tool prints.
-  if (error) return error.default_error_condition().message();
-  if (std::filesystem::is_directory(status)) {
-    return std::make_error_code(std::errc::is_a_directory).message();
+  if (error) {
+    const std::error_condition condition = error.default_error_condition();
+    return condition.category() == std::generic_category() ? SystemReason(condition.value()) : condition.message();
   }
+  if (std::filesystem::is_directory(status)) return SystemReason(EISDIR);
   if (!std::filesystem::is_regular_file(status)) return "not a regular file";
   return {};
 }
@@ -34,7 +39,9 @@ bool SameFile(std::string_view a, std::string_view b) {
   return std::filesystem::equivalent(PathFromUtf8(a), PathFromUtf8(b), error) && !error;
 }
 
-std::string SystemReason(int errorNumber) { return std::generic_category().message(errorNumber); }
+std::string SystemReason(int errorNumber) { return SystemReasonIn(errorNumber, reasonLanguage.load()); }
+
+void SpeakSystemReasonsIn(Language language) { reasonLanguage.store(language); }
 
 std::string OutputFailureReason(int errorNumber) {
   return errorNumber != 0 ? SystemReason(errorNumber) : "cannot be written";
@@ -94,7 +101,7 @@ std::optional<std::string> ReadBoundedFile(const std::string& utf8Name, std::ist
 bool WriteWholeFile(const std::string& utf8Name, std::string_view bytes, std::string& error) {
   std::error_code ignored;
   if (std::filesystem::is_directory(PathFromUtf8(utf8Name), ignored)) {  // Windows would say only "Permission denied"
-    error = utf8Name + ": " + std::make_error_code(std::errc::is_a_directory).message();
+    error = utf8Name + ": " + SystemReason(EISDIR);
     return false;
   }
   int reason = 0;

@@ -13,6 +13,8 @@
 #include <string>
 #include <string_view>
 
+#include "words/language.h"
+
 namespace morvik {
 
 struct FileCloser {
@@ -48,8 +50,14 @@ std::string NotARegularFile(std::string_view utf8Name);
 // Whether two names lead to the same existing file.
 bool SameFile(std::string_view a, std::string_view b);
 
-// The system's words for an errno value ("No such file or directory").
+// The system's words for an errno value ("No such file or directory"), in
+// the language set for the process.
 std::string SystemReason(int errorNumber);
+// The same in that language: Japanese where the system has the words (a
+// ja_JP.UTF-8 locale, a Japanese message table), English otherwise.
+std::string SystemReasonIn(int errorNumber, Language language);
+// The language SystemReason speaks from now on; English until set.
+void SpeakSystemReasonsIn(Language language);
 // Why an output took nothing: the system's words, or "cannot be written"
 // when it gave none (errno 0).
 std::string OutputFailureReason(int errorNumber);

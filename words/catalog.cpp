@@ -96,6 +96,123 @@ constexpr std::array kWordings{
     Wording{kPortNoAnswer, {}, "nothing answered", "応答がありません"},
     Wording{kPortDamaged, {}, "replies arrive damaged: check the cable and what runs beside it",
             "応答が壊れて届きます。ケーブルと、そばで動いている機器を確認してください"},
+    Wording{kLineChooseList, {}, "Choose a list with Open", "「開く」でリストを選んでください"},
+    Wording{kLineOpenTitle, {}, "Open a list", "リストを開く"},
+    Wording{kLineCsvFiles, {}, "CSV files", "CSV ファイル"},
+    Wording{kLineNotOpenedKept, {}, "No list opened: the list before stays", "リストを開きませんでした。前のリストのままです"},
+    Wording{kLineNotOpenedChoose, {}, "No list opened. Choose a list with Open",
+            "リストを開きませんでした。「開く」でリストを選んでください"},
+    Wording{kLineListRefused, {"path", "why"}, "The list cannot be read.\n\n{path}\n{why}",
+            "リストを読めません。\n\n{path}\n{why}"},
+    Wording{kLineWhichEncoding, {"line", "asCp932", "asUtf8"},
+            "Line {line} reads both as Shift JIS and as UTF-8.\n\nShift JIS: {asCp932}\nUTF-8: {asUtf8}\n\n"
+            "Which shall it be read as?",
+            "行 {line} はシフトJIS としても UTF-8 としても読めます。\n\nシフトJIS：{asCp932}\nUTF-8：{asUtf8}\n\n"
+            "どちらとして読みますか？"},
+    Wording{kLineShiftJis, {}, "Shift JIS", "シフトJIS"},
+    Wording{kLineUtf8WithBom, {}, "UTF-8 with BOM", "UTF-8、BOM 付き"},
+    Wording{kLineDoNotOpen, {}, "Do not open", "開かない"},
+    Wording{kLineRowsAsked, {"rows", "question"}, "Rows {rows}: {question}", "行 {rows}：{question}"},
+    Wording{kLineListRows, {"rows", "encoding"}, "{rows} rows ({encoding})", "{rows} 行（{encoding}）"},
+    Wording{kLineAllDoneBefore, {}, ", all written before", "、前回までにすべて済み"},
+    Wording{kLineSomeDoneBefore, {"rows"}, ", {rows} written before: writing goes on from there",
+            "、前回までに {rows} 行済み：続きから書きます"},
+    Wording{kLineHalfWrittenCount, {"cards"}, ", {cards} cards half written", "、途中のカード {cards} 枚"},
+    Wording{kLineJournalUnreadable, {"error"}, "The journal cannot be read.\n\n{error}", "記録ファイルを読めません。\n\n{error}"},
+    Wording{kLineJournalUnusable, {"error"}, "The journal cannot be used.\n\n{error}", "記録ファイルを使えません。\n\n{error}"},
+    Wording{kLineNotAJournalRecord, {"journal", "line"}, "{journal}: line {line} is not a journal record",
+            "{journal}：{line} 行目は記録の行ではありません"},
+    Wording{kLineJournalWaiting, {}, "Waiting for the journal: another run is using it",
+            "記録ファイルを待っています：ほかの実行が使っています"},
+    Wording{kLineJournalLost, {"reason"}, "Stopped: the journal can no longer be written: {reason}",
+            "記録ファイルに書けなくなったため止めました：{reason}"},
+    Wording{kLineAllWritten, {}, "Every row of this list is written", "このリストはすべて書き込み済みです"},
+    Wording{kLinePressStart, {}, "Press Start to begin writing", "「開始」を押すと書き込みを始めます"},
+    Wording{kLineStart, {}, "&Start", "開始(&S)"},
+    Wording{kLineFinishHalfWritten, {}, "&Finish the half-written cards", "途中のカードを仕上げる(&S)"},
+    Wording{kLineLookingOnAllPorts, {}, "Looking for writers on COM1 to COM31", "COM1～COM31 でライターを探しています"},
+    Wording{kLineConnecting, {}, "Connecting to the writers", "ライターにつないでいます"},
+    Wording{kLineStopping, {}, "Stopping: the cards being written are finished first",
+            "止めています。書き込み中のカードは最後まで書きます"},
+    Wording{kLineAskStop, {}, "Stop writing?\nThe cards being written are finished first.",
+            "書き込みを止めますか？\n書き込み中のカードは最後まで書きます。"},
+    Wording{kLineClosingAfterCard, {}, "Closing once the cards being written are finished",
+            "書き込み中のカードを書き終えてから閉じます"},
+    Wording{kLineAllRowsWritten, {}, "Every row is written", "すべての行を書き終えました"},
+    Wording{kLineStoppedRowsLeft, {"rows"}, "Stopped. Start goes on with the {rows} rows left",
+            "止めました。残り {rows} 行は「開始」で続きから書きます"},
+    Wording{kLinePlaceCard, {}, "Place a card", "カードを置いてください"},
+    Wording{kLineWritingBlock, {"block", "blocks"}, "Writing block {block}/{blocks}", "書き込み中 ブロック {block}/{blocks}"},
+    Wording{kLineReadingBack, {}, "Reading back", "読み返し中"},
+    Wording{kLineOkPlaceNext, {}, "OK (place the next card)", "OK（次のカードを置いてください）"},
+    Wording{kLineFailedPlaceNext, {}, "Failed (place the next card)", "失敗（次のカードを置いてください）"},
+    Wording{kLineLookingForWriter, {}, "Looking for the writer", "ライターを探しています"},
+    Wording{kLineEnded, {}, "Ended", "終了"},
+    Wording{kLineSetAside, {}, "Resting (3 cards failed in a row)", "休止（3 枚続けて失敗）"},
+    Wording{kLineCannotWriteHere, {}, "Cannot write on this writer", "このライターでは書けません"},
+    Wording{kLineOnPort, {"port", "message"}, "{port}: {message}", "{port}：{message}"},
+    Wording{kLineWriterFound, {"cid"}, "writer found (CID {cid})", "ライターが見つかりました（CID {cid}）"},
+    Wording{kLineWriterNotAnswering, {}, "the writer does not answer; still looking",
+            "ライターが応答しません。探し続けます"},
+    Wording{kLineWriterLost, {}, "the writer stopped answering; still looking",
+            "ライターの応答がなくなりました。探し続けます"},
+    Wording{kLineWriterBack, {"cid"}, "the writer is back (CID {cid})", "ライターが戻りました（CID {cid}）"},
+    Wording{kLineWriterSetAside, {}, "3 cards failed in a row: the writer rests. Check the writer and the cards",
+            "3 枚続けて失敗したため休止します。ライターとカードを確かめてください"},
+    Wording{kLineListRefusedByWriter, {"cid"}, "the writer with CID {cid} cannot write this list",
+            "CID {cid} のライターではこのリストを書けません"},
+    Wording{kLineCardDoneBefore, {"idm", "row"}, "card {idm} is written already{row}: it is not written twice",
+            "カード {idm} は書き込み済みです{row}。もう一度は書きません"},
+    Wording{kLineCardDoneBeforeRow, {"row"}, " (row {row})", "（行 {row}）"},
+    Wording{kLineRowWithId, {"line", "id"}, "{line} ({id})", "{line}（{id}）"},
+    Wording{kLineResultWriteFailed, {}, "Write failed", "書き込み失敗"},
+    Wording{kLineResultVerifyFailed, {}, "Verify failed", "読み返し不一致"},
+    Wording{kLineResultRemoved, {}, "Removed", "取り外し"},
+    Wording{kLineResultInterrupted, {}, "Interrupted", "中断"},
+    Wording{kLineResultWriterLost, {}, "Writer lost", "ライター応答なし"},
+    Wording{kLineLostReadingBack, {"blocks"}, "the writer stopped answering while reading back ({blocks} blocks written)",
+            "読み返し中にライターの応答がなくなりました（{blocks} ブロック書き込み済み）"},
+    Wording{kLineFinishedHalfWritten, {}, "finished the card left half written before", "前回途中のカードを書き上げました"},
+    Wording{kLineCardRefusesAt, {"block"}, "the card does not take it (block {block})",
+            "カードが受け付けません（ブロック {block}）"},
+    Wording{kLineReadsBackOtherAt, {"block"}, "it reads back different (block {block})",
+            "読み返すと内容が違います（ブロック {block}）"},
+    Wording{kLineRemovedAt, {"block"}, "taken off while written (block {block})", "書き込み中に外されました（ブロック {block}）"},
+    Wording{kLineInterruptedAt, {"block"}, "cut short by Stop (block {block})", "停止で中断しました（ブロック {block}）"},
+    Wording{kLineNotAnsweringAt, {"block"}, "the writer does not answer (block {block})",
+            "ライターが応答しません（ブロック {block}）"},
+    Wording{kLineFailedLostReadingBack, {"port", "idm"},
+            "{port}: card {idm} is written, but the writer stopped answering while reading it back. Check the connection",
+            "{port}：カード {idm} は書き込み済みですが、読み返し中にライターの応答がなくなりました。つなぎを確かめてください"},
+    Wording{kLineFailedWrite, {"port", "idm"}, "{port}: card {idm} did not take the writing. Place it again",
+            "{port}：カード {idm} は書き込みを受け付けませんでした。置き直してください"},
+    Wording{kLineFailedVerify, {"port", "idm"}, "{port}: card {idm} read back different. Use another card",
+            "{port}：カード {idm} は読み返すと内容が違いました。別のカードを使ってください"},
+    Wording{kLineFailedRemoved, {"port", "idm"}, "{port}: card {idm} was taken off while written. Place it again",
+            "{port}：カード {idm} は書き込み中に外されました。置き直してください"},
+    Wording{kLineFailedInterrupted, {"port", "idm"},
+            "{port}: card {idm} was left unfinished by Stop. Place it again at the next Start",
+            "{port}：カード {idm} は停止したため途中でやめました。次の開始で置き直してください"},
+    Wording{kLineFailedWriterLost, {"port", "idm"},
+            "{port}: card {idm} could not be written: the writer does not answer. Check the connection",
+            "{port}：カード {idm} は書き込めませんでした：ライターが応答しません。つなぎを確かめてください"},
+    Wording{kLineWrittenRow, {"port", "row", "idm"}, "{port}: row {row} written on card {idm}",
+            "{port}：行 {row} をカード {idm} に書き込みました"},
+    Wording{kLineWrittenRowWithId, {"port", "row", "idm"}, "{port}: row {row} written on card {idm}",
+            "{port}：行 {row}をカード {idm} に書き込みました"},
+    Wording{kLineWrittenCard, {"port", "idm"}, "{port}: card {idm} written", "{port}：カード {idm} に書き込みました"},
+    Wording{kLineRecordOfRow, {"row"}, "row {row} ", "行 {row} "},
+    Wording{kLineRecord, {"idm", "result"}, "card {idm}: {result}", "カード {idm}：{result}"},
+    Wording{kLineRecordWithReason, {"record", "reason"}, "{record}: {reason}", "{record}：{reason}"},
+    Wording{kLineUnderAMinute, {}, "under a minute", "1 分未満"},
+    Wording{kLineAboutMinutes, {"minutes"}, "about {minutes} min", "約 {minutes} 分"},
+    Wording{kLineAboutHours, {"hours", "minutes"}, "about {hours} h {minutes} min", "約 {hours} 時間 {minutes} 分"},
+    Wording{kLineHalfWrittenCards, {"count", "cards"},
+            "{count} cards half written (placed on a writer, they are finished): {cards}",
+            "途中のカード {count} 枚（ライターに置くと仕上げます）：{cards}"},
+    Wording{kLineHalfWrittenCard, {"idm", "row", "port", "time"}, "card {idm} row {row} {port} {time}",
+            "カード {idm} 行 {row} {port} {time}"},
+    Wording{kLineListSeparator, {}, ", ", "、"},
     Wording{kAllWriters, {}, "all", "全ライター"},
     Wording{kTallyOneCard, {"port", "ok"}, "{port}: 1 card, {ok} ok", "{port}：カード 1 枚、OK {ok}"},
     Wording{kTallyCards, {"port", "cards", "ok"}, "{port}: {cards} cards, {ok} ok", "{port}：カード {cards} 枚、OK {ok}"},
@@ -131,18 +248,26 @@ std::span<const Wording> Catalog() { return AllWordings(); }
 std::string Say(const Saying& saying, Language language) {
   const Wording* wording = WordingOf(saying.kind);
   if (wording == nullptr) return {};
-  std::string text(language == Language::kJapanese ? wording->japanese : wording->english);
-  std::size_t index = 0;
-  for (const std::string_view name : wording->names) {
-    if (name.empty()) break;
-    const std::string_view value = index < saying.values.size() ? std::string_view(saying.values[index]) : "";
-    ++index;
-    const std::string mark = "{" + std::string(name) + "}";
-    for (std::size_t at = text.find(mark); at != std::string::npos; at = text.find(mark, at + value.size())) {
-      text.replace(at, mark.size(), value);
+  // One pass over the wording: a value is put in as it is, so a value that
+  // holds a "{name}" of its own is never taken for a place.
+  std::string_view rest = language == Language::kJapanese ? wording->japanese : wording->english;
+  std::string text;
+  while (!rest.empty()) {
+    const std::size_t open = rest.find('{');
+    const std::size_t close = open == std::string_view::npos ? open : rest.find('}', open);
+    if (close == std::string_view::npos) break;
+    text += rest.substr(0, open);
+    const std::string_view name = rest.substr(open + 1, close - open - 1);
+    const auto named = std::ranges::find(wording->names, name);
+    const auto index = static_cast<std::size_t>(named - wording->names.begin());
+    if (named == wording->names.end()) {
+      text += rest.substr(open, close - open + 1);
+    } else if (index < saying.values.size()) {
+      text += saying.values[index];
     }
+    rest.remove_prefix(close + 1);
   }
-  return text;
+  return text + std::string(rest);
 }
 
 }  // namespace morvik

@@ -2,6 +2,7 @@
 
 #include "app/dialog/win_app.h"
 #include "app/line/line_window.h"
+#include "files/file_access.h"
 #include "link/system_serial.h"
 #include "words/catalog.h"
 
@@ -58,6 +59,8 @@ int RunLineWindow(DialogHost& host, const std::vector<std::string>& arguments) {
                                read.help ? kMbOk : kMbError);
     return read.help ? 0 : 2;
   }
+  // The window speaks Japanese, the system's reasons in it too.
+  SpeakSystemReasonsIn(Language::kJapanese);
   CLineApp app(*read.options);
   return app.Run(host);
 }

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "app/line/line_texts.h"
 #include "cli/record_printer.h"
 #include "files/file_access.h"
 #include "link/port_names.h"
@@ -37,7 +38,7 @@ JournalLook LookIntoJournal(const std::string& journal, const std::string& listH
   const JournalRead read =
       ReadJournalFile(journal, [&look](const JournalEntry& entry) { look.state.Take(entry); }, look.error);
   if (look.error.empty() && read.badLine != 0) {
-    look.error = journal + ": line " + std::to_string(read.badLine) + " is not a journal record";
+    look.error = line_texts::NotAJournalRecord(journal, read.badLine);
   }
   return look;
 }
@@ -48,7 +49,7 @@ bool LineRun::Start(const CardList& list, const LineSetup& setup, JournalLook& l
   if (!journal_) return false;
   const JournalRead read = journal_->CatchUp([&look](const JournalEntry& entry) { look.state.Take(entry); });
   if (read.badLine != 0) {
-    look.error = setup.journal + ": line " + std::to_string(read.badLine) + " is not a journal record";
+    look.error = line_texts::NotAJournalRecord(setup.journal, read.badLine);
     journal_.reset();
     return false;
   }

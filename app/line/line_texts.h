@@ -1,6 +1,7 @@
 // What the production window says, in the operator's words: the list, each
 // writer's state, a card's result and why it failed, the totals. Pure: values
-// in, UTF-8 texts out.
+// in, UTF-8 texts out, worded by the catalog in Japanese whatever the
+// user's language.
 #pragma once
 
 #include <cstddef>
@@ -12,8 +13,13 @@
 #include "cli/csv_reader.h"
 #include "production/batch_worker.h"
 #include "production/card_record.h"
+#include "words/catalog.h"
 
 namespace morvik::line_texts {
+
+// A message of the catalog as the window says it: in Japanese, whatever the
+// user's language.
+std::string Words(Said kind, std::vector<std::string> values = {});
 
 // "12 行（UTF-8）、前回までに 3 行済み：続きから書きます" ("、前回までにすべて
 // 済み" when none is left), with the cards an earlier run left half written:
@@ -62,12 +68,15 @@ std::string Rate(std::optional<double> cardsPerMinute);
 // "約 3 分", "約 1 時間 5 分", "1 分未満", "－" while unknown.
 std::string TimeLeft(std::optional<double> minutes);
 
-// Every card in doubt, each with its IDm, row, writer and the time its
-// started record was made: "途中のカード 1 枚（ライターに置くと仕上げます）：カード X 行 2（A） COM3 TIME".
+// Every card in doubt (one at least), each with its IDm, row, writer and the
+// time its started record was made: "途中のカード 1 枚（ライターに置くと仕上げます）：カード X 行 2（A） COM3 TIME".
 std::string CardsInDoubt(const std::vector<CardRecord>& started);
 
-// The Start button, and what it says once every row is done while cards are in doubt.
-inline constexpr const char* kStart = "開始(&S)";
-inline constexpr const char* kFinishInDoubt = "途中のカードを仕上げる(&S)";
+// A journal with a line that is not one of its records: "記録.jsonl：3 行目は記録の行ではありません".
+std::string NotAJournalRecord(const std::string& journal, std::size_t line);
+
+// The Start button's label: "開始(&S)", or "途中のカードを仕上げる(&S)" once
+// every row is done while cards are in doubt.
+std::string StartLabel(bool onlyCardsInDoubt);
 
 }  // namespace morvik::line_texts

@@ -13,6 +13,8 @@ namespace morvik {
 namespace {
 
 namespace texts = line_texts;
+using enum Said;
+using texts::Words;
 
 // Posted to itself: the list named on the command line is opened once the
 // window is on screen, so that a refusal shows over it.
@@ -55,7 +57,7 @@ bool CLineDlg::InitWindow() {
   services().SetCheck(kIdcLineFast, options_.fast ? 1 : 0);
   ShowTotals();
   if (options_.list.empty()) {
-    Say("「開く」でリストを選んでください");
+    Say(Words(kLineChooseList));
   } else {
     services().PostMessage(WM_LINE_OPEN_GIVEN, 0, 0);
   }
@@ -66,7 +68,7 @@ void CLineDlg::OnOpenGiven() { Opened(OpenList(options_.list)); }
 
 void CLineDlg::OnOpen() {
   if (state_ != RunState::kIdle) return;
-  const std::optional<std::string> path = host().ChooseFileToOpen("リストを開く", "CSV ファイル", "*.csv");
+  const std::optional<std::string> path = host().ChooseFileToOpen(Words(kLineOpenTitle), Words(kLineCsvFiles), "*.csv");
   if (path) Opened(OpenList(*path));
 }
 
@@ -74,7 +76,7 @@ void CLineDlg::Opened(bool taken) {
   if (taken) {
     host().FocusControl(kIdcLineStart);
   } else {
-    Say(list_ ? "リストを開きませんでした。前のリストのままです" : "リストを開きませんでした。「開く」でリストを選んでください");
+    Say(Words(list_ ? kLineNotOpenedKept : kLineNotOpenedChoose));
   }
 }
 
@@ -98,7 +100,7 @@ std::optional<CardList> CLineDlg::TakeList(const std::string& path) {
     for (const std::string& line : ProblemLines(reading.problems, Language::kJapanese)) {
       why += (why.empty() ? "" : "\n") + line;
     }
-    services().MessageBox("リストを読めません。\n\n" + path + "\n" + why, caption, kMbError);
+    services().MessageBox(Words(kLineListRefused, {path, why}), caption, kMbError);
     return std::nullopt;
   }
   if (const std::vector<Saying> lookAlikes = ListLookAlikes(reading.lookAlikes); !lookAlikes.empty()) {
@@ -121,7 +123,7 @@ bool CLineDlg::OpenList(const std::string& path) {
   const std::string journal = options_.log.empty() ? JournalBeside(path) : options_.log;
   const JournalLook look = LookIntoJournal(journal, list->fileHash);
   if (!look.error.empty()) {
-    services().MessageBox("記録ファイルを読めません。\n\n" + look.error, caption, kMbError);
+    services().MessageBox(Words(kLineJournalUnreadable, {look.error}), caption, kMbError);
     return false;
   }
   // Runs sharing a journal keep to one row a card only through its locks: a
@@ -129,7 +131,7 @@ bool CLineDlg::OpenList(const std::string& path) {
   std::string lockError;
   const std::unique_ptr<SharedJournal> shared = SharedJournal::Open(journal, journalLocks_, {}, lockError);
   if (!shared) {
-    services().MessageBox("記録ファイルを使えません。\n\n" + lockError, caption, kMbError);
+    services().MessageBox(Words(kLineJournalUnusable, {lockError}), caption, kMbError);
     return false;
   }
   ClearRun();
@@ -143,7 +145,7 @@ bool CLineDlg::OpenList(const std::string& path) {
     if (started.run.empty() || !shared->Alive(started.run)) inDoubt_.push_back(started);
   }
   ShowList(look);
-  Say(rowsDone_ == list_->rows.size() ? "このリストはすべて書き込み済みです" : "「開始」を押すと書き込みを始めます");
+  Say(Words(rowsDone_ == list_->rows.size() ? kLineAllWritten : kLinePressStart));
   ShowInDoubt();
   return true;
 }
@@ -174,7 +176,7 @@ void CLineDlg::ShowList(const JournalLook& journal) {
 void CLineDlg::ShowState() {
   const bool idle = state_ == RunState::kIdle;
   services().EnableControl(kIdcLineStart, idle && list_ && (rowsDone_ < list_->rows.size() || !inDoubt_.empty()));
-  services().SetControlText(kIdcLineStart, OnlyCardsInDoubt() ? texts::kFinishInDoubt : texts::kStart);
+  services().SetControlText(kIdcLineStart, texts::StartLabel(OnlyCardsInDoubt()));
   services().EnableControl(kIdcLineStop, state_ == RunState::kRunning);
   services().EnableControl(kIdcLineOpen, idle);
   services().EnableControl(kIdcLineFast, idle);
@@ -203,7 +205,7 @@ void CLineDlg::OnStart() {
   JournalLook look(list_->fileHash);
   const LineSetup setup{options_.ports, services().GetCheck(kIdcLineFast) == 1, journal_, journalLocks_};
   if (!run_.Start(*list_, setup, look)) {
-    services().MessageBox("記録ファイルを使えません。\n\n" + look.error, caption, kMbError);
+    services().MessageBox(Words(kLineJournalUnusable, {look.error}), caption, kMbError);
     return;
   }
   state_ = RunState::kRunning;
@@ -216,7 +218,7 @@ void CLineDlg::OnStart() {
   inDoubt_ = run_.InDoubtNow();
   ShowList(look);
   host().FocusControl(kIdcLineRecords);
-  Say(options_.ports.empty() ? "COM1～COM31 でライターを探しています" : "ライターにつないでいます");
+  Say(Words(options_.ports.empty() ? kLineLookingOnAllPorts : kLineConnecting));
   ShowInDoubt();
 }
 
@@ -228,7 +230,7 @@ void CLineDlg::StopRun() {
   run_.Stop();
   state_ = RunState::kStopping;
   ShowState();
-  Say("止めています。書き込み中のカードは最後まで書きます");
+  Say(Words(kLineStopping));
 }
 
 void CLineDlg::OnCancel() {
@@ -237,8 +239,7 @@ void CLineDlg::OnCancel() {
     return;
   }
   if (state_ != RunState::kRunning) return;
-  const int answer = services().MessageBox("書き込みを止めますか？\n書き込み中のカードは最後まで書きます。",
-                                           dialogTemplate().title, kMbAsk);
+  const int answer = services().MessageBox(Words(kLineAskStop), dialogTemplate().title, kMbAsk);
   if (answer == kIdOk && state_ == RunState::kRunning) StopRun();
 }
 
@@ -250,7 +251,7 @@ void CLineDlg::OnSystemCommand(std::uintptr_t commandValue, std::intptr_t parame
   }
   closeAtEnd_ = true;
   if (state_ == RunState::kRunning) StopRun();
-  Say("書き込み中のカードを書き終えてから閉じます");
+  Say(Words(kLineClosingAfterCard));
 }
 
 void CLineDlg::OnLineEvent() {
@@ -345,7 +346,7 @@ void CLineDlg::ShowInDoubt() {
   if (!inDoubt_.empty()) Say(texts::CardsInDoubt(inDoubt_));
 }
 
-void CLineDlg::Take(const JournalWaiting&) { Say("記録ファイルを待っています：ほかの実行が使っています"); }
+void CLineDlg::Take(const JournalWaiting&) { Say(Words(kLineJournalWaiting)); }
 
 void CLineDlg::Take(const LineEnd& end) {
   state_ = RunState::kIdle;
@@ -357,13 +358,13 @@ void CLineDlg::Take(const LineEnd& end) {
   }
   const std::size_t left = list_->rows.size() - std::min(rowsDone_, list_->rows.size());
   if (end.journalLost) {
-    Say("記録ファイルに書けなくなったため止めました：" + *end.journalLost);
+    Say(Words(kLineJournalLost, {*end.journalLost}));
   } else if (!end.inDoubt.empty()) {
     Say(texts::CardsInDoubt(end.inDoubt));
   } else if (left == 0) {
-    Say("すべての行を書き終えました");
+    Say(Words(kLineAllRowsWritten));
   } else {
-    Say("止めました。残り " + std::to_string(left) + " 行は「開始」で続きから書きます");
+    Say(Words(kLineStoppedRowsLeft, {std::to_string(left)}));
   }
   ShowTotals();
   ShowState();

@@ -54,6 +54,7 @@ TEST(LineTotals, RateAndTimeLeftAsTheOperatorReadsThem) {
   EXPECT_EQ(line_texts::Rate(std::nullopt), "－");
   EXPECT_EQ(line_texts::TimeLeft(std::nullopt), "－");
   EXPECT_EQ(line_texts::TimeLeft(0.5), "1 分未満");
+  EXPECT_EQ(line_texts::TimeLeft(1), "約 1 分");
   EXPECT_EQ(line_texts::TimeLeft(3.4), "約 3 分");
   EXPECT_EQ(line_texts::TimeLeft(65), "約 1 時間 5 分");
 }

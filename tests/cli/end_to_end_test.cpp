@@ -57,6 +57,10 @@ TEST(EndToEnd, PortsTraceAndAnImageThroughTheCardAndBack) {
     EXPECT_TRUE(batch.err.ends_with(std::string(port) + ": " + reason + "\nmorvik-card: no writer answers on " + port + "\n"))
         << batch.err;
   }
+  // The user's language comes from the locale variables alone; the status stays.
+  const auto japanese = RunCommand({"/usr/bin/env", "LC_ALL=", "LC_MESSAGES=", "LANG=ja_JP.UTF-8", kCard, "connect", "--port", "COM6"});
+  EXPECT_EQ(japanese.status, 3);
+  EXPECT_TRUE(japanese.err.starts_with("morvik-card: COM6: そのポートはありません\n")) << japanese.err;
 
   // A question with no terminal to answer it is refused, not asked.
   const auto asked = RunCommand({kCard, "image", "--url", "a[CT]"});

@@ -2,7 +2,11 @@
 // under the name given; refusals name it as given. The Windows build runs this
 // in code page 932, where a narrow file call would refuse or garble these names.
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <locale.h>
+#endif
 
+#include <cerrno>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -14,6 +18,12 @@
 
 namespace morvik {
 namespace {
+
+#ifdef _WIN32
+constexpr const char* kJapaneseNoSuchFile = "ファイルが見つかりません。";  // after "指定された" on Windows, not on Wine
+#else
+constexpr const char* kJapaneseNoSuchFile = "そのようなファイルやディレクトリはありません";
+#endif
 
 std::string Utf8(const std::filesystem::path& path) {
   const std::u8string name = path.u8string();
@@ -62,6 +72,32 @@ TEST_P(Names, WrittenAppendedAndReadBackUnderTheNameGivenAndNamedInRefusals) {
 INSTANTIATE_TEST_SUITE_P(Files, Names,
                          ::testing::Values("カード.bin", "顧客リスト.csv", "記録 1.jsonl", "카드.bin",
                                            "📇.bin"));
+
+// The system's words for a failure in each language: Japanese needs the
+// system's Japanese texts (a generated ja_JP.UTF-8 locale on POSIX).
+struct ReasonCase {
+  Language language;
+  const char* words;
+};
+class SystemReasons : public ::testing::TestWithParam<ReasonCase> {};
+
+TEST_P(SystemReasons, SayTheSystemsWordsInTheLanguageOrEnglish) {
+#ifndef _WIN32
+  const locale_t japanese = newlocale(LC_ALL_MASK, "ja_JP.UTF-8", static_cast<locale_t>(nullptr));
+  if (japanese == static_cast<locale_t>(nullptr) && GetParam().language == Language::kJapanese) {
+    GTEST_SKIP() << "no ja_JP.UTF-8 locale";
+  }
+  if (japanese != static_cast<locale_t>(nullptr)) freelocale(japanese);
+#endif
+  SpeakSystemReasonsIn(GetParam().language);
+  const std::string reason = SystemReason(ENOENT);
+  SpeakSystemReasonsIn(Language::kEnglish);
+  EXPECT_TRUE(reason.ends_with(GetParam().words)) << reason;
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, SystemReasons,
+                         ::testing::Values(ReasonCase{Language::kEnglish, "No such file or directory"},
+                                           ReasonCase{Language::kJapanese, kJapaneseNoSuchFile}));
 
 }  // namespace
 }  // namespace morvik

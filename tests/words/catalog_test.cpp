@@ -44,6 +44,7 @@ TEST(Catalog, SayPutsEachValueInItsPlace) {
   EXPECT_EQ(Say(saying, Language::kJapanese), "volume は 0～3 で指定してください（9）");
   // A value holding a mark of its own is not read again.
   EXPECT_EQ(Say({Said::kAtLine, {"14", "{line}"}}, Language::kEnglish), "line 14: {line}");
+  EXPECT_EQ(Say({Said::kAtLine, {"{problem}", "x"}}, Language::kEnglish), "line {problem}: x");
 }
 
 struct LocaleCase {
