@@ -88,4 +88,17 @@ class Bench {
   Language language_ = Language::kEnglish;
 };
 
+// `args` in-process as a production run has them: each writer's ports and
+// clock from `seat` (empty: the system's), `input` on standard input, no terminal.
+inline RunResult RunSeated(const std::vector<std::string>& args, std::function<WriterSeat()> seat,
+                           const std::string& input = {}, SharedJournal::LocksFor locks = {}) {
+  std::ostringstream out, err;
+  std::istringstream in(input);
+  sim::VirtualClock clock;
+  sim::LoopbackPlatform platform(clock);
+  CliEnvironment environment{platform, clock, out, err, in, false, false, false, std::move(seat), std::move(locks)};
+  const int status = Status(RunCli(args, environment));
+  return {status, out.str(), err.str(), !platform.openLog().empty()};
+}
+
 }  // namespace morvik::test

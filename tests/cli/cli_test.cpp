@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
-#include <nlohmann/json.hpp>
 #include <set>
 #include <sstream>
 
@@ -32,26 +31,6 @@ struct ExitCase {
   int status;
   std::string inOut, inErr;
 };
-
-// Every line one JSON object whose keys, at every depth, are ASCII snake_case.
-void ExpectSnakeCaseKeys(const nlohmann::json& value) {
-  if (!value.is_structured()) return;
-  for (const auto& [key, member] : value.items()) {
-    if (value.is_object()) {
-      EXPECT_TRUE(std::ranges::all_of(key, [](char c) { return (c >= 'a' && c <= 'z') || c == '_'; })) << key;
-    }
-    ExpectSnakeCaseKeys(member);
-  }
-}
-
-void ExpectJsonLines(const std::string& out) {
-  std::istringstream lines(out);
-  for (std::string line; std::getline(lines, line);) {
-    const nlohmann::json value = nlohmann::json::parse(line, nullptr, false);
-    EXPECT_TRUE(value.is_object()) << line;
-    ExpectSnakeCaseKeys(value);
-  }
-}
 
 class ExitStatus : public testing::TestWithParam<ExitCase> {};
 
@@ -81,7 +60,6 @@ TEST_P(ExitStatus, ToldAndEndedAsTheCaseSays) {
   if (c.status == 2 && c.inOut.empty()) {
     EXPECT_EQ(run.out, "");
   }
-  if (std::ranges::any_of(c.args, [](const std::string& arg) { return arg.ends_with("json"); })) ExpectJsonLines(run.out);
 }
 
 const std::string kAbcLine0 = "4D760002123400000112340200000000  Mv...4....4.....\n";
@@ -133,9 +111,6 @@ INSTANTIATE_TEST_SUITE_P(Cli, ExitStatus, testing::ValuesIn(std::vector<ExitCase
     {"RefusedPortNamedFirst", Setup::kNoPermission, {"dump"}, 3, "",
      "morvik-card: COM4: no permission (join the group that owns the device)\nmorvik-card: COM12: no permission"
      " (join the group that owns the device)\nmorvik-card: Morvik ICCard Writerにつながりませんでした。上のポートの"},
-    {"DamagedRepliesAreNoSilence", Setup::kDamaged, {"connect", "--port", "COM2"}, 1, "",
-     "morvik-card: COM2: replies arrive damaged: check the cable and what runs beside it\n"
-     "morvik-card: Morvik ICCard Writerにつながりませんでした。上のポートの問題を解消してからもう一度実行してください\n"},
     {"DamagedTrace", Setup::kDamaged, {"connect", "--trace"}, 1, "",
      "COM2 < 02 00 30 08 F0 02 11 26 12 06 12 34 03 C5 0D (whole frame, wrong checksum: C5 where the bytes sum to C4)\n"},
     {"PortsDamaged", Setup::kDamaged, {"ports", "--format", "json"}, 0, "\"state\":\"damaged\",\"reason\":\"replies arrive damaged", ""},

@@ -7,7 +7,6 @@
 
 #include <fstream>
 #include <regex>
-#include <sstream>
 
 #include "cli/command_table.h"
 #include "sim/loopback_serial.h"
@@ -16,16 +15,11 @@
 namespace morvik {
 namespace {
 
-struct Batch {
-  int status;
-  std::string out, err;
-};
-
 std::string FirstIdm(std::uint8_t first, int n) { return IdmText(sim::OperatorCardIdm({first, 0, 0, 0, 0, 0, 0, 0}, n)); }
 
 // batch --rows list --log journal --resume journal, the operator putting on
 // cards whose IDms start with `first`.
-Batch RunBatch(const std::string& list, const std::string& journal, std::uint8_t first,
+test::RunResult RunBatch(const std::string& list, const std::string& journal, std::uint8_t first,
                const std::vector<std::string>& extra) {
   sim::WriterModel model;
   model.StartOperator({6, 500, 1000, {first, 0, 0, 0, 0, 0, 0, 0}}, 0);
@@ -36,15 +30,10 @@ Batch RunBatch(const std::string& list, const std::string& journal, std::uint8_t
     clock->At(600'000, [] { std::fputs("the run did not end\n", stderr), std::_Exit(1); });
     return WriterSeat{std::move(clock), std::move(platform)};
   };
-  std::ostringstream out, err;
-  std::istringstream in;
-  sim::VirtualClock clock;
-  sim::LoopbackPlatform platform(clock);
-  CliEnvironment env{platform, clock, out, err, in, false, false, false, seat};
   std::vector<std::string> args{"batch", "--rows", list, "--ports", "COM2", "--fast", "--log", journal,
                                 "--resume", journal};
   args.insert(args.end(), extra.begin(), extra.end());
-  return {Status(RunCli(args, env)), out.str(), err.str()};
+  return test::RunSeated(args, seat);
 }
 
 // "row 4 (C)" of every record printed.
@@ -70,10 +59,10 @@ TEST_P(EditedList, WritesOnlyTheRowsTheEditAddedAndNamesTheChangedOnes) {
   const std::string list = test::OwnTempPath(std::string(c.name) + ".csv");
   const std::string journal = test::OwnTempPath(std::string(c.name) + ".jsonl");
   std::ofstream(list, std::ios::binary) << c.before;
-  const Batch first = RunBatch(list, journal, 0xA0, {});
+  const test::RunResult first = RunBatch(list, journal, 0xA0, {});
   ASSERT_EQ(first.status, 0) << first.err;
   std::ofstream(list, std::ios::binary) << c.after;
-  const Batch resumed = RunBatch(list, journal, 0xB0, c.extra);
+  const test::RunResult resumed = RunBatch(list, journal, 0xB0, c.extra);
   std::remove(list.c_str());
   std::remove(journal.c_str());
   EXPECT_EQ(resumed.status, 0) << resumed.err;
@@ -125,19 +114,14 @@ TEST(SharedJournal, RefusedWhereNoLockCanBeTaken) {
   const std::string list = test::OwnTempPath("nolocks.csv"), journal = test::OwnTempPath("nolocks.jsonl");
   std::ofstream(list, std::ios::binary) << kAb;
   int seats = 0;
-  std::ostringstream out, err;
-  std::istringstream in;
-  sim::VirtualClock clock;
-  sim::LoopbackPlatform platform(clock);
-  CliEnvironment env{platform, clock, out, err, in, false, false, false,
-                     [&seats]() -> WriterSeat { return ++seats, WriterSeat{}; },
-                     [](std::FILE*) { return std::make_unique<NoLocks>(); }};
-  const int status = Status(RunCli({"batch", "--rows", list, "--log", journal, "--resume", journal}, env));
+  const test::RunResult run = test::RunSeated({"batch", "--rows", list, "--log", journal, "--resume", journal},
+                                              [&seats]() -> WriterSeat { return ++seats, WriterSeat{}; }, {},
+                                              [](std::FILE*) { return std::make_unique<NoLocks>(); });
   std::remove(list.c_str());
   std::remove(journal.c_str());
-  EXPECT_EQ(status, 6);
+  EXPECT_EQ(run.status, 6);
   EXPECT_EQ(seats, 0);
-  EXPECT_NE(err.str().find(".jsonl: the file system gives no locks ("), std::string::npos) << err.str();
+  EXPECT_NE(run.err.find(".jsonl: the file system gives no locks ("), std::string::npos) << run.err;
 }
 
 }  // namespace

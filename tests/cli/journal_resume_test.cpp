@@ -13,6 +13,7 @@
 #include "production/card_record.h"
 #include "sim/loopback_serial.h"
 #include "tests/cli/cli_bench.h"
+#include "tests/support/loopback_seat.h"
 
 namespace morvik {
 namespace {
@@ -62,30 +63,23 @@ TEST_P(JournalResume, TakesWhatTheJournalSaysAndWritesTheRest) {
     clock->At(600'000, [] { std::fputs("the run did not end\n", stderr), std::_Exit(1); });
     return WriterSeat{std::move(clock), std::move(platform)};
   };
-  std::ostringstream out, err;
-  std::istringstream in(kList);
-  sim::VirtualClock clock;
-  sim::LoopbackPlatform platform(clock);
-  CliEnvironment env{platform, clock, out, err, in, false, false, false, seat};
-  const int status = Status(RunCli({"batch", "--rows", "-", "--ports", "COM2", "--fast", "--log", journal,
-                                    "--resume", journal}, env));
+  const test::RunResult run =
+      test::RunSeated({"batch", "--rows", "-", "--ports", "COM2", "--fast", "--log", journal, "--resume", journal}, seat, kList);
   // history reads the same journal: one line per card this run wrote, a cut line said once.
-  std::ostringstream historyOut, historyErr;
-  CliEnvironment historyEnv{platform, clock, historyOut, historyErr, in, false, false, false};
-  const int historyStatus = Status(RunCli({"history", journal, "--since", "2026-12-07T10:00:00Z"}, historyEnv));
+  const test::RunResult history = test::RunSeated({"history", journal, "--since", "2026-12-07T10:00:00Z"}, {});
   std::remove(journal.c_str());
-  EXPECT_EQ(historyStatus, c.status == 2 ? 2 : 0) << historyErr.str();
+  EXPECT_EQ(history.status, c.status == 2 ? 2 : 0) << history.err;
   const bool cut = !c.journal.empty() && c.journal.back() != '\n';
   if (c.status != 2) {
-    EXPECT_EQ(historyOut.str().find(" ok ") == std::string::npos, c.records.empty()) << historyOut.str();
-    EXPECT_EQ(historyErr.str().find("cut short") != std::string::npos, cut) << historyErr.str();
+    EXPECT_EQ(history.out.find(" ok ") == std::string::npos, c.records.empty()) << history.out;
+    EXPECT_EQ(history.err.find("cut short") != std::string::npos, cut) << history.err;
   }
 
-  EXPECT_EQ(status, c.status) << err.str();
-  EXPECT_EQ(err.str().find('\x1b'), std::string::npos);  // no progress board off a terminal
-  for (const std::string& line : c.told) EXPECT_NE(err.str().find(line), std::string::npos) << line << "\n" << err.str();
+  EXPECT_EQ(run.status, c.status) << run.err;
+  EXPECT_EQ(run.err.find('\x1b'), std::string::npos);  // no progress board off a terminal
+  for (const std::string& line : c.told) EXPECT_NE(run.err.find(line), std::string::npos) << line << "\n" << run.err;
   std::vector<std::string> records;
-  std::istringstream lines(out.str());
+  std::istringstream lines(run.out);
   for (std::string line; std::getline(lines, line);) records.push_back(line.substr(line.find(" COM") + 1));
   for (std::string& record : records) record = std::regex_replace(record, std::regex(" [0-9]+\\.[0-9]s"), "");
   EXPECT_EQ(records, c.records);
@@ -152,21 +146,11 @@ TEST(JournalResumeFirstRun, NoJournalYetStartsWhenTheLogIsTheSameFile) {
     std::remove(journal.c_str());
     sim::WriterModel model;
     model.StartOperator({3, 500, 1000, {kFirst, 0, 0, 0, 0, 0, 0, 0}}, 0);
-    const auto seat = [&model] {
-      auto clock = std::make_unique<sim::VirtualClock>();
-      auto platform = std::make_unique<sim::LoopbackPlatform>(*clock);
-      platform->AttachWriter(2, model);
-      return WriterSeat{std::move(clock), std::move(platform)};
-    };
-    std::ostringstream out, err;
-    std::istringstream in(kList);
-    sim::VirtualClock clock;
-    sim::LoopbackPlatform platform(clock);
-    CliEnvironment env{platform, clock, out, err, in, false, false, false, seat};
-    const int status = Status(RunCli({"batch", "--rows", "-", "--ports", "COM2", "--fast", "--log", log, "--resume", journal}, env));
+    const test::RunResult run = test::RunSeated(
+        {"batch", "--rows", "-", "--ports", "COM3", "--fast", "--log", log, "--resume", journal}, test::WriterOnCom3(model), kList);
     const bool same = log == journal;
-    EXPECT_EQ(status, same ? 0 : 2) << err.str();
-    EXPECT_EQ(err.str().find(journal + ": no journal yet, starting at the first row\n") != std::string::npos, same) << err.str();
+    EXPECT_EQ(run.status, same ? 0 : 2) << run.err;
+    EXPECT_EQ(run.err.find(journal + ": no journal yet, starting at the first row\n") != std::string::npos, same) << run.err;
     EXPECT_EQ(model.blockWrites() > 0, same);
   }
   std::remove(journal.c_str());

@@ -1,8 +1,9 @@
-// One name per thing: every key of every command's JSON output holds the same
-// shape of value wherever it appears (a hash is never called the image, the
-// image never a hash).
+// One name per thing: every key of every command's JSON output is ASCII
+// snake_case and holds the same shape of value wherever it appears (a hash is
+// never called the image, the image never a hash).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <set>
@@ -25,6 +26,7 @@ std::string ShapeOf(const std::string& key, const Json& value) {
 
 void Collect(const Json& object, const std::string& where, std::map<std::string, std::map<std::string, std::string>>& shapes) {
   for (const auto& [key, value] : object.items()) {
+    EXPECT_TRUE(std::ranges::all_of(key, [](char c) { return (c >= 'a' && c <= 'z') || c == '_'; })) << where << ": " << key;
     shapes[key].emplace(ShapeOf(key, value), where);
     if (value.is_object()) Collect(value, where, shapes);
     if (value.is_array()) {
@@ -73,13 +75,9 @@ TEST(JsonKeys, EachKeyHasOneShapeAcrossEveryCommand) {
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{"batch", "--url", "abc", "--count", "1", "--ports", "COM3", "--json", "--log", log},
         {"history", log, "--format", "json"}}) {
-    std::ostringstream out, err;
-    std::istringstream in;
-    sim::VirtualClock clock;
-    sim::LoopbackPlatform platform(clock);
-    CliEnvironment env{platform, clock, out, err, in, false, false, false, test::WriterOnCom3(writer)};
-    EXPECT_EQ(Status(RunCli(args, env)), 0) << err.str();
-    CollectLines(out.str(), args[0], shapes);
+    const test::RunResult run = test::RunSeated(args, test::WriterOnCom3(writer));
+    EXPECT_EQ(run.status, 0) << run.err;
+    CollectLines(run.out, args[0], shapes);
   }
   std::remove(log.c_str());
 

@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <fstream>
 #include <map>
-#include <sstream>
 
 #include "cli/card_image_options.h"
 #include "cli/card_rows.h"
@@ -52,12 +51,8 @@ RowsRun RunBatch(const std::vector<std::string>& extra, std::uint8_t firstIdm, c
   };
   std::vector<std::string> args = {"batch", "--rows", "-", "--ports", "COM2,COM4", "--fast", "--yes"};
   args.insert(args.end(), extra.begin(), extra.end());
-  std::ostringstream out, err;
-  std::istringstream in(kRows);
-  sim::VirtualClock clock;
-  sim::LoopbackPlatform platform(clock);
-  CliEnvironment env{platform, clock, out, err, in, false, false, false, seat};
-  RowsRun run{Status(RunCli(args, env)), err.str(), {}};
+  const test::RunResult result = test::RunSeated(args, seat, kRows);
+  RowsRun run{result.status, result.err, {}};
   for (const sim::WriterModel& model : models) {
     run.cards.insert(run.cards.end(), model.cardsTakenOff().begin(), model.cardsTakenOff().end());
     if (model.slot().present) run.cards.push_back(model.slot());  // a card taken off is counted above

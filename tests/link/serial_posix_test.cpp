@@ -2,8 +2,6 @@
 // time-out as the terminal holds it, and the exclusive hold on the port.
 #include <fcntl.h>
 #include <grp.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
@@ -103,31 +101,6 @@ TEST_F(PtyPort, UnknownRateIsRefusedReadTimeOutRoundsUpAndThePortIsHeldUntilClos
   ASSERT_EQ(refused.size(), 1u);
   EXPECT_EQ(refused[0].reason, RefusedDevice::Reason::kBusy);
   device.reset();
-  EXPECT_NE(platform->Open("\\\\.\\COM1"), nullptr);
-}
-
-// A terminal program keeps the port open without a lock: the port is in use,
-// and the program is named. Whoever holds the other end of the terminal (here
-// this test, as the simulator does) is the line itself, not a holder.
-TEST_F(PtyPort, AProgramHoldingThePortOpenIsNamedAsUsingIt) {
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, slave_, 0);
-  posix_spawn_file_actions_addclose(&actions, master_);
-  char sleepName[] = "sleep", seconds[] = "30";
-  char* argv[] = {sleepName, seconds, nullptr};
-  pid_t holder = 0;
-  ASSERT_EQ(posix_spawnp(&holder, "sleep", &actions, nullptr, argv, environ), 0);
-  posix_spawn_file_actions_destroy(&actions);
-
-  const std::unique_ptr<SerialPlatform> platform = MakeSystemSerialPlatform();
-  EXPECT_EQ(platform->Open("\\\\.\\COM1"), nullptr);
-  const std::vector<RefusedDevice> refused = platform->TakeRefusals();
-  kill(holder, SIGTERM);
-  waitpid(holder, nullptr, 0);
-  ASSERT_EQ(refused.size(), 1u);
-  EXPECT_EQ(refused[0].reason, RefusedDevice::Reason::kBusy);
-  EXPECT_EQ(refused[0].holders, "sleep (pid " + std::to_string(holder) + ")");
   EXPECT_NE(platform->Open("\\\\.\\COM1"), nullptr);
 }
 
