@@ -164,13 +164,13 @@ std::optional<CsvEncoding> CsvEncodingNamed(std::string_view name) {
   return std::nullopt;
 }
 
-std::string_view CsvEncodingName(CsvEncoding encoding) {
+Said EncodingSaid(CsvEncoding encoding) {
   switch (encoding) {
-    case CsvEncoding::kUtf8WithBom: return "UTF-8 with BOM";
-    case CsvEncoding::kUtf8: return "UTF-8";
-    case CsvEncoding::kCp932: return "code page 932";
+    case CsvEncoding::kUtf8WithBom: return Said::kEncodingUtf8WithBom;
+    case CsvEncoding::kUtf8: return Said::kEncodingUtf8;
+    case CsvEncoding::kCp932: return Said::kEncodingCp932;
   }
-  return "";
+  return Said::kEncodingUtf8;
 }
 
 }  // namespace morvik

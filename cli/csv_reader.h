@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "words/catalog.h"
+
 namespace morvik {
 
 struct CsvRecord {
@@ -54,7 +56,7 @@ CsvText DecodeCsvText(std::string_view bytes, std::optional<CsvEncoding> given);
 // The encoding as people type its name, in any case: utf-8, utf8, cp932,
 // sjis, shift_jis, shift-jis, windows-31j; nullopt for any other.
 std::optional<CsvEncoding> CsvEncodingNamed(std::string_view name);
-// "UTF-8 with BOM", "UTF-8", "code page 932".
-std::string_view CsvEncodingName(CsvEncoding encoding);
+// How the encoding is named to the user: "UTF-8 with BOM", "UTF-8", "code page 932".
+Said EncodingSaid(CsvEncoding encoding);
 
 }  // namespace morvik

@@ -6,6 +6,8 @@
 #include <span>
 #include <string>
 
+#include "words/catalog.h"
+
 namespace morvik {
 
 enum class CardResult { kOk, kWriteFailed, kVerifyFailed, kRemoved, kInterrupted, kWriterLost };
@@ -40,12 +42,16 @@ struct CardRecord {
 };
 
 // "2026-12-07T01:23:45Z COM3 0123456789ABCDEF", with " row 7 (A-001)" for a card of a list.
-std::string RecordHead(const CardRecord& record);
+std::string RecordHead(const CardRecord& record, Language language = Language::kEnglish);
 // "2026-12-07T01:23:45Z COM3 0123456789ABCDEF write failed at block 9 13.2s (2 resends)",
 // with " row 7 (A-001)" after the IDm for a card of a list; an ok card not
 // read back says "ok, not read back", one found in doubt ends "(found in doubt)".
 // Control characters of the id are shown escaped ("\n"): one record, one line.
-std::string RecordText(const CardRecord& record);
+std::string RecordText(const CardRecord& record, Language language = Language::kEnglish);
+// "row 7" or "row 7 (A-001)": a list's row in a line.
+Saying RowSaying(std::size_t row, const std::string& id);
+// "1 resend", "3 resends".
+Saying ResendsSaying(int count);
 // {"record":"card","time":"...","port":"COM3","idm":"...","result":"write-failed","block":9,
 //  "resends":2,"seconds":13.2}, with ,"row":7,"id":"A-001","file":"...","image_hash":"..." after it
 // for a card of a list, "verified":false when not read back, "found_in_doubt":true.

@@ -81,6 +81,57 @@ enum class Said : std::uint16_t {
   kTallyOneResend,
   kTallyResends,
   kTallyNote,
+  // A run's records, its journal, its list and its progress.
+  kRowRef,
+  kRowRefId,
+  kInParens,
+  kResultOk,
+  kResultOkNotReadBack,
+  kResultWriteFailed,
+  kResultVerifyFailed,
+  kResultRemoved,
+  kResultInterrupted,
+  kResultWriterLost,
+  kRecordLine,
+  kOneResend,
+  kResends,
+  kFoundInDoubt,
+  kHistoryInDoubt,
+  kJournalWaiting,
+  kJournalNone,
+  kJournalBadLine,
+  kJournalOneCutShort,
+  kJournalCutShort,
+  kJournalOneOtherList,
+  kJournalOtherLists,
+  kOneRow,
+  kRows,
+  kEncodingUtf8WithBom,
+  kEncodingUtf8,
+  kEncodingCp932,
+  kListStanding,
+  kListEdited,
+  kListNotReadBack,
+  kListGone,
+  kWrittenAgain,
+  kNotWrittenAgain,
+  kNotWrittenAgainHint,
+  kRowChanged,
+  kCardInDoubt,
+  kRunGone,
+  kCardNotSeen,
+  kOnlyDoubts,
+  kRowsDoneLeft,
+  kNoWriterOn,
+  kStepWaiting,
+  kStepStarting,
+  kStepBlock,
+  kStepReadingBack,
+  kStepDone,
+  kBoardCards,
+  kBoardRate,
+  kBoardUnderMinute,
+  kBoardMinutesLeft,
   kEnd,  // past the last kind
 };
 
@@ -94,7 +145,7 @@ struct Saying {
 // name, the names given in the order the values come (unused places empty).
 struct Wording {
   Said kind;
-  std::array<std::string_view, 4> names;
+  std::array<std::string_view, 6> names;
   std::string_view english;
   std::string_view japanese;
 };
