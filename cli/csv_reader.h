@@ -21,7 +21,7 @@ struct CsvRecord {
 
 struct CsvRead {
   std::vector<CsvRecord> records;  // blank lines left out
-  std::string error;               // "line 4: a quote does not end", empty when read whole
+  std::size_t unendedQuote = 0;    // the line a quoted field that does not end starts on; 0 when read whole
 };
 
 CsvRead ReadCsv(std::string_view text);
@@ -42,7 +42,7 @@ struct CsvAmbiguity {
 struct CsvText {
   std::string utf8;
   CsvEncoding encoding = CsvEncoding::kUtf8;
-  std::string problem;  // why the bytes cannot be read; empty when read
+  std::optional<Saying> problem = std::nullopt;  // why the bytes cannot be read; none when read
   std::optional<CsvAmbiguity> ambiguous = std::nullopt;  // refused as ambiguous: its first such line
 };
 

@@ -207,7 +207,7 @@ void SayLines(const std::string& path, const std::vector<std::string>& lines, st
 // answered by --yes or --no); false once one is answered Cancel.
 bool AskRowQuestions(const std::string& path, const std::vector<RowQuestion>& questions, CliSession& session) {
   for (const RowQuestion& question : questions) {
-    const OperatorMessage asked(path + ": " + RowQuestionText(question), "", kMbQuestion, {MessageKind::kQuestion, {}});
+    const OperatorMessage asked(path + ": " + RowQuestionText(question, session.env.language), "", kMbQuestion, {MessageKind::kQuestion, {}});
     if (session.window.ShowMessage(asked) != kIdOk) return false;
   }
   return true;
@@ -224,8 +224,8 @@ std::optional<CardList> ReadRows(const CliOptions& options, CliSession& session)
     env.err << kToolSays << reading.unreadable << "\n";
     return std::nullopt;
   }
-  SayLines(path, LookAlikeLines(reading.lookAlikes), env.err);
-  if (const std::string blank = BlankRowsText(reading.blankLines); !blank.empty()) SayLines(path, {blank}, env.err);
+  SayLines(path, LookAlikeLines(reading.lookAlikes, env.language), env.err);
+  if (const std::string blank = BlankRowsText(reading.blankLines, env.language); !blank.empty()) SayLines(path, {blank}, env.err);
   SayLines(path, ProblemLines(reading.problems, env.language), env.err);
   if (!reading.list || !AskRowQuestions(path, reading.questions, session)) return std::nullopt;
   return std::move(reading.list);

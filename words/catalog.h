@@ -132,6 +132,19 @@ enum class Said : std::uint16_t {
   kBoardRate,
   kBoardUnderMinute,
   kBoardMinutesLeft,
+  kListNotUtf8,
+  kListNotCp932,
+  kListNeitherEncoding,
+  kListAmbiguous,
+  kQuoteNotEnded,
+  kLookAlikeFirst,
+  kLookAlikeMore,
+  kLookAlikeOption,
+  kLookAlikeNextOption,
+  kQuestionRow,
+  kQuestionRows,
+  kBlankRow,
+  kBlankRows,
   kEnd,  // past the last kind
 };
 
