@@ -118,7 +118,11 @@ BatchContext ContextFor(const CliOptions& options, const CliEnvironment& env, Re
   context.stopNow = [] { return InterruptCount() >= 2; };
   context.starting = [&printer](const CardRecord& record) { return printer.Started(record); };
   context.report = [&printer](const CardRecord& record) { printer.Print(record); };
-  context.note = [&printer](const std::string& text) { printer.Note(std::string(kToolSays) + text); };
+  context.event = [&printer, announce = env.errIsTerminal, language = env.language](const WriterEvent& event) {
+    if (const std::optional<std::string> line = WriterEventLine(event, announce, language)) {
+      printer.Note(std::string(kToolSays) + *line);
+    }
+  };
   if (env.errIsTerminal) {
     printer.ShowProgress(env.clock, [list]() -> std::optional<ProgressBoard::Rows> {
       if (list == nullptr) return std::nullopt;
@@ -131,7 +135,6 @@ BatchContext ContextFor(const CliOptions& options, const CliEnvironment& env, Re
       return std::make_unique<FrameTrace>(clock, [&printer](const std::string& line) { printer.TraceLine(line); });
     };
   }
-  context.announceWriters = env.errIsTerminal;
   context.verify = options.production.verify;
   context.fast = options.fast;
   return context;

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "cli/port_reasons.h"
 #include "words/catalog.h"
 
 namespace morvik {
@@ -26,6 +27,34 @@ std::string TallyLine(const WriterTally& tally, bool total, Language language) {
     if (!note->empty()) text += Say({Said::kTallyNote, {*note}}, language);
   }
   return text;
+}
+
+namespace {
+
+Saying EventSaying(const WriterEvent& e, Language language) {
+  using Kind = WriterEvent::Kind;
+  switch (e.kind) {
+    case Kind::kFound: return {Said::kWriterFound, {e.port, e.cid}};
+    case Kind::kNotAnswering:
+      return {Said::kWriterNotAnswering,
+              {e.port, Say(e.tried ? PortReason(*e.tried) : Saying{Said::kWriterNoAnswer}, language)}};
+    case Kind::kLost: return {Said::kWriterLostLooking, {e.port}};
+    case Kind::kBack: return {Said::kWriterBack, {e.port}};
+    case Kind::kSetAside: return {Said::kWriterSetAside, {e.port}};
+    case Kind::kContentRefused: return {Said::kWriterContentRefused, {e.port}};
+    case Kind::kDoneBefore:
+      if (e.row == 0) return {Said::kDoneBefore, {e.port, e.idm}};
+      if (e.id.empty()) return {Said::kDoneBeforeRow, {e.port, e.idm, std::to_string(e.row)}};
+      return {Said::kDoneBeforeRowId, {e.port, e.idm, std::to_string(e.row), e.id}};
+  }
+  return {Said::kWriterNoAnswer};
+}
+
+}  // namespace
+
+std::optional<std::string> WriterEventLine(const WriterEvent& event, bool announceWriters, Language language) {
+  if (event.kind == WriterEvent::Kind::kFound && !event.late && !announceWriters) return std::nullopt;
+  return Say(EventSaying(event, language), language);
 }
 
 }  // namespace morvik

@@ -145,6 +145,16 @@ enum class Said : std::uint16_t {
   kQuestionRows,
   kBlankRow,
   kBlankRows,
+  kWriterFound,
+  kWriterNotAnswering,
+  kWriterNoAnswer,
+  kWriterContentRefused,
+  kWriterSetAside,
+  kWriterLostLooking,
+  kWriterBack,
+  kDoneBefore,
+  kDoneBeforeRow,
+  kDoneBeforeRowId,
   kEnd,  // past the last kind
 };
 
