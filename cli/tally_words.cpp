@@ -23,9 +23,12 @@ std::string TallyLine(const WriterTally& tally, bool total, Language language) {
   if (tally.resends == 1) text += Say({Said::kTallyOneResend}, language);
   if (tally.resends > 1) text += Say({Said::kTallyResends, {std::to_string(tally.resends)}}, language);
   // What the writer got over or why it stopped: the run's own notes.
-  for (const std::string* note : {&tally.recovered, &tally.problem}) {
-    if (!note->empty()) text += Say({Said::kTallyNote, {*note}}, language);
+  std::string recovered;
+  for (const Saying& said : tally.recoveredSaid) {
+    recovered += Say(recovered.empty() ? said : Saying{Said::kTallyNoteMore, {Say(said, language)}}, language);
   }
+  if (!recovered.empty()) text += Say({Said::kTallyNote, {recovered}}, language);
+  if (tally.problemSaid) text += Say({Said::kTallyNote, {Say(*tally.problemSaid, language)}}, language);
   return text;
 }
 

@@ -102,7 +102,7 @@ void BatchWorker::Run() {
   while (connected_ || LookForWriter()) {
     // The writer that answers may be another one, with another customer ID.
     if (!context_.plan->AcceptsWriter(card_.customerId())) {
-      tally_.problem = "content refused";
+      tally_.SetProblem({Said::kProblemContentRefused});
       Tell({WriterEvent::Kind::kContentRefused, tally_.port, CustomerIdText(card_.customerId())});
       return;
     }
@@ -266,7 +266,7 @@ bool BatchWorker::Count(const CardRecord& record) {
   failuresInARow_ = WriterOrCardFailed(record.result) ? failuresInARow_ + 1 : 0;
   if (failuresInARow_ < kFailuresToSetAside) return false;
   setAside_ = true;
-  tally_.problem = "set aside after three failed cards in a row";
+  tally_.SetProblem({Said::kProblemSetAside});
   return true;
 }
 
@@ -279,13 +279,12 @@ void BatchWorker::LoseWriter() {
 }
 
 void BatchWorker::SumUp() {
-  if (foundLate_) tally_.recovered = "found after the start";
-  if (timesBack_ > 0) {
-    if (!tally_.recovered.empty()) tally_.recovered += ", ";
-    tally_.recovered += "writer lost and back";
-    if (timesBack_ > 1) tally_.recovered += " (" + std::to_string(timesBack_) + " times)";
+  if (foundLate_) tally_.AddRecovered({Said::kFoundAfterStart});
+  if (timesBack_ == 1) tally_.AddRecovered({Said::kLostAndBack});
+  if (timesBack_ > 1) tally_.AddRecovered({Said::kLostAndBackTimes, {std::to_string(timesBack_)}});
+  if (!connected_ && !setAside_) {
+    tally_.SetProblem({timesLost_ > 0 ? Said::kProblemWriterLost : Said::kProblemNoWriter});
   }
-  if (!connected_ && !setAside_) tally_.problem = timesLost_ > 0 ? "writer lost" : "no writer answered";
 }
 
 std::optional<TriedPort> BatchWorker::TriedOn(const std::string& port) const {

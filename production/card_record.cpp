@@ -183,6 +183,16 @@ std::string TallyText(const WriterTally& t) {
   return text;
 }
 
+void WriterTally::SetProblem(Saying said) {
+  problem = Say(said, Language::kEnglish);
+  problemSaid = std::move(said);
+}
+
+void WriterTally::AddRecovered(Saying said) {
+  recovered += (recovered.empty() ? "" : ", ") + Say(said, Language::kEnglish);
+  recoveredSaid.push_back(std::move(said));
+}
+
 WriterTally TotalOf(std::span<const WriterTally> tallies) {
   WriterTally total;
   total.port = "all";

@@ -3,8 +3,10 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "words/catalog.h"
 
@@ -73,8 +75,15 @@ struct WriterTally {
   int interrupted = 0;
   int writerLost = 0;
   int resends = 0;
-  std::string problem;    // why the writer stopped early, empty when it did not
-  std::string recovered;  // what the writer got over: lost and back, found late
+  std::string problem{};    // why the writer stopped early, empty when it did not
+  std::string recovered{};  // what the writer got over: lost and back, found late
+  // The same two as kinds, for words in the user's language; the texts above are their JSON values.
+  std::vector<Saying> recoveredSaid{};
+  std::optional<Saying> problemSaid{};
+
+  // Sets the problem, as a kind and as its JSON value.
+  void SetProblem(Saying said);
+  void AddRecovered(Saying said);
 
   void Count(CardResult result);
   int cards() const { return ok + writeFailed + verifyFailed + removed + interrupted + writerLost; }

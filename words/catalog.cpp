@@ -210,6 +210,14 @@ constexpr std::array kWordings{
     Wording{kDoneBeforeRowId, {"port", "idm", "row", "id"},
             "{port}: {idm} written ok before (row {row}, {id}): not written again",
             "{port}：{idm} は書き込み済みです（{row} 行目、{id}）。書き直しません"},
+    Wording{kTallyNoteMore, {"note"}, ", {note}", "、{note}"},
+    Wording{kFoundAfterStart, {}, "found after the start", "開始後に見つかりました"},
+    Wording{kLostAndBack, {}, "writer lost and back", "応答が途切れて戻りました"},
+    Wording{kLostAndBackTimes, {"times"}, "writer lost and back ({times} times)", "応答が途切れて戻りました（{times} 回）"},
+    Wording{kProblemContentRefused, {}, "content refused", "この顧客 ID では内容を書き込めません"},
+    Wording{kProblemSetAside, {}, "set aside after three failed cards in a row", "3 枚続けて失敗したため外しました"},
+    Wording{kProblemWriterLost, {}, "writer lost", "ライターが応答しなくなりました"},
+    Wording{kProblemNoWriter, {}, "no writer answered", "ライターが応答しませんでした"},
     Wording{kQuestionRows, {"lines", "question"}, "rows {lines}: {question}", "{lines} 行目：{question}"},
 };
 

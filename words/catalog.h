@@ -155,6 +155,14 @@ enum class Said : std::uint16_t {
   kDoneBefore,
   kDoneBeforeRow,
   kDoneBeforeRowId,
+  kTallyNoteMore,
+  kFoundAfterStart,
+  kLostAndBack,
+  kLostAndBackTimes,
+  kProblemContentRefused,
+  kProblemSetAside,
+  kProblemWriterLost,
+  kProblemNoWriter,
   kEnd,  // past the last kind
 };
 

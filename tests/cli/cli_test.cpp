@@ -383,14 +383,17 @@ namespace morvik {
 namespace {
 
 TEST(TallyLine, EveryCountAndNoteInEachLanguage) {
-  WriterTally tally{"COM3", 9, 1, 1, 1, 1, 1, 3, "writer lost", "found late"};
+  WriterTally tally{"COM3", 9, 1, 1, 1, 1, 1, 3};
+  tally.SetProblem({Said::kProblemWriterLost});
+  tally.AddRecovered({Said::kFoundAfterStart});
+  tally.AddRecovered({Said::kLostAndBackTimes, {"2"}});
   EXPECT_EQ(TallyLine(tally, false, Language::kEnglish),
             "COM3: 14 cards, 9 ok, 1 write failed, 1 verify failed, 1 removed, 1 interrupted, 1 writer lost, "
-            "3 resends; found late; writer lost");
+            "3 resends; found after the start, writer lost and back (2 times); writer lost");
   EXPECT_EQ(TallyLine(tally, false, Language::kJapanese),
             "COM3：カード 14 枚、OK 9、書き込み失敗 1、読み返し不一致 1、取り外し 1、中断 1、ライター応答なし 1、"
-            "再送 3 回；found late；writer lost");
-  const WriterTally one{"COM3", 1, 0, 0, 0, 0, 0, 1, "", ""};
+            "再送 3 回；開始後に見つかりました、応答が途切れて戻りました（2 回）；ライターが応答しなくなりました");
+  const WriterTally one{"COM3", 1, 0, 0, 0, 0, 0, 1};
   EXPECT_EQ(TallyLine(one, true, Language::kEnglish), "all: 1 card, 1 ok, 1 resend");
   EXPECT_EQ(TallyLine(one, true, Language::kJapanese), "全ライター：カード 1 枚、OK 1、再送 1 回");
 }
