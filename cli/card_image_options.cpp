@@ -53,11 +53,10 @@ std::optional<ContentImage> BuildCardImage(const CliOptions& options,
   return ComposeCard(operations, options, customerId);
 }
 
-std::string LookAlikes(const std::vector<BestFit>& fits) {
+std::string LookAlikes(const std::vector<BestFit>& fits, Language language) {
   std::string text;
   for (const BestFit& fit : fits) {
-    text += text.empty() ? fit.character + " is written as " + fit.writtenAs
-                         : ", " + fit.character + " as " + fit.writtenAs;
+    text += Say({text.empty() ? Said::kLookAlikeFirst : Said::kLookAlikeMore, {fit.character, fit.writtenAs}}, language);
   }
   return text;
 }

@@ -13,6 +13,7 @@
 #include "card/card_operations.h"
 #include "content/content_settings.h"
 #include "window/cp932.h"
+#include "words/language.h"
 #include "window/headless_window.h"
 
 namespace morvik {
@@ -51,7 +52,7 @@ struct OptionBestFits {
 // text differs from base's.
 std::vector<OptionBestFits> BestFitsOf(const CliOptions& options, const CliOptions* base = nullptr);
 // "é is written as e, ü as u".
-std::string LookAlikes(const std::vector<BestFit>& fits);
+std::string LookAlikes(const std::vector<BestFit>& fits, Language language = Language::kEnglish);
 
 // The image built again for a writer (its customer ID goes into it) once the
 // operator has answered every question: this time every answer is OK.

@@ -66,14 +66,14 @@ ListReading ReadCardList(const std::string& path, std::optional<CsvEncoding> enc
   return ReadCardList(options, noInput);
 }
 
-std::string BlankRowsText(const std::vector<std::size_t>& lines) {
+std::string BlankRowsText(const std::vector<std::size_t>& lines, Language language) {
   if (lines.empty()) return {};
   std::string numbers;
   const std::size_t shown = std::min(lines.size(), kProblemsShown);
   for (std::size_t i = 0; i < shown; ++i) numbers += (i == 0 ? "" : ", ") + std::to_string(lines[i]);
   if (lines.size() > shown) numbers += "...";
-  return std::to_string(lines.size()) + (lines.size() == 1 ? " row" : " rows") +
-         " of only separators skipped (line" + (lines.size() == 1 ? " " : "s ") + numbers + ")";
+  if (lines.size() == 1) return Say({Said::kBlankRow, {numbers}}, language);
+  return Say({Said::kBlankRows, {std::to_string(lines.size()), numbers}}, language);
 }
 
 std::vector<std::string> ProblemLines(const std::vector<RowProblem>& problems, Language language) {
@@ -86,14 +86,16 @@ std::vector<std::string> ProblemLines(const std::vector<RowProblem>& problems, L
   return lines;
 }
 
-std::vector<std::string> LookAlikeLines(const std::vector<RowLookAlikes>& rows) {
+std::vector<std::string> LookAlikeLines(const std::vector<RowLookAlikes>& rows, Language language) {
   std::vector<std::string> lines;
   for (const RowLookAlikes& row : rows) {
     std::string notes;
     for (const OptionBestFits& option : row.options) {
-      notes += (notes.empty() ? "--" : "; --") + std::string(option.column) + ": " + LookAlikes(option.fits);
+      const std::string said =
+          Say({Said::kLookAlikeOption, {std::string(option.column), LookAlikes(option.fits, language)}}, language);
+      notes += notes.empty() ? said : Say({Said::kLookAlikeNextOption, {said}}, language);
     }
-    lines.push_back("line " + std::to_string(row.line) + ": " + notes);
+    lines.push_back(Say({Said::kAtLine, {std::to_string(row.line), notes}}, language));
   }
   return lines;
 }

@@ -45,7 +45,7 @@ struct ListReading {
 };
 
 // "3 rows of only separators skipped (lines 4, 9, 12)"; empty for none.
-std::string BlankRowsText(const std::vector<std::size_t>& lines);
+std::string BlankRowsText(const std::vector<std::size_t>& lines, Language language);
 
 // The list options.production.rows names ("-": in), every row checked as the
 // command line is and composed once.
@@ -61,7 +61,7 @@ ListReading ReadCardList(const std::string& path, std::optional<CsvEncoding> enc
 std::vector<std::string> ProblemLines(const std::vector<RowProblem>& problems, Language language);
 
 // "line 3: --url: é is written as e; --popup: ü as u", one per row.
-std::vector<std::string> LookAlikeLines(const std::vector<RowLookAlikes>& rows);
+std::vector<std::string> LookAlikeLines(const std::vector<RowLookAlikes>& rows, Language language);
 // Each character once for the whole list, with its first line and how many
 // other rows hold it: "é は e として書き込みます（3 行目ほか 2 行）".
 std::vector<Saying> ListLookAlikes(const std::vector<RowLookAlikes>& rows);

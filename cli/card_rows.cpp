@@ -128,8 +128,8 @@ void NumberRows(CardRows& rows) {
   }
 }
 
-CardRows Refused(CardRows rows, Saying said) {
-  rows.problems.push_back({0, {}, std::move(said)});
+CardRows Refused(CardRows rows, Saying said, std::size_t line = 0) {
+  rows.problems.push_back({line, {}, std::move(said)});
   return rows;
 }
 
@@ -186,10 +186,10 @@ std::vector<RowQuestion> ComposeRows(CardRows& rows) {
   return questions;
 }
 
-std::string RowQuestionText(const RowQuestion& question) {
+std::string RowQuestionText(const RowQuestion& question, Language language) {
   std::string lines;
   for (const std::size_t line : question.lines) lines += (lines.empty() ? "" : ", ") + std::to_string(line);
-  return (question.lines.size() == 1 ? "row " : "rows ") + lines + ": " + question.text;
+  return Say({question.lines.size() == 1 ? Said::kQuestionRow : Said::kQuestionRows, {lines, question.text}}, language);
 }
 
 std::string CellsHash(const std::vector<std::string>& header, const std::vector<std::string>& cells) {
@@ -238,9 +238,9 @@ CardRows ReadCardRows(std::string_view fileBytes, const CliOptions& commandLine)
   const CsvText text = DecodeCsvText(fileBytes, commandLine.production.encoding);
   result.encoding = text.encoding;
   result.ambiguous = text.ambiguous;
-  if (!text.problem.empty()) return Refused(std::move(result), {Said::kListUnreadable, {text.problem}});
+  if (text.problem) return Refused(std::move(result), *text.problem);
   CsvRead csv = ReadCsv(text.utf8);
-  if (!csv.error.empty()) return Refused(std::move(result), {Said::kListUnreadable, {csv.error}});
+  if (csv.unendedQuote != 0) return Refused(std::move(result), {Said::kQuoteNotEnded}, csv.unendedQuote);
   if (csv.records.empty()) return Refused(std::move(result), {Said::kNoHeaderRow});
   std::vector<std::string>& header = result.header;
   for (const std::string& cell : csv.records[0].fields) header.push_back(ColumnName(cell));

@@ -86,6 +86,6 @@ struct RowQuestion {
 // text with every row that raises it, to be asked once for all of them.
 std::vector<RowQuestion> ComposeRows(CardRows& rows);
 // "rows 3, 8: " and the question's text ("row 3: " for one row).
-std::string RowQuestionText(const RowQuestion& question);
+std::string RowQuestionText(const RowQuestion& question, Language language);
 
 }  // namespace morvik

@@ -17,12 +17,12 @@ class RecordReader {
   RecordReader(std::string_view text, std::size_t& at, std::size_t& line)
       : text_(text), at_(at), line_(line) {}
 
-  // False, with the error, when a quoted field does not end.
-  bool Read(CsvRecord& record, std::string& error) {
+  // False, with the line it starts on, when a quoted field does not end.
+  bool Read(CsvRecord& record, std::size_t& unendedQuote) {
     record.line = line_;
     for (;;) {
       std::string field;
-      if (!Field(field, error)) return false;
+      if (!Field(field, unendedQuote)) return false;
       record.fields.push_back(std::move(field));
       if (at_ >= text_.size()) return true;
       const char next = text_[at_++];
@@ -34,15 +34,15 @@ class RecordReader {
   }
 
  private:
-  bool Field(std::string& field, std::string& error) {
-    if (at_ < text_.size() && text_[at_] == '"') return QuotedField(field, error);
+  bool Field(std::string& field, std::size_t& unendedQuote) {
+    if (at_ < text_.size() && text_[at_] == '"') return QuotedField(field, unendedQuote);
     while (at_ < text_.size() && text_[at_] != ',' && text_[at_] != '\n' && text_[at_] != '\r') {
       field += text_[at_++];
     }
     return true;
   }
 
-  bool QuotedField(std::string& field, std::string& error) {
+  bool QuotedField(std::string& field, std::size_t& unendedQuote) {
     const std::size_t startLine = line_;
     for (++at_; at_ < text_.size(); ++at_) {
       const char c = text_[at_];
@@ -57,7 +57,7 @@ class RecordReader {
         field += c;
       }
     }
-    error = "line " + std::to_string(startLine) + ": a quoted field does not end";
+    unendedQuote = startLine;
     return false;
   }
 
@@ -88,7 +88,7 @@ CsvRead ReadCsv(std::string_view text) {
   std::size_t line = 1;
   while (at < text.size()) {
     CsvRecord record;
-    if (!RecordReader(text, at, line).Read(record, read.error)) return read;
+    if (!RecordReader(text, at, line).Read(record, read.unendedQuote)) return read;
     if (!IsBlank(record)) read.records.push_back(std::move(record));
   }
   return read;
@@ -121,17 +121,17 @@ std::optional<std::size_t> TwoByteFormsOnly(std::string_view utf8) {
   return first;
 }
 
-CsvText Refused(std::string problem) { return {{}, CsvEncoding::kUtf8, std::move(problem)}; }
+CsvText Refused(Saying problem) { return {{}, CsvEncoding::kUtf8, std::move(problem)}; }
 
 CsvText AsUtf8(std::string_view bytes) {
   const bool bom = bytes.starts_with(kUtf8Bom);
-  if (!IsValidUtf8(bytes)) return Refused("not valid UTF-8");
+  if (!IsValidUtf8(bytes)) return Refused({Said::kListNotUtf8});
   return {std::string(bytes), bom ? CsvEncoding::kUtf8WithBom : CsvEncoding::kUtf8, {}};
 }
 
 CsvText AsCp932(std::string_view bytes) {
   const std::optional<std::string> text = DecodeCp932(bytes);
-  if (!text) return Refused("not valid code page 932");
+  if (!text) return Refused({Said::kListNotCp932});
   return {*text, CsvEncoding::kCp932, {}};
 }
 
@@ -142,15 +142,14 @@ CsvText DecodeCsvText(std::string_view bytes, std::optional<CsvEncoding> given) 
   if (bytes.starts_with(kUtf8Bom)) return AsUtf8(bytes);
   const bool utf8 = IsValidUtf8(bytes);
   const std::optional<std::string> cp932 = DecodeCp932(bytes);
-  if (!utf8 && !cp932) return Refused("neither UTF-8 nor code page 932");
+  if (!utf8 && !cp932) return Refused({Said::kListNeitherEncoding});
   if (!utf8) return {*cp932, CsvEncoding::kCp932, {}};
   const std::optional<std::size_t> twoByte = cp932 ? TwoByteFormsOnly(bytes) : std::nullopt;
   if (!twoByte) return AsUtf8(bytes);
   const LineAt line = LineHolding(bytes, *twoByte);
   CsvAmbiguity ambiguity{line.number, std::string(line.text), DecodeCp932(line.text).value_or("")};
-  CsvText refused = Refused("line " + std::to_string(line.number) + " reads as UTF-8 \"" + ambiguity.asUtf8 +
-                            "\" and as code page 932 \"" + ambiguity.asCp932 +
-                            "\": say which with --encoding utf-8 or --encoding cp932");
+  CsvText refused =
+      Refused({Said::kListAmbiguous, {std::to_string(line.number), ambiguity.asUtf8, ambiguity.asCp932}});
   refused.ambiguous = std::move(ambiguity);
   return refused;
 }
@@ -164,13 +163,13 @@ std::optional<CsvEncoding> CsvEncodingNamed(std::string_view name) {
   return std::nullopt;
 }
 
-std::string_view CsvEncodingName(CsvEncoding encoding) {
+Said EncodingSaid(CsvEncoding encoding) {
   switch (encoding) {
-    case CsvEncoding::kUtf8WithBom: return "UTF-8 with BOM";
-    case CsvEncoding::kUtf8: return "UTF-8";
-    case CsvEncoding::kCp932: return "code page 932";
+    case CsvEncoding::kUtf8WithBom: return Said::kEncodingUtf8WithBom;
+    case CsvEncoding::kUtf8: return Said::kEncodingUtf8;
+    case CsvEncoding::kCp932: return Said::kEncodingCp932;
   }
-  return "";
+  return Said::kEncodingUtf8;
 }
 
 }  // namespace morvik

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "words/catalog.h"
+
 namespace morvik {
 
 struct CsvRecord {
@@ -19,7 +21,7 @@ struct CsvRecord {
 
 struct CsvRead {
   std::vector<CsvRecord> records;  // blank lines left out
-  std::string error;               // "line 4: a quote does not end", empty when read whole
+  std::size_t unendedQuote = 0;    // the line a quoted field that does not end starts on; 0 when read whole
 };
 
 CsvRead ReadCsv(std::string_view text);
@@ -40,7 +42,7 @@ struct CsvAmbiguity {
 struct CsvText {
   std::string utf8;
   CsvEncoding encoding = CsvEncoding::kUtf8;
-  std::string problem;  // why the bytes cannot be read; empty when read
+  std::optional<Saying> problem = std::nullopt;  // why the bytes cannot be read; none when read
   std::optional<CsvAmbiguity> ambiguous = std::nullopt;  // refused as ambiguous: its first such line
 };
 
@@ -54,7 +56,7 @@ CsvText DecodeCsvText(std::string_view bytes, std::optional<CsvEncoding> given);
 // The encoding as people type its name, in any case: utf-8, utf8, cp932,
 // sjis, shift_jis, shift-jis, windows-31j; nullopt for any other.
 std::optional<CsvEncoding> CsvEncodingNamed(std::string_view name);
-// "UTF-8 with BOM", "UTF-8", "code page 932".
-std::string_view CsvEncodingName(CsvEncoding encoding);
+// How the encoding is named to the user: "UTF-8 with BOM", "UTF-8", "code page 932".
+Said EncodingSaid(CsvEncoding encoding);
 
 }  // namespace morvik

@@ -72,25 +72,24 @@ bool OpenJournal(const std::string& path, CliEnvironment& env, std::unique_ptr<S
   return journal != nullptr;
 }
 
-std::string RowText(const CardRecord& record) {
-  return "row " + std::to_string(record.row) + (record.id.empty() ? "" : " (" + record.id + ")");
-}
-
-// "row 2 (A), started on COM3 at 2026-12-07T09:00:00Z": where a card in doubt came from.
-std::string StartedText(const CardRecord& started) {
-  return RowText(started) + ", started on " + started.port + " at " + started.time;
-}
-
-// "card 0123456789ABCDEF may hold part of row 2 (A), started on COM3 at ...".
-std::string InDoubtText(const CardRecord& started) {
-  return "card " + started.idm + " may hold part of " + StartedText(started) + ": put it on a writer to finish it";
+// "card 0123456789ABCDEF may hold part of row 2 (A), started on COM3 at ...";
+// `gone` when the run that started it has ended.
+std::string InDoubtText(const CardRecord& started, Language language, bool gone = false) {
+  return Say({Said::kCardInDoubt,
+              {started.idm, Say(RowSaying(started.row, started.id), language), started.port, started.time,
+               gone ? Say({Said::kRunGone}, language) : ""}},
+             language);
 }
 
 // What a run from a list says at its end beyond the tallies.
-void SayRowsLeft(const ListPlan& plan, const CardsInDoubt& inDoubt, std::ostream& err) {
-  err << kToolSays << "rows: " << plan.rowsDone() << " done, " << plan.rowsLeft() << " left\n";
+void SayRowsLeft(const ListPlan& plan, const CardsInDoubt& inDoubt, std::ostream& err, Language language) {
+  err << kToolSays
+      << Say({Said::kRowsDoneLeft, {std::to_string(plan.rowsDone()), std::to_string(plan.rowsLeft())}}, language)
+      << "\n";
   for (const CardRecord& card : inDoubt.Left()) {
-    err << kToolSays << "card " << card.idm << " was not seen: it may still hold part of " << StartedText(card) << "\n";
+    const Saying notSeen{Said::kCardNotSeen,
+                         {card.idm, Say(RowSaying(card.row, card.id), language), card.port, card.time}};
+    err << kToolSays << Say(notSeen, language) << "\n";
   }
 }
 
@@ -119,7 +118,11 @@ BatchContext ContextFor(const CliOptions& options, const CliEnvironment& env, Re
   context.stopNow = [] { return InterruptCount() >= 2; };
   context.starting = [&printer](const CardRecord& record) { return printer.Started(record); };
   context.report = [&printer](const CardRecord& record) { printer.Print(record); };
-  context.note = [&printer](const std::string& text) { printer.Note(std::string(kToolSays) + text); };
+  context.event = [&printer, announce = env.errIsTerminal, language = env.language](const WriterEvent& event) {
+    if (const std::optional<std::string> line = WriterEventLine(event, announce, language)) {
+      printer.Note(std::string(kToolSays) + *line);
+    }
+  };
   if (env.errIsTerminal) {
     printer.ShowProgress(env.clock, [list]() -> std::optional<ProgressBoard::Rows> {
       if (list == nullptr) return std::nullopt;
@@ -132,7 +135,6 @@ BatchContext ContextFor(const CliOptions& options, const CliEnvironment& env, Re
       return std::make_unique<FrameTrace>(clock, [&printer](const std::string& line) { printer.TraceLine(line); });
     };
   }
-  context.announceWriters = env.errIsTerminal;
   context.verify = options.production.verify;
   context.fast = options.fast;
   return context;
@@ -151,7 +153,7 @@ ExitCode SayNoWriter(const BatchOutcome& outcome, const ProductionOptions& produ
   const MessageCause cause = NoWriterCause(told, language);
   for (const std::string& line : cause.lines) err << kToolSays << line << "\n";
   if (!cause.conclusion.empty()) err << kToolSays << cause.conclusion << "\n";
-  err << kToolSays << "no writer answers on " << PortsLooked(production) << "\n";
+  err << kToolSays << Say({Said::kNoWriterOn, {PortsLooked(production)}}, language) << "\n";
   return cause.status.value_or(ExitCode::kNoWriter);
 }
 
@@ -175,7 +177,7 @@ ExitCode RunProductionLine(const CliOptions& options, CliEnvironment& env, RunPl
                                  [shared](int& reason) { return shared->Close(reason); });
   }
   InstallInterruptHandlers(InterruptMode::kCount);
-  RecordPrinter printer(env.out, production.json, std::move(journal), production.log, env.err);
+  RecordPrinter printer(env.out, production.json, std::move(journal), production.log, env.err, env.language);
   BatchContext context = ContextFor(options, env, printer, list);
   if (share.journal != nullptr) ShareJournal(context, *share.journal, share.others);
   context.finishInDoubt = finishInDoubt;
@@ -208,7 +210,7 @@ void SayLines(const std::string& path, const std::vector<std::string>& lines, st
 // answered by --yes or --no); false once one is answered Cancel.
 bool AskRowQuestions(const std::string& path, const std::vector<RowQuestion>& questions, CliSession& session) {
   for (const RowQuestion& question : questions) {
-    const OperatorMessage asked(path + ": " + RowQuestionText(question), "", kMbQuestion, {MessageKind::kQuestion, {}});
+    const OperatorMessage asked(path + ": " + RowQuestionText(question, session.env.language), "", kMbQuestion, {MessageKind::kQuestion, {}});
     if (session.window.ShowMessage(asked) != kIdOk) return false;
   }
   return true;
@@ -225,15 +227,27 @@ std::optional<CardList> ReadRows(const CliOptions& options, CliSession& session)
     env.err << kToolSays << reading.unreadable << "\n";
     return std::nullopt;
   }
-  SayLines(path, LookAlikeLines(reading.lookAlikes), env.err);
-  if (const std::string blank = BlankRowsText(reading.blankLines); !blank.empty()) SayLines(path, {blank}, env.err);
+  SayLines(path, LookAlikeLines(reading.lookAlikes, env.language), env.err);
+  if (const std::string blank = BlankRowsText(reading.blankLines, env.language); !blank.empty()) SayLines(path, {blank}, env.err);
   SayLines(path, ProblemLines(reading.problems, env.language), env.err);
   if (!reading.list || !AskRowQuestions(path, reading.questions, session)) return std::nullopt;
   return std::move(reading.list);
 }
 
-std::string Plural(std::size_t count, const char* one, const char* many) {
-  return std::to_string(count) + " " + (count == 1 ? one : many);
+// "1 row", "3 rows".
+std::string RowsText(std::size_t count, Language language) {
+  return Say(count == 1 ? Saying{Said::kOneRow} : Saying{Said::kRows, {std::to_string(count)}}, language);
+}
+
+// What reading a journal skipped or could not take, said by the journal's name.
+Saying CutShortSaying(const std::string& path, std::size_t count) {
+  if (count == 1) return {Said::kJournalOneCutShort, {path}};
+  return {Said::kJournalCutShort, {path, std::to_string(count)}};
+}
+
+std::string JournalRefusal(const std::string& path, const std::string& error, const JournalRead& read,
+                           Language language) {
+  return error.empty() ? Say({Said::kJournalBadLine, {path, std::to_string(read.badLine)}}, language) : error;
 }
 
 // The journal to resume is not there yet, and this run's --log starts it: the
@@ -258,25 +272,21 @@ std::optional<JournalState> ReadResumedJournal(const CliOptions& options, const 
   const std::string& path = options.production.resume;
   if (path.empty()) return state;
   if (noJournalYet) {
-    env.err << kToolSays << path << ": no journal yet, starting at the first row\n";
+    env.err << kToolSays << Say({Said::kJournalNone, {path}}, env.language) << "\n";
     if (shared == nullptr) return state;
   }
   std::string error;
   const JournalTake take = [&state](const JournalEntry& entry) { state.Take(entry); };
   const JournalRead read = shared != nullptr ? shared->CatchUp(take) : ReadJournalFile(path, take, error);
   if (!error.empty() || read.badLine != 0) {
-    env.err << kToolSays
-            << (error.empty() ? path + ": line " + std::to_string(read.badLine) + " is not a journal record" : error)
-            << "\n";
+    env.err << kToolSays << JournalRefusal(path, error, read, env.language) << "\n";
     return std::nullopt;
   }
-  if (read.cutShort > 0) {
-    env.err << kToolSays << path << ": " << Plural(read.cutShort, "line", "lines")
-            << " cut short (a run ended while writing it) skipped\n";
-  }
-  if (state.otherRecords() > 0) {
-    env.err << kToolSays << path << ": " << Plural(state.otherRecords(), "record", "records")
-            << " of other lists skipped\n";
+  if (read.cutShort > 0) env.err << kToolSays << Say(CutShortSaying(path, read.cutShort), env.language) << "\n";
+  if (const std::size_t others = state.otherRecords(); others > 0) {
+    const Saying skipped = others == 1 ? Saying{Said::kJournalOneOtherList, {path}}
+                                       : Saying{Said::kJournalOtherLists, {path, std::to_string(others)}};
+    env.err << kToolSays << Say(skipped, env.language) << "\n";
   }
   return state;
 }
@@ -284,26 +294,35 @@ std::optional<JournalState> ReadResumedJournal(const CliOptions& options, const 
 // "3 rows (UTF-8), 1 done before", or for a list edited since its cards were
 // written what the edit changed: "2 rows added, 1 changed since written (not
 // written again), 3 done".
-std::string ListStanding(const CardList& list, const JournalState& journal, bool rewriteChanged) {
+std::string ListStanding(const CardList& list, const JournalState& journal, bool rewriteChanged, Language language) {
   const ListChanges changes = journal.changes();
   const std::size_t notReadBack = journal.rowsNotReadBack();
-  const std::string readBack = notReadBack > 0 ? " (" + std::to_string(notReadBack) + " of them not read back)" : "";
-  std::string text = Plural(list.rows.size(), "row", "rows") + " (" + std::string(CsvEncodingName(list.encoding)) + "), ";
-  if (!changes.edited && changes.changed == 0) return text + std::to_string(changes.done) + " done before" + readBack;
-  text += Plural(changes.added, "row", "rows") + " added, " + std::to_string(changes.changed) +
-          " changed since written (" + (rewriteChanged ? "written again" : "not written again") + "), " +
-          std::to_string(changes.done) + " done" + readBack;
-  if (changes.gone > 0) text += ", " + Plural(changes.gone, "row", "rows") + " done no longer in the list";
+  const std::string readBack =
+      notReadBack > 0 ? Say({Said::kListNotReadBack, {std::to_string(notReadBack)}}, language) : "";
+  const std::string rows = RowsText(list.rows.size(), language);
+  const std::string encoding = Say({EncodingSaid(list.encoding)}, language);
+  const std::string done = std::to_string(changes.done);
+  if (!changes.edited && changes.changed == 0) {
+    return Say({Said::kListStanding, {rows, encoding, done, readBack}}, language);
+  }
+  const Said again = rewriteChanged ? Said::kWrittenAgain : Said::kNotWrittenAgain;
+  std::string text = Say({Said::kListEdited,
+                          {rows, encoding, RowsText(changes.added, language), std::to_string(changes.changed),
+                           Say({again}, language), done}},
+                         language) +
+                     readBack;
+  if (changes.gone > 0) text += Say({Said::kListGone, {RowsText(changes.gone, language)}}, language);
   return text;
 }
 
 // Each row whose cells changed after its card was written, with that card.
-void SayChangedRows(const CardList& list, const JournalState& journal, bool rewriteChanged, std::ostream& err) {
+void SayChangedRows(const CardList& list, const JournalState& journal, bool rewriteChanged, std::ostream& err,
+                    Language language) {
+  const std::string again = Say({rewriteChanged ? Said::kWrittenAgain : Said::kNotWrittenAgainHint}, language);
   for (const auto& [index, card] : journal.rowsChanged()) {
     const PlannedRow& row = list.rows[index];
-    err << kToolSays << "row " << row.line << " (" << row.id << ") changed since card " << card.idm
-        << " was written with it (" << card.time << "): "
-        << (rewriteChanged ? "written again" : "not written again (--rewrite-changed writes it)") << "\n";
+    const Saying changed{Said::kRowChanged, {std::to_string(row.line), row.id, card.idm, card.time, again}};
+    err << kToolSays << Say(changed, language) << "\n";
   }
 }
 
@@ -328,7 +347,9 @@ ExitCode RunRows(const CliOptions& options, CliSession& session) {
   if (!list) return ExitCode::kUsage;
   JournalShare share;
   std::unique_ptr<SharedJournal> shared;
-  const auto waiting = [&share, &options] { share.say(options.production.log + ": waiting for the journal: another run is using it"); };
+  const auto waiting = [&share, &options, &env] {
+    share.say(Say({Said::kJournalWaiting, {options.production.log}}, env.language));
+  };
   share.say = [&env](const std::string& text) { env.err << kToolSays << text << "\n"; };
   const bool noJournalYet = NoJournalYet(options.production);
   if (!OpenJournal(options.production.log, env, shared, waiting)) return ExitCode::kOutputLost;
@@ -337,8 +358,9 @@ ExitCode RunRows(const CliOptions& options, CliSession& session) {
       ReadResumedJournal(options, *list, env, sharing ? shared.get() : nullptr, noJournalYet);
   if (!journal) return ExitCode::kUsage;
   const bool rewrite = options.production.rewriteChanged;
-  env.err << kToolSays << options.production.rows << ": " << ListStanding(*list, *journal, rewrite) << "\n";
-  SayChangedRows(*list, *journal, rewrite, env.err);
+  env.err << kToolSays << options.production.rows << ": " << ListStanding(*list, *journal, rewrite, env.language)
+          << "\n";
+  SayChangedRows(*list, *journal, rewrite, env.err, env.language);
   const std::optional<int> count = options.production.count;
   const std::set<std::size_t> notToWrite = LinesNotToWrite(*list, *journal, rewrite);
   ListPlan plan(std::move(list->rows), list->fileHash, std::move(list->rowImage), notToWrite,
@@ -346,15 +368,15 @@ ExitCode RunRows(const CliOptions& options, CliSession& session) {
   DoneCards done(journal->TakeCardsDone());
   CardsInDoubt inDoubt;
   OtherRuns others(&plan, done, inDoubt, [&shared](const std::string& run) { return shared->Alive(run); },
-                   [&share](const CardRecord& started) { share.say(InDoubtText(started) + " (its run is gone)"); });
+                   [&share, &env](const CardRecord& started) { share.say(InDoubtText(started, env.language, true)); });
   SortStartedCards(journal->cardsInDoubt(), sharing ? shared.get() : nullptr, others, inDoubt,
-                   [&env](const CardRecord& started) { env.err << kToolSays << InDoubtText(started) << "\n"; });
+                   [&env](const CardRecord& started) { env.err << kToolSays << InDoubtText(started, env.language) << "\n"; });
   if (sharing) share.others = &others;
   share.journal = shared.get();
   // A list done whole with cards left in doubt: the run finishes them.
   const bool onlyDoubts = plan.rowsLeft() == 0 && !inDoubt.empty();
-  if (onlyDoubts) env.err << kToolSays << "every row is done: put each card in doubt on a writer to finish it (Ctrl-C ends the run)\n";
-  return RunProductionLine(options, env, plan, &plan, done, inDoubt, [&] { SayRowsLeft(plan, inDoubt, env.err); },
+  if (onlyDoubts) env.err << kToolSays << Say({Said::kOnlyDoubts}, env.language) << "\n";
+  return RunProductionLine(options, env, plan, &plan, done, inDoubt, [&] { SayRowsLeft(plan, inDoubt, env.err, env.language); },
                            share, onlyDoubts);
 }
 
@@ -393,7 +415,9 @@ ExitCode RunBatch(const CliOptions& options, CliSession& session) {
   JournalShare share;
   std::unique_ptr<SharedJournal> shared;
   share.say = [&session](const std::string& text) { session.env.err << kToolSays << text << "\n"; };
-  const auto waiting = [&share, &options] { share.say(options.production.log + ": waiting for the journal: another run is using it"); };
+  const auto waiting = [&share, &options, &session] {
+    share.say(Say({Said::kJournalWaiting, {options.production.log}}, session.env.language));
+  };
   if (!OpenJournal(options.production.log, session.env, shared, waiting)) return ExitCode::kOutputLost;
   share.journal = shared.get();
   return RunProductionLine(options, session.env, plan, nullptr, done, inDoubt, [] {}, share);
@@ -408,22 +432,17 @@ ExitCode RunHistory(const CliOptions& options, CliSession& session) {
     const JournalRead read = ReadJournalFile(path, [&](const JournalEntry& e) {
       if (MayMatch(options.history, e.record)) history.Take(e);
     }, error);
+    const Language language = session.env.language;
     if (!error.empty() || read.badLine != 0) {
-      session.env.err << kToolSays
-                      << (error.empty() ? path + ": line " + std::to_string(read.badLine) + " is not a journal record"
-                                        : error)
-                      << "\n";
+      session.env.err << kToolSays << JournalRefusal(path, error, read, language) << "\n";
       return ExitCode::kUsage;
     }
-    if (read.cutShort > 0) {
-      session.env.err << kToolSays << path << ": " << Plural(read.cutShort, "line", "lines")
-                      << " cut short (a run ended while writing it) skipped\n";
-    }
+    if (read.cutShort > 0) session.env.err << kToolSays << Say(CutShortSaying(path, read.cutShort), language) << "\n";
     history.EndOfJournal();
   }
   const bool json = options.format == "json";
   for (const CardHistoryEntry& entry : history.Entries()) {
-    if (Matches(options.history, entry)) session.env.out << (json ? HistoryJson(entry) : HistoryText(entry)) << "\n";
+    if (Matches(options.history, entry)) session.env.out << (json ? HistoryJson(entry) : HistoryText(entry, session.env.language)) << "\n";
   }
   return ExitCode::kOk;
 }

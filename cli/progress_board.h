@@ -14,6 +14,7 @@
 
 #include "link/clock.h"
 #include "production/batch_worker.h"
+#include "words/language.h"
 
 namespace morvik {
 
@@ -24,7 +25,8 @@ class ProgressBoard {
     std::size_t done;
     std::size_t left;
   };
-  ProgressBoard(std::ostream& terminal, Clock& clock, std::function<std::optional<Rows>()> rows);
+  ProgressBoard(std::ostream& terminal, Clock& clock, std::function<std::optional<Rows>()> rows,
+                Language language = Language::kEnglish);
 
   // Takes a writer's progress and draws the board again.
   void Update(const WriterProgress& progress);
@@ -40,6 +42,7 @@ class ProgressBoard {
   std::ostream& terminal_;
   Clock& clock_;
   std::function<std::optional<Rows>()> rows_;
+  Language language_;
   std::int64_t startMs_;
   std::map<std::string, WriterProgress> writers_;  // by port, in the order of their names
   std::size_t cards_ = 0;
@@ -47,6 +50,6 @@ class ProgressBoard {
 };
 
 // "COM3  row 7 (shop-1)  0123456789ABCDEF  block 23/64  1 resend"
-std::string WriterProgressLine(const WriterProgress& progress);
+std::string WriterProgressLine(const WriterProgress& progress, Language language = Language::kEnglish);
 
 }  // namespace morvik

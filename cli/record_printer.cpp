@@ -46,7 +46,7 @@ void RecordPrinter::Print(CardRecord record) {
   const BoardAside aside(board_);
   if (board_) board_->CountCard();
   const bool journalOk = WriteJournal(json);
-  const bool outOk = WriteOut((json_ ? json : RecordText(record)) + "\n");
+  const bool outOk = WriteOut((json_ ? json : RecordText(record, language_)) + "\n");
   if (outOk && journalOk) return;
   const std::string missed = !outOk && !journalOk ? "standard output and " + journalName_
                              : outOk              ? journalName_
@@ -65,7 +65,7 @@ void RecordPrinter::TraceLine(const std::string& line) {
 
 void RecordPrinter::ShowProgress(Clock& clock, std::function<std::optional<ProgressBoard::Rows>()> rows) {
   const std::lock_guard<std::mutex> lock(mutex_);
-  board_.emplace(err_, clock, std::move(rows));
+  board_.emplace(err_, clock, std::move(rows), language_);
 }
 
 void RecordPrinter::Progress(const WriterProgress& progress) {

@@ -29,8 +29,13 @@ class RecordPrinter {
  public:
   // journal: none when no journal is kept; journalName names it in messages.
   RecordPrinter(std::ostream& out, bool json, std::optional<JournalWriter> journal, std::string journalName,
-                std::ostream& err)
-      : out_(out), json_(json), journal_(std::move(journal)), journalName_(std::move(journalName)), err_(err) {}
+                std::ostream& err, Language language = Language::kEnglish)
+      : out_(out),
+        json_(json),
+        journal_(std::move(journal)),
+        journalName_(std::move(journalName)),
+        err_(err),
+        language_(language) {}
   // Stamps the record with the current UTC time and makes it durable in the
   // journal; true without a journal.
   bool Started(CardRecord record);
@@ -64,6 +69,7 @@ class RecordPrinter {
   std::optional<JournalWriter> journal_;
   std::string journalName_;
   std::ostream& err_;
+  Language language_;
   bool outBroken_ = false;
   bool journalBroken_ = false;
   std::atomic<bool> outputFailed_{false};

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "cli/port_reasons.h"
 #include "words/catalog.h"
 
 namespace morvik {
@@ -22,10 +23,41 @@ std::string TallyLine(const WriterTally& tally, bool total, Language language) {
   if (tally.resends == 1) text += Say({Said::kTallyOneResend}, language);
   if (tally.resends > 1) text += Say({Said::kTallyResends, {std::to_string(tally.resends)}}, language);
   // What the writer got over or why it stopped: the run's own notes.
-  for (const std::string* note : {&tally.recovered, &tally.problem}) {
-    if (!note->empty()) text += Say({Said::kTallyNote, {*note}}, language);
+  std::string recovered;
+  for (const Saying& said : tally.recoveredSaid) {
+    recovered += Say(recovered.empty() ? said : Saying{Said::kTallyNoteMore, {Say(said, language)}}, language);
   }
+  if (!recovered.empty()) text += Say({Said::kTallyNote, {recovered}}, language);
+  if (tally.problemSaid) text += Say({Said::kTallyNote, {Say(*tally.problemSaid, language)}}, language);
   return text;
+}
+
+namespace {
+
+Saying EventSaying(const WriterEvent& e, Language language) {
+  using Kind = WriterEvent::Kind;
+  switch (e.kind) {
+    case Kind::kFound: return {Said::kWriterFound, {e.port, e.cid}};
+    case Kind::kNotAnswering:
+      return {Said::kWriterNotAnswering,
+              {e.port, Say(e.tried ? PortReason(*e.tried) : Saying{Said::kWriterNoAnswer}, language)}};
+    case Kind::kLost: return {Said::kWriterLostLooking, {e.port}};
+    case Kind::kBack: return {Said::kWriterBack, {e.port}};
+    case Kind::kSetAside: return {Said::kWriterSetAside, {e.port}};
+    case Kind::kContentRefused: return {Said::kWriterContentRefused, {e.port}};
+    case Kind::kDoneBefore:
+      if (e.row == 0) return {Said::kDoneBefore, {e.port, e.idm}};
+      if (e.id.empty()) return {Said::kDoneBeforeRow, {e.port, e.idm, std::to_string(e.row)}};
+      return {Said::kDoneBeforeRowId, {e.port, e.idm, std::to_string(e.row), e.id}};
+  }
+  return {Said::kWriterNoAnswer};
+}
+
+}  // namespace
+
+std::optional<std::string> WriterEventLine(const WriterEvent& event, bool announceWriters, Language language) {
+  if (event.kind == WriterEvent::Kind::kFound && !event.late && !announceWriters) return std::nullopt;
+  return Say(EventSaying(event, language), language);
 }
 
 }  // namespace morvik

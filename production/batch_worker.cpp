@@ -85,9 +85,6 @@ bool BatchWorker::Connect(const std::vector<std::string>& ports) {
     tally_.port = port;
     connected_ = true;
     Tell({WriterEvent::Kind::kFound, port, CustomerIdText(card_.customerId())});
-    if (context_.announceWriters) {
-      Note("writer found (CID " + CustomerIdText(card_.customerId()) + "), waiting for a card");
-    }
     return true;
   }
   if (!ports.empty()) tally_.port = ports.front();
@@ -96,14 +93,14 @@ bool BatchWorker::Connect(const std::vector<std::string>& ports) {
 
 void BatchWorker::Run() {
   if (!connected_) {
-    Note(WhyNoWriter() + "; looking for it");
-    Tell({WriterEvent::Kind::kNotAnswering, tally_.port});
+    WriterEvent notAnswering{WriterEvent::Kind::kNotAnswering, tally_.port};
+    notAnswering.tried = TriedOn(tally_.port);
+    Tell(std::move(notAnswering));
   }
   while (connected_ || LookForWriter()) {
     // The writer that answers may be another one, with another customer ID.
     if (!context_.plan->AcceptsWriter(card_.customerId())) {
-      tally_.problem = "content refused";
-      Note(tally_.problem);
+      tally_.SetProblem({Said::kProblemContentRefused});
       Tell({WriterEvent::Kind::kContentRefused, tally_.port, CustomerIdText(card_.customerId())});
       return;
     }
@@ -136,13 +133,13 @@ bool BatchWorker::LookForWriter() {
     if (card_.ConnectOnPort(tally_.port)) {
       connected_ = true;
       const std::string cid = CustomerIdText(card_.customerId());
-      Tell({timesLost_ == 0 ? WriterEvent::Kind::kFound : WriterEvent::Kind::kBack, tally_.port, cid});
+      WriterEvent found{timesLost_ == 0 ? WriterEvent::Kind::kFound : WriterEvent::Kind::kBack, tally_.port, cid};
+      found.late = true;
+      Tell(std::move(found));
       if (timesLost_ == 0) {
         foundLate_ = true;
-        Note("writer found (CID " + cid + "), waiting for a card");
       } else {
         ++timesBack_;
-        Note("writer back");
       }
       return true;
     }
@@ -182,7 +179,6 @@ bool BatchWorker::WriteCards() {
     context_.report(*record);
     Progress(WriterProgress::Step::kFinished);
     if (Count(*record)) {
-      Note("three cards failed in a row; set aside: check the writer and its cards");
       Tell({WriterEvent::Kind::kSetAside, tally_.port});
       return true;
     }
@@ -204,12 +200,6 @@ std::optional<CardIdm> BatchWorker::WaitForNewCard() {
       const std::optional<CardRecord> done = idm ? context_.done->Find(IdmText(*idm)) : std::nullopt;
       if (idm && !done) return idm;
       if (done) Tell({WriterEvent::Kind::kDoneBefore, tally_.port, "", done->idm, done->row, done->id});
-      if (done && done->row != 0) {
-        Note(done->idm + " written ok before (row " + std::to_string(done->row) +
-             (done->id.empty() ? "" : ", " + done->id) + "): not written again");
-      } else if (done) {
-        Note(done->idm + " written ok before: not written again");
-      }
     }
     clock_.Sleep(context_.pollPauseMs);
   }
@@ -274,7 +264,7 @@ bool BatchWorker::Count(const CardRecord& record) {
   failuresInARow_ = WriterOrCardFailed(record.result) ? failuresInARow_ + 1 : 0;
   if (failuresInARow_ < kFailuresToSetAside) return false;
   setAside_ = true;
-  tally_.problem = "set aside after three failed cards in a row";
+  tally_.SetProblem({Said::kProblemSetAside});
   return true;
 }
 
@@ -283,27 +273,22 @@ void BatchWorker::LoseWriter() {
   ++timesLost_;
   lastCard_.reset();  // the card lying there when it is back is seen anew
   card_.port().Close();
-  Note("writer lost, looking for it");
   Tell({WriterEvent::Kind::kLost, tally_.port});
 }
 
 void BatchWorker::SumUp() {
-  if (foundLate_) tally_.recovered = "found after the start";
-  if (timesBack_ > 0) {
-    if (!tally_.recovered.empty()) tally_.recovered += ", ";
-    tally_.recovered += "writer lost and back";
-    if (timesBack_ > 1) tally_.recovered += " (" + std::to_string(timesBack_) + " times)";
+  if (foundLate_) tally_.AddRecovered({Said::kFoundAfterStart});
+  if (timesBack_ == 1) tally_.AddRecovered({Said::kLostAndBack});
+  if (timesBack_ > 1) tally_.AddRecovered({Said::kLostAndBackTimes, {std::to_string(timesBack_)}});
+  if (!connected_ && !setAside_) {
+    tally_.SetProblem({timesLost_ > 0 ? Said::kProblemWriterLost : Said::kProblemNoWriter});
   }
-  if (!connected_ && !setAside_) tally_.problem = timesLost_ > 0 ? "writer lost" : "no writer answered";
 }
 
-std::string BatchWorker::WhyNoWriter() const {
-  const auto tried = std::ranges::find(card_.triedPorts(), tally_.port, &TriedPort::port);
-  return tried == card_.triedPorts().end() ? "no writer answers" : PortProblemText(*tried);
-}
-
-void BatchWorker::Note(const std::string& text) {
-  if (context_.note) context_.note(tally_.port + ": " + text);
+std::optional<TriedPort> BatchWorker::TriedOn(const std::string& port) const {
+  const auto tried = std::ranges::find(card_.triedPorts(), port, &TriedPort::port);
+  if (tried == card_.triedPorts().end()) return std::nullopt;
+  return *tried;
 }
 
 void BatchWorker::Tell(WriterEvent event) {

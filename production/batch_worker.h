@@ -76,8 +76,8 @@ struct WriterProgress {
   int resends = 0;       // block requests this writer sent again so far
 };
 
-// What happens to a writer beside its cards, as a kind: the note says the
-// same in words for a terminal; a window shows the kind in its own words.
+// What happens to a writer beside its cards, as a kind: a terminal and a
+// window each say it in their own words.
 struct WriterEvent {
   enum class Kind {
     kFound,           // answers, at the start or later: its customer ID
@@ -94,6 +94,8 @@ struct WriterEvent {
   std::string idm{};   // kDoneBefore: the card, its row's line and id
   std::size_t row = 0;
   std::string id{};
+  bool late = false;                   // kFound, kBack: found by looking for it, after the run began
+  std::optional<TriedPort> tried{};    // kNotAnswering: why its port gave no writer, when it was tried
 };
 
 // What every writer of a run shares: the plan, the cards done and in doubt,
@@ -115,13 +117,11 @@ struct BatchContext {
   // Looks at what the other runs did, while a writer waits for a card.
   std::function<void()> lookAtOthers;
   std::function<void(const CardRecord&)> report;
-  std::function<void(const std::string&)> note;  // a writer's problem, as it happens
-  std::function<void(const WriterEvent&)> event;  // the same, as a kind
+  std::function<void(const WriterEvent&)> event;  // what happens to a writer, as it happens
   std::function<void(const WriterProgress&)> progress;
   // A trace of every frame a writer exchanges, when asked for; it is given
   // the writer's clock.
   std::function<std::unique_ptr<OperationsObserver>(Clock&)> traceFor;
-  bool announceWriters = false;     // say each writer found before the first card
   // A run no writer answers at the start looks for its required writers
   // until it is stopped, instead of ending there.
   bool lookWhenNoneAnswers = false;
@@ -188,9 +188,8 @@ class BatchWorker {
   void LoseWriter();
   // What the writer got over, and what it did not, for the tally.
   void SumUp();
-  void Note(const std::string& text);
+  std::optional<TriedPort> TriedOn(const std::string& port) const;
   // Why the writer's port gave no writer when it was last tried.
-  std::string WhyNoWriter() const;
   void Tell(WriterEvent event);
   void Progress(WriterProgress::Step step, int block = 0);
 

@@ -39,10 +39,11 @@ bool Matches(const HistoryFilter& f, const CardHistoryEntry& e) {
          (!f.since || ParseRecordTime(e.started).value_or(*f.since - 1) >= *f.since);
 }
 
-std::string HistoryText(const CardHistoryEntry& entry) {
+std::string HistoryText(const CardHistoryEntry& entry, Language language) {
   CardRecord shown = entry.record;
   shown.time = entry.started;
-  return entry.inDoubt ? RecordHead(shown) + " in doubt: started, no result" : RecordText(shown);
+  if (entry.inDoubt) return Say({Said::kHistoryInDoubt, {RecordHead(shown, language)}}, language);
+  return RecordText(shown, language);
 }
 
 std::string HistoryJson(const CardHistoryEntry& entry) {

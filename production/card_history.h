@@ -48,7 +48,7 @@ bool Matches(const HistoryFilter& filter, const CardHistoryEntry& entry);
 
 // The card's record as a run prints it, started time first; a card in doubt
 // says "in doubt: started, no result".
-std::string HistoryText(const CardHistoryEntry& entry);
+std::string HistoryText(const CardHistoryEntry& entry, Language language = Language::kEnglish);
 // {"started":"...","time":"...","port":...,"idm":...,"result":"ok"|...|"doubt",...}
 std::string HistoryJson(const CardHistoryEntry& entry);
 

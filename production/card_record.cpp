@@ -18,17 +18,17 @@ std::string Seconds(double seconds) {
   return text;
 }
 
-std::string ResultText(const CardRecord& r) {
-  const std::string at = " at block " + std::to_string(r.block);
+Saying ResultSaying(const CardRecord& r) {
+  const std::string block = std::to_string(r.block);
   switch (r.result) {
-    case CardResult::kOk: return r.verified ? "ok" : "ok, not read back";
-    case CardResult::kWriteFailed: return "write failed" + at;
-    case CardResult::kVerifyFailed: return "verify failed" + at;
-    case CardResult::kRemoved: return "card removed";
-    case CardResult::kInterrupted: return "interrupted" + at;
-    case CardResult::kWriterLost: return "writer lost" + at;
+    case CardResult::kOk: return {r.verified ? Said::kResultOk : Said::kResultOkNotReadBack};
+    case CardResult::kWriteFailed: return {Said::kResultWriteFailed, {block}};
+    case CardResult::kVerifyFailed: return {Said::kResultVerifyFailed, {block}};
+    case CardResult::kRemoved: return {Said::kResultRemoved};
+    case CardResult::kInterrupted: return {Said::kResultInterrupted, {block}};
+    case CardResult::kWriterLost: return {Said::kResultWriterLost, {block}};
   }
-  return {};
+  return {Said::kResultOk};
 }
 
 const char* ResultKey(CardResult result) {
@@ -89,16 +89,27 @@ std::string Resends(int count) { return std::to_string(count) + (count == 1 ? " 
 
 }  // namespace
 
-std::string RecordHead(const CardRecord& r) {
-  const std::string row =
-      r.row == 0 ? "" : " row " + std::to_string(r.row) + (r.id.empty() ? "" : " (" + Escaped(r.id) + ")");
+Saying RowSaying(std::size_t row, const std::string& id) {
+  if (id.empty()) return {Said::kRowRef, {std::to_string(row)}};
+  return {Said::kRowRefId, {std::to_string(row), id}};
+}
+
+std::string RecordHead(const CardRecord& r, Language language) {
+  const std::string row = r.row == 0 ? "" : " " + Say(RowSaying(r.row, Escaped(r.id)), language);
   return LocalTimeText(r.time) + " " + r.port + " " + r.idm + row;
 }
 
-std::string RecordText(const CardRecord& r) {
-  std::string text = RecordHead(r) + " " + ResultText(r) + " " + Seconds(r.seconds) + "s";
-  if (r.resends > 0) text += " (" + Resends(r.resends) + ")";
-  return r.foundInDoubt ? text + " (found in doubt)" : text;
+std::string RecordText(const CardRecord& r, Language language) {
+  std::string text =
+      Say({Said::kRecordLine, {RecordHead(r, language), Say(ResultSaying(r), language), Seconds(r.seconds)}}, language);
+  if (r.resends > 0) text += Say({Said::kInParens, {Say(ResendsSaying(r.resends), language)}}, language);
+  if (r.foundInDoubt) text += Say({Said::kInParens, {Say({Said::kFoundInDoubt}, language)}}, language);
+  return text;
+}
+
+Saying ResendsSaying(int count) {
+  if (count == 1) return {Said::kOneResend};
+  return {Said::kResends, {std::to_string(count)}};
 }
 
 std::string JsonLine(const JsonObject& json) { return json.dump(-1, ' ', false, Json::error_handler_t::replace); }
@@ -174,6 +185,16 @@ std::string TallyText(const WriterTally& t) {
   if (!t.recovered.empty()) text += "; " + t.recovered;
   if (!t.problem.empty()) text += "; " + t.problem;
   return text;
+}
+
+void WriterTally::SetProblem(Saying said) {
+  problem = Say(said, Language::kEnglish);
+  problemSaid = std::move(said);
+}
+
+void WriterTally::AddRecovered(Saying said) {
+  recovered += (recovered.empty() ? "" : ", ") + Say(said, Language::kEnglish);
+  recoveredSaid.push_back(std::move(said));
 }
 
 WriterTally TotalOf(std::span<const WriterTally> tallies) {

@@ -4,8 +4,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
+#include <vector>
+
+#include "words/catalog.h"
 
 namespace morvik {
 
@@ -41,12 +45,16 @@ struct CardRecord {
 };
 
 // "2026-12-07T01:23:45Z COM3 0123456789ABCDEF", with " row 7 (A-001)" for a card of a list.
-std::string RecordHead(const CardRecord& record);
+std::string RecordHead(const CardRecord& record, Language language = Language::kEnglish);
 // "2026-12-07T01:23:45Z COM3 0123456789ABCDEF write failed at block 9 13.2s (2 resends)",
 // with " row 7 (A-001)" after the IDm for a card of a list; an ok card not
 // read back says "ok, not read back", one found in doubt ends "(found in doubt)".
 // Control characters of the id are shown escaped ("\n"): one record, one line.
-std::string RecordText(const CardRecord& record);
+std::string RecordText(const CardRecord& record, Language language = Language::kEnglish);
+// "row 7" or "row 7 (A-001)": a list's row in a line.
+Saying RowSaying(std::size_t row, const std::string& id);
+// "1 resend", "3 resends".
+Saying ResendsSaying(int count);
 // {"record":"card","time":"...","port":"COM3","idm":"...","result":"write-failed","block":9,
 //  "resends":2,"seconds":13.2}, with ,"row":7,"id":"A-001","file":"...","image_hash":"..." after it
 // for a card of a list, "verified":false when not read back, "found_in_doubt":true.
@@ -70,8 +78,15 @@ struct WriterTally {
   int interrupted = 0;
   int writerLost = 0;
   int resends = 0;
-  std::string problem;    // why the writer stopped early, empty when it did not
-  std::string recovered;  // what the writer got over: lost and back, found late
+  std::string problem{};    // why the writer stopped early, empty when it did not
+  std::string recovered{};  // what the writer got over: lost and back, found late
+  // The same two as kinds, for words in the user's language; the texts above are their JSON values.
+  std::vector<Saying> recoveredSaid{};
+  std::optional<Saying> problemSaid{};
+
+  // Sets the problem, as a kind and as its JSON value.
+  void SetProblem(Saying said);
+  void AddRecovered(Saying said);
 
   void Count(CardResult result);
   int cards() const { return ok + writeFailed + verifyFailed + removed + interrupted + writerLost; }

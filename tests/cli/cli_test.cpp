@@ -290,7 +290,14 @@ struct BothLanguages {
   const char* english;
   const char* japanese;
   test::Setup setup = test::Setup::kWriter;
+  std::string input{};
+  const char* journal = nullptr;  // written to a file whose name stands for JOURNAL in args and texts
 };
+
+std::string WithJournal(std::string text, const std::string& path) {
+  for (std::size_t at = text.find("JOURNAL"); at != std::string::npos; at = text.find("JOURNAL")) text.replace(at, 7, path);
+  return text;
+}
 
 class ToolLanguage : public ::testing::TestWithParam<BothLanguages> {};
 
@@ -299,8 +306,12 @@ TEST_P(ToolLanguage, SameStatusAndOutputTextsInEachLanguage) {
   test::Bench english(c.setup);
   test::Bench japanese(c.setup);
   japanese.SpeakIn(Language::kJapanese);
-  const test::RunResult inEnglish = english(c.args);
-  const test::RunResult inJapanese = japanese(c.args);
+  const std::string journal = test::OwnTempPath("language.jsonl");
+  if (c.journal != nullptr) std::ofstream(journal) << c.journal;
+  std::vector<std::string> args;
+  for (const std::string& arg : c.args) args.push_back(WithJournal(arg, journal));
+  const test::RunResult inEnglish = english(args, c.input);
+  const test::RunResult inJapanese = japanese(args, c.input);
   EXPECT_EQ(inEnglish.status, c.status);
   EXPECT_EQ(inJapanese.status, c.status);
   if (c.args.front() == "help" || c.args.back() == "--help") {  // help is printed on stdout
@@ -309,8 +320,8 @@ TEST_P(ToolLanguage, SameStatusAndOutputTextsInEachLanguage) {
     return;
   }
   EXPECT_EQ(inEnglish.out, inJapanese.out);
-  EXPECT_EQ(inEnglish.err, c.english);
-  EXPECT_EQ(inJapanese.err, c.japanese);
+  EXPECT_EQ(inEnglish.err, WithJournal(c.english, journal));
+  EXPECT_EQ(inJapanese.err, WithJournal(c.japanese, journal));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -348,7 +359,17 @@ INSTANTIATE_TEST_SUITE_P(
                       "morvik-card: Morvik ICCard Writerにつながりませんでした。上のポートの問題を解消してからもう一度実行してください\n",
                       "morvik-card: COM2: 応答が壊れて届きます。ケーブルと、そばで動いている機器を確認してください\n"
                       "morvik-card: Morvik ICCard Writerにつながりませんでした。上のポートの問題を解消してからもう一度実行してください\n",
-                      test::Setup::kDamaged}),
+                      test::Setup::kDamaged},
+        BothLanguages{"BatchRows", {"batch", "--rows", "-", "--ports", "COM3", "--format", "json"}, 3,
+                      "morvik-card: -: 1 row (UTF-8), 0 done before\nmorvik-card: COM3: no such port\n"
+                      "morvik-card: no writer answers on COM3\n",
+                      "morvik-card: -: 1 行（BOM なしの UTF-8）、書き込み済み 0 行\nmorvik-card: COM3: そのポートはありません\n"
+                      "morvik-card: COM3 で応答するライターがありません\n",
+                      test::Setup::kWriter, "url\nhttp://e.com/\n"},
+        BothLanguages{"HistoryCutShort", {"history", "JOURNAL"}, 0,
+                      "morvik-card: JOURNAL: 1 line cut short (a run ended while writing it) skipped\n",
+                      "morvik-card: JOURNAL：途中で切れた行 1 行を飛ばしました（書き込み中に実行が終わった行です）\n",
+                      test::Setup::kWriter, "", "{\"record\":\"card\""}),
     [](const ::testing::TestParamInfo<BothLanguages>& info) { return std::string(info.param.name); });
 
 // On a terminal a wide character takes two columns: the usage lines still start
@@ -371,14 +392,17 @@ namespace morvik {
 namespace {
 
 TEST(TallyLine, EveryCountAndNoteInEachLanguage) {
-  WriterTally tally{"COM3", 9, 1, 1, 1, 1, 1, 3, "writer lost", "found late"};
+  WriterTally tally{"COM3", 9, 1, 1, 1, 1, 1, 3};
+  tally.SetProblem({Said::kProblemWriterLost});
+  tally.AddRecovered({Said::kFoundAfterStart});
+  tally.AddRecovered({Said::kLostAndBackTimes, {"2"}});
   EXPECT_EQ(TallyLine(tally, false, Language::kEnglish),
             "COM3: 14 cards, 9 ok, 1 write failed, 1 verify failed, 1 removed, 1 interrupted, 1 writer lost, "
-            "3 resends; found late; writer lost");
+            "3 resends; found after the start, writer lost and back (2 times); writer lost");
   EXPECT_EQ(TallyLine(tally, false, Language::kJapanese),
             "COM3：カード 14 枚、OK 9、書き込み失敗 1、読み返し不一致 1、取り外し 1、中断 1、ライター応答なし 1、"
-            "再送 3 回；found late；writer lost");
-  const WriterTally one{"COM3", 1, 0, 0, 0, 0, 0, 1, "", ""};
+            "再送 3 回；開始後に見つかりました、応答が途切れて戻りました（2 回）；ライターが応答しなくなりました");
+  const WriterTally one{"COM3", 1, 0, 0, 0, 0, 0, 1};
   EXPECT_EQ(TallyLine(one, true, Language::kEnglish), "all: 1 card, 1 ok, 1 resend");
   EXPECT_EQ(TallyLine(one, true, Language::kJapanese), "全ライター：カード 1 枚、OK 1、再送 1 回");
 }

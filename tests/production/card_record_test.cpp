@@ -53,6 +53,8 @@ TEST(CardRecord, IdCellIsKeptWholeAndTheTextLineStaysOneLine) {
   record.foundInDoubt = true;
   record.image = "IM";
   EXPECT_EQ(RecordText(record), "t COM3 01 row 2 (a\"b\\c\\nd\\te) ok, not read back 1.0s (found in doubt)");
+  EXPECT_EQ(RecordText(record, Language::kJapanese),
+            "t COM3 01 2 行目（a\"b\\c\\nd\\te） OK（読み返しなし） 1.0 秒（途中のカードとして見つかりました）");
   EXPECT_NE(RecordJson(record).find(R"("file":"AB","image_hash":"IM","verified":false,"found_in_doubt":true})"),
             std::string::npos) << RecordJson(record);
   EXPECT_EQ(StartedJson(record), R"({"record":"started","time":"t","port":"COM3","idm":"01","row":2,)"
