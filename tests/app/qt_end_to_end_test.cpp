@@ -86,8 +86,8 @@ TEST(ProgramsWithoutADisplay, SayWhyAndEndWithAStatus) {
     std::string said;  // at the start of standard output, else within standard error
   };
   const Case cases[] = {
-      {{MORVIK_CARD_LINE, "--help"}, 0, "usage: morvik-card-line [--ports COM3,COM5] [--fast]"},
-      {{MORVIK_CARD_LINE, "--ports", "COM40"}, 2, "morvik-card-line: --ports: not a port COM1-COM31: COM40\nusage: "},
+      {{MORVIK_CARD_LINE, "--help"}, 0, "使い方: morvik-card-line [--ports COM3,COM5] [--fast]"},
+      {{MORVIK_CARD_LINE, "--ports", "COM40"}, 2, "morvik-card-line: --ports：COM1～COM31 のポートではありません：COM40\n使い方: "},
       {{MORVIK_CARD_LINE, "list.csv"}, 1, "morvik-card-line: no display to show the window on"},
       {{MORVIK_CARD_WRITER}, 1, "morvik-card-writer: no display to show the window on"},
   };

@@ -4,6 +4,8 @@
 // list, one killed at every step of a card while the other goes on, then
 // resumed: every row ok once, and every card blank or holding the whole image
 // of the row its last record names.
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -25,8 +27,9 @@ namespace {
 
 using Step = WriterProgress::Step;
 
+// One per process: two checkouts may run the same case at once.
 std::string TempJournal(const char* name) {
-  const std::string path = testing::TempDir() + "morvik-shared-" + name + ".jsonl";
+  const std::string path = testing::TempDir() + "morvik-shared-" + name + "." + std::to_string(getpid()) + ".jsonl";
   std::filesystem::remove(path);
   return path;
 }
