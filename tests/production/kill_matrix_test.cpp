@@ -30,7 +30,6 @@ Remains RunList(sim::WriterModel& writer, const std::string& journalBefore, cons
   std::mutex mutex;
   Remains left{false, journalBefore, {}, {}};
   bool killed = false;
-  int cardsStarted = 0;
 
   JournalState resumed("LIST");
   ReadJournal(journalBefore, [&resumed](const JournalEntry& e) { resumed.Take(e); });
@@ -53,12 +52,7 @@ Remains RunList(sim::WriterModel& writer, const std::string& journalBefore, cons
   };
   context.starting = [&](const CardRecord& r) { return append(StartedJson(r)); };
   context.report = [&](const CardRecord& r) { append(RecordJson(r)); };
-  context.progress = [&](const WriterProgress& p) {
-    if (p.step == Step::kStarting) ++cardsStarted;
-    if (killed || !test::KillsHere(kill, cardsStarted, p)) return;
-    killed = left.killed = true;  // from here on nothing reaches the journal or the card
-    left.Keep(writer);
-  };
+  context.progress = test::KillAt(kill, killed, left, writer);
   const BatchOutcome outcome = RunProduction({{{"COM1"}, true}}, context, test::KillRunSeat(writer));
   EXPECT_TRUE(outcome.anyWriter);
   if (!killed) left.Keep(writer);

@@ -201,7 +201,6 @@ Remains RunShared(sim::WriterModel& writer, const std::string& path, const std::
   SortStartedCards(state.cardsInDoubt(), journal.get(), others, inDoubt, {});
 
   std::atomic<bool> killed{false};
-  int cardsStarted = 0;
   BatchContext context;
   context.plan = &plan;
   context.done = &done;
@@ -213,12 +212,7 @@ Remains RunShared(sim::WriterModel& writer, const std::string& path, const std::
   };
   context.starting = [&](const CardRecord& r) { return append(StartedJson(r)); };
   context.report = [&](const CardRecord& r) { append(RecordJson(r)); };
-  context.progress = [&](const WriterProgress& p) {
-    if (p.step == Step::kStarting) ++cardsStarted;
-    if (killed || !test::KillsHere(kill, cardsStarted, p)) return;
-    killed = left.killed = true;  // from here on nothing reaches the journal or the card
-    left.Keep(writer);
-  };
+  context.progress = test::KillAt(kill, killed, left, writer);
   ShareJournal(context, *journal, &others);
   RunProduction({{{"COM1"}, true}}, context, test::KillRunSeat(writer));
   if (!killed) left.Keep(writer);

@@ -33,6 +33,7 @@ struct Remains {
   std::string journal;  // for runs that keep their journal in memory
   std::optional<sim::CardSlot> onWriter;
   std::vector<sim::CardSlot> takenOff;
+  int cardsStarted = 0;
 
   void Keep(const sim::WriterModel& writer) {
     onWriter = writer.slot();
@@ -49,6 +50,20 @@ inline ContentImage KillRowImage(std::size_t line) {
 // True at the kill point: the given progress of the card `cardsStarted` of the run.
 inline bool KillsHere(const std::optional<KillPoint>& kill, int cardsStarted, const WriterProgress& p) {
   return kill && kill->card == cardsStarted && kill->step == p.step && kill->block == p.block;
+}
+
+// The progress sink of a run killed at `kill`: it counts the run's cards and,
+// at the kill point, sets `killed` (the run's stop flag) and keeps what the
+// writer holds.
+template <typename Flag>
+std::function<void(const WriterProgress&)> KillAt(const std::optional<KillPoint>& kill, Flag& killed, Remains& left,
+                                                  const sim::WriterModel& writer) {
+  return [&kill, &killed, &left, &writer](const WriterProgress& p) {
+    if (p.step == WriterProgress::Step::kStarting) ++left.cardsStarted;
+    if (killed || !KillsHere(kill, left.cardsStarted, p)) return;
+    killed = left.killed = true;  // from here on nothing reaches the journal or the card
+    left.Keep(writer);
+  };
 }
 
 // The writer on COM1, where a card the run leaves alone (done before) is taken off after a while.
