@@ -342,6 +342,32 @@ enum class Said : std::uint16_t {
   kProblemSetAside,
   kProblemWriterLost,
   kProblemNoWriter,
+  // The terminal's own lines on outputs, image files, questions and stops;
+  // files the system cannot use as asked.
+  kRecordNotWritten,
+  kStandardOutput,
+  kStandardOutputAnd,
+  kNoNewCards,
+  kOneRecordOnErr,
+  kRecordsOnErr,
+  kImageAllZero,
+  kImageNotACard,
+  kImageDamaged,
+  kCheckByteWrong,
+  kSectionsCut,
+  kImageNotWritten,
+  kImageNotAnImage,
+  kStandardInput,
+  kOtherCustomer,
+  kNoSerialPort,
+  kClearNeedsYes,
+  kRawToTerminal,
+  kInterruptedComplete,
+  kInterruptedAtBlock,
+  kNoTerminalToAnswer,
+  kNoAnswer,
+  kNotARegularFile,
+  kCannotBeWritten,
   kEnd,  // past the last kind
 };
 
