@@ -65,10 +65,10 @@ std::string PortsLooked(const ProductionOptions& options) {
 bool OpenJournal(const std::string& path, CliEnvironment& env, std::unique_ptr<SharedJournal>& journal,
                  const std::function<void()>& waiting) {
   if (path.empty()) return true;
-  std::string error;
+  Saying why{Said::kEnd};
   journal = SharedJournal::Open(path, env.journalLocks ? env.journalLocks : SharedJournal::LocksFor(FileLocks),
-                                waiting, error);
-  if (!journal) env.err << kToolSays << error << "\n";
+                                waiting, why);
+  if (!journal) env.err << kToolSays << Say(why, env.language) << "\n";
   return journal != nullptr;
 }
 

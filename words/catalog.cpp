@@ -376,6 +376,14 @@ constexpr std::array kWordings{
     Wording{kNoAnswer, {}, "no answer: taken as Cancel", "答えがないため Cancel とします"},
     Wording{kNotARegularFile, {}, "not a regular file", "通常のファイルではありません"},
     Wording{kCannotBeWritten, {}, "cannot be written", "書き込めません"},
+    Wording{kJournalCannotOpen, {"journal", "reason"}, "{journal}: {reason}", "{journal}：{reason}"},
+    Wording{kJournalNoLocks, {"journal", "reason"},
+            "{journal}: the file system gives no locks ({reason}): runs sharing this journal could write a row twice, "
+            "so none starts",
+            "{journal}：ファイルシステムがロックを使えません（{reason}）。この記録を共有する実行が同じ行を二度書くおそれがあるため、"
+            "開始しません"},
+    Wording{kJournalNoRunLock, {"journal"}, "{journal}: no lock of its own free for this run",
+            "{journal}：この実行に使えるロックが空いていません"},
 };
 
 // The messages' table and the help's, as one.

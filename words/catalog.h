@@ -368,6 +368,9 @@ enum class Said : std::uint16_t {
   kNoAnswer,
   kNotARegularFile,
   kCannotBeWritten,
+  kJournalCannotOpen,
+  kJournalNoLocks,
+  kJournalNoRunLock,
   kEnd,  // past the last kind
 };
 
