@@ -64,7 +64,7 @@ ExitCode RunPorts(const CliOptions& options, CliSession& session) {
     rows.emplace_back(std::move(port), std::move(device));
   }
   if (rows.empty()) {
-    session.env.err << kToolSays << "no serial port at all on COM1-COM31\n";
+    session.env.err << kToolSays << Say({Said::kNoSerialPort}, session.env.language) << "\n";
     return ExitCode::kNoWriter;
   }
   for (auto& [port, device] : rows) {
@@ -92,7 +92,7 @@ namespace {
 
 // One line naming the file and the reason; nothing else is done.
 std::optional<ContentImage> ReadImageOrSay(const std::string& path, CliSession& session) {
-  const ImageRead read = ReadCardImageFile(path, session.env.in);
+  const ImageRead read = ReadCardImageFile(path, session.env.in, session.env.language);
   if (!read.image) session.env.err << kToolSays << read.error << "\n";
   return read.image;
 }
@@ -126,8 +126,8 @@ namespace {
 bool CustomerAgrees(CliSession& session, const DecodedCard& decoded) {
   const std::array<std::uint8_t, 2> writer = session.operations.customerId();
   if (decoded.kind != CardKind::kContent || decoded.customerId == writer) return true;
-  const std::string question = "the image carries customer ID " + CustomerIdText(decoded.customerId) +
-                               ", the writer " + CustomerIdText(writer) + ": write it anyway?";
+  const std::string question =
+      Say({Said::kOtherCustomer, {CustomerIdText(decoded.customerId), CustomerIdText(writer)}}, session.env.language);
   const OperatorMessage message(question, "morvik-card", kMbOkCancel, {MessageKind::kQuestion, {}});
   return session.window.ShowMessage(message) == kIdOk;
 }
@@ -136,13 +136,14 @@ ExitCode WriteImageFile(const CliOptions& options, CliSession& session) {
   const std::optional<ContentImage> image = ReadImageOrSay(*options.image, session);
   if (!image) return ExitCode::kUsage;
   const DecodedCard decoded = DecodeCard(*image);
-  if (const std::optional<std::string> refusal = ImageRefusal(decoded, options.confirm == true, options.given.contains("--force"))) {
+  if (const std::optional<std::string> refusal = ImageRefusal(decoded, options.confirm == true, options.given.contains("--force"), session.env.language)) {
     session.env.err << kToolSays << *options.image << ": " << *refusal << "\n";
     return ExitCode::kUsage;
   }
   if (!session.Connect()) return session.Status(ExitCode::kNoWriter);
   if (!CustomerAgrees(session, decoded)) {
-    session.env.err << kToolSays << *options.image << ": not written\n";
+    session.env.err << kToolSays << *options.image << ": " << Say({Said::kImageNotWritten}, session.env.language)
+                    << "\n";
     return ExitCode::kUsage;
   }
   session.operations.WriteWholeImage(*image);
@@ -174,7 +175,7 @@ ExitCode RunWrite(const CliOptions& options, CliSession& session) {
 
 ExitCode RunClear(const CliOptions& options, CliSession& session) {
   if (options.confirm != true) {
-    session.UsageError("clear erases the card: give --yes");
+    session.UsageError(Say({Said::kClearNeedsYes}, session.env.language));
     return ExitCode::kUsage;
   }
   if (!session.Connect()) return session.Status(ExitCode::kNoWriter);

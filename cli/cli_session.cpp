@@ -18,7 +18,7 @@ namespace morvik {
 CliSession::CliSession(CliEnvironment& environment, const CliOptions& cliOptions, bool writesCards)
     : env(environment),
       options(cliOptions),
-      window(TerminalAnswers{cliOptions.confirm, cliOptions.wait, cliOptions.waitSeconds},
+      window(TerminalAnswers{cliOptions.confirm, cliOptions.wait, cliOptions.waitSeconds, environment.language},
              environment.clock,
              TerminalStreams{environment.err, environment.in, environment.inIsTerminal,
                              environment.errIsTerminal}),
@@ -99,7 +99,8 @@ void CliSession::Print(std::string_view text, std::string_view jsonLine) {
 }
 
 void CliSession::UsageError(const std::string& message) {
-  env.err << kToolSays << message << " (see morvik-card " << options.command << " --help)\n";
+  const std::string help = "morvik-card " + options.command + " --help";
+  env.err << kToolSays << Say({Said::kUsageError, {message, help}}, env.language) << "\n";
 }
 
 namespace {
@@ -132,7 +133,7 @@ bool RefuseRawToTerminal(CliSession& session) {
   if (FormatOf(options) != "raw" || !ToStandardOutput(options) || !session.env.outIsTerminal) {
     return false;
   }
-  session.UsageError("the raw card bytes would go to the terminal: name a file with --out");
+  session.UsageError(Say({Said::kRawToTerminal}, session.env.language));
   return true;
 }
 
@@ -149,10 +150,10 @@ ExitCode EmitCard(CliSession& session, ImageBytes card, std::string_view idm) {
   return ExitCode::kOutputLost;
 }
 
-bool FlushStandardOutput(std::ostream& out, std::ostream& err) {
+bool FlushStandardOutput(std::ostream& out, std::ostream& err, Language language) {
   errno = 0;
   if (out.flush()) return true;
-  err << kToolSays << "standard output: " << OutputFailureReason(errno) << "\n";
+  err << kToolSays << Say({Said::kStandardOutput}, language) << ": " << OutputFailureReason(errno) << "\n";
   return false;
 }
 
@@ -225,14 +226,14 @@ ExitCode ReportLastWrite(CliSession& session, bool readBack) {
 }
 
 ExitCode StatusAfterInterrupts(const CardOperations& card, ExitCode status, bool stopTold,
-                               std::ostream& err) {
+                               std::ostream& err, Language language) {
   if (InterruptCount() == 0) return status;
   const std::optional<LastWrite>& last = card.lastWrite();
   if (last && last->written == kCardBlocks) {
-    err << kToolSays << "interrupted: card " << IdmText(last->idm) << " is complete\n";
+    err << kToolSays << Say({Said::kInterruptedComplete, {IdmText(last->idm)}}, language) << "\n";
   } else if (last && !stopTold) {
-    err << kToolSays << "interrupted: card " << IdmText(last->idm) << " stopped at block "
-        << last->written << "\n";
+    const std::string block = std::to_string(last->written);
+    err << kToolSays << Say({Said::kInterruptedAtBlock, {IdmText(last->idm), block}}, language) << "\n";
   }
   return ExitCode::kInterrupted;
 }

@@ -83,7 +83,7 @@ MessageCause NoWriterCause(std::span<const TriedPort> told, Language language);
 
 // Flushes what the command wrote to out; false, after saying why on err,
 // when any of it did not arrive.
-bool FlushStandardOutput(std::ostream& out, std::ostream& err);
+bool FlushStandardOutput(std::ostream& out, std::ostream& err, Language language);
 
 // Raw bytes would garble a terminal: refused (true, after saying so) before
 // any port is opened.
@@ -108,6 +108,6 @@ ExitCode ReportLastWrite(CliSession& session, bool readBack);
 // interrupt, saying whether the last card written is complete or where it
 // stopped (unless stopTold: the window has said so already).
 ExitCode StatusAfterInterrupts(const CardOperations& card, ExitCode status, bool stopTold,
-                               std::ostream& err);
+                               std::ostream& err, Language language);
 
 }  // namespace morvik

@@ -97,7 +97,7 @@ ExitCode RunParsed(const ParseResult& parsed, CliEnvironment& environment) {
     CliSession session(environment, *parsed.options, command.Has(kWritesCards));
     const ExitCode status = command.handler(*parsed.options, session);
     const bool stopTold = session.window.Told(MessageKind::kWriteStopped);
-    return StatusAfterInterrupts(session.operations, status, stopTold, environment.err);
+    return StatusAfterInterrupts(session.operations, status, stopTold, environment.err, environment.language);
   }
   return ExitCode::kUsage;
 }
@@ -107,7 +107,7 @@ ExitCode RunParsed(const ParseResult& parsed, CliEnvironment& environment) {
 ExitCode RunCli(const std::vector<std::string>& arguments, CliEnvironment& environment) {
   const ExitCode status = RunParsed(ParseCommandLine(arguments, Commands(), environment.language), environment);
   if (status == ExitCode::kOutputLost) return status;  // said already, by the command
-  return FlushStandardOutput(environment.out, environment.err) ? status : ExitCode::kOutputLost;
+  return FlushStandardOutput(environment.out, environment.err, environment.language) ? status : ExitCode::kOutputLost;
 }
 
 }  // namespace morvik

@@ -4,6 +4,7 @@
 
 #include "files/file_access.h"
 #include "link/number_text.h"
+#include "words/catalog.h"
 
 namespace morvik {
 namespace {
@@ -38,23 +39,35 @@ std::optional<ContentImage> CardFromText(std::string_view text) {
   return image;
 }
 
-std::optional<std::string> ImageRefusal(const DecodedCard& decoded, bool yes, bool force) {
-  if (decoded.kind == CardKind::kBlank && !yes) return "all zero: writing it clears the card; give --yes";
+namespace {
+
+// "check byte wrong, sections cut"
+std::string DamageWords(const DecodedCard& card, Language language) {
+  std::string text = card.checkByteRight ? "" : Say({Said::kCheckByteWrong}, language);
+  if (!card.sectionsWhole) {
+    text += (text.empty() ? "" : Say({Said::kLineListSeparator}, language)) + Say({Said::kSectionsCut}, language);
+  }
+  return text;
+}
+
+}  // namespace
+
+std::optional<std::string> ImageRefusal(const DecodedCard& decoded, bool yes, bool force, Language language) {
+  if (decoded.kind == CardKind::kBlank && !yes) return Say({Said::kImageAllZero}, language);
   if (force) return std::nullopt;
-  if (decoded.kind == CardKind::kUnknown) return "not a card this tool writes; --force writes it anyway";
-  if (IsDamaged(decoded)) return "damaged (" + DamageText(decoded) + "); --force writes it anyway";
+  if (decoded.kind == CardKind::kUnknown) return Say({Said::kImageNotACard}, language);
+  if (IsDamaged(decoded)) return Say({Said::kImageDamaged, {DamageWords(decoded, language)}}, language);
   return std::nullopt;
 }
 
-ImageRead ReadCardImageFile(const std::string& path, std::istream& in) {
+ImageRead ReadCardImageFile(const std::string& path, std::istream& in, Language language) {
   ImageRead read;
   const std::optional<std::string> text = ReadBoundedFile(path, in, kImageFileLimit, read.error);
   if (!text) return read;
   read.image = CardFromText(*text);
   if (!read.image) {
-    read.error = (path == "-" ? std::string("standard input") : path) + ": holds " +
-                 std::to_string(text->size()) +
-                 " bytes, not a card image (256 bytes, 512 hexadecimal digits, or dump's JSON)";
+    const std::string file = path == "-" ? Say({Said::kStandardInput}, language) : path;
+    read.error = Say({Said::kImageNotAnImage, {file, std::to_string(text->size())}}, language);
   }
   return read;
 }

@@ -27,11 +27,11 @@ struct ImageRead {
 std::optional<ContentImage> CardFromText(std::string_view text);
 
 // A card image from path ("-": `in`).
-ImageRead ReadCardImageFile(const std::string& path, std::istream& in);
+ImageRead ReadCardImageFile(const std::string& path, std::istream& in, Language language);
 
 // Why a decoded image should not go to a card as it is, or nothing: a damaged
 // image or one of no kind this tool writes needs force, an all-zero image (a
-// clear) needs yes.
-std::optional<std::string> ImageRefusal(const DecodedCard& decoded, bool yes, bool force);
+// clear) needs yes; worded in language.
+std::optional<std::string> ImageRefusal(const DecodedCard& decoded, bool yes, bool force, Language language);
 
 }  // namespace morvik

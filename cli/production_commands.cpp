@@ -65,10 +65,10 @@ std::string PortsLooked(const ProductionOptions& options) {
 bool OpenJournal(const std::string& path, CliEnvironment& env, std::unique_ptr<SharedJournal>& journal,
                  const std::function<void()>& waiting) {
   if (path.empty()) return true;
-  std::string error;
+  Saying why{Said::kEnd};
   journal = SharedJournal::Open(path, env.journalLocks ? env.journalLocks : SharedJournal::LocksFor(FileLocks),
-                                waiting, error);
-  if (!journal) env.err << kToolSays << error << "\n";
+                                waiting, why);
+  if (!journal) env.err << kToolSays << Say(why, env.language) << "\n";
   return journal != nullptr;
 }
 
@@ -197,7 +197,7 @@ ExitCode RunProductionLine(const CliOptions& options, CliEnvironment& env, RunPl
   env.err << TallyLine(TotalOf(outcome.tallies), true, env.language) << "\n";
   if (production.json && !printer.outputFailed()) env.out << TalliesJson(outcome.tallies, list) << "\n";
   sayAtEnd();
-  if (printer.outputFailed()) env.err << kToolSays << "records: " << printer.LossText() << "\n";
+  if (printer.outputFailed()) env.err << kToolSays << printer.LossText() << "\n";
   return BatchExitStatus(outcome.tallies, InterruptCount() > 0, printer.outputFailed() || !journalClosed);
 }
 
@@ -396,10 +396,11 @@ ExitCode RunBatch(const CliOptions& options, CliSession& session) {
   if (!options.production.rows.empty()) return RunRows(options, session);
   OneImagePlan::ImageFor imageFor;
   if (options.image) {
-    const ImageRead read = ReadCardImageFile(*options.image, session.env.in);
+    const ImageRead read = ReadCardImageFile(*options.image, session.env.in, session.env.language);
     const std::optional<std::string> refusal =
         read.image ? ImageRefusal(DecodeCard(*read.image), options.confirm == true,
-                                   options.given.contains("--force")) : std::nullopt;
+                                   options.given.contains("--force"), session.env.language)
+                   : std::nullopt;
     if (!read.image || refusal) {
       session.env.err << kToolSays << (refusal ? *options.image + ": " + *refusal : read.error) << "\n";
       return ExitCode::kUsage;

@@ -8,6 +8,7 @@
 #include "cli/exit_code.h"
 #include "files/file_access.h"
 #include "production/record_time.h"
+#include "words/catalog.h"
 
 namespace morvik {
 namespace {
@@ -48,10 +49,10 @@ void RecordPrinter::Print(CardRecord record) {
   const bool journalOk = WriteJournal(json);
   const bool outOk = WriteOut((json_ ? json : RecordText(record, language_)) + "\n");
   if (outOk && journalOk) return;
-  const std::string missed = !outOk && !journalOk ? "standard output and " + journalName_
+  const std::string missed = !outOk && !journalOk ? Say({Said::kStandardOutputAnd, {journalName_}}, language_)
                              : outOk              ? journalName_
-                                                  : "standard output";
-  err_ << kToolSays << "record not written to " << missed << ": " << json << "\n" << std::flush;
+                                                  : Say({Said::kStandardOutput}, language_);
+  err_ << kToolSays << Say({Said::kRecordNotWritten, {missed, json}}, language_) << "\n" << std::flush;
   ++(err_ ? onErrOnly_ : lost_);
 }
 
@@ -85,13 +86,14 @@ bool RecordPrinter::CloseJournal() {
   int reason = 0;
   const bool closed = journal_->Close(reason);
   journal_.reset();
-  if (!closed && !journalBroken_) Failed(journalName_, reason, "");
+  if (!closed && !journalBroken_) Failed(journalName_, reason, false);
   return closed && !journalBroken_;
 }
 
 std::string RecordPrinter::LossText() const {
-  return std::to_string(onErrOnly_) + (onErrOnly_ == 1 ? " record" : " records") + " given only on stderr, " +
-         std::to_string(lost_) + " lost";
+  const std::string lost = std::to_string(lost_);
+  return onErrOnly_ == 1 ? Say({Said::kOneRecordOnErr, {lost}}, language_)
+                         : Say({Said::kRecordsOnErr, {std::to_string(onErrOnly_), lost}}, language_);
 }
 
 bool RecordPrinter::WriteOut(const std::string& line) {
@@ -100,7 +102,7 @@ bool RecordPrinter::WriteOut(const std::string& line) {
   out_ << line << std::flush;
   if (out_) return true;
   outBroken_ = true;
-  Failed("standard output", errno, "; no new cards are taken");
+  Failed(Say({Said::kStandardOutput}, language_), errno, true);
   return false;
 }
 
@@ -110,13 +112,14 @@ bool RecordPrinter::WriteJournal(const std::string& line) {
   int reason = 0;
   if (journal_->Append(line, reason)) return true;
   journalBroken_ = true;
-  Failed(journalName_, reason, "; no new cards are taken");
+  Failed(journalName_, reason, true);
   return false;
 }
 
-void RecordPrinter::Failed(const std::string& output, int reason, std::string_view consequence) {
-  if (outputFailed_.exchange(true)) consequence = {};  // said with the first failure
-  err_ << kToolSays << output << ": " << OutputFailureReason(reason) << consequence << "\n" << std::flush;
+void RecordPrinter::Failed(const std::string& output, int reason, bool stopsCards) {
+  if (outputFailed_.exchange(true)) stopsCards = false;  // said with the first failure
+  err_ << kToolSays << output << ": " << OutputFailureReason(reason)
+       << (stopsCards ? Say({Said::kNoNewCards}, language_) : "") << "\n" << std::flush;
 }
 
 }  // namespace morvik

@@ -54,14 +54,15 @@ class RecordPrinter {
 
   // A record missed an output: no new cards.
   bool outputFailed() const { return outputFailed_.load(); }
-  // "1 record given only on stderr, 0 lost"
+  // "records: 1 record given only on stderr, 0 lost"
   std::string LossText() const;
 
  private:
   bool WriteOut(const std::string& line);
   bool WriteJournal(const std::string& line);
-  // Says once why an output failed, with the system's reason.
-  void Failed(const std::string& output, int reason, std::string_view consequence);
+  // Says once why an output failed, with the system's reason, and (with the
+  // first failure only) that no new cards are taken when stopsCards.
+  void Failed(const std::string& output, int reason, bool stopsCards);
 
   std::mutex mutex_;
   std::ostream& out_;

@@ -123,13 +123,13 @@ int TerminalWindow::AnswerQuestion(const ShownMessage& shown) {
 
 int TerminalWindow::AskAtTerminal() {
   if (!streams_.inIsTerminal) {
-    Say("no terminal to answer at: taken as Cancel (answer with --yes or --no)");
+    Say(morvik::Say({Said::kNoTerminalToAnswer}, answers_.language));
     return kIdCancel;
   }
   streams_.err << "OK で続行、Cancel で中止 [o/c]: " << std::flush;
   std::string line;
   if (!std::getline(streams_.in, line) || line.empty()) {
-    Say("no answer: taken as Cancel");
+    Say(morvik::Say({Said::kNoAnswer}, answers_.language));
     return kIdCancel;
   }
   return (line[0] == 'o' || line[0] == 'O' || line[0] == 'y') ? kIdOk : kIdCancel;

@@ -22,6 +22,7 @@ struct TerminalAnswers {
   std::optional<bool> confirm;     // --yes (true) or --no (false) for OK/Cancel questions
   bool wait = false;               // --wait: keep looking for the writer and the card
   std::optional<int> waitSeconds;  // --wait=SECONDS: for this long at most
+  Language language = Language::kEnglish;  // of the tool's own lines about answers
 };
 
 struct TerminalStreams {

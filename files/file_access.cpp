@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <system_error>
 
+#include "words/catalog.h"
+
 namespace morvik {
 namespace {
 
@@ -30,7 +32,7 @@ std::string NotARegularFile(std::string_view utf8Name) {
     return condition.category() == std::generic_category() ? SystemReason(condition.value()) : condition.message();
   }
   if (std::filesystem::is_directory(status)) return SystemReason(EISDIR);
-  if (!std::filesystem::is_regular_file(status)) return "not a regular file";
+  if (!std::filesystem::is_regular_file(status)) return Say({Said::kNotARegularFile}, reasonLanguage.load());
   return {};
 }
 
@@ -44,7 +46,7 @@ std::string SystemReason(int errorNumber) { return SystemReasonIn(errorNumber, r
 void SpeakSystemReasonsIn(Language language) { reasonLanguage.store(language); }
 
 std::string OutputFailureReason(int errorNumber) {
-  return errorNumber != 0 ? SystemReason(errorNumber) : "cannot be written";
+  return errorNumber != 0 ? SystemReason(errorNumber) : Say({Said::kCannotBeWritten}, reasonLanguage.load());
 }
 
 namespace {

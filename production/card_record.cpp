@@ -81,12 +81,6 @@ std::string Escaped(const std::string& text) {
   return shown;
 }
 
-void AddCount(std::string& text, int count, const char* what) {
-  if (count > 0) text += ", " + std::to_string(count) + " " + what;
-}
-
-std::string Resends(int count) { return std::to_string(count) + (count == 1 ? " resend" : " resends"); }
-
 }  // namespace
 
 Saying RowSaying(std::size_t row, const std::string& id) {
@@ -171,20 +165,6 @@ void WriterTally::Count(CardResult result) {
     case CardResult::kInterrupted: ++interrupted; break;
     case CardResult::kWriterLost: ++writerLost; break;
   }
-}
-
-std::string TallyText(const WriterTally& t) {
-  std::string text = t.port + ": " + std::to_string(t.cards()) + (t.cards() == 1 ? " card, " : " cards, ") +
-                     std::to_string(t.ok) + " ok";
-  AddCount(text, t.writeFailed, "write failed");
-  AddCount(text, t.verifyFailed, "verify failed");
-  AddCount(text, t.removed, "removed");
-  AddCount(text, t.interrupted, "interrupted");
-  AddCount(text, t.writerLost, "writer lost");
-  if (t.resends > 0) text += ", " + Resends(t.resends);
-  if (!t.recovered.empty()) text += "; " + t.recovered;
-  if (!t.problem.empty()) text += "; " + t.problem;
-  return text;
 }
 
 void WriterTally::SetProblem(Saying said) {

@@ -92,8 +92,7 @@ struct WriterTally {
   int cards() const { return ok + writeFailed + verifyFailed + removed + interrupted + writerLost; }
 };
 
-// "COM3: 10 cards, 9 ok, 1 verify failed, 3 resends" and the same for all writers together.
-std::string TallyText(const WriterTally& tally);
+// All writers' tallies as one.
 WriterTally TotalOf(std::span<const WriterTally> tallies);
 
 }  // namespace morvik

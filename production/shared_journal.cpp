@@ -47,25 +47,22 @@ std::optional<std::uint32_t> RunSlotOf(const std::string& run) {
 }
 
 std::unique_ptr<SharedJournal> SharedJournal::Open(const std::string& utf8Name, const LocksFor& locksFor,
-                                                   std::function<void()> waiting, std::string& error) {
+                                                   std::function<void()> waiting, Saying& why) {
   int reason = 0;
   // Opened for writing (created when missing), as a write lock needs; never written through.
   FileHandle lockHandle = OpenFile(utf8Name, OpenFor::kAppending, reason);
   FileHandle reader = lockHandle ? OpenFile(utf8Name, OpenFor::kReading, reason) : nullptr;
   if (!reader) {
-    error = utf8Name + ": " + SystemReason(reason);
+    why = {Said::kJournalCannotOpen, {utf8Name, SystemReason(reason)}};
     return nullptr;
   }
   std::FILE* handle = lockHandle.get();
   std::unique_ptr<SharedJournal> journal(
       new SharedJournal(std::move(reader), std::move(lockHandle), locksFor(handle), std::move(waiting)));
-  if (!journal->TakeRunLock(error)) {
-    error = utf8Name + ": " + error;
-    return nullptr;
-  }
+  if (!journal->TakeRunLock(utf8Name, why)) return nullptr;
   journal->Exclusive([&] { journal->writer_ = JournalWriter::Open(utf8Name, reason); });
   if (!journal->writer_) {
-    error = utf8Name + ": " + SystemReason(reason);
+    why = {Said::kJournalCannotOpen, {utf8Name, SystemReason(reason)}};
     return nullptr;
   }
   return journal;
@@ -75,15 +72,14 @@ SharedJournal::~SharedJournal() {
   if (locks_) locks_->Unlock(kRunLockBase + slot_);
 }
 
-bool SharedJournal::TakeRunLock(std::string& error) {
+bool SharedJournal::TakeRunLock(const std::string& utf8Name, Saying& why) {
   std::mt19937 random{std::random_device{}()};
   for (int tries = 0; tries < 64; ++tries) {
     const std::uint32_t slot = static_cast<std::uint32_t>(random() % kRunSlots);
     int reason = 0;
     const RangeLock taken = locks_->Lock(kRunLockBase + slot, false, reason);
     if (taken == RangeLock::kNoLocks) {
-      error = "the file system gives no locks (" + SystemReason(reason) +
-              "): runs sharing this journal could write a row twice, so none starts";
+      why = {Said::kJournalNoLocks, {utf8Name, SystemReason(reason)}};
       return false;
     }
     if (taken == RangeLock::kTaken) {
@@ -92,7 +88,7 @@ bool SharedJournal::TakeRunLock(std::string& error) {
       return true;
     }
   }
-  error = "no lock of its own free for this run";
+  why = {Said::kJournalNoRunLock, {utf8Name}};
   return false;
 }
 

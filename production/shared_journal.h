@@ -16,6 +16,7 @@
 #include "files/file_access.h"
 #include "files/file_lock.h"
 #include "production/journal.h"
+#include "words/catalog.h"
 
 namespace morvik {
 
@@ -43,11 +44,11 @@ class SharedJournal {
  public:
   using LocksFor = std::function<std::unique_ptr<JournalLocks>(std::FILE*)>;
   // Opens (creating it) the journal and takes a run's own lock. nullptr with
-  // error ("NAME: reason") when it cannot be opened or the file system gives
-  // no locks: no run starts without them. waiting: said once when the lock
+  // why (the journal's name and the reason, for the caller to word) when it
+  // cannot be opened or the file system gives no locks: no run starts without them. waiting: said once when the lock
   // has been waited for a second (another run holds it).
   static std::unique_ptr<SharedJournal> Open(const std::string& utf8Name, const LocksFor& locksFor,
-                                             std::function<void()> waiting, std::string& error);
+                                             std::function<void()> waiting, Saying& why);
   ~SharedJournal();
 
   const RunName& name() const { return name_; }
@@ -70,7 +71,7 @@ class SharedJournal {
         lockHandle_(std::move(lockHandle)),
         locks_(std::move(locks)),
         waiting_(std::move(waiting)) {}
-  bool TakeRunLock(std::string& error);
+  bool TakeRunLock(const std::string& utf8Name, Saying& why);
   bool LockAppends();
   bool EndsInLineEnd();
 

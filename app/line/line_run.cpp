@@ -45,8 +45,12 @@ JournalLook LookIntoJournal(const std::string& journal, const std::string& listH
 
 bool LineRun::Start(const CardList& list, const LineSetup& setup, JournalLook& look) {
   if (thread_.joinable()) thread_.join();  // the last run has ended: its end was queued last
-  journal_ = SharedJournal::Open(setup.journal, setup.locks, [this] { Push(JournalWaiting{}); }, look.error);
-  if (!journal_) return false;
+  Saying why{Said::kEnd};
+  journal_ = SharedJournal::Open(setup.journal, setup.locks, [this] { Push(JournalWaiting{}); }, why);
+  if (!journal_) {
+    look.error = morvik::Say(why, Language::kJapanese);
+    return false;
+  }
   const JournalRead read = journal_->CatchUp([&look](const JournalEntry& entry) { look.state.Take(entry); });
   if (read.badLine != 0) {
     look.error = line_texts::NotAJournalRecord(setup.journal, read.badLine);

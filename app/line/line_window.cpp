@@ -128,10 +128,10 @@ bool CLineDlg::OpenList(const std::string& path) {
   }
   // Runs sharing a journal keep to one row a card only through its locks: a
   // journal on a file system that gives none is not used.
-  std::string lockError;
-  const std::unique_ptr<SharedJournal> shared = SharedJournal::Open(journal, journalLocks_, {}, lockError);
+  Saying why{Said::kEnd};
+  const std::unique_ptr<SharedJournal> shared = SharedJournal::Open(journal, journalLocks_, {}, why);
   if (!shared) {
-    services().MessageBox(Words(kLineJournalUnusable, {lockError}), caption, kMbError);
+    services().MessageBox(Words(kLineJournalUnusable, {morvik::Say(why, Language::kJapanese)}), caption, kMbError);
     return false;
   }
   ClearRun();

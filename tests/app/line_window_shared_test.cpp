@@ -128,7 +128,7 @@ TEST(LineWindowsSharing, JournalWithoutLocksLeavesTheListUnopened) {
   host.PressEnter();
   window.DoModal();
   ASSERT_EQ(host.window().messages().size(), 1u);
-  EXPECT_TRUE(host.window().messages()[0].text.starts_with("記録ファイルを使えません。\n\n" + shared.journal + ": "))
+  EXPECT_TRUE(host.window().messages()[0].text.starts_with("記録ファイルを使えません。\n\n" + shared.journal + "：ファイルシステムがロックを使えません"))
       << host.window().messages()[0].text;
   EXPECT_EQ(host.window().text(kIdcLineFile), "");
   EXPECT_FALSE(host.IsEnabled(kIdcLineStart));
@@ -162,9 +162,9 @@ TEST_P(LineWindowInDoubt, EveryRowDoneACardInDoubtIsNamedAndFinished) {
   const SharedList shared("line-in-doubt-" + std::to_string(static_cast<int>(GetParam())) + ".csv", "A,http://e.com/a\nB,http://e.com/b\n");
   std::string listText;
   std::getline(std::ifstream(PathFromUtf8(shared.list)), listText, '\0');
-  std::string error;
+  Saying error{Said::kEnd};
   const std::unique_ptr<SharedJournal> other = SharedJournal::Open(shared.journal, FileLocks, {}, error);
-  ASSERT_TRUE(other) << error;
+  ASSERT_TRUE(other) << Say(error, Language::kEnglish);
   const std::string run =
       GetParam() == Starter::kNoRunName ? "" : GetParam() == Starter::kRunGone ? "R0000007" : other->name().run;
   if (GetParam() == Starter::kRunGone) {
@@ -223,9 +223,9 @@ TEST(LineWindowsSharing, ACardOfARunThatGoesIsNamedDuringTheRunAndAtItsEnd) {
   const SharedList shared("line-shared-gone.csv", "A,http://e.com/a\nB,http://e.com/b\n");
   std::string listText;
   std::getline(std::ifstream(PathFromUtf8(shared.list)), listText, '\0');
-  std::string error;
+  Saying error{Said::kEnd};
   std::unique_ptr<SharedJournal> other = SharedJournal::Open(shared.journal, FileLocks, {}, error);
-  ASSERT_TRUE(other) << error;
+  ASSERT_TRUE(other) << Say(error, Language::kEnglish);
   std::ofstream(PathFromUtf8(shared.journal), std::ios::binary)
       << Started("FFFFFFFFFFFFFFFF", 2, listText, other->name().run);
   sim::WriterModel writer;

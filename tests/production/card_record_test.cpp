@@ -61,16 +61,5 @@ TEST(CardRecord, IdCellIsKeptWholeAndTheTextLineStaysOneLine) {
                                  R"("id":"a\"b\\c\nd\te","file":"AB","image_hash":"IM"})");
 }
 
-TEST(TallyText, CountsEveryKindOfResultOnceInAll) {
-  WriterTally verify, removed;
-  verify.Count(CardResult::kVerifyFailed);
-  removed.Count(CardResult::kRemoved);
-  const WriterTally tallies[] = {verify, removed};
-  EXPECT_EQ(TallyText(TotalOf(tallies)), "all: 2 cards, 0 ok, 1 verify failed, 1 removed");
-  std::vector<WriterTally> noisy(std::begin(tallies), std::end(tallies));
-  noisy[0].resends = 3;
-  EXPECT_EQ(TallyText(TotalOf(noisy)), "all: 2 cards, 0 ok, 1 verify failed, 1 removed, 3 resends");
-}
-
 }  // namespace
 }  // namespace morvik

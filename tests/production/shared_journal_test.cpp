@@ -52,30 +52,30 @@ class DoubleLocks final : public JournalLocks {
 
 TEST(SharedJournal, NoRunStartsWhereNoLockCanBeTaken) {
   const std::string path = TempJournal("nolocks");
-  std::string error;
+  Saying error{Said::kEnd};
   const auto journal = SharedJournal::Open(
       path, [](std::FILE*) { return std::make_unique<DoubleLocks>(RangeLock::kNoLocks); }, {}, error);
   EXPECT_EQ(journal, nullptr);
-  EXPECT_NE(error.find(": the file system gives no locks ("), std::string::npos) << error;
+  EXPECT_EQ(error.kind, Said::kJournalNoLocks);
 }
 
 TEST(SharedJournal, ARunWaitingForTheLockSaysSoOnceAndGoesOn) {
   const std::string path = TempJournal("waiting");
-  std::string error;
+  Saying error{Said::kEnd};
   int said = 0;
   const auto journal = SharedJournal::Open(
       path, [](std::FILE*) { return std::make_unique<DoubleLocks>(RangeLock::kHeldElsewhere); }, [&said] { ++said; },
       error);
-  ASSERT_NE(journal, nullptr) << error;
+  ASSERT_NE(journal, nullptr) << Say(error, Language::kEnglish);
   EXPECT_EQ(said, 1);  // opening the appender waited for the lock
 }
 
 TEST(SharedJournal, RunsNameThemselvesSeeEachOtherLiveOrGoneAndReadOnlyWhatOthersAppend) {
   const std::string path = TempJournal("two");
-  std::string error;
+  Saying error{Said::kEnd};
   auto first = SharedJournal::Open(path, FileLocks, {}, error);
   auto second = SharedJournal::Open(path, FileLocks, {}, error);
-  ASSERT_TRUE(first && second) << error;
+  ASSERT_TRUE(first && second) << Say(error, Language::kEnglish);
   const std::string secondRun = second->name().run;
   EXPECT_NE(first->name().run, secondRun);
   EXPECT_TRUE(first->Alive(secondRun));
@@ -115,10 +115,10 @@ TEST(SharedJournal, RunsNameThemselvesSeeEachOtherLiveOrGoneAndReadOnlyWhatOther
 // line is read once, the unfinished one when it is whole.
 TEST(SharedJournal, ReadsEveryWholeLineOnceAndALineBeingWrittenWhenItIsWhole) {
   const std::string path = TempJournal("long");
-  std::string error;
+  Saying error{Said::kEnd};
   auto writer = SharedJournal::Open(path, FileLocks, {}, error);
   auto reader = SharedJournal::Open(path, FileLocks, {}, error);
-  ASSERT_TRUE(writer && reader) << error;
+  ASSERT_TRUE(writer && reader) << Say(error, Language::kEnglish);
   CardRecord card;
   card.time = "T";
   card.port = "COM1";
@@ -185,9 +185,9 @@ using test::Remains;
 Remains RunShared(sim::WriterModel& writer, const std::string& path, const std::optional<KillPoint>& kill,
                   std::optional<std::size_t> limit) {
   Remains left;
-  std::string error;
+  Saying error{Said::kEnd};
   std::unique_ptr<SharedJournal> journal = SharedJournal::Open(path, FileLocks, {}, error);
-  EXPECT_TRUE(journal) << error;
+  EXPECT_TRUE(journal) << Say(error, Language::kEnglish);
   if (!journal) return left;
   std::vector<PlannedRow> rows;
   for (const std::size_t line : kSharedLines) rows.push_back({line, "id" + std::to_string(line), "C", 1});
