@@ -4,9 +4,10 @@
 // named and finished when every row is done.
 #include <gtest/gtest.h>
 
+#include <condition_variable>
 #include <fstream>
-#include <latch>
 #include <map>
+#include <mutex>
 #include <nlohmann/json.hpp>
 #include <set>
 #include <thread>
@@ -62,6 +63,24 @@ sim::Idm IdmStartingWith(std::uint8_t first) {
 
 bool Idle(HeadlessDialogHost& host) { return host.IsEnabled(kIdcLineOpen); }
 
+// Holds each thread until all have arrived. A mutex and a condition variable
+// rather than std::latch, whose atomic wait can sleep forever under the
+// MinGW-w64 thread library (seen as a hang under Wine about once in twenty).
+class Meeting {
+ public:
+  explicit Meeting(int expected) : left_(expected) {}
+  void ArriveAndWait() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (--left_ == 0) everyone_.notify_all();
+    everyone_.wait(lock, [this] { return left_ == 0; });
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable everyone_;
+  int left_;
+};
+
 
 // Two windows started together on one list, each with a writer of its own:
 // every row is written once between them, every started record names its
@@ -75,11 +94,11 @@ TEST(LineWindowsSharing, TwoWindowsWriteEachRowOnceBetweenThem) {
   sim::VirtualClock clocks[2];
   HeadlessDialogHost hosts[2];
   std::vector<std::unique_ptr<CLineDlg>> windows;
-  std::latch bothOpened(2);  // neither starts before the other has its list open
+  Meeting bothOpened(2);  // neither starts before the other has its list open
   for (int i = 0; i < 2; ++i) {
     windows.push_back(std::make_unique<CLineDlg>(hosts[i], LineOptions{{"COM3"}, true, "", shared.list},
                                                  test::WriterOnCom3(writers[i]), clocks[i]));
-    hosts[i].Then([&bothOpened] { bothOpened.arrive_and_wait(); });
+    hosts[i].Then([&bothOpened] { bothOpened.ArriveAndWait(); });
     hosts[i].PressEnter();
     hosts[i].WaitUntil([&host = hosts[i]] { return Idle(host); });
   }
