@@ -314,7 +314,8 @@ TEST_P(ToolLanguage, SameStatusAndOutputTextsInEachLanguage) {
   const test::RunResult inJapanese = japanese(args, c.input);
   EXPECT_EQ(inEnglish.status, c.status);
   EXPECT_EQ(inJapanese.status, c.status);
-  if (c.args.front() == "help" || c.args.back() == "--help") {  // help is printed on stdout
+  // Help and a card's description are printed on stdout.
+  if (c.args.front() == "help" || c.args.back() == "--help" || (c.args.front() == "decode" && c.status == 0)) {
     EXPECT_NE(inEnglish.out.find(c.english), std::string::npos) << inEnglish.out;
     EXPECT_NE(inJapanese.out.find(c.japanese), std::string::npos) << inJapanese.out;
     return;
@@ -352,6 +353,9 @@ INSTANTIATE_TEST_SUITE_P(
                       "使い方: morvik-card clear [options]\nライター上のカードにゼロのブロックを 64 個"},
         BothLanguages{"OptionHelp", {"image", "--help"}, 0, "\n  --volume N          volume: 0-3 = なし/小/中/大 (default 3)\n",
                       "\n  --volume N          音量：0～3 = なし/小/中/大（既定 3）\n"},
+        BothLanguages{"Describe", {"decode", "-"}, 0, "kind:          content card\ncustomer ID:   FFFF\n",
+                      "種類:               コンテンツカード\n顧客 ID:            FFFF\n", test::Setup::kNoWriter,
+                      "4D760002" + std::string(8, 'F') + std::string(496, '0')},
         BothLanguages{"Json", {"image", "--url", "http://e.com/", "--format", "json"}, 0, "", ""},
         BothLanguages{"PortsJson", {"ports", "--format", "json"}, 0, "", "", test::Setup::kNoPermission},
         BothLanguages{"DamagedPort", {"connect", "--port", "COM2"}, 1,
