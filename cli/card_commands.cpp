@@ -219,7 +219,8 @@ ExitCode RunVerify(const CliOptions& options, CliSession& session) {
   if (!image) return ExitCode::kUsage;
   const ReadBack back = ReadCardBack(card, *image, idm);
   if (back.status != ExitCode::kInterrupted) {
-    session.Print(back.outcome.idm + " " + CardEndText(back.outcome) + "\n", CardOutcomeJson(back.outcome));
+    session.Print(back.outcome.idm + " " + CardEndText(back.outcome, session.env.language) + "\n",
+                  CardOutcomeJson(back.outcome));
   }
   return back.status;
 }
