@@ -1,9 +1,7 @@
 #include "cli/card_commands.h"
 
 #include <algorithm>
-#include <iomanip>
 #include <ostream>
-#include <sstream>
 
 #include "card/card_formats.h"
 #include "cli/card_description.h"
@@ -14,6 +12,7 @@
 #include "content/card_decode.h"
 #include "link/serial_com.h"
 #include "window/control_ids.h"
+#include "words/help_catalog.h"
 
 namespace morvik {
 
@@ -99,15 +98,28 @@ std::optional<ContentImage> ReadImageOrSay(const std::string& path, CliSession& 
 
 }  // namespace
 
+namespace {
+
+// One line a field, the values lined up after the widest name.
+std::string DescriptionText(const CardFields& fields) {
+  std::size_t width = 13;
+  for (const CardField& field : fields) width = std::max(width, DisplayWidth(field.label));
+  std::string text;
+  for (const auto& [name, key, value] : fields) {
+    text += name + ":" + std::string(width + 1 - DisplayWidth(name), ' ') + value + "\n";
+  }
+  return text;
+}
+
+}  // namespace
+
 ExitCode RunDecode(const CliOptions& options, CliSession& session) {
   const std::optional<ContentImage> card = ReadImageOrSay(*options.operand, session);
   if (!card) return ExitCode::kUsage;
   const DecodedCard decoded = DecodeCard(*card);
-  const CardFields fields = DescribeCard(decoded);
-  std::ostringstream text;
-  for (const auto& [name, key, value] : fields) text << std::left << std::setw(14) << name + ":" << ' ' << value << "\n";
-  const std::string json = CardJson({}, *card, fields);
-  session.Print(text.str(), std::string_view(json).substr(0, json.size() - 1));
+  const std::string json = CardJson({}, *card, DescribeCard(decoded));
+  session.Print(DescriptionText(DescribeCard(decoded, session.env.language)),
+                std::string_view(json).substr(0, json.size() - 1));
   return IsDamaged(decoded) || decoded.kind == CardKind::kUnknown ? ExitCode::kCardFailed
                                                                    : ExitCode::kOk;
 }
@@ -207,7 +219,8 @@ ExitCode RunVerify(const CliOptions& options, CliSession& session) {
   if (!image) return ExitCode::kUsage;
   const ReadBack back = ReadCardBack(card, *image, idm);
   if (back.status != ExitCode::kInterrupted) {
-    session.Print(back.outcome.idm + " " + CardEndText(back.outcome) + "\n", CardOutcomeJson(back.outcome));
+    session.Print(back.outcome.idm + " " + CardEndText(back.outcome, session.env.language) + "\n",
+                  CardOutcomeJson(back.outcome));
   }
   return back.status;
 }

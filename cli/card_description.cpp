@@ -4,26 +4,27 @@
 
 #include "content/card_fields.h"
 #include "window/cp932.h"
+#include "words/catalog.h"
 
 namespace morvik {
 namespace {
 
-std::string KindText(CardKind kind) {
+Said KindSaid(CardKind kind) {
   switch (kind) {
     case CardKind::kBlank:
-      return "blank";
+      return Said::kCardKindBlank;
     case CardKind::kContent:
-      return "content card";
+      return Said::kCardKindContent;
     case CardKind::kInitialisation:
-      return "initialisation card";
+      return Said::kCardKindInitialisation;
     case CardKind::kRead:
-      return "read card";
+      return Said::kCardKindRead;
     case CardKind::kUidSetting:
-      return "UID setting card";
+      return Said::kCardKindUidSetting;
     case CardKind::kUnknown:
       break;
   }
-  return "not a card this tool writes";
+  return Said::kCardKindUnknown;
 }
 
 std::string Hex4(std::array<std::uint8_t, 2> bytes) {
@@ -32,46 +33,72 @@ std::string Hex4(std::array<std::uint8_t, 2> bytes) {
   return text;
 }
 
-// Card texts are code page 932; a line terminator is not shown.
-std::string Shown(std::string text, bool lineEnd) {
-  while (lineEnd && !text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-  const std::optional<std::string> utf8 = DecodeCp932(text);
-  return utf8 ? *utf8 : "(not code page 932 text)";
-}
+// Words one card's description in one language.
+class Describer {
+ public:
+  explicit Describer(Language language) : language_(language) {}
 
-std::string BlankText(const KeywordBlank& blank) {
-  return "image byte " + std::to_string(blank.imageOffset) +
-         (blank.counter ? ", 20 blanks for [IM][CT]" : ", 16 blanks for [IM]");
-}
+  std::string Words(Said kind, std::vector<std::string> values = {}) const {
+    return Say({kind, std::move(values)}, language_);
+  }
+  // Japanese names an entry as the window labels it.
+  std::string_view Label(std::string_view windowLabel, std::string_view label) const {
+    return language_ == Language::kJapanese ? windowLabel : label;
+  }
 
-std::string SettingText(const ListField& list, std::uint8_t position) {
-  if (position < list.items.size()) return std::to_string(position) + " " + std::string(list.items[position]);
-  return std::to_string(position) + " (not in the list)";
-}
+  // Card texts are code page 932; a line terminator is not shown.
+  std::string Shown(std::string text, bool lineEnd) const {
+    while (lineEnd && !text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+    const std::optional<std::string> utf8 = DecodeCp932(text);
+    return utf8 ? *utf8 : Words(Said::kCardTextNotCp932);
+  }
 
-void AddContent(const DecodedCard& card, CardFields& fields) {
-  fields.push_back({"customer ID", "customer_id", Hex4(card.customerId)});
+  std::string BlankText(const KeywordBlank& blank) const {
+    return Words(blank.counter ? Said::kCardBlanksCounter : Said::kCardBlanksIdm, {std::to_string(blank.imageOffset)});
+  }
+
+  std::string SettingText(const ListField& list, std::uint8_t position) const {
+    if (position < list.items.size()) return std::to_string(position) + " " + std::string(list.items[position]);
+    return std::to_string(position) + " " + Words(Said::kCardSettingNotInList);
+  }
+
+ private:
+  Language language_;
+};
+
+void AddContent(const DecodedCard& card, const Describer& words, CardFields& fields) {
+  fields.push_back({words.Words(Said::kCardCustomerId), "customer_id", Hex4(card.customerId)});
   for (const TextField& text : kTextFields) {
     if (text.mailOnly && !card.mail) continue;
-    fields.push_back({std::string(text.label), std::string(text.name), Shown(card.*text.text, text.lineEnd)});
+    fields.push_back({std::string(words.Label(text.windowLabel, text.label)), std::string(text.name),
+                      words.Shown(card.*text.text, text.lineEnd)});
   }
-  if (card.urlBlank) fields.push_back({"URL blanks", "url_blanks", BlankText(*card.urlBlank)});
-  if (card.mailBlank) fields.push_back({"mail blanks", "mail_blanks", BlankText(*card.mailBlank)});
+  if (card.urlBlank) fields.push_back({words.Words(Said::kCardUrlBlanks), "url_blanks", words.BlankText(*card.urlBlank)});
+  if (card.mailBlank) {
+    fields.push_back({words.Words(Said::kCardMailBlanks), "mail_blanks", words.BlankText(*card.mailBlank)});
+  }
   for (const ListField& list : kListFields) {
-    fields.push_back({std::string(list.label), std::string(list.name), SettingText(list, card.*list.choice)});
+    fields.push_back({std::string(words.Label(list.windowLabel, list.label)), std::string(list.name),
+                      words.SettingText(list, card.*list.choice)});
   }
-  fields.push_back({"check byte", "check_byte", card.checkByteRight ? "right" : "wrong"});
-  if (!card.sectionsWhole) fields.push_back({"sections", "sections", "lengths reach past the content: texts cut"});
+  fields.push_back({words.Words(Said::kCardCheckByte), "check_byte",
+                    words.Words(card.checkByteRight ? Said::kCardCheckByteRight : Said::kCardCheckByteWrong)});
+  if (!card.sectionsWhole) {
+    fields.push_back({words.Words(Said::kCardSections), "sections", words.Words(Said::kCardSectionsCut)});
+  }
 }
 
 }  // namespace
 
-CardFields DescribeCard(const DecodedCard& card) {
-  CardFields fields{{"kind", "kind", KindText(card.kind)}};
-  if (card.kind == CardKind::kUidSetting) fields.push_back({"start UID", "start_uid", Hex4(card.startUid)});
+CardFields DescribeCard(const DecodedCard& card, Language language) {
+  const Describer words(language);
+  CardFields fields{{words.Words(Said::kCardKind), "kind", words.Words(KindSaid(card.kind))}};
+  if (card.kind == CardKind::kUidSetting) {
+    fields.push_back({words.Words(Said::kCardStartUid), "start_uid", Hex4(card.startUid)});
+  }
   if (card.kind == CardKind::kContent || card.kind == CardKind::kInitialisation ||
       card.kind == CardKind::kRead) {
-    AddContent(card, fields);
+    AddContent(card, words, fields);
   }
   return fields;
 }

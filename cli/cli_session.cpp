@@ -193,8 +193,10 @@ ExitCode ReportReadBack(CliSession& session, const LastWrite& last) {
   back.outcome.readBack = true;
   const bool ok = back.status == ExitCode::kOk;
   const bool told = back.status != ExitCode::kInterrupted;
-  const std::string text = ok ? " written and read back: ok" : " " + CardEndText(back.outcome);
-  session.Print(told ? back.outcome.idm + text + "\n" : "", CardOutcomeJson(back.outcome));
+  const std::string& idm = back.outcome.idm;
+  const std::string text = ok ? Say({Said::kWrittenAndReadBack, {idm}}, session.env.language)
+                              : idm + " " + CardEndText(back.outcome, session.env.language);
+  session.Print(told ? text + "\n" : "", CardOutcomeJson(back.outcome));
   return back.status;
 }
 

@@ -3,23 +3,24 @@
 #include <cstdio>
 
 #include "production/record_json.h"
+#include "words/catalog.h"
 
 namespace morvik {
 namespace {
 
 struct CardEndWords {
   CardEnd end;
-  std::string_view key;   // JSON's "result"
-  std::string_view text;  // followed by " at block N" unless ok
+  std::string_view key;  // JSON's "result"
+  Said said;             // with the block it stopped at, unless ok
 };
 
 constexpr CardEndWords kCardEnds[] = {
-    {CardEnd::kOk, "ok", "ok"},
-    {CardEnd::kWriteFailed, "write-failed", "write failed"},
-    {CardEnd::kVerifyFailed, "verify-failed", "verify failed"},
-    {CardEnd::kUnreadable, "unreadable", "unreadable"},
-    {CardEnd::kInterrupted, "interrupted", "interrupted"},
-    {CardEnd::kRemoved, "removed", "card removed"},  // taken off the writer mid-write, as batch says
+    {CardEnd::kOk, "ok", Said::kResultOk},
+    {CardEnd::kWriteFailed, "write-failed", Said::kResultWriteFailed},
+    {CardEnd::kVerifyFailed, "verify-failed", Said::kResultVerifyFailed},
+    {CardEnd::kUnreadable, "unreadable", Said::kResultUnreadable},
+    {CardEnd::kInterrupted, "interrupted", Said::kResultInterrupted},
+    {CardEnd::kRemoved, "removed", Said::kResultRemovedAtBlock},  // taken off the writer mid-write
 };
 
 const CardEndWords& WordsOf(CardEnd end) {
@@ -47,9 +48,9 @@ void AddWriter(JsonObject& json, const WriterIdentity& identity) {
 
 }  // namespace
 
-std::string CardEndText(const CardOutcome& outcome) {
-  const std::string text(WordsOf(outcome.end).text);
-  return outcome.end == CardEnd::kOk ? text : text + " at block " + std::to_string(outcome.block);
+std::string CardEndText(const CardOutcome& outcome, Language language) {
+  const Said said = WordsOf(outcome.end).said;
+  return outcome.end == CardEnd::kOk ? Say({said}, language) : Say({said, {std::to_string(outcome.block)}}, language);
 }
 
 std::string CardOutcomeJson(const CardOutcome& outcome) {

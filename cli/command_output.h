@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "link/writer_link.h"
+#include "words/language.h"
 
 namespace morvik {
 
@@ -22,7 +23,7 @@ struct CardOutcome {
 };
 
 // "verify failed at block 5", "unreadable at block 8", "ok".
-std::string CardEndText(const CardOutcome& outcome);
+std::string CardEndText(const CardOutcome& outcome, Language language);
 // {"idm":"...","result":"verify-failed","block":5}, "read_back" when known.
 std::string CardOutcomeJson(const CardOutcome& outcome);
 // {"port":"COM3","version":"0211","date":"261206","customer_id":"1234"}

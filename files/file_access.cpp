@@ -71,7 +71,8 @@ std::string ReadUpTo(std::size_t limit, const ReadPiece& readPiece) {
 
 std::optional<std::string> ReadBoundedFile(const std::string& utf8Name, std::istream& in,
                                            std::size_t limit, std::string& error) {
-  const std::string name = utf8Name == "-" ? "standard input" : utf8Name;
+  const Language language = reasonLanguage.load();
+  const std::string name = utf8Name == "-" ? Say({Said::kStandardInput}, language) : utf8Name;
   error.clear();
   std::string text;
   if (utf8Name == "-") {
@@ -79,7 +80,7 @@ std::optional<std::string> ReadBoundedFile(const std::string& utf8Name, std::ist
       in.read(into, static_cast<std::streamsize>(size));
       return static_cast<std::size_t>(in.gcount());
     });
-    if (in.bad()) error = name + ": cannot be read";
+    if (in.bad()) error = name + ": " + Say({Said::kCannotBeRead}, language);
   } else if (const std::string refusal = NotARegularFile(utf8Name); !refusal.empty()) {
     error = name + ": " + refusal;
   } else {
@@ -94,7 +95,7 @@ std::optional<std::string> ReadBoundedFile(const std::string& utf8Name, std::ist
     if (std::ferror(file.get())) error = name + ": " + SystemReason(errno);
   }
   if (error.empty() && text.size() > limit) {
-    error = name + ": larger than " + std::to_string(limit) + " bytes";
+    error = name + ": " + Say({Said::kLargerThan, {std::to_string(limit)}}, language);
   }
   if (!error.empty()) return std::nullopt;
   return text;
