@@ -24,6 +24,7 @@
 #include "production/other_runs.h"
 #include "production/shared_journal.h"
 #include "production/record_json.h"
+#include "production/rows_to_write.h"
 #include "production/run_plan.h"
 
 namespace morvik {
@@ -326,16 +327,6 @@ void SayChangedRows(const CardList& list, const JournalState& journal, bool rewr
   }
 }
 
-// The lines of the rows this run does not write: done, or changed and not
-// to be written again.
-std::set<std::size_t> LinesNotToWrite(const CardList& list, const JournalState& journal, bool rewriteChanged) {
-  std::set<std::size_t> lines = journal.rowsDone();
-  for (const auto& [index, card] : journal.rowsChanged()) {
-    if (!rewriteChanged) lines.insert(list.rows[index].line);
-  }
-  return lines;
-}
-
 // Whether the run reads the journal it appends to: runs that share it.
 bool ResumesItsOwnLog(const ProductionOptions& production) {
   return !production.log.empty() && !production.resume.empty() && SameFile(production.log, production.resume);
@@ -362,7 +353,7 @@ ExitCode RunRows(const CliOptions& options, CliSession& session) {
           << "\n";
   SayChangedRows(*list, *journal, rewrite, env.err, env.language);
   const std::optional<int> count = options.production.count;
-  const std::set<std::size_t> notToWrite = LinesNotToWrite(*list, *journal, rewrite);
+  const std::set<std::size_t> notToWrite = LinesNotToWrite(*journal, list->rows, rewrite);
   ListPlan plan(std::move(list->rows), list->fileHash, std::move(list->rowImage), notToWrite,
                 count ? std::optional<std::size_t>(static_cast<std::size_t>(*count)) : std::nullopt, list->name);
   DoneCards done(journal->TakeCardsDone());

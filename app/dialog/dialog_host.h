@@ -28,6 +28,7 @@ struct ChoiceQuestion {
   std::vector<std::string> choices;
   int defaultChoice = 0;
   int escapeChoice = 0;
+  std::string detail{};  // the rest, whole, behind the box's details button; empty: none
 };
 
 using IconHandle = int;  // the icon's resource identifier; 0 for none

@@ -9,6 +9,7 @@
 #include "files/file_access.h"
 #include "link/port_names.h"
 #include "link/writer_link.h"
+#include "production/rows_to_write.h"
 
 namespace morvik {
 namespace {
@@ -31,8 +32,8 @@ CardRecord Stamped(CardRecord record) {
 
 }  // namespace
 
-JournalLook LookIntoJournal(const std::string& journal, const std::string& listHash) {
-  JournalLook look(listHash);
+JournalLook LookIntoJournal(const std::string& journal, const CardList& list) {
+  JournalLook look(list);
   std::error_code error;
   if (!std::filesystem::exists(PathFromUtf8(journal), error)) return look;
   const JournalRead read =
@@ -60,7 +61,9 @@ bool LineRun::Start(const CardList& list, const LineSetup& setup, JournalLook& l
   journalFailure_.reset();
   journalBroken_ = false;
   stops_ = 0;
-  plan_ = std::make_unique<ListPlan>(list.rows, list.fileHash, list.rowImage, look.state.rowsDone(), std::nullopt);
+  plan_ = std::make_unique<ListPlan>(list.rows, list.fileHash, list.rowImage,
+                                     LinesNotToWrite(look.state, list.rows, setup.rewriteChanged), std::nullopt,
+                                     list.name);
   done_ = std::make_unique<DoneCards>(look.state.cardsDone());
   inDoubt_ = std::make_unique<CardsInDoubt>();
   const auto found = [this](const CardRecord& started) { Push(FoundInDoubt{started}); };

@@ -29,17 +29,20 @@ struct LineSetup {
   bool fast = false;
   std::string journal;             // the journal's file name
   SharedJournal::LocksFor locks = FileLocks;  // the journal's locks
+  // Rows whose cells changed after their card was written are written again.
+  bool rewriteChanged = false;
 };
 
-// What a journal says of a list before a run.
+// What a journal says of a list before a run: its rows known by what they
+// are, wherever the list has them now. The list outlives the look.
 struct JournalLook {
-  explicit JournalLook(const std::string& listHash) : state(listHash) {}
+  explicit JournalLook(const CardList& list) : state(list.fileHash, list.name, list.rows) {}
   JournalState state;  // a line a killed run left cut short is skipped
   std::string error;   // "NAME: reason", or the first line that is no record
 };
 
 // A journal that does not exist yet holds nothing, which is no error.
-JournalLook LookIntoJournal(const std::string& journal, const std::string& listHash);
+JournalLook LookIntoJournal(const std::string& journal, const CardList& list);
 
 // How a run ended.
 struct LineEnd {
@@ -69,11 +72,12 @@ class LineRun {
   LineRun(const LineRun&) = delete;
   LineRun& operator=(const LineRun&) = delete;
 
-  // Starts the rows the journal does not hold as done, sharing the journal
-  // with every other run on it: look is what the journal says as the run
-  // starts (its cards in doubt are those no live run is writing). false with
-  // look.error ("NAME: reason") when the journal cannot be opened, gives no
-  // locks, or holds a line that is no record.
+  // Starts the rows the journal does not hold as done (nor as changed
+  // after their card was written, unless setup says to write them again),
+  // sharing the journal with every other run on it: look is what the
+  // journal says as the run starts (its cards in doubt are those no live run
+  // is writing). false with look.error ("NAME: reason") when the journal
+  // cannot be opened, gives no locks, or holds a line that is no record.
   bool Start(const CardList& list, const LineSetup& setup, JournalLook& look);
   // As one interrupt: the cards being written finish, then the run ends.
   void Stop() { stops_ = std::max(stops_.load(), 1); }

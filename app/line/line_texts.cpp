@@ -31,13 +31,20 @@ std::string Words(Said kind, std::vector<std::string> values) {
   return Say({kind, std::move(values)}, Language::kJapanese);
 }
 
-std::string ListInfo(std::size_t rows, CsvEncoding encoding, std::size_t doneBefore, std::size_t inDoubt) {
+std::string ListInfo(std::size_t rows, CsvEncoding encoding, std::size_t doneBefore, std::size_t inDoubt,
+                     const ListChanges& changes, bool rewriteChanged) {
   std::string text = Words(kLineListRows, {Number(rows), EncodingName(encoding)});
   if (doneBefore >= rows) {
     text += Words(kLineAllDoneBefore);
   } else if (doneBefore > 0) {
     text += Words(kLineSomeDoneBefore, {Number(doneBefore)});
   }
+  if (changes.edited && changes.added > 0) text += Words(kLineRowsAdded, {Number(changes.added)});
+  if (changes.changed > 0) {
+    text += Words(kLineRowsChanged,
+                  {Number(changes.changed), Words(rewriteChanged ? kWrittenAgain : kNotWrittenAgain)});
+  }
+  if (changes.gone > 0) text += Words(kLineRowsGone, {Number(changes.gone)});
   if (inDoubt > 0) text += Words(kLineHalfWrittenCount, {Number(inDoubt)});
   return text;
 }
@@ -113,6 +120,19 @@ std::string RowsAsked(const std::vector<std::size_t>& lines, const std::string& 
   return Words(kLineRowsAsked, {rows, question});
 }
 
+Asked AskRewrite(const std::vector<CardRecord>& changed) {
+  // More than this many rows would make the box taller than a screen.
+  constexpr std::size_t kNamedInText = 8;
+  std::string rows;
+  for (const CardRecord& card : changed) {
+    rows += (rows.empty() ? "" : "\n") + Words(kLineChangedRow, {RowOf(card.row, card.id), card.idm, card.time});
+  }
+  if (changed.size() <= kNamedInText) return {Words(kLineAskRewrite, {Number(changed.size()), rows}), ""};
+  return {Words(kLineAskRewriteMany, {Number(changed.size())}), rows};
+}
+
+std::vector<std::string> RewriteChoices() { return {Words(kLineRewrite), Words(kLineNoRewrite)}; }
+
 std::string Result(CardResult result) {
   switch (result) {
     case CardResult::kOk: return "OK";
@@ -182,12 +202,22 @@ std::string TimeLeft(std::optional<double> minutes) {
 }
 
 std::string CardsInDoubt(const std::vector<CardRecord>& started) {
-  std::string cards;
-  for (const CardRecord& card : started) {
-    cards += (cards.empty() ? "" : Words(kLineListSeparator)) +
-             Words(kLineHalfWrittenCard, {card.idm, RowOf(card.row, card.id), card.port, card.time});
-  }
-  return Words(kLineHalfWrittenCards, {Number(started.size()), cards});
+  if (started.size() != 1) return Words(kLineHalfWrittenListed, {Number(started.size())});
+  const CardRecord& card = started.front();
+  return Words(kLineHalfWrittenCards,
+               {"1", Words(kLineHalfWrittenCard, {card.idm, RowOf(card.row, card.id), card.port, card.time})});
+}
+
+std::string HalfWrittenResult() { return Words(kLineResultHalfWritten); }
+
+std::string HalfWrittenReason(const CardRecord& started) {
+  return Words(kLineHalfWrittenReason, {started.port, started.time});
+}
+
+std::string HalfWrittenLine(const CardRecord& started) {
+  const std::string row = started.row > 0 ? Words(kLineRecordOfRow, {RowOf(started.row, started.id)}) : "";
+  return Words(kLineRecordWithReason,
+               {row + Words(kLineRecord, {started.idm, HalfWrittenResult()}), HalfWrittenReason(started)});
 }
 
 std::string NotAJournalRecord(const std::string& journal, std::size_t line) {

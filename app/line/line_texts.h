@@ -13,6 +13,7 @@
 #include "cli/csv_reader.h"
 #include "production/batch_worker.h"
 #include "production/card_record.h"
+#include "production/journal.h"
 #include "words/catalog.h"
 
 namespace morvik::line_texts {
@@ -22,9 +23,12 @@ namespace morvik::line_texts {
 std::string Words(Said kind, std::vector<std::string> values = {});
 
 // "12 行（UTF-8）、前回までに 3 行済み：続きから書きます" ("、前回までにすべて
-// 済み" when none is left), with the cards an earlier run left half written:
-// "、途中のカード 1 枚".
-std::string ListInfo(std::size_t rows, CsvEncoding encoding, std::size_t doneBefore, std::size_t inDoubt);
+// 済み" when none is left), then what an edit of the list changed since its
+// cards were written ("、追加 2 行、書き込み後に変わった行 1 行（書き直しません）、
+// リストから消えた書き込み済みの行 1 行"), and the cards an earlier run left
+// half written: "、途中のカード 1 枚". doneBefore: the rows not to write.
+std::string ListInfo(std::size_t rows, CsvEncoding encoding, std::size_t doneBefore, std::size_t inDoubt,
+                     const ListChanges& changes = {}, bool rewriteChanged = false);
 
 // A writer at work: "カードを置いてください", "書き込み中 ブロック 12/64", "読み返し中".
 std::string WriterState(const WriterProgress& progress);
@@ -47,6 +51,19 @@ std::string WhichEncoding(const CsvAmbiguity& ambiguity);
 std::vector<std::string> EncodingChoices();
 // The rows a question of the list concerns, then the question: "行 3, 8：..."
 std::string RowsAsked(const std::vector<std::size_t>& lines, const std::string& question);
+// A question with more to it than its box shows at once: the detail, when
+// not empty, holds the rest whole.
+struct Asked {
+  std::string text;
+  std::string detail;
+};
+// The one question for the rows whose cells changed after their card was
+// written, each named (its line now, its id, that card's IDm and time): in
+// the text when they are few, else every one in the detail. The answers are
+// RewriteChoices().
+Asked AskRewrite(const std::vector<CardRecord>& changed);
+// 書き直す, 書き直さない.
+std::vector<std::string> RewriteChoices();
 // "OK", "書き込み失敗", "読み返し不一致", "取り外し", "中断", "ライター応答なし".
 std::string Result(CardResult result);
 // Why a card failed, in words an operator knows; for an ok card what was
@@ -68,9 +85,17 @@ std::string Rate(std::optional<double> cardsPerMinute);
 // "約 3 分", "約 1 時間 5 分", "1 分未満", "－" while unknown.
 std::string TimeLeft(std::optional<double> minutes);
 
-// Every card in doubt (one at least), each with its IDm, row, writer and the
-// time its started record was made: "途中のカード 1 枚（ライターに置くと仕上げます）：カード X 行 2（A） COM3 TIME".
+// The cards in doubt (one at least) on the message line: one named with its
+// IDm, row, writer and the time its started record was made ("途中のカード 1
+// 枚（ライターに置くと仕上げます）：カード X 行 2（A） COM3 TIME"); more counted,
+// as each has a line of its own in the recent cards.
 std::string CardsInDoubt(const std::vector<CardRecord>& started);
+// A card in doubt in the recent cards: its result "途中" and reason
+// "COM3 TIME に開始：ライターに置くと仕上げます", and the whole as the message
+// line says it when its row is selected.
+std::string HalfWrittenResult();
+std::string HalfWrittenReason(const CardRecord& started);
+std::string HalfWrittenLine(const CardRecord& started);
 
 // A journal with a line that is not one of its records: "記録.jsonl：3 行目は記録の行ではありません".
 std::string NotAJournalRecord(const std::string& journal, std::size_t line);

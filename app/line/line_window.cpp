@@ -7,6 +7,7 @@
 #include "app/layout/resources.h"
 #include "app/line/line_texts.h"
 #include "link/port_names.h"
+#include "production/rows_to_write.h"
 #include "words/catalog.h"
 
 namespace morvik {
@@ -121,7 +122,7 @@ bool CLineDlg::OpenList(const std::string& path) {
   std::optional<CardList> list = TakeList(path);
   if (!list) return false;
   const std::string journal = options_.log.empty() ? JournalBeside(path) : options_.log;
-  const JournalLook look = LookIntoJournal(journal, list->fileHash);
+  const JournalLook look = LookIntoJournal(journal, *list);
   if (!look.error.empty()) {
     services().MessageBox(Words(kLineJournalUnreadable, {look.error}), caption, kMbError);
     return false;
@@ -134,17 +135,21 @@ bool CLineDlg::OpenList(const std::string& path) {
     services().MessageBox(Words(kLineJournalUnusable, {morvik::Say(why, Language::kJapanese)}), caption, kMbError);
     return false;
   }
+  const bool rewriteChanged = AskRewriteChanged(*list, look.state);
   ClearRun();
-  list_ = std::move(list);
-  journal_ = journal;
-  services().SetControlText(kIdcLineFile, path);
-  services().SetControlText(kIdcLineJournal, journal_);
   inDoubt_.clear();
   for (const auto& [idm, started] : look.state.cardsInDoubt()) {
     // A card a window or batch on the journal is writing now is that run's.
     if (started.run.empty() || !shared->Alive(started.run)) inDoubt_.push_back(started);
   }
-  ShowList(look);
+  rewriteChanged_ = rewriteChanged;
+  ShowList(*list, look.state);  // while the rows the journal's state reads are where they were
+  list_ = std::move(list);
+  journal_ = journal;
+  services().SetControlText(kIdcLineFile, path);
+  services().SetControlText(kIdcLineJournal, journal_);
+  ShowTotals();
+  ShowState();
   Say(Words(rowsDone_ == list_->rows.size() ? kLineAllWritten : kLinePressStart));
   ShowInDoubt();
   return true;
@@ -159,18 +164,30 @@ void CLineDlg::ClearRun() {
     host().DeleteListRow(kIdcLineRecords, static_cast<int>(row - 1));
   }
   recordLines_.clear();
+  inDoubtListed_.clear();
   failed_ = 0;
   okThisRun_ = 0;
 }
 
-void CLineDlg::ShowList(const JournalLook& journal) {
-  const std::set<std::size_t>& done = journal.state.rowsDone();
-  const auto doneBefore = [&done](const PlannedRow& row) { return done.contains(row.line); };
-  rowsDone_ = static_cast<std::size_t>(std::count_if(list_->rows.begin(), list_->rows.end(), doneBefore));
-  services().SetControlText(kIdcLineInfo,
-                            texts::ListInfo(list_->rows.size(), list_->encoding, rowsDone_, inDoubt_.size()));
-  ShowTotals();
-  ShowState();
+bool CLineDlg::AskRewriteChanged(const CardList& list, const JournalState& journal) {
+  std::vector<CardRecord> changed;
+  for (const auto& [index, card] : journal.rowsChanged()) {
+    changed.push_back(card);
+    changed.back().row = list.rows[index].line;  // where the row is now
+  }
+  if (changed.empty()) return false;
+  constexpr int kRewrite = 0;
+  constexpr int kKeep = 1;
+  const texts::Asked asked = texts::AskRewrite(changed);
+  const ChoiceQuestion question{asked.text, std::string(dialogTemplate().title), texts::RewriteChoices(), kKeep, kKeep,
+                                asked.detail};
+  return host().AskChoice(question) == kRewrite;
+}
+
+void CLineDlg::ShowList(const CardList& list, const JournalState& journal) {
+  rowsDone_ = LinesNotToWrite(journal, list.rows, rewriteChanged_).size();
+  services().SetControlText(kIdcLineInfo, texts::ListInfo(list.rows.size(), list.encoding, rowsDone_, inDoubt_.size(),
+                                                          journal.changes(), rewriteChanged_));
 }
 
 void CLineDlg::ShowState() {
@@ -202,8 +219,9 @@ void CLineDlg::ShowTotals() {
 void CLineDlg::OnStart() {
   if (state_ != RunState::kIdle || !list_ || (rowsDone_ >= list_->rows.size() && inDoubt_.empty())) return;
   const std::string caption(dialogTemplate().title);
-  JournalLook look(list_->fileHash);
-  const LineSetup setup{options_.ports, services().GetCheck(kIdcLineFast) == 1, journal_, journalLocks_};
+  JournalLook look(*list_);
+  const LineSetup setup{options_.ports, services().GetCheck(kIdcLineFast) == 1, journal_, journalLocks_,
+                        rewriteChanged_};
   if (!run_.Start(*list_, setup, look)) {
     services().MessageBox(Words(kLineJournalUnusable, {look.error}), caption, kMbError);
     return;
@@ -216,7 +234,9 @@ void CLineDlg::OnStart() {
   }
   writers_.clear();
   inDoubt_ = run_.InDoubtNow();
-  ShowList(look);
+  ShowList(*list_, look.state);
+  ShowTotals();
+  ShowState();
   host().FocusControl(kIdcLineRecords);
   Say(Words(options_.ports.empty() ? kLineLookingOnAllPorts : kLineConnecting));
   ShowInDoubt();
@@ -305,11 +325,11 @@ void CLineDlg::Take(const CardRecord& record) {
   SetWriterState(record.port, texts::Result(record.result));
   const std::string cells[] = {record.row > 0 ? std::to_string(record.row) : "", record.id, record.idm,
                                texts::Result(record.result), texts::Reason(record, readingBack)};
-  host().InsertListRow(kIdcLineRecords, 0, cells);
-  recordLines_.push_front(texts::RecordLine(record, readingBack));
-  if (recordLines_.size() > static_cast<std::size_t>(kShownRecords)) {
+  AddRecordRow(cells, texts::RecordLine(record, readingBack));
+  // Cards in doubt listed above the last ones stay until a card pushes them out.
+  while (recordLines_.size() > static_cast<std::size_t>(kShownRecords)) {
     recordLines_.pop_back();
-    host().DeleteListRow(kIdcLineRecords, kShownRecords);
+    host().DeleteListRow(kIdcLineRecords, static_cast<int>(recordLines_.size()));
   }
   if (record.result == CardResult::kOk) {
     ++okThisRun_;
@@ -343,7 +363,19 @@ void CLineDlg::Take(const FoundInDoubt& found) {
 }
 
 void CLineDlg::ShowInDoubt() {
-  if (!inDoubt_.empty()) Say(texts::CardsInDoubt(inDoubt_));
+  if (inDoubt_.empty()) return;
+  for (const CardRecord& started : inDoubt_) {
+    if (!inDoubtListed_.insert(started.idm).second) continue;
+    const std::string cells[] = {started.row > 0 ? std::to_string(started.row) : "", started.id, started.idm,
+                                 texts::HalfWrittenResult(), texts::HalfWrittenReason(started)};
+    AddRecordRow(cells, texts::HalfWrittenLine(started));
+  }
+  Say(texts::CardsInDoubt(inDoubt_));
+}
+
+void CLineDlg::AddRecordRow(std::span<const std::string> cells, std::string whole) {
+  host().InsertListRow(kIdcLineRecords, 0, cells);
+  recordLines_.push_front(std::move(whole));
 }
 
 void CLineDlg::Take(const JournalWaiting&) { Say(Words(kLineJournalWaiting)); }
@@ -360,7 +392,7 @@ void CLineDlg::Take(const LineEnd& end) {
   if (end.journalLost) {
     Say(Words(kLineJournalLost, {*end.journalLost}));
   } else if (!end.inDoubt.empty()) {
-    Say(texts::CardsInDoubt(end.inDoubt));
+    ShowInDoubt();
   } else if (left == 0) {
     Say(Words(kLineAllRowsWritten));
   } else {

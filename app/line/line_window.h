@@ -6,6 +6,8 @@
 
 #include <deque>
 #include <optional>
+#include <set>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -68,7 +70,11 @@ class CLineDlg : public CDialog {
   void Opened(bool taken);
   // The previous run's writers, cards and counts leave the window.
   void ClearRun();
-  void ShowList(const JournalLook& journal);
+  // Whether rows whose cells changed after their card was written are to
+  // be written again: asked once for all of them, no when none changed.
+  bool AskRewriteChanged(const CardList& list, const JournalState& journal);
+  // rowsDone_ and the list's standing from what its journal says.
+  void ShowList(const CardList& list, const JournalState& journal);
   void ShowState();
   void ShowTotals();
   void Say(const std::string& text) { services().SetControlText(kIdcLineMessage, text); }
@@ -81,9 +87,12 @@ class CLineDlg : public CDialog {
   void Take(const LineEnd& end);
   void Take(const FoundInDoubt& found);
   void Take(const JournalWaiting&);
-  // The cards in doubt said on the message line; Start finishes them when
-  // every row is done.
+  // The cards in doubt said on the message line, each not listed yet given
+  // a line of its own in the recent cards; Start finishes them when every
+  // row is done.
   void ShowInDoubt();
+  // A line at the top of the recent cards; whole: what selecting it says.
+  void AddRecordRow(std::span<const std::string> cells, std::string whole);
   bool OnlyCardsInDoubt() const { return list_ && rowsDone_ >= list_->rows.size() && !inDoubt_.empty(); }
   // Asks the run to finish the cards in progress and end.
   void StopRun();
@@ -93,6 +102,7 @@ class CLineDlg : public CDialog {
   SharedJournal::LocksFor journalLocks_;
   LineRun run_;
   std::optional<CardList> list_;
+  bool rewriteChanged_ = false;
   std::string journal_;
   RunState state_ = RunState::kIdle;
   bool closeAtEnd_ = false;
@@ -102,6 +112,7 @@ class CLineDlg : public CDialog {
   std::size_t okThisRun_ = 0;
   std::int64_t startMs_ = 0;
   std::vector<CardRecord> inDoubt_;  // cards left with part of a row on them, of no live run
+  std::set<std::string> inDoubtListed_;  // by IDm: those with their line in the recent cards
   std::deque<std::string> recordLines_;  // the recent cards, whole, newest first
 };
 

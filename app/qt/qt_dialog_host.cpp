@@ -364,6 +364,7 @@ int QtDialogHost::MessageBox(std::string_view text, std::string_view caption, un
 int QtDialogHost::AskChoice(const ChoiceQuestion& question) {
   QMessageBox box(QMessageBox::Question, FromUtf8(question.caption), FromUtf8(question.text), QMessageBox::NoButton,
                   dialog_.get());
+  if (!question.detail.empty()) box.setDetailedText(FromUtf8(question.detail));
   std::vector<QAbstractButton*> buttons;
   for (const std::string& choice : question.choices) {
     buttons.push_back(box.addButton(FromUtf8(choice), QMessageBox::ActionRole));

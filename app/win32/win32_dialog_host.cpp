@@ -331,6 +331,8 @@ int Win32DialogHost::AskChoice(const ChoiceQuestion& question) {
   config.pszWindowTitle = caption.c_str();
   config.hMainIcon = LoadIconW(nullptr, IDI_QUESTION);
   config.pszContent = text.c_str();
+  const std::wstring detail = Wide(question.detail);
+  if (!detail.empty()) config.pszExpandedInformation = detail.c_str();
   config.cButtons = static_cast<UINT>(buttons.size());
   config.pButtons = buttons.data();
   config.nDefaultButton = idOf(question.defaultChoice);

@@ -268,8 +268,36 @@ TEST(LineWindowsSharing, ACardOfARunThatGoesIsNamedDuringTheRunAndAtItsEnd) {
   EXPECT_TRUE(said.contains(named));
   EXPECT_EQ(host.window().text(kIdcLineMessage), named);
   EXPECT_EQ(host.window().text(kIdcLineStart), "途中のカードを仕上げる(&S)");
-  EXPECT_EQ(Column(host, kIdcLineRecords, kRecordId), (std::vector<std::string>{"A", "B"}));
+  EXPECT_EQ(Column(host, kIdcLineRecords, kRecordId), (std::vector<std::string>{"A", "A", "B"}));  // A in doubt, then written
 }
+
+// A list written, then R1 changed and R3 appended: R3 is written, R1 only when the one question says so.
+class LineWindowEdited : public testing::TestWithParam<std::optional<int>> {};  // the answer; none: Escape
+
+TEST_P(LineWindowEdited, WritesTheAddedRowAndTheChangedOneOnlyWhenTold) {
+  const SharedList shared("line-edited-" + std::to_string(GetParam().value_or(2)) + ".csv", Rows(2));
+  sim::WriterModel writer;
+  writer.StartOperator({4, 500, 1000, IdmStartingWith(kFirst)}, 0);
+  sim::VirtualClock clock;
+  HeadlessDialogHost hosts[2];
+  if (GetParam()) hosts[1].AnswerChoices({*GetParam()});
+  for (HeadlessDialogHost& host : hosts) {
+    CLineDlg window(host, {{"COM3"}, true, "", shared.list}, test::WriterOnCom3(writer), clock);
+    host.PressEnter();
+    host.WaitUntil([&] { return Idle(host); });
+    window.DoModal();
+    std::ofstream(PathFromUtf8(shared.list), std::ios::binary) << "id,url\nR1,http://e.com/new\nR2,http://e.com/2\nR3,http://e.com/3\n";
+  }
+  ASSERT_EQ(hosts[1].choiceQuestions().size(), 1u);
+  const auto& [text, caption, choices, byDefault, byEscape, detail] = hosts[1].choiceQuestions()[0];
+  EXPECT_TRUE(text.starts_with("書き込んだ後に変わった行が 1 行あります：\n\n行 2（R1）：カード " + CardIdm(1))) << text;
+  EXPECT_EQ(std::tuple(choices[0], choices[1], byDefault, byEscape), std::tuple("書き直す", "書き直さない", 1, 1));
+  EXPECT_EQ(hosts[1].window().text(kIdcLineInfo), "3 行（UTF-8）、前回までに " + std::string(GetParam() == 0 ? "1" : "2") +
+            " 行済み：続きから書きます、追加 1 行、書き込み後に変わった行 1 行（" + (GetParam() == 0 ? "書き直します）" : "書き直しません）"));
+  EXPECT_EQ(Column(hosts[1], kIdcLineRecords, kRecordId), (GetParam() == 0 ? std::vector<std::string>{"R3", "R1"} : std::vector<std::string>{"R3"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, LineWindowEdited, testing::Values(std::nullopt, 0, 1));
 
 }  // namespace
 }  // namespace morvik

@@ -621,6 +621,8 @@ TEST(LineTexts, ListInfoSaysWhatIsLeftOfTheList) {
   EXPECT_EQ(line_texts::ListInfo(3, CsvEncoding::kCp932, 3, 0), "3 行（シフトJIS）、前回までにすべて済み");
   EXPECT_EQ(line_texts::ListInfo(3, CsvEncoding::kUtf8WithBom, 2, 1),
             "3 行（UTF-8、BOM 付き）、前回までに 2 行済み：続きから書きます、途中のカード 1 枚");
+  EXPECT_EQ(line_texts::CardsInDoubt({{}, {}}), "途中のカード 2 枚（ライターに置くと仕上げます）：最近のカードの一覧に 1 枚ずつ挙げました");
+  EXPECT_EQ(std::ranges::count(line_texts::AskRewrite(std::vector<CardRecord>(9, {.time = "", .port = "", .idm = "X"})).detail, '\n'), 8);
 }
 
 }  // namespace

@@ -32,6 +32,7 @@ inline std::vector<std::string> EveryWriterState() {
 inline std::vector<std::string> EveryResult() {
   std::vector<std::string> results;
   for (const CardResult result : kEveryResult) results.push_back(line_texts::Result(result));
+  results.push_back(line_texts::HalfWrittenResult());
   return results;
 }
 
@@ -46,6 +47,7 @@ inline std::vector<std::string> EveryReason() {
       reasons.push_back(line_texts::Reason(record, readingBack));
     }
   }
+  reasons.push_back(line_texts::HalfWrittenReason({.time = "2026-12-07T09:00:00Z", .port = "COM31", .idm = ""}));
   return reasons;
 }
 
