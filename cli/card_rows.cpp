@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <span>
 
 #include "cli/card_image_options.h"
 #include "cli/option_rules.h"
@@ -113,19 +114,37 @@ bool IsBlankRow(const CsvRecord& record) {
                              [](const std::string& cell) { return cell.find_first_not_of(" \t") == std::string::npos; });
 }
 
-// Each row's how-manyth occurrence of its cells, and each id given again.
-void NumberRows(CardRows& rows) {
-  std::map<std::string, std::size_t> seenCells;
-  std::map<std::string, std::size_t> firstLineOfId;
-  for (CardRow& row : rows.rows) {
-    row.occurrence = ++seenCells[row.cells];
-    if (row.id.empty()) continue;
-    const auto [first, isNew] = firstLineOfId.emplace(row.id, row.line);
-    if (!isNew) {
-      rows.problems.push_back(
-          {row.line, std::string(kIdColumn), {Said::kIdRepeated, {row.id, std::to_string(first->second)}}});
-    }
+// Each row's how-manyth occurrence of its cells, and each id given again:
+// rows sorted by a text of theirs, each run of equal texts in the file's order.
+template <class TextOf, class EachRun>
+void RunsOfEqual(std::vector<CardRow>& rows, const TextOf& textOf, const EachRun& eachRun) {
+  std::vector<std::uint32_t> order(rows.size());
+  for (std::uint32_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::ranges::stable_sort(order, {}, [&](std::uint32_t i) { return std::string_view(textOf(rows[i])); });
+  for (std::size_t begin = 0; begin < order.size();) {
+    std::size_t end = begin + 1;
+    while (end < order.size() && textOf(rows[order[end]]) == textOf(rows[order[begin]])) ++end;
+    eachRun(std::span<const std::uint32_t>(order).subspan(begin, end - begin));
+    begin = end;
   }
+}
+
+void NumberRows(CardRows& rows) {
+  RunsOfEqual(rows.rows, [](const CardRow& row) -> const std::string& { return row.cells; },
+              [&rows](std::span<const std::uint32_t> run) {
+                for (std::size_t n = 0; n < run.size(); ++n) rows.rows[run[n]].occurrence = n + 1;
+              });
+  RunsOfEqual(rows.rows, [](const CardRow& row) -> const std::string& { return row.id; },
+              [&rows](std::span<const std::uint32_t> run) {
+                const CardRow& first = rows.rows[run.front()];
+                if (first.id.empty()) return;
+                for (const std::uint32_t again : run.subspan(1)) {
+                  const CardRow& row = rows.rows[again];
+                  rows.problems.push_back({row.line,
+                                           std::string(kIdColumn),
+                                           {Said::kIdRepeated, {row.id, std::to_string(first.line)}}});
+                }
+              });
 }
 
 CardRows Refused(CardRows rows, Saying said, std::size_t line = 0) {
@@ -164,10 +183,11 @@ std::string ProblemText(const RowProblem& problem, Language language) {
 
 std::vector<RowQuestion> ComposeRows(CardRows& rows) {
   std::vector<RowQuestion> questions;
-  for (const CardRow& row : rows.rows) {
+  for (std::size_t index = 0; index < rows.rows.size(); ++index) {
+    const CardRow& row = rows.rows[index];
     HeadlessWindow window;
     window.SetDefaultAnswer(kIdOk);
-    const CliOptions options = RowOptions(rows, row);
+    const CliOptions options = RowOptions(rows, index);
     const bool composed = BuildCardImage(options, {0, 0}, window).has_value();
     for (const ShownMessage& shown : window.messages()) {
       if (shown.message.subject.kind != MessageKind::kQuestion) continue;
@@ -223,11 +243,14 @@ std::vector<std::string> UnpackCells(std::string_view packed) {
   return cells;
 }
 
-CliOptions RowOptions(const CardRows& rows, const CardRow& row) {
+CliOptions RowOptions(const CardRows& rows, std::size_t row) {
   CliOptions options = rows.commandLine;
   std::string id;
-  // The row was taken once with these very cells: they are given again without a problem.
-  ApplyCells(rows.header, CsvRecord{row.line, UnpackCells(row.packed)}, options, id);
+  const std::size_t begin = row == 0 ? 0 : rows.packedEnd[row - 1];
+  const std::string_view packed = std::string_view(rows.packed).substr(begin, rows.packedEnd[row] - begin);
+  // The row was taken once with these very cells: they are given again
+  // without a problem, so no line is needed to name one.
+  ApplyCells(rows.header, CsvRecord{0, UnpackCells(packed)}, options, id);
   return options;
 }
 
@@ -247,18 +270,21 @@ CardRows ReadCardRows(std::string_view fileBytes, const CliOptions& commandLine)
   result.problems = HeaderProblems(header);
   if (!result.problems.empty()) return result;
   result.rows.reserve(csv.records.size() - 1);
+  result.packedEnd.reserve(csv.records.size() - 1);
+  result.packed.reserve(text.utf8.size());
   for (std::size_t i = 1; i < csv.records.size(); ++i) {
     CsvRecord& record = csv.records[i];
     if (IsBlankRow(record)) {
       result.blankLines.push_back(record.line);
       continue;
     }
-    CardRow row{record.line, {}, {}};
+    CardRow row{record.line, {}};
     CliOptions options = commandLine;
     if (std::optional<RowProblem> bad = ApplyCells(header, record, options, row.id)) {
       result.problems.push_back(std::move(*bad));
     } else {
-      row.packed = PackCells(record.fields);
+      result.packed += PackCells(record.fields);
+      result.packedEnd.push_back(static_cast<std::uint32_t>(result.packed.size()));
       row.cells = CellsHash(header, record.fields);
       result.rows.push_back(std::move(row));
     }
