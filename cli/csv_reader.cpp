@@ -140,12 +140,15 @@ CsvText AsCp932(std::string_view bytes) {
 CsvText DecodeCsvText(std::string_view bytes, std::optional<CsvEncoding> given) {
   if (given) return *given == CsvEncoding::kCp932 ? AsCp932(bytes) : AsUtf8(bytes);
   if (bytes.starts_with(kUtf8Bom)) return AsUtf8(bytes);
-  const bool utf8 = IsValidUtf8(bytes);
-  const std::optional<std::string> cp932 = DecodeCp932(bytes);
-  if (!utf8 && !cp932) return Refused({Said::kListNeitherEncoding});
-  if (!utf8) return {*cp932, CsvEncoding::kCp932, {}};
-  const std::optional<std::size_t> twoByte = cp932 ? TwoByteFormsOnly(bytes) : std::nullopt;
-  if (!twoByte) return AsUtf8(bytes);
+  if (!IsValidUtf8(bytes)) {
+    const std::optional<std::string> cp932 = DecodeCp932(bytes);
+    if (!cp932) return Refused({Said::kListNeitherEncoding});
+    return {*cp932, CsvEncoding::kCp932, {}};
+  }
+  // Only UTF-8 of two-byte forms may be code page 932 text as well: no other
+  // text is decoded a second time, which would hold a large list twice more.
+  const std::optional<std::size_t> twoByte = TwoByteFormsOnly(bytes);
+  if (!twoByte || !DecodeCp932(bytes)) return AsUtf8(bytes);
   const LineAt line = LineHolding(bytes, *twoByte);
   CsvAmbiguity ambiguity{line.number, std::string(line.text), DecodeCp932(line.text).value_or("")};
   CsvText refused =
