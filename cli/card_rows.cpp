@@ -254,6 +254,24 @@ CliOptions RowOptions(const CardRows& rows, std::size_t row) {
   return options;
 }
 
+// A row of the list: its cells taken, or its problem named.
+void TakeRow(CardRows& rows, CsvRecord& record) {
+  if (IsBlankRow(record)) {
+    rows.blankLines.push_back(record.line);
+    return;
+  }
+  CardRow row{record.line, {}};
+  CliOptions options = rows.commandLine;
+  if (std::optional<RowProblem> bad = ApplyCells(rows.header, record, options, row.id)) {
+    rows.problems.push_back(std::move(*bad));
+    return;
+  }
+  rows.packed += PackCells(record.fields);
+  rows.packedEnd.push_back(static_cast<std::uint32_t>(rows.packed.size()));
+  row.cells = CellsHash(rows.header, record.fields);
+  rows.rows.push_back(std::move(row));
+}
+
 CardRows ReadCardRows(std::string_view fileBytes, const CliOptions& commandLine) {
   CardRows result;
   result.commandLine = commandLine;
@@ -262,34 +280,28 @@ CardRows ReadCardRows(std::string_view fileBytes, const CliOptions& commandLine)
   result.encoding = text.encoding;
   result.ambiguous = text.ambiguous;
   if (text.problem) return Refused(std::move(result), *text.problem);
-  CsvRead csv = ReadCsv(text.utf8);
-  if (csv.unendedQuote != 0) return Refused(std::move(result), {Said::kQuoteNotEnded}, csv.unendedQuote);
-  if (csv.records.empty()) return Refused(std::move(result), {Said::kNoHeaderRow});
-  std::vector<std::string>& header = result.header;
-  for (const std::string& cell : csv.records[0].fields) header.push_back(ColumnName(cell));
-  result.problems = HeaderProblems(header);
-  if (!result.problems.empty()) return result;
-  result.rows.reserve(csv.records.size() - 1);
-  result.packedEnd.reserve(csv.records.size() - 1);
-  result.packed.reserve(text.utf8.size());
-  for (std::size_t i = 1; i < csv.records.size(); ++i) {
-    CsvRecord& record = csv.records[i];
-    if (IsBlankRow(record)) {
-      result.blankLines.push_back(record.line);
-      continue;
+  const std::size_t lines = static_cast<std::size_t>(std::ranges::count(text.utf8, '\n')) + 1;
+  bool headerRead = false;
+  bool headerGood = false;
+  const std::size_t unendedQuote = ForEachCsvRecord(text.utf8, [&](CsvRecord& record) {
+    if (headerRead) {
+      if (headerGood) TakeRow(result, record);
+      return;
     }
-    CardRow row{record.line, {}};
-    CliOptions options = commandLine;
-    if (std::optional<RowProblem> bad = ApplyCells(header, record, options, row.id)) {
-      result.problems.push_back(std::move(*bad));
-    } else {
-      result.packed += PackCells(record.fields);
-      result.packedEnd.push_back(static_cast<std::uint32_t>(result.packed.size()));
-      row.cells = CellsHash(header, record.fields);
-      result.rows.push_back(std::move(row));
-    }
-    std::vector<std::string>().swap(record.fields);  // the row holds its cells packed now
+    headerRead = true;
+    for (const std::string& cell : record.fields) result.header.push_back(ColumnName(cell));
+    result.problems = HeaderProblems(result.header);
+    headerGood = result.problems.empty();
+    result.rows.reserve(headerGood ? lines : 0);
+    result.packedEnd.reserve(headerGood ? lines : 0);
+    result.packed.reserve(headerGood ? text.utf8.size() : 0);
+  });
+  if (unendedQuote != 0) {
+    CardRows refused{{}, commandLine, {}, {}, {}, {}, result.encoding, result.fileHash, result.ambiguous};
+    return Refused(std::move(refused), {Said::kQuoteNotEnded}, unendedQuote);
   }
+  if (!headerRead) return Refused(std::move(result), {Said::kNoHeaderRow});
+  if (!headerGood) return result;
   NumberRows(result);
   std::ranges::stable_sort(result.problems, {}, &RowProblem::line);
   return result;

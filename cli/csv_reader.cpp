@@ -1,5 +1,7 @@
 #include "cli/csv_reader.h"
 
+#include <functional>
+
 #include <algorithm>
 #include <cctype>
 #include <iterator>
@@ -81,16 +83,22 @@ bool IsBlank(const CsvRecord& record) {
 
 }  // namespace
 
-CsvRead ReadCsv(std::string_view text) {
+std::size_t ForEachCsvRecord(std::string_view text, const std::function<void(CsvRecord&)>& each) {
   if (text.starts_with(kUtf8Bom)) text.remove_prefix(kUtf8Bom.size());
-  CsvRead read;
   std::size_t at = 0;
   std::size_t line = 1;
+  std::size_t unendedQuote = 0;
   while (at < text.size()) {
     CsvRecord record;
-    if (!RecordReader(text, at, line).Read(record, read.unendedQuote)) return read;
-    if (!IsBlank(record)) read.records.push_back(std::move(record));
+    if (!RecordReader(text, at, line).Read(record, unendedQuote)) return unendedQuote;
+    if (!IsBlank(record)) each(record);
   }
+  return 0;
+}
+
+CsvRead ReadCsv(std::string_view text) {
+  CsvRead read;
+  read.unendedQuote = ForEachCsvRecord(text, [&read](CsvRecord& record) { read.records.push_back(std::move(record)); });
   return read;
 }
 
