@@ -164,7 +164,7 @@ void CLineDlg::ClearRun() {
 }
 
 void CLineDlg::ShowList(const JournalLook& journal) {
-  const std::set<std::size_t>& done = journal.state.rowsDone();
+  const RowSet& done = journal.state.rowsDone();
   const auto doneBefore = [&done](const PlannedRow& row) { return done.contains(row.line); };
   rowsDone_ = static_cast<std::size_t>(std::count_if(list_->rows.begin(), list_->rows.end(), doneBefore));
   services().SetControlText(kIdcLineInfo,
