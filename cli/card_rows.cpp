@@ -254,6 +254,19 @@ CliOptions RowOptions(const CardRows& rows, std::size_t row) {
   return options;
 }
 
+// How many lines hold more than a line end: as many rows at most, what the
+// rows are reserved for (a file of blank lines reserves nothing).
+std::size_t LinesHoldingText(std::string_view text) {
+  std::size_t lines = 0;
+  bool holding = false;
+  for (const char c : text) {
+    const bool lineEnd = c == '\n' || c == '\r';
+    if (lineEnd && holding) ++lines;
+    holding = !lineEnd;
+  }
+  return lines + (holding ? 1 : 0);
+}
+
 // A row of the list: its cells taken, or its problem named.
 void TakeRow(CardRows& rows, CsvRecord& record) {
   if (IsBlankRow(record)) {
@@ -280,7 +293,7 @@ CardRows ReadCardRows(std::string_view fileBytes, const CliOptions& commandLine)
   result.encoding = text.encoding;
   result.ambiguous = text.ambiguous;
   if (text.problem) return Refused(std::move(result), *text.problem);
-  const std::size_t lines = static_cast<std::size_t>(std::ranges::count(text.utf8, '\n')) + 1;
+  const std::size_t lines = LinesHoldingText(text.utf8);
   bool headerRead = false;
   bool headerGood = false;
   const std::size_t unendedQuote = ForEachCsvRecord(text.utf8, [&](CsvRecord& record) {
@@ -304,7 +317,13 @@ CardRows ReadCardRows(std::string_view fileBytes, const CliOptions& commandLine)
   }
   if (!headerRead) return Refused(std::move(result), {Said::kNoHeaderRow});
   if (!headerGood) return result;
+  // Rows of only separators, or cells of 100 bytes and more, leave much of
+  // what was reserved unused: given back.
   if (result.packed.capacity() > result.packed.size() + result.packed.size() / 8) result.packed.shrink_to_fit();
+  if (result.rows.capacity() > result.rows.size() + result.rows.size() / 8) {
+    result.rows.shrink_to_fit();
+    result.packedEnd.shrink_to_fit();
+  }
   NumberRows(result);
   std::ranges::stable_sort(result.problems, {}, &RowProblem::line);
   return result;
