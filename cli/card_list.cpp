@@ -20,8 +20,9 @@ constexpr std::size_t kProblemsShown = 50;
 // Each row's look-alikes beyond the command line's, which were said already.
 std::vector<RowLookAlikes> RowsLookAlikes(const CardRows& rows, const CliOptions& commandLine) {
   std::vector<RowLookAlikes> found;
-  for (const CardRow& row : rows.rows) {
-    std::vector<OptionBestFits> options = BestFitsOf(RowOptions(rows, row), &commandLine);
+  for (std::size_t index = 0; index < rows.rows.size(); ++index) {
+    const CardRow& row = rows.rows[index];
+    std::vector<OptionBestFits> options = BestFitsOf(RowOptions(rows, index), &commandLine);
     if (!options.empty()) found.push_back({row.line, std::move(options)});
   }
   return found;
@@ -44,9 +45,8 @@ ListReading ReadCardList(const CliOptions& options, std::istream& in) {
   if (!reading.problems.empty()) return reading;
   CardList list{{}, rows->fileHash, ListNameOf(options.production.rows), rows->encoding, {}};
   // The plan keeps each row's identity; the rows keep their cells for the cards' images.
-  list.rows.reserve(rows->rows.size());
-  for (CardRow& row : rows->rows) list.rows.push_back({row.line, std::move(row.id), std::move(row.cells), row.occurrence});
-  list.rowImage = [rows](std::size_t row, CustomerId cid) { return QuietImage(RowOptions(*rows, rows->rows[row]), cid); };
+  list.rows = std::move(rows->rows);
+  list.rowImage = [rows](std::size_t row, CustomerId cid) { return QuietImage(RowOptions(*rows, row), cid); };
   reading.list = std::move(list);
   return reading;
 }

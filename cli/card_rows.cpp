@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <span>
 
 #include "cli/card_image_options.h"
 #include "cli/option_rules.h"
@@ -113,19 +114,37 @@ bool IsBlankRow(const CsvRecord& record) {
                              [](const std::string& cell) { return cell.find_first_not_of(" \t") == std::string::npos; });
 }
 
-// Each row's how-manyth occurrence of its cells, and each id given again.
-void NumberRows(CardRows& rows) {
-  std::map<std::string, std::size_t> seenCells;
-  std::map<std::string, std::size_t> firstLineOfId;
-  for (CardRow& row : rows.rows) {
-    row.occurrence = ++seenCells[row.cells];
-    if (row.id.empty()) continue;
-    const auto [first, isNew] = firstLineOfId.emplace(row.id, row.line);
-    if (!isNew) {
-      rows.problems.push_back(
-          {row.line, std::string(kIdColumn), {Said::kIdRepeated, {row.id, std::to_string(first->second)}}});
-    }
+// Each row's how-manyth occurrence of its cells, and each id given again:
+// rows sorted by a text of theirs, each run of equal texts in the file's order.
+template <class TextOf, class EachRun>
+void RunsOfEqual(std::vector<CardRow>& rows, const TextOf& textOf, const EachRun& eachRun) {
+  std::vector<std::uint32_t> order(rows.size());
+  for (std::uint32_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::ranges::stable_sort(order, {}, [&](std::uint32_t i) { return std::string_view(textOf(rows[i])); });
+  for (std::size_t begin = 0; begin < order.size();) {
+    std::size_t end = begin + 1;
+    while (end < order.size() && textOf(rows[order[end]]) == textOf(rows[order[begin]])) ++end;
+    eachRun(std::span<const std::uint32_t>(order).subspan(begin, end - begin));
+    begin = end;
   }
+}
+
+void NumberRows(CardRows& rows) {
+  RunsOfEqual(rows.rows, [](const CardRow& row) -> const std::string& { return row.cells; },
+              [&rows](std::span<const std::uint32_t> run) {
+                for (std::size_t n = 0; n < run.size(); ++n) rows.rows[run[n]].occurrence = n + 1;
+              });
+  RunsOfEqual(rows.rows, [](const CardRow& row) -> const std::string& { return row.id; },
+              [&rows](std::span<const std::uint32_t> run) {
+                const CardRow& first = rows.rows[run.front()];
+                if (first.id.empty()) return;
+                for (const std::uint32_t again : run.subspan(1)) {
+                  const CardRow& row = rows.rows[again];
+                  rows.problems.push_back({row.line,
+                                           std::string(kIdColumn),
+                                           {Said::kIdRepeated, {row.id, std::to_string(first.line)}}});
+                }
+              });
 }
 
 CardRows Refused(CardRows rows, Saying said, std::size_t line = 0) {
@@ -164,10 +183,11 @@ std::string ProblemText(const RowProblem& problem, Language language) {
 
 std::vector<RowQuestion> ComposeRows(CardRows& rows) {
   std::vector<RowQuestion> questions;
-  for (const CardRow& row : rows.rows) {
+  for (std::size_t index = 0; index < rows.rows.size(); ++index) {
+    const CardRow& row = rows.rows[index];
     HeadlessWindow window;
     window.SetDefaultAnswer(kIdOk);
-    const CliOptions options = RowOptions(rows, row);
+    const CliOptions options = RowOptions(rows, index);
     const bool composed = BuildCardImage(options, {0, 0}, window).has_value();
     for (const ShownMessage& shown : window.messages()) {
       if (shown.message.subject.kind != MessageKind::kQuestion) continue;
@@ -223,12 +243,46 @@ std::vector<std::string> UnpackCells(std::string_view packed) {
   return cells;
 }
 
-CliOptions RowOptions(const CardRows& rows, const CardRow& row) {
+CliOptions RowOptions(const CardRows& rows, std::size_t row) {
   CliOptions options = rows.commandLine;
   std::string id;
-  // The row was taken once with these very cells: they are given again without a problem.
-  ApplyCells(rows.header, CsvRecord{row.line, UnpackCells(row.packed)}, options, id);
+  const std::size_t begin = row == 0 ? 0 : rows.packedEnd[row - 1];
+  const std::string_view packed = std::string_view(rows.packed).substr(begin, rows.packedEnd[row] - begin);
+  // The row was taken once with these very cells: they are given again
+  // without a problem, so no line is needed to name one.
+  ApplyCells(rows.header, CsvRecord{0, UnpackCells(packed)}, options, id);
   return options;
+}
+
+// How many lines hold more than a line end: as many rows at most, what the
+// rows are reserved for (a file of blank lines reserves nothing).
+std::size_t LinesHoldingText(std::string_view text) {
+  std::size_t lines = 0;
+  bool holding = false;
+  for (const char c : text) {
+    const bool lineEnd = c == '\n' || c == '\r';
+    if (lineEnd && holding) ++lines;
+    holding = !lineEnd;
+  }
+  return lines + (holding ? 1 : 0);
+}
+
+// A row of the list: its cells taken, or its problem named.
+void TakeRow(CardRows& rows, CsvRecord& record) {
+  if (IsBlankRow(record)) {
+    rows.blankLines.push_back(record.line);
+    return;
+  }
+  CardRow row{record.line, {}};
+  CliOptions options = rows.commandLine;
+  if (std::optional<RowProblem> bad = ApplyCells(rows.header, record, options, row.id)) {
+    rows.problems.push_back(std::move(*bad));
+    return;
+  }
+  rows.packed += PackCells(record.fields);
+  rows.packedEnd.push_back(static_cast<std::uint32_t>(rows.packed.size()));
+  row.cells = CellsHash(rows.header, record.fields);
+  rows.rows.push_back(std::move(row));
 }
 
 CardRows ReadCardRows(std::string_view fileBytes, const CliOptions& commandLine) {
@@ -239,30 +293,36 @@ CardRows ReadCardRows(std::string_view fileBytes, const CliOptions& commandLine)
   result.encoding = text.encoding;
   result.ambiguous = text.ambiguous;
   if (text.problem) return Refused(std::move(result), *text.problem);
-  CsvRead csv = ReadCsv(text.utf8);
-  if (csv.unendedQuote != 0) return Refused(std::move(result), {Said::kQuoteNotEnded}, csv.unendedQuote);
-  if (csv.records.empty()) return Refused(std::move(result), {Said::kNoHeaderRow});
-  std::vector<std::string>& header = result.header;
-  for (const std::string& cell : csv.records[0].fields) header.push_back(ColumnName(cell));
-  result.problems = HeaderProblems(header);
-  if (!result.problems.empty()) return result;
-  result.rows.reserve(csv.records.size() - 1);
-  for (std::size_t i = 1; i < csv.records.size(); ++i) {
-    CsvRecord& record = csv.records[i];
-    if (IsBlankRow(record)) {
-      result.blankLines.push_back(record.line);
-      continue;
+  const std::size_t lines = LinesHoldingText(text.utf8);
+  bool headerRead = false;
+  bool headerGood = false;
+  const std::size_t unendedQuote = ForEachCsvRecord(text.utf8, [&](CsvRecord& record) {
+    if (headerRead) {
+      if (headerGood) TakeRow(result, record);
+      return;
     }
-    CardRow row{record.line, {}, {}};
-    CliOptions options = commandLine;
-    if (std::optional<RowProblem> bad = ApplyCells(header, record, options, row.id)) {
-      result.problems.push_back(std::move(*bad));
-    } else {
-      row.packed = PackCells(record.fields);
-      row.cells = CellsHash(header, record.fields);
-      result.rows.push_back(std::move(row));
-    }
-    std::vector<std::string>().swap(record.fields);  // the row holds its cells packed now
+    headerRead = true;
+    for (const std::string& cell : record.fields) result.header.push_back(ColumnName(cell));
+    result.problems = HeaderProblems(result.header);
+    headerGood = result.problems.empty();
+    result.rows.reserve(headerGood ? lines : 0);
+    result.packedEnd.reserve(headerGood ? lines : 0);
+    // Each cell packed takes its length's digits and ':' for its separator:
+    // up to two bytes more than in the file for cells of up to 99 bytes.
+    result.packed.reserve(headerGood ? text.utf8.size() + 2 * lines * result.header.size() : 0);
+  });
+  if (unendedQuote != 0) {
+    CardRows refused{{}, commandLine, {}, {}, {}, {}, result.encoding, result.fileHash, result.ambiguous};
+    return Refused(std::move(refused), {Said::kQuoteNotEnded}, unendedQuote);
+  }
+  if (!headerRead) return Refused(std::move(result), {Said::kNoHeaderRow});
+  if (!headerGood) return result;
+  // Rows of only separators, or cells of 100 bytes and more, leave much of
+  // what was reserved unused: given back.
+  if (result.packed.capacity() > result.packed.size() + result.packed.size() / 8) result.packed.shrink_to_fit();
+  if (result.rows.capacity() > result.rows.size() + result.rows.size() / 8) {
+    result.rows.shrink_to_fit();
+    result.packedEnd.shrink_to_fit();
   }
   NumberRows(result);
   std::ranges::stable_sort(result.problems, {}, &RowProblem::line);

@@ -14,20 +14,16 @@
 #include "cli/cli_options.h"
 #include "cli/csv_reader.h"
 #include "production/card_record.h"
+#include "production/row_identity.h"
 #include "words/catalog.h"
 
 namespace morvik {
 
-// A row is kept as its cells, packed into one text; its options are made
-// again (RowOptions) when they are wanted: a list of many rows holds one
-// small text per row, not a set of options each.
-struct CardRow {
-  std::size_t line;      // where the row starts in the file
-  std::string id;        // the id cell, empty without that column
-  std::string packed;    // the row's cells in the header's order (PackCells)
-  std::string cells{};         // CellsHash of the row
-  std::size_t occurrence = 1;  // the how-manyth row with these cells
-};
+// A row is known by its identity (its line, id, cells' hash and occurrence);
+// its cells are kept packed, one row after the other in one text, and its
+// options made again (RowOptions) when they are wanted: a list of many rows
+// holds a few bytes per row beyond its cells, not a set of options each.
+using CardRow = PlannedRow;
 
 // What is wrong with a row (or with the file: line 0): the column as the
 // list's header names it (empty when the whole row or file is wrong) and
@@ -43,6 +39,8 @@ struct CardRows {
   std::vector<std::string> header;  // the columns' names, as matched
   CliOptions commandLine;           // what every row starts from
   std::vector<CardRow> rows;
+  std::string packed;                   // every row's cells in the header's order (PackCells), row after row
+  std::vector<std::uint32_t> packedEnd;  // where each row's cells end in packed
   std::vector<RowProblem> problems;  // in the file's order; empty when every row is good
   CsvEncoding encoding = CsvEncoding::kUtf8;
   std::string fileHash;  // ContentHash of the file, for matching a journal to its list
@@ -68,7 +66,7 @@ std::string PackCells(const std::vector<std::string>& cells);
 std::vector<std::string> UnpackCells(std::string_view packed);
 
 // A row's options: the command line's with the row's cells given in their place.
-CliOptions RowOptions(const CardRows& rows, const CardRow& row);
+CliOptions RowOptions(const CardRows& rows, std::size_t row);
 
 // "line 7: bad value ... (the problem alone for line 0), in this language.
 std::string ProblemText(const RowProblem& problem, Language language);

@@ -1,5 +1,7 @@
 #include "cli/csv_reader.h"
 
+#include <functional>
+
 #include <algorithm>
 #include <cctype>
 #include <iterator>
@@ -81,16 +83,22 @@ bool IsBlank(const CsvRecord& record) {
 
 }  // namespace
 
-CsvRead ReadCsv(std::string_view text) {
+std::size_t ForEachCsvRecord(std::string_view text, const std::function<void(CsvRecord&)>& each) {
   if (text.starts_with(kUtf8Bom)) text.remove_prefix(kUtf8Bom.size());
-  CsvRead read;
   std::size_t at = 0;
   std::size_t line = 1;
+  std::size_t unendedQuote = 0;
   while (at < text.size()) {
     CsvRecord record;
-    if (!RecordReader(text, at, line).Read(record, read.unendedQuote)) return read;
-    if (!IsBlank(record)) read.records.push_back(std::move(record));
+    if (!RecordReader(text, at, line).Read(record, unendedQuote)) return unendedQuote;
+    if (!IsBlank(record)) each(record);
   }
+  return 0;
+}
+
+CsvRead ReadCsv(std::string_view text) {
+  CsvRead read;
+  read.unendedQuote = ForEachCsvRecord(text, [&read](CsvRecord& record) { read.records.push_back(std::move(record)); });
   return read;
 }
 
@@ -140,12 +148,15 @@ CsvText AsCp932(std::string_view bytes) {
 CsvText DecodeCsvText(std::string_view bytes, std::optional<CsvEncoding> given) {
   if (given) return *given == CsvEncoding::kCp932 ? AsCp932(bytes) : AsUtf8(bytes);
   if (bytes.starts_with(kUtf8Bom)) return AsUtf8(bytes);
-  const bool utf8 = IsValidUtf8(bytes);
-  const std::optional<std::string> cp932 = DecodeCp932(bytes);
-  if (!utf8 && !cp932) return Refused({Said::kListNeitherEncoding});
-  if (!utf8) return {*cp932, CsvEncoding::kCp932, {}};
-  const std::optional<std::size_t> twoByte = cp932 ? TwoByteFormsOnly(bytes) : std::nullopt;
-  if (!twoByte) return AsUtf8(bytes);
+  if (!IsValidUtf8(bytes)) {
+    const std::optional<std::string> cp932 = DecodeCp932(bytes);
+    if (!cp932) return Refused({Said::kListNeitherEncoding});
+    return {*cp932, CsvEncoding::kCp932, {}};
+  }
+  // Only UTF-8 of two-byte forms may be code page 932 text as well: no other
+  // text is decoded a second time, which would hold a large list twice more.
+  const std::optional<std::size_t> twoByte = TwoByteFormsOnly(bytes);
+  if (!twoByte || !DecodeCp932(bytes)) return AsUtf8(bytes);
   const LineAt line = LineHolding(bytes, *twoByte);
   CsvAmbiguity ambiguity{line.number, std::string(line.text), DecodeCp932(line.text).value_or("")};
   CsvText refused =

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,6 +26,10 @@ struct CsvRead {
 };
 
 CsvRead ReadCsv(std::string_view text);
+// The same, each record handed on as it is read, so that a large file's
+// records are never held all at once: the line an unended quoted field
+// starts on (the records after it are not read), else 0.
+std::size_t ForEachCsvRecord(std::string_view text, const std::function<void(CsvRecord&)>& each);
 
 // How a list's text is encoded, as offices save CSV: UTF-8 with or without
 // a byte order mark, or code page 932 (a spreadsheet's "CSV" on a Japanese PC).

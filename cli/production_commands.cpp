@@ -353,14 +353,18 @@ ExitCode RunRows(const CliOptions& options, CliSession& session) {
           << "\n";
   SayChangedRows(*list, *journal, rewrite, env.err, env.language);
   const std::optional<int> count = options.production.count;
-  const std::set<std::size_t> notToWrite = LinesNotToWrite(*journal, list->rows, rewrite);
+  const RowSet notToWrite = LinesNotToWrite(*journal, list->rows, rewrite);
+  DoneCards done(journal->TakeCardsDone());
+  const std::map<std::string, CardRecord> started = journal->TakeCardsInDoubt();
+  // The journal's own row finder goes before the plan makes its own: a large
+  // list's rows are never looked up twice over at once.
+  journal.reset();
   ListPlan plan(std::move(list->rows), list->fileHash, std::move(list->rowImage), notToWrite,
                 count ? std::optional<std::size_t>(static_cast<std::size_t>(*count)) : std::nullopt, list->name);
-  DoneCards done(journal->TakeCardsDone());
   CardsInDoubt inDoubt;
   OtherRuns others(&plan, done, inDoubt, [&shared](const std::string& run) { return shared->Alive(run); },
                    [&share, &env](const CardRecord& started) { share.say(InDoubtText(started, env.language, true)); });
-  SortStartedCards(journal->cardsInDoubt(), sharing ? shared.get() : nullptr, others, inDoubt,
+  SortStartedCards(started, sharing ? shared.get() : nullptr, others, inDoubt,
                    [&env](const CardRecord& started) { env.err << kToolSays << InDoubtText(started, env.language) << "\n"; });
   if (sharing) share.others = &others;
   share.journal = shared.get();

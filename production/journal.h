@@ -94,7 +94,7 @@ class JournalState {
   void Take(const JournalEntry& entry);
 
   // The lines of this list's rows written and read back ok (or ok, not read back).
-  const std::set<std::size_t>& rowsDone() const { return rowsDone_; }
+  const RowSet& rowsDone() const { return rowsDone_; }
   std::size_t rowsNotReadBack() const;
   // Rows with an id whose cells changed after their card was written ok, by
   // the row's index: the record of that card.
@@ -106,6 +106,7 @@ class JournalState {
   DoneCardTable TakeCardsDone() { return std::move(cardsDone_); }
   // This list's cards started and left without a result: they may hold part of a row.
   const std::map<std::string, CardRecord>& cardsInDoubt() const { return inDoubt_; }
+  std::map<std::string, CardRecord> TakeCardsInDoubt() { return std::move(inDoubt_); }
   // Records of other lists, or of runs without a list.
   std::size_t otherRecords() const { return otherRecords_; }
 
@@ -117,8 +118,8 @@ class JournalState {
   bool byLine_ = true;
   const std::vector<PlannedRow>* rows_ = nullptr;
   std::vector<bool> named_;  // by row index: some record of this list names it
-  std::set<std::size_t> rowsDone_;
-  std::set<std::size_t> notReadBack_;  // rows whose last ok card was not read back, by line
+  RowSet rowsDone_;
+  RowSet notReadBack_;  // rows whose last ok card was not read back, by line
   std::map<std::size_t, CardRecord> changed_;
   // The RowKeyDigest of each row done that the list no longer has, once or
   // more; counted by GoneRows.

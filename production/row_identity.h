@@ -7,15 +7,33 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "production/card_record.h"
 
 namespace morvik {
+
+// Rows of a list by their lines (or their indices), a bit each: a list of
+// many rows done costs a bit a row, not a node of a tree.
+class RowSet {
+ public:
+  RowSet() = default;
+  RowSet(std::initializer_list<std::size_t> rows);
+  bool contains(std::size_t row) const { return row < bits_.size() && bits_[row]; }
+  void insert(std::size_t row);
+  void erase(std::size_t row);
+  std::size_t size() const { return count_; }
+  bool operator==(const RowSet& other) const;
+
+ private:
+  std::vector<bool> bits_;
+  std::size_t count_ = 0;
+};
 
 // A row of a list as a run plans it.
 struct PlannedRow {
@@ -52,7 +70,8 @@ class RowFinder {
  private:
   std::string listHash_;
   std::string listName_;
-  std::unordered_map<std::uint64_t, std::uint32_t> byKey_;  // RowKeyDigest: the row's index
+  // RowKeyDigest and the row's index, sorted by digest: looked up by halving.
+  std::vector<std::pair<std::uint64_t, std::uint32_t>> byKey_;
   std::vector<std::size_t> lines_;  // each row's line, in the file's order (ascending)
 };
 

@@ -4,7 +4,7 @@
 
 namespace morvik {
 
-RowQueue::RowQueue(std::size_t rows, const std::set<std::size_t>& doneAlready,
+RowQueue::RowQueue(std::size_t rows, const RowSet& doneAlready,
                    std::optional<std::size_t> limit)
     : total_(rows), limit_(limit) {
   for (std::size_t row = 0; row < rows; ++row) {

@@ -10,13 +10,15 @@
 #include <optional>
 #include <set>
 
+#include "production/row_identity.h"
+
 namespace morvik {
 
 class RowQueue {
  public:
   // rows: how many the list has (0 to rows - 1); doneAlready: rows an earlier
   // run finished; limit: how many rows this run may take.
-  RowQueue(std::size_t rows, const std::set<std::size_t>& doneAlready, std::optional<std::size_t> limit);
+  RowQueue(std::size_t rows, const RowSet& doneAlready, std::optional<std::size_t> limit);
 
   // The row the next card takes; nullopt when no row is left to take.
   std::optional<std::size_t> Take();

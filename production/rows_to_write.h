@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstddef>
-#include <set>
 #include <vector>
 
 #include "production/journal.h"
@@ -12,7 +11,6 @@ namespace morvik {
 // The lines of the rows a run does not write: those done, and those whose
 // cells changed after their card was written unless they are to be written
 // again. journal was built with these rows.
-std::set<std::size_t> LinesNotToWrite(const JournalState& journal, const std::vector<PlannedRow>& rows,
-                                      bool rewriteChanged);
+RowSet LinesNotToWrite(const JournalState& journal, const std::vector<PlannedRow>& rows, bool rewriteChanged);
 
 }  // namespace morvik

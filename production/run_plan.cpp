@@ -16,15 +16,15 @@ std::optional<CardJob> OneImagePlan::Take(CustomerId cid, const CardRecord*) {
   return job;
 }
 
-ListPlan::ListPlan(std::vector<PlannedRow> rows, std::string listHash, RowImage rowImage,
-                   const std::set<std::size_t>& doneLines, std::optional<std::size_t> limit, std::string listName)
+ListPlan::ListPlan(std::vector<PlannedRow> rows, std::string listHash, RowImage rowImage, const RowSet& doneLines,
+                   std::optional<std::size_t> limit, std::string listName)
     : rows_(std::move(rows)),
       finder_(std::move(listHash), std::move(listName), rows_),
       rowImage_(std::move(rowImage)),
       queue_(rows_.size(), Indices(rows_, doneLines), limit) {}
 
-std::set<std::size_t> ListPlan::Indices(const std::vector<PlannedRow>& rows, const std::set<std::size_t>& lines) {
-  std::set<std::size_t> indices;
+RowSet ListPlan::Indices(const std::vector<PlannedRow>& rows, const RowSet& lines) {
+  RowSet indices;
   for (std::size_t i = 0; i < rows.size(); ++i) {
     if (lines.contains(rows[i].line)) indices.insert(i);
   }

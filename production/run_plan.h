@@ -77,8 +77,8 @@ class ListPlan final : public RunPlan {
   // doneLines: the rows an earlier run finished (or is not to write again),
   // by line; limit: how many rows this run may take; listName: the list's
   // file name, carried into the records.
-  ListPlan(std::vector<PlannedRow> rows, std::string listHash, RowImage rowImage,
-           const std::set<std::size_t>& doneLines, std::optional<std::size_t> limit, std::string listName = {});
+  ListPlan(std::vector<PlannedRow> rows, std::string listHash, RowImage rowImage, const RowSet& doneLines,
+           std::optional<std::size_t> limit, std::string listName = {});
   bool AcceptsWriter(CustomerId) override { return true; }
   std::optional<CardJob> Take(CustomerId cid, const CardRecord* started) override;
   void Settle(const CardJob& job, bool ok) override;
@@ -95,7 +95,7 @@ class ListPlan final : public RunPlan {
 
  private:
   std::optional<CardJob> JobFor(std::size_t row, CustomerId cid, bool again);
-  static std::set<std::size_t> Indices(const std::vector<PlannedRow>& rows, const std::set<std::size_t>& lines);
+  static RowSet Indices(const std::vector<PlannedRow>& rows, const RowSet& lines);
 
   std::vector<PlannedRow> rows_;
   RowFinder finder_;

@@ -37,9 +37,9 @@ TEST_P(CardRowsRead, IntoOptionsOrARefusalNamingTheLine) {
   ASSERT_EQ(read.rows.size(), c.lineAndUrl.size());
   for (std::size_t i = 0; i < read.rows.size(); ++i) {
     EXPECT_EQ(read.rows[i].line, c.lineAndUrl[i].first);
-    EXPECT_EQ(RowOptions(read, read.rows[i]).content.url, c.lineAndUrl[i].second);
+    EXPECT_EQ(RowOptions(read, i).content.url, c.lineAndUrl[i].second);
   }
-  const CliOptions firstRow = RowOptions(read, read.rows[0]);
+  const CliOptions firstRow = RowOptions(read, 0);
   const ContentOptions& first = firstRow.content;
   EXPECT_TRUE(first.popup == c.firstPopup && read.rows[0].id == c.firstId && first.volume == c.firstVolume &&
               first.mail == c.firstMail) << first.popup << " " << read.rows[0].id << " " << first.volume;

@@ -96,7 +96,7 @@ TEST(ProductionRows, EveryRowOnceOnItsOwnCardAcrossAnInterruptedAndResumedRun) {
     EXPECT_EQ(Field(line, "id"), source->id);
     HeadlessWindow window;
     window.SetDefaultAnswer(kIdOk);
-    const std::optional<ContentImage> image = BuildCardImage(RowOptions(rows, *source), {0x12, 0x34}, window);
+    const std::optional<ContentImage> image = BuildCardImage(RowOptions(rows, static_cast<std::size_t>(source - rows.rows.data())), {0x12, 0x34}, window);
     ASSERT_TRUE(image);
     // [IM] is filled in by the terminal, not the writer: the image is the card.
     EXPECT_EQ(std::count_if(cards.begin(), cards.end(), [&](const sim::CardSlot& card) {

@@ -111,7 +111,7 @@ TEST(JournalState, RowsAndCardsDoneCardsInDoubtAndOtherListsSkipped) {
       Line("started", "07", 5, "L1") + Line("card", "07", 5, "L1", "writer-lost") +
       Line("started", "08", 6, "L1") + Line("card", "08", 6, "L1") + Line("started", "08", 9, "L1");
   const JournalState state = StateOf(journal, "L1");
-  EXPECT_EQ(state.rowsDone(), (std::set<std::size_t>{2, 3, 6}));
+  EXPECT_EQ(state.rowsDone(), (RowSet{2, 3, 6}));
   EXPECT_EQ(state.rowsNotReadBack(), 1u);
   std::vector<std::string> done, doubt;
   state.cardsDone().ForEach([&done](const CardRecord& r) { done.push_back(r.idm + " row " + std::to_string(r.row)); });
