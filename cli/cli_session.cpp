@@ -82,7 +82,7 @@ bool CliSession::Connect() {
   // A command that only reads ends at the first Ctrl-C. One that writes ends
   // at once while no card is in progress; otherwise the card finishes, and a
   // second Ctrl-C stops it at the next block (the write then says where).
-  InstallInterruptHandlers(writesCards_ ? InterruptMode::kEndWhenIdle : InterruptMode::kEndAtOnce);
+  InstallInterruptHandlers(writesCards_ ? InterruptMode::kEndWhenIdle : InterruptMode::kEndAtOnce, env.language);
   operations.SetStopCheck([] { return InterruptCount() >= 2; });
   operations.ConnectWriter();  // the window's answers decide how long it looks
   return !operations.connectedPort().empty();

@@ -2,7 +2,10 @@
 
 #include <atomic>
 #include <csignal>
+#include <array>
 #include <cstdlib>
+#include <mutex>
+#include <string>
 #include <string_view>
 
 #ifdef _WIN32
@@ -12,6 +15,9 @@
 #else
 #include <unistd.h>
 #endif
+
+#include "cli/exit_code.h"
+#include "words/catalog.h"
 
 namespace morvik {
 namespace {
@@ -24,11 +30,26 @@ InterruptMode mode = InterruptMode::kCount;
 // middle of a line: the message starts on a line of its own there.
 std::atomic<bool> errIsTerminal{false};
 
-constexpr std::string_view kFinishingCard =
-    "morvik-card: interrupted: finishing the card being written (interrupt again to stop at once)\n";
-constexpr std::string_view kFinishingCards =
-    "morvik-card: interrupted: finishing the cards being written (interrupt again to stop at once)\n";
-constexpr std::string_view kStopping = "morvik-card: interrupted again: stopping at the next block\n";
+std::atomic<Language> language{Language::kEnglish};
+
+// What the handler says, worded in both languages before any handler is
+// installed: a signal handler may not build a text.
+struct InterruptTexts {
+  std::string finishingCard;
+  std::string finishingCards;
+  std::string stopping;
+};
+std::array<InterruptTexts, 2> texts;
+std::once_flag textsWorded;
+
+std::string Line(Said said, Language in) { return std::string(kToolSays) + Say({said}, in) + "\n"; }
+
+void WordTexts() {
+  for (const Language in : {Language::kEnglish, Language::kJapanese}) {
+    texts[static_cast<std::size_t>(in)] = {Line(Said::kInterruptedFinishingCard, in),
+                                           Line(Said::kInterruptedFinishingCards, in), Line(Said::kInterruptedAgain, in)};
+  }
+}
 
 // Only what a signal handler may do: atomics, writes, ending the process.
 void Write(std::string_view text) {
@@ -39,7 +60,7 @@ void Write(std::string_view text) {
 #endif
 }
 
-void Say(std::string_view line) {
+void SayLine(std::string_view line) {
   if (errIsTerminal.load()) Write("\n");
   Write(line);
 }
@@ -67,8 +88,9 @@ void Interrupt() {
   const int count = interrupts.fetch_add(1) + 1;
   if (count == 1 && mode == InterruptMode::kEndAtOnce) EndIdle();
   if (count == 1 && mode == InterruptMode::kEndWhenIdle && !cardInProgress.load()) EndIdle();
-  if (count == 1) Say(mode == InterruptMode::kCount ? kFinishingCards : kFinishingCard);
-  if (count == 2) Say(kStopping);
+  const InterruptTexts& said = texts[static_cast<std::size_t>(language.load())];
+  if (count == 1) SayLine(mode == InterruptMode::kCount ? said.finishingCards : said.finishingCard);
+  if (count == 2) SayLine(said.stopping);
 }
 
 #ifdef _WIN32
@@ -101,7 +123,9 @@ void OnSignal(int signalNumber) {
 
 }  // namespace
 
-void InstallInterruptHandlers(InterruptMode interruptMode) {
+void InstallInterruptHandlers(InterruptMode interruptMode, Language in) {
+  std::call_once(textsWorded, WordTexts);
+  language.store(in);
   mode = interruptMode;
   errIsTerminal.store(StderrIsTerminal());
 #ifdef _WIN32

@@ -5,6 +5,8 @@
 // says where.
 #pragma once
 
+#include "words/language.h"
+
 namespace morvik {
 
 enum class InterruptMode {
@@ -13,8 +15,9 @@ enum class InterruptMode {
   kCount,        // a production run: interrupts are counted, the run decides
 };
 
-// Counts interrupts from now on, and acts on them as the mode says.
-void InstallInterruptHandlers(InterruptMode mode);
+// Counts interrupts from now on, and acts on them as the mode says, saying
+// so in the language given.
+void InstallInterruptHandlers(InterruptMode mode, Language language);
 // 0 until the first interrupt, then how many arrived.
 int InterruptCount();
 // Brackets the writing or reading of one card.

@@ -177,7 +177,7 @@ ExitCode RunProductionLine(const CliOptions& options, CliEnvironment& env, RunPl
     journal = JournalWriter::Via([shared](std::string_view line, int& reason) { return shared->Append(line, reason); },
                                  [shared](int& reason) { return shared->Close(reason); });
   }
-  InstallInterruptHandlers(InterruptMode::kCount);
+  InstallInterruptHandlers(InterruptMode::kCount, env.language);
   RecordPrinter printer(env.out, production.json, std::move(journal), production.log, env.err, env.language);
   BatchContext context = ContextFor(options, env, printer, list);
   if (share.journal != nullptr) ShareJournal(context, *share.journal, share.others);

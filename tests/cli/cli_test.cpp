@@ -247,8 +247,9 @@ TEST(Question, AskedOnATerminalAndOnlyOGoesOn) {
 // A first interrupt ends an idle tool at once; during a card it asks to finish
 // the card, and a second one to stop at the next block.
 TEST(InterruptDeathTest, EndsAnIdleToolAndLetsACardFinish) {
-  const auto interrupt = [](std::optional<bool> cardInProgress, int times, InterruptMode mode = InterruptMode::kEndWhenIdle) {
-    InstallInterruptHandlers(mode);
+  const auto interrupt = [](std::optional<bool> cardInProgress, int times, InterruptMode mode = InterruptMode::kEndWhenIdle,
+                            Language language = Language::kEnglish) {
+    InstallInterruptHandlers(mode, language);
     if (cardInProgress) SetCardInProgress(*cardInProgress);
     for (int i = 0; i < times; ++i) std::raise(SIGINT);
     std::exit(InterruptCount());
@@ -259,6 +260,8 @@ TEST(InterruptDeathTest, EndsAnIdleToolAndLetsACardFinish) {
   EXPECT_EXIT(interrupt(true, 1), testing::ExitedWithCode(1), "^morvik-card: interrupted: finishing the card being");
   EXPECT_EXIT(interrupt(true, 1, InterruptMode::kCount), testing::ExitedWithCode(1), "finishing the cards being");
   EXPECT_EXIT(interrupt(true, 2), testing::ExitedWithCode(2), "written .*\nmorvik-card: interrupted again: stopping");
+  EXPECT_EXIT(interrupt(true, 2, InterruptMode::kCount, Language::kJapanese), testing::ExitedWithCode(2),
+              "^morvik-card: 中断します：書き込み中のカードを仕上げてから終わります.*\nmorvik-card: もう一度中断されました");
   // A command that only reads leaves nothing half done: it ends at once.
   EXPECT_EXIT(interrupt(true, 1, InterruptMode::kEndAtOnce), testing::ExitedWithCode(130), "");
 }
