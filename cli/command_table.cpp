@@ -9,6 +9,7 @@
 #include "cli/option_table.h"
 #include "cli/production_commands.h"
 #include "files/file_access.h"
+#include "words/catalog.h"
 
 namespace morvik {
 namespace {
@@ -50,7 +51,7 @@ std::span<const CommandSpec> Commands() {
 namespace {
 
 // Every port would look absent with a folder of port links that is not there.
-std::optional<std::string> PortDirectoryProblem() {
+std::optional<std::string> PortDirectoryProblem([[maybe_unused]] Language language) {
 #ifdef _WIN32
   return std::nullopt;
 #else
@@ -59,13 +60,13 @@ std::optional<std::string> PortDirectoryProblem() {
   std::error_code error;
   if (std::filesystem::is_directory(directory, error)) return std::nullopt;
   return "MORVIK_PORT_DIR=" + std::string(directory) + ": " +
-         (error ? SystemReason(error.default_error_condition().value()) : std::string("not a folder"));
+         (error ? SystemReason(error.default_error_condition().value()) : Say({Said::kNotAFolder}, language));
 #endif
 }
 
 // An output that names one of the command's inputs would overwrite it or
 // append to it: refused before anything is read or written.
-std::optional<std::string> OutputOverInput(const CliOptions& options) {
+std::optional<std::string> OutputOverInput(const CliOptions& options, Language language) {
   const std::pair<std::string_view, std::string> outputs[] = {{"--out", options.out.value_or("")},
                                                               {"--log", options.production.log}};
   const std::pair<std::string_view, std::string> inputs[] = {{"--rows", options.production.rows},
@@ -73,7 +74,7 @@ std::optional<std::string> OutputOverInput(const CliOptions& options) {
   for (const auto& [output, outputName] : outputs) {
     for (const auto& [input, inputName] : inputs) {
       if (outputName.empty() || inputName.empty() || !SameFile(outputName, inputName)) continue;
-      return std::string(output) + " names the file " + std::string(input) + " reads: " + outputName;
+      return Say({Said::kOutputOverInput, {std::string(output), std::string(input), outputName}}, language);
     }
   }
   return std::nullopt;
@@ -86,8 +87,8 @@ ExitCode RunParsed(const ParseResult& parsed, CliEnvironment& environment) {
   }
   for (const CommandSpec& command : Commands()) {
     if (command.name != parsed.options->command) continue;
-    std::optional<std::string> problem = OutputOverInput(*parsed.options);
-    if (!problem && command.Has(kOpensPorts)) problem = PortDirectoryProblem();
+    std::optional<std::string> problem = OutputOverInput(*parsed.options, environment.language);
+    if (!problem && command.Has(kOpensPorts)) problem = PortDirectoryProblem(environment.language);
     if (problem) {
       environment.err << kToolSays << *problem << "\n";
       return ExitCode::kUsage;

@@ -384,6 +384,8 @@ enum class Said : std::uint16_t {
   kNoTerminalToAnswer,
   kNoAnswer,
   kNotARegularFile,
+  kNotAFolder,
+  kOutputOverInput,
   kCannotBeWritten,
   kCannotBeRead,
   kLargerThan,

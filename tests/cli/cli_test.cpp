@@ -383,7 +383,11 @@ INSTANTIATE_TEST_SUITE_P(
         BothLanguages{"HistoryCutShort", {"history", "JOURNAL"}, 0,
                       "morvik-card: JOURNAL: 1 line cut short (a run ended while writing it) skipped\n",
                       "morvik-card: JOURNAL：途中で切れた行 1 行を飛ばしました（書き込み中に実行が終わった行です）\n",
-                      test::Setup::kWriter, "", "{\"record\":\"card\""}),
+                      test::Setup::kWriter, "", "{\"record\":\"card\""},
+        BothLanguages{"LogOverList", {"batch", "--rows", "JOURNAL", "--log", "JOURNAL"}, 2,
+                      "morvik-card: --log names the file --rows reads: JOURNAL\n",
+                      "morvik-card: --log に --rows で読むファイルが指定されています：JOURNAL\n", test::Setup::kWriter, "",
+                      "url\nhttp://e.com/\n"}),
     [](const ::testing::TestParamInfo<BothLanguages>& info) { return std::string(info.param.name); });
 
 // On a terminal a wide character takes two columns: the usage lines still start
