@@ -1,6 +1,8 @@
 // window-probe.exe CAPTION CONTROL_ID TIMEOUT_MS: waits until the top-level
 // window titled CAPTION shows a non-empty text in the control CONTROL_ID and
 // prints that text as UTF-8; status 1 when it did not within TIMEOUT_MS.
+// window-probe.exe --menu TIMEOUT_MS: waits until a popup menu is showing;
+// status 1 when none did within TIMEOUT_MS.
 // scripts/test-windows reads the window's controls with it, from outside,
 // the way any other Windows program could.
 #define WIN32_LEAN_AND_MEAN
@@ -26,11 +28,26 @@ std::wstring ControlText(const wchar_t* caption, int controlId) {
   return std::wstring(text, length);
 }
 
+bool MenuShowing() {
+  const HWND menu = FindWindowW(L"#32768", nullptr);  // the class of popup menus
+  return menu != nullptr && IsWindowVisible(menu);
+}
+
+int WaitForMenu(DWORD timeoutMs) {
+  const DWORD deadline = GetTickCount() + timeoutMs;
+  while (!MenuShowing()) {
+    if (static_cast<LONG>(GetTickCount() - deadline) >= 0) return 1;
+    Sleep(100);
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 3 && std::string(argv[1]) == "--menu") return WaitForMenu(static_cast<DWORD>(std::atoi(argv[2])));
   if (argc != 4) {
-    std::fprintf(stderr, "usage: window-probe CAPTION CONTROL_ID TIMEOUT_MS\n");
+    std::fprintf(stderr, "usage: window-probe CAPTION CONTROL_ID TIMEOUT_MS | --menu TIMEOUT_MS\n");
     return 2;
   }
   const int controlId = std::atoi(argv[2]);
