@@ -37,7 +37,9 @@ PortState StateOf(CliSession& session, const std::string& port) {
   WriterLink& link = session.operations;
   const bool answered = link.ConnectOnPort(port);
   link.port().Close();
-  if (answered) return {"writer", "writer " + session.window.text(kIdcReport), true, {}};
+  if (answered) {
+    return {"writer", Say({Said::kPortHasWriter, {session.window.text(kIdcReport)}}, session.env.language), true, {}};
+  }
   const auto tried = std::ranges::find(link.triedPorts(), port, &TriedPort::port);
   const Saying reason = tried == link.triedPorts().end() ? Saying{Said::kPortNoAnswer} : PortReason(*tried);
   const std::string_view key = tried == link.triedPorts().end() ? "no-answer" : PortProblemKey(tried->problem);

@@ -406,6 +406,7 @@ constexpr std::array kWordings{
     Wording{kNoAnswer, {}, "no answer: taken as Cancel", "答えがないため Cancel とします"},
     Wording{kNotARegularFile, {}, "not a regular file", "通常のファイルではありません"},
     Wording{kNotAFolder, {}, "not a folder", "フォルダではありません"},
+    Wording{kPortHasWriter, {"report"}, "writer {report}", "ライター {report}"},
     Wording{kOutputOverInput, {"output", "input", "file"}, "{output} names the file {input} reads: {file}",
             "{output} に {input} で読むファイルが指定されています：{file}"},
     Wording{kCannotBeWritten, {}, "cannot be written", "書き込めません"},

@@ -385,6 +385,7 @@ enum class Said : std::uint16_t {
   kNoAnswer,
   kNotARegularFile,
   kNotAFolder,
+  kPortHasWriter,
   kOutputOverInput,
   kCannotBeWritten,
   kCannotBeRead,

@@ -302,10 +302,10 @@ std::string WithJournal(std::string text, const std::string& path) {
   return text;
 }
 
-// Help, and what decode and write say of a card, are printed on stdout.
+// Help, what decode and write say of a card, and the ports are printed on stdout.
 bool TextsOnStdout(const BothLanguages& c) {
   if (c.args.front() == "help" || c.args.back() == "--help") return true;
-  return c.status == 0 && (c.args.front() == "decode" || c.args.front() == "write");
+  return c.status == 0 && (c.args.front() == "decode" || c.args.front() == "write" || c.args.front() == "ports");
 }
 
 class ToolLanguage : public ::testing::TestWithParam<BothLanguages> {};
@@ -368,6 +368,7 @@ INSTANTIATE_TEST_SUITE_P(
                       "0123456789ABCDEF を書き込み、読み返しました：OK\n"},
         BothLanguages{"Json", {"image", "--url", "http://e.com/", "--format", "json"}, 0, "", ""},
         BothLanguages{"PortsJson", {"ports", "--format", "json"}, 0, "", "", test::Setup::kNoPermission},
+        BothLanguages{"PortWithWriter", {"ports"}, 0, "  writer MRVKVer=0211", "  ライター MRVKVer=0211"},
         BothLanguages{"DamagedPort", {"connect", "--port", "COM2"}, 1,
                       "morvik-card: COM2: replies arrive damaged: check the cable and what runs beside it\n"
                       "morvik-card: Morvik ICCard Writerにつながりませんでした。上のポートの問題を解消してからもう一度実行してください\n",
