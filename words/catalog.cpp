@@ -1,6 +1,7 @@
 #include "words/catalog.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "words/help_catalog.h"
 
@@ -11,7 +12,9 @@ using enum Said;
 
 // The catalog is a table in the program: both builds carry it whole, with no
 // file to find at run time and no library beyond the system's.
-constexpr std::array kWordings{
+// A plain array: deducing a std::array of this many elements exceeds the
+// nesting limit of some compilers.
+constexpr Wording kWordings[] = {
     Wording{kAtLine, {"line", "problem"}, "line {line}: {problem}", "{line} 行目：{problem}"},
     Wording{kListUnreadable, {"reason"}, "{reason}", "リストを読めません：{reason}"},
     Wording{kNoHeaderRow, {}, "no header row", "見出しの行がありません"},
@@ -447,7 +450,7 @@ constexpr std::array kWordings{
 // The messages' table and the help's, as one.
 const std::vector<Wording>& AllWordings() {
   static const std::vector<Wording> all = [] {
-    std::vector<Wording> wordings(kWordings.begin(), kWordings.end());
+    std::vector<Wording> wordings(std::begin(kWordings), std::end(kWordings));
     wordings.insert(wordings.end(), HelpCatalog().begin(), HelpCatalog().end());
     return wordings;
   }();
