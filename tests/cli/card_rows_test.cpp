@@ -62,6 +62,9 @@ INSTANTIATE_TEST_SUITE_P(Csv, CardRowsRead, testing::ValuesIn(std::vector<RowsCa
      {{2, "abc"}}, "±"},
     {"HalfWidthKatakanaAmbiguous", "url,popup\nabc,p\r\nabc,\xC2\xB1\r\n", {}, "line 3 reads as UTF-8 \"abc,±\" and as "
      "code page 932 \"abc,ﾂｱ\": say which with --encoding utf-8 or --encoding cp932"},
+    // The first three-byte lead (0xE0): "कA" is code page 932 text too, but as UTF-8 it is no two-byte form.
+    {"ThreeByteFormFromE0IsUtf8", "id,url\n\xE0\xA4\x95" "A,abc\n", {}, "", CsvEncoding::kUtf8, {{2, "abc"}}, "",
+     "\xE0\xA4\x95" "A"},
     {"KanjiInUtf8IsUtf8", "url,popup\nabc,\xC2\xB1ようこそ\n", {}, "", CsvEncoding::kUtf8, {{2, "abc"}}, "±ようこそ"},
     {"CodePage932GivenAsUtf8", "url,popup\nabc,\x83|\x83\x62\x83v\n", {"--rows", "-", "--encoding", "utf-8"}, "not valid UTF-8"},
     {"EmptyFirstCell", "id,url,popup\n,abc,\n", {"--popup", "p"}, "", CsvEncoding::kUtf8, {{2, "abc"}}, "p"},
