@@ -192,9 +192,18 @@ map_com() {
   if [ -n "$2" ]; then ln -sfn "$2" "$dosdevices/com$1"; else rm -f "$dosdevices/com$1"; fi
 }
 
-# window_id CAPTION_REGEX SECONDS: the visible window with that title, waited for.
+# window_id CAPTION_REGEX SECONDS: the visible window with that title, waited
+# for. Each search is tried again until the time is up: xdotool ends a search
+# with an X error when a window it is looking at goes away meanwhile (the
+# desktop's windows come and go as programs start and end).
 window_id() {
-  timeout "$2" xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -n 1
+  local end=$((SECONDS + $2)) id
+  while :; do
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1) || true
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    [ $SECONDS -ge $end ] && return 1
+    sleep 0.2
+  done
 }
 
 # wait_gone CAPTION_REGEX SECONDS: until no visible window has that title.
