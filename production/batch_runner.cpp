@@ -1,33 +1,12 @@
 #include "production/batch_runner.h"
 
 #include <atomic>
-#include <condition_variable>
-#include <mutex>
 #include <optional>
 #include <thread>
 
+#include "production/meeting.h"
+
 namespace morvik {
-namespace {
-
-// Waits until every writer has been tried once. A mutex and a condition
-// variable rather than std::latch, whose atomic wait can hang with the
-// MinGW-w64 thread library.
-class AllTried {
- public:
-  explicit AllTried(std::size_t writers) : left_(writers) {}
-  void ArriveAndWait() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    if (--left_ == 0) everyone_.notify_all();
-    everyone_.wait(lock, [this] { return left_ == 0; });
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable everyone_;
-  std::size_t left_;
-};
-
-}  // namespace
 
 BatchOutcome RunProduction(const std::vector<WriterPlan>& writers, const BatchContext& context,
                       const std::function<WriterSeat()>& makeSeat) {
@@ -39,7 +18,7 @@ BatchOutcome RunProduction(const std::vector<WriterPlan>& writers, const BatchCo
   std::vector<Slot> slots(writers.size());
   // Every writer is tried before any card: a run without a single writer
   // ends there, and the writers found are told before the first card.
-  AllTried tried(writers.size());
+  Meeting tried(writers.size());  // every writer tried once before any goes on
   std::atomic<int> answered{0};
   std::vector<std::thread> threads;
   for (std::size_t i = 0; i < writers.size(); ++i) {

@@ -4,10 +4,8 @@
 // named and finished when every row is done.
 #include <gtest/gtest.h>
 
-#include <condition_variable>
 #include <fstream>
 #include <map>
-#include <mutex>
 #include <nlohmann/json.hpp>
 #include <set>
 #include <thread>
@@ -16,6 +14,7 @@
 #include "app/layout/resources.h"
 #include "app/line/line_window.h"
 #include "files/file_access.h"
+#include "production/meeting.h"
 #include "sim/loopback_serial.h"
 #include "tests/support/line_journal.h"
 #include "tests/support/loopback_seat.h"
@@ -63,23 +62,6 @@ sim::Idm IdmStartingWith(std::uint8_t first) {
 
 bool Idle(HeadlessDialogHost& host) { return host.IsEnabled(kIdcLineOpen); }
 
-// Holds each thread until all have arrived. A mutex and a condition variable
-// rather than std::latch, whose atomic wait can sleep forever under the
-// MinGW-w64 thread library (seen as a hang under Wine about once in twenty).
-class Meeting {
- public:
-  explicit Meeting(int expected) : left_(expected) {}
-  void ArriveAndWait() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    if (--left_ == 0) everyone_.notify_all();
-    everyone_.wait(lock, [this] { return left_ == 0; });
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable everyone_;
-  int left_;
-};
 
 
 // Two windows started together on one list, each with a writer of its own:
