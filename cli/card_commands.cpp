@@ -98,10 +98,6 @@ std::optional<ContentImage> ReadImageOrSay(const std::string& path, CliSession& 
   return read.image;
 }
 
-}  // namespace
-
-namespace {
-
 // One line a field, the values lined up after the widest name.
 std::string DescriptionText(const CardFields& fields) {
   std::size_t width = 13;
