@@ -70,28 +70,38 @@ TEST(PtyServer, ServesTheStartUpAndTheCardAndSavesTheCardOnStop) {
             Hex("10 11 12 13 11 22 33 44 18 19 1A 1B"));
 }
 
-// Bad values are refused with status 2, a port another simulator serves with
-// status 1; the refused simulator leaves the other's link in place.
-TEST(PtyServer, RefusesBadValuesAndATakenPort) {
+// Bad values are refused with status 2; a port another simulator serves, a
+// folder that is not there and a file of another program at COMn's place with
+// status 1 (as the writer's port or a silent one), leaving what was there in
+// place.
+TEST(PtyServer, RefusesBadValuesAndPortsItCannotTake) {
   morvik::test::Simulator first({"--com", "3"});
   ASSERT_TRUE(first.ready());
   const fs::path com3 = fs::path(first.portDir()) / "COM3";
   const fs::path target = fs::read_symlink(com3);
+  const fs::path com4 = fs::path(first.portDir()) / "COM4";
+  std::ofstream(com4) << "another program's file";
+  const std::string missingDir = first.portDir() + "/not-there";
   const struct {
     std::vector<std::string> options;
     int status;
   } refused[] = {{{"--cid", "12345"}, 2},
                  {{"--silent-com", "300"}, 2},
                  {{"--com", "0"}, 2},
-                 {{"--com", "3"}, 1}};
+                 {{"--com", "3"}, 1},
+                 {{"--com", "4"}, 1},
+                 {{"--com", "6", "--silent-com", "4"}, 1},
+                 {{"--port-dir", missingDir}, 1}};
   for (const auto& [options, status] : refused) {
     std::vector<std::string> args{MORVIK_WRITER_SIM, "--port-dir", first.portDir()};
     args.insert(args.end(), options.begin(), options.end());
     const morvik::test::CommandResult result = morvik::test::RunCommand(args);
     EXPECT_EQ(result.status, status) << options[0] << " " << options[1];
-    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.out, "") << options[0] << " " << options[1];
   }
   EXPECT_EQ(fs::read_symlink(com3), target);
+  EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(com4)));
+  EXPECT_FALSE(fs::exists(missingDir));
 }
 
 // A simulator killed outright leaves its link; the next one on that port
