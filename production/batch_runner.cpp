@@ -18,7 +18,7 @@ BatchOutcome RunProduction(const std::vector<WriterPlan>& writers, const BatchCo
   std::vector<Slot> slots(writers.size());
   // Every writer is tried before any card: a run without a single writer
   // ends there, and the writers found are told before the first card.
-  Meeting tried(writers.size());  // every writer tried once before any goes on
+  Meeting tried(writers.size());
   std::atomic<int> answered{0};
   std::vector<std::thread> threads;
   for (std::size_t i = 0; i < writers.size(); ++i) {

@@ -62,8 +62,6 @@ sim::Idm IdmStartingWith(std::uint8_t first) {
 
 bool Idle(HeadlessDialogHost& host) { return host.IsEnabled(kIdcLineOpen); }
 
-
-
 // Two windows started together on one list, each with a writer of its own:
 // every row is written once between them, every started record names its
 // window's run, and each window ends with the whole list done.
